@@ -1,0 +1,17 @@
+# Language level, warnings and sanitizers shared by every target of the project.
+add_library(vexilo_common INTERFACE)
+target_compile_features(vexilo_common INTERFACE cxx_std_20)
+target_compile_options(vexilo_common INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor)
+
+option(VEXILO_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(VEXILO_TSAN "Build with ThreadSanitizer" OFF)
+if(VEXILO_SANITIZE)
+  target_compile_options(vexilo_common INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(vexilo_common INTERFACE -fsanitize=address,undefined)
+endif()
+if(VEXILO_TSAN)
+  target_compile_options(vexilo_common INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(vexilo_common INTERFACE -fsanitize=thread)
+endif()

@@ -1,0 +1,20 @@
+#pragma once
+// The desktop services the commands use: opening things with their handlers, the folder
+// picker and the clipboard. Main thread only.
+
+#include <optional>
+#include <string>
+
+namespace vexilo {
+
+class DesktopShell {
+ public:
+  virtual ~DesktopShell() = default;
+  // Opens a file, a folder or an address with the user's handler for it.
+  virtual void Open(const std::string& pathOrAddress) = 0;
+  // Asks for a folder; std::nullopt when the user cancels.
+  virtual std::optional<std::string> PickFolder(const std::string& title) = 0;
+  virtual void SetClipboardText(const std::string& text) = 0;
+};
+
+}  // namespace vexilo

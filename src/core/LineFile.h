@@ -1,0 +1,22 @@
+#pragma once
+// The program's own files are lists of lines. This is the one place that reads and writes
+// them: CR LF after every line on write; CR LF, LF or CR accepted on read; bytes unchanged.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vexilo {
+
+// Reads the lines of a file. A last line without an end counts; a line end at the very
+// end adds no empty line. Raises FileError when the file cannot be read.
+std::vector<std::string> ReadLines(const std::filesystem::path& file);
+
+// Replaces the file with the lines, each followed by CR LF (an empty list gives an empty
+// file). A CR or LF inside a line is written as a blank so that no line can shift the ones
+// after it. The new content is written to a temporary file in the same folder and renamed
+// over the old one, so a failure never leaves a half-written file. An existing file without
+// write permission is left alone and the write fails. Raises FileError on any failure.
+void WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
+
+}  // namespace vexilo

@@ -1,0 +1,19 @@
+#pragma once
+// Modal messages the logic shows with fixed texts. Main thread only.
+
+#include <string>
+
+namespace vexilo {
+
+class UserPrompts {
+ public:
+  virtual ~UserPrompts() = default;
+  // An information box with "OK"; returns when the user has closed it.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // A question with "Yes" and "No"; true for "Yes".
+  virtual bool AskYesNo(const std::string& text) = 0;
+  // An error box with "OK".
+  virtual void ShowError(const std::string& text) = 0;
+};
+
+}  // namespace vexilo

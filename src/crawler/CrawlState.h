@@ -1,0 +1,24 @@
+#pragma once
+// The working state of a crawl: the level lists, the picture download queue and the
+// resume point. One instance for the run, owned by the main window. Main thread only.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vexilo {
+
+struct CrawlState {
+  std::vector<std::string> WantUrls;     // the level being crawled, in visiting order
+  std::vector<std::string> TempUrls;     // gathered for the next level
+  std::vector<std::string> VisitedUrls;  // every address that has been on a level list
+  std::vector<std::string> PictureUrls;  // the download queue, in harvest order
+  std::vector<std::string> SavedNames;   // save path of the PictureUrls entry at the same index
+  std::int32_t CrawlLevel = 1;           // from 1
+  std::int32_t CrawlIndex = 1;           // 1-based position in WantUrls
+  std::int32_t DispatchedCount = 0;      // pictures handed out = position of the next one
+
+  bool operator==(const CrawlState&) const = default;
+};
+
+}  // namespace vexilo

@@ -1,0 +1,106 @@
+#include "crawler/UrlUtils.h"
+
+#include <algorithm>
+#include <climits>
+#include <functional>
+
+namespace vexilo {
+namespace {
+
+constexpr std::string_view kUnsafeCharacters = ":/.?\\&%'*\"<>|";
+constexpr size_t kSafeNameKeep = 40;
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+std::optional<std::string> FirstFree(const std::filesystem::path& folder, const std::string& name,
+                                     int lastNumber,
+                                     const std::function<bool(const std::filesystem::path&)>& taken) {
+  for (int n = 1; n <= lastNumber; ++n) {
+    std::string candidate = "(" + std::to_string(n) + ")" + name;
+    if (!taken(folder / candidate)) return candidate;
+  }
+  return std::nullopt;
+}
+
+bool IsFile(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec);
+}
+
+bool IsFolder(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(path, ec);
+}
+
+}  // namespace
+
+std::string SafeFileName(std::string_view address) {
+  std::string name(address);
+  for (char& c : name) {
+    if (kUnsafeCharacters.find(c) != std::string_view::npos) c = '-';
+  }
+  if (name.size() > kSafeNameKeep) {
+    size_t start = name.size() - kSafeNameKeep;
+    // Never start inside a UTF-8 sequence: skip its continuation bytes.
+    while (start < name.size() && (static_cast<unsigned char>(name[start]) & 0xC0) == 0x80) {
+      ++start;
+    }
+    name.erase(0, start);
+  }
+  return name + ".jpg";
+}
+
+std::string SiteOf(std::string_view address) {
+  if (size_t at = address.find('@'); at != std::string_view::npos) {
+    return std::string(address.substr(at + 1));
+  }
+  std::string_view host = address;
+  size_t scheme = host.find("://");
+  if (scheme == std::string_view::npos) scheme = host.find(":\\\\");
+  if (scheme != std::string_view::npos) host.remove_prefix(scheme + 3);
+  size_t slash = host.find('/');
+  if (slash == std::string_view::npos) slash = host.find('\\');
+  if (slash != std::string_view::npos) host = host.substr(0, slash);
+  auto dots = std::count(host.begin(), host.end(), '.');
+  for (; dots > 1; --dots) host.remove_prefix(host.find('.') + 1);
+  return std::string(host);
+}
+
+std::string DirOf(std::string_view address) {
+  std::string_view t = address;
+  if (size_t scheme = t.find("://"); scheme != std::string_view::npos) {
+    t.remove_prefix(scheme + 3);
+  }
+  if (size_t slash = t.rfind('/'); slash != std::string_view::npos) {
+    if (Contains(t.substr(slash + 1), ".")) t = t.substr(0, slash + 1);
+  }
+  if (!t.empty() && t.back() == '/') t.remove_suffix(1);
+  return std::string(t);
+}
+
+std::string FileNameOf(std::string_view address) {
+  if (size_t slash = address.rfind('/'); slash != std::string_view::npos) {
+    return std::string(address.substr(slash + 1));
+  }
+  if (size_t slash = address.rfind('\\'); slash != std::string_view::npos) {
+    return std::string(address.substr(slash + 1));
+  }
+  return "Unknown";
+}
+
+std::string UniqueFileName(const std::filesystem::path& folder, const std::string& name) {
+  return *FirstFree(folder, name, INT_MAX, IsFile);
+}
+
+std::string UniqueFolderName(const std::filesystem::path& folder, const std::string& name) {
+  return *FirstFree(folder, name, INT_MAX, IsFolder);
+}
+
+std::optional<std::string> UniqueFolderNameUpTo(const std::filesystem::path& folder,
+                                                const std::string& name, int lastNumber) {
+  return FirstFree(folder, name, lastNumber, IsFolder);
+}
+
+}  // namespace vexilo

@@ -1,0 +1,32 @@
+#pragma once
+// Small text functions that take addresses apart and find free names in a folder. They
+// search plain text by position and do not parse addresses by any standard: their exact
+// results decide the scope rules, the save names and the quick-start task names.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vexilo {
+
+// The address with : / . ? \ & % ' * " < > | made "-", cut to its last 40 bytes, + ".jpg".
+std::string SafeFileName(std::string_view address);
+// The last two dot-separated labels of the host (with port); everything after the first
+// "@" when the address holds one.
+std::string SiteOf(std::string_view address);
+// The address without scheme and without a last segment that holds a dot, no trailing "/".
+std::string DirOf(std::string_view address);
+// The text after the last "/" (else after the last "\"), or "Unknown" when there is neither.
+std::string FileNameOf(std::string_view address);
+
+// "(n)" + name for the first n from 1 for which no file folder/(n)name exists. The plain
+// name is never tried. Counts on past 999, so the result is always usable.
+std::string UniqueFileName(const std::filesystem::path& folder, const std::string& name);
+// The same, looking for folders instead of files.
+std::string UniqueFolderName(const std::filesystem::path& folder, const std::string& name);
+// The same, but only up to lastNumber; std::nullopt when all of them are taken.
+std::optional<std::string> UniqueFolderNameUpTo(const std::filesystem::path& folder,
+                                                const std::string& name, int lastNumber);
+
+}  // namespace vexilo

@@ -1,0 +1,17 @@
+#pragma once
+// One row of the picture list: stored as four lines in listview.dat.
+
+#include <string>
+
+namespace vexilo {
+
+struct PictureEntry {
+  std::string Name;    // the file-name part of the picture's address
+  std::string Link;    // the picture's address
+  std::string Width;   // pixels in decimal, any text the harvest found, or empty
+  std::string Height;
+
+  bool operator==(const PictureEntry&) const = default;
+};
+
+}  // namespace vexilo

@@ -1,0 +1,56 @@
+#pragma once
+// The task list: the lines of GTask.lis held for the whole run, 21 lines per task.
+// Task i is lines 21*i to 21*i + 20 and also child i of the task tree's root.
+// Main thread only.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tasks/TaskRecord.h"
+
+namespace vexilo {
+
+class TaskList {
+ public:
+  static constexpr const char* kFileName = "GTask.lis";
+
+  // programFolder is the folder GTask.lis lives in.
+  explicit TaskList(std::filesystem::path programFolder);
+
+  // Creates GTask.lis empty when it is missing, then reads it. A trailing partial block is
+  // dropped, so every later append stays in step with the tree. Raises FileError.
+  void LoadTaskList();
+  // Replaces GTask.lis with the lines. Raises FileError; the lines keep their change.
+  void SaveTaskList() const;
+
+  int TaskCount() const { return static_cast<int>(mLines.size()) / TaskRecord::kLineCount; }
+  // Line 0 of block i: the caption of the task's tree node.
+  const std::string& TaskName(int i) const;
+
+  // Returns block i as a record; raises ConversionError for a non-number in an integer
+  // line (the caller's current record is untouched then) and InputError for a bad index.
+  TaskRecord ReadTaskRecord(int i) const;
+  // Replaces block i with the record and saves the file. Block i must exist.
+  void WriteTaskRecord(int i, const TaskRecord& record);
+  // Appends the record as a new last block; the caller saves and adds the tree node.
+  void AppendTaskRecord(const TaskRecord& record);
+  // Removes block i; later blocks move up. The caller removes the node and saves.
+  void RemoveTaskRecord(int i);
+
+  const std::vector<std::string>& Lines() const { return mLines; }
+  std::filesystem::path FilePath() const { return mProgramFolder / kFileName; }
+
+ private:
+  void CheckIndex(int i) const;
+
+  std::filesystem::path mProgramFolder;
+  std::vector<std::string> mLines;
+};
+
+// The folder name for a new task called name in the download folder: name itself when no
+// such folder exists, else "(n)" + name for the first free n from 1 to 999. Raises
+// InputError when all of them are taken; a task never gets an empty folder name.
+std::string NewTaskFolderName(const std::filesystem::path& downFolder, const std::string& name);
+
+}  // namespace vexilo

@@ -1,0 +1,45 @@
+#pragma once
+// The definition of one crawl task: 21 fields, kept as 21 lines in the task list file.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace vexilo {
+
+struct TaskRecord {
+  static constexpr int kLineCount = 21;
+
+  std::string Name;
+  std::string StartUrl;
+  std::string Reserved2;
+  std::string TaskFolder;
+  std::int32_t LinkLevels = 0;
+  std::int32_t LinkScope = 0;  // 0 anywhere, 1 site, 2 directory and below, 3 directory
+  std::int32_t IdleSeconds = 0;
+  std::int32_t MinSizeKb = 0;
+  std::int32_t MaxSizeKb = 0;
+  std::int32_t MinWidth = 0;
+  std::int32_t MinHeight = 0;
+  std::int32_t ManualLogin = 0;
+  std::string TaskType;       // "0" normal, "1" advanced, "2" quick
+  std::string GrabFromLinks;  // "1" or "0"
+  std::string DownloadUrlFilter;
+  std::string SearchUrlFilter;
+  std::string LinkCutFrom;
+  std::string LinkCutTo;
+  std::string Reserved18;
+  std::string FolderName;
+  std::string Reserved20;
+
+  bool operator==(const TaskRecord&) const = default;
+};
+
+// The record as its 21 lines, integers in decimal.
+std::array<std::string, TaskRecord::kLineCount> ToLines(const TaskRecord& record);
+
+// Builds a record from 21 lines. Raises ConversionError when an integer line is not a
+// whole number; nothing is returned then, so a caller's record stays as it was.
+TaskRecord FromLines(const std::string* lines);
+
+}  // namespace vexilo

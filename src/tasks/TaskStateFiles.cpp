@@ -1,0 +1,116 @@
+#include "tasks/TaskStateFiles.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "core/Errors.h"
+#include "core/LineFile.h"
+#include "core/TextRules.h"
+
+namespace vexilo {
+namespace {
+
+constexpr const char* kListView = "listview.dat";
+constexpr const char* kVisited = "visitedurl.dat";
+constexpr const char* kWant = "wanturls.dat";
+constexpr const char* kTemp = "tempurls.dat";
+constexpr const char* kPictures = "pictureurl.dat";
+constexpr const char* kSavedNames = "savedname.dat";
+constexpr const char* kCounters = "counti.dat";
+
+bool FileExists(const std::filesystem::path& file) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(file, ec);
+}
+
+void LoadListIfPresent(const std::filesystem::path& file, std::vector<std::string>& list) {
+  if (FileExists(file)) list = ReadLines(file);
+}
+
+}  // namespace
+
+TaskStateFiles::TaskStateFiles(std::filesystem::path programFolder)
+    : mProgramFolder(std::move(programFolder)) {}
+
+std::filesystem::path TaskStateFiles::StateFolder(const std::string& folderName) const {
+  return mProgramFolder / kStateFolder / folderName;
+}
+
+void TaskStateFiles::SaveCrawlState(const std::string& folderName,
+                                    const std::vector<PictureEntry>& rows,
+                                    const CrawlState& state) const {
+  std::filesystem::path folder = StateFolder(folderName);
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (ec) throw FileError("Cannot create folder \"" + folder.string() + "\". " + ec.message());
+
+  std::vector<std::string> lines;
+  lines.reserve(rows.size() * 4);
+  for (const PictureEntry& row : rows) {
+    lines.insert(lines.end(), {row.Name, row.Link, row.Width, row.Height});
+  }
+  WriteLines(folder / kListView, lines);
+  WriteLines(folder / kVisited, state.VisitedUrls);
+  WriteLines(folder / kWant, state.WantUrls);
+  WriteLines(folder / kTemp, state.TempUrls);
+  WriteLines(folder / kPictures, state.PictureUrls);
+  WriteLines(folder / kSavedNames, state.SavedNames);
+  SaveCounters(folderName, state);
+}
+
+void TaskStateFiles::SaveCounters(const std::string& folderName, const CrawlState& state) const {
+  WriteLines(StateFolder(folderName) / kCounters,
+             {std::to_string(state.CrawlLevel), std::to_string(state.CrawlIndex),
+              std::to_string(state.DispatchedCount)});
+}
+
+void TaskStateFiles::LoadCrawlState(const std::string& folderName,
+                                    std::vector<PictureEntry>& rows, CrawlState& state) const {
+  std::filesystem::path folder = StateFolder(folderName);
+  rows = ReadPictureRows(folderName);
+  LoadListIfPresent(folder / kVisited, state.VisitedUrls);
+  LoadListIfPresent(folder / kWant, state.WantUrls);
+  LoadListIfPresent(folder / kTemp, state.TempUrls);
+  LoadListIfPresent(folder / kPictures, state.PictureUrls);
+  LoadListIfPresent(folder / kSavedNames, state.SavedNames);
+
+  if (FileExists(folder / kCounters)) {
+    std::vector<std::string> lines = ReadLines(folder / kCounters);
+    std::optional<std::int32_t> level, index, dispatched;
+    if (lines.size() >= 3) {
+      level = ParseWholeNumber(lines[0]);
+      index = ParseWholeNumber(lines[1]);
+      dispatched = ParseWholeNumber(lines[2]);
+    }
+    if (level && index && dispatched) {
+      state.CrawlLevel = *level;
+      state.CrawlIndex = *index;
+      state.DispatchedCount = *dispatched;
+    } else {
+      state.CrawlLevel = 1;
+      state.CrawlIndex = 1;
+      state.DispatchedCount = 0;
+    }
+  }
+  // A hand-edited file must not send the crawl or the scheduler outside the lists.
+  state.CrawlLevel = std::max(state.CrawlLevel, 1);
+  state.CrawlIndex = std::max(state.CrawlIndex, 1);
+  state.DispatchedCount = std::clamp<std::int32_t>(
+      state.DispatchedCount, 0, static_cast<std::int32_t>(state.PictureUrls.size()));
+}
+
+std::vector<PictureEntry> TaskStateFiles::ReadPictureRows(const std::string& folderName) const {
+  std::filesystem::path file = StateFolder(folderName) / kListView;
+  std::vector<PictureEntry> rows;
+  if (!FileExists(file)) return rows;
+  std::vector<std::string> lines = ReadLines(file);
+  rows.reserve(lines.size() / 4);
+  for (size_t r = 0; r + 4 <= lines.size(); r += 4) {
+    rows.push_back({std::move(lines[r]), std::move(lines[r + 1]), std::move(lines[r + 2]),
+                    std::move(lines[r + 3])});
+  }
+  return rows;
+}
+
+}  // namespace vexilo

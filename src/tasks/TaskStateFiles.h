@@ -1,0 +1,41 @@
+#pragma once
+// The seven files in which a task keeps the state of its last crawl, in the folder
+// programFolder/task/<folder name>: the picture list, the five crawl lists and the counters.
+// Main thread only. Every failure raises FileError.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "crawler/CrawlState.h"
+#include "tasks/PictureEntry.h"
+
+namespace vexilo {
+
+class TaskStateFiles {
+ public:
+  static constexpr const char* kStateFolder = "task";
+
+  explicit TaskStateFiles(std::filesystem::path programFolder);
+
+  std::filesystem::path StateFolder(const std::string& folderName) const;
+
+  // Writes all seven files, creating the state folder when it is missing.
+  void SaveCrawlState(const std::string& folderName, const std::vector<PictureEntry>& rows,
+                      const CrawlState& state) const;
+  // Writes counti.dat only; the state folder must exist.
+  void SaveCounters(const std::string& folderName, const CrawlState& state) const;
+  // Reads the files back. A missing file leaves its part of rows and state as it is. The
+  // counters are brought into range: CrawlLevel and CrawlIndex at least 1, DispatchedCount
+  // from 0 to the length of PictureUrls; a counti.dat that does not hold three whole
+  // numbers gives 1, 1, 0.
+  void LoadCrawlState(const std::string& folderName, std::vector<PictureEntry>& rows,
+                      CrawlState& state) const;
+  // The picture list of listview.dat: one row per whole four lines; none when it is missing.
+  std::vector<PictureEntry> ReadPictureRows(const std::string& folderName) const;
+
+ private:
+  std::filesystem::path mProgramFolder;
+};
+
+}  // namespace vexilo

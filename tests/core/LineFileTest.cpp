@@ -1,0 +1,86 @@
+#include "core/LineFile.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "core/Errors.h"
+#include "support/TempDir.h"
+
+namespace vexilo {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+using Lines = std::vector<std::string>;
+
+struct ReadCase {
+  const char* bytes;
+  Lines lines;
+};
+
+class ReadLinesTest : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadLinesTest, AcceptsEveryLineEnd) {
+  TempDir dir;
+  WriteFileBytes(dir / "f", GetParam().bytes);
+  EXPECT_EQ(ReadLines(dir / "f"), GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LineEnds, ReadLinesTest,
+    testing::Values(ReadCase{"", {}}, ReadCase{"a\r\nb\r\n", {"a", "b"}},
+                    ReadCase{"a\nb\n", {"a", "b"}}, ReadCase{"a\rb\r", {"a", "b"}},
+                    ReadCase{"a\r\nb", {"a", "b"}},            // unterminated last line
+                    ReadCase{"\r\n\r\n", {"", ""}},            // empty lines stay lines
+                    ReadCase{"a\n\rb", {"a", "", "b"}},        // LF CR is two line ends
+                    ReadCase{"x\r\n\n\ry", {"x", "", "", "y"}}));
+
+TEST(ReadLines, MissingFileIsAnError) {
+  TempDir dir;
+  EXPECT_THROW(ReadLines(dir / "nothing"), FileError);
+}
+
+TEST(WriteLines, EndsEveryLineWithCrLfAndKeepsBytes) {
+  TempDir dir;
+  WriteLines(dir / "f", {"caf\xc3\xa9", "", "z"});
+  EXPECT_EQ(ReadFileBytes(dir / "f"), "caf\xc3\xa9\r\n\r\nz\r\n");
+  WriteLines(dir / "f", {});
+  EXPECT_EQ(ReadFileBytes(dir / "f"), "");
+}
+
+TEST(WriteLines, LineBreakInsideALineBecomesABlank) {
+  TempDir dir;
+  WriteLines(dir / "f", {"a\r\nb", "c\nd", "e"});
+  EXPECT_EQ(ReadLines(dir / "f"), (Lines{"a  b", "c d", "e"}));
+}
+
+TEST(WriteLines, ReadOnlyFileFailsAndKeepsItsContent) {
+  TempDir dir;
+  WriteFileBytes(dir / "f", "old\r\n");
+  ::chmod((dir / "f").c_str(), 0444);
+  EXPECT_THROW(WriteLines(dir / "f", {"new"}), FileError);
+  EXPECT_EQ(ReadFileBytes(dir / "f"), "old\r\n");
+}
+
+TEST(WriteLines, ReplacesAtomicallyAndKeepsPermissions) {
+  TempDir dir;
+  WriteFileBytes(dir / "f", "old\r\n");
+  ::chmod((dir / "f").c_str(), 0600);
+  WriteLines(dir / "f", {"new"});
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "f").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  int entries = 0;
+  for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.Path())) ++entries;
+  EXPECT_EQ(entries, 1) << "no temporary file is left behind";
+}
+
+TEST(WriteLines, MissingFolderIsAnError) {
+  TempDir dir;
+  EXPECT_THROW(WriteLines(dir / "no" / "f", {"x"}), FileError);
+}
+
+}  // namespace
+}  // namespace vexilo

@@ -1,0 +1,174 @@
+#include "tasks/TaskList.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "core/Errors.h"
+#include "support/TempDir.h"
+
+namespace vexilo {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+TaskRecord SampleTask(const std::string& name) {
+  TaskRecord r;
+  r.Name = name;
+  r.StartUrl = "http://a.b/c/";
+  r.TaskFolder = "/data/pictures/" + name;
+  r.LinkLevels = 9;
+  r.LinkScope = 1;
+  r.IdleSeconds = -10;
+  r.MinWidth = 300;
+  r.MinHeight = 200;
+  r.ManualLogin = 1;
+  r.TaskType = "1";
+  r.GrabFromLinks = "0";
+  r.FolderName = name;
+  return r;
+}
+
+std::string BlockBytes(const TaskRecord& r) {
+  std::string bytes;
+  for (const std::string& line : ToLines(r)) bytes += line + "\n";
+  return bytes;
+}
+
+TEST(TaskList, FirstStartCreatesAnEmptyFile) {
+  TempDir dir;
+  TaskList list(dir.Path());
+  list.LoadTaskList();
+  EXPECT_EQ(list.TaskCount(), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir / "GTask.lis"));
+  EXPECT_EQ(ReadFileBytes(dir / "GTask.lis"), "");
+}
+
+TEST(TaskList, RecordsRoundTripThroughTheFile) {
+  TempDir dir;
+  TaskList list(dir.Path());
+  list.LoadTaskList();
+  TaskRecord a = SampleTask("a");
+  TaskRecord b = SampleTask("b");
+  b.DownloadUrlFilter = "jpg";
+  list.AppendTaskRecord(a);
+  list.AppendTaskRecord(b);
+  list.SaveTaskList();
+
+  std::string bytes = ReadFileBytes(dir / "GTask.lis");
+  EXPECT_EQ(bytes.substr(0, 20), "a\r\nhttp://a.b/c/\r\n\r\n");
+  EXPECT_NE(bytes.find("\r\n-10\r\n"), std::string::npos) << "sign kept";
+
+  TaskList again(dir.Path());
+  again.LoadTaskList();
+  ASSERT_EQ(again.TaskCount(), 2);
+  EXPECT_EQ(again.ReadTaskRecord(0), a);
+  EXPECT_EQ(again.ReadTaskRecord(1), b);
+  EXPECT_EQ(again.ReadTaskRecord(0).SearchUrlFilter, "") << "empty filters stay empty fields";
+  EXPECT_EQ(again.TaskName(1), "b");
+}
+
+TEST(TaskList, LfOnlyUnterminatedAndPartialBlocksReadTheWholeBlocks) {
+  TempDir dir;
+  std::string twoTasks = BlockBytes(SampleTask("a")) + BlockBytes(SampleTask("b"));
+  twoTasks.pop_back();  // no line end after the last line
+  WriteFileBytes(dir / "GTask.lis", twoTasks + "\nhalf\nblock\n");
+  TaskList list(dir.Path());
+  list.LoadTaskList();
+  ASSERT_EQ(list.TaskCount(), 2);
+  EXPECT_EQ(list.ReadTaskRecord(1), SampleTask("b"));
+  EXPECT_EQ(list.Lines().size(), 42u) << "the partial block is dropped";
+
+  list.AppendTaskRecord(SampleTask("c"));
+  EXPECT_EQ(list.TaskName(2), "c") << "a new task lines up with its tree node";
+}
+
+TEST(TaskList, ConversionFailureLeavesTheCurrentRecordAsItWas) {
+  TempDir dir;
+  std::string bytes = BlockBytes(SampleTask("bad"));
+  bytes.replace(bytes.find("\n300\n"), 5, "\n3OO\n");
+  WriteFileBytes(dir / "GTask.lis", bytes);
+  TaskList list(dir.Path());
+  list.LoadTaskList();
+
+  TaskRecord current = SampleTask("current");
+  TaskRecord before = current;
+  EXPECT_THROW(current = list.ReadTaskRecord(0), ConversionError);
+  EXPECT_EQ(current, before);
+}
+
+TEST(TaskList, WriteRemoveAndIndexChecks) {
+  TempDir dir;
+  TaskList list(dir.Path());
+  list.LoadTaskList();
+  for (const char* name : {"a", "b", "c"}) list.AppendTaskRecord(SampleTask(name));
+  TaskRecord changed = SampleTask("B2");
+  list.WriteTaskRecord(1, changed);
+  list.RemoveTaskRecord(0);
+  EXPECT_EQ(list.TaskCount(), 2);
+  EXPECT_EQ(list.TaskName(0), "B2");
+  EXPECT_EQ(list.TaskName(1), "c");
+  EXPECT_THROW(list.ReadTaskRecord(2), InputError);
+  EXPECT_THROW(list.WriteTaskRecord(-1, changed), InputError);
+
+  TaskList again(dir.Path());
+  again.LoadTaskList();
+  EXPECT_EQ(again.TaskCount(), 3) << "WriteTaskRecord saved; RemoveTaskRecord leaves saving";
+}
+
+TEST(TaskList, LineBreakInAFieldDoesNotShiftTheFile) {
+  TempDir dir;
+  TaskList list(dir.Path());
+  list.LoadTaskList();
+  TaskRecord pasted = SampleTask("a");
+  pasted.StartUrl = "http://x/\r\nmore";
+  list.AppendTaskRecord(pasted);
+  list.AppendTaskRecord(SampleTask("b"));
+  list.SaveTaskList();
+  TaskList again(dir.Path());
+  again.LoadTaskList();
+  ASSERT_EQ(again.TaskCount(), 2);
+  EXPECT_EQ(again.ReadTaskRecord(0).StartUrl, "http://x/  more");
+  EXPECT_EQ(again.ReadTaskRecord(1), SampleTask("b"));
+}
+
+TEST(TaskList, ReadOnlyFileMakesTheSaveFailButKeepsTheLines) {
+  TempDir dir;
+  TaskList list(dir.Path());
+  list.LoadTaskList();
+  ::chmod((dir / "GTask.lis").c_str(), 0444);
+  list.AppendTaskRecord(SampleTask("a"));
+  EXPECT_THROW(list.SaveTaskList(), FileError);
+  EXPECT_EQ(list.TaskCount(), 1);
+  EXPECT_EQ(ReadFileBytes(dir / "GTask.lis"), "");
+}
+
+TEST(NewTaskFolderName, CountsUpPastTakenFolders) {
+  TempDir down;
+  EXPECT_EQ(NewTaskFolderName(down.Path(), "pets"), "pets");
+  std::filesystem::create_directory(down / "pets");
+  EXPECT_EQ(NewTaskFolderName(down.Path(), "pets"), "(1)pets");
+  std::filesystem::create_directory(down / "(1)pets");
+  EXPECT_EQ(NewTaskFolderName(down.Path(), "pets"), "(2)pets");
+  WriteFileBytes(down / "(2)pets", "a file does not count");
+  EXPECT_EQ(NewTaskFolderName(down.Path(), "pets"), "(2)pets");
+}
+
+TEST(NewTaskFolderName, RefusesWhenAllNamesAreTaken) {
+  TempDir down;
+  std::filesystem::create_directory(down / "p");
+  for (int n = 1; n <= 999; ++n) {
+    std::filesystem::create_directory(down / ("(" + std::to_string(n) + ")p"));
+  }
+  try {
+    NewTaskFolderName(down.Path(), "p");
+    FAIL() << "expected a refusal";
+  } catch (const InputError& e) {
+    EXPECT_NE(std::string(e.what()).find("(999)p"), std::string::npos) << e.what();
+  }
+}
+
+}  // namespace
+}  // namespace vexilo

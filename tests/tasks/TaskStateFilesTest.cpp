@@ -1,0 +1,113 @@
+#include "tasks/TaskStateFiles.h"
+
+#include <gtest/gtest.h>
+
+#include "support/TempDir.h"
+
+namespace vexilo {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+CrawlState SampleState() {
+  CrawlState s;
+  s.WantUrls = {"http://a/1", "http://a/2"};
+  s.TempUrls = {};
+  s.VisitedUrls = {"http://a/", "http://a/1", "http://a/2"};
+  s.PictureUrls = {"http://a/x.jpg", "http://a/y.jpg"};
+  s.SavedNames = {"/p/t/x.jpg", "/p/t/y.jpg"};
+  s.CrawlLevel = 2;
+  s.CrawlIndex = 2;
+  s.DispatchedCount = 1;
+  return s;
+}
+
+class TaskStateFilesTest : public testing::Test {
+ protected:
+  TempDir mDir;
+  TaskStateFiles mFiles{mDir.Path()};
+  std::filesystem::path Folder() const { return mDir / "task" / "t"; }
+};
+
+TEST_F(TaskStateFilesTest, RoundTripKeepsEmptyFieldsAndCreatesTheFolder) {
+  std::vector<PictureEntry> rows = {{"x.jpg", "http://a/x.jpg", "", ""},
+                                    {"y.jpg", "http://a/y.jpg", "640", "w=5"}};
+  mFiles.SaveCrawlState("t", rows, SampleState());
+  for (const char* f : {"listview.dat", "visitedurl.dat", "wanturls.dat", "tempurls.dat",
+                        "pictureurl.dat", "savedname.dat", "counti.dat"}) {
+    EXPECT_TRUE(std::filesystem::exists(Folder() / f)) << f;
+  }
+  EXPECT_EQ(ReadFileBytes(Folder() / "counti.dat"), "2\r\n2\r\n1\r\n");
+  EXPECT_EQ(ReadFileBytes(Folder() / "tempurls.dat"), "");
+  EXPECT_EQ(ReadFileBytes(Folder() / "listview.dat").substr(0, 29),
+            "x.jpg\r\nhttp://a/x.jpg\r\n\r\n\r\ny.");
+
+  std::vector<PictureEntry> loadedRows;
+  CrawlState loaded;
+  loaded.TempUrls = {"stale"};
+  mFiles.LoadCrawlState("t", loadedRows, loaded);
+  EXPECT_EQ(loadedRows, rows);
+  EXPECT_EQ(loaded, SampleState());
+}
+
+TEST_F(TaskStateFilesTest, MissingFilesKeepTheStartValues) {
+  std::filesystem::create_directories(Folder());
+  WriteFileBytes(Folder() / "pictureurl.dat", "http://a/x.jpg\r\n");
+  CrawlState start;
+  start.WantUrls = {"http://start/"};
+  std::vector<PictureEntry> rows = {{"old", "", "", ""}};
+  CrawlState s = start;
+  mFiles.LoadCrawlState("t", rows, s);
+  EXPECT_TRUE(rows.empty());
+  EXPECT_EQ(s.WantUrls, start.WantUrls);
+  EXPECT_EQ(s.PictureUrls.size(), 1u);
+  EXPECT_TRUE(s.SavedNames.empty());
+  EXPECT_EQ(s.CrawlLevel, 1);
+  EXPECT_EQ(s.DispatchedCount, 0);
+}
+
+TEST_F(TaskStateFilesTest, ListViewRowsAreWholeGroupsOfFour) {
+  std::filesystem::create_directories(Folder());
+  WriteFileBytes(Folder() / "listview.dat", "a\nb\nc\nd\ne\nf\ng\nh\ni\n");
+  EXPECT_EQ(mFiles.ReadPictureRows("t").size(), 2u);
+  EXPECT_TRUE(mFiles.ReadPictureRows("missing").empty());
+}
+
+struct CounterCase {
+  const char* bytes;
+  std::int32_t level, index, dispatched;
+};
+
+class BadCounters : public TaskStateFilesTest,
+                    public testing::WithParamInterface<CounterCase> {};
+
+TEST_P(BadCounters, AreBroughtIntoRange) {
+  CrawlState saved = SampleState();  // two pictures queued
+  mFiles.SaveCrawlState("t", {}, saved);
+  WriteFileBytes(Folder() / "counti.dat", GetParam().bytes);
+  std::vector<PictureEntry> rows;
+  CrawlState s;
+  mFiles.LoadCrawlState("t", rows, s);
+  EXPECT_EQ(s.CrawlLevel, GetParam().level);
+  EXPECT_EQ(s.CrawlIndex, GetParam().index);
+  EXPECT_EQ(s.DispatchedCount, GetParam().dispatched);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counters, BadCounters,
+    testing::Values(CounterCase{"3\r\nx\r\n12\r\n", 1, 1, 0},  // not a number
+                    CounterCase{"3\r\n4\r\n", 1, 1, 0},        // a line missing
+                    CounterCase{"", 1, 1, 0},                  // empty
+                    CounterCase{"3\n4\n2", 3, 4, 2},           // fine as it is
+                    CounterCase{"0\r\n-5\r\n1\r\n", 1, 1, 1},  // below 1
+                    CounterCase{"2\r\n1\r\n99\r\n", 2, 1, 2},  // past the queue
+                    CounterCase{"2\r\n1\r\n-3\r\n", 2, 1, 0}));
+
+TEST_F(TaskStateFilesTest, SaveCountersNeedsTheFolder) {
+  EXPECT_ANY_THROW(mFiles.SaveCounters("nowhere", SampleState()));
+}
+
+}  // namespace
+}  // namespace vexilo
