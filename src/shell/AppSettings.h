@@ -1,0 +1,22 @@
+#pragma once
+// The application settings: eight text values kept in the settings store between runs.
+// Owned by the main window; workers get copies of what they need.
+
+#include <string>
+
+namespace vexilo {
+
+struct AppSettings {
+  std::string DownFolder;      // where new task folders are made, no trailing "/"
+  std::string DownloadThread;  // downloads at once, decimal text (never blank once loaded)
+  std::string ProxyServer;
+  std::string ProxyPort;
+  std::string AuthName;
+  std::string AuthPass;
+  std::string PreviewVisible;  // carried through unchanged
+  std::string GridVisible;     // carried through unchanged
+
+  bool operator==(const AppSettings&) const = default;
+};
+
+}  // namespace vexilo
