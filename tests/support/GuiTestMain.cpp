@@ -6,6 +6,14 @@
 
 #include <gtest/gtest.h>
 
+// LeakSanitizer: WebEngine, fontconfig and udev keep process-wide allocations to the end;
+// they are not ours to free.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libQt6WebEngineCore.so\n"
+         "leak:libfontconfig.so\n"
+         "leak:libudev.so\n";
+}
+
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   // Test discovery runs without the test environment, so it may have no display to open.
