@@ -9,6 +9,9 @@ namespace vexilo {
 
 struct TaskRecord {
   static constexpr int kLineCount = 21;
+  // Lines the commands read from a stored block without converting the whole record.
+  static constexpr int kTaskFolderLine = 3;
+  static constexpr int kFolderNameLine = 19;
 
   std::string Name;
   std::string StartUrl;
