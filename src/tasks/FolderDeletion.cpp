@@ -142,6 +142,10 @@ ProtectedFolders ProtectedFolders::For(const fs::path& programFolder,
   return keep;
 }
 
+bool DeletionAllowed(const std::string& path, const ProtectedFolders& keep) {
+  return SafeTarget(path, keep).has_value();
+}
+
 bool DeleteFolderContents(const std::string& path, const ProtectedFolders& keep) {
   std::optional<fs::path> target = SafeTarget(path, keep);
   return target && DeleteTargetContents(*target);

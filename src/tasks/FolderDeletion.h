@@ -20,12 +20,15 @@ struct ProtectedFolders {
                               const std::string& downFolder);
 };
 
+// False for a path that is empty, relative or "/", that is a protected folder or holds one:
+// DeleteFolderContents and DeleteFolder leave such a folder alone.
+bool DeletionAllowed(const std::string& path, const ProtectedFolders& keep);
+
 // Deletes the files and sub-folders inside the folder at path, as far as it can. Sub-folders
 // whose names begin with "." are neither entered nor removed; files in use are left; a
 // sub-folder that cannot be removed stops the work at once. Returns whether the listing was
-// gone through to the end; false, with nothing deleted, for a path that is empty, relative,
-// "/", a protected folder or one that holds a protected folder, a symbolic link, or not a
-// folder.
+// gone through to the end; false, with nothing deleted, for a path DeletionAllowed refuses,
+// a symbolic link, or anything but a folder.
 bool DeleteFolderContents(const std::string& path, const ProtectedFolders& keep);
 
 // DeleteFolderContents, then removes the folder itself when it has become empty.

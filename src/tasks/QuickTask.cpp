@@ -8,7 +8,7 @@ namespace vexilo {
 TaskRecord QuickTaskFor(const std::string& address, const TaskRecord& current,
                         const std::string& downFolder) {
   TaskRecord r;
-  r.TaskType = "2";
+  r.TaskType = kQuickTaskType;
   r.Name = SiteOf(address);
   r.StartUrl = address;
   AssignNewTaskFolder(r, downFolder);
@@ -16,7 +16,7 @@ TaskRecord QuickTaskFor(const std::string& address, const TaskRecord& current,
   r.LinkScope = 1;
   r.IdleSeconds = 10;
   r.ManualLogin = 0;
-  r.GrabFromLinks = "0";
+  r.GrabFromLinks = std::string(1, '0');  // a plain "0" trips a false -Wrestrict in GCC 12
   r.MinSizeKb = current.MinSizeKb;
   r.MaxSizeKb = current.MaxSizeKb;
   r.Reserved18 = current.Reserved18;

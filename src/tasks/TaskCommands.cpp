@@ -33,7 +33,7 @@ void TaskCommands::New() {
   if (RefuseWhileCrawling(kStopFirstMessage)) return;
   try {
     if (!mParts.Wizard.ShowNewTaskWizard(mParts.CurrentTask)) return;
-    if (mParts.CurrentTask.TaskType == "2") {
+    if (mParts.CurrentTask.TaskType == kQuickTaskType) {
       mParts.Address.SetAddressText(mParts.Wizard.QuickTaskAddress());
       QuickStart();
       return;

@@ -21,7 +21,7 @@ const char* TypeOf(TaskKind kind) {
     case TaskKind::Quick:
       break;
   }
-  return "2";
+  return kQuickTaskType.c_str();
 }
 
 // Every field but the two folder fields, which the callers choose.
@@ -92,7 +92,7 @@ TaskForm FormForTask(const TaskRecord& record, TaskForm shown) {
   shown.Kind = record.TaskType == "0"   ? TaskKind::Normal
                : record.TaskType == "1" ? TaskKind::Advanced
                                         : TaskKind::Quick;
-  if (record.TaskType == "2") shown.QuickAddress = record.StartUrl;
+  if (record.TaskType == kQuickTaskType) shown.QuickAddress = record.StartUrl;
   shown.ManualLogin = record.ManualLogin == 1;
   if (record.LinkScope >= 0 && record.LinkScope <= 3) shown.LinkScope = record.LinkScope;
   shown.Name = record.Name;

@@ -65,7 +65,8 @@ void TaskList::CheckIndex(int i) const {
   }
 }
 
-std::string NewTaskFolderName(const std::filesystem::path& downFolder, const std::string& taskName) {
+std::string NewTaskFolderName(const std::filesystem::path& downFolder,
+                              const std::string& taskName) {
   std::string name = taskName;
   std::replace(name.begin(), name.end(), '/', '-');
   std::replace(name.begin(), name.end(), '\0', '-');

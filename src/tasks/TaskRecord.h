@@ -38,6 +38,9 @@ struct TaskRecord {
   bool operator==(const TaskRecord&) const = default;
 };
 
+// TaskRecord.TaskType of a task made by Quick Start.
+inline const std::string kQuickTaskType{"2"};
+
 // The record as its 21 lines, integers in decimal.
 std::array<std::string, TaskRecord::kLineCount> ToLines(const TaskRecord& record);
 
