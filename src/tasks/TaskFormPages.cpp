@@ -49,6 +49,12 @@ QWidget* Row(std::initializer_list<QWidget*> widgets) {
   return row;
 }
 
+QVBoxLayout* PageLayout(QWidget* page) {
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(6, 6, 6, 6);
+  return layout;
+}
+
 QLabel* Heading(const char* text) {
   auto* label = new QLabel(QString::fromUtf8(text));
   QFont font = label->font();
@@ -66,7 +72,7 @@ TaskFormPages::TaskFormPages() {
 
 QWidget* TaskFormPages::MakeTypePage() {
   auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
+  QVBoxLayout* layout = PageLayout(page);
   mKindGroup = new QButtonGroup(page);
   struct Choice {
     TaskKind Kind;
@@ -109,7 +115,8 @@ QWidget* TaskFormPages::MakeTypePage() {
 
 QWidget* TaskFormPages::MakeGeneralPage() {
   auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
+  QVBoxLayout* layout = PageLayout(page);
+  layout->setSpacing(3);
   mName = TextBox("taskName");
   auto* nameRow = new QHBoxLayout;
   nameRow->addWidget(new QLabel("Task name:"));
@@ -123,6 +130,7 @@ QWidget* TaskFormPages::MakeGeneralPage() {
   mAdvancedGroup->setObjectName("advancedGroup");
   auto* advanced = new QVBoxLayout(mAdvancedGroup);
   advanced->setContentsMargins(0, 4, 0, 0);
+  advanced->setSpacing(3);
   advanced->addWidget(new QLabel("String must be included in searching URL:"));
   mSearchFilter = TextBox("searchFilter");
   advanced->addWidget(mSearchFilter);
@@ -132,6 +140,8 @@ QWidget* TaskFormPages::MakeGeneralPage() {
 
   auto* grabFrame = new QGroupBox;
   auto* grab = new QVBoxLayout(grabFrame);
+  grab->setContentsMargins(8, 2, 8, 4);
+  grab->setSpacing(2);
   mGrabFromLinks = new QCheckBox("Grab Picture URL from links");
   mGrabFromLinks->setObjectName("grabFromLinks");
   grab->addWidget(mGrabFromLinks);
@@ -155,7 +165,7 @@ QWidget* TaskFormPages::MakeGeneralPage() {
 
 QWidget* TaskFormPages::MakeLinksPage() {
   auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
+  QVBoxLayout* layout = PageLayout(page);
   layout->addWidget(Heading("Followed Links:"));
   mLevels = NumberBox("levelBox");
   layout->addWidget(Row({new QLabel("The starting page and"), mLevels, new QLabel("level(s).")}));
@@ -196,9 +206,10 @@ QWidget* TaskFormPages::MakeLinksPage() {
 
 QWidget* TaskFormPages::MakeSizePage() {
   auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
+  QVBoxLayout* layout = PageLayout(page);
   auto* group = new QGroupBox("Only download the picture ....");
-  auto* rows = new QVBoxLayout(group);
+  auto* rows = new QGridLayout(group);
+  rows->setColumnStretch(3, 1);
   struct Limit {
     LimitRow* Target;
     const char* Caption;
@@ -213,14 +224,20 @@ QWidget* TaskFormPages::MakeSizePage() {
       {&mMinWidth, "Width larger than ", "Pixers (estimate)", "widthCheck", "widthBox", true},
       {&mMinHeight, "Height larger than ", "Pixers (estimate)", "heightCheck", "heightBox", true},
   };
+  int row = 0;
   for (const Limit& limit : limits) {
     limit.Target->Check = new QCheckBox(limit.Caption);
     limit.Target->Check->setObjectName(limit.CheckName);
     limit.Target->Box = NumberBox(limit.BoxName);
-    QWidget* row = Row({limit.Target->Check, limit.Target->Box, new QLabel(limit.Unit)});
+    auto* unit = new QLabel(limit.Unit);
+    rows->addWidget(limit.Target->Check, row, 0);
+    rows->addWidget(limit.Target->Box, row, 1);
+    rows->addWidget(unit, row, 2);
     // The size rows carry a limit a task already has through the dialog, unchangeable.
-    row->setVisible(limit.Shown);
-    rows->addWidget(row);
+    limit.Target->Check->setVisible(limit.Shown);
+    limit.Target->Box->setVisible(limit.Shown);
+    unit->setVisible(limit.Shown);
+    ++row;
   }
   layout->addWidget(group);
   auto* note = new QLabel(
