@@ -1,9 +1,11 @@
 #include "tasks/TaskList.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/Errors.h"
 #include "core/LineFile.h"
+#include "core/TextRules.h"
 
 #include "crawler/UrlUtils.h"
 
@@ -25,9 +27,12 @@ void TaskList::LoadTaskList() {
 
 void TaskList::SaveTaskList() const { WriteLines(FilePath(), mLines); }
 
-const std::string& TaskList::TaskName(int i) const {
+const std::string& TaskList::TaskLine(int i, int line) const {
   CheckIndex(i);
-  return mLines[static_cast<size_t>(i) * TaskRecord::kLineCount];
+  if (line < 0 || line >= TaskRecord::kLineCount) {
+    throw InputError("List index out of bounds (" + std::to_string(line) + ")");
+  }
+  return mLines[static_cast<size_t>(i) * TaskRecord::kLineCount + static_cast<size_t>(line)];
 }
 
 TaskRecord TaskList::ReadTaskRecord(int i) const {
@@ -60,13 +65,25 @@ void TaskList::CheckIndex(int i) const {
   }
 }
 
-std::string NewTaskFolderName(const std::filesystem::path& downFolder, const std::string& name) {
+std::string NewTaskFolderName(const std::filesystem::path& downFolder,
+                              const std::string& taskName) {
+  std::string name = taskName;
+  std::replace(name.begin(), name.end(), '/', '-');
+  std::replace(name.begin(), name.end(), '\0', '-');
   std::error_code ec;
   if (!std::filesystem::is_directory(downFolder / name, ec)) return name;
   if (auto free = UniqueFolderNameUpTo(downFolder, name, kMaxFolderNumber)) return *free;
   throw InputError("Cannot make the task \"" + name + "\": the folders " + name + " and (1)" +
                    name + " to (999)" + name + " already exist in " + downFolder.string() +
                    ". Please choose another task name.");
+}
+
+void AssignNewTaskFolder(TaskRecord& record, const std::string& downFolder) {
+  if (Trim(downFolder).empty()) {
+    throw InputError("No download folder is set. Please choose one in the download settings.");
+  }
+  record.FolderName = NewTaskFolderName(downFolder, record.Name);
+  record.TaskFolder = downFolder + (downFolder.back() == '/' ? "" : "/") + record.FolderName;
 }
 
 }  // namespace vexilo

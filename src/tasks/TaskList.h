@@ -26,7 +26,9 @@ class TaskList {
 
   int TaskCount() const { return static_cast<int>(mLines.size()) / TaskRecord::kLineCount; }
   // Line 0 of block i: the caption of the task's tree node.
-  const std::string& TaskName(int i) const;
+  const std::string& TaskName(int i) const { return TaskLine(i, 0); }
+  // Line line (0 to 20) of block i as stored, without converting the record.
+  const std::string& TaskLine(int i, int line) const;
 
   // Returns block i as a record; raises ConversionError for a non-number in an integer
   // line (the caller's current record is untouched then) and InputError for a bad index.
@@ -49,8 +51,14 @@ class TaskList {
 };
 
 // The folder name for a new task called name in the download folder: name itself when no
-// such folder exists, else "(n)" + name for the first free n from 1 to 999. Raises
+// such folder exists, else "(n)" + name for the first free n from 1 to 999. A "/" in the
+// name becomes "-", so the folder is always one folder inside the download folder. Raises
 // InputError when all of them are taken; a task never gets an empty folder name.
 std::string NewTaskFolderName(const std::filesystem::path& downFolder, const std::string& name);
+
+// Sets the record's FolderName to the folder name of a new task of its name and its
+// TaskFolder to that folder in downFolder. Raises InputError when downFolder is blank or no
+// folder name is free.
+void AssignNewTaskFolder(TaskRecord& record, const std::string& downFolder);
 
 }  // namespace vexilo

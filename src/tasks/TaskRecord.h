@@ -9,6 +9,9 @@ namespace vexilo {
 
 struct TaskRecord {
   static constexpr int kLineCount = 21;
+  // Lines the commands read from a stored block without converting the whole record.
+  static constexpr int kTaskFolderLine = 3;
+  static constexpr int kFolderNameLine = 19;
 
   std::string Name;
   std::string StartUrl;
@@ -34,6 +37,9 @@ struct TaskRecord {
 
   bool operator==(const TaskRecord&) const = default;
 };
+
+// TaskRecord.TaskType of a task made by Quick Start.
+inline const std::string kQuickTaskType{"2"};
 
 // The record as its 21 lines, integers in decimal.
 std::array<std::string, TaskRecord::kLineCount> ToLines(const TaskRecord& record);

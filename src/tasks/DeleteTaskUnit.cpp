@@ -1,0 +1,59 @@
+#include "tasks/DeleteTaskUnit.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+namespace vexilo {
+namespace {
+
+constexpr int kClientWidth = 359;
+constexpr int kClientHeight = 121;
+constexpr int kPictureSize = 32;
+
+}  // namespace
+
+TDeleteTaskForm::TDeleteTaskForm(QWidget* parent) : QDialog(parent) {
+  setWindowTitle("Confirm Delete ");
+  setFixedSize(kClientWidth, kClientHeight);
+
+  auto* picture = new QLabel;
+  picture->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(kPictureSize));
+  mTaskSettings = new QCheckBox("Delete task settings and searching results");
+  mTaskSettings->setObjectName("deleteTaskSettings");
+  mTaskSettings->setChecked(true);
+  mPictures = new QCheckBox("Delete pictures downloaded ");
+  mPictures->setObjectName("deletePictures");
+  mPictures->setChecked(true);
+
+  auto* ok = new QPushButton("OK");
+  ok->setDefault(true);
+  auto* cancel = new QPushButton("Cancel");
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+
+  auto* layout = new QGridLayout(this);
+  layout->setContentsMargins(12, 10, 12, 10);
+  layout->setVerticalSpacing(2);
+  layout->addWidget(picture, 0, 0, 3, 1, Qt::AlignTop);
+  layout->addWidget(new QLabel("Are you sure you want to:"), 0, 1);
+  layout->addWidget(mTaskSettings, 1, 1);
+  layout->addWidget(mPictures, 2, 1);
+  layout->setColumnStretch(1, 1);
+  layout->setRowStretch(3, 1);
+  layout->addLayout(buttons, 4, 0, 1, 2);
+}
+
+std::optional<DeleteChoice> TDeleteTaskForm::AskDeleteTask() {
+  if (exec() != QDialog::Accepted) return std::nullopt;
+  return DeleteChoice{mTaskSettings->isChecked(), mPictures->isChecked()};
+}
+
+}  // namespace vexilo

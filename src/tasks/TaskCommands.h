@@ -1,0 +1,87 @@
+#pragma once
+// The task commands of the "T&ask" menu, the task tree's pop-up menu and the tool bar, and
+// the guard of the task tree's selection. The main window owns every part they work on and
+// hands them in; the commands hold references only. Main thread only.
+//
+// Only one crawl runs at a time: while one runs (RunFlags::CrawlIdle false) New, Quick
+// Start, Resume and Restart are refused with kStopFirstMessage, Delete and selection changes
+// with kWaitMessage. A command that fails shows the failure's text as an error; Resume and
+// Open destination folder end silently instead.
+
+#include <filesystem>
+#include <string>
+
+#include "core/DesktopShell.h"
+#include "core/RunFlags.h"
+#include "core/UserPrompts.h"
+#include "shell/AppSettings.h"
+#include "tasks/CommandSeams.h"
+#include "tasks/TaskDialogs.h"
+#include "tasks/TaskList.h"
+#include "tasks/TaskRecord.h"
+#include "tasks/TaskTreeView.h"
+
+namespace vexilo {
+
+inline constexpr const char* kStopFirstMessage =
+    "Please stop current task before start a new task.";
+inline constexpr const char* kWaitMessage = "Please wait for completing current task.";
+inline constexpr const char* kRestartQuestion =
+    "This will delete the pictures downloaded, Are you sure to continue?";
+
+// What the commands work on; every member outlives the commands.
+struct TaskCommandParts {
+  std::filesystem::path ProgramFolder;  // holds GTask.lis and the state folders
+  TaskList& Tasks;
+  TaskRecord& CurrentTask;
+  RunFlags& Flags;
+  const AppSettings& Settings;
+  TaskTreeView& Tree;
+  TaskPictureView& Pictures;
+  AddressBox& Address;
+  CrawlRunner& Crawl;
+  NewTaskDialog& Wizard;
+  TaskSettingsDialog& SettingsDialog;
+  DeleteTaskDialog& DeleteDialog;
+  UserPrompts& Prompts;
+  DesktopShell& Shell;
+};
+
+class TaskCommands {
+ public:
+  explicit TaskCommands(TaskCommandParts parts);
+  TaskCommands(const TaskCommands&) = delete;
+  TaskCommands& operator=(const TaskCommands&) = delete;
+
+  void New();
+  void QuickStart();
+  void Stop();
+  void Delete();
+  void Resume();
+  void Restart();
+  void Settings();
+  void OpenDestinationFolder();
+  void PreviousTask();
+  void NextTask();
+
+  // The tree asks this before the user changes its selection: false (after telling the
+  // user) while a crawl runs, and the selection must then stay where it is.
+  bool SelectionChangeAllowed();
+  // The tree reports a selection change it has made (after SelectionChangeAllowed).
+  void NodeSelected(int node);
+  // Selects a node (task index or TaskTreeView::kRootNode) as a user's click would.
+  void SelectNode(int node);
+
+ private:
+  // Appends the current task record as the last task, selects it and crawls it.
+  void AddAndCrawlCurrentTask();
+  // The selected task's index, or -1 when the root or nothing is selected.
+  int SelectedTask() const;
+  bool RefuseWhileCrawling(const char* message);
+  void DeleteTaskFolders(int task, bool pictures, bool state);
+  void SelectLastNode();
+
+  TaskCommandParts mParts;
+};
+
+}  // namespace vexilo

@@ -1,0 +1,83 @@
+#include "tasks/TaskSettingUnit.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "core/Errors.h"
+
+namespace vexilo {
+namespace {
+
+constexpr int kClientWidth = 508;
+constexpr int kClientHeight = 387;
+
+}  // namespace
+
+TTaskSettingForm::TTaskSettingForm(const AppSettings& settings, UserPrompts& prompts,
+                                   QWidget* parent)
+    : QDialog(parent), mSettings(settings), mPrompts(prompts) {
+  setWindowTitle("Task Settings");
+  setFixedSize(kClientWidth, kClientHeight);
+
+  mTabs = new QTabWidget;
+  const char* captions[] = {"Type", "General", "Following Links", "Size Filter"};
+  for (int page = 0; page < TaskFormPages::kPageCount; ++page) {
+    mTabs->addTab(mPages.PageWidget(static_cast<TaskFormPages::Page>(page)), captions[page]);
+  }
+  connect(mTabs, &QTabWidget::currentChanged, this, &TTaskSettingForm::TabChanged);
+
+  auto* ok = new QPushButton("OK");
+  ok->setDefault(true);
+  auto* cancel = new QPushButton("Cancel");
+  connect(ok, &QPushButton::clicked, this, &TTaskSettingForm::OkClicked);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 10);
+  layout->addWidget(mTabs, 1);
+  layout->addSpacing(4);
+  layout->addLayout(buttons);
+}
+
+bool TTaskSettingForm::ShowTaskSettings(TaskRecord& record) {
+  mShown = record;
+  mPages.ShowForm(FormForTask(record, mPages.Form()));
+  {
+    QSignalBlocker quiet(mTabs);
+    mTabs->setCurrentIndex(TaskFormPages::kTypePage);
+  }
+  mTab = TaskFormPages::kTypePage;
+  if (exec() != QDialog::Accepted) return false;
+  record = mResult;
+  return true;
+}
+
+void TTaskSettingForm::TabChanged(int index) {
+  if (!LeavingTabAllowed(mPages.Form())) {
+    QSignalBlocker quiet(mTabs);
+    mTabs->setCurrentIndex(mTab);
+    return;
+  }
+  mTab = index;
+  if (index == TaskFormPages::kGeneralPage) {
+    mPages.SetAdvancedEnabled(AdvancedGroupEnabled(mPages.Kind()));
+  }
+}
+
+void TTaskSettingForm::OkClicked() {
+  try {
+    mResult = EditedTaskFromForm(mPages.Form(), mShown, mSettings.DownFolder);
+    accept();
+  } catch (const InputError& e) {
+    mPrompts.ShowError(e.what());
+  }
+}
+
+}  // namespace vexilo

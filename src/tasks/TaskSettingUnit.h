@@ -1,0 +1,39 @@
+#pragma once
+// TTaskSettingForm, the task settings dialog: the current task on the four tabs "Type",
+// "General", "Following Links" and "Size Filter", written back on "OK". Created once and
+// kept for the run; every showing fills it from the record. Main thread only.
+
+#include <QDialog>
+
+#include "core/UserPrompts.h"
+#include "shell/AppSettings.h"
+#include "tasks/TaskDialogs.h"
+#include "tasks/TaskFormPages.h"
+
+class QTabWidget;
+
+namespace vexilo {
+
+class TTaskSettingForm : public QDialog, public TaskSettingsDialog {
+  Q_OBJECT
+
+ public:
+  // settings gives the download folder a renamed task moves to; both outlive the window.
+  TTaskSettingForm(const AppSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
+
+  bool ShowTaskSettings(TaskRecord& record) override;
+
+ private:
+  void TabChanged(int index);
+  void OkClicked();
+
+  const AppSettings& mSettings;
+  UserPrompts& mPrompts;
+  TaskFormPages mPages;
+  QTabWidget* mTabs = nullptr;
+  int mTab = 0;
+  TaskRecord mShown;
+  TaskRecord mResult;
+};
+
+}  // namespace vexilo
