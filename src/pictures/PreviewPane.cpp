@@ -18,10 +18,10 @@ TPreviewPane::TPreviewPane(QWidget* parent) : QWidget(parent), mPicture(new QLab
   mPicture->hide();
 }
 
-void TPreviewPane::ShowPicture(const QImage& picture) {
+void TPreviewPane::ShowPicture(const QImage& pixels, int fullWidth, int fullHeight) {
   mPicture->hide();
-  PreviewRect place = PlacePreview(picture.width(), picture.height(), width(), height());
-  mPicture->setPixmap(QPixmap::fromImage(picture));
+  PreviewRect place = PlacePreview(fullWidth, fullHeight, width(), height());
+  mPicture->setPixmap(QPixmap::fromImage(pixels));
   mPicture->setGeometry(place.Left, place.Top, place.Width, place.Height);
   mPicture->show();
 }

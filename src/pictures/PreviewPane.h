@@ -14,7 +14,9 @@ class TPreviewPane : public QWidget {
  public:
   explicit TPreviewPane(QWidget* parent = nullptr);
 
-  void ShowPicture(const QImage& picture);
+  // pixels may be a reduced copy of a picture of fullWidth x fullHeight; the placement
+  // follows the full size.
+  void ShowPicture(const QImage& pixels, int fullWidth, int fullHeight);
   void HidePicture();
   QLabel* PictureControl() const { return mPicture; }
 

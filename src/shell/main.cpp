@@ -19,6 +19,7 @@
 #include "core/DesktopShell.h"
 #include "core/SettingsStore.h"
 #include "core/UserPrompts.h"
+#include "pictures/PictureBrowser.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PictureListView.h"
 #include "pictures/PreviewPane.h"
@@ -83,6 +84,8 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
   setCentralWidget(BuildPanes());
   statusBar()->setSizeGripEnabled(true);
   mStatus = std::make_unique<TStatusPanels>(statusBar());
+  mBrowser = std::make_unique<TPictureBrowser>(*this, *mGrid, *mPreview, *mStatus->Progress(),
+                                               *mStatus, mPictures);
 
   mTray = new QSystemTrayIcon(AppIcon(), this);
   mTray->setToolTip("Vexilo");
@@ -200,6 +203,9 @@ void TMainForm::ConnectCommands() {
   });
   connect(mTaskTree, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* current) { ListTaskPictures(current); });
+  connect(mFolderTree, &TFolderTree::folderSelected, this,
+          [this](const QString& folder) { mBrowser->ListFolderPictures(folder.toStdString()); });
+  mFolderTree->SetKeysAllowed([this] { return mBrowser->LoadingIdle(); });
 }
 
 void TMainForm::InitialiseRun() {
@@ -209,6 +215,7 @@ void TMainForm::InitialiseRun() {
     mTaskList.LoadTaskList();
     mTaskListLoaded = true;
     mTaskTree->Fill(mTaskList);
+    mPictures.Clear();
     LoadSettings(mServices.Settings, mProgramFolder, mSettings);
     mSettingsLoaded = true;
     mRunFlags.CrawlIdle = true;
@@ -316,8 +323,13 @@ void TMainForm::ShowHomePage() { mServices.Shell.Open(kHomePage); }
 
 void TMainForm::ListTaskPictures(QTreeWidgetItem* node) {
   std::optional<int> index = mTaskTree->TaskIndexOf(node);
-  if (!index) return;
-  mGrid->clear();
+  if (!index || *index >= mTaskList.TaskCount()) return;
+  try {
+    mBrowser->ListTaskFolder(
+        mTaskList.Lines()[static_cast<size_t>(*index) * TaskRecord::kLineCount + 3]);
+  } catch (const std::exception& error) {
+    mServices.Prompts.ShowError(error.what());
+  }
   try {
     mCurrentTask = mTaskList.ReadTaskRecord(*index);
     mPictureRows = TaskStateFiles(mProgramFolder).ReadPictureRows(mCurrentTask.FolderName);

@@ -13,6 +13,7 @@
 
 #include "core/RunFlags.h"
 #include "crawler/CrawlState.h"
+#include "pictures/ImageFileList.h"
 #include "shell/AppSettings.h"
 #include "tasks/PictureEntry.h"
 #include "tasks/TaskList.h"
@@ -32,6 +33,7 @@ class TAboutForm;
 class TFolderTree;
 class TMainActions;
 class TOptionForm;
+class TPictureBrowser;
 class TPictureGrid;
 class TPictureListView;
 class TPreviewPane;
@@ -92,6 +94,8 @@ class TMainForm : public QMainWindow {
   std::vector<PictureEntry>& PictureRows() { return mPictureRows; }
   RunFlags& Flags() { return mRunFlags; }
   AppSettings& Settings() { return mSettings; }
+  TImageFileList& Pictures() { return mPictures; }
+  TPictureBrowser& Browser() { return *mBrowser; }
 
   TMainActions* Actions() const { return mActions; }
   QComboBox* AddressBox() const { return mAddressBox; }
@@ -128,6 +132,7 @@ class TMainForm : public QMainWindow {
   std::vector<PictureEntry> mPictureRows;
   RunFlags mRunFlags;
   AppSettings mSettings;
+  TImageFileList mPictures;
   bool mTaskListLoaded = false;
   bool mSettingsLoaded = false;
   bool mMaximizedBeforeTray = true;
@@ -142,6 +147,7 @@ class TMainForm : public QMainWindow {
   QStackedWidget* mGridArea = nullptr;
   TPictureListView* mPictureList = nullptr;
   std::unique_ptr<TStatusPanels> mStatus;
+  std::unique_ptr<TPictureBrowser> mBrowser;
   QSystemTrayIcon* mTray = nullptr;
   TAboutForm* mAboutForm = nullptr;
   TOptionForm* mOptionForm = nullptr;
