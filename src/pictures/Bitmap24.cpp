@@ -1,5 +1,6 @@
 #include "pictures/Bitmap24.h"
 
+#include <cstring>
 #include <string>
 
 #include "pictures/PictureError.h"
@@ -38,9 +39,9 @@ void Bitmap24::SetPixel(int x, int y, std::uint32_t rgb) {
 }
 
 void Bitmap24::Fill(std::uint32_t rgb) {
-  for (int y = 0; y < mHeight; ++y) {
-    for (int x = 0; x < mWidth; ++x) SetPixel(x, y, rgb);
-  }
+  if (Empty()) return;
+  for (int x = 0; x < mWidth; ++x) SetPixel(x, 0, rgb);
+  for (int y = 1; y < mHeight; ++y) std::memcpy(Row(y), Row(0), static_cast<size_t>(mWidth) * 3);
 }
 
 }  // namespace vexilo
