@@ -27,12 +27,12 @@ Bitmap24::Bitmap24(int width, int height) {
 }
 
 std::uint32_t Bitmap24::Pixel(int x, int y) const {
-  const std::uint8_t* p = Row(y) + x * 3;
+  const std::uint8_t* p = Row(y) + std::ptrdiff_t{3} * x;
   return static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
 }
 
 void Bitmap24::SetPixel(int x, int y, std::uint32_t rgb) {
-  std::uint8_t* p = Row(y) + x * 3;
+  std::uint8_t* p = Row(y) + std::ptrdiff_t{3} * x;
   p[0] = static_cast<std::uint8_t>(rgb);
   p[1] = static_cast<std::uint8_t>(rgb >> 8);
   p[2] = static_cast<std::uint8_t>(rgb >> 16);
