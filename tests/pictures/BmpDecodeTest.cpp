@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cctype>
 #include <string>
 
 #include "CorpusManifest.h"
@@ -28,15 +28,30 @@ std::vector<std::vector<std::string>> SuiteRows(const std::string& folder) {
 
 // "pal4rletrns.png (transparent), -0.png (index 0), -b.png (black)" names three pictures.
 std::vector<std::string> References(const std::string& cell) {
+  auto isNameChar = [](char c) { return c == '-' || std::isalnum(static_cast<unsigned char>(c)); };
   std::vector<std::string> names;
-  std::regex name("(^|[ ,(])([-a-z0-9]+)\\.png");
-  for (std::sregex_iterator it(cell.begin(), cell.end(), name), end; it != end; ++it) {
-    std::string found = (*it)[2];
-    names.push_back(found[0] == '-' ? names.front().substr(0, names.front().size() - 4) + found
-                                    : found);
-    names.back() += ".png";
+  for (size_t end = cell.find(".png"); end != std::string::npos; end = cell.find(".png", end + 1)) {
+    size_t begin = end;
+    while (begin > 0 && isNameChar(cell[begin - 1])) --begin;
+    std::string stem = cell.substr(begin, end - begin);
+    if (stem.empty()) continue;
+    if (stem[0] == '-' && !names.empty())
+      stem = names.front().substr(0, names.front().size() - 4) + stem;
+    names.push_back(stem + ".png");
   }
   return names;
+}
+
+// "b/badrle.bmp, b/badrlebis.bmp" names two files.
+std::vector<std::string> Files(const std::string& cell) {
+  std::vector<std::string> files;
+  for (size_t begin = 0; begin < cell.size();) {
+    size_t comma = cell.find(", ", begin);
+    if (comma == std::string::npos) comma = cell.size();
+    files.push_back(cell.substr(begin, comma - begin));
+    begin = comma + 2;
+  }
+  return files;
 }
 
 std::string DifferenceFromAny(const Bitmap24& bitmap, const std::vector<std::string>& names) {
@@ -91,9 +106,7 @@ TEST(BmpDecodeTest, BadFilesAreRefusedOrDecodedWithinLimits) {
     const std::string& verdict = row.back();
     bool refuse = verdict == "both reject" || row[0] == "b/reallybig.bmp";
     bool accept = verdict.rfind("both accept (", 0) == 0;
-    std::regex file("[bx]/[-a-z0-9]+\\.bmp");
-    for (std::sregex_iterator it(row[0].begin(), row[0].end(), file), end; it != end; ++it) {
-      std::string name = it->str();
+    for (const std::string& name : Files(row[0])) {
       SCOPED_TRACE(name);
       ++files;
       try {
