@@ -89,7 +89,7 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
   BuildToolBars();
   setCentralWidget(BuildPanes());
   statusBar()->setSizeGripEnabled(true);
-  mStatus = std::make_unique<TStatusPanels>(statusBar());
+  mStatus = std::make_unique<TStatusPanels>(statusBar(), kDesignWidth);
   mBrowser = std::make_unique<TPictureBrowser>(*this, *mGrid, *mPreview, *mStatus->Progress(),
                                                *mStatus, mPictures);
   mScheduler = std::make_unique<DownloadScheduler>(

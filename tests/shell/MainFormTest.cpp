@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
+#include <QProgressBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWebEngineView>
@@ -88,6 +89,10 @@ TEST_F(MainFormTest, FirstStartInAnEmptyFolder) {
   EXPECT_EQ(form->minimumSize(), QSize(450, 325));
   EXPECT_EQ(form->BrowserView()->url(), QUrl("about:blank"));
   EXPECT_EQ(form->Grid()->count(), 0);
+  QProgressBar* progress = form->Status()->Progress();
+  EXPECT_TRUE(progress->isHidden());
+  EXPECT_EQ(progress->geometry().left(), 792 - 200);
+  EXPECT_EQ(progress->width(), 200);
 }
 
 TEST_F(MainFormTest, TaskTreeShowsWholeBlocksOnly) {
