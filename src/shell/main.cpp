@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QMenu>
+#include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -339,7 +340,11 @@ void TMainForm::ShowDownloadSettings() {
 }
 
 void TMainForm::ShowAbout() {
-  if (mAboutForm != nullptr) mAboutForm->exec();
+  if (mAboutForm == nullptr) return;
+  if (const QScreen* desktop = screen()) {
+    mAboutForm->move(desktop->availableGeometry().center() - mAboutForm->rect().center());
+  }
+  mAboutForm->exec();
 }
 
 void TMainForm::ShowHelp() {

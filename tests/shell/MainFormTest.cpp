@@ -1,6 +1,9 @@
 #include "shell/main.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QComboBox>
 #include <QMenu>
 #include <QProgressBar>
@@ -254,6 +257,24 @@ TEST_F(MainFormTest, HelpOpensTheGuideOrSaysItIsMissing) {
   WriteFileBytes(dir / "help.html", "<html></html>");
   form->Actions()->Help->trigger();
   EXPECT_EQ(shell.Opened, std::vector<std::string>{(dir / "help.html").string()});
+}
+
+TEST_F(MainFormTest, MenuEntriesOpenTheirDialogsModally) {
+  auto form = Start();
+  std::vector<QString> shown;
+  auto closeNextDialog = [&shown] {
+    QTimer::singleShot(0, [&shown] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      ASSERT_NE(dialog, nullptr);
+      shown.push_back(dialog->windowTitle());
+      qobject_cast<QDialog*>(dialog)->reject();
+    });
+  };
+  closeNextDialog();
+  form->Actions()->About->trigger();
+  closeNextDialog();
+  form->Actions()->DownloadSettings->trigger();
+  EXPECT_EQ(shown, (std::vector<QString>{"About Vexilo", "Download Settings"}));
 }
 
 TEST_F(MainFormTest, ShutDownSavesTheTaskListAndTheSettings) {
