@@ -1,6 +1,7 @@
 // The program entry: the application, the main window and the other windows, the event loop.
 
 #include <QApplication>
+#include <QScreen>
 
 #include "platform/QSettingsStore.h"
 #include "platform/QtDesktopShell.h"
@@ -25,6 +26,10 @@ int main(int argc, char** argv) {
                    Qt::QueuedConnection);
   mainForm.InitialiseRun();
   mainForm.CreateOtherWindows();
+  // Centred, so that the window comes back there when it is un-maximised.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    mainForm.move(screen->availableGeometry().center() - mainForm.rect().center());
+  }
   mainForm.showMaximized();
   return QApplication::exec();
 }

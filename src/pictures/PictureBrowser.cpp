@@ -83,12 +83,17 @@ TPictureBrowser::TPictureBrowser(QWidget& window, TPictureGrid& grid, TPreviewPa
 
 void TPictureBrowser::ListTaskFolder(std::string folder) {
   if (!mLoadingIdle) return;
-  mGrid.clear();
+  ClearGrid();
   mGrid.repaint();
   if (folder.empty()) return;
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   mPictures.ScanFolder(folder);
   ShowListing(TaskListedText(mPictures.Count()));
+}
+
+void TPictureBrowser::ClearGrid() {
+  mGrid.clear();
+  mPictures.Clear();
 }
 
 void TPictureBrowser::ListFolderPictures(std::string folder) {

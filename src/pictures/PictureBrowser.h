@@ -35,6 +35,9 @@ class TPictureBrowser : public QObject {
   // The task's share of a task selection: empties the grid and, when folder is not empty,
   // scans it and builds the grid. While a build runs the grid is left alone.
   void ListTaskFolder(std::string folder);
+  // Empties the grid and with it the picture file list, so that later appends keep item i
+  // and entry i the same picture.
+  void ClearGrid();
   // A folder selected in the folder tree; nothing while a build runs or when it is no folder.
   void ListFolderPictures(std::string folder);
   // A picture a download has saved. One that arrives during a build is held and appended

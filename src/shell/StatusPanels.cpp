@@ -10,7 +10,7 @@ constexpr int kCountPanelWidth = 200;
 constexpr int kProgressWidth = 200;
 }  // namespace
 
-TStatusPanels::TStatusPanels(QStatusBar* bar) : mProgress(new QProgressBar(bar)) {
+TStatusPanels::TStatusPanels(QStatusBar* bar, int barWidth) : mProgress(new QProgressBar(bar)) {
   for (QLabel*& panel : mPanels) {
     panel = new QLabel;
     panel->setFrameShape(QFrame::StyledPanel);
@@ -24,7 +24,7 @@ TStatusPanels::TStatusPanels(QStatusBar* bar) : mProgress(new QProgressBar(bar))
 
   // Not in the bar's layout: it lies over the panels at a fixed place, as it was designed.
   int barHeight = bar->sizeHint().height();
-  mProgress->setGeometry(bar->width() - kProgressWidth, 2, kProgressWidth, barHeight - 4);
+  mProgress->setGeometry(barWidth - kProgressWidth, 2, kProgressWidth, barHeight - 4);
   mProgress->setTextVisible(false);
   mProgress->hide();
 }

@@ -15,8 +15,9 @@ namespace vexilo {
 
 class TStatusPanels : public StatusSink {
  public:
-  // Fills bar; its width now fixes where the progress bar sits from then on.
-  explicit TStatusPanels(QStatusBar* bar);
+  // Fills bar. The progress bar sits where the bar's right end is at the window's design
+  // width, barWidth, and stays there when the window is resized.
+  TStatusPanels(QStatusBar* bar, int barWidth);
 
   void SetStatusText(int panel, const std::string& text) override;
   std::string StatusText(int panel) const;

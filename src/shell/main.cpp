@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QMenu>
+#include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -19,6 +20,7 @@
 #include "core/DesktopShell.h"
 #include "core/SettingsStore.h"
 #include "core/UserPrompts.h"
+#include "downloader/DownloadScheduler.h"
 #include "pictures/PictureBrowser.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PictureListView.h"
@@ -32,7 +34,10 @@
 #include "shell/ProductInfo.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
-#include "tasks/TaskStateFiles.h"
+#include "tasks/DeleteTaskUnit.h"
+#include "tasks/StartUnit.h"
+#include "tasks/TaskCommands.h"
+#include "tasks/TaskSettingUnit.h"
 
 namespace vexilo {
 namespace {
@@ -74,7 +79,9 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
       mProgramFolder(std::move(programFolder)),
       mServices(services),
       mTaskList(mProgramFolder),
-      mActions(new TMainActions(this)) {
+      mStateFiles(mProgramFolder),
+      mActions(new TMainActions(this)),
+      mDownloadTimer([this] { mScheduler->Tick(); }) {
   setWindowTitle("Vexilo");
   setWindowIcon(AppIcon());
   setMinimumSize(450, 325);
@@ -83,9 +90,13 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
   BuildToolBars();
   setCentralWidget(BuildPanes());
   statusBar()->setSizeGripEnabled(true);
-  mStatus = std::make_unique<TStatusPanels>(statusBar());
+  mStatus = std::make_unique<TStatusPanels>(statusBar(), kDesignWidth);
   mBrowser = std::make_unique<TPictureBrowser>(*this, *mGrid, *mPreview, *mStatus->Progress(),
                                                *mStatus, mPictures);
+  mScheduler = std::make_unique<DownloadScheduler>(
+      mCrawlState, mRunFlags, mSettings, mRunningTask, mStateFiles, mServices.Prompts,
+      *mStatus, mMainThread, mDownloadTimer,
+      [this](const std::string& savedPath) { mBrowser->AppendPicture(savedPath); });
 
   mTray = new QSystemTrayIcon(AppIcon(), this);
   mTray->setToolTip("Vexilo");
@@ -189,8 +200,6 @@ void TMainForm::ConnectCommands() {
   connect(a.Help, &QAction::triggered, this, &TMainForm::ShowHelp);
   connect(a.HomePage, &QAction::triggered, this, &TMainForm::ShowHomePage);
   connect(a.About, &QAction::triggered, this, &TMainForm::ShowAbout);
-  connect(a.PreviousTask, &QAction::triggered, mTaskTree, &TTaskTree::SelectPreviousTask);
-  connect(a.NextTask, &QAction::triggered, mTaskTree, &TTaskTree::SelectNextTask);
   connect(a.TrayRestore, &QAction::triggered, this, &TMainForm::RestoreFromTray);
   connect(a.TrayExit, &QAction::triggered, this, &QWidget::close);
   connect(mTray, &QSystemTrayIcon::activated, this, &TMainForm::OnTrayActivated);
@@ -201,8 +210,6 @@ void TMainForm::ConnectCommands() {
   connect(mPictureList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     mActions->PictureListPopup->popup(mPictureList->viewport()->mapToGlobal(at));
   });
-  connect(mTaskTree, &QTreeWidget::currentItemChanged, this,
-          [this](QTreeWidgetItem* current) { ListTaskPictures(current); });
   connect(mFolderTree, &TFolderTree::folderSelected, this,
           [this](const QString& folder) { mBrowser->ListFolderPictures(folder.toStdString()); });
   mFolderTree->SetKeysAllowed([this] { return mBrowser->LoadingIdle(); });
@@ -225,9 +232,35 @@ void TMainForm::InitialiseRun() {
 }
 
 void TMainForm::CreateOtherWindows() {
+  mWizardForm = new TTaskWizardForm(mSettings, mServices.Prompts, this);
   mAboutForm = new TAboutForm(mServices.Shell, this);
   mOptionForm = new TOptionForm(mSettings, mServices.Settings, mProgramFolder, mServices.Shell,
                                 mServices.Prompts, this);
+  mTaskSettingForm = new TTaskSettingForm(mSettings, mServices.Prompts, this);
+  mDeleteTaskForm = new TDeleteTaskForm(this);
+  ConnectTaskCommands();
+}
+
+void TMainForm::ConnectTaskCommands() {
+  mTaskCommands = std::make_unique<TaskCommands>(TaskCommandParts{
+      mProgramFolder, mTaskList, mCurrentTask, mRunFlags, mSettings, *mTaskTree, *this, *this,
+      *this, *mWizardForm, *mTaskSettingForm, *mDeleteTaskForm, mServices.Prompts,
+      mServices.Shell});
+  TaskCommands& commands = *mTaskCommands;
+  TMainActions& a = *mActions;
+  connect(a.NewTask, &QAction::triggered, this, [&commands] { commands.New(); });
+  connect(a.QuickStart, &QAction::triggered, this, [&commands] { commands.QuickStart(); });
+  connect(a.StopTask, &QAction::triggered, this, [&commands] { commands.Stop(); });
+  connect(a.DeleteTask, &QAction::triggered, this, [&commands] { commands.Delete(); });
+  connect(a.ResumeTask, &QAction::triggered, this, [&commands] { commands.Resume(); });
+  connect(a.RestartTask, &QAction::triggered, this, [&commands] { commands.Restart(); });
+  connect(a.TaskSettings, &QAction::triggered, this, [&commands] { commands.Settings(); });
+  connect(a.OpenDestinationFolder, &QAction::triggered, this,
+          [&commands] { commands.OpenDestinationFolder(); });
+  connect(a.PreviousTask, &QAction::triggered, this, [&commands] { commands.PreviousTask(); });
+  connect(a.NextTask, &QAction::triggered, this, [&commands] { commands.NextTask(); });
+  mTaskTree->SetSelectionHandlers([&commands] { return commands.SelectionChangeAllowed(); },
+                                  [&commands](int node) { commands.NodeSelected(node); });
 }
 
 void TMainForm::ShutDown() {
@@ -243,6 +276,7 @@ void TMainForm::ShutDown() {
   }
   mRunFlags.CrawlIdle = true;
   mRunFlags.StopRequested = true;
+  mScheduler->Shutdown();
   mTray->hide();
 }
 
@@ -306,7 +340,11 @@ void TMainForm::ShowDownloadSettings() {
 }
 
 void TMainForm::ShowAbout() {
-  if (mAboutForm != nullptr) mAboutForm->exec();
+  if (mAboutForm == nullptr) return;
+  if (const QScreen* desktop = screen()) {
+    mAboutForm->move(desktop->availableGeometry().center() - mAboutForm->rect().center());
+  }
+  mAboutForm->exec();
 }
 
 void TMainForm::ShowHelp() {
@@ -321,23 +359,34 @@ void TMainForm::ShowHelp() {
 
 void TMainForm::ShowHomePage() { mServices.Shell.Open(kHomePage); }
 
-void TMainForm::ListTaskPictures(QTreeWidgetItem* node) {
-  std::optional<int> index = mTaskTree->TaskIndexOf(node);
-  if (!index || *index >= mTaskList.TaskCount()) return;
+void TMainForm::ListTaskPictures(int node) {
+  if (node < 0 || node >= mTaskList.TaskCount()) return;
   try {
-    mBrowser->ListTaskFolder(
-        mTaskList.Lines()[static_cast<size_t>(*index) * TaskRecord::kLineCount + 3]);
+    mBrowser->ListTaskFolder(mTaskList.TaskLine(node, TaskRecord::kTaskFolderLine));
   } catch (const std::exception& error) {
     mServices.Prompts.ShowError(error.what());
   }
   try {
-    mCurrentTask = mTaskList.ReadTaskRecord(*index);
-    mPictureRows = TaskStateFiles(mProgramFolder).ReadPictureRows(mCurrentTask.FolderName);
+    mCurrentTask = mTaskList.ReadTaskRecord(node);
+    mPictureRows = mStateFiles.ReadPictureRows(mCurrentTask.FolderName);
   } catch (const std::exception& error) {
     mPictureRows.clear();
     mServices.Prompts.ShowError(error.what());
   }
   ShowPictureRows();
+}
+
+void TMainForm::ClearPictures() { mBrowser->ClearGrid(); }
+
+std::string TMainForm::AddressText() const { return mAddressBox->currentText().toStdString(); }
+
+void TMainForm::SetAddressText(const std::string& text) {
+  mAddressBox->setCurrentText(QString::fromStdString(text));
+}
+
+void TMainForm::RunCrawl() {
+  // TODO(issue 3): run the crawler on the WebEngine page browser once that adapter lands.
+  mRunningTask = mCurrentTask;
 }
 
 }  // namespace vexilo

@@ -14,22 +14,31 @@
 #include "core/RunFlags.h"
 #include "crawler/CrawlState.h"
 #include "pictures/ImageFileList.h"
+#include "platform/QtDownloadTimer.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtMainThread.h"
 #include "shell/AppSettings.h"
+#include "tasks/CommandSeams.h"
 #include "tasks/PictureEntry.h"
 #include "tasks/TaskList.h"
 #include "tasks/TaskRecord.h"
+#include "tasks/TaskStateFiles.h"
 
 class QComboBox;
 class QSplitter;
 class QStackedWidget;
-class QTreeWidgetItem;
 class QWebEngineView;
 
 namespace vexilo {
 
 class DesktopShell;
+class DownloadScheduler;
 class SettingsStore;
 class TAboutForm;
+class TDeleteTaskForm;
+class TTaskSettingForm;
+class TTaskWizardForm;
+class TaskCommands;
 class TFolderTree;
 class TMainActions;
 class TOptionForm;
@@ -48,7 +57,12 @@ struct MainFormServices {
   DesktopShell& Shell;
 };
 
-class TMainForm : public QMainWindow {
+// The main window is also what the task commands see as the picture view, the address box
+// and the crawl runner.
+class TMainForm : public QMainWindow,
+                  public TaskPictureView,
+                  public AddressBox,
+                  public CrawlRunner {
   Q_OBJECT
 
  public:
@@ -59,11 +73,13 @@ class TMainForm : public QMainWindow {
   // The creation steps that touch files and settings: the "task" folder, GTask.lis and the
   // task tree, the settings. A failing step is reported and the later ones are skipped.
   void InitialiseRun();
-  // The other windows, created once and hidden until their command shows them.
+  // The other windows, created once and hidden until their command shows them, and the
+  // task commands that use them.
   void CreateOtherWindows();
 
   // Shut-down: saves the task list and the settings (each only when it was loaded, so a
-  // failed start never overwrites them with nothing) and tells a running crawl to stop.
+  // failed start never overwrites them with nothing), tells a running crawl to stop, and
+  // aborts and joins the running downloads, so that none reports to a window that is gone.
   void ShutDown();
 
   // The picture list pane and the grid area, for the crawl's hooks.
@@ -84,8 +100,14 @@ class TMainForm : public QMainWindow {
   void ShowHelp();
   void ShowHomePage();
 
-  // Runs on every change of the task tree's selection.
-  void ListTaskPictures(QTreeWidgetItem* node);
+  // TaskPictureView: runs on every change of the task tree's selection.
+  void ListTaskPictures(int node) override;
+  void ClearPictures() override;
+  // AddressBox
+  std::string AddressText() const override;
+  void SetAddressText(const std::string& text) override;
+  // CrawlRunner
+  void RunCrawl() override;
 
   const std::filesystem::path& ProgramFolder() const { return mProgramFolder; }
   TaskList& Tasks() { return mTaskList; }
@@ -98,7 +120,7 @@ class TMainForm : public QMainWindow {
   TPictureBrowser& Browser() { return *mBrowser; }
 
   TMainActions* Actions() const { return mActions; }
-  QComboBox* AddressBox() const { return mAddressBox; }
+  QComboBox* AddressCombo() const { return mAddressBox; }
   TTaskTree* TaskTree() const { return mTaskTree; }
   TFolderTree* FolderTree() const { return mFolderTree; }
   TPreviewPane* Preview() const { return mPreview; }
@@ -109,6 +131,10 @@ class TMainForm : public QMainWindow {
   QSystemTrayIcon* Tray() const { return mTray; }
   TAboutForm* AboutForm() const { return mAboutForm; }
   TOptionForm* OptionForm() const { return mOptionForm; }
+  TTaskWizardForm* WizardForm() const { return mWizardForm; }
+  TTaskSettingForm* TaskSettingForm() const { return mTaskSettingForm; }
+  TDeleteTaskForm* DeleteTaskForm() const { return mDeleteTaskForm; }
+  DownloadScheduler& Scheduler() { return *mScheduler; }
 
  signals:
   // Shut-down has run and the window is closing: the program ends.
@@ -121,6 +147,7 @@ class TMainForm : public QMainWindow {
   void BuildToolBars();
   QWidget* BuildPanes();
   void ConnectCommands();
+  void ConnectTaskCommands();
   void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
 
   std::filesystem::path mProgramFolder;
@@ -133,6 +160,12 @@ class TMainForm : public QMainWindow {
   RunFlags mRunFlags;
   AppSettings mSettings;
   TImageFileList mPictures;
+  // The record the running crawl and its downloads use, copied from the current task record
+  // when the crawl starts, so that selecting another task later cannot redirect them.
+  TaskRecord mRunningTask;
+  TaskStateFiles mStateFiles;
+  QtMainThread mMainThread{this};
+  QtEventPump mEventPump;
   bool mTaskListLoaded = false;
   bool mSettingsLoaded = false;
   bool mMaximizedBeforeTray = true;
@@ -148,9 +181,16 @@ class TMainForm : public QMainWindow {
   TPictureListView* mPictureList = nullptr;
   std::unique_ptr<TStatusPanels> mStatus;
   std::unique_ptr<TPictureBrowser> mBrowser;
+  QtDownloadTimer mDownloadTimer;
+  // Declared after everything its workers report to, so it is destroyed (and joined) first.
+  std::unique_ptr<DownloadScheduler> mScheduler;
+  std::unique_ptr<TaskCommands> mTaskCommands;
   QSystemTrayIcon* mTray = nullptr;
   TAboutForm* mAboutForm = nullptr;
   TOptionForm* mOptionForm = nullptr;
+  TTaskWizardForm* mWizardForm = nullptr;
+  TTaskSettingForm* mTaskSettingForm = nullptr;
+  TDeleteTaskForm* mDeleteTaskForm = nullptr;
 };
 
 }  // namespace vexilo

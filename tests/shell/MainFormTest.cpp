@@ -1,8 +1,12 @@
 #include "shell/main.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QComboBox>
 #include <QMenu>
+#include <QProgressBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWebEngineView>
@@ -79,7 +83,7 @@ TEST_F(MainFormTest, FirstStartInAnEmptyFolder) {
   TTaskTree* tree = form->TaskTree();
   ASSERT_EQ(tree->topLevelItemCount(), 1);
   EXPECT_EQ(tree->Root()->text(0), "Vexilo Task");
-  EXPECT_EQ(tree->TaskCount(), 0);
+  EXPECT_EQ(tree->TaskNodeCount(), 0);
   EXPECT_EQ(form->Settings().DownFolder, (dir / "pictures").string());
   EXPECT_EQ(form->Settings().DownloadThread, "3");
   EXPECT_TRUE(form->Flags().CrawlIdle);
@@ -88,6 +92,10 @@ TEST_F(MainFormTest, FirstStartInAnEmptyFolder) {
   EXPECT_EQ(form->minimumSize(), QSize(450, 325));
   EXPECT_EQ(form->BrowserView()->url(), QUrl("about:blank"));
   EXPECT_EQ(form->Grid()->count(), 0);
+  QProgressBar* progress = form->Status()->Progress();
+  EXPECT_TRUE(progress->isHidden());
+  EXPECT_EQ(progress->geometry().left(), 792 - 200);
+  EXPECT_EQ(progress->width(), 200);
 }
 
 TEST_F(MainFormTest, TaskTreeShowsWholeBlocksOnly) {
@@ -96,7 +104,7 @@ TEST_F(MainFormTest, TaskTreeShowsWholeBlocksOnly) {
   WriteLines(dir / "GTask.lis", lines);
   auto form = Start();
   TTaskTree* tree = form->TaskTree();
-  ASSERT_EQ(tree->TaskCount(), 2);
+  ASSERT_EQ(tree->TaskNodeCount(), 2);
   EXPECT_EQ(tree->TaskNode(0)->text(0), "first");
   EXPECT_EQ(tree->TaskNode(1)->text(0), "second");
   EXPECT_TRUE(tree->Root()->isExpanded());
@@ -154,7 +162,7 @@ TEST_F(MainFormTest, ToolBarButtonsShowTheirToolTips) {
   EXPECT_EQ(tips, (std::vector<std::string>{"Previous Task", "Next Task", "New Task",
                                             "Stop Task", "View Mode", "[address box]",
                                             "Quick Start"}));
-  QComboBox* address = form->AddressBox();
+  QComboBox* address = form->AddressCombo();
   EXPECT_TRUE(address->isEditable());
   EXPECT_EQ(address->width(), 370);
   EXPECT_GE(address->count(), 2);
@@ -171,16 +179,28 @@ TEST_F(MainFormTest, PreviousAndNextTaskStopAtTheEnds) {
   a.PreviousTask->trigger();
   EXPECT_EQ(tree->currentItem(), tree->Root());
   a.NextTask->trigger();
-  EXPECT_EQ(tree->SelectedTaskIndex(), 0);
+  EXPECT_EQ(tree->SelectedNode(), 0);
   a.PreviousTask->trigger();
-  EXPECT_EQ(tree->SelectedTaskIndex(), 0);
+  EXPECT_EQ(tree->SelectedNode(), 0);
   a.NextTask->trigger();
   a.NextTask->trigger();
-  EXPECT_EQ(tree->SelectedTaskIndex(), 2);
+  EXPECT_EQ(tree->SelectedNode(), 2);
   a.NextTask->trigger();
-  EXPECT_EQ(tree->SelectedTaskIndex(), 2);
+  EXPECT_EQ(tree->SelectedNode(), 2);
   a.PreviousTask->trigger();
-  EXPECT_EQ(tree->SelectedTaskIndex(), 1);
+  EXPECT_EQ(tree->SelectedNode(), 1);
+}
+
+TEST_F(MainFormTest, SelectionIsRefusedWhileACrawlRuns) {
+  WriteLines(dir / "GTask.lis", TaskLines({"a", "b"}));
+  auto form = Start();
+  TTaskTree* tree = form->TaskTree();
+  tree->setCurrentItem(tree->TaskNode(0));
+  form->Flags().CrawlIdle = false;
+  tree->setCurrentItem(tree->TaskNode(1));
+  EXPECT_EQ(tree->SelectedNode(), 0);
+  EXPECT_EQ(form->CurrentTask().Name, "a");
+  EXPECT_EQ(prompts.Messages, std::vector<std::string>{"Please wait for completing current task."});
 }
 
 TEST_F(MainFormTest, NextTaskOnTheRootWithoutTasksDoesNothing) {
@@ -237,6 +257,24 @@ TEST_F(MainFormTest, HelpOpensTheGuideOrSaysItIsMissing) {
   WriteFileBytes(dir / "help.html", "<html></html>");
   form->Actions()->Help->trigger();
   EXPECT_EQ(shell.Opened, std::vector<std::string>{(dir / "help.html").string()});
+}
+
+TEST_F(MainFormTest, MenuEntriesOpenTheirDialogsModally) {
+  auto form = Start();
+  std::vector<QString> shown;
+  auto closeNextDialog = [&shown] {
+    QTimer::singleShot(0, [&shown] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      ASSERT_NE(dialog, nullptr);
+      shown.push_back(dialog->windowTitle());
+      qobject_cast<QDialog*>(dialog)->reject();
+    });
+  };
+  closeNextDialog();
+  form->Actions()->About->trigger();
+  closeNextDialog();
+  form->Actions()->DownloadSettings->trigger();
+  EXPECT_EQ(shown, (std::vector<QString>{"About Vexilo", "Download Settings"}));
 }
 
 TEST_F(MainFormTest, ShutDownSavesTheTaskListAndTheSettings) {

@@ -1,5 +1,6 @@
 #include "pictures/PictureBrowser.h"
 
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -14,6 +15,7 @@
 #include "pictures/ImageFileList.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PreviewPane.h"
+#include "shell/FolderTree.h"
 #include "shell/ShellFakes.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
@@ -144,6 +146,14 @@ TEST_F(PictureBrowserTest, TaskSelectionListsTheTaskFolder) {
   EXPECT_EQ(form.Grid()->count(), 0);
   EXPECT_EQ(form.Status()->StatusText(0), "5 pictures are listed.");
   EXPECT_EQ(form.CurrentTask().Name, "no folder");
+}
+
+TEST_F(PictureBrowserTest, SelectingAFolderInTheFolderTreeListsIt) {
+  form.ShowFolderTree();
+  TFolderTree* tree = form.FolderTree();
+  tree->setCurrentIndex(tree->Model()->index(QString::fromStdString(pictures.string())));
+  EXPECT_EQ(form.Grid()->count(), 4);
+  EXPECT_EQ(form.Status()->StatusText(0), "Total 5 pictures.");
 }
 
 TEST(FormatPictureTime, ShowsLocalTimeWithEvenSeconds) {

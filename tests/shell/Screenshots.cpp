@@ -16,6 +16,7 @@
 #include "shell/OptionUnit.h"
 #include "shell/ShellFakes.h"
 #include "shell/TaskTree.h"
+#include "pictures/PictureGrid.h"
 #include "shell/main.h"
 #include "support/TempDir.h"
 #include "tasks/TaskList.h"
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
   form.show();
   Settle(500);
   form.TaskTree()->setCurrentItem(form.TaskTree()->TaskNode(0));
+  if (form.Grid()->count() > 3) form.Grid()->item(3)->setSelected(true);
   bool ok = Shoot(&form, out.filePath("main-window.png"));
 
   form.OptionForm()->setModal(false);

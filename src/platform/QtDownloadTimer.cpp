@@ -1,0 +1,20 @@
+#include "platform/QtDownloadTimer.h"
+
+#include <utility>
+
+namespace vexilo {
+
+QtDownloadTimer::QtDownloadTimer(std::function<void()> tick) : mTick(std::move(tick)) {
+  mTimer.setInterval(kIntervalMs);
+  QObject::connect(&mTimer, &QTimer::timeout, [this] { mTick(); });
+}
+
+void QtDownloadTimer::SetEnabled(bool enabled) {
+  if (enabled && !mTimer.isActive()) {
+    mTimer.start();
+  } else if (!enabled) {
+    mTimer.stop();
+  }
+}
+
+}  // namespace vexilo
