@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <functional>
 
 namespace vexilo {
 namespace {
@@ -92,6 +91,12 @@ std::string FileNameOf(std::string_view address) {
 
 std::string UniqueFileName(const std::filesystem::path& folder, const std::string& name) {
   return *FirstFree(folder, name, INT_MAX, IsFile);
+}
+
+std::string UniqueFileName(const std::filesystem::path& folder, const std::string& name,
+                           const std::function<bool(const std::filesystem::path&)>& alsoTaken) {
+  return *FirstFree(folder, name, INT_MAX,
+                    [&](const std::filesystem::path& p) { return IsFile(p) || alsoTaken(p); });
 }
 
 std::string UniqueFolderName(const std::filesystem::path& folder, const std::string& name) {

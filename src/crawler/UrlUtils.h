@@ -4,6 +4,7 @@
 // results decide the scope rules, the save names and the quick-start task names.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,9 @@ std::string FileNameOf(std::string_view address);
 // "(n)" + name for the first n from 1 for which no file folder/(n)name exists. The plain
 // name is never tried. Counts on past 999, so the result is always usable.
 std::string UniqueFileName(const std::filesystem::path& folder, const std::string& name);
+// The same, also passing over the candidates for which alsoTaken holds.
+std::string UniqueFileName(const std::filesystem::path& folder, const std::string& name,
+                           const std::function<bool(const std::filesystem::path&)>& alsoTaken);
 // The same, looking for folders instead of files.
 std::string UniqueFolderName(const std::filesystem::path& folder, const std::string& name);
 // The same, but only up to lastNumber; std::nullopt when all of them are taken.

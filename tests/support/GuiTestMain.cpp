@@ -1,11 +1,28 @@
 // main() for tests that need real widgets or the WebEngine browser (offscreen platform).
 
+#include <unistd.h>
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
 
+// LeakSanitizer: WebEngine, fontconfig and udev keep process-wide allocations to the end;
+// they are not ours to free.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libQt6WebEngineCore.so\n"
+         "leak:libfontconfig.so\n"
+         "leak:libudev.so\n";
+}
+
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
+  // Test discovery runs without the test environment, so it may have no display to open.
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  // WebEngine refuses to start as root with its sandbox on; CTest's list-valued ENVIRONMENT
+  // property does not reliably carry this second variable, so it is set here as well.
+  if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();

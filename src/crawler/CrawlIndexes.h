@@ -1,0 +1,47 @@
+#pragma once
+// Hash sets kept beside the lists of CrawlState so that the duplicate tests of link and
+// picture harvesting do not scan the lists. Every append the crawl makes to those lists goes
+// through here; after the lists are set or loaded as a whole, Rebuild. Main thread only.
+
+#include <string>
+#include <unordered_set>
+
+#include "crawler/CrawlState.h"
+
+namespace vexilo {
+
+class CrawlIndexes {
+ public:
+  explicit CrawlIndexes(CrawlState& state);
+  CrawlIndexes(const CrawlIndexes&) = delete;
+  CrawlIndexes& operator=(const CrawlIndexes&) = delete;
+
+  void Rebuild();
+
+  // Exactly equal to an entry of TempUrls or VisitedUrls.
+  bool IsGathered(const std::string& link) const;
+  void AppendTempUrl(const std::string& link);
+  // WantUrls := TempUrls; TempUrls appended to VisitedUrls. TempUrls stays as it is.
+  void PromoteTempUrls();
+  void ClearTempUrls();
+
+  // Exactly equal to an entry of PictureUrls.
+  bool HasPicture(const std::string& address) const;
+  // The trimmed address equals the trimmed form of an entry of PictureUrls.
+  bool HasTrimmedPicture(const std::string& address) const;
+  bool IsSavePathQueued(const std::string& path) const;
+  // Appends to PictureUrls and SavedNames together.
+  void AppendPicture(const std::string& address, const std::string& savePath);
+  // For a SavedNames entry added to match a PictureUrls entry that lacked one.
+  void AppendSavedName(const std::string& savePath);
+
+ private:
+  CrawlState& mState;
+  std::unordered_set<std::string> mTemp;
+  std::unordered_set<std::string> mVisited;
+  std::unordered_set<std::string> mPictures;
+  std::unordered_set<std::string> mTrimmedPictures;
+  std::unordered_set<std::string> mSavePaths;
+};
+
+}  // namespace vexilo

@@ -1,0 +1,78 @@
+#pragma once
+// The crawl driver: runs one crawl of the current task in the page browser, level by level,
+// with the page, redirect and logon waits, and leaves CrawlState and the picture list for the
+// download scheduler and the task's state files. Main thread only; not re-entrant.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/EventPump.h"
+#include "core/RunFlags.h"
+#include "core/StatusSink.h"
+#include "core/UserPrompts.h"
+#include "crawler/CrawlHooks.h"
+#include "crawler/CrawlIndexes.h"
+#include "crawler/CrawlState.h"
+#include "crawler/LinkHarvester.h"
+#include "crawler/PageBrowser.h"
+#include "crawler/PictureHarvester.h"
+#include "tasks/PictureEntry.h"
+#include "tasks/TaskRecord.h"
+#include "tasks/TaskStateFiles.h"
+
+namespace vexilo {
+
+class Crawler {
+ public:
+  // programFolder holds the task/ folder of state files. Every reference is to an object of
+  // the main window that outlives the crawler; task is read afresh by every RunCrawl.
+  Crawler(std::filesystem::path programFolder, const TaskRecord& task, CrawlState& state,
+          std::vector<PictureEntry>& pictureRows, RunFlags& flags, PageBrowser& browser,
+          EventPump& pump, UserPrompts& prompts, StatusSink& status, CrawlHooks& hooks);
+  Crawler(const Crawler&) = delete;
+  Crawler& operator=(const Crawler&) = delete;
+
+  // Crawls the current task; returns when the crawl has finished, been stopped or failed.
+  // A failure ends it silently with the state saved and crawl idle left false.
+  void RunCrawl();
+
+  // WantUrls := TempUrls; TempUrls appended to VisitedUrls; TempUrls stays as it is.
+  void PromoteLevel();
+  static int CountLinks(const PageDocument& document);
+
+ private:
+  void StartCrawl();
+  void MatchSavedNames();
+  // false when the crawl was cancelled.
+  bool VisitLevels();
+  bool VisitPage(const std::string& address, bool firstLevel);
+  bool Cancel();
+  void WaitUntil(EventPump::Clock::duration length, const std::function<bool()>& done);
+  void WaitForPage(EventPump::Clock::duration length);
+  void EnterLogonMode();
+  void LeaveLogonMode();
+  void SaveState();
+
+  TaskStateFiles mStateFiles;
+  const TaskRecord& mTask;
+  CrawlState& mState;
+  std::vector<PictureEntry>& mPictureRows;
+  RunFlags& mFlags;
+  PageBrowser& mBrowser;
+  EventPump& mPump;
+  UserPrompts& mPrompts;
+  StatusSink& mStatus;
+  CrawlHooks& mHooks;
+  CrawlIndexes mIndexes;
+  LinkHarvester mLinks;
+  PictureHarvester mPictures;
+
+  std::string mTaskFolder;
+  bool mLogonMode = false;
+  bool mMaySave = false;  // the state is worth saving: it was set up or loaded whole
+  bool mSaved = false;
+};
+
+}  // namespace vexilo

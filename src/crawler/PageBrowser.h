@@ -1,0 +1,52 @@
+#pragma once
+// The embedded browser as the crawl sees it: load an address, watch it load, read the
+// address it ended on and a snapshot of its links and images. Main thread only; the browser
+// makes progress only while the caller runs pending events.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vexilo {
+
+struct PageImage {
+  std::string Href;  // the full address of the picture
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+
+  bool operator==(const PageImage&) const = default;
+};
+
+// A copy of what the document held when it was read; later loading does not change it.
+struct PageDocument {
+  std::vector<std::string> Links;  // every link's href (anchors and areas), absolute
+  std::vector<PageImage> Images;   // every image element, in document order
+
+  bool operator==(const PageDocument&) const = default;
+};
+
+enum class BrowserMode {
+  Crawl,  // no scripts, plugins or pictures: only the document is fetched
+  Logon,  // a normal page for a person to log on with
+};
+
+class PageBrowser {
+ public:
+  static constexpr int kReadyStateComplete = 4;
+
+  virtual ~PageBrowser() = default;
+  // Starts loading and returns at once. The ready state from here on is that of this load.
+  virtual void Navigate(const std::string& address) = 0;
+  virtual void Stop() = 0;
+  // kReadyStateComplete once the last Navigate (and any redirect it led to) has loaded.
+  virtual int ReadyState() = 0;
+  // The current address, after any redirect.
+  virtual std::string LocationURL() = 0;
+  // The document as it stands, or std::nullopt when there is none to read.
+  virtual std::optional<PageDocument> Document() = 0;
+  // Applies from the next page on.
+  virtual void SetMode(BrowserMode mode) = 0;
+};
+
+}  // namespace vexilo

@@ -1,0 +1,60 @@
+#include "crawler/SavePaths.h"
+
+#include <array>
+#include <filesystem>
+
+#include "core/TextRules.h"
+#include "crawler/UrlUtils.h"
+
+namespace vexilo {
+namespace {
+
+constexpr std::array<std::string_view, 4> kPictureEndings = {".bmp", ".jpg", ".gif", "jpeg"};
+// ".jpeg" is the longest ending a name keeps.
+constexpr size_t kKeptEnding = 5;
+
+bool IsFile(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec);
+}
+
+std::string Shortened(std::string name) {
+  if (name.size() <= kLongestSaveName) return name;
+  size_t keepFront = kLongestSaveName - kKeptEnding;
+  // Never end the front inside a UTF-8 sequence.
+  while (keepFront > 0 && (static_cast<unsigned char>(name[keepFront]) & 0xC0) == 0x80) {
+    --keepFront;
+  }
+  return name.substr(0, keepFront) + name.substr(name.size() - kKeptEnding);
+}
+
+}  // namespace
+
+std::string TaskFolderOf(const std::string& taskFolder) {
+  if (!taskFolder.empty() && taskFolder.back() == '/') {
+    return taskFolder.substr(0, taskFolder.size() - 1);
+  }
+  return taskFolder;
+}
+
+std::string SaveNameOf(std::string_view address) {
+  std::string ending = LowerAscii(address.size() > 4 ? address.substr(address.size() - 4) : address);
+  for (std::string_view pictureEnding : kPictureEndings) {
+    if (ending == pictureEnding) return Shortened(FileNameOf(address));
+  }
+  return SafeFileName(address);
+}
+
+std::string MakeSavePath(const std::string& folder, std::string_view address,
+                         const std::function<bool(const std::string& path)>& isQueued) {
+  std::string name = SaveNameOf(address);
+  std::string path = folder + "/" + name;
+  if (!IsFile(path) && !isQueued(path)) return path;
+  return folder + "/" +
+         UniqueFileName(folder, name,
+                        [&](const std::filesystem::path& candidate) {
+                          return isQueued(folder + "/" + candidate.filename().string());
+                        });
+}
+
+}  // namespace vexilo

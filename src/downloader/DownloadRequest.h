@@ -1,0 +1,26 @@
+#pragma once
+// What one picture download needs: the address, where to save it, and copies of the
+// credential and proxy settings taken when the download was handed out.
+
+#include <chrono>
+#include <string>
+
+namespace vexilo {
+
+struct DownloadRequest {
+  std::string Url;
+  std::string SavePath;
+  std::string UserName;     // sent to the picture's server only when not empty
+  std::string Password;     // sent only together with a user name
+  std::string ProxyServer;  // the proxy is used only when both of these are set
+  std::string ProxyPort;    // decimal text; anything else means 80
+};
+
+// How long a transfer may make no progress before it is given up. Tests shorten them.
+struct TransferLimits {
+  std::chrono::milliseconds ConnectTimeout{30000};
+  // A transfer slower than 1 byte a second for this long is abandoned (whole seconds).
+  std::chrono::seconds StallTime{60};
+};
+
+}  // namespace vexilo

@@ -1,0 +1,92 @@
+#pragma once
+// Hands the pictures the crawl queues to download workers, at most MaxWorkers at a time and
+// oldest first, and announces "Vexilo task is completed!" once a finished crawl's last picture
+// has been reported. Driven by the 500 ms download timer and by each worker that frees its
+// slot. Main thread only, except where a worker is said to do something.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/MainThread.h"
+#include "core/RunFlags.h"
+#include "core/StatusSink.h"
+#include "core/UserPrompts.h"
+#include "crawler/CrawlState.h"
+#include "downloader/ClosableMainThread.h"
+#include "downloader/DownloadRequest.h"
+#include "downloader/DownloadThread.h"
+#include "downloader/DownloadTimer.h"
+#include "shell/AppSettings.h"
+#include "tasks/TaskRecord.h"
+#include "tasks/TaskStateFiles.h"
+
+namespace vexilo {
+
+class DownloadScheduler {
+ public:
+  using AppendPicture = std::function<void(const std::string& savedPath)>;
+
+  static constexpr const char* kCompletedText = "Vexilo task is completed!";
+  static constexpr const char* kDownloadingText = "Downloading picture ";
+  static constexpr std::int32_t kDefaultMaxWorkers = 3;
+
+  // Every reference must outlive the scheduler. appendPicture runs on the main thread for
+  // each picture downloaded successfully, one at a time.
+  DownloadScheduler(CrawlState& crawl, RunFlags& flags, const AppSettings& settings,
+                    const TaskRecord& task, TaskStateFiles& stateFiles, UserPrompts& prompts,
+                    StatusSink& status, MainThread& mainThread, DownloadTimer& timer,
+                    AppendPicture appendPicture, TransferLimits limits = {});
+  ~DownloadScheduler();  // Shutdown()
+  DownloadScheduler(const DownloadScheduler&) = delete;
+  DownloadScheduler& operator=(const DownloadScheduler&) = delete;
+
+  // The crawl start's share, after the crawl has filled the queue and cleared the stop and
+  // crawl idle flags: MaxWorkers from AppSettings.DownloadThread (not a whole number counts as
+  // 3, below 1 as 1), downloads-complete cleared, timer on. ActiveWorkers keeps counting
+  // workers of an earlier crawl that still run, so MaxWorkers holds across crawls.
+  void StartCrawl();
+  // One timer tick: switches the timer off once downloads are complete or Stop was
+  // requested, otherwise hands out what the free slots allow. Never raises.
+  void Tick();
+  // Aborts running transfers and joins every worker; no report and no refill runs after it,
+  // and later ticks do nothing. Workers still waiting for the main thread are released, so it
+  // never waits for the main thread's queue.
+  void Shutdown();
+
+  std::int32_t ActiveWorkers() const { return mActiveWorkers.load(); }
+  std::int32_t MaxWorkers() const { return mMaxWorkers; }
+  bool DownloadsComplete() const { return mDownloadsComplete; }
+
+ private:
+  void ScheduleDownloads();
+  void StartDownload(const std::string& url, const std::string& savePath);
+  void ReapFinishedWorkers();
+
+  CrawlState& mCrawl;
+  RunFlags& mFlags;
+  const AppSettings& mSettings;
+  const TaskRecord& mTask;
+  TaskStateFiles& mStateFiles;
+  UserPrompts& mPrompts;
+  StatusSink& mStatus;
+  DownloadTimer& mTimer;
+  AppendPicture mAppendPicture;
+  TransferLimits mLimits;
+  ClosableMainThread mMainThread;
+
+  std::int32_t mMaxWorkers = kDefaultMaxWorkers;
+  bool mDownloadsComplete = false;
+  bool mShutDown = false;
+  // Shared with the workers, which are all joined before these go.
+  std::mutex mDownloadLock;
+  std::atomic<std::int32_t> mActiveWorkers{0};
+  std::atomic<bool> mAbort{false};
+  std::vector<std::unique_ptr<TDownloadThead>> mWorkers;
+};
+
+}  // namespace vexilo

@@ -1,0 +1,54 @@
+#include "downloader/DownloadThread.h"
+
+#include "downloader/HttpFetch.h"
+
+namespace vexilo {
+
+TDownloadThead::TDownloadThead(DownloadRequest request, TransferLimits limits,
+                               WorkerLinks links)
+    : mRequest(std::move(request)), mLimits(limits), mLinks(std::move(links)) {}
+
+TDownloadThead::~TDownloadThead() { Join(); }
+
+void TDownloadThead::Start() { mThread = std::thread(&TDownloadThead::Execute, this); }
+
+void TDownloadThead::Join() {
+  if (mThread.joinable()) mThread.join();
+}
+
+void TDownloadThead::Execute() {
+  bool downloaded = false;
+  try {
+    downloaded = FetchToFile(mRequest, mLimits, mLinks.Abort);
+  } catch (...) {
+    // A failed download only frees its slot.
+  }
+  {
+    std::lock_guard lock(mLinks.DownloadLock);
+    // A failed download leaves an error page or a partial file: not a picture to show.
+    if (downloaded) {
+      try {
+        mLinks.Reports.RunAndWait([this] { ReportDownload(); });
+      } catch (...) {
+        // The report is lost; the slot must still be freed.
+      }
+    }
+    mLinks.ActiveWorkers.fetch_sub(1);
+  }
+  try {
+    if (mLinks.SlotFreed) mLinks.SlotFreed();
+  } catch (...) {
+    // The next timer tick fills the slot instead.
+  }
+  mFinished.store(true);
+}
+
+void TDownloadThead::ReportDownload() {
+  try {
+    mLinks.AppendPicture(mRequest.SavePath);
+  } catch (...) {
+    // A picture the grid cannot take is simply not shown.
+  }
+}
+
+}  // namespace vexilo

@@ -1,0 +1,133 @@
+#include "downloader/HttpFetch.h"
+
+#include <curl/curl.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <memory>
+
+#include "core/TextRules.h"
+
+namespace vexilo {
+namespace {
+
+void InitCurlOnce() {
+  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  (void)initialised;
+}
+
+const std::string& UserAgent() {
+  static const std::string agent =
+      std::string("Vexilo libcurl/") + curl_version_info(CURLVERSION_NOW)->version;
+  return agent;
+}
+
+class OutputFile {
+ public:
+  explicit OutputFile(const std::string& path)
+      : mFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {}
+  ~OutputFile() {
+    if (mFd >= 0) ::close(mFd);
+  }
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  bool IsOpen() const { return mFd >= 0; }
+  bool WriteAll(const char* data, size_t size) {
+    while (size > 0) {
+      const ssize_t written = ::write(mFd, data, size);
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      data += written;
+      size -= static_cast<size_t>(written);
+    }
+    return true;
+  }
+  // A failed close can mean the last data never reached the disk.
+  bool Close() {
+    const int fd = mFd;
+    mFd = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int mFd;
+};
+
+size_t WriteBody(char* data, size_t size, size_t count, void* file) {
+  const size_t total = size * count;
+  return static_cast<OutputFile*>(file)->WriteAll(data, total) ? total : 0;
+}
+
+int CheckAbort(void* abort, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const std::atomic<bool>*>(abort)->load() ? 1 : 0;
+}
+
+template <typename Value>
+bool Set(CURL* curl, CURLoption option, Value value) {
+  return curl_easy_setopt(curl, option, value) == CURLE_OK;
+}
+
+bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits& limits,
+               OutputFile& file, const std::atomic<bool>& abort) {
+  bool ok = Set(curl, CURLOPT_URL, request.Url.c_str()) &&
+            Set(curl, CURLOPT_PROTOCOLS_STR, "http,https") &&
+            Set(curl, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_1}) &&
+            Set(curl, CURLOPT_USERAGENT, UserAgent().c_str()) &&
+            Set(curl, CURLOPT_FOLLOWLOCATION, 0L) && Set(curl, CURLOPT_NOSIGNAL, 1L) &&
+            Set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.ConnectTimeout.count())) &&
+            Set(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
+            Set(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.StallTime.count())) &&
+            Set(curl, CURLOPT_WRITEFUNCTION, &WriteBody) &&
+            Set(curl, CURLOPT_WRITEDATA, static_cast<void*>(&file)) &&
+            Set(curl, CURLOPT_NOPROGRESS, 0L) &&
+            Set(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbort) &&
+            Set(curl, CURLOPT_XFERINFODATA, const_cast<void*>(static_cast<const void*>(&abort)));
+  if (ok && !request.UserName.empty()) {
+    ok = Set(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
+         Set(curl, CURLOPT_USERNAME, request.UserName.c_str()) &&
+         Set(curl, CURLOPT_PASSWORD, request.Password.c_str());
+  }
+  if (!ok) return false;
+  // An empty proxy also keeps libcurl from taking one from the environment.
+  const std::optional<ProxyAddress> proxy = ProxyFor(request.ProxyServer, request.ProxyPort);
+  if (!proxy) return Set(curl, CURLOPT_PROXY, "");
+  return Set(curl, CURLOPT_PROXY, proxy->Host.c_str()) &&
+         Set(curl, CURLOPT_PROXYPORT, proxy->Port) &&
+         Set(curl, CURLOPT_PROXYTYPE, long{CURLPROXY_HTTP}) && Set(curl, CURLOPT_NOPROXY, "");
+}
+
+bool IsPlainSuccess(CURL* curl) {
+  long status = 0;
+  if (curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return false;
+  curl_header* location = nullptr;
+  const bool hasLocation =
+      curl_easy_header(curl, "Location", 0, CURLH_HEADER, -1, &location) == CURLHE_OK;
+  return status >= 200 && status < 300 && !hasLocation;
+}
+
+}  // namespace
+
+std::optional<ProxyAddress> ProxyFor(const std::string& server, const std::string& port) {
+  if (server.empty() || port.empty()) return std::nullopt;
+  const std::optional<std::int32_t> number = ParseWholeNumber(port);
+  const bool usable = number && *number >= 1 && *number <= 65535;
+  return ProxyAddress{server, usable ? long{*number} : 80L};
+}
+
+bool FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
+                 const std::atomic<bool>& abort) {
+  InitCurlOnce();
+  OutputFile file(request.SavePath);
+  if (!file.IsOpen()) return false;
+  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+  if (!curl || !Configure(curl.get(), request, limits, file, abort)) return false;
+  const bool transferred = curl_easy_perform(curl.get()) == CURLE_OK;
+  const bool success = transferred && IsPlainSuccess(curl.get());
+  return file.Close() && success;
+}
+
+}  // namespace vexilo

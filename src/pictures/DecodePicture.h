@@ -1,0 +1,22 @@
+#pragma once
+// Turns a picture file into a Bitmap24 by its kind (see PictureKind.h): JPEG with libjpeg-turbo,
+// GIF with giflib (the first image drawn on the logical screen), every other name read as a
+// Windows bitmap. Any thread; each call uses decoder state of its own.
+
+#include <filesystem>
+
+#include "pictures/Bitmap24.h"
+#include "pictures/PictureKind.h"
+
+namespace vexilo {
+
+// The picture at full size. Raises PictureError (unreadable file, corrupt or truncated data,
+// a name whose extension does not match the contents, a size past the limits of Bitmap24.h).
+Bitmap24 DecodePicture(const std::filesystem::path& path);
+
+// Like DecodePicture, but a JPEG is decoded with DCT scaling at the largest reduction (1/2,
+// 1/4 or 1/8) that leaves its long side at least `minLongSide` pixels. Other kinds come at
+// full size.
+ReducedPicture DecodeReducedPicture(const std::filesystem::path& path, int minLongSide);
+
+}  // namespace vexilo

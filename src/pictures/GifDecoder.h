@@ -1,0 +1,14 @@
+#pragma once
+// GIF files through giflib: the first image drawn onto a bitmap of the logical screen's size.
+// Pixels the image does not cover, and its transparent ones, take the background colour.
+// Raises PictureError.
+
+#include <filesystem>
+
+#include "pictures/Bitmap24.h"
+
+namespace vexilo {
+
+Bitmap24 DecodeGif(const std::filesystem::path& path);
+
+}  // namespace vexilo

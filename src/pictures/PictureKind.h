@@ -1,0 +1,21 @@
+#pragma once
+// How a picture file's kind is told from its name alone: the extension is the part of the
+// name from its last "." on, taken only when that "." follows the last "/", compared after
+// lower-casing A to Z.
+
+#include <string>
+#include <string_view>
+
+namespace vexilo {
+
+// Lower-case extension with its dot (".jpg"), or "" when the name has none.
+std::string PictureExtension(std::string_view path);
+
+// ".jpg" or ".jpeg".
+bool IsJpegFile(std::string_view path);
+// ".gif".
+bool IsGifFile(std::string_view path);
+// One of the extensions a folder scan lists: ".bmp", ".gif", ".jpg", ".jpeg".
+bool IsListedPictureName(std::string_view name);
+
+}  // namespace vexilo

@@ -1,0 +1,38 @@
+#include "pictures/PictureListView.h"
+
+#include <QHeaderView>
+
+namespace vexilo {
+
+TPictureListView::TPictureListView(QWidget* parent) : QTableWidget(0, 4, parent) {
+  setHorizontalHeaderLabels({"Name", "Link", "Width", "Height"});
+  const int widths[] = {100, 290, 80, 80};
+  for (int column = 0; column < 4; ++column) setColumnWidth(column, widths[column]);
+  horizontalHeader()->setHighlightSections(false);
+  verticalHeader()->hide();
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setShowGrid(true);
+  setWordWrap(false);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void TPictureListView::ShowRows(const std::vector<PictureEntry>& rows) {
+  setUpdatesEnabled(false);
+  setRowCount(0);
+  for (const PictureEntry& row : rows) AddRow(row);
+  setUpdatesEnabled(true);
+}
+
+void TPictureListView::AddRow(const PictureEntry& row) {
+  int r = rowCount();
+  insertRow(r);
+  const std::string* texts[] = {&row.Name, &row.Link, &row.Width, &row.Height};
+  for (int column = 0; column < 4; ++column) {
+    setItem(r, column, new QTableWidgetItem(QString::fromStdString(*texts[column])));
+  }
+}
+
+}  // namespace vexilo

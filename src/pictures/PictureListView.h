@@ -1,0 +1,23 @@
+#pragma once
+// The picture list: the harvested picture addresses of the selected task in report view,
+// columns "Name", "Link", "Width", "Height". Read-only; whole rows are selected.
+
+#include <vector>
+
+#include <QTableWidget>
+
+#include "tasks/PictureEntry.h"
+
+namespace vexilo {
+
+class TPictureListView : public QTableWidget {
+  Q_OBJECT
+
+ public:
+  explicit TPictureListView(QWidget* parent = nullptr);
+
+  void ShowRows(const std::vector<PictureEntry>& rows);
+  void AddRow(const PictureEntry& row);
+};
+
+}  // namespace vexilo

@@ -1,0 +1,85 @@
+#include "pictures/Thumbnail.h"
+
+#include <vector>
+
+namespace vexilo {
+
+namespace {
+
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+constexpr std::uint32_t kGrey = 0x808080;
+// The picture area's long side; the bevels sit around it.
+constexpr int kArea = 64;
+
+void Plot(Bitmap24& canvas, int x, int y, std::uint32_t rgb) {
+  if (x >= 0 && y >= 0 && x < canvas.Width() && y < canvas.Height()) canvas.SetPixel(x, y, rgb);
+}
+
+// Nearest-neighbour stretch of the whole picture into [left, right) x [top, bottom): each
+// target pixel takes the source pixel its position falls on, counted on the full size and
+// then found in the (possibly reduced) pixels.
+void Stretch(const Bitmap24& pixels, int fullWidth, int fullHeight, Bitmap24& canvas,
+             const ThumbnailLayout& layout) {
+  int width = layout.Right - layout.Left;
+  int height = layout.Bottom - layout.Top;
+  if (width <= 0 || height <= 0 || pixels.Empty()) return;
+  std::vector<int> sourceOffset(static_cast<size_t>(width));
+  for (int x = 0; x < width; ++x) {
+    long long fullX = static_cast<long long>(x) * fullWidth / width;
+    sourceOffset[static_cast<size_t>(x)] = static_cast<int>(fullX * pixels.Width() / fullWidth) * 3;
+  }
+  for (int y = 0; y < height; ++y) {
+    long long fullY = static_cast<long long>(y) * fullHeight / height;
+    const std::uint8_t* source = pixels.Row(static_cast<int>(fullY * pixels.Height() / fullHeight));
+    std::uint8_t* target = canvas.Row(layout.Top + y) + layout.Left * 3;
+    for (int x = 0; x < width; ++x, target += 3) {
+      const std::uint8_t* pixel = source + sourceOffset[static_cast<size_t>(x)];
+      target[0] = pixel[0];
+      target[1] = pixel[1];
+      target[2] = pixel[2];
+    }
+  }
+}
+
+}  // namespace
+
+ThumbnailLayout LayoutThumbnail(int fullWidth, int fullHeight) {
+  ThumbnailLayout layout;
+  if (fullHeight >= fullWidth) {
+    int w = static_cast<int>(static_cast<long long>(fullWidth) * kArea / fullHeight);
+    int off = (kArea - w) / 2;
+    layout = {off + 7, 7, w + 1, kArea, off + 8, 8, off + 8 + w, 71};
+  } else {
+    int h = static_cast<int>(static_cast<long long>(fullHeight) * kArea / fullWidth);
+    int off = (kArea - h) / 2;
+    layout = {7, off + 7, kArea, h + 1, 8, off + 8, 71, off + 8 + h};
+  }
+  return layout;
+}
+
+void DrawBevel(Bitmap24& canvas, int x, int y, int a, int b, std::uint32_t first,
+               std::uint32_t second) {
+  for (int i = x + a; i > x; --i) Plot(canvas, i, y, first);
+  for (int j = y; j < y + b; ++j) Plot(canvas, x, j, first);
+  for (int i = x; i < x + a; ++i) Plot(canvas, i, y + b, second);
+  for (int j = y + b; j > y; --j) Plot(canvas, x + a, j, second);
+}
+
+Bitmap24 MakeThumbnail(const Bitmap24& pixels, int fullWidth, int fullHeight,
+                       std::uint32_t buttonFace) {
+  Bitmap24 canvas(kThumbnailSize, kThumbnailSize);
+  canvas.Fill(buttonFace);
+  DrawBevel(canvas, 0, 0, kThumbnailSize - 1, kThumbnailSize - 1, kWhite, kGrey);
+  if (fullWidth < 1 || fullHeight < 1) return canvas;
+  ThumbnailLayout layout = LayoutThumbnail(fullWidth, fullHeight);
+  DrawBevel(canvas, layout.BevelX, layout.BevelY, layout.BevelWidth, layout.BevelHeight, kGrey,
+            kWhite);
+  Stretch(pixels, fullWidth, fullHeight, canvas, layout);
+  return canvas;
+}
+
+Bitmap24 MakeThumbnail(const Bitmap24& picture, std::uint32_t buttonFace) {
+  return MakeThumbnail(picture, picture.Width(), picture.Height(), buttonFace);
+}
+
+}  // namespace vexilo

@@ -1,0 +1,95 @@
+#include "pictures/ThumbnailMaker.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "pictures/DecodePicture.h"
+#include "pictures/Thumbnail.h"
+
+namespace vexilo {
+
+namespace {
+
+// The long side a reduced JPEG must keep: the thumbnail's picture area is 64 pixels wide.
+constexpr int kMinReducedSide = 64;
+
+ThumbnailResult MakeResult(const std::string& path, std::uint32_t buttonFace) {
+  ThumbnailResult result;
+  try {
+    result.Thumbnail = MakeFileThumbnail(path, buttonFace);
+  } catch (const std::bad_alloc&) {
+    result.Error = "Not enough memory to read " + path;
+  } catch (const std::exception& error) {
+    result.Error = error.what();
+    if (result.Error.empty()) result.Error = "Cannot read " + path;
+  }
+  return result;
+}
+
+}  // namespace
+
+Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace) {
+  ReducedPicture picture = DecodeReducedPicture(path, kMinReducedSide);
+  return MakeThumbnail(picture.Pixels, picture.FullWidth, picture.FullHeight, buttonFace);
+}
+
+ThumbnailMaker::ThumbnailMaker(std::vector<std::string> paths, std::uint32_t buttonFace,
+                               unsigned threads)
+    : mPaths(std::move(paths)), mButtonFace(buttonFace), mResults(mPaths.size()) {
+  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  threads = std::min<unsigned>(threads, static_cast<unsigned>(mPaths.size()));
+  for (unsigned i = 0; i < threads; ++i) mWorkers.emplace_back([this] { Work(); });
+}
+
+ThumbnailMaker::~ThumbnailMaker() {
+  {
+    std::lock_guard lock(mMutex);
+    mStopping = true;
+  }
+  mRoomAhead.notify_all();
+  for (std::thread& worker : mWorkers) worker.join();
+}
+
+int ThumbnailMaker::NextIndex() const {
+  std::lock_guard lock(mMutex);
+  return mNextToTake;
+}
+
+bool ThumbnailMaker::NextReady() const {
+  std::lock_guard lock(mMutex);
+  return mNextToTake >= Count() || mResults[static_cast<size_t>(mNextToTake)].has_value();
+}
+
+ThumbnailResult ThumbnailMaker::Next() {
+  std::unique_lock lock(mMutex);
+  auto& slot = mResults[static_cast<size_t>(mNextToTake)];
+  mResultReady.wait(lock, [&] { return slot.has_value(); });
+  ThumbnailResult result = std::move(*slot);
+  slot.reset();
+  ++mNextToTake;
+  lock.unlock();
+  mRoomAhead.notify_all();
+  return result;
+}
+
+void ThumbnailMaker::Work() {
+  for (;;) {
+    int index = 0;
+    {
+      std::unique_lock lock(mMutex);
+      mRoomAhead.wait(lock, [&] {
+        return mStopping || mNextToMake >= Count() || mNextToMake < mNextToTake + kLookahead;
+      });
+      if (mStopping || mNextToMake >= Count()) return;
+      index = mNextToMake++;
+    }
+    ThumbnailResult result = MakeResult(mPaths[static_cast<size_t>(index)], mButtonFace);
+    {
+      std::lock_guard lock(mMutex);
+      mResults[static_cast<size_t>(index)] = std::move(result);
+    }
+    mResultReady.notify_all();
+  }
+}
+
+}  // namespace vexilo

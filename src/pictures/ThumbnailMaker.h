@@ -1,0 +1,75 @@
+#pragma once
+// Makes the thumbnails of an ordered list of picture files on a small pool of threads (one
+// per core) and hands them back in list order, so that the grid build adds item i while the
+// workers already decode the pictures after it.
+//
+//   ThumbnailMaker maker(pictureList.Paths(), buttonFace);
+//   for (int i = 0; i < maker.Count(); ++i) {
+//     ThumbnailResult result = maker.Next();  // blocks until entry i is done
+//     if (result.Ok()) AddItem(result.Thumbnail); else Drop(i, result.Error);
+//     pumpEvents();
+//   }
+//
+// Next() is for one consumer thread (the main thread). Destroying the maker stops the
+// workers after the picture each is on and joins them; results not taken are dropped.
+
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "pictures/Bitmap24.h"
+
+namespace vexilo {
+
+struct ThumbnailResult {
+  Bitmap24 Thumbnail;  // 80 x 80 when Ok()
+  std::string Error;   // why the picture could not be read; empty when Ok()
+  bool Ok() const { return Error.empty(); }
+};
+
+// The thumbnail of one file, as the maker makes it: a JPEG decoded reduced, the geometry from
+// its full size. Raises PictureError. Any thread.
+Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace);
+
+class ThumbnailMaker {
+ public:
+  // Starts at once. threads 0 means one per core.
+  ThumbnailMaker(std::vector<std::string> paths, std::uint32_t buttonFace, unsigned threads = 0);
+  ~ThumbnailMaker();
+  ThumbnailMaker(const ThumbnailMaker&) = delete;
+  ThumbnailMaker& operator=(const ThumbnailMaker&) = delete;
+
+  int Count() const { return static_cast<int>(mPaths.size()); }
+  // Index of the entry the next call of Next() returns.
+  int NextIndex() const;
+  // True when Next() would return without waiting (or when every entry has been taken).
+  bool NextReady() const;
+  // The result of entry NextIndex(), waiting for it when needed. Precondition:
+  // NextIndex() < Count().
+  ThumbnailResult Next();
+
+ private:
+  void Work();
+
+  // Workers run at most this far ahead of the consumer, so a huge folder does not pile up
+  // thumbnails nobody has taken yet.
+  static constexpr int kLookahead = 64;
+
+  const std::vector<std::string> mPaths;
+  const std::uint32_t mButtonFace;
+  mutable std::mutex mMutex;
+  std::condition_variable mResultReady;
+  std::condition_variable mRoomAhead;
+  std::vector<std::optional<ThumbnailResult>> mResults;
+  int mNextToMake = 0;
+  int mNextToTake = 0;
+  bool mStopping = false;
+  std::vector<std::thread> mWorkers;
+};
+
+}  // namespace vexilo

@@ -1,0 +1,31 @@
+#include "platform/QtDesktopShell.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace vexilo {
+
+void QtDesktopShell::Open(const std::string& pathOrAddress) {
+  QString text = QString::fromStdString(pathOrAddress);
+  QUrl url = QFileInfo::exists(text) ? QUrl::fromLocalFile(text) : QUrl(text);
+  QDesktopServices::openUrl(url);
+}
+
+std::optional<std::string> QtDesktopShell::PickFolder(const std::string& title) {
+  QString folder = QFileDialog::getExistingDirectory(
+      QApplication::activeWindow(), QString::fromStdString(title), QString(),
+      QFileDialog::ShowDirsOnly);
+  if (folder.isEmpty()) return std::nullopt;
+  while (folder.size() > 1 && folder.endsWith('/')) folder.chop(1);
+  return folder.toStdString();
+}
+
+void QtDesktopShell::SetClipboardText(const std::string& text) {
+  QApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+}  // namespace vexilo

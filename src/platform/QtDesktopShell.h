@@ -1,0 +1,16 @@
+#pragma once
+// DesktopShell through the user's desktop: default handlers, the folder dialog, the clipboard.
+
+#include "core/DesktopShell.h"
+
+namespace vexilo {
+
+class QtDesktopShell : public DesktopShell {
+ public:
+  // An existing path opens as a local file or folder, anything else as an address.
+  void Open(const std::string& pathOrAddress) override;
+  std::optional<std::string> PickFolder(const std::string& title) override;
+  void SetClipboardText(const std::string& text) override;
+};
+
+}  // namespace vexilo

@@ -1,0 +1,80 @@
+#include "shell/DownloadSettings.h"
+
+#include <algorithm>
+
+#include "core/TextRules.h"
+
+namespace vexilo {
+namespace {
+constexpr int kDefaultThreads = 3;
+}
+
+std::string DefaultDownFolder(const std::filesystem::path& programFolder) {
+  return (programFolder / "pictures").string();
+}
+
+void LoadSettings(SettingsStore& store, const std::filesystem::path& programFolder,
+                  AppSettings& settings) {
+  store.Open();
+  std::string folder = store.Read("DownFolder");
+  if (Trim(folder).empty()) folder = DefaultDownFolder(programFolder);
+  if (!folder.empty() && folder.back() == '/') folder.pop_back();
+  settings.DownFolder = folder;
+
+  std::string threads = store.Read("DownloadThread");
+  if (Trim(threads).empty()) threads = std::to_string(kDefaultThreads);
+  settings.DownloadThread = threads;
+  settings.ProxyServer = store.Read("ProxyServer");
+  settings.ProxyPort = store.Read("ProxyPort");
+  settings.AuthName = store.Read("AuthName");
+  settings.AuthPass = store.Read("AuthPass");
+  settings.PreviewVisible = store.Read("PreviewVisible");
+  settings.GridVisible = store.Read("GridVisible");
+  store.Close();
+}
+
+void SaveSettings(SettingsStore& store, const AppSettings& settings) {
+  store.Open();
+  store.Write("DownFolder", settings.DownFolder);
+  store.Write("DownloadThread", settings.DownloadThread);
+  store.Write("ProxyServer", settings.ProxyServer);
+  store.Write("ProxyPort", settings.ProxyPort);
+  store.Write("AuthName", settings.AuthName);
+  store.Write("AuthPass", settings.AuthPass);
+  store.Write("PreviewVisible", settings.PreviewVisible);
+  store.Write("GridVisible", settings.GridVisible);
+  store.Close();
+}
+
+int ThreadsFieldValue(std::string_view text, int fallback) {
+  int value = ParseWholeNumber(text).value_or(fallback);
+  return std::clamp(value, kMinDownloadThreads, kMaxDownloadThreads);
+}
+
+DownloadSettingsFields FieldsFromSettings(const AppSettings& settings,
+                                          const std::filesystem::path& programFolder) {
+  DownloadSettingsFields fields;
+  fields.Folder =
+      settings.DownFolder.empty() ? DefaultDownFolder(programFolder) : settings.DownFolder;
+  fields.Threads = ThreadsFieldValue(settings.DownloadThread, kDefaultThreads);
+  fields.ProxyServer = settings.ProxyServer;
+  fields.ProxyPort = settings.ProxyPort;
+  fields.AuthName = settings.AuthName;
+  fields.AuthPass = settings.AuthPass;
+  return fields;
+}
+
+void AcceptFields(DownloadSettingsFields fields, const std::filesystem::path& programFolder,
+                  SettingsStore& store, AppSettings& settings) {
+  if (Trim(fields.Folder).empty()) fields.Folder = DefaultDownFolder(programFolder);
+  settings.DownFolder = fields.Folder;
+  settings.DownloadThread = std::to_string(fields.Threads);
+  settings.ProxyServer = fields.ProxyServer;
+  settings.ProxyPort = fields.ProxyPort;
+  settings.AuthName = fields.AuthName;
+  settings.AuthPass = fields.AuthPass;
+  SaveSettings(store, settings);
+  LoadSettings(store, programFolder, settings);
+}
+
+}  // namespace vexilo

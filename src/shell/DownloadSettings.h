@@ -1,0 +1,56 @@
+#pragma once
+// The application settings' rules: loading them from the settings store with their defaults,
+// saving them, and what the "Download Settings" dialog shows and keeps. Main thread only.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/SettingsStore.h"
+#include "shell/AppSettings.h"
+
+namespace vexilo {
+
+// The program folder's "pictures" folder: the download folder when none is set.
+std::string DefaultDownFolder(const std::filesystem::path& programFolder);
+
+// Fills settings from the store. A blank DownFolder becomes the default, one trailing "/"
+// is removed; a blank DownloadThread becomes "3"; the rest is taken as stored.
+// Raises FileError when the store cannot be opened.
+void LoadSettings(SettingsStore& store, const std::filesystem::path& programFolder,
+                  AppSettings& settings);
+
+// Writes all eight values. Raises FileError when the store cannot be written.
+void SaveSettings(SettingsStore& store, const AppSettings& settings);
+
+// The values the dialog edits, as its fields hold them.
+struct DownloadSettingsFields {
+  std::string Folder;
+  int Threads = 3;
+  std::string ProxyServer;
+  std::string ProxyPort;
+  std::string AuthName;
+  std::string AuthPass;
+
+  bool operator==(const DownloadSettingsFields&) const = default;
+};
+
+inline constexpr int kMinDownloadThreads = 1;
+inline constexpr int kMaxDownloadThreads = 10;
+
+// A thread count as the spin field reads it: a whole number brought into 1 to 10; a text
+// that is not a number gives fallback (itself brought into range).
+int ThreadsFieldValue(std::string_view text, int fallback);
+
+// What the dialog shows on opening. A DownloadThread that is not a number (a hand-edited
+// store) shows as 3.
+DownloadSettingsFields FieldsFromSettings(const AppSettings& settings,
+                                          const std::filesystem::path& programFolder);
+
+// The dialog's "OK": a blank folder becomes the default, the fields go into settings, which
+// are saved and loaded again so that they take their loaded form. The new values stay in
+// settings even when the store fails (FileError is raised then).
+void AcceptFields(DownloadSettingsFields fields, const std::filesystem::path& programFolder,
+                  SettingsStore& store, AppSettings& settings);
+
+}  // namespace vexilo

@@ -1,0 +1,71 @@
+#pragma once
+// Every command entry of the main window: the actions with their captions and tool tips,
+// the five drop-down menus, and the pop-up menus of the task tree, the picture list and the
+// tray. The main window connects them; entries of commands that are not built yet stay inert.
+
+#include <QObject>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QWidget;
+
+namespace vexilo {
+
+class TMainActions : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TMainActions(QWidget* window);
+
+  // File
+  QAction* ViewMode;
+  QAction* DownloadSettings;
+  QAction* MinimizeToTray;
+  QAction* Exit;
+  // Task
+  QAction* NewTask;
+  QAction* StopTask;
+  QAction* DeleteTask;
+  QAction* ResumeTask;
+  QAction* RestartTask;
+  QAction* TaskSettings;
+  QAction* OpenDestinationFolder;
+  // View
+  QAction* BrowserPaneTask;
+  QAction* BrowserPaneFolder;
+  QAction* PreviewPane;
+  QAction* GridPane;
+  // Thumbnails
+  QAction* CreateThumbnails;
+  // Help
+  QAction* Help;
+  QAction* HomePage;
+  QAction* About;
+  // Tool bar only
+  QAction* PreviousTask;
+  QAction* NextTask;
+  QAction* QuickStart;
+  // Picture list pop-up
+  QAction* CopyUrl;
+  QAction* ExportLists;
+  // Tray pop-up
+  QAction* TrayRestore;
+  QAction* TrayExit;
+
+  // The drop-down menus in menu-bar order: File, Task, View, Thumbnails, Help.
+  QMenu* FileMenu;
+  QMenu* TaskMenu;
+  QMenu* ViewMenu;
+  QMenu* ThumbnailsMenu;
+  QMenu* HelpMenu;
+  QMenu* TaskTreePopup;
+  QMenu* PictureListPopup;
+  QMenu* TrayPopup;
+
+ private:
+  QAction* Make(const QString& text);
+  void BuildMenus(QWidget* window);
+};
+
+}  // namespace vexilo

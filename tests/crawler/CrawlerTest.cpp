@@ -1,0 +1,321 @@
+#include "crawler/Crawler.h"
+
+#include <climits>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "core/Errors.h"
+#include "support/RecordingSeams.h"
+#include "support/ScriptedBrowser.h"
+#include "support/TempDir.h"
+
+namespace vexilo {
+namespace {
+
+using test::ScriptedPage;
+using Strings = std::vector<std::string>;
+
+PageDocument Links(Strings links) { return PageDocument{std::move(links), {}}; }
+
+class CrawlerTest : public testing::Test {
+ protected:
+  CrawlerTest() {
+    mTask.StartUrl = "http://s.com/";
+    mTask.TaskFolder = (mProgram / "pictures/t").string() + "/";
+    mTask.FolderName = "t";
+    mTask.LinkLevels = 2;
+    mTask.IdleSeconds = 10;
+    mFlags.StopRequested = true;  // left over from an earlier Stop
+  }
+
+  ScriptedPage& Page(const std::string& address, Strings links = {}) {
+    ScriptedPage& page = mBrowser.Pages[address];
+    page.Document = Links(std::move(links));
+    return page;
+  }
+  // Requests Stop once the clock reaches the time.
+  void StopAt(double seconds) {
+    mPump.OnPump([this, seconds] {
+      if (mPump.Elapsed() >= seconds) mFlags.StopRequested = true;
+    });
+  }
+  CrawlState SavedState() {
+    CrawlState saved;
+    std::vector<PictureEntry> rows;
+    TaskStateFiles(mProgram.Path()).LoadCrawlState("t", rows, saved);
+    return saved;
+  }
+  double SecondVisitAfter() const {
+    return mBrowser.Visits().at(1).At - mBrowser.Visits().at(0).At;
+  }
+
+  test::TempDir mProgram;
+  TaskRecord mTask;
+  CrawlState mState;
+  std::vector<PictureEntry> mRows;
+  RunFlags mFlags;
+  test::FakeEventPump mPump;
+  test::ScriptedBrowser mBrowser{mPump};
+  test::RecordingPrompts mPrompts;
+  test::RecordingStatus mStatus;
+  test::RecordingHooks mHooks;
+  Crawler mCrawler{mProgram.Path(), mTask,   mState,  mRows,   mFlags,
+                   mBrowser,        mPump,   mPrompts, mStatus, mHooks};
+};
+
+TEST_F(CrawlerTest, VisitsLevelByLevelAndSavesAtTheEnd) {
+  Page("http://s.com/", {"http://s.com/a", "http://s.com/b"});
+  Page("http://s.com/a", {"http://s.com/c", "http://s.com/b"});
+  Page("http://s.com/b", {"http://s.com/d", "http://s.com/c"});
+  Page("http://s.com/c", {"http://s.com/e"});
+  mBrowser.Pages["http://s.com/d"].Document->Images = {{"http://s.com/p.jpg", 1, 1}};
+
+  mCrawler.RunCrawl();
+
+  EXPECT_EQ(mBrowser.VisitedAddresses(),
+            (Strings{"http://s.com/", "http://s.com/a", "http://s.com/b", "http://s.com/c",
+                     "http://s.com/d"}));
+  EXPECT_EQ(mState.WantUrls, (Strings{"http://s.com/e"}));
+  EXPECT_TRUE(mState.TempUrls.empty());
+  EXPECT_EQ(mState.VisitedUrls, (Strings{"http://s.com/", "http://s.com/a", "http://s.com/b",
+                                         "http://s.com/c", "http://s.com/d", "http://s.com/e"}));
+  EXPECT_EQ(mState.PictureUrls, (Strings{"http://s.com/p.jpg"}));
+  EXPECT_EQ(mState.SavedNames, (Strings{(mProgram / "pictures/t/p.jpg").string()}));
+  EXPECT_EQ(mState.CrawlLevel, 3);
+  EXPECT_EQ(mState.CrawlIndex, 2);
+  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_FALSE(mFlags.StopRequested);
+  EXPECT_EQ(mHooks.DownloadStarts, 1);
+  EXPECT_TRUE(std::filesystem::is_directory(mProgram / "pictures/t"));
+  EXPECT_EQ(SavedState(), mState);
+  EXPECT_EQ(mStatus.Panel2.back(), "Searching web page http://s.com/d");
+  EXPECT_TRUE(mPrompts.Messages.empty());
+}
+
+TEST_F(CrawlerTest, NoLinkLevelsVisitsOnlyTheStartingPage) {
+  mTask.LinkLevels = 0;
+  Page("http://s.com/", {"http://s.com/a"});
+  mCrawler.RunCrawl();
+  EXPECT_EQ(mBrowser.VisitedAddresses(), (Strings{"http://s.com/"}));
+  EXPECT_EQ(SavedState().WantUrls, (Strings{"http://s.com/a"}));
+  EXPECT_EQ(SavedState().VisitedUrls, (Strings{"http://s.com/", "http://s.com/a"}));
+}
+
+struct WaitCase {
+  int idleSeconds;
+  double waited;
+};
+void PrintTo(const WaitCase& c, std::ostream* os) { *os << "IdleSeconds " << c.idleSeconds; }
+
+class PageWaitTest : public CrawlerTest, public testing::WithParamInterface<WaitCase> {};
+TEST_P(PageWaitTest, PagesThatNeverLoadAreAnalysedWhenTheirWaitRunsOut) {
+  mTask.IdleSeconds = GetParam().idleSeconds;
+  Page("http://s.com/", {"http://s.com/a"}).LoadSeconds = -1;
+  Page("http://s.com/a", {"http://s.com/b"}).LoadSeconds = -1;
+  Page("http://s.com/b").LoadSeconds = -1;
+  mCrawler.RunCrawl();
+  ASSERT_EQ(mBrowser.Visits().size(), 3u);
+  EXPECT_NEAR(SecondVisitAfter(), 59, 0.05);
+  EXPECT_NEAR(mBrowser.Visits()[2].At - mBrowser.Visits()[1].At, GetParam().waited, 0.05);
+  EXPECT_TRUE(mFlags.CrawlIdle);
+}
+INSTANTIATE_TEST_SUITE_P(IdleSeconds, PageWaitTest,
+                         testing::Values(WaitCase{0, 0}, WaitCase{7, 7}, WaitCase{75, 75},
+                                         WaitCase{-3, 0}));
+
+TEST_F(CrawlerTest, PageWaitEndsAsSoonAsThePageHasLoaded) {
+  Page("http://s.com/", {"http://s.com/a"}).LoadSeconds = 2;
+  Page("http://s.com/a");
+  mCrawler.RunCrawl();
+  EXPECT_NEAR(SecondVisitAfter(), 2, 0.05);
+}
+
+TEST_F(CrawlerTest, StartingPageWithoutLinksWaitsForARedirect) {
+  ScriptedPage& start = Page("http://s.com/");
+  start.RedirectTo = "http://s.com/home";
+  start.RedirectSeconds = 12;
+  Page("http://s.com/home", {"http://s.com/a"}).LoadSeconds = 3;
+  Page("http://s.com/a");
+  mCrawler.RunCrawl();
+  EXPECT_NEAR(SecondVisitAfter(), 15, 0.05);
+  EXPECT_EQ(mState.VisitedUrls, (Strings{"http://s.com/", "http://s.com/a"}));
+  EXPECT_EQ(mStatus.Panel2.at(1), "Searching for re-direct URL");
+}
+
+TEST_F(CrawlerTest, RedirectWaitRunsOutOnAStartingPageThatStaysWithoutLinks) {
+  mTask.LinkLevels = 0;
+  Page("http://s.com/").LoadSeconds = -1;
+  mCrawler.RunCrawl();
+  EXPECT_NEAR(mPump.Elapsed(), 59 + 30 + 30, 0.1);
+  EXPECT_TRUE(mFlags.CrawlIdle);
+}
+
+TEST_F(CrawlerTest, OnlyTheStartingPageGetsTheRedirectWait) {
+  Page("http://s.com/", {"http://s.com/a"});
+  Page("http://s.com/a", {"http://s.com/b"}).LoadSeconds = 1;
+  Page("http://s.com/b");
+  mCrawler.RunCrawl();
+  EXPECT_NEAR(mBrowser.Visits()[2].At - mBrowser.Visits()[1].At, 1, 0.05);
+}
+
+TEST_F(CrawlerTest, ManualLogonGivesTheUserAMinuteInLogonMode) {
+  mTask.ManualLogin = 1;
+  Page("http://s.com/", {"http://s.com/a"});
+  Page("http://s.com/a");
+  mCrawler.RunCrawl();
+  EXPECT_EQ(mPrompts.Messages,
+            (Strings{"Please complete your logon. Vexilo task will continue after one minute."}));
+  EXPECT_EQ(mStatus.Panel2.at(1), "Please wait one minute for completing logon....");
+  EXPECT_NEAR(SecondVisitAfter(), 63, 0.05);
+  EXPECT_EQ(mBrowser.Visits()[0].Mode, BrowserMode::Logon);
+  EXPECT_EQ(mBrowser.Visits()[1].Mode, BrowserMode::Crawl);
+  EXPECT_EQ(mHooks.GridVisibility, (std::vector<bool>{false, true}));
+}
+
+struct StopCase {
+  const char* name;
+  double stopAt;
+  int manualLogin;
+  std::int32_t level;
+  std::int32_t index;
+};
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
+
+class StopTest : public CrawlerTest, public testing::WithParamInterface<StopCase> {};
+TEST_P(StopTest, CancelsAndSavesTheResumePoint) {
+  mTask.ManualLogin = GetParam().manualLogin;
+  ScriptedPage& start = Page("http://s.com/");  // never loads, no links: the redirect wait
+  start.LoadSeconds = -1;
+  start.RedirectTo = "http://s.com/home";
+  start.RedirectSeconds = 80;
+  Page("http://s.com/home", {"http://s.com/a", "http://s.com/b"}).LoadSeconds = 20;
+  Page("http://s.com/a").LoadSeconds = -1;
+  Page("http://s.com/b").LoadSeconds = -1;
+  StopAt(GetParam().stopAt);
+  mCrawler.RunCrawl();
+
+  ASSERT_FALSE(mPrompts.Messages.empty());
+  EXPECT_EQ(mPrompts.Messages.back(), "Vexilo task is cancelled!");
+  EXPECT_EQ(mStatus.Panel2.back(), "Vexilo task is cancelled!");
+  EXPECT_EQ(mBrowser.Stops(), 1);
+  EXPECT_FALSE(mFlags.CrawlIdle);  // the Stop command sets it, not the crawl
+  EXPECT_EQ(mBrowser.Mode(), BrowserMode::Crawl);
+  if (GetParam().manualLogin == 1) {
+    EXPECT_EQ(mHooks.GridVisibility.back(), true);
+  }
+  CrawlState saved = SavedState();
+  EXPECT_EQ(saved.CrawlLevel, GetParam().level);
+  EXPECT_EQ(saved.CrawlIndex, GetParam().index);
+}
+// Start page: page wait until 59 s, redirect at 80 s, loaded at 100 s, then the logon minute
+// or level 2 with 10 s for each page.
+INSTANTIATE_TEST_SUITE_P(
+    Waits, StopTest,
+    testing::Values(StopCase{"FirstPageWait", 10, 0, 1, 1}, StopCase{"RedirectWait", 70, 0, 1, 1},
+                    StopCase{"RedirectLoadWait", 90, 0, 1, 1},
+                    StopCase{"LogonMinute", 130, 1, 1, 1},
+                    StopCase{"LaterPageWait", 105, 0, 2, 1},
+                    StopCase{"SecondPageOfALevel", 115, 0, 2, 2}));
+
+TEST_F(CrawlerTest, StopWhileAPageIsAnalysedIsSeenInTheNextPagesWait) {
+  mBrowser.Pages["http://s.com/"].Document =
+      PageDocument{{"http://s.com/a"}, {{"http://s.com/1.jpg", 1, 1}, {"http://s.com/2.jpg", 1, 1}}};
+  Page("http://s.com/a");
+  mHooks.OnRow = [&](const PictureEntry&) { mFlags.StopRequested = true; };
+  mCrawler.RunCrawl();
+  EXPECT_EQ(mState.PictureUrls, (Strings{"http://s.com/1.jpg"}));
+  EXPECT_EQ(SavedState().CrawlLevel, 2);
+  EXPECT_EQ(SavedState().CrawlIndex, 1);
+  EXPECT_EQ(SavedState().WantUrls, (Strings{"http://s.com/a"}));
+}
+
+class ResumeTest : public CrawlerTest {
+ protected:
+  void SaveEarlierCrawl(CrawlState state, std::vector<PictureEntry> rows = {}) {
+    TaskStateFiles(mProgram.Path()).SaveCrawlState("t", rows, state);
+    mFlags.ResumeRequested = true;
+  }
+};
+
+TEST_F(ResumeTest, GoesOnAtTheSavedLevelAndPage) {
+  CrawlState earlier;
+  earlier.WantUrls = {"http://s.com/a", "http://s.com/b", "http://s.com/c"};
+  earlier.VisitedUrls = {"http://s.com/", "http://s.com/a", "http://s.com/b", "http://s.com/c"};
+  earlier.TempUrls = {"http://s.com/x"};
+  earlier.CrawlLevel = 2;
+  earlier.CrawlIndex = 3;
+  SaveEarlierCrawl(earlier, {{"p.jpg", "http://s.com/p.jpg", "1", "1"}});
+  Page("http://s.com/c", {"http://s.com/x", "http://s.com/y"});
+  Page("http://s.com/x");
+  Page("http://s.com/y");
+  mCrawler.RunCrawl();
+  EXPECT_EQ(mBrowser.VisitedAddresses(),
+            (Strings{"http://s.com/c", "http://s.com/x", "http://s.com/y"}));
+  EXPECT_EQ(mRows.size(), 1u);
+  EXPECT_EQ(mHooks.ListResets, 2);
+  EXPECT_TRUE(mFlags.CrawlIdle);
+}
+
+TEST_F(ResumeTest, GivesEveryQueuedPictureASavePath) {
+  CrawlState earlier;
+  earlier.CrawlLevel = 9;
+  earlier.PictureUrls = {"http://s.com/1/a.jpg", "http://s.com/2/a.jpg", "http://s.com/b.jpg"};
+  earlier.SavedNames = {(mProgram / "pictures/t/a.jpg").string()};
+  SaveEarlierCrawl(earlier);
+  mCrawler.RunCrawl();
+  std::string folder = (mProgram / "pictures/t").string();
+  EXPECT_EQ(mState.SavedNames,
+            (Strings{folder + "/a.jpg", folder + "/(1)a.jpg", folder + "/b.jpg"}));
+  EXPECT_TRUE(mBrowser.Visits().empty());
+
+  earlier.SavedNames = {"/x/1", "/x/2", "/x/3", "/x/4"};
+  SaveEarlierCrawl(earlier);
+  mCrawler.RunCrawl();
+  EXPECT_EQ(mState.SavedNames, (Strings{"/x/1", "/x/2", "/x/3"}));
+}
+
+TEST_F(ResumeTest, PastTheLastLevelVisitsNothingAndSavesTheStateBack) {
+  CrawlState earlier;
+  earlier.WantUrls = {"http://s.com/a"};
+  earlier.VisitedUrls = {"http://s.com/", "http://s.com/a"};
+  earlier.CrawlLevel = 5;
+  SaveEarlierCrawl(earlier);
+  mCrawler.RunCrawl();
+  EXPECT_TRUE(mBrowser.Visits().empty());
+  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_EQ(SavedState(), earlier);
+}
+
+TEST_F(ResumeTest, AStateThatCannotBeReadIsLeftAsItIs) {
+  CrawlState earlier;
+  earlier.WantUrls = {"http://s.com/a"};
+  SaveEarlierCrawl(earlier);
+  std::filesystem::path wantFile = mProgram / "task/t/wanturls.dat";
+  std::filesystem::permissions(wantFile, std::filesystem::perms::none);
+  if (std::ifstream(wantFile).good()) GTEST_SKIP() << "running with rights to read anything";
+  mCrawler.RunCrawl();
+  std::filesystem::permissions(wantFile, std::filesystem::perms::owner_all);
+  EXPECT_EQ(SavedState(), earlier);
+  EXPECT_TRUE(mBrowser.Visits().empty());
+}
+
+TEST_F(CrawlerTest, AFailureEndsTheCrawlSilentlyWithTheStateSaved) {
+  mHooks.OnStartDownloads = [] { throw ConversionError("x"); };
+  mCrawler.RunCrawl();
+  EXPECT_TRUE(mBrowser.Visits().empty());
+  EXPECT_TRUE(mPrompts.Messages.empty());
+  EXPECT_FALSE(mFlags.CrawlIdle);
+  EXPECT_EQ(SavedState().WantUrls, (Strings{"http://s.com/"}));
+}
+
+TEST_F(CrawlerTest, EmptyLevelsPassAtOnceHoweverManyThereAre) {
+  mTask.LinkLevels = INT_MAX;
+  Page("http://s.com/");
+  mCrawler.RunCrawl();
+  EXPECT_EQ(mState.CrawlLevel, INT_MAX);
+  EXPECT_TRUE(mFlags.CrawlIdle);
+}
+
+}  // namespace
+}  // namespace vexilo

@@ -1,0 +1,143 @@
+#include "crawler/PictureHarvester.h"
+
+#include <gtest/gtest.h>
+
+#include "crawler/SavePaths.h"
+#include "support/RecordingSeams.h"
+#include "support/TempDir.h"
+
+namespace vexilo {
+namespace {
+
+using test::TempDir;
+using test::WriteFileBytes;
+
+struct CutCase {
+  const char* link;
+  const char* from;
+  const char* to;
+  const char* cut;
+};
+void PrintTo(const CutCase& c, std::ostream* os) { *os << c.link << " " << c.from << " " << c.to; }
+
+class CutLinkTest : public testing::TestWithParam<CutCase> {};
+TEST_P(CutLinkTest, TakesTheTextBetweenTheFirstMarkers) {
+  EXPECT_EQ(CutLink(GetParam().link, GetParam().from, GetParam().to), GetParam().cut);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Markers, CutLinkTest,
+    testing::Values(CutCase{"http://s/r?imgurl=http://p/a.jpg&w=5", "imgurl=", "&", "http://p/a.jpg"},
+                    CutCase{"http://s/r?IMGURL=p/A.jpg&x", "imgurl=", "&", "p/A.jpg"},
+                    CutCase{"http://s/r?imgurl=p/a.jpg", "imgurl=", "&", ""},  // no end marker
+                    CutCase{"http://s/r?a&imgurl=p/a.jpg&", "imgurl=", "&", ""},  // end first
+                    CutCase{"abcdef&", "xyz", "&", "cdef"},  // no start: from position f
+                    CutCase{"abc", "", "&", "abc"}, CutCase{"abc", "a", "", "abc"}));
+
+TEST(WithSpacesDecodedOnce, TurnsDoubleEncodedSpacesIntoSingle) {
+  EXPECT_EQ(WithSpacesDecodedOnce("a%2520b%25%2520"), "a%20b%25%20");
+}
+
+TEST(SaveNameOf, KeepsPictureNamesAndMakesOthersSafe) {
+  EXPECT_EQ(SaveNameOf("http://a/b/c.JPEG"), "c.JPEG");
+  EXPECT_EQ(SaveNameOf("http://a/b/c.png"), "http---a-b-c-png.jpg");
+  std::string longName = std::string(300, 'n') + ".jpeg";
+  std::string saved = SaveNameOf("http://a/" + longName);
+  EXPECT_EQ(saved.size(), kLongestSaveName);
+  EXPECT_EQ(saved, std::string(kLongestSaveName - 5, 'n') + ".jpeg");
+}
+
+class PictureHarvesterTest : public testing::Test {
+ protected:
+  PictureHarvesterTest() { mHarvester.StartCrawl(mFolder.Path().string()); }
+  std::string Saved(const std::string& name) const { return (mFolder / name).string(); }
+
+  TempDir mFolder;
+  TaskRecord mTask;
+  CrawlState mState;
+  CrawlIndexes mIndexes{mState};
+  std::vector<PictureEntry> mRows;
+  RunFlags mFlags;
+  test::RecordingHooks mHooks;
+  PictureHarvester mHarvester{mTask, mIndexes, mRows, mFlags, mHooks};
+};
+
+TEST_F(PictureHarvesterTest, ImageModeFiltersAndQueuesEachPictureOnce) {
+  mTask.MinWidth = 100;
+  mTask.MinHeight = 50;
+  mTask.DownloadUrlFilter = "big";  // ignored: not an advanced task
+  mHarvester.HarvestPictures(PageDocument{
+      {},
+      {{"http://a/x/one.jpg", 100, 50},
+       {"ftp://a/two.jpg", 500, 500},
+       {"HTTP://a/narrow.jpg", 99, 500},
+       {"http://a/low.jpg", 500, 49},
+       {"  http://a/x/one.jpg ", 200, 200},
+       {"http://a/my%2520pic.gif", 300, 200}}});
+  EXPECT_EQ(mState.PictureUrls,
+            (std::vector<std::string>{"http://a/x/one.jpg", "http://a/my%20pic.gif"}));
+  EXPECT_EQ(mState.SavedNames,
+            (std::vector<std::string>{Saved("one.jpg"), Saved("my%20pic.gif")}));
+  std::vector<PictureEntry> expected{{"one.jpg", "http://a/x/one.jpg", "100", "50"},
+                                     {"my%20pic.gif", "http://a/my%2520pic.gif", "300", "200"}};
+  EXPECT_EQ(mRows, expected);
+  EXPECT_EQ(mHooks.Rows, expected);
+}
+
+TEST_F(PictureHarvesterTest, ImageModeFilterOfAnAdvancedTask) {
+  mTask.TaskType = "1";
+  mTask.DownloadUrlFilter = "BIG";
+  mHarvester.HarvestPictures(
+      PageDocument{{}, {{"http://a/small.jpg", 1, 1}, {"http://a/Big/p.jpg", 1, 1}}});
+  EXPECT_EQ(mState.PictureUrls, (std::vector<std::string>{"http://a/Big/p.jpg"}));
+}
+
+TEST_F(PictureHarvesterTest, SavePathsAvoidFilesOnDiskAndPathsAlreadyQueued) {
+  WriteFileBytes(mFolder / "d.jpg", "x");
+  WriteFileBytes(mFolder / "(2)d.jpg", "x");
+  mHarvester.HarvestPictures(
+      PageDocument{{}, {{"http://a/1/d.jpg", 1, 1}, {"http://a/2/d.jpg", 1, 1},
+                        {"http://a/1/e.jpg", 1, 1}, {"http://a/2/e.jpg", 1, 1}}});
+  EXPECT_EQ(mState.SavedNames, (std::vector<std::string>{Saved("(1)d.jpg"), Saved("(3)d.jpg"),
+                                                         Saved("e.jpg"), Saved("(1)e.jpg")}));
+}
+
+TEST_F(PictureHarvesterTest, LinkModeCutsSearchResults) {
+  mTask.TaskType = "1";
+  mTask.GrabFromLinks = "1";
+  mTask.DownloadUrlFilter = "imgurl=";
+  mTask.LinkCutFrom = "imgurl=";
+  mTask.LinkCutTo = "&";
+  const std::string engine = "http://" + std::string(kImageSearchHost) + "/imgres?";
+  mHarvester.HarvestPictures(PageDocument{
+      {engine + "imgurl=http://p.com/a%2520b.jpg&h=480&w=640&sz=9",
+       engine + "imgurl=q.com/c.jpg&w=10",  // no "&" after w= or h=
+       "http://other.com/x?IMGURL=https://r.com/d.gif&",
+       engine + "imgurl=http://p.com/a%20b.jpg&w=1&",  // the same picture again
+       engine + "imgurl=s.com/e.jpg",                  // no end marker
+       engine + "start=20"},
+      {}});
+  EXPECT_EQ(mState.PictureUrls,
+            (std::vector<std::string>{"http://p.com/a%20b.jpg", "http://q.com/c.jpg",
+                                      "https://r.com/d.gif"}));
+  EXPECT_EQ(mRows, (std::vector<PictureEntry>{{"a%20b.jpg", "http://p.com/a%20b.jpg", "640", "480"},
+                                              {"c.jpg", "q.com/c.jpg", "", ""},
+                                              {"d.gif", "https://r.com/d.gif", "", ""}}));
+}
+
+TEST_F(PictureHarvesterTest, LinkModeWithoutFilterOrMarkersQueuesEveryLink) {
+  mTask.TaskType = "1";
+  mTask.GrabFromLinks = "1";
+  mHarvester.HarvestPictures(PageDocument{{"http://a/p.html", "b/q.jpg", "b/q.jpg"}, {}});
+  EXPECT_EQ(mState.PictureUrls, (std::vector<std::string>{"http://a/p.html", "http://b/q.jpg"}));
+}
+
+TEST_F(PictureHarvesterTest, StopEndsHarvestingBeforeTheNextElement) {
+  mHooks.OnRow = [&](const PictureEntry&) { mFlags.StopRequested = true; };
+  mHarvester.HarvestPictures(PageDocument{{}, {{"http://a/1.jpg", 1, 1}, {"http://a/2.jpg", 1, 1}}});
+  EXPECT_EQ(mState.PictureUrls, (std::vector<std::string>{"http://a/1.jpg"}));
+  EXPECT_EQ(mState.SavedNames.size(), 1u);
+  EXPECT_EQ(mRows.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vexilo

@@ -1,0 +1,253 @@
+#include "downloader/DownloadThread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+#include <ostream>
+
+#include "FakeSeams.h"
+#include "LoopbackServer.h"
+#include "support/TempDir.h"
+
+namespace vexilo::test {
+namespace {
+
+struct WorkerOutcome {
+  std::vector<std::string> Appended;
+  std::int32_t ActiveWorkers = 0;
+  bool SlotFreed = false;
+};
+
+std::string BigBody() {
+  std::string body(300000, '\0');
+  unsigned value = 7;
+  for (char& byte : body) {
+    value = value * 1103515245u + 12345u;
+    byte = static_cast<char>(value >> 16);
+  }
+  return body;
+}
+
+class DownloadThreadTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    httplib::Server& http = mServer.Http();
+    http.Get("/length", [](const httplib::Request&, httplib::Response& response) {
+      response.set_content(BigBody(), "image/jpeg");
+    });
+    http.Get("/chunked", [](const httplib::Request&, httplib::Response& response) {
+      response.set_chunked_content_provider("image/gif", [](size_t offset, httplib::DataSink& sink) {
+        if (offset == 0) return sink.write("first-", 6);
+        if (offset == 6) return sink.write("second", 6);
+        sink.done();
+        return true;
+      });
+    });
+    http.Get("/missing", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 404;
+      response.set_content("<h1>Not Found</h1>", "text/html");
+    });
+    http.Get("/moved", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 302;
+      response.set_header("Location", "/length");
+      response.set_content("moved to /length", "text/html");
+    });
+    http.Get("/created", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 201;
+      response.set_header("Location", "/length");
+      response.set_content("made elsewhere", "text/plain");
+    });
+    http.Get("/broken", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 500;
+      response.set_content("server error", "text/plain");
+    });
+    http.Get("/auth", [](const httplib::Request&, httplib::Response& response) {
+      response.set_content("guarded", "image/jpeg");
+    });
+    mServer.Start();
+  }
+
+  WorkerOutcome Run(DownloadRequest request, TransferLimits limits = {}) {
+    std::mutex downloadLock;
+    std::atomic<std::int32_t> activeWorkers{1};
+    std::atomic<bool> abort{false};
+    std::atomic<bool> slotFreed{false};
+    WorkerOutcome outcome;
+    TDownloadThead worker(
+        std::move(request), limits,
+        WorkerLinks{downloadLock, activeWorkers, abort, mMainThread,
+                    [&](const std::string& path) { outcome.Appended.push_back(path); },
+                    [&] { slotFreed.store(true); }});
+    worker.Start();
+    EXPECT_TRUE(mMainThread.RunUntil([&] { return worker.Finished(); }));
+    worker.Join();
+    outcome.ActiveWorkers = activeWorkers.load();
+    outcome.SlotFreed = slotFreed.load();
+    return outcome;
+  }
+
+  DownloadRequest Request(const std::string& route) const {
+    DownloadRequest request;
+    request.Url = mServer.Url(route);
+    request.SavePath = (mFolder / "picture.jpg").string();
+    return request;
+  }
+
+  TempDir mFolder;
+  LoopbackServer mServer;
+  FakeMainThread mMainThread;
+};
+
+struct ResponseCase {
+  const char* Route;
+  std::string Body;  // what the file must hold afterwards
+  bool Appended;
+};
+
+void PrintTo(const ResponseCase& row, std::ostream* out) { *out << row.Route; }
+
+class DownloadResponseTest : public DownloadThreadTest,
+                             public testing::WithParamInterface<ResponseCase> {};
+
+TEST_P(DownloadResponseTest, KeepsTheBodyAndAppendsOnlyAPlainSuccess) {
+  const ResponseCase& row = GetParam();
+  const DownloadRequest request = Request(row.Route);
+
+  const WorkerOutcome outcome = Run(request);
+
+  EXPECT_EQ(ReadFileBytes(request.SavePath), row.Body);
+  EXPECT_EQ(outcome.Appended,
+            row.Appended ? std::vector<std::string>{request.SavePath} : std::vector<std::string>{});
+  EXPECT_EQ(outcome.ActiveWorkers, 0);
+  EXPECT_TRUE(outcome.SlotFreed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Responses, DownloadResponseTest,
+    testing::Values(ResponseCase{"/length", BigBody(), true},
+                    ResponseCase{"/chunked", "first-second", true},
+                    ResponseCase{"/missing", "<h1>Not Found</h1>", false},
+                    ResponseCase{"/moved", "moved to /length", false},
+                    ResponseCase{"/created", "made elsewhere", false},
+                    ResponseCase{"/broken", "server error", false}));
+
+TEST_F(DownloadThreadTest, BodyWithoutLengthEndsWithTheConnection) {
+  RawServer raw("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n\r\n"
+                "no length, ends with the connection");
+  DownloadRequest request = Request("/");
+  request.Url = raw.Url("/picture.png");
+
+  const WorkerOutcome outcome = Run(request);
+
+  EXPECT_EQ(ReadFileBytes(request.SavePath), "no length, ends with the connection");
+  EXPECT_EQ(outcome.Appended, std::vector<std::string>{request.SavePath});
+}
+
+TEST_F(DownloadThreadTest, DoesNotFollowARedirection) {
+  Run(Request("/moved"));
+
+  const std::vector<SeenRequest> seen = mServer.Requests();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].Path, "/moved");
+}
+
+TEST_F(DownloadThreadTest, OverwritesAnEarlierFileOfTheSameName) {
+  const DownloadRequest request = Request("/chunked");
+  WriteFileBytes(request.SavePath, std::string(5000, 'x'));
+
+  Run(request);
+
+  EXPECT_EQ(ReadFileBytes(request.SavePath), "first-second");
+}
+
+struct CredentialCase {
+  const char* UserName;
+  const char* Password;
+  const char* Authorization;  // nullptr: no header at all
+};
+
+void PrintTo(const CredentialCase& row, std::ostream* out) {
+  *out << "user \"" << row.UserName << "\", password \"" << row.Password << "\"";
+}
+
+class DownloadCredentialTest : public DownloadThreadTest,
+                               public testing::WithParamInterface<CredentialCase> {};
+
+TEST_P(DownloadCredentialTest, SendsBasicAuthorizationOnlyWithAUserName) {
+  const CredentialCase& row = GetParam();
+  DownloadRequest request = Request("/auth");
+  request.UserName = row.UserName;
+  request.Password = row.Password;
+
+  Run(request);
+
+  const std::vector<SeenRequest> seen = mServer.Requests();
+  ASSERT_EQ(seen.size(), 1u);
+  const auto header = seen[0].Headers.find("Authorization");
+  if (row.Authorization == nullptr) {
+    EXPECT_EQ(header, seen[0].Headers.end());
+  } else {
+    ASSERT_NE(header, seen[0].Headers.end());
+    EXPECT_EQ(header->second, row.Authorization);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Credentials, DownloadCredentialTest,
+    testing::Values(CredentialCase{"user", "secret", "Basic dXNlcjpzZWNyZXQ="},
+                    CredentialCase{"user", "", "Basic dXNlcjo="},
+                    CredentialCase{"", "secret", nullptr},
+                    CredentialCase{"", "", nullptr}));
+
+TEST_F(DownloadThreadTest, SavePathInAFolderThatIsGoneSendsNothingAndFreesTheSlot) {
+  DownloadRequest request = Request("/length");
+  request.SavePath = (mFolder / "deleted" / "picture.jpg").string();
+
+  const WorkerOutcome outcome = Run(request);
+
+  EXPECT_TRUE(mServer.Requests().empty());
+  EXPECT_FALSE(std::filesystem::exists(request.SavePath));
+  EXPECT_TRUE(outcome.Appended.empty());
+  EXPECT_EQ(outcome.ActiveWorkers, 0);
+  EXPECT_TRUE(outcome.SlotFreed);
+}
+
+TEST_F(DownloadThreadTest, RefusedConnectionLeavesAnEmptyFile) {
+  DownloadRequest request = Request("/length");
+  request.Url = "http://127.0.0.1:" + std::to_string(UnusedPort()) + "/picture.jpg";
+
+  const WorkerOutcome outcome = Run(request);
+
+  ASSERT_TRUE(std::filesystem::exists(request.SavePath));
+  EXPECT_EQ(std::filesystem::file_size(request.SavePath), 0u);
+  EXPECT_TRUE(outcome.Appended.empty());
+  EXPECT_EQ(outcome.ActiveWorkers, 0);
+}
+
+TEST_F(DownloadThreadTest, StalledServerIsGivenUp) {
+  const DownloadRequest request = Request("/stall");
+
+  const WorkerOutcome outcome =
+      Run(request, TransferLimits{std::chrono::milliseconds(1000), std::chrono::seconds(1)});
+
+  EXPECT_EQ(ReadFileBytes(request.SavePath), "");
+  EXPECT_TRUE(outcome.Appended.empty());
+  EXPECT_EQ(outcome.ActiveWorkers, 0);
+}
+
+TEST_F(DownloadThreadTest, LocalFileAddressIsRefused) {
+  const std::filesystem::path secret = mFolder / "secret.txt";
+  WriteFileBytes(secret, "private");
+  DownloadRequest request = Request("/length");
+  request.Url = "file://" + secret.string();
+
+  const WorkerOutcome outcome = Run(request);
+
+  EXPECT_EQ(ReadFileBytes(request.SavePath), "");
+  EXPECT_TRUE(outcome.Appended.empty());
+}
+
+}  // namespace
+}  // namespace vexilo::test

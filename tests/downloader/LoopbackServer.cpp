@@ -1,0 +1,140 @@
+#include "LoopbackServer.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <stdexcept>
+
+namespace vexilo::test {
+namespace {
+constexpr auto kWaitLimit = std::chrono::seconds(30);
+}
+
+LoopbackServer::LoopbackServer() {
+  mServer.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+    {
+      std::lock_guard lock(mMutex);
+      mRequests.push_back({request.path, request.headers});
+    }
+    mChanged.notify_all();
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
+  mServer.Get(R"(/gate/(\d+))", [this](const httplib::Request& request, httplib::Response& response) {
+    AnswerGate(std::stoi(request.matches[1].str()), response);
+  });
+  mServer.Get("/stall", [this](const httplib::Request&, httplib::Response& response) {
+    std::unique_lock lock(mMutex);
+    mChanged.wait(lock, [this] { return mAllOpen; });
+    response.set_content("too late", "text/plain");
+  });
+}
+
+LoopbackServer::~LoopbackServer() {
+  OpenAllGates();
+  mServer.stop();
+  if (mThread.joinable()) mThread.join();
+}
+
+void LoopbackServer::Start() {
+  mPort = mServer.bind_to_any_port("127.0.0.1");
+  if (mPort <= 0) throw std::runtime_error("no loopback port for the test server");
+  mThread = std::thread([this] { mServer.listen_after_bind(); });
+  while (!mServer.is_running()) std::this_thread::yield();
+}
+
+std::string LoopbackServer::Url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(mPort) + path;
+}
+
+void LoopbackServer::OpenGate(int gate) {
+  {
+    std::lock_guard lock(mMutex);
+    mOpenGates.insert(gate);
+  }
+  mChanged.notify_all();
+}
+
+void LoopbackServer::OpenAllGates() {
+  {
+    std::lock_guard lock(mMutex);
+    mAllOpen = true;
+  }
+  mChanged.notify_all();
+}
+
+bool LoopbackServer::WaitForRequests(std::size_t count) {
+  std::unique_lock lock(mMutex);
+  return mChanged.wait_for(lock, kWaitLimit, [&] { return mRequests.size() >= count; });
+}
+
+std::vector<SeenRequest> LoopbackServer::Requests() {
+  std::lock_guard lock(mMutex);
+  return mRequests;
+}
+
+void LoopbackServer::AnswerGate(int gate, httplib::Response& response) {
+  {
+    std::unique_lock lock(mMutex);
+    mChanged.wait(lock, [&] { return mAllOpen || mOpenGates.count(gate) > 0; });
+  }
+  response.set_content("picture " + std::to_string(gate), "image/jpeg");
+}
+
+int UnusedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof(address);
+  int port = 0;
+  if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+    port = ntohs(address.sin_port);
+  }
+  if (fd >= 0) ::close(fd);
+  if (port == 0) throw std::runtime_error("no free loopback port");
+  return port;
+}
+
+RawServer::RawServer(std::string response) : mResponse(std::move(response)) {
+  mListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof(address);
+  if (mListener < 0 || ::bind(mListener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      ::listen(mListener, 4) != 0 ||
+      ::getsockname(mListener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    throw std::runtime_error("no loopback port for the raw server");
+  }
+  mPort = ntohs(address.sin_port);
+  mThread = std::thread([this] { Serve(); });
+}
+
+RawServer::~RawServer() {
+  ::shutdown(mListener, SHUT_RDWR);
+  mThread.join();
+  ::close(mListener);
+}
+
+std::string RawServer::Url(const std::string& path) const {
+  return "http://127.0.0.1:" + std::to_string(mPort) + path;
+}
+
+void RawServer::Serve() {
+  const int connection = ::accept4(mListener, nullptr, nullptr, SOCK_CLOEXEC);
+  if (connection < 0) return;
+  std::string request;
+  char buffer[4096];
+  while (request.find("\r\n\r\n") == std::string::npos) {
+    const ssize_t got = ::recv(connection, buffer, sizeof(buffer), 0);
+    if (got <= 0) break;
+    request.append(buffer, static_cast<size_t>(got));
+  }
+  ::send(connection, mResponse.data(), mResponse.size(), MSG_NOSIGNAL);
+  ::close(connection);
+}
+
+}  // namespace vexilo::test

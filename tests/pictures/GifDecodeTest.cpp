@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CorpusManifest.h"
+#include "PictureCompare.h"
+#include "pictures/DecodePicture.h"
+#include "pictures/PictureError.h"
+#include "support/TempDir.h"
+
+namespace vexilo {
+namespace {
+
+using test::TestData;
+
+// The first frame as the suite's author composed it, transparent pixels left to the decoder.
+TEST(GifDecodeTest, FirstFrameMatchesTheSuiteReference) {
+  for (std::string name :
+       {"static_nontransparent", "static_transparent", "animated_noloop", "animated_loop",
+        "animated_loop_interlaced", "animated_loop_variable_delay", "animated_transparent_loop",
+        "animated_transparent_restoreprev_loop", "animated_transparent_firstframerestoreprev_loop",
+        "animated_transparent_frame_norestore_loop",
+        "animated_transparent_frame_restorebackground_loop",
+        "animated_transparent_frame_restoreprev_loop",
+        "animated_transparent_loop_frames_out_of_bounds"}) {
+    SCOPED_TRACE(name);
+    std::string frames = "gif-test-suite/gifs/frames/" + name;
+    std::filesystem::path reference = TestData(frames + "-0.png");
+    if (!std::filesystem::exists(reference)) reference = TestData(frames + ".png");
+    Bitmap24 bitmap = DecodePicture(TestData("gif-test-suite/gifs/" + name + ".gif"));
+    EXPECT_EQ(test::DifferenceFrom(bitmap, test::LoadReference(reference), 0), "");
+  }
+}
+
+TEST(GifDecodeTest, ImageOutsideTheScreenLeavesTheBackground) {
+  Bitmap24 bitmap = DecodePicture(
+      TestData("gif-test-suite/gifs/animated_transparent_loop_frames_out_of_bounds.gif"));
+  ASSERT_EQ(bitmap.Width(), 100);
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    for (int x = 0; x < bitmap.Width(); ++x) ASSERT_EQ(bitmap.Pixel(x, y), 0x8FBC8Fu);
+  }
+}
+
+// giflib's own renderings, byte for byte; x-trans needs its transparent pixels in the
+// background colour.
+TEST(GifDecodeTest, SingleImageFilesMatchGiflibsRendering) {
+  for (std::string name :
+       {"gifgrid", "porsche", "solid2", "treescap", "treescap-interlaced", "x-trans"}) {
+    SCOPED_TRACE(name);
+    Bitmap24 bitmap = DecodePicture(TestData("giflib-pic/pic/" + name + ".gif"));
+    std::string expected = test::ReadFileBytes(TestData("giflib-pic/reference/" + name + ".rgb"));
+    ASSERT_FALSE(expected.empty());
+    EXPECT_TRUE(test::RawRgb(bitmap) == expected);
+  }
+}
+
+TEST(GifDecodeTest, AnimationsGiveTheirScreenSize) {
+  EXPECT_EQ(DecodePicture(TestData("giflib-pic/pic/fire.gif")).Width(), 30);
+  EXPECT_EQ(DecodePicture(TestData("giflib-pic/pic/fire.gif")).Height(), 60);
+  EXPECT_EQ(DecodePicture(TestData("giflib-pic/pic/welcome2.gif")).Width(), 290);
+  EXPECT_EQ(DecodePicture(TestData("giflib-pic/pic/welcome2.gif")).Height(), 48);
+}
+
+// A file whose first image is complete decodes, whatever follows it; one whose first image
+// is broken is refused.
+TEST(GifDecodeTest, DamagedFilesDecodeWhenTheirFirstImageIsWhole) {
+  auto rows = test::ManifestRows(TestData("imagetestsuite/README.md"), ".gif");
+  ASSERT_EQ(rows.size(), 20u);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row[0]);
+    ASSERT_GE(row.size(), 6u);
+    bool whole = row[4].rfind("ok", 0) == 0;
+    std::filesystem::path file = TestData("imagetestsuite/gif/" + row[0]);
+    if (whole) {
+      Bitmap24 bitmap = DecodePicture(file);
+      EXPECT_EQ(std::to_string(bitmap.Width()) + " x " + std::to_string(bitmap.Height()), row[2]);
+    } else {
+      EXPECT_THROW(DecodePicture(file), PictureError);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vexilo

@@ -1,0 +1,22 @@
+#pragma once
+// Comparing decoded bitmaps with the reference pictures of the corpora.
+
+#include <QImage>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "pictures/Bitmap24.h"
+
+namespace vexilo::test {
+
+// "" when every opaque pixel of `reference` is within `tolerance` per channel of `bitmap`
+// and the sizes match; otherwise what differs first.
+std::string DifferenceFrom(const Bitmap24& bitmap, const QImage& reference, int tolerance);
+
+QImage LoadReference(const std::filesystem::path& file);
+
+// The bitmap as raw RGB triples, top row first (giflib's .rgb files, PPM bodies).
+std::string RawRgb(const Bitmap24& bitmap);
+
+}  // namespace vexilo::test

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "pictures/BmpWriter.h"
+#include "pictures/ThumbnailMaker.h"
+#include "support/TempDir.h"
+
+namespace vexilo {
+namespace {
+
+constexpr std::uint32_t kFace = 0xC0C0C0;
+
+// Bitmaps of different sizes and colours, a missing file and a broken one, more entries
+// than the workers may run ahead: every result arrives in list order with its own outcome.
+TEST(ThumbnailMakerTest, ResultsComeInListOrderWithAFailurePerEntry) {
+  test::TempDir dir;
+  std::vector<std::string> paths;
+  for (int i = 0; i < 150; ++i) {
+    std::string path = (dir / ("p" + std::to_string(i) + ".bmp")).string();
+    if (i % 7 == 3) {
+      test::WriteFileBytes(path, "BM broken");
+    } else if (i % 7 != 5) {
+      Bitmap24 picture(10 + i, 30);
+      picture.Fill(static_cast<std::uint32_t>(i) * 0x010203);
+      WriteBmp(picture, path);
+    }
+    paths.push_back(path);
+  }
+  ThumbnailMaker maker(paths, kFace, 3);
+  ASSERT_EQ(maker.Count(), 150);
+  for (int i = 0; i < 150; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(maker.NextIndex(), i);
+    ThumbnailResult result = maker.Next();
+    if (i % 7 == 3 || i % 7 == 5) {
+      EXPECT_FALSE(result.Ok());
+      EXPECT_NE(result.Error.find(paths[static_cast<size_t>(i)]), std::string::npos)
+          << result.Error;
+    } else {
+      ASSERT_TRUE(result.Ok()) << result.Error;
+      EXPECT_TRUE(result.Thumbnail == MakeFileThumbnail(paths[static_cast<size_t>(i)], kFace));
+    }
+  }
+  EXPECT_TRUE(maker.NextReady());
+}
+
+TEST(ThumbnailMakerTest, StopsWhenDroppedEarly) {
+  test::TempDir dir;
+  Bitmap24 picture(300, 200);
+  WriteBmp(picture, dir / "a.bmp");
+  std::vector<std::string> paths(500, (dir / "a.bmp").string());
+  {
+    ThumbnailMaker maker(paths, kFace);
+    EXPECT_TRUE(maker.Next().Ok());
+  }
+  ThumbnailMaker empty({}, kFace);
+  EXPECT_EQ(empty.Count(), 0);
+  EXPECT_TRUE(empty.NextReady());
+}
+
+}  // namespace
+}  // namespace vexilo

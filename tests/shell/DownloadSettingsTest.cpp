@@ -1,0 +1,130 @@
+#include "shell/DownloadSettings.h"
+
+#include <gtest/gtest.h>
+
+#include "core/Errors.h"
+#include "shell/ShellFakes.h"
+
+namespace vexilo {
+namespace {
+
+using test::MemorySettingsStore;
+
+const std::filesystem::path kProgramFolder = "/opt/vexilo";
+
+AppSettings Loaded(MemorySettingsStore& store) {
+  AppSettings settings;
+  LoadSettings(store, kProgramFolder, settings);
+  return settings;
+}
+
+TEST(LoadSettings, FirstRunTakesTheDefaults) {
+  MemorySettingsStore store;
+  AppSettings settings = Loaded(store);
+  EXPECT_TRUE(store.Opened);
+  AppSettings expected;
+  expected.DownFolder = "/opt/vexilo/pictures";
+  expected.DownloadThread = "3";
+  EXPECT_EQ(settings, expected);
+}
+
+struct FolderCase {
+  const char* name;
+  const char* stored;
+  const char* loaded;
+};
+
+class DownFolderTest : public testing::TestWithParam<FolderCase> {};
+
+TEST_P(DownFolderTest, LoadsNormalised) {
+  MemorySettingsStore store;
+  store.Values["DownFolder"] = GetParam().stored;
+  EXPECT_EQ(Loaded(store).DownFolder, GetParam().loaded) << "stored: " << GetParam().stored;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TrailingSeparator, DownFolderTest,
+    testing::Values(FolderCase{"Plain", "/data/pics", "/data/pics"},
+                    FolderCase{"OneSeparator", "/data/pics/", "/data/pics"},
+                    FolderCase{"TwoSeparatorsKeepOne", "/data/pics//", "/data/pics/"},
+                    FolderCase{"BlanksOnly", "   ", "/opt/vexilo/pictures"},
+                    FolderCase{"SeparatorOnly", "/", ""},
+                    FolderCase{"NotTrimmed", " /data/x ", " /data/x "}),
+    [](const testing::TestParamInfo<FolderCase>& param) { return param.param.name; });
+
+TEST(LoadSettings, TakesTheOtherValuesAsStored) {
+  MemorySettingsStore store;
+  store.Values = {{"DownloadThread", " 7 "}, {"ProxyServer", " proxy "}, {"ProxyPort", "abc"},
+                  {"AuthName", "me"},        {"AuthPass", "secret"},     {"PreviewVisible", "x"},
+                  {"GridVisible", "y"}};
+  AppSettings settings = Loaded(store);
+  EXPECT_EQ(settings.DownloadThread, " 7 ");
+  EXPECT_EQ(settings.ProxyServer, " proxy ");
+  EXPECT_EQ(settings.ProxyPort, "abc");
+  EXPECT_EQ(settings.AuthName, "me");
+  EXPECT_EQ(settings.AuthPass, "secret");
+  EXPECT_EQ(settings.PreviewVisible, "x");
+  EXPECT_EQ(settings.GridVisible, "y");
+  store.Values["DownloadThread"] = "\t";
+  EXPECT_EQ(Loaded(store).DownloadThread, "3");
+}
+
+TEST(SaveSettings, WritesAllEightInOrder) {
+  MemorySettingsStore store;
+  AppSettings settings = Loaded(store);
+  SaveSettings(store, settings);
+  EXPECT_EQ(store.WriteOrder,
+            (std::vector<std::string>{"DownFolder", "DownloadThread", "ProxyServer", "ProxyPort",
+                                      "AuthName", "AuthPass", "PreviewVisible", "GridVisible"}));
+  EXPECT_EQ(store.Values.at("GridVisible"), "");
+}
+
+TEST(ThreadsFieldValue, BringsNumbersIntoRange) {
+  EXPECT_EQ(ThreadsFieldValue("25", 1), 10);
+  EXPECT_EQ(ThreadsFieldValue("0", 1), 1);
+  EXPECT_EQ(ThreadsFieldValue("4", 1), 4);
+  EXPECT_EQ(ThreadsFieldValue("", 1), 1);
+  EXPECT_EQ(ThreadsFieldValue("many", 3), 3);
+  EXPECT_EQ(ThreadsFieldValue("99999999999", 3), 3);
+}
+
+TEST(FieldsFromSettings, ShowsTheDefaultsForEmptyOrUnusableValues) {
+  AppSettings settings;
+  settings.DownloadThread = "lots";
+  DownloadSettingsFields fields = FieldsFromSettings(settings, kProgramFolder);
+  EXPECT_EQ(fields.Folder, "/opt/vexilo/pictures");
+  EXPECT_EQ(fields.Threads, 3);
+}
+
+TEST(AcceptFields, BlankFolderStoresTheDefaultAndReloads) {
+  MemorySettingsStore store;
+  AppSettings settings = Loaded(store);
+  DownloadSettingsFields fields;
+  fields.Folder = "  ";
+  fields.Threads = 5;
+  fields.ProxyServer = " host ";
+  AcceptFields(fields, kProgramFolder, store, settings);
+  EXPECT_EQ(store.Values.at("DownFolder"), "/opt/vexilo/pictures");
+  EXPECT_EQ(store.Values.at("DownloadThread"), "5");
+  EXPECT_EQ(settings.ProxyServer, " host ");
+
+  fields.Folder = "/data/new/";
+  AcceptFields(fields, kProgramFolder, store, settings);
+  EXPECT_EQ(store.Values.at("DownFolder"), "/data/new/");
+  EXPECT_EQ(settings.DownFolder, "/data/new");
+}
+
+TEST(AcceptFields, KeepsTheNewValuesWhenTheStoreFails) {
+  MemorySettingsStore store;
+  AppSettings settings = Loaded(store);
+  store.FailWrite = true;
+  DownloadSettingsFields fields;
+  fields.Folder = "/data/new";
+  fields.Threads = 2;
+  EXPECT_THROW(AcceptFields(fields, kProgramFolder, store, settings), FileError);
+  EXPECT_EQ(settings.DownFolder, "/data/new");
+  EXPECT_EQ(settings.DownloadThread, "2");
+}
+
+}  // namespace
+}  // namespace vexilo

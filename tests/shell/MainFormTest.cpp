@@ -1,0 +1,338 @@
+#include "shell/main.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include "core/LineFile.h"
+#include "pictures/PictureGrid.h"
+#include "pictures/PictureListView.h"
+#include "pictures/PreviewPane.h"
+#include "shell/FolderTree.h"
+#include "shell/MainActions.h"
+#include "shell/ShellFakes.h"
+#include "shell/StatusPanels.h"
+#include "shell/TaskTree.h"
+#include "support/TempDir.h"
+
+namespace vexilo {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+std::vector<std::string> TaskLines(const std::vector<std::string>& names) {
+  std::vector<std::string> lines;
+  for (const std::string& name : names) {
+    TaskRecord task;
+    task.Name = name;
+    task.TaskFolder = "/data/" + name;
+    task.TaskType = "0";
+    task.FolderName = name;
+    auto block = ToLines(task);
+    lines.insert(lines.end(), block.begin(), block.end());
+  }
+  return lines;
+}
+
+// The captions of a menu, "-" for a separator and "name >" for a sub-menu.
+std::vector<std::string> Captions(const QMenu* menu) {
+  std::vector<std::string> captions;
+  for (const QAction* action : menu->actions()) {
+    if (action->isSeparator()) {
+      captions.push_back("-");
+    } else if (action->menu() != nullptr) {
+      captions.push_back(action->text().toStdString() + " >");
+    } else {
+      captions.push_back(action->text().toStdString());
+    }
+  }
+  return captions;
+}
+
+class MainFormTest : public testing::Test {
+ protected:
+  std::unique_ptr<TMainForm> Start() {
+    auto form = std::make_unique<TMainForm>(dir.Path(), MainFormServices{store, prompts, shell});
+    form->InitialiseRun();
+    form->CreateOtherWindows();
+    return form;
+  }
+
+  TempDir dir;
+  test::MemorySettingsStore store;
+  test::RecordingPrompts prompts;
+  test::RecordingShell shell;
+};
+
+TEST_F(MainFormTest, FirstStartInAnEmptyFolder) {
+  auto form = Start();
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "task"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "GTask.lis"));
+  EXPECT_EQ(ReadFileBytes(dir / "GTask.lis"), "");
+  TTaskTree* tree = form->TaskTree();
+  ASSERT_EQ(tree->topLevelItemCount(), 1);
+  EXPECT_EQ(tree->Root()->text(0), "Vexilo Task");
+  EXPECT_EQ(tree->TaskCount(), 0);
+  EXPECT_EQ(form->Settings().DownFolder, (dir / "pictures").string());
+  EXPECT_EQ(form->Settings().DownloadThread, "3");
+  EXPECT_TRUE(form->Flags().CrawlIdle);
+  EXPECT_TRUE(prompts.Errors.empty());
+  EXPECT_EQ(form->windowTitle(), "Vexilo");
+  EXPECT_EQ(form->minimumSize(), QSize(450, 325));
+  EXPECT_EQ(form->BrowserView()->url(), QUrl("about:blank"));
+  EXPECT_EQ(form->Grid()->count(), 0);
+}
+
+TEST_F(MainFormTest, TaskTreeShowsWholeBlocksOnly) {
+  std::vector<std::string> lines = TaskLines({"first", "second"});
+  for (int i = 0; i < 5; ++i) lines.push_back("partial");
+  WriteLines(dir / "GTask.lis", lines);
+  auto form = Start();
+  TTaskTree* tree = form->TaskTree();
+  ASSERT_EQ(tree->TaskCount(), 2);
+  EXPECT_EQ(tree->TaskNode(0)->text(0), "first");
+  EXPECT_EQ(tree->TaskNode(1)->text(0), "second");
+  EXPECT_TRUE(tree->Root()->isExpanded());
+  EXPECT_EQ(form->Tasks().TaskCount(), 2);
+}
+
+TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
+  auto form = Start();
+  const TMainActions& a = *form->Actions();
+  auto* menuBar = form->findChild<QToolBar*>("menuToolBar");
+  ASSERT_NE(menuBar, nullptr);
+  std::vector<std::string> buttons;
+  for (const QToolButton* button : menuBar->findChildren<QToolButton*>()) {
+    if (button->menu() != nullptr) buttons.push_back(button->text().toStdString());
+  }
+  EXPECT_EQ(buttons, (std::vector<std::string>{"&File", "T&ask", "&View", "&Thumbnails",
+                                               "&Help  "}));
+  EXPECT_EQ(Captions(a.FileMenu),
+            (std::vector<std::string>{"&View Mode", "-", "&Download Settings", "-",
+                                      "&Minimize to System Tray", "-", "E&xit"}));
+  const std::vector<std::string> taskEntries{"&New",     "&Stop",      "&Delete",
+                                             "-",        "&Resume",    "R&estart ",
+                                             "Se&ttings", "-", "&Open destination folder"};
+  EXPECT_EQ(Captions(a.TaskMenu), taskEntries);
+  EXPECT_EQ(Captions(a.TaskTreePopup), taskEntries);
+  EXPECT_EQ(Captions(a.ViewMenu),
+            (std::vector<std::string>{"&Browser Pane >", "-", "&Preview Pane", "&Grid Pane"}));
+  EXPECT_EQ(Captions(a.ViewMenu->actions()[0]->menu()),
+            (std::vector<std::string>{"Task", "Folder"}));
+  EXPECT_EQ(Captions(a.ThumbnailsMenu), std::vector<std::string>{"&Create Thumbnails"});
+  EXPECT_EQ(Captions(a.HelpMenu),
+            (std::vector<std::string>{"&Help", "Home&page", "-", "&About..."}));
+  EXPECT_EQ(Captions(a.PictureListPopup),
+            (std::vector<std::string>{"&Copy URL to clipboard", "&Export lists"}));
+  EXPECT_EQ(Captions(a.TrayPopup), (std::vector<std::string>{"&Restore", "-", "&Exit"}));
+  EXPECT_EQ(a.TrayPopup->defaultAction(), a.TrayRestore);
+  EXPECT_TRUE(a.BrowserPaneTask->isChecked());
+  EXPECT_TRUE(a.PreviewPane->isChecked());
+  EXPECT_TRUE(a.GridPane->isChecked());
+}
+
+TEST_F(MainFormTest, ToolBarButtonsShowTheirToolTips) {
+  auto form = Start();
+  auto* commands = form->findChild<QToolBar*>("commandToolBar");
+  ASSERT_NE(commands, nullptr);
+  std::vector<std::string> tips;
+  for (QAction* action : commands->actions()) {
+    if (QWidget* widget = commands->widgetForAction(action);
+        widget != nullptr && qobject_cast<QToolButton*>(widget) != nullptr) {
+      tips.push_back(action->toolTip().toStdString());
+    } else if (widget != nullptr && widget->findChild<QComboBox*>() != nullptr) {
+      tips.push_back("[address box]");
+    }
+  }
+  EXPECT_EQ(tips, (std::vector<std::string>{"Previous Task", "Next Task", "New Task",
+                                            "Stop Task", "View Mode", "[address box]",
+                                            "Quick Start"}));
+  QComboBox* address = form->AddressBox();
+  EXPECT_TRUE(address->isEditable());
+  EXPECT_EQ(address->width(), 370);
+  EXPECT_GE(address->count(), 2);
+  EXPECT_EQ(address->currentText(), address->itemText(0));
+}
+
+TEST_F(MainFormTest, PreviousAndNextTaskStopAtTheEnds) {
+  WriteLines(dir / "GTask.lis", TaskLines({"a", "b", "c"}));
+  auto form = Start();
+  TTaskTree* tree = form->TaskTree();
+  const TMainActions& a = *form->Actions();
+
+  tree->setCurrentItem(tree->Root());
+  a.PreviousTask->trigger();
+  EXPECT_EQ(tree->currentItem(), tree->Root());
+  a.NextTask->trigger();
+  EXPECT_EQ(tree->SelectedTaskIndex(), 0);
+  a.PreviousTask->trigger();
+  EXPECT_EQ(tree->SelectedTaskIndex(), 0);
+  a.NextTask->trigger();
+  a.NextTask->trigger();
+  EXPECT_EQ(tree->SelectedTaskIndex(), 2);
+  a.NextTask->trigger();
+  EXPECT_EQ(tree->SelectedTaskIndex(), 2);
+  a.PreviousTask->trigger();
+  EXPECT_EQ(tree->SelectedTaskIndex(), 1);
+}
+
+TEST_F(MainFormTest, NextTaskOnTheRootWithoutTasksDoesNothing) {
+  auto form = Start();
+  TTaskTree* tree = form->TaskTree();
+  tree->setCurrentItem(tree->Root());
+  form->Actions()->NextTask->trigger();
+  EXPECT_EQ(tree->currentItem(), tree->Root());
+}
+
+TEST_F(MainFormTest, PaneTogglesAreNotKeptOverARestart) {
+  {
+    auto form = Start();
+    form->Actions()->PreviewPane->trigger();
+    form->Actions()->GridPane->trigger();
+    EXPECT_TRUE(form->Preview()->isHidden());
+    EXPECT_TRUE(form->PictureList()->isHidden());
+    EXPECT_FALSE(form->Actions()->PreviewPane->isChecked());
+    form->close();
+  }
+  auto form = Start();
+  EXPECT_FALSE(form->Preview()->isHidden());
+  EXPECT_FALSE(form->PictureList()->isHidden());
+  EXPECT_TRUE(form->Actions()->PreviewPane->isChecked());
+  EXPECT_TRUE(form->Actions()->GridPane->isChecked());
+}
+
+TEST_F(MainFormTest, BrowserPaneModesSwapTheTrees) {
+  auto form = Start();
+  EXPECT_FALSE(form->TaskTree()->isHidden());
+  EXPECT_TRUE(form->FolderTree()->isHidden());
+  form->Actions()->BrowserPaneFolder->trigger();
+  EXPECT_TRUE(form->TaskTree()->isHidden());
+  EXPECT_FALSE(form->FolderTree()->isHidden());
+  EXPECT_TRUE(form->Actions()->BrowserPaneFolder->isChecked());
+  EXPECT_FALSE(form->Actions()->BrowserPaneTask->isChecked());
+  form->Actions()->BrowserPaneTask->trigger();
+  EXPECT_FALSE(form->TaskTree()->isHidden());
+  EXPECT_TRUE(form->FolderTree()->isHidden());
+}
+
+TEST_F(MainFormTest, ViewModeWithAnEmptyGridSaysSoOnce) {
+  auto form = Start();
+  form->Actions()->ViewMode->trigger();
+  EXPECT_EQ(prompts.Messages, std::vector<std::string>{"No picture is selected!"});
+}
+
+TEST_F(MainFormTest, HelpOpensTheGuideOrSaysItIsMissing) {
+  auto form = Start();
+  form->Actions()->Help->trigger();
+  EXPECT_EQ(prompts.Messages,
+            std::vector<std::string>{"Can not find help file, please re-install Vexilo!"});
+  EXPECT_TRUE(shell.Opened.empty());
+  WriteFileBytes(dir / "help.html", "<html></html>");
+  form->Actions()->Help->trigger();
+  EXPECT_EQ(shell.Opened, std::vector<std::string>{(dir / "help.html").string()});
+}
+
+TEST_F(MainFormTest, ShutDownSavesTheTaskListAndTheSettings) {
+  WriteLines(dir / "GTask.lis", TaskLines({"a"}));
+  auto form = Start();
+  form->Settings().ProxyServer = "proxy";
+  form->Flags().CrawlIdle = false;
+  form->close();
+  EXPECT_EQ(ReadLines(dir / "GTask.lis"), TaskLines({"a"}));
+  EXPECT_EQ(store.Values.at("ProxyServer"), "proxy");
+  EXPECT_EQ(store.Values.at("DownloadThread"), "3");
+  EXPECT_TRUE(form->Flags().CrawlIdle);
+  EXPECT_TRUE(form->Flags().StopRequested);
+}
+
+TEST_F(MainFormTest, AFailedStartIsReportedAndOverwritesNothing) {
+  store.FailOpen = true;
+  auto form = Start();
+  ASSERT_EQ(prompts.Errors.size(), 1u);
+  form->close();
+  EXPECT_TRUE(store.Values.empty());
+
+  WriteFileBytes(dir / "GTask.lis", "");
+  std::filesystem::remove(dir / "GTask.lis");
+  std::filesystem::create_directory(dir / "GTask.lis");
+  store.FailOpen = false;
+  auto second = Start();
+  EXPECT_EQ(prompts.Errors.size(), 2u);
+  second->close();
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "GTask.lis"));
+  EXPECT_TRUE(store.Values.empty());
+}
+
+TEST_F(MainFormTest, TrayFallsBackToMinimisingAndRestoresOnDoubleClick) {
+  auto form = Start();
+  form->show();
+  form->Actions()->MinimizeToTray->trigger();
+  if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    EXPECT_TRUE(form->isHidden());
+    EXPECT_TRUE(form->Tray()->isVisible());
+  } else {
+    EXPECT_TRUE(form->isMinimized());
+  }
+  emit form->Tray()->activated(QSystemTrayIcon::DoubleClick);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_FALSE(form->isMinimized());
+  EXPECT_FALSE(form->Tray()->isVisible());
+  EXPECT_EQ(form->Tray()->toolTip(), "Vexilo");
+}
+
+TEST_F(MainFormTest, SelectingATaskListsItsPictureRows) {
+  WriteLines(dir / "GTask.lis", TaskLines({"a", "b"}));
+  std::filesystem::create_directories(dir / "task" / "b");
+  WriteLines(dir / "task" / "b" / "listview.dat",
+             {"p1.jpg", "http://x/p1.jpg", "10", "20", "p2.gif", "http://x/p2.gif", "30", "40",
+              "stray"});
+  auto form = Start();
+  TTaskTree* tree = form->TaskTree();
+  tree->setCurrentItem(tree->TaskNode(1));
+  EXPECT_EQ(form->CurrentTask().Name, "b");
+  TPictureListView* list = form->PictureList();
+  ASSERT_EQ(list->rowCount(), 2);
+  EXPECT_EQ(list->item(1, 1)->text(), "http://x/p2.gif");
+  EXPECT_EQ(list->item(1, 3)->text(), "40");
+  EXPECT_EQ(form->PictureRows().size(), 2u);
+
+  tree->setCurrentItem(tree->TaskNode(0));
+  EXPECT_EQ(list->rowCount(), 0);
+  tree->setCurrentItem(tree->Root());
+  EXPECT_EQ(form->CurrentTask().Name, "a");
+  EXPECT_EQ(list->rowCount(), 0);
+}
+
+TEST_F(MainFormTest, PictureListHasItsColumns) {
+  auto form = Start();
+  TPictureListView* list = form->PictureList();
+  ASSERT_EQ(list->columnCount(), 4);
+  const char* names[] = {"Name", "Link", "Width", "Height"};
+  const int widths[] = {100, 290, 80, 80};
+  for (int c = 0; c < 4; ++c) {
+    EXPECT_EQ(list->horizontalHeaderItem(c)->text(), names[c]);
+    EXPECT_EQ(list->columnWidth(c), widths[c]);
+  }
+  EXPECT_EQ(form->Grid()->iconSize(), QSize(80, 80));
+  EXPECT_EQ(form->Grid()->viewMode(), QListView::IconMode);
+}
+
+TEST_F(MainFormTest, GridCanMakeWayForTheBrowser) {
+  auto form = Start();
+  form->show();
+  form->SetGridShown(false);
+  EXPECT_FALSE(form->Grid()->isVisible());
+  EXPECT_TRUE(form->BrowserView()->isVisible());
+  form->SetGridShown(true);
+  EXPECT_TRUE(form->Grid()->isVisible());
+}
+
+}  // namespace
+}  // namespace vexilo

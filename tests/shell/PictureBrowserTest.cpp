@@ -1,0 +1,164 @@
+#include "pictures/PictureBrowser.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "core/LineFile.h"
+#include "pictures/Bitmap24.h"
+#include "pictures/BmpWriter.h"
+#include "pictures/FileTimeText.h"
+#include "pictures/ImageFileList.h"
+#include "pictures/PictureGrid.h"
+#include "pictures/PreviewPane.h"
+#include "shell/ShellFakes.h"
+#include "shell/StatusPanels.h"
+#include "shell/TaskTree.h"
+#include "shell/main.h"
+#include "support/TempDir.h"
+
+namespace vexilo {
+namespace {
+
+using test::TempDir;
+using test::WriteFileBytes;
+
+void WritePicture(const std::filesystem::path& file, int width, int height) {
+  Bitmap24 bitmap(width, height);
+  bitmap.Fill(0x3366CC);
+  WriteBmp(bitmap, file);
+}
+
+class PictureBrowserTest : public testing::Test {
+ protected:
+  PictureBrowserTest() {
+    std::filesystem::create_directory(pictures);
+    WritePicture(pictures / "a.bmp", 40, 30);
+    WriteFileBytes(pictures / "b.jpg", "not a picture at all");
+    WritePicture(pictures / "c.bmp", 30, 40);
+    WritePicture(pictures / "d.bmp", 300, 100);
+    WritePicture(pictures / "e.bmp", 100, 80);
+    form.InitialiseRun();
+    form.CreateOtherWindows();
+    form.resize(1000, 700);
+    form.show();
+  }
+
+  std::vector<std::string> ListedNames() {
+    std::vector<std::string> names;
+    for (const std::string& path : form.Pictures().Paths()) {
+      names.push_back(std::filesystem::path(path).filename().string());
+    }
+    return names;
+  }
+
+  TempDir dir;
+  std::filesystem::path pictures = dir / "pics";
+  test::MemorySettingsStore store;
+  test::RecordingPrompts prompts;
+  test::RecordingShell shell;
+  TMainForm form{dir.Path(), {store, prompts, shell}};
+};
+
+TEST_F(PictureBrowserTest, FolderWithACorruptPictureListsTheOthers) {
+  form.Browser().ListFolderPictures(pictures.string() + "/");
+  EXPECT_EQ(form.Grid()->count(), 4);
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "e.bmp"}));
+  EXPECT_EQ(form.Grid()->item(1)->text(), "c.bmp");
+  EXPECT_EQ(form.Status()->StatusText(0), "Total 5 pictures.");
+  EXPECT_TRUE(form.Status()->Progress()->isHidden());
+  EXPECT_TRUE(form.Browser().LoadingIdle());
+  EXPECT_TRUE(form.Grid()->selectedItems().isEmpty());
+}
+
+TEST_F(PictureBrowserTest, SelectingAPictureShowsItsCountTimeAndPreview) {
+  form.Browser().ListFolderPictures(pictures.string());
+  form.Preview()->resize(226, 210);
+  form.Grid()->item(3)->setSelected(true);
+  EXPECT_EQ(form.Status()->StatusText(0), "Total 4 Pictures.");
+  EXPECT_EQ(form.Status()->StatusText(1), FileTimeText(pictures / "e.bmp"));
+  QLabel* control = form.Preview()->PictureControl();
+  EXPECT_TRUE(control->isVisibleTo(form.Preview()));
+  EXPECT_EQ(control->geometry(), QRect(63, 65, 100, 80));
+
+  form.Grid()->item(2)->setSelected(true);
+  EXPECT_EQ(control->geometry(), QRect(8, 70, 210, 70));
+}
+
+TEST_F(PictureBrowserTest, PreviewOfAnUnreadableFileShowsTheGreyOnly) {
+  form.Browser().ShowPreview((pictures / "e.bmp").string());
+  form.Browser().ShowPreview((pictures / "b.jpg").string());
+  EXPECT_FALSE(form.Preview()->PictureControl()->isVisibleTo(form.Preview()));
+}
+
+TEST_F(PictureBrowserTest, AppendPictureAddsGoodFilesOnly) {
+  form.Browser().ListFolderPictures(pictures.string());
+  form.Browser().AppendPicture((pictures / "b.jpg").string());
+  EXPECT_EQ(form.Grid()->count(), 4);
+  form.Browser().AppendPicture((pictures / "a.bmp").string());
+  EXPECT_EQ(form.Grid()->count(), 5);
+  EXPECT_EQ(form.Grid()->item(4)->text(), "a.bmp");
+  EXPECT_EQ(form.Pictures().Count(), 5);
+  EXPECT_EQ(form.Status()->StatusText(0), "Total 5 pictures.");
+}
+
+TEST_F(PictureBrowserTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
+  std::string downloaded = (pictures / "c.bmp").string();
+  bool reportedDuringBuild = false;
+  QTimer::singleShot(0, &form, [&] {
+    reportedDuringBuild = !form.Browser().LoadingIdle();
+    form.Browser().AppendPicture(downloaded);
+  });
+  form.Browser().ListFolderPictures(pictures.string());
+  EXPECT_TRUE(reportedDuringBuild);
+  ASSERT_EQ(form.Grid()->count(), 5);
+  EXPECT_EQ(form.Grid()->item(4)->text(), "c.bmp");
+  EXPECT_EQ(ListedNames(),
+            (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "e.bmp", "c.bmp"}));
+}
+
+TEST_F(PictureBrowserTest, TaskSelectionListsTheTaskFolder) {
+  TaskRecord task;
+  task.Name = "t";
+  task.TaskFolder = pictures.string() + "/";
+  task.FolderName = "t";
+  form.Tasks().AppendTaskRecord(task);
+  TaskRecord empty = task;
+  empty.Name = "no folder";
+  empty.TaskFolder = "";
+  form.Tasks().AppendTaskRecord(empty);
+  form.TaskTree()->AddTaskNode("t");
+  form.TaskTree()->AddTaskNode("no folder");
+
+  form.TaskTree()->setCurrentItem(form.TaskTree()->TaskNode(0));
+  EXPECT_EQ(form.Grid()->count(), 4);
+  EXPECT_EQ(form.Status()->StatusText(0), "5 pictures are listed.");
+
+  form.TaskTree()->setCurrentItem(form.TaskTree()->Root());
+  EXPECT_EQ(form.Grid()->count(), 4);
+
+  form.TaskTree()->setCurrentItem(form.TaskTree()->TaskNode(1));
+  EXPECT_EQ(form.Grid()->count(), 0);
+  EXPECT_EQ(form.Status()->StatusText(0), "5 pictures are listed.");
+  EXPECT_EQ(form.CurrentTask().Name, "no folder");
+}
+
+TEST(FormatPictureTime, ShowsLocalTimeWithEvenSeconds) {
+  std::tm local{};
+  local.tm_year = 2024 - 1900;
+  local.tm_mon = 1;
+  local.tm_mday = 29;
+  local.tm_hour = 13;
+  local.tm_min = 5;
+  local.tm_sec = 7;
+  local.tm_isdst = -1;
+  std::time_t time = std::mktime(&local);
+  EXPECT_EQ(FormatPictureTime(time), "2024-02-29 13:05:06");
+  EXPECT_EQ(FormatPictureTime(time + 1), "2024-02-29 13:05:08");
+}
+
+}  // namespace
+}  // namespace vexilo

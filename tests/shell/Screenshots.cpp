@@ -1,0 +1,110 @@
+// Takes the screenshots of the main window (with a task and its pictures), the download
+// settings dialog and the about box into the folder given as the argument. Run it under a
+// real X server (scripts/screenshots starts Xvfb); it is no test.
+
+#include <filesystem>
+#include <iostream>
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QScreen>
+#include <QTimer>
+
+#include "core/LineFile.h"
+#include "shell/AboutUnit.h"
+#include "shell/OptionUnit.h"
+#include "shell/ShellFakes.h"
+#include "shell/TaskTree.h"
+#include "shell/main.h"
+#include "support/TempDir.h"
+#include "tasks/TaskList.h"
+#include "tasks/TaskStateFiles.h"
+
+namespace {
+
+using namespace vexilo;
+
+void Settle(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+bool Shoot(QWidget* window, const QString& file) {
+  window->raise();
+  window->activateWindow();
+  Settle(1500);
+  QPixmap shot = window->screen()->grabWindow(0, window->frameGeometry().x(),
+                                              window->frameGeometry().y(),
+                                              window->frameGeometry().width(),
+                                              window->frameGeometry().height());
+  bool saved = shot.save(file);
+  std::cout << (saved ? "wrote " : "could not write ") << file.toStdString() << "\n";
+  return saved;
+}
+
+void WriteSampleTask(const std::filesystem::path& programFolder) {
+  TaskRecord task;
+  task.Name = "Test pictures";
+  task.StartUrl = "https://www.example.com/gallery/";
+  task.TaskFolder = test::TestData("libjpeg-turbo-testimages").string();
+  task.LinkLevels = 1;
+  task.TaskType = "0";
+  task.GrabFromLinks = "0";
+  task.FolderName = "Test pictures";
+  TaskRecord second = task;
+  second.Name = "GIF samples";
+  second.TaskFolder = test::TestData("giflib-pic/pic").string();
+  second.FolderName = "GIF samples";
+  TaskList list(programFolder);
+  list.LoadTaskList();
+  list.AppendTaskRecord(task);
+  list.AppendTaskRecord(second);
+  list.SaveTaskList();
+
+  std::vector<PictureEntry> rows;
+  for (const char* name : {"testorig.jpg", "testimgint.jpg", "monkey12.jpg", "shira_bird8.bmp"}) {
+    rows.push_back({name, std::string("https://www.example.com/gallery/") + name, "227", "149"});
+  }
+  TaskStateFiles(programFolder).SaveCrawlState(task.FolderName, rows, CrawlState{});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    std::cerr << "usage: vexilo_screenshots <output folder>\n";
+    return 2;
+  }
+  QDir out(QString::fromLocal8Bit(argv[1]));
+  out.mkpath(".");
+
+  test::TempDir programFolder;
+  WriteSampleTask(programFolder.Path());
+  test::MemorySettingsStore store;
+  test::RecordingPrompts prompts;
+  test::RecordingShell shell;
+  TMainForm form(programFolder.Path(), {store, prompts, shell});
+  form.InitialiseRun();
+  form.CreateOtherWindows();
+  form.resize(1100, 720);
+  form.show();
+  Settle(500);
+  form.TaskTree()->setCurrentItem(form.TaskTree()->TaskNode(0));
+  bool ok = Shoot(&form, out.filePath("main-window.png"));
+
+  form.OptionForm()->setModal(false);
+  form.OptionForm()->FillFields();
+  form.OptionForm()->show();
+  form.OptionForm()->move(form.frameGeometry().center() - form.OptionForm()->rect().center());
+  ok = Shoot(form.OptionForm(), out.filePath("download-settings.png")) && ok;
+  form.OptionForm()->hide();
+
+  form.AboutForm()->setModal(false);
+  form.AboutForm()->show();
+  ok = Shoot(form.AboutForm(), out.filePath("about-box.png")) && ok;
+  return ok ? 0 : 1;
+}
