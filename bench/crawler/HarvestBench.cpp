@@ -29,8 +29,12 @@ class NoHooks : public CrawlHooks {
 constexpr int kLinksPerPage = 100;
 constexpr int kImagesPerPage = 40;
 
-std::string PageAddress(long n) { return "http://www.site.com/pages/p" + std::to_string(n) + ".html"; }
-std::string PictureAddress(long n) { return "http://img.site.com/pics/" + std::to_string(n) + ".jpg"; }
+std::string PageAddress(long n) {
+  return "http://www.site.com/pages/p" + std::to_string(n) + ".html";
+}
+std::string PictureAddress(long n) {
+  return "http://img.site.com/pics/" + std::to_string(n) + ".jpg";
+}
 
 CrawlState StateWith(long addresses, const std::string& folder) {
   CrawlState state;
@@ -49,7 +53,8 @@ PageDocument NextPage(long& fresh, long known) {
     page.Links.push_back(PageAddress(i % 2 == 0 ? fresh++ : (fresh * 7 + i) % known));
   }
   for (int i = 0; i < kImagesPerPage; ++i) {
-    page.Images.push_back({PictureAddress(i % 2 == 0 ? fresh++ : (fresh * 3 + i) % known), 200, 200});
+    page.Images.push_back(
+        {PictureAddress(i % 2 == 0 ? fresh++ : (fresh * 3 + i) % known), 200, 200});
   }
   return page;
 }
@@ -111,11 +116,10 @@ void BM_HarvestWithLinearScans(benchmark::State& bench) {
                                 [&](const std::string& entry) { return Trim(entry) == trimmed; });
       if (queued) continue;
       state.PictureUrls.push_back(address);
-      state.SavedNames.push_back(
-          MakeSavePath(folder, address, [&](const std::string& path) {
-            return std::find(state.SavedNames.begin(), state.SavedNames.end(), path) !=
-                   state.SavedNames.end();
-          }));
+      state.SavedNames.push_back(MakeSavePath(folder, address, [&](const std::string& path) {
+        return std::find(state.SavedNames.begin(), state.SavedNames.end(), path) !=
+               state.SavedNames.end();
+      }));
     }
   }
   bench.SetItemsProcessed(bench.iterations());

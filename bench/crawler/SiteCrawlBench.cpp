@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -61,10 +60,10 @@ double TreeCpuSeconds() {
     char state = 0;
     long ppid = 0;
     unsigned long fields[12] = {};
-    if (std::sscanf(line.c_str() + close + 2,
-                    "%c %ld %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu", &state, &ppid,
-                    &fields[0], &fields[1], &fields[2], &fields[3], &fields[4], &fields[5],
-                    &fields[6], &fields[7], &fields[8], &fields[9], &fields[10]) != 13) {
+    if (std::sscanf(line.c_str() + close + 2, "%c %ld %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu",
+                    &state, &ppid, &fields[0], &fields[1], &fields[2], &fields[3], &fields[4],
+                    &fields[5], &fields[6], &fields[7], &fields[8], &fields[9],
+                    &fields[10]) != 13) {
       continue;
     }
     const long pid = std::stol(name);
@@ -117,10 +116,11 @@ int Run(const std::string& startUrl, int linkLevels, const std::string& silentUr
   crawler.RunCrawl();
   const double seconds = Since(start);
   const double cpu = TreeCpuSeconds() - cpuBefore;
-  std::printf("crawl: %d pages in %.2f s = %.1f pages/s; CPU %.2f s (%.0f %% of one core); "
-              "%zu pictures queued\n",
-              status.Pages, seconds, status.Pages / seconds, cpu, 100 * cpu / seconds,
-              state.PictureUrls.size());
+  std::printf(
+      "crawl: %d pages in %.2f s = %.1f pages/s; CPU %.2f s (%.0f %% of one core); "
+      "%zu pictures queued\n",
+      status.Pages, seconds, status.Pages / seconds, cpu, 100 * cpu / seconds,
+      state.PictureUrls.size());
 
   // The page wait as the crawl runs it, on an address that accepts and never answers.
   const double idleCpuBefore = TreeCpuSeconds();

@@ -1,18 +1,17 @@
 #include "platform/WebEnginePageBrowser.h"
 
-#include <algorithm>
-#include <chrono>
-#include <functional>
-#include <limits>
-#include <memory>
-#include <stdexcept>
-
 #include <QVariant>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <stdexcept>
 
 namespace vexilo {
 namespace {
@@ -61,8 +60,9 @@ class CrawlPage : public QWebEnginePage {
 // are compared.
 QString Comparable(const QUrl& url) {
   QUrl comparable = url.adjusted(QUrl::NormalizePathSegments | QUrl::StripTrailingSlash);
-  const bool defaultPort = (comparable.scheme() == QLatin1String("http") && comparable.port() == 80) ||
-                           (comparable.scheme() == QLatin1String("https") && comparable.port() == 443);
+  const bool defaultPort =
+      (comparable.scheme() == QLatin1String("http") && comparable.port() == 80) ||
+      (comparable.scheme() == QLatin1String("https") && comparable.port() == 443);
   if (defaultPort) comparable.setPort(-1);
   return comparable.toString(QUrl::FullyEncoded);
 }
@@ -72,7 +72,8 @@ std::string ToText(const QVariant& value) { return value.toString().toStdString(
 std::int32_t ToSize(const QVariant& value) {
   qlonglong size = value.toLongLong();
   if (size < 0) return 0;
-  return static_cast<std::int32_t>(std::min<qlonglong>(size, std::numeric_limits<std::int32_t>::max()));
+  return static_cast<std::int32_t>(
+      std::min<qlonglong>(size, std::numeric_limits<std::int32_t>::max()));
 }
 
 std::optional<PageDocument> ToDocument(const QVariant& result) {
