@@ -192,6 +192,16 @@ TEST_F(WebEngineCrawlTest, ReadyStateBelongsToTheLastNavigate) {
   }
 }
 
+TEST_F(WebEngineCrawlTest, ANavigateWhileTheLastLoadEndsStillCompletes) {
+  mBrowser.SetMode(BrowserMode::Logon);
+  mBrowser.Navigate(Url("/site/dir/a.html"));
+  // Its picture is on the way: the page is about to finish loading.
+  PumpUntil([&] { return mSite.WasRequested("/pics/2.jpg"); });
+  mBrowser.Navigate(Url("/site/dir/a2.html"));
+  PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
+  EXPECT_EQ(mBrowser.Document()->Links, (Strings{Url("/site/dir/z.html")}));
+}
+
 TEST_F(WebEngineCrawlTest, LogonModeFetchesPicturesAndCrawlModeDoesNot) {
   mBrowser.SetMode(BrowserMode::Logon);
   mBrowser.Navigate(Url("/site/dir/a.html"));
