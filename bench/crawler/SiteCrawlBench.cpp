@@ -6,13 +6,14 @@
 
 #include <unistd.h>
 
-#include <QApplication>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+
+#include <QApplication>
 
 #include "crawler/Crawler.h"
 #include "platform/QtEventPump.h"

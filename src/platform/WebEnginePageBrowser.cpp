@@ -1,17 +1,18 @@
 #include "platform/WebEnginePageBrowser.h"
 
-#include <QVariant>
-#include <QWebEngineLoadingInfo>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineScript>
-#include <QWebEngineSettings>
 #include <algorithm>
 #include <chrono>
 #include <functional>
 #include <limits>
 #include <memory>
 #include <stdexcept>
+
+#include <QVariant>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
 
 namespace vexilo {
 namespace {

@@ -1,9 +1,9 @@
 // Crawls through the real WebEngine browser (offscreen) of a site served on loopback.
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <functional>
+
+#include <gtest/gtest.h>
 
 #include "crawler/Crawler.h"
 #include "platform/QtEventPump.h"
