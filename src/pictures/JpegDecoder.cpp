@@ -105,8 +105,9 @@ bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, jpeg_progres
   while (cinfo.output_scanline < cinfo.output_height) {
     std::uint8_t* target = result.Pixels.Row(static_cast<int>(cinfo.output_scanline));
     JSAMPROW row = cmyk ? cmykRow[0] : target;
-    if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+    if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) {
       FailWith(reinterpret_cast<j_common_ptr>(&cinfo), "the data ended early");
+    }
     if (cmyk) CmykToBgr(cmykRow[0], target, cinfo.output_width, cinfo.saw_Adobe_marker);
   }
   // Not jpeg_finish_decompress: junk or a second frame after the last row would turn a
