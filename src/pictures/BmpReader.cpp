@@ -1,21 +1,17 @@
 #include "pictures/BmpReader.h"
 
 #include <bit>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "pictures/PictureError.h"
+#include "pictures/PictureFile.h"
 
 namespace vexilo {
 
 namespace {
-
-// Largest file read: a 32-bit picture of the largest allowed size, plus headers.
-constexpr std::uint64_t kMaxFileBytes = static_cast<std::uint64_t>(kMaxPicturePixels) * 4 + 65536;
 
 enum Compression : std::uint32_t {
   kRgb = 0,
@@ -265,23 +261,6 @@ class BmpParser {
   std::vector<std::uint32_t> mPalette;
 };
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) {
-    throw PictureError("Cannot open " + path.string() + ": " + std::strerror(errno));
-  }
-  std::streamoff size = in.tellg();
-  if (size < 0) throw PictureError("Cannot read " + path.string());
-  if (static_cast<std::uint64_t>(size) > kMaxFileBytes) {
-    throw PictureError("The bitmap file " + path.string() + " is too large");
-  }
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), size);
-  if (!in) throw PictureError("Cannot read " + path.string());
-  return bytes;
-}
-
 }  // namespace
 
 Bitmap24 DecodeBmpBytes(std::string_view bytes, const std::string& name) {
@@ -289,7 +268,7 @@ Bitmap24 DecodeBmpBytes(std::string_view bytes, const std::string& name) {
 }
 
 Bitmap24 DecodeBmp(const std::filesystem::path& path) {
-  std::string bytes = ReadFile(path);
+  std::string bytes = ReadPictureFile(path);
   return DecodeBmpBytes(bytes, path.string());
 }
 
