@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QObject>
 #include <QTimer>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -48,7 +47,11 @@ class QtTimer : public DownloadTimer {
 
 class QuitOnMessage : public UserPrompts {
  public:
-  void ShowMessage(const std::string&) override { QCoreApplication::quit(); }
+  // Queued, so that it also ends a loop that has not started yet.
+  void ShowMessage(const std::string&) override {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
+  }
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string&) override {}
 };
@@ -90,8 +93,8 @@ int main(int argc, char** argv) {
   QtMainThread mainThread(&context);
   std::size_t appended = 0;
   QtTimer timer;
-  DownloadScheduler scheduler(crawl, flags, settings, task, stateFiles, prompts, status,
-                              mainThread, timer, [&](const std::string&) {
+  DownloadScheduler scheduler(crawl, flags, settings, task, stateFiles, prompts, status, mainThread,
+                              timer, [&](const std::string&) {
                                 // The crawl ends with the last report: completion follows.
                                 if (++appended == crawl.PictureUrls.size()) flags.CrawlIdle = true;
                               });

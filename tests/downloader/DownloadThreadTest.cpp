@@ -1,14 +1,15 @@
-#include "downloader/DownloadThread.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <ostream>
+#include <thread>
 
 #include "FakeSeams.h"
 #include "LoopbackServer.h"
+#include "downloader/DownloadThread.h"
 #include "support/TempDir.h"
 
 namespace vexilo::test {
@@ -38,12 +39,13 @@ class DownloadThreadTest : public testing::Test {
       response.set_content(BigBody(), "image/jpeg");
     });
     http.Get("/chunked", [](const httplib::Request&, httplib::Response& response) {
-      response.set_chunked_content_provider("image/gif", [](size_t offset, httplib::DataSink& sink) {
-        if (offset == 0) return sink.write("first-", 6);
-        if (offset == 6) return sink.write("second", 6);
-        sink.done();
-        return true;
-      });
+      response.set_chunked_content_provider("image/gif",
+                                            [](size_t offset, httplib::DataSink& sink) {
+                                              if (offset == 0) return sink.write("first-", 6);
+                                              if (offset == 6) return sink.write("second", 6);
+                                              sink.done();
+                                              return true;
+                                            });
     });
     http.Get("/missing", [](const httplib::Request&, httplib::Response& response) {
       response.status = 404;
@@ -125,18 +127,18 @@ TEST_P(DownloadResponseTest, KeepsTheBodyAndAppendsOnlyAPlainSuccess) {
   EXPECT_TRUE(outcome.SlotFreed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Responses, DownloadResponseTest,
-    testing::Values(ResponseCase{"/length", BigBody(), true},
-                    ResponseCase{"/chunked", "first-second", true},
-                    ResponseCase{"/missing", "<h1>Not Found</h1>", false},
-                    ResponseCase{"/moved", "moved to /length", false},
-                    ResponseCase{"/created", "made elsewhere", false},
-                    ResponseCase{"/broken", "server error", false}));
+INSTANTIATE_TEST_SUITE_P(Responses, DownloadResponseTest,
+                         testing::Values(ResponseCase{"/length", BigBody(), true},
+                                         ResponseCase{"/chunked", "first-second", true},
+                                         ResponseCase{"/missing", "<h1>Not Found</h1>", false},
+                                         ResponseCase{"/moved", "moved to /length", false},
+                                         ResponseCase{"/created", "made elsewhere", false},
+                                         ResponseCase{"/broken", "server error", false}));
 
 TEST_F(DownloadThreadTest, BodyWithoutLengthEndsWithTheConnection) {
-  RawServer raw("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n\r\n"
-                "no length, ends with the connection");
+  RawServer raw(
+      "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n\r\n"
+      "no length, ends with the connection");
   DownloadRequest request = Request("/");
   request.Url = raw.Url("/picture.png");
 
@@ -195,12 +197,11 @@ TEST_P(DownloadCredentialTest, SendsBasicAuthorizationOnlyWithAUserName) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Credentials, DownloadCredentialTest,
-    testing::Values(CredentialCase{"user", "secret", "Basic dXNlcjpzZWNyZXQ="},
-                    CredentialCase{"user", "", "Basic dXNlcjo="},
-                    CredentialCase{"", "secret", nullptr},
-                    CredentialCase{"", "", nullptr}));
+INSTANTIATE_TEST_SUITE_P(Credentials, DownloadCredentialTest,
+                         testing::Values(CredentialCase{"user", "secret", "Basic dXNlcjpzZWNyZXQ="},
+                                         CredentialCase{"user", "", "Basic dXNlcjo="},
+                                         CredentialCase{"", "secret", nullptr},
+                                         CredentialCase{"", "", nullptr}));
 
 TEST_F(DownloadThreadTest, SavePathInAFolderThatIsGoneSendsNothingAndFreesTheSlot) {
   DownloadRequest request = Request("/length");
@@ -236,6 +237,34 @@ TEST_F(DownloadThreadTest, StalledServerIsGivenUp) {
   EXPECT_EQ(ReadFileBytes(request.SavePath), "");
   EXPECT_TRUE(outcome.Appended.empty());
   EXPECT_EQ(outcome.ActiveWorkers, 0);
+}
+
+TEST_F(DownloadThreadTest, HttpsServerWithAnUntrustedCertificateIsRefused) {
+  const std::string key = (mFolder / "key.pem").string();
+  const std::string certificate = (mFolder / "certificate.pem").string();
+  const std::string makeCertificate =
+      "openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -days 1 -keyout " + key +
+      " -out " + certificate + " 2>/dev/null";
+  ASSERT_EQ(std::system(makeCertificate.c_str()), 0);
+  httplib::SSLServer https(certificate.c_str(), key.c_str());
+  std::atomic<bool> answered{false};
+  https.Get("/picture.jpg", [&](const httplib::Request&, httplib::Response& response) {
+    answered.store(true);
+    response.set_content("jpeg bytes", "image/jpeg");
+  });
+  const int port = https.bind_to_any_port("127.0.0.1");
+  std::thread serving([&] { https.listen_after_bind(); });
+  while (!https.is_running()) std::this_thread::yield();
+  DownloadRequest request = Request("/");
+  request.Url = "https://127.0.0.1:" + std::to_string(port) + "/picture.jpg";
+
+  const WorkerOutcome outcome = Run(request);
+  https.stop();
+  serving.join();
+
+  EXPECT_FALSE(answered.load());
+  EXPECT_EQ(ReadFileBytes(request.SavePath), "");
+  EXPECT_TRUE(outcome.Appended.empty());
 }
 
 TEST_F(DownloadThreadTest, LocalFileAddressIsRefused) {
