@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QComboBox>
 #include <QMenu>
@@ -323,6 +324,13 @@ TEST_F(MainFormTest, TrayFallsBackToMinimisingAndRestoresOnDoubleClick) {
   EXPECT_FALSE(form->isMinimized());
   EXPECT_FALSE(form->Tray()->isVisible());
   EXPECT_EQ(form->Tray()->toolTip(), "Vexilo");
+
+  // "Exit" from the tray closes a hidden window: shut-down still runs and ends the program.
+  QSignalSpy done(form.get(), &TMainForm::shutDownDone);
+  form->hide();
+  form->Actions()->TrayExit->trigger();
+  EXPECT_EQ(done.count(), 1);
+  EXPECT_EQ(store.Values.at("DownloadThread"), "3");
 }
 
 TEST_F(MainFormTest, SelectingATaskListsItsPictureRows) {
