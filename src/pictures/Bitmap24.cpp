@@ -1,5 +1,6 @@
 #include "pictures/Bitmap24.h"
 
+#include <cstring>
 #include <string>
 
 #include "pictures/PictureError.h"
@@ -26,21 +27,21 @@ Bitmap24::Bitmap24(int width, int height) {
 }
 
 std::uint32_t Bitmap24::Pixel(int x, int y) const {
-  const std::uint8_t* p = Row(y) + x * 3;
+  const std::uint8_t* p = Row(y) + std::ptrdiff_t{3} * x;
   return static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
 }
 
 void Bitmap24::SetPixel(int x, int y, std::uint32_t rgb) {
-  std::uint8_t* p = Row(y) + x * 3;
+  std::uint8_t* p = Row(y) + std::ptrdiff_t{3} * x;
   p[0] = static_cast<std::uint8_t>(rgb);
   p[1] = static_cast<std::uint8_t>(rgb >> 8);
   p[2] = static_cast<std::uint8_t>(rgb >> 16);
 }
 
 void Bitmap24::Fill(std::uint32_t rgb) {
-  for (int y = 0; y < mHeight; ++y) {
-    for (int x = 0; x < mWidth; ++x) SetPixel(x, y, rgb);
-  }
+  if (Empty()) return;
+  for (int x = 0; x < mWidth; ++x) SetPixel(x, 0, rgb);
+  for (int y = 1; y < mHeight; ++y) std::memcpy(Row(y), Row(0), static_cast<size_t>(mWidth) * 3);
 }
 
 }  // namespace vexilo

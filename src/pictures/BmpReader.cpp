@@ -169,11 +169,12 @@ class BmpParser {
   std::uint32_t PixelColour(const std::uint8_t* row, int x) const {
     switch (mBitCount) {
       case 16: {
-        std::uint32_t pixel = row[2 * x] | static_cast<std::uint32_t>(row[2 * x + 1]) << 8;
+        const std::uint8_t* p = row + std::ptrdiff_t{2} * x;
+        std::uint32_t pixel = p[0] | static_cast<std::uint32_t>(p[1]) << 8;
         return Compose(pixel);
       }
       case 32: {
-        const std::uint8_t* p = row + 4 * x;
+        const std::uint8_t* p = row + std::ptrdiff_t{4} * x;
         return Compose(p[0] | static_cast<std::uint32_t>(p[1]) << 8 |
                        static_cast<std::uint32_t>(p[2]) << 16 |
                        static_cast<std::uint32_t>(p[3]) << 24);
@@ -192,9 +193,10 @@ class BmpParser {
   }
 
   static void Put(std::uint8_t* row, int x, std::uint32_t rgb) {
-    row[3 * x] = static_cast<std::uint8_t>(rgb);
-    row[3 * x + 1] = static_cast<std::uint8_t>(rgb >> 8);
-    row[3 * x + 2] = static_cast<std::uint8_t>(rgb >> 16);
+    std::uint8_t* p = row + std::ptrdiff_t{3} * x;
+    p[0] = static_cast<std::uint8_t>(rgb);
+    p[1] = static_cast<std::uint8_t>(rgb >> 8);
+    p[2] = static_cast<std::uint8_t>(rgb >> 16);
   }
 
   // Runs and deltas that reach past the picture are cut off there; data that ends before

@@ -11,18 +11,23 @@ namespace vexilo {
 
 namespace {
 
-// A folder scan lists folders by name too; say so instead of a decoder's puzzled message.
-void RefuseFolder(const std::filesystem::path& path) {
+// A folder scan lists anything by name: say so for a folder instead of a decoder's puzzled
+// message, and never open a pipe or a device, whose reads could block for ever.
+void RefuseNonFiles(const std::filesystem::path& path) {
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
+  std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (std::filesystem::is_directory(status)) {
     throw PictureError(path.string() + " is a folder, not a picture");
+  }
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    throw PictureError(path.string() + " is not a picture file");
   }
 }
 
 }  // namespace
 
 Bitmap24 DecodePicture(const std::filesystem::path& path) {
-  RefuseFolder(path);
+  RefuseNonFiles(path);
   const std::string name = path.string();
   if (IsJpegFile(name)) return DecodeJpeg(path, 0).Pixels;
   if (IsGifFile(name)) return DecodeGif(path);
@@ -30,7 +35,7 @@ Bitmap24 DecodePicture(const std::filesystem::path& path) {
 }
 
 ReducedPicture DecodeReducedPicture(const std::filesystem::path& path, int minLongSide) {
-  RefuseFolder(path);
+  RefuseNonFiles(path);
   if (IsJpegFile(path.string())) return DecodeJpeg(path, minLongSide);
   ReducedPicture picture;
   picture.Pixels = DecodePicture(path);

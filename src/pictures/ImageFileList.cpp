@@ -51,7 +51,12 @@ void TImageFileList::ScanFolder(const std::string& folder) {
     if (IsListedPictureName(name)) names.push_back(std::move(name));
   }
   std::sort(names.begin(), names.end(), NameOrder);
-  for (const std::string& name : names) Add(folder + "/" + name);
+  for (const std::string& name : names) {
+    std::string path = folder;
+    path += '/';
+    path += name;
+    Add(path);
+  }
 }
 
 const std::string& TImageFileList::CurrentPath() const {

@@ -18,7 +18,7 @@ namespace vexilo {
 namespace {
 
 // A real progressive file has around ten scans; crafted ones with thousands only burn time.
-constexpr int kMaxScans = 500;
+constexpr int kMaxScans = 100;
 // libjpeg's own working memory (progressive coefficient buffers) beyond the bitmap.
 constexpr long kMaxLibjpegMemory = 1L << 30;
 

@@ -31,7 +31,7 @@ void Stretch(const Bitmap24& pixels, int fullWidth, int fullHeight, Bitmap24& ca
   for (int y = 0; y < height; ++y) {
     long long fullY = static_cast<long long>(y) * fullHeight / height;
     const std::uint8_t* source = pixels.Row(static_cast<int>(fullY * pixels.Height() / fullHeight));
-    std::uint8_t* target = canvas.Row(layout.Top + y) + layout.Left * 3;
+    std::uint8_t* target = canvas.Row(layout.Top + y) + std::ptrdiff_t{3} * layout.Left;
     for (int x = 0; x < width; ++x, target += 3) {
       const std::uint8_t* pixel = source + sourceOffset[static_cast<size_t>(x)];
       target[0] = pixel[0];

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 #include "pictures/DecodePicture.h"
 #include "pictures/Thumbnail.h"
@@ -62,6 +63,7 @@ bool ThumbnailMaker::NextReady() const {
 
 ThumbnailResult ThumbnailMaker::Next() {
   std::unique_lock lock(mMutex);
+  if (mNextToTake >= Count()) throw std::out_of_range("every thumbnail has been taken");
   auto& slot = mResults[static_cast<size_t>(mNextToTake)];
   mResultReady.wait(lock, [&] { return slot.has_value(); });
   ThumbnailResult result = std::move(*slot);

@@ -49,8 +49,8 @@ class ThumbnailMaker {
   int NextIndex() const;
   // True when Next() would return without waiting (or when every entry has been taken).
   bool NextReady() const;
-  // The result of entry NextIndex(), waiting for it when needed. Precondition:
-  // NextIndex() < Count().
+  // The result of entry NextIndex(), waiting for it when needed. Raises std::out_of_range
+  // once every entry has been taken.
   ThumbnailResult Next();
 
  private:

@@ -47,11 +47,9 @@ class DownloadSchedulerTest : public testing::Test {
   // Lets the worker of the gate finish, and runs its report and then the refill it asks for
   // once it has left the download lock. The other workers wait at their gates meanwhile.
   void Finish(int gate) {
-    const std::size_t reported = mAppended.size();
+    const std::size_t reportAndRefill = mMainThread.RunCount() + 2;
     mServer.OpenGate(gate);
-    ASSERT_TRUE(mMainThread.RunUntil([&] { return mAppended.size() > reported; }));
-    ASSERT_TRUE(mMainThread.WaitForQueued(1));
-    mMainThread.RunPending();
+    ASSERT_TRUE(mMainThread.RunUntil([&] { return mMainThread.RunCount() >= reportAndRefill; }));
   }
   void FinishAll() {
     mServer.OpenAllGates();

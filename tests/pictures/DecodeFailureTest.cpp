@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -55,10 +56,12 @@ TEST(DecodeFailureTest, ContentsMustMatchTheName) {
   ExpectRefused(dir / "png.jpg", "Not a JPEG file");
 }
 
-TEST(DecodeFailureTest, MissingFilesAndFoldersAreRefused) {
+TEST(DecodeFailureTest, MissingFilesFoldersAndPipesAreRefused) {
   test::TempDir dir;
   std::filesystem::create_directory(dir / "e.bmp");
   ExpectRefused(dir / "e.bmp", "is a folder");
+  ASSERT_EQ(::mkfifo((dir / "pipe.jpg").c_str(), 0600), 0);
+  ExpectRefused(dir / "pipe.jpg", "is not a picture file");
   for (const char* name : {"none.jpg", "none.gif", "none.bmp"}) ExpectRefused(dir / name, name);
 }
 

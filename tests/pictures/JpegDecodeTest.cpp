@@ -36,6 +36,20 @@ TEST(JpegDecodeTest, TwelveBitFileIsRefused) {
   }
 }
 
+// Crafted files with hundreds of scans only burn time; real progressive files have about ten.
+TEST(JpegDecodeTest, FileWithTooManyScansIsRefused) {
+  test::TempDir dir;
+  Bitmap24 picture(64, 48);
+  picture.Fill(0x336699);
+  test::WriteManyScanJpeg(dir / "scans.jpg", picture);
+  try {
+    DecodePicture(dir / "scans.jpg");
+    FAIL() << "decoded";
+  } catch (const PictureError& error) {
+    EXPECT_NE(std::string(error.what()).find("too many scans"), std::string::npos) << error.what();
+  }
+}
+
 // libjpeg cannot turn CMYK into RGB by itself; Adobe's inverted CMYK must come out in colour.
 TEST(JpegDecodeTest, AdobeCmykComesOutAsRgb) {
   test::TempDir dir;

@@ -5,7 +5,8 @@
 
 namespace vexilo::test {
 
-std::string DifferenceFrom(const Bitmap24& bitmap, const QImage& reference, int tolerance) {
+std::string DifferenceFrom(const Bitmap24& bitmap, const QImage& reference, int tolerance,
+                           long transparentAs) {
   if (reference.isNull()) return "no reference picture";
   QImage argb = reference.convertToFormat(QImage::Format_ARGB32);
   if (bitmap.Width() != argb.width() || bitmap.Height() != argb.height()) {
@@ -15,7 +16,10 @@ std::string DifferenceFrom(const Bitmap24& bitmap, const QImage& reference, int 
   for (int y = 0; y < argb.height(); ++y) {
     for (int x = 0; x < argb.width(); ++x) {
       QRgb want = argb.pixel(x, y);
-      if (qAlpha(want) != 255) continue;
+      if (qAlpha(want) == 0 && transparentAs >= 0)
+        want = static_cast<QRgb>(transparentAs);
+      else if (qAlpha(want) != 255)
+        continue;
       std::uint32_t got = bitmap.Pixel(x, y);
       int dr = std::abs(static_cast<int>(got >> 16 & 0xFF) - qRed(want));
       int dg = std::abs(static_cast<int>(got >> 8 & 0xFF) - qGreen(want));

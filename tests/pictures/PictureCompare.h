@@ -11,8 +11,10 @@
 namespace vexilo::test {
 
 // "" when every opaque pixel of `reference` is within `tolerance` per channel of `bitmap`
-// and the sizes match; otherwise what differs first.
-std::string DifferenceFrom(const Bitmap24& bitmap, const QImage& reference, int tolerance);
+// and the sizes match; otherwise what differs first. With `transparentAs` >= 0, pixels the
+// reference leaves transparent must be that colour (0xRRGGBB); otherwise they are skipped.
+std::string DifferenceFrom(const Bitmap24& bitmap, const QImage& reference, int tolerance,
+                           long transparentAs = -1);
 
 QImage LoadReference(const std::filesystem::path& file);
 

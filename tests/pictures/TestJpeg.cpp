@@ -13,7 +13,8 @@ namespace {
 // Test-only writer: libjpeg's default error handler exits, which is fine for fixtures.
 template <typename FillRow>
 void Compress(const std::filesystem::path& file, int width, int height, int components,
-              J_COLOR_SPACE space, int quality, FillRow fillRow) {
+              J_COLOR_SPACE space, int quality, FillRow fillRow,
+              const std::vector<jpeg_scan_info>& scans = {}) {
   std::FILE* out = std::fopen(file.c_str(), "wb");
   if (!out) throw std::runtime_error("cannot write " + file.string());
   jpeg_compress_struct cinfo{};
@@ -27,6 +28,10 @@ void Compress(const std::filesystem::path& file, int width, int height, int comp
   cinfo.in_color_space = space;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
+  if (!scans.empty()) {
+    cinfo.scan_info = scans.data();
+    cinfo.num_scans = static_cast<int>(scans.size());
+  }
   jpeg_start_compress(&cinfo, TRUE);
   std::vector<JSAMPLE> row(static_cast<size_t>(width) * static_cast<size_t>(components));
   while (cinfo.next_scanline < cinfo.image_height) {
@@ -47,6 +52,21 @@ void WriteJpeg(const std::filesystem::path& file, const Bitmap24& picture, int q
              const std::uint8_t* source = picture.Row(y);
              std::copy(source, source + picture.Width() * 3, row);
            });
+}
+
+void WriteManyScanJpeg(const std::filesystem::path& file, const Bitmap24& picture) {
+  std::vector<jpeg_scan_info> scans;
+  scans.push_back(jpeg_scan_info{3, {0, 1, 2, 0}, 0, 0, 0, 0});
+  for (int component = 0; component < 3; ++component) {
+    for (int k = 1; k < 64; ++k) scans.push_back(jpeg_scan_info{1, {component}, k, k, 0, 0});
+  }
+  Compress(
+      file, picture.Width(), picture.Height(), 3, JCS_EXT_BGR, 90,
+      [&](int y, JSAMPLE* row) {
+        const std::uint8_t* source = picture.Row(y);
+        std::copy(source, source + picture.Width() * 3, row);
+      },
+      scans);
 }
 
 void WriteAdobeCmykJpeg(const std::filesystem::path& file, int width, int height,

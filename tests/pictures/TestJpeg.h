@@ -10,6 +10,9 @@ namespace vexilo::test {
 
 void WriteJpeg(const std::filesystem::path& file, const Bitmap24& picture, int quality);
 
+// A progressive JPEG with one scan per component and AC coefficient: 190 scans, all valid.
+void WriteManyScanJpeg(const std::filesystem::path& file, const Bitmap24& picture);
+
 // A solid CMYK picture as Adobe writes it (inverted: 255 means no ink), with the Adobe marker.
 void WriteAdobeCmykJpeg(const std::filesystem::path& file, int width, int height,
                         const std::uint8_t (&invertedCmyk)[4]);

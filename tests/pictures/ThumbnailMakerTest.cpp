@@ -41,6 +41,7 @@ TEST(ThumbnailMakerTest, ResultsComeInListOrderWithAFailurePerEntry) {
     }
   }
   EXPECT_TRUE(maker.NextReady());
+  EXPECT_THROW(maker.Next(), std::out_of_range);
 }
 
 TEST(ThumbnailMakerTest, StopsWhenDroppedEarly) {

@@ -18,8 +18,9 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   // Test discovery runs without the test environment, so it may have no display to open.
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  // WebEngine refuses to start as root with its sandbox on; CTest's list-valued ENVIRONMENT
-  // property does not reliably carry this second variable, so it is set here as well.
+  // CTest's list-valued ENVIRONMENT property does not reliably carry both variables, so
+  // the defaults are set here as well. WebEngine refuses to start as root with its sandbox.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   }

@@ -191,13 +191,6 @@ TEST_F(TaskCommandsTest, ASecondCrawlAndChangesOfTheRunningTaskAreRefused) {
   EXPECT_TRUE(fs::exists(PictureFolder("cats") / "a.jpg"));
 }
 
-TEST_F(TaskCommandsTest, StopOnlySetsTheFlags) {
-  mCommands.Stop();
-  EXPECT_TRUE(mFlags.StopRequested);
-  EXPECT_TRUE(mFlags.CrawlIdle);
-  EXPECT_TRUE(mCommands.SelectionChangeAllowed());
-}
-
 TEST_F(TaskCommandsTest, DeletingTheFirstOfThreeTasksMovesTheOthersUp) {
   AddStoredTask("a", "a");
   AddStoredTask("b", "b");

@@ -3,7 +3,6 @@
 #include "core/Errors.h"
 #include "support/TempDir.h"
 #include "tasks/TaskForm.h"
-#include "tasks/TaskWizardFlow.h"
 
 namespace vexilo {
 namespace {
@@ -26,22 +25,6 @@ TEST(TaskForm, NumberBoxesTakeAnyTextAndCountTheRestAsZero) {
   for (const auto& [text, value] : rows) EXPECT_EQ(BoxNumber(text), value) << "'" << text << "'";
 }
 
-TEST(TaskForm, ANewNormalTaskGetsTheDefaultsOfTheForm) {
-  TempDir down;
-  TaskRecord r = NewTaskFromForm(NamedForm("cats"), down.Path().string());
-  TaskRecord expected;
-  expected.Name = "cats";
-  expected.StartUrl = "http://pics.example.org/";
-  expected.TaskFolder = (down / "cats").string();
-  expected.FolderName = "cats";
-  expected.LinkLevels = 9;
-  expected.LinkScope = 1;
-  expected.IdleSeconds = 10;
-  expected.TaskType = "0";
-  expected.GrabFromLinks = "0";
-  EXPECT_EQ(r, expected);
-}
-
 TEST(TaskForm, AnExistingFolderOrASlashInTheNameGivesAnotherFolderInside) {
   TempDir down;
   fs::create_directories(down / "cats");
@@ -56,40 +39,6 @@ TEST(TaskForm, AnExistingFolderOrASlashInTheNameGivesAnotherFolderInside) {
   EXPECT_EQ(r.Name, "../a/b");
 
   EXPECT_THROW(NewTaskFromForm(NamedForm("cats"), " "), InputError);
-}
-
-TEST(TaskForm, AdvancedInputsLeftInAreWrittenForANormalTaskToo) {
-  TempDir down;
-  TaskForm form = NamedForm("cats");
-  form.Kind = TaskKind::Normal;
-  form.SearchUrlFilter = "gallery";
-  form.GrabFromLinks = true;
-  form.ManualLogin = true;
-  form.LinkScope = 3;
-  TaskRecord r = NewTaskFromForm(form, down.Path().string());
-  EXPECT_EQ(r.SearchUrlFilter, "gallery");
-  EXPECT_EQ(r.GrabFromLinks, "1");
-  EXPECT_EQ(r.ManualLogin, 1);
-  EXPECT_EQ(r.LinkScope, 3);
-  EXPECT_EQ(r.TaskType, "0");
-}
-
-TEST(TaskForm, SettingsKeepTheFolderUnlessTheNameChanges) {
-  TempDir down;
-  fs::create_directories(down / "N");
-  fs::create_directories(down / "(1)N");
-  TaskRecord current = NewTaskFromForm(NamedForm("N"), down.Path().string());
-  current.FolderName = "(1)N";
-  current.TaskFolder = (down / "(1)N").string();
-
-  TaskForm form = FormForTask(current, TaskForm{});
-  TaskRecord same = EditedTaskFromForm(form, current, down.Path().string());
-  EXPECT_EQ(same, current);
-
-  form.Name = "M";
-  TaskRecord renamed = EditedTaskFromForm(form, current, down.Path().string());
-  EXPECT_EQ(renamed.FolderName, "M");
-  EXPECT_EQ(renamed.TaskFolder, (down / "M").string());
 }
 
 TEST(TaskForm, ShowingARecordTicksTheLimitsItHasAndKeepsThem) {
@@ -117,42 +66,6 @@ TEST(TaskForm, ShowingARecordTicksTheLimitsItHasAndKeepsThem) {
   TempDir down;
   form.Name = "n";
   EXPECT_EQ(EditedTaskFromForm(form, r, down.Path().string()).MaxSizeKb, 64);
-}
-
-TEST(TaskWizardFlow, NextChecksThePagesInTheirOrder) {
-  struct Row {
-    const char* What;
-    int Page;
-    TaskForm Form;
-    WizardNext::Action Action;
-    int NextPage;
-    const char* Message;
-  };
-  TaskForm quick;
-  quick.Kind = TaskKind::Quick;
-  TaskForm quickWithAddress = quick;
-  quickWithAddress.QuickAddress = "http://q.test/";
-  TaskForm noAddress = NamedForm("cats");
-  noAddress.StartUrl.clear();
-  TaskForm blanks = NamedForm(" ");
-  using A = WizardNext::Action;
-  const Row rows[] = {
-      {"normal type", 1, TaskForm{}, A::ShowPage, 2, ""},
-      {"quick, no address", 1, quick, A::Refuse, 1, kBlankAddressMessage},
-      {"quick with address", 1, quickWithAddress, A::AcceptQuickTask, 1, ""},
-      {"nothing typed", 2, TaskForm{}, A::Refuse, 2, kBlankNameMessage},
-      {"no address", 2, noAddress, A::Refuse, 2, kBlankAddressMessage},
-      {"a name of blanks", 2, blanks, A::ShowPage, 3, ""},
-      {"links", 3, TaskForm{}, A::ShowPage, 4, ""},
-      {"size", 4, TaskForm{}, A::Start, 4, ""},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.What);
-    WizardNext next = NextFromPage(row.Page, row.Form);
-    EXPECT_EQ(next.What, row.Action);
-    EXPECT_EQ(next.Page, row.NextPage);
-    EXPECT_EQ(next.Refusal ? next.Refusal->Message : "", row.Message);
-  }
 }
 
 }  // namespace

@@ -1,0 +1,183 @@
+#include "platform/WebEnginePageBrowser.h"
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+
+#include <QVariant>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+
+namespace vexilo {
+namespace {
+
+constexpr auto kLongestDocumentWait = std::chrono::seconds(10);
+constexpr int kReadyStateLoading = 1;
+
+// Returns [[link href...], [[image src, width, height]...]].
+constexpr const char* kSnapshotScript = R"JS(
+(function () {
+  var links = [], images = [], i;
+  var l = document.links;
+  for (i = 0; i < l.length; i++) links.push(String(l[i].href));
+  var m = document.images;
+  for (i = 0; i < m.length; i++) images.push([String(m[i].src), m[i].width | 0, m[i].height | 0]);
+  return [links, images];
+})()
+)JS";
+
+// A page that opens no windows, shows no script dialogs and tells of every main-frame
+// navigation it starts.
+class CrawlPage : public QWebEnginePage {
+ public:
+  using NavigationHandler = std::function<void(const QUrl&, NavigationType)>;
+
+  CrawlPage(QWebEngineProfile* profile, NavigationHandler onNavigation)
+      : QWebEnginePage(profile), mOnNavigation(std::move(onNavigation)) {}
+
+ protected:
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+    if (isMainFrame) mOnNavigation(url, type);
+    return true;
+  }
+  QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+  void javaScriptAlert(const QUrl&, const QString&) override {}
+  bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
+  bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override {
+    return false;
+  }
+
+ private:
+  NavigationHandler mOnNavigation;
+};
+
+// The form in which an address the page was sent to and the address a loading report names
+// are compared.
+QString Comparable(const QUrl& url) {
+  QUrl comparable = url.adjusted(QUrl::NormalizePathSegments | QUrl::StripTrailingSlash);
+  const bool defaultPort = (comparable.scheme() == QLatin1String("http") && comparable.port() == 80) ||
+                           (comparable.scheme() == QLatin1String("https") && comparable.port() == 443);
+  if (defaultPort) comparable.setPort(-1);
+  return comparable.toString(QUrl::FullyEncoded);
+}
+
+std::string ToText(const QVariant& value) { return value.toString().toStdString(); }
+
+std::int32_t ToSize(const QVariant& value) {
+  qlonglong size = value.toLongLong();
+  if (size < 0) return 0;
+  return static_cast<std::int32_t>(std::min<qlonglong>(size, std::numeric_limits<std::int32_t>::max()));
+}
+
+std::optional<PageDocument> ToDocument(const QVariant& result) {
+  QVariantList parts = result.toList();
+  if (parts.size() != 2) return std::nullopt;
+  PageDocument document;
+  for (const QVariant& link : parts[0].toList()) document.Links.push_back(ToText(link));
+  for (const QVariant& image : parts[1].toList()) {
+    QVariantList fields = image.toList();
+    if (fields.size() != 3) continue;
+    document.Images.push_back({ToText(fields[0]), ToSize(fields[1]), ToSize(fields[2])});
+  }
+  return document;
+}
+
+}  // namespace
+
+WebEnginePageBrowser::WebEnginePageBrowser(QWebEngineProfile* profile)
+    : mPage(new CrawlPage(profile != nullptr ? profile : QWebEngineProfile::defaultProfile(),
+                          [this](const QUrl& url, QWebEnginePage::NavigationType type) {
+                            OnNavigation(url, type);
+                          })) {
+  QWebEngineSettings* settings = mPage->settings();
+  // A failed load leaves an empty document rather than an error page with links of its own.
+  settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+  settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+  SetMode(BrowserMode::Crawl);
+  QObject::connect(mPage, &QWebEnginePage::loadingChanged, mPage,
+                   [this](const QWebEngineLoadingInfo& info) { OnLoadingChanged(info); });
+  QObject::connect(mPage, &QWebEnginePage::renderProcessTerminated, mPage,
+                   [this] { mLoading = false; });
+}
+
+// Whoever destroyed the page first, it is destroyed once.
+WebEnginePageBrowser::~WebEnginePageBrowser() { delete mPage.data(); }
+
+QWebEnginePage* WebEnginePageBrowser::Page() const { return mPage.data(); }
+
+QWebEnginePage& WebEnginePageBrowser::LivePage() const {
+  if (mPage.isNull()) throw std::runtime_error("The browser page is gone.");
+  return *mPage;
+}
+
+void WebEnginePageBrowser::Navigate(const std::string& address) {
+  QWebEnginePage& page = LivePage();
+  QUrl url = QUrl::fromUserInput(QString::fromStdString(address));
+  mAwaitingStart = true;
+  mAwaitedUrls = {Comparable(url)};
+  page.load(url);
+}
+
+void WebEnginePageBrowser::Stop() { LivePage().triggerAction(QWebEnginePage::Stop); }
+
+int WebEnginePageBrowser::ReadyState() {
+  LivePage();
+  return !mAwaitingStart && !mLoading ? kReadyStateComplete : kReadyStateLoading;
+}
+
+std::string WebEnginePageBrowser::LocationURL() { return ToText(LivePage().url()); }
+
+std::optional<PageDocument> WebEnginePageBrowser::Document() {
+  struct Answer {
+    bool Arrived = false;
+    QVariant Value;
+  };
+  // The callback may come after this returns (or never): it keeps the answer alive itself.
+  auto answer = std::make_shared<Answer>();
+  LivePage().runJavaScript(QString::fromLatin1(kSnapshotScript), QWebEngineScript::ApplicationWorld,
+                           [answer](const QVariant& value) {
+                             answer->Arrived = true;
+                             answer->Value = value;
+                           });
+  const auto deadline = mPump.Now() + kLongestDocumentWait;
+  while (!answer->Arrived && !mPage.isNull() && mPump.Now() < deadline) mPump.ProcessEvents();
+  if (!answer->Arrived) return std::nullopt;
+  return ToDocument(answer->Value);
+}
+
+void WebEnginePageBrowser::SetMode(BrowserMode mode) {
+  const bool logon = mode == BrowserMode::Logon;
+  QWebEngineSettings* settings = LivePage().settings();
+  settings->setAttribute(QWebEngineSettings::JavascriptEnabled, logon);
+  settings->setAttribute(QWebEngineSettings::AutoLoadImages, logon);
+  settings->setAttribute(QWebEngineSettings::PluginsEnabled, logon);
+  settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, logon);
+}
+
+void WebEnginePageBrowser::OnNavigation(const QUrl& url, int type) {
+  // The page's own spelling of the address, and where a redirect sends the load.
+  if (mAwaitingStart && (type == QWebEnginePage::NavigationTypeTyped ||
+                         type == QWebEnginePage::NavigationTypeRedirect)) {
+    mAwaitedUrls.insert(Comparable(url));
+  }
+}
+
+void WebEnginePageBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
+  // Until a report names the last Navigate's address, the reports are about earlier loads
+  // (a load that ends just after the next Navigate is reported then).
+  if (mAwaitingStart) {
+    if (!mAwaitedUrls.contains(Comparable(info.url()))) return;
+    mAwaitingStart = false;
+  }
+  // The page reports loading periods: a Navigate during a load starts no new one, and the
+  // period ends with the last load's address.
+  mLoading = info.status() == QWebEngineLoadingInfo::LoadStartedStatus;
+}
+
+}  // namespace vexilo

@@ -1,0 +1,54 @@
+#pragma once
+// PageBrowser on a Qt WebEngine page. Crawl mode loads only documents (no scripts, plugins,
+// pictures or icons); logon mode is a normal page. Pages never get new windows and never
+// show dialogs. The main window shows Page() in the view beneath the picture grid.
+// Main thread only.
+
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QUrl>
+
+#include "crawler/PageBrowser.h"
+#include "platform/QtEventPump.h"
+
+class QWebEngineLoadingInfo;
+class QWebEnginePage;
+class QWebEngineProfile;
+
+namespace vexilo {
+
+class WebEnginePageBrowser : public PageBrowser {
+ public:
+  // The page is made on profile (the default profile when null) and owned by the browser.
+  explicit WebEnginePageBrowser(QWebEngineProfile* profile = nullptr);
+  ~WebEnginePageBrowser() override;
+  WebEnginePageBrowser(const WebEnginePageBrowser&) = delete;
+  WebEnginePageBrowser& operator=(const WebEnginePageBrowser&) = delete;
+
+  QWebEnginePage* Page() const;
+
+  // Each raises std::runtime_error once the page has been destroyed.
+  void Navigate(const std::string& address) override;
+  void Stop() override;
+  int ReadyState() override;
+  std::string LocationURL() override;
+  // Reads the document in a script world of its own, which runs with page scripts off;
+  // pumps events until the answer comes, at most a few seconds.
+  std::optional<PageDocument> Document() override;
+  void SetMode(BrowserMode mode) override;
+
+ private:
+  QWebEnginePage& LivePage() const;
+  void OnNavigation(const QUrl& url, int type);
+  void OnLoadingChanged(const QWebEngineLoadingInfo& info);
+
+  QPointer<QWebEnginePage> mPage;
+  QtEventPump mPump;
+  // No loading report has named the last Navigate's address (or where it was redirected) yet.
+  bool mAwaitingStart = false;
+  QSet<QString> mAwaitedUrls;
+  bool mLoading = false;  // within a loading period of the page
+};
+
+}  // namespace vexilo

@@ -1,0 +1,220 @@
+// Crawls through the real WebEngine browser (offscreen) of a site served on loopback.
+
+#include <chrono>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "crawler/Crawler.h"
+#include "platform/QtEventPump.h"
+#include "platform/WebEnginePageBrowser.h"
+#include "support/RecordingSeams.h"
+#include "support/TempDir.h"
+#include "support/TestSite.h"
+
+namespace vexilo {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::string Page(const Strings& links, const Strings& images = {}, const std::string& head = "") {
+  std::string html = "<html><head>" + head + "</head><body>";
+  for (const std::string& link : links) html += "<a href=\"" + link + "\">x</a> ";
+  for (const std::string& image : images) {
+    html += "<img src=\"" + image + "\" width=\"120\" height=\"90\">";
+  }
+  return html + "</body></html>";
+}
+
+class WebEngineCrawlTest : public testing::Test {
+ protected:
+  WebEngineCrawlTest() {
+    const std::string local = "http://localhost:" + std::to_string(mSite.Port());
+    mSite.AddPage("/site/dir/index.html",
+                  Page({"a.html", "sub/b.html", "/site/dirmore/c.html", "/site/other/d.html",
+                        local + "/site/dir/e.html", "mailto:me@a.com", "f.pdf", "a.html#top"},
+                       {"/pics/1.jpg"}));
+    mSite.AddPage("/site/dir/a.html", Page({"a2.html", "index.html"}, {"/pics/2.jpg"}));
+    mSite.AddPage("/site/dir/sub/b.html", Page({"b2.html"}, {"/pics/2.jpg"}));
+    mSite.AddPage("/site/dirmore/c.html", Page({"c2.html"}));
+    mSite.AddPage("/site/other/d.html", Page({"d2.html"}));
+    mSite.AddPage("/site/dir/e.html", Page({}));
+    for (const char* page : {"/site/dir/a2.html", "/site/dir/sub/b2.html", "/site/dirmore/c2.html",
+                             "/site/other/d2.html"}) {
+      mSite.AddPage(page, Page({"/site/dir/z.html"}, {"/pics/3.jpg"}));
+    }
+    for (const char* picture : {"/pics/1.jpg", "/pics/2.jpg", "/pics/3.jpg"}) {
+      mSite.AddPicture(picture);
+    }
+
+    mTask.StartUrl = mSite.Url("/site/dir/index.html");
+    mTask.TaskFolder = (mProgram / "pictures/t").string();
+    mTask.FolderName = "t";
+    mTask.LinkLevels = 2;
+    mTask.IdleSeconds = 20;
+  }
+
+  std::string Url(const std::string& path) const { return mSite.Url(path); }
+  void Crawl() { mCrawler.RunCrawl(); }
+  // Pumps events until done holds; fails the test after a generous limit.
+  void PumpUntil(const std::function<bool()>& done) {
+    const auto deadline = mPump.Now() + std::chrono::seconds(30);
+    while (!done() && mPump.Now() < deadline) mPump.ProcessEvents();
+    ASSERT_TRUE(done());
+  }
+  bool AnyPictureRequested() const {
+    for (const std::string& path : mSite.Requests()) {
+      if (path.starts_with("/pics/") || path == "/favicon.ico") return true;
+    }
+    return false;
+  }
+
+  test::TestSite mSite;
+  test::TempDir mProgram;
+  TaskRecord mTask;
+  CrawlState mState;
+  std::vector<PictureEntry> mRows;
+  RunFlags mFlags;
+  QtEventPump mPump;
+  WebEnginePageBrowser mBrowser;
+  test::RecordingPrompts mPrompts;
+  test::RecordingStatus mStatus;
+  test::RecordingHooks mHooks;
+  Crawler mCrawler{mProgram.Path(), mTask,   mState,  mRows,   mFlags,
+                   mBrowser,        mPump,   mPrompts, mStatus, mHooks};
+};
+
+struct ScopeCase {
+  int scope;
+  Strings visited;  // paths, in the order they were gathered
+};
+void PrintTo(const ScopeCase& c, std::ostream* os) { *os << "scope " << c.scope; }
+
+class ScopeCrawlTest : public WebEngineCrawlTest, public testing::WithParamInterface<ScopeCase> {};
+TEST_P(ScopeCrawlTest, GathersTheLevelsTheScopeAllows) {
+  mTask.LinkScope = GetParam().scope;
+  Crawl();
+
+  Strings visited;
+  for (const std::string& path : GetParam().visited) {
+    const std::string local = "LOCAL";
+    visited.push_back(path.starts_with(local)
+                          ? "http://localhost:" + std::to_string(mSite.Port()) +
+                                path.substr(local.size())
+                          : Url(path));
+  }
+  EXPECT_EQ(mState.VisitedUrls, visited);
+  EXPECT_EQ(mState.WantUrls, (Strings{Url("/site/dir/z.html")}));
+  EXPECT_TRUE(mState.TempUrls.empty());
+  EXPECT_EQ(mState.PictureUrls,
+            (Strings{Url("/pics/1.jpg"), Url("/pics/2.jpg"), Url("/pics/3.jpg")}));
+  const std::string folder = (mProgram / "pictures/t").string();
+  EXPECT_EQ(mState.SavedNames, (Strings{folder + "/1.jpg", folder + "/2.jpg", folder + "/3.jpg"}));
+  EXPECT_EQ(mRows.front(), (PictureEntry{"1.jpg", Url("/pics/1.jpg"), "120", "90"}));
+  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_FALSE(AnyPictureRequested());
+}
+INSTANTIATE_TEST_SUITE_P(
+    Scopes, ScopeCrawlTest,
+    testing::Values(
+        ScopeCase{0, {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/sub/b.html",
+                      "/site/dirmore/c.html", "/site/other/d.html", "LOCAL/site/dir/e.html",
+                      "/site/dir/a2.html", "/site/dir/sub/b2.html", "/site/dirmore/c2.html",
+                      "/site/other/d2.html", "/site/dir/z.html"}},
+        ScopeCase{1, {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/sub/b.html",
+                      "/site/dirmore/c.html", "/site/other/d.html", "/site/dir/a2.html",
+                      "/site/dir/sub/b2.html", "/site/dirmore/c2.html", "/site/other/d2.html",
+                      "/site/dir/z.html"}},
+        ScopeCase{2, {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/sub/b.html",
+                      "/site/dirmore/c.html", "/site/dir/a2.html", "/site/dir/sub/b2.html",
+                      "/site/dirmore/c2.html", "/site/dir/z.html"}},
+        ScopeCase{3, {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/a2.html",
+                      "/site/dir/z.html"}}));
+
+TEST_F(WebEngineCrawlTest, FollowsAStartingPageThatRedirectsByMetaRefresh) {
+  mSite.AddPage("/meta.html",
+                Page({}, {}, "<meta http-equiv=\"refresh\" content=\"0; url=/site/dir/index.html\">"));
+  mTask.StartUrl = Url("/meta.html");
+  mTask.LinkLevels = 0;
+  Crawl();
+  EXPECT_EQ(mState.WantUrls.size(), 5u);
+  EXPECT_EQ(mState.WantUrls.front(), Url("/site/dir/a.html"));
+  EXPECT_EQ(mState.PictureUrls, (Strings{Url("/pics/1.jpg")}));
+}
+
+TEST_F(WebEngineCrawlTest, AnalysesAPageThatNeverFinishesWhenItsWaitRunsOut) {
+  mSite.AddPage("/start.html", Page({"/endless.html"}));
+  mSite.AddEndlessPage("/endless.html",
+                       Page({"/site/dir/a.html"}, {"/pics/9.jpg"}) +
+                           std::string(2048, ' '));
+  mTask.StartUrl = Url("/start.html");
+  mTask.LinkLevels = 1;
+  mTask.IdleSeconds = 2;
+  Crawl();
+  EXPECT_EQ(mState.WantUrls, (Strings{Url("/site/dir/a.html")}));
+  EXPECT_EQ(mState.PictureUrls, (Strings{Url("/pics/9.jpg")}));
+  EXPECT_TRUE(mFlags.CrawlIdle);
+}
+
+TEST_F(WebEngineCrawlTest, LocationFollowsHttpAndMetaRedirects) {
+  mSite.AddRedirect("/moved.html", "/site/dir/a.html");
+  mSite.AddPage("/meta.html", Page({}, {}, "<meta http-equiv=\"refresh\" content=\"0; url=/site/dir/e.html\">"));
+  mBrowser.Navigate(Url("/moved.html"));
+  PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
+  EXPECT_EQ(mBrowser.LocationURL(), Url("/site/dir/a.html"));
+
+  mBrowser.Navigate(Url("/meta.html"));
+  PumpUntil([&] { return mBrowser.LocationURL() == Url("/site/dir/e.html"); });
+}
+
+TEST_F(WebEngineCrawlTest, ReadyStateBelongsToTheLastNavigate) {
+  mSite.AddEndlessPage("/endless.html", Page({"/x.html"}) + std::string(2048, ' '));
+  mBrowser.Navigate(Url("/endless.html"));
+  PumpUntil([&] { return mSite.WasRequested("/endless.html"); });
+  mBrowser.Navigate("about:blank");
+  mBrowser.Navigate(Url("/site/dir/a.html"));
+  PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
+  std::optional<PageDocument> document = mBrowser.Document();
+  ASSERT_TRUE(document.has_value());
+  EXPECT_EQ(document->Links, (Strings{Url("/site/dir/a2.html"), Url("/site/dir/index.html")}));
+
+  // The blank page loads at once; the page after it must still count as loading.
+  mBrowser.Navigate("about:blank");
+  mBrowser.Navigate(Url("/endless.html"));
+  const auto until = mPump.Now() + std::chrono::seconds(1);
+  while (mPump.Now() < until) {
+    ASSERT_NE(mBrowser.ReadyState(), PageBrowser::kReadyStateComplete);
+    mPump.ProcessEvents();
+  }
+}
+
+TEST_F(WebEngineCrawlTest, LogonModeFetchesPicturesAndCrawlModeDoesNot) {
+  mBrowser.SetMode(BrowserMode::Logon);
+  mBrowser.Navigate(Url("/site/dir/a.html"));
+  PumpUntil([&] { return mSite.WasRequested("/pics/2.jpg"); });
+  PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
+
+  mBrowser.SetMode(BrowserMode::Crawl);
+  mBrowser.Navigate("about:blank");
+  mBrowser.Navigate(Url("/site/dir/a2.html"));
+  PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
+  EXPECT_EQ(mBrowser.Document()->Images.size(), 1u);
+  EXPECT_FALSE(mSite.WasRequested("/pics/3.jpg"));
+}
+
+TEST_F(WebEngineCrawlTest, APageThatAsksForAPopUpGetsNone) {
+  mSite.AddPage("/popup.html",
+                "<html><body onload=\"window.open('/target.html'); "
+                "new Image().src = '/pics/after.gif';\">"
+                "<a href=\"/target.html\" target=\"_blank\">x</a></body></html>");
+  mSite.AddPicture("/pics/after.gif");
+  mBrowser.SetMode(BrowserMode::Logon);
+  mBrowser.Navigate(Url("/popup.html"));
+  PumpUntil([&] { return mSite.WasRequested("/pics/after.gif"); });
+  PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
+  EXPECT_FALSE(mSite.WasRequested("/target.html"));
+  EXPECT_EQ(mBrowser.LocationURL(), Url("/popup.html"));
+}
+
+}  // namespace
+}  // namespace vexilo
