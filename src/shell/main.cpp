@@ -20,11 +20,13 @@
 #include "core/DesktopShell.h"
 #include "core/SettingsStore.h"
 #include "core/UserPrompts.h"
+#include "crawler/Crawler.h"
 #include "downloader/DownloadScheduler.h"
 #include "pictures/PictureBrowser.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PictureListView.h"
 #include "pictures/PreviewPane.h"
+#include "platform/WebEnginePageBrowser.h"
 #include "shell/AboutUnit.h"
 #include "shell/AppIcon.h"
 #include "shell/DownloadSettings.h"
@@ -37,7 +39,9 @@
 #include "tasks/DeleteTaskUnit.h"
 #include "tasks/StartUnit.h"
 #include "tasks/TaskCommands.h"
+#include "tasks/TaskCommandsWiring.h"
 #include "tasks/TaskSettingUnit.h"
+#include "tasks/TaskTreeGuard.h"
 
 namespace vexilo {
 namespace {
@@ -97,6 +101,9 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
       mCrawlState, mRunFlags, mSettings, mRunningTask, mStateFiles, mServices.Prompts,
       *mStatus, mMainThread, mDownloadTimer,
       [this](const std::string& savedPath) { mBrowser->AppendPicture(savedPath); });
+  mCrawler = std::make_unique<Crawler>(mProgramFolder, mRunningTask, mCrawlState, mPictureRows,
+                                       mRunFlags, *mPageBrowser, mEventPump, mServices.Prompts,
+                                       *mStatus, *this);
 
   mTray = new QSystemTrayIcon(AppIcon(), this);
   mTray->setToolTip("Vexilo");
@@ -105,7 +112,11 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
   ConnectCommands();
 }
 
-TMainForm::~TMainForm() = default;
+// The view goes before the page it shows, which the page browser owns.
+TMainForm::~TMainForm() {
+  delete mBrowserView;
+  mBrowserView = nullptr;
+}
 
 void TMainForm::BuildToolBars() {
   auto* menuBar = addToolBar("Menu");
@@ -155,6 +166,7 @@ void TMainForm::BuildToolBars() {
 
 QWidget* TMainForm::BuildPanes() {
   mTaskTree = new TTaskTree;
+  mTaskTreeGuard = new TaskTreeGuard(*mTaskTree);
   mFolderTree = new TFolderTree;
   mFolderTree->hide();
   auto* browserPane = new QWidget;
@@ -170,7 +182,9 @@ QWidget* TMainForm::BuildPanes() {
   left->setSizes({kDesignHeight - kPreviewHeight, kPreviewHeight});
 
   mGrid = new TPictureGrid;
+  mPageBrowser = std::make_unique<WebEnginePageBrowser>();
   mBrowserView = new QWebEngineView;
+  mBrowserView->setPage(mPageBrowser->Page());
   mGridArea = new QStackedWidget;
   mGridArea->addWidget(mGrid);
   mGridArea->addWidget(mBrowserView);
@@ -238,29 +252,20 @@ void TMainForm::CreateOtherWindows() {
                                 mServices.Prompts, this);
   mTaskSettingForm = new TTaskSettingForm(mSettings, mServices.Prompts, this);
   mDeleteTaskForm = new TDeleteTaskForm(this);
-  ConnectTaskCommands();
+  WireTaskCommands();
 }
 
-void TMainForm::ConnectTaskCommands() {
+void TMainForm::WireTaskCommands() {
   mTaskCommands = std::make_unique<TaskCommands>(TaskCommandParts{
-      mProgramFolder, mTaskList, mCurrentTask, mRunFlags, mSettings, *mTaskTree, *this, *this,
-      *this, *mWizardForm, *mTaskSettingForm, *mDeleteTaskForm, mServices.Prompts,
+      mProgramFolder, mTaskList, mCurrentTask, mRunFlags, mSettings, *mTaskTreeGuard, *this,
+      *this, *this, *mWizardForm, *mTaskSettingForm, *mDeleteTaskForm, mServices.Prompts,
       mServices.Shell});
-  TaskCommands& commands = *mTaskCommands;
-  TMainActions& a = *mActions;
-  connect(a.NewTask, &QAction::triggered, this, [&commands] { commands.New(); });
-  connect(a.QuickStart, &QAction::triggered, this, [&commands] { commands.QuickStart(); });
-  connect(a.StopTask, &QAction::triggered, this, [&commands] { commands.Stop(); });
-  connect(a.DeleteTask, &QAction::triggered, this, [&commands] { commands.Delete(); });
-  connect(a.ResumeTask, &QAction::triggered, this, [&commands] { commands.Resume(); });
-  connect(a.RestartTask, &QAction::triggered, this, [&commands] { commands.Restart(); });
-  connect(a.TaskSettings, &QAction::triggered, this, [&commands] { commands.Settings(); });
-  connect(a.OpenDestinationFolder, &QAction::triggered, this,
-          [&commands] { commands.OpenDestinationFolder(); });
-  connect(a.PreviousTask, &QAction::triggered, this, [&commands] { commands.PreviousTask(); });
-  connect(a.NextTask, &QAction::triggered, this, [&commands] { commands.NextTask(); });
-  mTaskTree->SetSelectionHandlers([&commands] { return commands.SelectionChangeAllowed(); },
-                                  [&commands](int node) { commands.NodeSelected(node); });
+  const TMainActions& a = *mActions;
+  ConnectTaskCommands(*mTaskCommands, *mTaskTreeGuard,
+                      {a.NewTask, a.StopTask, a.DeleteTask, a.ResumeTask, a.RestartTask,
+                       a.TaskSettings, a.OpenDestinationFolder, a.PreviousTask, a.NextTask,
+                       a.QuickStart},
+                      this);
 }
 
 void TMainForm::ShutDown() {
@@ -288,10 +293,14 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::ShowPictureRows() { mPictureList->ShowRows(mPictureRows); }
 
-void TMainForm::AddPictureRow(const PictureEntry& row) { mPictureList->AddRow(row); }
+void TMainForm::StartDownloads() { mScheduler->StartCrawl(); }
 
-void TMainForm::SetGridShown(bool shown) {
-  mGridArea->setCurrentWidget(shown ? static_cast<QWidget*>(mGrid) : mBrowserView);
+void TMainForm::PictureListReset() { ShowPictureRows(); }
+
+void TMainForm::PictureRowAdded(const PictureEntry& row) { mPictureList->AddRow(row); }
+
+void TMainForm::SetGridVisible(bool visible) {
+  mGridArea->setCurrentWidget(visible ? static_cast<QWidget*>(mGrid) : mBrowserView);
 }
 
 void TMainForm::ShowTaskTree() {
@@ -360,7 +369,7 @@ void TMainForm::ShowHelp() {
 void TMainForm::ShowHomePage() { mServices.Shell.Open(kHomePage); }
 
 void TMainForm::ListTaskPictures(int node) {
-  if (node < 0 || node >= mTaskList.TaskCount()) return;
+  if (node < 0 || node >= mTaskList.TaskCount() || node >= mTaskTree->TaskCount()) return;
   try {
     mBrowser->ListTaskFolder(mTaskList.TaskLine(node, TaskRecord::kTaskFolderLine));
   } catch (const std::exception& error) {
@@ -385,8 +394,8 @@ void TMainForm::SetAddressText(const std::string& text) {
 }
 
 void TMainForm::RunCrawl() {
-  // TODO(issue 3): run the crawler on the WebEngine page browser once that adapter lands.
   mRunningTask = mCurrentTask;
+  mCrawler->RunCrawl();
 }
 
 }  // namespace vexilo

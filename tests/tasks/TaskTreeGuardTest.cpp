@@ -46,7 +46,7 @@ TEST_F(TaskTreeGuardTest, AUserChangeIsAskedForAndReportedOrUndone) {
 
   mAllow = false;
   mTree.setCurrentItem(mTree.TaskNode(2));
-  mTree.SelectNextTask();
+  mTree.setCurrentItem(mTree.Root());
   EXPECT_EQ(mAsked, 3);
   EXPECT_EQ(mGuard->SelectedNode(), 1);
   EXPECT_TRUE(mTree.TaskNode(1)->isSelected());
