@@ -14,6 +14,11 @@ extern "C" const char* __lsan_default_suppressions() {
          "leak:libudev.so\n";
 }
 
+// AddressSanitizer: Chromium inside WebEngine frees some objects with a sized delete of a base
+// class type, which the check reports on every page's destruction; it cannot be limited to
+// that library, so GUI tests go without it (logic tests keep it).
+extern "C" const char* __asan_default_options() { return "new_delete_type_mismatch=0"; }
+
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   // Test discovery runs without the test environment, so it may have no display to open.
