@@ -104,7 +104,8 @@ void Crawler::StartCrawl() {
   std::filesystem::create_directories(mTaskFolder, ec);
   if (ec) throw FileError("Cannot create folder \"" + mTaskFolder + "\". " + ec.message());
 
-  if (mTask.ManualLogin == 1) EnterLogonMode();
+  // The logon minute belongs to the starting page: a crawl resumed at a later level skips it.
+  if (mTask.ManualLogin == 1 && mState.CrawlLevel == 1) EnterLogonMode();
 }
 
 void Crawler::MatchSavedNames() {
@@ -119,7 +120,8 @@ void Crawler::MatchSavedNames() {
 }
 
 bool Crawler::VisitLevels() {
-  const std::int64_t lastLevel = std::min<std::int64_t>(std::int64_t{mTask.LinkLevels} + 1, INT_MAX);
+  const std::int64_t lastLevel =
+      std::min<std::int64_t>(std::int64_t{mTask.LinkLevels} + 1, INT_MAX);
   bool firstPass = true;
   for (std::int64_t level = mState.CrawlLevel; level <= lastLevel; ++level) {
     mState.CrawlLevel = static_cast<std::int32_t>(level);

@@ -37,7 +37,8 @@ bool IsPageLink(std::string_view lowerLink) {
   if (Contains(lowerLink, "mail") || Contains(lowerLink, "script:") || Contains(lowerLink, "#")) {
     return false;
   }
-  std::string_view ending = lowerLink.size() > 4 ? lowerLink.substr(lowerLink.size() - 4) : lowerLink;
+  std::string_view ending =
+      lowerLink.size() > 4 ? lowerLink.substr(lowerLink.size() - 4) : lowerLink;
   for (std::string_view fileEnding : kFileEndings) {
     if (ending == fileEnding) return false;
   }

@@ -38,7 +38,8 @@ std::string TaskFolderOf(const std::string& taskFolder) {
 }
 
 std::string SaveNameOf(std::string_view address) {
-  std::string ending = LowerAscii(address.size() > 4 ? address.substr(address.size() - 4) : address);
+  std::string ending =
+      LowerAscii(address.size() > 4 ? address.substr(address.size() - 4) : address);
   for (std::string_view pictureEnding : kPictureEndings) {
     if (ending == pictureEnding) return Shortened(FileNameOf(address));
   }
@@ -50,11 +51,9 @@ std::string MakeSavePath(const std::string& folder, std::string_view address,
   std::string name = SaveNameOf(address);
   std::string path = folder + "/" + name;
   if (!IsFile(path) && !isQueued(path)) return path;
-  return folder + "/" +
-         UniqueFileName(folder, name,
-                        [&](const std::filesystem::path& candidate) {
-                          return isQueued(folder + "/" + candidate.filename().string());
-                        });
+  return folder + "/" + UniqueFileName(folder, name, [&](const std::filesystem::path& candidate) {
+           return isQueued(folder + "/" + candidate.filename().string());
+         });
 }
 
 }  // namespace vexilo

@@ -18,6 +18,7 @@ namespace vexilo {
 namespace {
 
 constexpr auto kLongestDocumentWait = std::chrono::seconds(10);
+constexpr auto kLoadCheckInterval = std::chrono::milliseconds(250);
 constexpr int kReadyStateLoading = 1;
 
 // Returns [[link href...], [[image src, width, height]...]].
@@ -31,6 +32,8 @@ constexpr const char* kSnapshotScript = R"JS(
   return [links, images];
 })()
 )JS";
+
+constexpr const char* kLoadStateScript = "[location.href, document.readyState]";
 
 // A page that opens no windows, shows no script dialogs and tells of every main-frame
 // navigation it starts.
@@ -61,8 +64,9 @@ class CrawlPage : public QWebEnginePage {
 // are compared.
 QString Comparable(const QUrl& url) {
   QUrl comparable = url.adjusted(QUrl::NormalizePathSegments | QUrl::StripTrailingSlash);
-  const bool defaultPort = (comparable.scheme() == QLatin1String("http") && comparable.port() == 80) ||
-                           (comparable.scheme() == QLatin1String("https") && comparable.port() == 443);
+  const bool defaultPort =
+      (comparable.scheme() == QLatin1String("http") && comparable.port() == 80) ||
+      (comparable.scheme() == QLatin1String("https") && comparable.port() == 443);
   if (defaultPort) comparable.setPort(-1);
   return comparable.toString(QUrl::FullyEncoded);
 }
@@ -72,7 +76,8 @@ std::string ToText(const QVariant& value) { return value.toString().toStdString(
 std::int32_t ToSize(const QVariant& value) {
   qlonglong size = value.toLongLong();
   if (size < 0) return 0;
-  return static_cast<std::int32_t>(std::min<qlonglong>(size, std::numeric_limits<std::int32_t>::max()));
+  return static_cast<std::int32_t>(
+      std::min<qlonglong>(size, std::numeric_limits<std::int32_t>::max()));
 }
 
 std::optional<PageDocument> ToDocument(const QVariant& result) {
@@ -121,14 +126,42 @@ void WebEnginePageBrowser::Navigate(const std::string& address) {
   QUrl url = QUrl::fromUserInput(QString::fromStdString(address));
   mAwaitingStart = true;
   mAwaitedUrls = {Comparable(url)};
+  ++mNavigation;
+  mNextLoadCheck = mPump.Now() + kLoadCheckInterval;
   page.load(url);
 }
 
 void WebEnginePageBrowser::Stop() { LivePage().triggerAction(QWebEnginePage::Stop); }
 
 int WebEnginePageBrowser::ReadyState() {
-  LivePage();
+  QWebEnginePage& page = LivePage();
+  if (mAwaitingStart) {
+    if (mLoadCheck->LoadedNavigation == mNavigation) {
+      mAwaitingStart = false;
+      mLoading = false;
+    } else {
+      CheckDocumentLoaded(page);
+    }
+  }
   return !mAwaitingStart && !mLoading ? kReadyStateComplete : kReadyStateLoading;
+}
+
+void WebEnginePageBrowser::CheckDocumentLoaded(QWebEnginePage& page) {
+  // WebEngine does not always report a load that began while the one before was ending; the
+  // document then tells itself, now and then, whether it is the awaited one and complete.
+  if (mLoadCheck->Pending || mPump.Now() < mNextLoadCheck) return;
+  mNextLoadCheck = mPump.Now() + kLoadCheckInterval;
+  mLoadCheck->Pending = true;
+  page.runJavaScript(QString::fromLatin1(kLoadStateScript), QWebEngineScript::ApplicationWorld,
+                     [check = mLoadCheck, navigation = mNavigation,
+                      awaited = mAwaitedUrls](const QVariant& value) {
+                       check->Pending = false;
+                       QVariantList parts = value.toList();
+                       if (parts.size() == 2 && parts[1].toString() == QLatin1String("complete") &&
+                           awaited.contains(Comparable(QUrl(parts[0].toString())))) {
+                         check->LoadedNavigation = navigation;
+                       }
+                     });
 }
 
 std::string WebEnginePageBrowser::LocationURL() { return ToText(LivePage().url()); }

@@ -4,6 +4,8 @@
 // show dialogs. The main window shows Page() in the view beneath the picture grid.
 // Main thread only.
 
+#include <memory>
+
 #include <QPointer>
 #include <QSet>
 #include <QString>
@@ -40,6 +42,7 @@ class WebEnginePageBrowser : public PageBrowser {
 
  private:
   QWebEnginePage& LivePage() const;
+  void CheckDocumentLoaded(QWebEnginePage& page);
   void OnNavigation(const QUrl& url, int type);
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);
 
@@ -49,6 +52,15 @@ class WebEnginePageBrowser : public PageBrowser {
   bool mAwaitingStart = false;
   QSet<QString> mAwaitedUrls;
   bool mLoading = false;  // within a loading period of the page
+  int mNavigation = 0;    // Navigates so far
+
+  struct LoadCheck {
+    bool Pending = false;
+    int LoadedNavigation = 0;  // the Navigate whose document was found complete
+  };
+  // Shared with the check's callback, which may come after the browser is gone.
+  std::shared_ptr<LoadCheck> mLoadCheck = std::make_shared<LoadCheck>();
+  EventPump::Clock::time_point mNextLoadCheck;
 };
 
 }  // namespace vexilo

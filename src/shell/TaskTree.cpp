@@ -1,6 +1,7 @@
 #include "shell/TaskTree.h"
 
 #include <QApplication>
+#include <QSignalBlocker>
 #include <QStyle>
 
 #include "tasks/TaskList.h"
@@ -14,9 +15,17 @@ TTaskTree::TTaskTree(QWidget* parent) : QTreeWidget(parent) {
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QTreeWidget::currentItemChanged, this, &TTaskTree::OnCurrentChanged);
+}
+
+void TTaskTree::SetSelectionHandlers(std::function<bool()> allowed,
+                                     std::function<void(int)> selected) {
+  mAllowed = std::move(allowed);
+  mSelected = std::move(selected);
 }
 
 void TTaskTree::Fill(const TaskList& list) {
+  QSignalBlocker quiet(this);
   clear();
   auto* root = new QTreeWidgetItem(this, QStringList("Vexilo Task"));
   root->setIcon(0, QApplication::style()->standardIcon(QStyle::SP_DriveNetIcon));
@@ -24,23 +33,50 @@ void TTaskTree::Fill(const TaskList& list) {
   root->setExpanded(true);
 }
 
-int TTaskTree::TaskCount() const { return Root() != nullptr ? Root()->childCount() : 0; }
-
 QTreeWidgetItem* TTaskTree::TaskNode(int index) const {
   return Root() != nullptr ? Root()->child(index) : nullptr;
 }
 
-std::optional<int> TTaskTree::TaskIndexOf(const QTreeWidgetItem* node) const {
-  if (node == nullptr || Root() == nullptr || node->parent() != Root()) return std::nullopt;
+int TTaskTree::NodeOf(const QTreeWidgetItem* node) const {
+  if (node == nullptr || Root() == nullptr) return kNoNode;
+  if (node == Root()) return kRootNode;
+  if (node->parent() != Root()) return kNoNode;
   return Root()->indexOfChild(const_cast<QTreeWidgetItem*>(node));
 }
 
-QTreeWidgetItem* TTaskTree::AddTaskNode(const std::string& name) {
-  auto* node = new QTreeWidgetItem(Root(), QStringList(QString::fromStdString(name)));
+void TTaskTree::AddTaskNode(const std::string& caption) {
+  auto* node = new QTreeWidgetItem(Root(), QStringList(QString::fromStdString(caption)));
   node->setIcon(0, QApplication::style()->standardIcon(QStyle::SP_DirIcon));
-  return node;
 }
 
-void TTaskTree::RemoveTaskNode(int index) { delete TaskNode(index); }
+void TTaskTree::RemoveTaskNode(int index) {
+  // The commands select another node themselves after a removal.
+  QSignalBlocker quiet(this);
+  delete TaskNode(index);
+}
+
+int TTaskTree::TaskNodeCount() const { return Root() != nullptr ? Root()->childCount() : 0; }
+
+void TTaskTree::SetSelectedNode(int node) {
+  QTreeWidgetItem* item = node == kRootNode ? Root() : TaskNode(node);
+  QSignalBlocker quiet(this);
+  setCurrentItem(item);
+  if (item != nullptr) {
+    scrollToItem(item);
+  } else {
+    clearSelection();
+  }
+}
+
+void TTaskTree::OnCurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+  const int wanted = NodeOf(current);
+  {
+    QSignalBlocker quiet(this);
+    setCurrentItem(previous);
+  }
+  if (mAllowed && !mAllowed()) return;
+  SetSelectedNode(wanted);
+  if (mSelected) mSelected(wanted);
+}
 
 }  // namespace vexilo

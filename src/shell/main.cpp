@@ -39,9 +39,7 @@
 #include "tasks/DeleteTaskUnit.h"
 #include "tasks/StartUnit.h"
 #include "tasks/TaskCommands.h"
-#include "tasks/TaskCommandsWiring.h"
 #include "tasks/TaskSettingUnit.h"
-#include "tasks/TaskTreeGuard.h"
 
 namespace vexilo {
 namespace {
@@ -166,7 +164,6 @@ void TMainForm::BuildToolBars() {
 
 QWidget* TMainForm::BuildPanes() {
   mTaskTree = new TTaskTree;
-  mTaskTreeGuard = new TaskTreeGuard(*mTaskTree);
   mFolderTree = new TFolderTree;
   mFolderTree->hide();
   auto* browserPane = new QWidget;
@@ -257,15 +254,27 @@ void TMainForm::CreateOtherWindows() {
 
 void TMainForm::WireTaskCommands() {
   mTaskCommands = std::make_unique<TaskCommands>(TaskCommandParts{
-      mProgramFolder, mTaskList, mCurrentTask, mRunFlags, mSettings, *mTaskTreeGuard, *this,
-      *this, *this, *mWizardForm, *mTaskSettingForm, *mDeleteTaskForm, mServices.Prompts,
+      mProgramFolder, mTaskList, mCurrentTask, mRunFlags, mSettings, *mTaskTree, *this, *this,
+      *this, *mWizardForm, *mTaskSettingForm, *mDeleteTaskForm, mServices.Prompts,
       mServices.Shell});
-  const TMainActions& a = *mActions;
-  ConnectTaskCommands(*mTaskCommands, *mTaskTreeGuard,
-                      {a.NewTask, a.StopTask, a.DeleteTask, a.ResumeTask, a.RestartTask,
-                       a.TaskSettings, a.OpenDestinationFolder, a.PreviousTask, a.NextTask,
-                       a.QuickStart},
-                      this);
+  TaskCommands& commands = *mTaskCommands;
+  const std::pair<QAction*, void (TaskCommands::*)()> entries[] = {
+      {mActions->NewTask, &TaskCommands::New},
+      {mActions->QuickStart, &TaskCommands::QuickStart},
+      {mActions->StopTask, &TaskCommands::Stop},
+      {mActions->DeleteTask, &TaskCommands::Delete},
+      {mActions->ResumeTask, &TaskCommands::Resume},
+      {mActions->RestartTask, &TaskCommands::Restart},
+      {mActions->TaskSettings, &TaskCommands::Settings},
+      {mActions->OpenDestinationFolder, &TaskCommands::OpenDestinationFolder},
+      {mActions->PreviousTask, &TaskCommands::PreviousTask},
+      {mActions->NextTask, &TaskCommands::NextTask},
+  };
+  for (const auto& [action, command] : entries) {
+    connect(action, &QAction::triggered, this, [&commands, command] { (commands.*command)(); });
+  }
+  mTaskTree->SetSelectionHandlers([&commands] { return commands.SelectionChangeAllowed(); },
+                                  [&commands](int node) { commands.NodeSelected(node); });
 }
 
 void TMainForm::ShutDown() {
@@ -369,7 +378,7 @@ void TMainForm::ShowHelp() {
 void TMainForm::ShowHomePage() { mServices.Shell.Open(kHomePage); }
 
 void TMainForm::ListTaskPictures(int node) {
-  if (node < 0 || node >= mTaskList.TaskCount() || node >= mTaskTree->TaskCount()) return;
+  if (node < 0 || node >= mTaskList.TaskCount()) return;
   try {
     mBrowser->ListTaskFolder(mTaskList.TaskLine(node, TaskRecord::kTaskFolderLine));
   } catch (const std::exception& error) {

@@ -42,7 +42,6 @@ class TDeleteTaskForm;
 class TTaskSettingForm;
 class TTaskWizardForm;
 class TaskCommands;
-class TaskTreeGuard;
 class TFolderTree;
 class TMainActions;
 class TOptionForm;
@@ -181,7 +180,6 @@ class TMainForm : public QMainWindow,
   TMainActions* mActions;
   QComboBox* mAddressBox = nullptr;
   TTaskTree* mTaskTree = nullptr;
-  TaskTreeGuard* mTaskTreeGuard = nullptr;  // a child of the tree
   TFolderTree* mFolderTree = nullptr;
   TPreviewPane* mPreview = nullptr;
   TPictureGrid* mGrid = nullptr;

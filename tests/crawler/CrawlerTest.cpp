@@ -1,11 +1,10 @@
-#include "crawler/Crawler.h"
+#include <gtest/gtest.h>
 
 #include <climits>
 #include <fstream>
 
-#include <gtest/gtest.h>
-
 #include "core/Errors.h"
+#include "crawler/Crawler.h"
 #include "support/RecordingSeams.h"
 #include "support/ScriptedBrowser.h"
 #include "support/TempDir.h"
@@ -60,8 +59,8 @@ class CrawlerTest : public testing::Test {
   test::RecordingPrompts mPrompts;
   test::RecordingStatus mStatus;
   test::RecordingHooks mHooks;
-  Crawler mCrawler{mProgram.Path(), mTask,   mState,  mRows,   mFlags,
-                   mBrowser,        mPump,   mPrompts, mStatus, mHooks};
+  Crawler mCrawler{mProgram.Path(), mTask, mState,   mRows,   mFlags,
+                   mBrowser,        mPump, mPrompts, mStatus, mHooks};
 };
 
 TEST_F(CrawlerTest, VisitsLevelByLevelAndSavesAtTheEnd) {
@@ -210,17 +209,17 @@ TEST_P(StopTest, CancelsAndSavesTheResumePoint) {
 }
 // Start page: page wait until 59 s, redirect at 80 s, loaded at 100 s, then the logon minute
 // or level 2 with 10 s for each page.
-INSTANTIATE_TEST_SUITE_P(
-    Waits, StopTest,
-    testing::Values(StopCase{"FirstPageWait", 10, 0, 1, 1}, StopCase{"RedirectWait", 70, 0, 1, 1},
-                    StopCase{"RedirectLoadWait", 90, 0, 1, 1},
-                    StopCase{"LogonMinute", 130, 1, 1, 1},
-                    StopCase{"LaterPageWait", 105, 0, 2, 1},
-                    StopCase{"SecondPageOfALevel", 115, 0, 2, 2}));
+INSTANTIATE_TEST_SUITE_P(Waits, StopTest,
+                         testing::Values(StopCase{"FirstPageWait", 10, 0, 1, 1},
+                                         StopCase{"RedirectWait", 70, 0, 1, 1},
+                                         StopCase{"RedirectLoadWait", 90, 0, 1, 1},
+                                         StopCase{"LogonMinute", 130, 1, 1, 1},
+                                         StopCase{"LaterPageWait", 105, 0, 2, 1},
+                                         StopCase{"SecondPageOfALevel", 115, 0, 2, 2}));
 
 TEST_F(CrawlerTest, StopWhileAPageIsAnalysedIsSeenInTheNextPagesWait) {
-  mBrowser.Pages["http://s.com/"].Document =
-      PageDocument{{"http://s.com/a"}, {{"http://s.com/1.jpg", 1, 1}, {"http://s.com/2.jpg", 1, 1}}};
+  mBrowser.Pages["http://s.com/"].Document = PageDocument{
+      {"http://s.com/a"}, {{"http://s.com/1.jpg", 1, 1}, {"http://s.com/2.jpg", 1, 1}}};
   Page("http://s.com/a");
   mHooks.OnRow = [&](const PictureEntry&) { mFlags.StopRequested = true; };
   mCrawler.RunCrawl();
@@ -255,6 +254,29 @@ TEST_F(ResumeTest, GoesOnAtTheSavedLevelAndPage) {
   EXPECT_EQ(mRows.size(), 1u);
   EXPECT_EQ(mHooks.ListResets, 2);
   EXPECT_TRUE(mFlags.CrawlIdle);
+}
+
+TEST_F(ResumeTest, AtALaterLevelSkipsTheLogon) {
+  mTask.ManualLogin = 1;
+  CrawlState earlier;
+  earlier.WantUrls = {"http://s.com/a"};
+  earlier.CrawlLevel = 2;
+  SaveEarlierCrawl(earlier);
+  Page("http://s.com/a");
+  mCrawler.RunCrawl();
+  EXPECT_EQ(mBrowser.Visits().at(0).Mode, BrowserMode::Crawl);
+  EXPECT_TRUE(mHooks.GridVisibility.empty());
+  EXPECT_TRUE(mPrompts.Messages.empty());
+}
+
+TEST_F(CrawlerTest, AFailedCrawlLeavesLogonMode) {
+  mTask.ManualLogin = 1;
+  Page("http://s.com/", {"http://s.com/a"});
+  mPrompts.OnMessage = [] { throw std::runtime_error("the page went away"); };
+  mCrawler.RunCrawl();
+  EXPECT_EQ(mBrowser.Mode(), BrowserMode::Crawl);
+  EXPECT_EQ(mHooks.GridVisibility, (std::vector<bool>{false, true}));
+  EXPECT_FALSE(mFlags.CrawlIdle);
 }
 
 TEST_F(ResumeTest, GivesEveryQueuedPictureASavePath) {

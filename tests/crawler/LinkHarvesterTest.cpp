@@ -1,6 +1,6 @@
-#include "crawler/LinkHarvester.h"
-
 #include <gtest/gtest.h>
+
+#include "crawler/LinkHarvester.h"
 
 namespace vexilo {
 namespace {
@@ -43,15 +43,13 @@ class PageLinkTest : public testing::TestWithParam<KindCase> {};
 TEST_P(PageLinkTest, DropsWhatIsNoPage) {
   EXPECT_EQ(IsPageLink(GetParam().lowerLink), GetParam().page);
 }
-INSTANTIATE_TEST_SUITE_P(Kinds, PageLinkTest,
-                         testing::Values(KindCase{"http://a.com/p.html", true},
-                                         KindCase{"mailto:x@a.com", false},
-                                         KindCase{"http://a.com/gmail/p.html", false},
-                                         KindCase{"javascript:go()", false},
-                                         KindCase{"http://a.com/p.html#top", false},
-                                         KindCase{"http://a.com/f.pdf", false},
-                                         KindCase{"http://a.com/f.exe?x", true},
-                                         KindCase{".zip", false}, KindCase{"zip", true}));
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PageLinkTest,
+    testing::Values(KindCase{"http://a.com/p.html", true}, KindCase{"mailto:x@a.com", false},
+                    KindCase{"http://a.com/gmail/p.html", false},
+                    KindCase{"javascript:go()", false}, KindCase{"http://a.com/p.html#top", false},
+                    KindCase{"http://a.com/f.pdf", false}, KindCase{"http://a.com/f.exe?x", true},
+                    KindCase{".zip", false}, KindCase{"zip", true}));
 
 class LinkHarvesterTest : public testing::Test {
  protected:

@@ -1,7 +1,6 @@
-#include "crawler/PictureHarvester.h"
-
 #include <gtest/gtest.h>
 
+#include "crawler/PictureHarvester.h"
 #include "crawler/SavePaths.h"
 #include "support/RecordingSeams.h"
 #include "support/TempDir.h"
@@ -26,9 +25,10 @@ TEST_P(CutLinkTest, TakesTheTextBetweenTheFirstMarkers) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Markers, CutLinkTest,
-    testing::Values(CutCase{"http://s/r?imgurl=http://p/a.jpg&w=5", "imgurl=", "&", "http://p/a.jpg"},
+    testing::Values(CutCase{"http://s/r?imgurl=http://p/a.jpg&w=5", "imgurl=", "&",
+                            "http://p/a.jpg"},
                     CutCase{"http://s/r?IMGURL=p/A.jpg&x", "imgurl=", "&", "p/A.jpg"},
-                    CutCase{"http://s/r?imgurl=p/a.jpg", "imgurl=", "&", ""},  // no end marker
+                    CutCase{"http://s/r?imgurl=p/a.jpg", "imgurl=", "&", ""},     // no end marker
                     CutCase{"http://s/r?a&imgurl=p/a.jpg&", "imgurl=", "&", ""},  // end first
                     CutCase{"abcdef&", "xyz", "&", "cdef"},  // no start: from position f
                     CutCase{"abc", "", "&", "abc"}, CutCase{"abc", "a", "", "abc"}));
@@ -65,18 +65,16 @@ TEST_F(PictureHarvesterTest, ImageModeFiltersAndQueuesEachPictureOnce) {
   mTask.MinWidth = 100;
   mTask.MinHeight = 50;
   mTask.DownloadUrlFilter = "big";  // ignored: not an advanced task
-  mHarvester.HarvestPictures(PageDocument{
-      {},
-      {{"http://a/x/one.jpg", 100, 50},
-       {"ftp://a/two.jpg", 500, 500},
-       {"HTTP://a/narrow.jpg", 99, 500},
-       {"http://a/low.jpg", 500, 49},
-       {"  http://a/x/one.jpg ", 200, 200},
-       {"http://a/my%2520pic.gif", 300, 200}}});
+  mHarvester.HarvestPictures(PageDocument{{},
+                                          {{"http://a/x/one.jpg", 100, 50},
+                                           {"ftp://a/two.jpg", 500, 500},
+                                           {"HTTP://a/narrow.jpg", 99, 500},
+                                           {"http://a/low.jpg", 500, 49},
+                                           {"  http://a/x/one.jpg ", 200, 200},
+                                           {"http://a/my%2520pic.gif", 300, 200}}});
   EXPECT_EQ(mState.PictureUrls,
             (std::vector<std::string>{"http://a/x/one.jpg", "http://a/my%20pic.gif"}));
-  EXPECT_EQ(mState.SavedNames,
-            (std::vector<std::string>{Saved("one.jpg"), Saved("my%20pic.gif")}));
+  EXPECT_EQ(mState.SavedNames, (std::vector<std::string>{Saved("one.jpg"), Saved("my%20pic.gif")}));
   std::vector<PictureEntry> expected{{"one.jpg", "http://a/x/one.jpg", "100", "50"},
                                      {"my%20pic.gif", "http://a/my%2520pic.gif", "300", "200"}};
   EXPECT_EQ(mRows, expected);
@@ -94,9 +92,11 @@ TEST_F(PictureHarvesterTest, ImageModeFilterOfAnAdvancedTask) {
 TEST_F(PictureHarvesterTest, SavePathsAvoidFilesOnDiskAndPathsAlreadyQueued) {
   WriteFileBytes(mFolder / "d.jpg", "x");
   WriteFileBytes(mFolder / "(2)d.jpg", "x");
-  mHarvester.HarvestPictures(
-      PageDocument{{}, {{"http://a/1/d.jpg", 1, 1}, {"http://a/2/d.jpg", 1, 1},
-                        {"http://a/1/e.jpg", 1, 1}, {"http://a/2/e.jpg", 1, 1}}});
+  mHarvester.HarvestPictures(PageDocument{{},
+                                          {{"http://a/1/d.jpg", 1, 1},
+                                           {"http://a/2/d.jpg", 1, 1},
+                                           {"http://a/1/e.jpg", 1, 1},
+                                           {"http://a/2/e.jpg", 1, 1}}});
   EXPECT_EQ(mState.SavedNames, (std::vector<std::string>{Saved("(1)d.jpg"), Saved("(3)d.jpg"),
                                                          Saved("e.jpg"), Saved("(1)e.jpg")}));
 }
@@ -108,14 +108,14 @@ TEST_F(PictureHarvesterTest, LinkModeCutsSearchResults) {
   mTask.LinkCutFrom = "imgurl=";
   mTask.LinkCutTo = "&";
   const std::string engine = "http://" + std::string(kImageSearchHost) + "/imgres?";
-  mHarvester.HarvestPictures(PageDocument{
-      {engine + "imgurl=http://p.com/a%2520b.jpg&h=480&w=640&sz=9",
-       engine + "imgurl=q.com/c.jpg&w=10",  // no "&" after w= or h=
-       "http://other.com/x?IMGURL=https://r.com/d.gif&",
-       engine + "imgurl=http://p.com/a%20b.jpg&w=1&",  // the same picture again
-       engine + "imgurl=s.com/e.jpg",                  // no end marker
-       engine + "start=20"},
-      {}});
+  mHarvester.HarvestPictures(
+      PageDocument{{engine + "imgurl=http://p.com/a%2520b.jpg&h=480&w=640&sz=9",
+                    engine + "imgurl=q.com/c.jpg&w=10",  // no "&" after w= or h=
+                    "http://other.com/x?IMGURL=https://r.com/d.gif&",
+                    engine + "imgurl=http://p.com/a%20b.jpg&w=1&",  // the same picture again
+                    engine + "imgurl=s.com/e.jpg",                  // no end marker
+                    engine + "start=20"},
+                   {}});
   EXPECT_EQ(mState.PictureUrls,
             (std::vector<std::string>{"http://p.com/a%20b.jpg", "http://q.com/c.jpg",
                                       "https://r.com/d.gif"}));
@@ -133,7 +133,8 @@ TEST_F(PictureHarvesterTest, LinkModeWithoutFilterOrMarkersQueuesEveryLink) {
 
 TEST_F(PictureHarvesterTest, StopEndsHarvestingBeforeTheNextElement) {
   mHooks.OnRow = [&](const PictureEntry&) { mFlags.StopRequested = true; };
-  mHarvester.HarvestPictures(PageDocument{{}, {{"http://a/1.jpg", 1, 1}, {"http://a/2.jpg", 1, 1}}});
+  mHarvester.HarvestPictures(
+      PageDocument{{}, {{"http://a/1.jpg", 1, 1}, {"http://a/2.jpg", 1, 1}}});
   EXPECT_EQ(mState.PictureUrls, (std::vector<std::string>{"http://a/1.jpg"}));
   EXPECT_EQ(mState.SavedNames.size(), 1u);
   EXPECT_EQ(mRows.size(), 1u);

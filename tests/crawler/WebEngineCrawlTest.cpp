@@ -80,8 +80,8 @@ class WebEngineCrawlTest : public testing::Test {
   test::RecordingPrompts mPrompts;
   test::RecordingStatus mStatus;
   test::RecordingHooks mHooks;
-  Crawler mCrawler{mProgram.Path(), mTask,   mState,  mRows,   mFlags,
-                   mBrowser,        mPump,   mPrompts, mStatus, mHooks};
+  Crawler mCrawler{mProgram.Path(), mTask, mState,   mRows,   mFlags,
+                   mBrowser,        mPump, mPrompts, mStatus, mHooks};
 };
 
 struct ScopeCase {
@@ -98,10 +98,9 @@ TEST_P(ScopeCrawlTest, GathersTheLevelsTheScopeAllows) {
   Strings visited;
   for (const std::string& path : GetParam().visited) {
     const std::string local = "LOCAL";
-    visited.push_back(path.starts_with(local)
-                          ? "http://localhost:" + std::to_string(mSite.Port()) +
-                                path.substr(local.size())
-                          : Url(path));
+    visited.push_back(path.starts_with(local) ? "http://localhost:" + std::to_string(mSite.Port()) +
+                                                    path.substr(local.size())
+                                              : Url(path));
   }
   EXPECT_EQ(mState.VisitedUrls, visited);
   EXPECT_EQ(mState.WantUrls, (Strings{Url("/site/dir/z.html")}));
@@ -116,24 +115,29 @@ TEST_P(ScopeCrawlTest, GathersTheLevelsTheScopeAllows) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Scopes, ScopeCrawlTest,
-    testing::Values(
-        ScopeCase{0, {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/sub/b.html",
-                      "/site/dirmore/c.html", "/site/other/d.html", "LOCAL/site/dir/e.html",
-                      "/site/dir/a2.html", "/site/dir/sub/b2.html", "/site/dirmore/c2.html",
-                      "/site/other/d2.html", "/site/dir/z.html"}},
-        ScopeCase{1, {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/sub/b.html",
-                      "/site/dirmore/c.html", "/site/other/d.html", "/site/dir/a2.html",
-                      "/site/dir/sub/b2.html", "/site/dirmore/c2.html", "/site/other/d2.html",
-                      "/site/dir/z.html"}},
-        ScopeCase{2, {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/sub/b.html",
-                      "/site/dirmore/c.html", "/site/dir/a2.html", "/site/dir/sub/b2.html",
-                      "/site/dirmore/c2.html", "/site/dir/z.html"}},
-        ScopeCase{3, {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/a2.html",
-                      "/site/dir/z.html"}}));
+    testing::Values(ScopeCase{0,
+                              {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/sub/b.html",
+                               "/site/dirmore/c.html", "/site/other/d.html",
+                               "LOCAL/site/dir/e.html", "/site/dir/a2.html",
+                               "/site/dir/sub/b2.html", "/site/dirmore/c2.html",
+                               "/site/other/d2.html", "/site/dir/z.html"}},
+                    ScopeCase{1,
+                              {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/sub/b.html",
+                               "/site/dirmore/c.html", "/site/other/d.html", "/site/dir/a2.html",
+                               "/site/dir/sub/b2.html", "/site/dirmore/c2.html",
+                               "/site/other/d2.html", "/site/dir/z.html"}},
+                    ScopeCase{2,
+                              {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/sub/b.html",
+                               "/site/dirmore/c.html", "/site/dir/a2.html", "/site/dir/sub/b2.html",
+                               "/site/dirmore/c2.html", "/site/dir/z.html"}},
+                    ScopeCase{3,
+                              {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/a2.html",
+                               "/site/dir/z.html"}}));
 
 TEST_F(WebEngineCrawlTest, FollowsAStartingPageThatRedirectsByMetaRefresh) {
-  mSite.AddPage("/meta.html",
-                Page({}, {}, "<meta http-equiv=\"refresh\" content=\"0; url=/site/dir/index.html\">"));
+  mSite.AddPage(
+      "/meta.html",
+      Page({}, {}, "<meta http-equiv=\"refresh\" content=\"0; url=/site/dir/index.html\">"));
   mTask.StartUrl = Url("/meta.html");
   mTask.LinkLevels = 0;
   Crawl();
@@ -145,8 +149,7 @@ TEST_F(WebEngineCrawlTest, FollowsAStartingPageThatRedirectsByMetaRefresh) {
 TEST_F(WebEngineCrawlTest, AnalysesAPageThatNeverFinishesWhenItsWaitRunsOut) {
   mSite.AddPage("/start.html", Page({"/endless.html"}));
   mSite.AddEndlessPage("/endless.html",
-                       Page({"/site/dir/a.html"}, {"/pics/9.jpg"}) +
-                           std::string(2048, ' '));
+                       Page({"/site/dir/a.html"}, {"/pics/9.jpg"}) + std::string(2048, ' '));
   mTask.StartUrl = Url("/start.html");
   mTask.LinkLevels = 1;
   mTask.IdleSeconds = 2;
@@ -158,7 +161,8 @@ TEST_F(WebEngineCrawlTest, AnalysesAPageThatNeverFinishesWhenItsWaitRunsOut) {
 
 TEST_F(WebEngineCrawlTest, LocationFollowsHttpAndMetaRedirects) {
   mSite.AddRedirect("/moved.html", "/site/dir/a.html");
-  mSite.AddPage("/meta.html", Page({}, {}, "<meta http-equiv=\"refresh\" content=\"0; url=/site/dir/e.html\">"));
+  mSite.AddPage("/meta.html",
+                Page({}, {}, "<meta http-equiv=\"refresh\" content=\"0; url=/site/dir/e.html\">"));
   mBrowser.Navigate(Url("/moved.html"));
   PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
   EXPECT_EQ(mBrowser.LocationURL(), Url("/site/dir/a.html"));
@@ -186,6 +190,16 @@ TEST_F(WebEngineCrawlTest, ReadyStateBelongsToTheLastNavigate) {
     ASSERT_NE(mBrowser.ReadyState(), PageBrowser::kReadyStateComplete);
     mPump.ProcessEvents();
   }
+}
+
+TEST_F(WebEngineCrawlTest, ANavigateWhileTheLastLoadEndsStillCompletes) {
+  mBrowser.SetMode(BrowserMode::Logon);
+  mBrowser.Navigate(Url("/site/dir/a.html"));
+  // Its picture is on the way: the page is about to finish loading.
+  PumpUntil([&] { return mSite.WasRequested("/pics/2.jpg"); });
+  mBrowser.Navigate(Url("/site/dir/a2.html"));
+  PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
+  EXPECT_EQ(mBrowser.Document()->Links, (Strings{Url("/site/dir/z.html")}));
 }
 
 TEST_F(WebEngineCrawlTest, LogonModeFetchesPicturesAndCrawlModeDoesNot) {

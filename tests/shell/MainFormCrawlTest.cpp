@@ -53,8 +53,8 @@ TEST(MainFormCrawl, QuickStartDownloadsThePicturesIntoTheGrid) {
   form.AddressCombo()->setCurrentText(QString::fromStdString(site.Url("/")));
   form.Actions()->QuickStart->trigger();
 
-  EXPECT_EQ(form.TaskTree()->TaskCount(), 1);
-  EXPECT_EQ(form.TaskTree()->SelectedTaskIndex(), 0);
+  EXPECT_EQ(form.TaskTree()->TaskNodeCount(), 1);
+  EXPECT_EQ(form.TaskTree()->SelectedNode(), 0);
   EXPECT_EQ(ReadLines(dir / "GTask.lis").size(), 21u);
   EXPECT_EQ(form.PictureList()->rowCount(), 2);
   ASSERT_TRUE(WaitFor([&] { return form.Grid()->count() == 2; }))

@@ -84,7 +84,7 @@ TEST_F(MainFormTest, FirstStartInAnEmptyFolder) {
   TTaskTree* tree = form->TaskTree();
   ASSERT_EQ(tree->topLevelItemCount(), 1);
   EXPECT_EQ(tree->Root()->text(0), "Vexilo Task");
-  EXPECT_EQ(tree->TaskCount(), 0);
+  EXPECT_EQ(tree->TaskNodeCount(), 0);
   EXPECT_EQ(form->Settings().DownFolder, (dir / "pictures").string());
   EXPECT_EQ(form->Settings().DownloadThread, "3");
   EXPECT_TRUE(form->Flags().CrawlIdle);
@@ -105,7 +105,7 @@ TEST_F(MainFormTest, TaskTreeShowsWholeBlocksOnly) {
   WriteLines(dir / "GTask.lis", lines);
   auto form = Start();
   TTaskTree* tree = form->TaskTree();
-  ASSERT_EQ(tree->TaskCount(), 2);
+  ASSERT_EQ(tree->TaskNodeCount(), 2);
   EXPECT_EQ(tree->TaskNode(0)->text(0), "first");
   EXPECT_EQ(tree->TaskNode(1)->text(0), "second");
   EXPECT_TRUE(tree->Root()->isExpanded());
@@ -180,16 +180,16 @@ TEST_F(MainFormTest, PreviousAndNextTaskStopAtTheEnds) {
   a.PreviousTask->trigger();
   EXPECT_EQ(tree->currentItem(), tree->Root());
   a.NextTask->trigger();
-  EXPECT_EQ(tree->SelectedTaskIndex(), 0);
+  EXPECT_EQ(tree->SelectedNode(), 0);
   a.PreviousTask->trigger();
-  EXPECT_EQ(tree->SelectedTaskIndex(), 0);
+  EXPECT_EQ(tree->SelectedNode(), 0);
   a.NextTask->trigger();
   a.NextTask->trigger();
-  EXPECT_EQ(tree->SelectedTaskIndex(), 2);
+  EXPECT_EQ(tree->SelectedNode(), 2);
   a.NextTask->trigger();
-  EXPECT_EQ(tree->SelectedTaskIndex(), 2);
+  EXPECT_EQ(tree->SelectedNode(), 2);
   a.PreviousTask->trigger();
-  EXPECT_EQ(tree->SelectedTaskIndex(), 1);
+  EXPECT_EQ(tree->SelectedNode(), 1);
 }
 
 TEST_F(MainFormTest, SelectionIsRefusedWhileACrawlRuns) {
@@ -199,7 +199,7 @@ TEST_F(MainFormTest, SelectionIsRefusedWhileACrawlRuns) {
   tree->setCurrentItem(tree->TaskNode(0));
   form->Flags().CrawlIdle = false;
   tree->setCurrentItem(tree->TaskNode(1));
-  EXPECT_EQ(tree->SelectedTaskIndex(), 0);
+  EXPECT_EQ(tree->SelectedNode(), 0);
   EXPECT_EQ(form->CurrentTask().Name, "a");
   EXPECT_EQ(prompts.Messages, std::vector<std::string>{"Please wait for completing current task."});
 }

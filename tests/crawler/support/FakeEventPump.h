@@ -21,7 +21,9 @@ class FakeEventPump : public EventPump {
   Clock::time_point Now() override { return mNow; }
 
   // Seconds since the start of the test.
-  double Elapsed() const { return std::chrono::duration<double>(mNow - Clock::time_point{}).count(); }
+  double Elapsed() const {
+    return std::chrono::duration<double>(mNow - Clock::time_point{}).count();
+  }
   // Runs action after every pump from now on.
   void OnPump(std::function<void()> action) { mOnPump.push_back(std::move(action)); }
   long PumpCount() const { return mPumpCount; }

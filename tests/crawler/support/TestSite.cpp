@@ -8,9 +8,11 @@ namespace vexilo::test {
 namespace {
 
 // A 1 x 1 GIF.
-const std::string kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01"
-                       "\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02" "D\x01\x00;",
-                       43);
+const std::string kGif(
+    "GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01"
+    "\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02"
+    "D\x01\x00;",
+    43);
 constexpr const char* kHtml = "text/html; charset=utf-8";
 
 }  // namespace
@@ -58,12 +60,13 @@ void TestSite::AddEndlessPage(const std::string& path, const std::string& body) 
   mServer.Get(path, [this, body](const httplib::Request&, httplib::Response& response) {
     // The server compresses "text/" answers, which holds back what a chunk sends; a media
     // type spelt with a capital passes uncompressed and still reads as HTML.
-    response.set_chunked_content_provider("Text/html; charset=utf-8", [this, body](size_t offset, httplib::DataSink& sink) {
-      if (mStopping) return false;
-      if (offset == 0) return sink.write(body.data(), body.size());
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      return sink.write(" ", 1);
-    });
+    response.set_chunked_content_provider(
+        "Text/html; charset=utf-8", [this, body](size_t offset, httplib::DataSink& sink) {
+          if (mStopping) return false;
+          if (offset == 0) return sink.write(body.data(), body.size());
+          std::this_thread::sleep_for(std::chrono::milliseconds(50));
+          return sink.write(" ", 1);
+        });
   });
 }
 

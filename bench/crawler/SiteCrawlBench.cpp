@@ -1,0 +1,157 @@
+// A whole crawl of a site through the real WebEngine browser, in pages per second and CPU
+// use of this process and its browser processes; then the CPU the waits use while a page
+// does not answer. Run by run-site-crawl.sh, which serves the site.
+//
+//   vexilo_site_crawl_bench <start address> <link levels> <address that never answers>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include <QApplication>
+
+#include "crawler/Crawler.h"
+#include "platform/QtEventPump.h"
+#include "platform/WebEnginePageBrowser.h"
+
+namespace vexilo {
+namespace {
+
+class CountingStatus : public StatusSink {
+ public:
+  int Pages = 0;
+  void SetStatusText(int, const std::string& text) override {
+    if (text.starts_with("Searching web page ")) ++Pages;
+  }
+};
+
+class SilentPrompts : public UserPrompts {
+ public:
+  void ShowMessage(const std::string&) override {}
+  bool AskYesNo(const std::string&) override { return false; }
+  void ShowError(const std::string&) override {}
+};
+
+class NoHooks : public CrawlHooks {
+ public:
+  void StartDownloads() override {}
+  void PictureListReset() override {}
+  void PictureRowAdded(const PictureEntry&) override {}
+  void SetGridVisible(bool) override {}
+};
+
+// CPU seconds of this process and every process below it (the browser's helpers).
+double TreeCpuSeconds() {
+  std::map<long, long> parents;
+  std::map<long, double> cpu;
+  const double ticks = static_cast<double>(sysconf(_SC_CLK_TCK));
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    const size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    char state = 0;
+    long ppid = 0;
+    unsigned long fields[12] = {};
+    if (std::sscanf(line.c_str() + close + 2, "%c %ld %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu %lu",
+                    &state, &ppid, &fields[0], &fields[1], &fields[2], &fields[3], &fields[4],
+                    &fields[5], &fields[6], &fields[7], &fields[8], &fields[9],
+                    &fields[10]) != 13) {
+      continue;
+    }
+    const long pid = std::stol(name);
+    parents[pid] = ppid;
+    cpu[pid] = static_cast<double>(fields[9] + fields[10]) / ticks;  // utime + stime
+  }
+  double total = 0;
+  for (const auto& [pid, seconds] : cpu) {
+    for (long p = pid; p > 1; p = parents.count(p) ? parents[p] : 0) {
+      if (p == getpid()) {
+        total += seconds;
+        break;
+      }
+    }
+  }
+  return total;
+}
+
+double Since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+int Run(const std::string& startUrl, int linkLevels, const std::string& silentUrl) {
+  const std::filesystem::path program =
+      std::filesystem::temp_directory_path() / ("vexilo-crawl-bench-" + std::to_string(getpid()));
+  QtEventPump pump;
+  WebEnginePageBrowser browser;
+  // Start the browser processes before the clock runs.
+  browser.Navigate("about:blank");
+  for (int i = 0; i < 200 && browser.ReadyState() != PageBrowser::kReadyStateComplete; ++i) {
+    pump.ProcessEvents();
+  }
+
+  TaskRecord task;
+  task.StartUrl = startUrl;
+  task.LinkLevels = linkLevels;
+  task.IdleSeconds = 10;
+  task.TaskFolder = (program / "pictures").string();
+  task.FolderName = "bench";
+  CrawlState state;
+  std::vector<PictureEntry> rows;
+  RunFlags flags;
+  SilentPrompts prompts;
+  CountingStatus status;
+  NoHooks hooks;
+  Crawler crawler(program, task, state, rows, flags, browser, pump, prompts, status, hooks);
+
+  const double cpuBefore = TreeCpuSeconds();
+  const auto start = std::chrono::steady_clock::now();
+  crawler.RunCrawl();
+  const double seconds = Since(start);
+  const double cpu = TreeCpuSeconds() - cpuBefore;
+  std::printf(
+      "crawl: %d pages in %.2f s = %.1f pages/s; CPU %.2f s (%.0f %% of one core); "
+      "%zu pictures queued\n",
+      status.Pages, seconds, status.Pages / seconds, cpu, 100 * cpu / seconds,
+      state.PictureUrls.size());
+
+  // The page wait as the crawl runs it, on an address that accepts and never answers.
+  const double idleCpuBefore = TreeCpuSeconds();
+  const auto idleStart = std::chrono::steady_clock::now();
+  browser.Navigate("about:blank");
+  browser.Navigate(silentUrl);
+  const auto deadline = pump.Now() + std::chrono::seconds(5);
+  long polls = 0;
+  while (browser.ReadyState() != PageBrowser::kReadyStateComplete && pump.Now() < deadline) {
+    pump.ProcessEvents();
+    ++polls;
+  }
+  const double idleSeconds = Since(idleStart);
+  const double idleCpu = TreeCpuSeconds() - idleCpuBefore;
+  std::printf("slow page wait: %.2f s, %ld polls, CPU %.3f s (%.1f %% of one core)\n", idleSeconds,
+              polls, idleCpu, 100 * idleCpu / idleSeconds);
+  std::error_code ec;
+  std::filesystem::remove_all(program, ec);
+  return 0;
+}
+
+}  // namespace
+}  // namespace vexilo
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: %s <start address> <link levels> <silent address>\n", argv[0]);
+    return 2;
+  }
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  return vexilo::Run(argv[1], std::stoi(argv[2]), argv[3]);
+}
