@@ -20,6 +20,7 @@
 #include "pictures/PreviewPane.h"
 #include "shell/FolderTree.h"
 #include "shell/MainActions.h"
+#include "shell/ProductInfo.h"
 #include "shell/ShellFakes.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
@@ -258,6 +259,8 @@ TEST_F(MainFormTest, HelpOpensTheGuideOrSaysItIsMissing) {
   WriteFileBytes(dir / "help.html", "<html></html>");
   form->Actions()->Help->trigger();
   EXPECT_EQ(shell.Opened, std::vector<std::string>{(dir / "help.html").string()});
+  form->Actions()->HomePage->trigger();
+  EXPECT_EQ(shell.Opened.back(), kHomePage);
 }
 
 TEST_F(MainFormTest, MenuEntriesOpenTheirDialogsModally) {
