@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -65,6 +67,38 @@ TEST(MainFormCrawl, QuickStartDownloadsThePicturesIntoTheGrid) {
       << form.Status()->StatusText(2);
   EXPECT_TRUE(prompts.Errors.empty());
   form.close();
+}
+
+TEST(MainFormCrawl, ClosingDuringACrawlSavesAndStopsIt) {
+  test::TempDir dir;
+  test::TestSite site;
+  site.AddEndlessPage("/", "<html><body><a href='/more'>more</a>");
+  test::MemorySettingsStore store;
+  store.Values["DownFolder"] = (dir / "down").string();
+  test::RecordingPrompts prompts;
+  test::RecordingShell shell;
+  TMainForm form(dir.Path(), {store, prompts, shell});
+  form.InitialiseRun();
+  form.CreateOtherWindows();
+  form.show();
+  QSignalSpy done(&form, &TMainForm::shutDownDone);
+
+  bool crawlWasRunning = false;
+  QTimer::singleShot(200, &form, [&] {
+    crawlWasRunning = !form.Flags().CrawlIdle;
+    form.close();
+  });
+  form.AddressCombo()->setCurrentText(QString::fromStdString(site.Url("/")));
+  QElapsedTimer clock;
+  clock.start();
+  form.Actions()->QuickStart->trigger();
+
+  EXPECT_TRUE(crawlWasRunning);
+  EXPECT_LT(clock.elapsed(), 20000) << "the first page's wait is 59 s; Stop must cut it short";
+  EXPECT_EQ(done.count(), 1);
+  EXPECT_EQ(ReadLines(dir / "GTask.lis").size(), 21u);
+  EXPECT_EQ(store.Values.at("DownFolder"), (dir / "down").string());
+  EXPECT_TRUE(form.Flags().StopRequested);
 }
 
 }  // namespace
