@@ -5,11 +5,10 @@
 // and reported; so a refused change never shows, not even behind its message.
 // Main thread only.
 
+#include <QTreeWidget>
 #include <functional>
 #include <optional>
 #include <string>
-
-#include <QTreeWidget>
 
 #include "tasks/TaskTreeView.h"
 

@@ -1,8 +1,5 @@
 #include "shell/main.h"
 
-#include <exception>
-#include <utility>
-
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -16,6 +13,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+#include <exception>
+#include <utility>
 
 #include "core/DesktopShell.h"
 #include "core/SettingsStore.h"
@@ -96,12 +95,12 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
   mBrowser = std::make_unique<TPictureBrowser>(*this, *mGrid, *mPreview, *mStatus->Progress(),
                                                *mStatus, mPictures);
   mScheduler = std::make_unique<DownloadScheduler>(
-      mCrawlState, mRunFlags, mSettings, mRunningTask, mStateFiles, mServices.Prompts,
-      *mStatus, mMainThread, mDownloadTimer,
+      mCrawlState, mRunFlags, mSettings, mRunningTask, mStateFiles, mServices.Prompts, *mStatus,
+      mMainThread, mDownloadTimer,
       [this](const std::string& savedPath) { mBrowser->AppendPicture(savedPath); });
-  mCrawler = std::make_unique<Crawler>(mProgramFolder, mRunningTask, mCrawlState, mPictureRows,
-                                       mRunFlags, *mPageBrowser, mEventPump, mServices.Prompts,
-                                       *mStatus, *this);
+  mCrawler =
+      std::make_unique<Crawler>(mProgramFolder, mRunningTask, mCrawlState, mPictureRows, mRunFlags,
+                                *mPageBrowser, mEventPump, mServices.Prompts, *mStatus, *this);
 
   mTray = new QSystemTrayIcon(AppIcon(), this);
   mTray->setToolTip("Vexilo");
@@ -253,10 +252,10 @@ void TMainForm::CreateOtherWindows() {
 }
 
 void TMainForm::WireTaskCommands() {
-  mTaskCommands = std::make_unique<TaskCommands>(TaskCommandParts{
-      mProgramFolder, mTaskList, mCurrentTask, mRunFlags, mSettings, *mTaskTree, *this, *this,
-      *this, *mWizardForm, *mTaskSettingForm, *mDeleteTaskForm, mServices.Prompts,
-      mServices.Shell});
+  mTaskCommands = std::make_unique<TaskCommands>(
+      TaskCommandParts{mProgramFolder, mTaskList, mCurrentTask, mRunFlags, mSettings, *mTaskTree,
+                       *this, *this, *this, *mWizardForm, *mTaskSettingForm, *mDeleteTaskForm,
+                       mServices.Prompts, mServices.Shell});
   TaskCommands& commands = *mTaskCommands;
   const std::pair<QAction*, void (TaskCommands::*)()> entries[] = {
       {mActions->NewTask, &TaskCommands::New},

@@ -4,12 +4,11 @@
 // the application settings. It builds the panes, menus, tool bar and status bar, wires the
 // commands to them, and runs start-up and shut-down. Main thread only.
 
+#include <QMainWindow>
+#include <QSystemTrayIcon>
 #include <filesystem>
 #include <memory>
 #include <vector>
-
-#include <QMainWindow>
-#include <QSystemTrayIcon>
 
 #include "core/RunFlags.h"
 #include "crawler/CrawlHooks.h"

@@ -1,6 +1,8 @@
 // The main window end to end: Quick Start crawls a site on loopback in the real browser, the
 // scheduler downloads its pictures and each one shows in the grid.
 
+#include <gtest/gtest.h>
+
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QComboBox>
@@ -8,8 +10,6 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include "core/LineFile.h"
 #include "pictures/PictureGrid.h"
@@ -39,8 +39,9 @@ TEST(MainFormCrawl, QuickStartDownloadsThePicturesIntoTheGrid) {
   test::TempDir dir;
   test::TestSite site;
   // A link spares the crawl its wait for a redirect.
-  site.AddPage("/", "<html><body><a href='/'>home</a><img src='/one.gif'><img src='/two.gif'>"
-                    "</body></html>");
+  site.AddPage("/",
+               "<html><body><a href='/'>home</a><img src='/one.gif'><img src='/two.gif'>"
+               "</body></html>");
   site.AddPicture("/one.gif");
   site.AddPicture("/two.gif");
   test::MemorySettingsStore store;
@@ -62,8 +63,7 @@ TEST(MainFormCrawl, QuickStartDownloadsThePicturesIntoTheGrid) {
   ASSERT_TRUE(WaitFor([&] { return form.Grid()->count() == 2; }))
       << "grid items: " << form.Grid()->count();
   EXPECT_EQ(form.Pictures().Count(), 2);
-  EXPECT_TRUE(WaitFor(
-      [&] { return form.Status()->StatusText(2) == "Vexilo task is completed!"; }))
+  EXPECT_TRUE(WaitFor([&] { return form.Status()->StatusText(2) == "Vexilo task is completed!"; }))
       << form.Status()->StatusText(2);
   EXPECT_TRUE(prompts.Errors.empty());
   form.close();

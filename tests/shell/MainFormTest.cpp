@@ -1,18 +1,16 @@
-#include "shell/main.h"
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
-#include <QSignalSpy>
-#include <QTimer>
 #include <QComboBox>
+#include <QDialog>
 #include <QMenu>
 #include <QProgressBar>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWebEngineView>
-
-#include <gtest/gtest.h>
 
 #include "core/LineFile.h"
 #include "pictures/PictureGrid.h"
@@ -24,6 +22,7 @@
 #include "shell/ShellFakes.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
+#include "shell/main.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -122,14 +121,14 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
   for (const QToolButton* button : menuBar->findChildren<QToolButton*>()) {
     if (button->menu() != nullptr) buttons.push_back(button->text().toStdString());
   }
-  EXPECT_EQ(buttons, (std::vector<std::string>{"&File", "T&ask", "&View", "&Thumbnails",
-                                               "&Help  "}));
+  EXPECT_EQ(buttons,
+            (std::vector<std::string>{"&File", "T&ask", "&View", "&Thumbnails", "&Help  "}));
   EXPECT_EQ(Captions(a.FileMenu),
             (std::vector<std::string>{"&View Mode", "-", "&Download Settings", "-",
                                       "&Minimize to System Tray", "-", "E&xit"}));
-  const std::vector<std::string> taskEntries{"&New",     "&Stop",      "&Delete",
-                                             "-",        "&Resume",    "R&estart ",
-                                             "Se&ttings", "-", "&Open destination folder"};
+  const std::vector<std::string> taskEntries{"&New",      "&Stop",   "&Delete",
+                                             "-",         "&Resume", "R&estart ",
+                                             "Se&ttings", "-",       "&Open destination folder"};
   EXPECT_EQ(Captions(a.TaskMenu), taskEntries);
   EXPECT_EQ(Captions(a.TaskTreePopup), taskEntries);
   EXPECT_EQ(Captions(a.ViewMenu),
@@ -161,9 +160,8 @@ TEST_F(MainFormTest, ToolBarButtonsShowTheirToolTips) {
       tips.push_back("[address box]");
     }
   }
-  EXPECT_EQ(tips, (std::vector<std::string>{"Previous Task", "Next Task", "New Task",
-                                            "Stop Task", "View Mode", "[address box]",
-                                            "Quick Start"}));
+  EXPECT_EQ(tips, (std::vector<std::string>{"Previous Task", "Next Task", "New Task", "Stop Task",
+                                            "View Mode", "[address box]", "Quick Start"}));
   QComboBox* address = form->AddressCombo();
   EXPECT_TRUE(address->isEditable());
   EXPECT_EQ(address->width(), 370);
@@ -339,9 +337,9 @@ TEST_F(MainFormTest, TrayFallsBackToMinimisingAndRestoresOnDoubleClick) {
 TEST_F(MainFormTest, SelectingATaskListsItsPictureRows) {
   WriteLines(dir / "GTask.lis", TaskLines({"a", "b"}));
   std::filesystem::create_directories(dir / "task" / "b");
-  WriteLines(dir / "task" / "b" / "listview.dat",
-             {"p1.jpg", "http://x/p1.jpg", "10", "20", "p2.gif", "http://x/p2.gif", "30", "40",
-              "stray"});
+  WriteLines(
+      dir / "task" / "b" / "listview.dat",
+      {"p1.jpg", "http://x/p1.jpg", "10", "20", "p2.gif", "http://x/p2.gif", "30", "40", "stray"});
   auto form = Start();
   TTaskTree* tree = form->TaskTree();
   tree->setCurrentItem(tree->TaskNode(1));

@@ -1,4 +1,4 @@
-#include "pictures/PictureBrowser.h"
+#include <gtest/gtest.h>
 
 #include <QFileSystemModel>
 #include <QLabel>
@@ -6,13 +6,12 @@
 #include <QProgressBar>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include "core/LineFile.h"
 #include "pictures/Bitmap24.h"
 #include "pictures/BmpWriter.h"
 #include "pictures/FileTimeText.h"
 #include "pictures/ImageFileList.h"
+#include "pictures/PictureBrowser.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PreviewPane.h"
 #include "shell/FolderTree.h"
@@ -118,8 +117,7 @@ TEST_F(PictureBrowserTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
   EXPECT_TRUE(reportedDuringBuild);
   ASSERT_EQ(form.Grid()->count(), 5);
   EXPECT_EQ(form.Grid()->item(4)->text(), "c.bmp");
-  EXPECT_EQ(ListedNames(),
-            (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "e.bmp", "c.bmp"}));
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "e.bmp", "c.bmp"}));
 }
 
 TEST_F(PictureBrowserTest, TaskSelectionListsTheTaskFolder) {
