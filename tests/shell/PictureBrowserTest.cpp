@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QTest>
 #include <QTimer>
 
 #include "core/LineFile.h"
@@ -152,6 +153,19 @@ TEST_F(PictureBrowserTest, SelectingAFolderInTheFolderTreeListsIt) {
   tree->setCurrentIndex(tree->Model()->index(QString::fromStdString(pictures.string())));
   EXPECT_EQ(form.Grid()->count(), 4);
   EXPECT_EQ(form.Status()->StatusText(0), "Total 5 pictures.");
+}
+
+TEST_F(PictureBrowserTest, FolderTreeKeysAreDroppedWhileAListingRuns) {
+  TFolderTree* tree = form.FolderTree();
+  form.ShowFolderTree();
+  QModelIndex start = tree->Model()->index(QString::fromStdString(dir.Path().string()));
+  tree->setCurrentIndex(start);
+  tree->SetKeysAllowed([] { return false; });
+  QTest::keyClick(tree, Qt::Key_Up);
+  EXPECT_EQ(tree->currentIndex(), start);
+  tree->SetKeysAllowed([] { return true; });
+  QTest::keyClick(tree, Qt::Key_Up);
+  EXPECT_NE(tree->currentIndex(), start);
 }
 
 TEST(FormatPictureTime, ShowsLocalTimeWithEvenSeconds) {
