@@ -1,5 +1,7 @@
 // The program entry: the application, the main window and the other windows, the event loop.
 
+#include "shell/main.h"
+
 #include <QApplication>
 #include <QScreen>
 
@@ -7,7 +9,6 @@
 #include "platform/QtDesktopShell.h"
 #include "platform/QtUserPrompts.h"
 #include "shell/AppIcon.h"
-#include "shell/main.h"
 
 int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

@@ -1,12 +1,11 @@
 #include "pictures/PictureBrowser.h"
 
-#include <algorithm>
-#include <exception>
-#include <filesystem>
-
 #include <QApplication>
 #include <QEvent>
 #include <QProgressBar>
+#include <algorithm>
+#include <exception>
+#include <filesystem>
 
 #include "core/StatusSink.h"
 #include "pictures/BitmapImage.h"

@@ -4,11 +4,10 @@
 // selection in the grid. Keeps grid item i and picture file list entry i the same picture.
 // Main thread only.
 
+#include <QObject>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <QObject>
 
 class QProgressBar;
 class QWidget;

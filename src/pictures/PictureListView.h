@@ -2,9 +2,8 @@
 // The picture list: the harvested picture addresses of the selected task in report view,
 // columns "Name", "Link", "Width", "Height". Read-only; whole rows are selected.
 
-#include <vector>
-
 #include <QTableWidget>
+#include <vector>
 
 #include "tasks/PictureEntry.h"
 

@@ -16,9 +16,9 @@ void QtDesktopShell::Open(const std::string& pathOrAddress) {
 }
 
 std::optional<std::string> QtDesktopShell::PickFolder(const std::string& title) {
-  QString folder = QFileDialog::getExistingDirectory(
-      QApplication::activeWindow(), QString::fromStdString(title), QString(),
-      QFileDialog::ShowDirsOnly);
+  QString folder =
+      QFileDialog::getExistingDirectory(QApplication::activeWindow(), QString::fromStdString(title),
+                                        QString(), QFileDialog::ShowDirsOnly);
   if (folder.isEmpty()) return std::nullopt;
   while (folder.size() > 1 && folder.endsWith('/')) folder.chop(1);
   return folder.toStdString();

@@ -1,9 +1,8 @@
 #pragma once
 // The download timer on a QTimer: while enabled, calls tick every 500 ms on the main thread.
 
-#include <functional>
-
 #include <QTimer>
+#include <functional>
 
 #include "downloader/DownloadTimer.h"
 

@@ -13,8 +13,8 @@ void QtUserPrompts::ShowMessage(const std::string& text) {
 }
 
 bool QtUserPrompts::AskYesNo(const std::string& text) {
-  return QMessageBox::question(QApplication::activeWindow(), kCaption,
-                               QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+  return QMessageBox::question(QApplication::activeWindow(), kCaption, QString::fromStdString(text),
+                               QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::No) == QMessageBox::Yes;
 }
 

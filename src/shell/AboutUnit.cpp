@@ -1,11 +1,12 @@
 #include "shell/AboutUnit.h"
 
+#include <QtWebEngineCore/qtwebenginecoreglobal.h>
+
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <QtWebEngineCore/qtwebenginecoreglobal.h>
 
 #include "core/DesktopShell.h"
 #include "shell/AppIcon.h"

@@ -6,8 +6,7 @@
 
 namespace vexilo {
 
-TFolderTree::TFolderTree(QWidget* parent)
-    : QTreeView(parent), mModel(new QFileSystemModel(this)) {
+TFolderTree::TFolderTree(QWidget* parent) : QTreeView(parent), mModel(new QFileSystemModel(this)) {
   mModel->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
   mModel->setRootPath(QDir::rootPath());
   setModel(mModel);

@@ -2,9 +2,8 @@
 // The folder tree of the browser pane: file-system folders only, from the root of the file
 // system, with the home folder opened. Selecting a folder emits folderSelected.
 
-#include <functional>
-
 #include <QTreeView>
+#include <functional>
 
 class QFileSystemModel;
 

@@ -1,8 +1,5 @@
 #include "shell/OptionUnit.h"
 
-#include <exception>
-#include <utility>
-
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QFrame>
@@ -12,6 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <exception>
+#include <utility>
 
 #include "core/DesktopShell.h"
 #include "core/UserPrompts.h"
@@ -104,7 +103,6 @@ TOptionForm::TOptionForm(AppSettings& settings, SettingsStore& store,
   passwordRow->addWidget(mPassword, 1);
   passwordRow->addWidget(mShowPassword);
   authLayout->addRow("Password:", passwordRow);
-
 
   mOk->setDefault(true);
   mCancel->setAutoDefault(false);

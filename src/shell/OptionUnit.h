@@ -2,9 +2,8 @@
 // The "Download Settings" dialog: edits the application settings of the main window and,
 // on "OK", saves them. Created once, hidden; ShowModal fills it anew every time.
 
-#include <filesystem>
-
 #include <QDialog>
+#include <filesystem>
 
 #include "shell/DownloadSettings.h"
 

@@ -59,19 +59,24 @@ int TTaskTree::TaskNodeCount() const { return Root() != nullptr ? Root()->childC
 
 void TTaskTree::SetSelectedNode(int node) {
   QTreeWidgetItem* item = node == kRootNode ? Root() : TaskNode(node);
-  if (item == nullptr) return;
   QSignalBlocker quiet(this);
   setCurrentItem(item);
-  scrollToItem(item);
+  if (item != nullptr) {
+    scrollToItem(item);
+  } else {
+    clearSelection();
+  }
 }
 
 void TTaskTree::OnCurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
-  if (mAllowed && !mAllowed()) {
+  const int wanted = NodeOf(current);
+  {
     QSignalBlocker quiet(this);
     setCurrentItem(previous);
-    return;
   }
-  if (mSelected) mSelected(NodeOf(current));
+  if (mAllowed && !mAllowed()) return;
+  SetSelectedNode(wanted);
+  if (mSelected) mSelected(wanted);
 }
 
 }  // namespace vexilo

@@ -1,13 +1,14 @@
 #pragma once
 // The task tree: the root "Vexilo Task" and one child per task, in task index order,
 // captioned with the task's name. Read-only, whole-row selection. A change of selection by
-// the user is first offered to a guard and, when refused, undone. Main thread only.
+// the user (click, key) is undone at once, offered to a guard and, when allowed, made again
+// and reported; so a refused change never shows, not even behind its message.
+// Main thread only.
 
+#include <QTreeWidget>
 #include <functional>
 #include <optional>
 #include <string>
-
-#include <QTreeWidget>
 
 #include "tasks/TaskTreeView.h"
 

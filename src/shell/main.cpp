@@ -1,8 +1,5 @@
 #include "shell/main.h"
 
-#include <exception>
-#include <utility>
-
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -16,15 +13,19 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+#include <exception>
+#include <utility>
 
 #include "core/DesktopShell.h"
 #include "core/SettingsStore.h"
 #include "core/UserPrompts.h"
+#include "crawler/Crawler.h"
 #include "downloader/DownloadScheduler.h"
 #include "pictures/PictureBrowser.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PictureListView.h"
 #include "pictures/PreviewPane.h"
+#include "platform/WebEnginePageBrowser.h"
 #include "shell/AboutUnit.h"
 #include "shell/AppIcon.h"
 #include "shell/DownloadSettings.h"
@@ -94,9 +95,12 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
   mBrowser = std::make_unique<TPictureBrowser>(*this, *mGrid, *mPreview, *mStatus->Progress(),
                                                *mStatus, mPictures);
   mScheduler = std::make_unique<DownloadScheduler>(
-      mCrawlState, mRunFlags, mSettings, mRunningTask, mStateFiles, mServices.Prompts,
-      *mStatus, mMainThread, mDownloadTimer,
+      mCrawlState, mRunFlags, mSettings, mRunningTask, mStateFiles, mServices.Prompts, *mStatus,
+      mMainThread, mDownloadTimer,
       [this](const std::string& savedPath) { mBrowser->AppendPicture(savedPath); });
+  mCrawler =
+      std::make_unique<Crawler>(mProgramFolder, mRunningTask, mCrawlState, mPictureRows, mRunFlags,
+                                *mPageBrowser, mEventPump, mServices.Prompts, *mStatus, *this);
 
   mTray = new QSystemTrayIcon(AppIcon(), this);
   mTray->setToolTip("Vexilo");
@@ -105,7 +109,11 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
   ConnectCommands();
 }
 
-TMainForm::~TMainForm() = default;
+// The view goes before the page it shows, which the page browser owns.
+TMainForm::~TMainForm() {
+  delete mBrowserView;
+  mBrowserView = nullptr;
+}
 
 void TMainForm::BuildToolBars() {
   auto* menuBar = addToolBar("Menu");
@@ -170,7 +178,9 @@ QWidget* TMainForm::BuildPanes() {
   left->setSizes({kDesignHeight - kPreviewHeight, kPreviewHeight});
 
   mGrid = new TPictureGrid;
+  mPageBrowser = std::make_unique<WebEnginePageBrowser>();
   mBrowserView = new QWebEngineView;
+  mBrowserView->setPage(mPageBrowser->Page());
   mGridArea = new QStackedWidget;
   mGridArea->addWidget(mGrid);
   mGridArea->addWidget(mBrowserView);
@@ -238,27 +248,30 @@ void TMainForm::CreateOtherWindows() {
                                 mServices.Prompts, this);
   mTaskSettingForm = new TTaskSettingForm(mSettings, mServices.Prompts, this);
   mDeleteTaskForm = new TDeleteTaskForm(this);
-  ConnectTaskCommands();
+  WireTaskCommands();
 }
 
-void TMainForm::ConnectTaskCommands() {
-  mTaskCommands = std::make_unique<TaskCommands>(TaskCommandParts{
-      mProgramFolder, mTaskList, mCurrentTask, mRunFlags, mSettings, *mTaskTree, *this, *this,
-      *this, *mWizardForm, *mTaskSettingForm, *mDeleteTaskForm, mServices.Prompts,
-      mServices.Shell});
+void TMainForm::WireTaskCommands() {
+  mTaskCommands = std::make_unique<TaskCommands>(
+      TaskCommandParts{mProgramFolder, mTaskList, mCurrentTask, mRunFlags, mSettings, *mTaskTree,
+                       *this, *this, *this, *mWizardForm, *mTaskSettingForm, *mDeleteTaskForm,
+                       mServices.Prompts, mServices.Shell});
   TaskCommands& commands = *mTaskCommands;
-  TMainActions& a = *mActions;
-  connect(a.NewTask, &QAction::triggered, this, [&commands] { commands.New(); });
-  connect(a.QuickStart, &QAction::triggered, this, [&commands] { commands.QuickStart(); });
-  connect(a.StopTask, &QAction::triggered, this, [&commands] { commands.Stop(); });
-  connect(a.DeleteTask, &QAction::triggered, this, [&commands] { commands.Delete(); });
-  connect(a.ResumeTask, &QAction::triggered, this, [&commands] { commands.Resume(); });
-  connect(a.RestartTask, &QAction::triggered, this, [&commands] { commands.Restart(); });
-  connect(a.TaskSettings, &QAction::triggered, this, [&commands] { commands.Settings(); });
-  connect(a.OpenDestinationFolder, &QAction::triggered, this,
-          [&commands] { commands.OpenDestinationFolder(); });
-  connect(a.PreviousTask, &QAction::triggered, this, [&commands] { commands.PreviousTask(); });
-  connect(a.NextTask, &QAction::triggered, this, [&commands] { commands.NextTask(); });
+  const std::pair<QAction*, void (TaskCommands::*)()> entries[] = {
+      {mActions->NewTask, &TaskCommands::New},
+      {mActions->QuickStart, &TaskCommands::QuickStart},
+      {mActions->StopTask, &TaskCommands::Stop},
+      {mActions->DeleteTask, &TaskCommands::Delete},
+      {mActions->ResumeTask, &TaskCommands::Resume},
+      {mActions->RestartTask, &TaskCommands::Restart},
+      {mActions->TaskSettings, &TaskCommands::Settings},
+      {mActions->OpenDestinationFolder, &TaskCommands::OpenDestinationFolder},
+      {mActions->PreviousTask, &TaskCommands::PreviousTask},
+      {mActions->NextTask, &TaskCommands::NextTask},
+  };
+  for (const auto& [action, command] : entries) {
+    connect(action, &QAction::triggered, this, [&commands, command] { (commands.*command)(); });
+  }
   mTaskTree->SetSelectionHandlers([&commands] { return commands.SelectionChangeAllowed(); },
                                   [&commands](int node) { commands.NodeSelected(node); });
 }
@@ -288,10 +301,14 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::ShowPictureRows() { mPictureList->ShowRows(mPictureRows); }
 
-void TMainForm::AddPictureRow(const PictureEntry& row) { mPictureList->AddRow(row); }
+void TMainForm::StartDownloads() { mScheduler->StartCrawl(); }
 
-void TMainForm::SetGridShown(bool shown) {
-  mGridArea->setCurrentWidget(shown ? static_cast<QWidget*>(mGrid) : mBrowserView);
+void TMainForm::PictureListReset() { ShowPictureRows(); }
+
+void TMainForm::PictureRowAdded(const PictureEntry& row) { mPictureList->AddRow(row); }
+
+void TMainForm::SetGridVisible(bool visible) {
+  mGridArea->setCurrentWidget(visible ? static_cast<QWidget*>(mGrid) : mBrowserView);
 }
 
 void TMainForm::ShowTaskTree() {
@@ -385,8 +402,8 @@ void TMainForm::SetAddressText(const std::string& text) {
 }
 
 void TMainForm::RunCrawl() {
-  // TODO(issue 3): run the crawler on the WebEngine page browser once that adapter lands.
   mRunningTask = mCurrentTask;
+  mCrawler->RunCrawl();
 }
 
 }  // namespace vexilo

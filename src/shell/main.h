@@ -4,14 +4,14 @@
 // the application settings. It builds the panes, menus, tool bar and status bar, wires the
 // commands to them, and runs start-up and shut-down. Main thread only.
 
+#include <QMainWindow>
+#include <QSystemTrayIcon>
 #include <filesystem>
 #include <memory>
 #include <vector>
 
-#include <QMainWindow>
-#include <QSystemTrayIcon>
-
 #include "core/RunFlags.h"
+#include "crawler/CrawlHooks.h"
 #include "crawler/CrawlState.h"
 #include "pictures/ImageFileList.h"
 #include "platform/QtDownloadTimer.h"
@@ -31,8 +31,10 @@ class QWebEngineView;
 
 namespace vexilo {
 
+class Crawler;
 class DesktopShell;
 class DownloadScheduler;
+class WebEnginePageBrowser;
 class SettingsStore;
 class TAboutForm;
 class TDeleteTaskForm;
@@ -58,11 +60,12 @@ struct MainFormServices {
 };
 
 // The main window is also what the task commands see as the picture view, the address box
-// and the crawl runner.
+// and the crawl runner, and what a crawl sees as its hooks.
 class TMainForm : public QMainWindow,
                   public TaskPictureView,
                   public AddressBox,
-                  public CrawlRunner {
+                  public CrawlRunner,
+                  public CrawlHooks {
   Q_OBJECT
 
  public:
@@ -82,11 +85,8 @@ class TMainForm : public QMainWindow,
   // aborts and joins the running downloads, so that none reports to a window that is gone.
   void ShutDown();
 
-  // The picture list pane and the grid area, for the crawl's hooks.
+  // The picture list pane shows the picture list rows anew.
   void ShowPictureRows();
-  void AddPictureRow(const PictureEntry& row);
-  // Hides the grid so that the embedded browser beneath it shows (manual logon), or back.
-  void SetGridShown(bool shown);
 
   // Browser pane modes, pane toggles and tray.
   void ShowTaskTree();
@@ -106,8 +106,13 @@ class TMainForm : public QMainWindow,
   // AddressBox
   std::string AddressText() const override;
   void SetAddressText(const std::string& text) override;
-  // CrawlRunner
+  // CrawlRunner: crawls the current task record; returns when the crawl has ended.
   void RunCrawl() override;
+  // CrawlHooks
+  void StartDownloads() override;
+  void PictureListReset() override;
+  void PictureRowAdded(const PictureEntry& row) override;
+  void SetGridVisible(bool visible) override;
 
   const std::filesystem::path& ProgramFolder() const { return mProgramFolder; }
   TaskList& Tasks() { return mTaskList; }
@@ -135,6 +140,7 @@ class TMainForm : public QMainWindow,
   TTaskSettingForm* TaskSettingForm() const { return mTaskSettingForm; }
   TDeleteTaskForm* DeleteTaskForm() const { return mDeleteTaskForm; }
   DownloadScheduler& Scheduler() { return *mScheduler; }
+  WebEnginePageBrowser& PageBrowser() { return *mPageBrowser; }
 
  signals:
   // Shut-down has run and the window is closing: the program ends.
@@ -147,7 +153,7 @@ class TMainForm : public QMainWindow,
   void BuildToolBars();
   QWidget* BuildPanes();
   void ConnectCommands();
-  void ConnectTaskCommands();
+  void WireTaskCommands();
   void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
 
   std::filesystem::path mProgramFolder;
@@ -184,6 +190,8 @@ class TMainForm : public QMainWindow,
   QtDownloadTimer mDownloadTimer;
   // Declared after everything its workers report to, so it is destroyed (and joined) first.
   std::unique_ptr<DownloadScheduler> mScheduler;
+  std::unique_ptr<WebEnginePageBrowser> mPageBrowser;
+  std::unique_ptr<Crawler> mCrawler;
   std::unique_ptr<TaskCommands> mTaskCommands;
   QSystemTrayIcon* mTray = nullptr;
   TAboutForm* mAboutForm = nullptr;

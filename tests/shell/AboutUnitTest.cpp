@@ -1,12 +1,11 @@
-#include "shell/AboutUnit.h"
+#include <QtWebEngineCore/qtwebenginecoreglobal.h>
+#include <gtest/gtest.h>
 
 #include <QEnterEvent>
 #include <QLabel>
 #include <QTest>
-#include <QtWebEngineCore/qtwebenginecoreglobal.h>
 
-#include <gtest/gtest.h>
-
+#include "shell/AboutUnit.h"
 #include "shell/LinkLabel.h"
 #include "shell/ProductInfo.h"
 #include "shell/ShellFakes.h"
@@ -41,8 +40,8 @@ TEST(AboutForm, LinksLightUpUnderThePointerAndOpenWithoutClosing) {
 
   QTest::mouseClick(home, Qt::LeftButton);
   QTest::mouseClick(form.SupportLink(), Qt::LeftButton);
-  EXPECT_EQ(shell.Opened, (std::vector<std::string>{kHomePage,
-                                                    std::string("mailto:") + kSupportAddress}));
+  EXPECT_EQ(shell.Opened,
+            (std::vector<std::string>{kHomePage, std::string("mailto:") + kSupportAddress}));
   EXPECT_TRUE(form.isVisible());
 }
 

@@ -1,8 +1,7 @@
-#include "shell/DownloadSettings.h"
-
 #include <gtest/gtest.h>
 
 #include "core/Errors.h"
+#include "shell/DownloadSettings.h"
 #include "shell/ShellFakes.h"
 
 namespace vexilo {

@@ -1,17 +1,16 @@
-#include "shell/main.h"
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
-#include <QTimer>
 #include <QComboBox>
+#include <QDialog>
 #include <QMenu>
 #include <QProgressBar>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWebEngineView>
-
-#include <gtest/gtest.h>
 
 #include "core/LineFile.h"
 #include "pictures/PictureGrid.h"
@@ -19,9 +18,11 @@
 #include "pictures/PreviewPane.h"
 #include "shell/FolderTree.h"
 #include "shell/MainActions.h"
+#include "shell/ProductInfo.h"
 #include "shell/ShellFakes.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
+#include "shell/main.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -120,14 +121,14 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
   for (const QToolButton* button : menuBar->findChildren<QToolButton*>()) {
     if (button->menu() != nullptr) buttons.push_back(button->text().toStdString());
   }
-  EXPECT_EQ(buttons, (std::vector<std::string>{"&File", "T&ask", "&View", "&Thumbnails",
-                                               "&Help  "}));
+  EXPECT_EQ(buttons,
+            (std::vector<std::string>{"&File", "T&ask", "&View", "&Thumbnails", "&Help  "}));
   EXPECT_EQ(Captions(a.FileMenu),
             (std::vector<std::string>{"&View Mode", "-", "&Download Settings", "-",
                                       "&Minimize to System Tray", "-", "E&xit"}));
-  const std::vector<std::string> taskEntries{"&New",     "&Stop",      "&Delete",
-                                             "-",        "&Resume",    "R&estart ",
-                                             "Se&ttings", "-", "&Open destination folder"};
+  const std::vector<std::string> taskEntries{"&New",      "&Stop",   "&Delete",
+                                             "-",         "&Resume", "R&estart ",
+                                             "Se&ttings", "-",       "&Open destination folder"};
   EXPECT_EQ(Captions(a.TaskMenu), taskEntries);
   EXPECT_EQ(Captions(a.TaskTreePopup), taskEntries);
   EXPECT_EQ(Captions(a.ViewMenu),
@@ -159,9 +160,8 @@ TEST_F(MainFormTest, ToolBarButtonsShowTheirToolTips) {
       tips.push_back("[address box]");
     }
   }
-  EXPECT_EQ(tips, (std::vector<std::string>{"Previous Task", "Next Task", "New Task",
-                                            "Stop Task", "View Mode", "[address box]",
-                                            "Quick Start"}));
+  EXPECT_EQ(tips, (std::vector<std::string>{"Previous Task", "Next Task", "New Task", "Stop Task",
+                                            "View Mode", "[address box]", "Quick Start"}));
   QComboBox* address = form->AddressCombo();
   EXPECT_TRUE(address->isEditable());
   EXPECT_EQ(address->width(), 370);
@@ -257,6 +257,8 @@ TEST_F(MainFormTest, HelpOpensTheGuideOrSaysItIsMissing) {
   WriteFileBytes(dir / "help.html", "<html></html>");
   form->Actions()->Help->trigger();
   EXPECT_EQ(shell.Opened, std::vector<std::string>{(dir / "help.html").string()});
+  form->Actions()->HomePage->trigger();
+  EXPECT_EQ(shell.Opened.back(), kHomePage);
 }
 
 TEST_F(MainFormTest, MenuEntriesOpenTheirDialogsModally) {
@@ -323,14 +325,21 @@ TEST_F(MainFormTest, TrayFallsBackToMinimisingAndRestoresOnDoubleClick) {
   EXPECT_FALSE(form->isMinimized());
   EXPECT_FALSE(form->Tray()->isVisible());
   EXPECT_EQ(form->Tray()->toolTip(), "Vexilo");
+
+  // "Exit" from the tray closes a hidden window: shut-down still runs and ends the program.
+  QSignalSpy done(form.get(), &TMainForm::shutDownDone);
+  form->hide();
+  form->Actions()->TrayExit->trigger();
+  EXPECT_EQ(done.count(), 1);
+  EXPECT_EQ(store.Values.at("DownloadThread"), "3");
 }
 
 TEST_F(MainFormTest, SelectingATaskListsItsPictureRows) {
   WriteLines(dir / "GTask.lis", TaskLines({"a", "b"}));
   std::filesystem::create_directories(dir / "task" / "b");
-  WriteLines(dir / "task" / "b" / "listview.dat",
-             {"p1.jpg", "http://x/p1.jpg", "10", "20", "p2.gif", "http://x/p2.gif", "30", "40",
-              "stray"});
+  WriteLines(
+      dir / "task" / "b" / "listview.dat",
+      {"p1.jpg", "http://x/p1.jpg", "10", "20", "p2.gif", "http://x/p2.gif", "30", "40", "stray"});
   auto form = Start();
   TTaskTree* tree = form->TaskTree();
   tree->setCurrentItem(tree->TaskNode(1));
@@ -365,10 +374,10 @@ TEST_F(MainFormTest, PictureListHasItsColumns) {
 TEST_F(MainFormTest, GridCanMakeWayForTheBrowser) {
   auto form = Start();
   form->show();
-  form->SetGridShown(false);
+  form->SetGridVisible(false);
   EXPECT_FALSE(form->Grid()->isVisible());
   EXPECT_TRUE(form->BrowserView()->isVisible());
-  form->SetGridShown(true);
+  form->SetGridVisible(true);
   EXPECT_TRUE(form->Grid()->isVisible());
 }
 

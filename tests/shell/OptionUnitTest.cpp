@@ -1,4 +1,4 @@
-#include "shell/OptionUnit.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -7,9 +7,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include "shell/AppSettings.h"
+#include "shell/OptionUnit.h"
 #include "shell/ShellFakes.h"
 #include "shell/ThreadsSpinBox.h"
 

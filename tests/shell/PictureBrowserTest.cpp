@@ -1,18 +1,18 @@
-#include "pictures/PictureBrowser.h"
+#include <gtest/gtest.h>
 
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include "core/LineFile.h"
 #include "pictures/Bitmap24.h"
 #include "pictures/BmpWriter.h"
 #include "pictures/FileTimeText.h"
 #include "pictures/ImageFileList.h"
+#include "pictures/PictureBrowser.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PreviewPane.h"
 #include "shell/FolderTree.h"
@@ -118,8 +118,7 @@ TEST_F(PictureBrowserTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
   EXPECT_TRUE(reportedDuringBuild);
   ASSERT_EQ(form.Grid()->count(), 5);
   EXPECT_EQ(form.Grid()->item(4)->text(), "c.bmp");
-  EXPECT_EQ(ListedNames(),
-            (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "e.bmp", "c.bmp"}));
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "e.bmp", "c.bmp"}));
 }
 
 TEST_F(PictureBrowserTest, TaskSelectionListsTheTaskFolder) {
@@ -154,6 +153,19 @@ TEST_F(PictureBrowserTest, SelectingAFolderInTheFolderTreeListsIt) {
   tree->setCurrentIndex(tree->Model()->index(QString::fromStdString(pictures.string())));
   EXPECT_EQ(form.Grid()->count(), 4);
   EXPECT_EQ(form.Status()->StatusText(0), "Total 5 pictures.");
+}
+
+TEST_F(PictureBrowserTest, FolderTreeKeysAreDroppedWhileAListingRuns) {
+  TFolderTree* tree = form.FolderTree();
+  form.ShowFolderTree();
+  QModelIndex start = tree->Model()->index(QString::fromStdString(dir.Path().string()));
+  tree->setCurrentIndex(start);
+  tree->SetKeysAllowed([] { return false; });
+  QTest::keyClick(tree, Qt::Key_Up);
+  EXPECT_EQ(tree->currentIndex(), start);
+  tree->SetKeysAllowed([] { return true; });
+  QTest::keyClick(tree, Qt::Key_Up);
+  EXPECT_NE(tree->currentIndex(), start);
 }
 
 TEST(FormatPictureTime, ShowsLocalTimeWithEvenSeconds) {

@@ -1,10 +1,10 @@
-#include "pictures/PreviewPlacement.h"
+#include <gtest/gtest.h>
 
 #include <cctype>
 #include <ostream>
 #include <string>
 
-#include <gtest/gtest.h>
+#include "pictures/PreviewPlacement.h"
 
 namespace vexilo {
 
@@ -30,17 +30,21 @@ TEST_P(PreviewPlacementTest, PlacesThePicture) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, PreviewPlacementTest,
     testing::Values(
-        PlacementCase{"small picture at natural size, centred", 100, 80, 226, 210,
-                      {63, 65, 100, 80}},
+        PlacementCase{
+            "small picture at natural size, centred", 100, 80, 226, 210, {63, 65, 100, 80}},
         PlacementCase{"exactly the pane", 226, 210, 226, 210, {0, 0, 226, 210}},
-        PlacementCase{"too wide: into the square of the shorter side", 300, 100, 226, 210,
-                      {8, 70, 210, 70}},
-        PlacementCase{"too tall in a tall pane: the square of the width", 100, 600, 200, 500,
+        PlacementCase{
+            "too wide: into the square of the shorter side", 300, 100, 226, 210, {8, 70, 210, 70}},
+        PlacementCase{"too tall in a tall pane: the square of the width",
+                      100,
+                      600,
+                      200,
+                      500,
                       {83, 150, 33, 200}},
         PlacementCase{"square too big", 1000, 1000, 226, 210, {8, 0, 210, 210}},
         PlacementCase{"one pixel too high only", 10, 211, 226, 210, {108, 0, 9, 210}},
-        PlacementCase{"huge picture does not overflow", 60000, 30000, 40000, 40000,
-                      {0, 10000, 40000, 20000}},
+        PlacementCase{
+            "huge picture does not overflow", 60000, 30000, 40000, 40000, {0, 10000, 40000, 20000}},
         PlacementCase{"pane of no size", 10, 10, 0, 0, {0, 0, 0, 0}}),
     [](const testing::TestParamInfo<PlacementCase>& param) {
       std::string name;

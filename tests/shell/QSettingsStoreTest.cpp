@@ -1,9 +1,8 @@
-#include "platform/QSettingsStore.h"
+#include <gtest/gtest.h>
 
 #include <QSettings>
 
-#include <gtest/gtest.h>
-
+#include "platform/QSettingsStore.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -17,7 +16,9 @@ TEST(QSettingsStore, KeepsValuesInAFileOnlyItsOwnerCanRead) {
     QSettingsStore store;
     store.Open();
     EXPECT_EQ(store.Read("AuthPass"), "");
-    store.Write("AuthPass", "s\xC3\xA9" "cret");
+    store.Write("AuthPass",
+                "s\xC3\xA9"
+                "cret");
     store.Write("DownFolder", "/data/pics");
     store.Close();
   }
@@ -28,7 +29,9 @@ TEST(QSettingsStore, KeepsValuesInAFileOnlyItsOwnerCanRead) {
 
   QSettingsStore again;
   again.Open();
-  EXPECT_EQ(again.Read("AuthPass"), "s\xC3\xA9" "cret");
+  EXPECT_EQ(again.Read("AuthPass"),
+            "s\xC3\xA9"
+            "cret");
   EXPECT_EQ(again.Read("DownFolder"), "/data/pics");
   again.Close();
 }

@@ -2,21 +2,20 @@
 // settings dialog and the about box into the folder given as the argument. Run it under a
 // real X server (scripts/screenshots starts Xvfb); it is no test.
 
-#include <filesystem>
-#include <iostream>
-
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QScreen>
 #include <QTimer>
+#include <filesystem>
+#include <iostream>
 
 #include "core/LineFile.h"
+#include "pictures/PictureGrid.h"
 #include "shell/AboutUnit.h"
 #include "shell/OptionUnit.h"
 #include "shell/ShellFakes.h"
 #include "shell/TaskTree.h"
-#include "pictures/PictureGrid.h"
 #include "shell/main.h"
 #include "support/TempDir.h"
 #include "tasks/TaskList.h"
@@ -36,10 +35,9 @@ bool Shoot(QWidget* window, const QString& file) {
   window->raise();
   window->activateWindow();
   Settle(1500);
-  QPixmap shot = window->screen()->grabWindow(0, window->frameGeometry().x(),
-                                              window->frameGeometry().y(),
-                                              window->frameGeometry().width(),
-                                              window->frameGeometry().height());
+  QPixmap shot = window->screen()->grabWindow(
+      0, window->frameGeometry().x(), window->frameGeometry().y(), window->frameGeometry().width(),
+      window->frameGeometry().height());
   bool saved = shot.save(file);
   std::cout << (saved ? "wrote " : "could not write ") << file.toStdString() << "\n";
   return saved;
