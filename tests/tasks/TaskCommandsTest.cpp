@@ -122,6 +122,22 @@ TEST_F(TaskCommandsTest, NewQuickTaskGoesOnWithQuickStartOnTheWizardsAddress) {
   EXPECT_EQ(mCurrent.TaskFolder, PictureFolder("example.org").string());
 }
 
+TEST_F(TaskCommandsTest, ANewTaskThatCannotBeMadeLeavesTheSelectedTasksRecord) {
+  TaskRecord selected = AddStoredTask("cats", "cats");
+  mCurrent = selected;
+  mSettings.DownFolder.clear();
+  mWizard.QuickAddress = "http://pics.example.org/";
+  mWizard.Fill = [](TaskRecord& record) {
+    record.TaskType = "2";
+    return true;
+  };
+  mCommands.New();
+  EXPECT_EQ(mPrompts.Errors.size(), 1u);
+  EXPECT_EQ(mCurrent, selected);
+  EXPECT_EQ(mTasks.TaskCount(), 1);
+  EXPECT_EQ(mCrawl.Runs, 0);
+}
+
 TEST_F(TaskCommandsTest, QuickStartTwiceOnOneSiteMakesASecondFolder) {
   mAddress.Text = "http://pics.example.org/a/";
   mCurrent.MinSizeKb = 5;
