@@ -71,8 +71,8 @@ class TaskCommandsTest : public testing::Test {
   test::FakeWizard mWizard;
   test::FakeSettingsDialog mSettingsDialog;
   test::FakeDeleteDialog mDeleteDialog;
-  test::FakePrompts mPrompts;
-  test::FakeShell mShell;
+  test::RecordingPrompts mPrompts;
+  test::RecordingShell mShell;
   TaskCommands mCommands{{mDir.Path(), mTasks, mCurrent, mFlags, mSettings, mTree, mPictures,
                           mAddress, mCrawl, mWizard, mSettingsDialog, mDeleteDialog, mPrompts,
                           mShell}};
