@@ -32,12 +32,15 @@ TaskCommands::TaskCommands(TaskCommandParts parts) : mParts(std::move(parts)) {}
 void TaskCommands::New() {
   if (RefuseWhileCrawling(kStopFirstMessage)) return;
   try {
-    if (!mParts.Wizard.ShowNewTaskWizard(mParts.CurrentTask)) return;
-    if (mParts.CurrentTask.TaskType == kQuickTaskType) {
+    // The current record is the selected task's until a new task is really made.
+    TaskRecord task = mParts.CurrentTask;
+    if (!mParts.Wizard.ShowNewTaskWizard(task)) return;
+    if (task.TaskType == kQuickTaskType) {
       mParts.Address.SetAddressText(mParts.Wizard.QuickTaskAddress());
       QuickStart();
       return;
     }
+    mParts.CurrentTask = std::move(task);
     AddAndCrawlCurrentTask();
   } catch (const std::exception& e) {
     mParts.Prompts.ShowError(e.what());

@@ -71,8 +71,8 @@ class TaskCommandsTest : public testing::Test {
   test::FakeWizard mWizard;
   test::FakeSettingsDialog mSettingsDialog;
   test::FakeDeleteDialog mDeleteDialog;
-  test::FakePrompts mPrompts;
-  test::FakeShell mShell;
+  test::RecordingPrompts mPrompts;
+  test::RecordingShell mShell;
   TaskCommands mCommands{{mDir.Path(), mTasks, mCurrent, mFlags, mSettings, mTree, mPictures,
                           mAddress, mCrawl, mWizard, mSettingsDialog, mDeleteDialog, mPrompts,
                           mShell}};
@@ -120,6 +120,22 @@ TEST_F(TaskCommandsTest, NewQuickTaskGoesOnWithQuickStartOnTheWizardsAddress) {
   EXPECT_EQ(mTree.Captions, std::vector<std::string>{"example.org"});
   EXPECT_EQ(mCurrent.StartUrl, "http://pics.example.org/gallery/");
   EXPECT_EQ(mCurrent.TaskFolder, PictureFolder("example.org").string());
+}
+
+TEST_F(TaskCommandsTest, ANewTaskThatCannotBeMadeLeavesTheSelectedTasksRecord) {
+  TaskRecord selected = AddStoredTask("cats", "cats");
+  mCurrent = selected;
+  mSettings.DownFolder.clear();
+  mWizard.QuickAddress = "http://pics.example.org/";
+  mWizard.Fill = [](TaskRecord& record) {
+    record.TaskType = "2";
+    return true;
+  };
+  mCommands.New();
+  EXPECT_EQ(mPrompts.Errors.size(), 1u);
+  EXPECT_EQ(mCurrent, selected);
+  EXPECT_EQ(mTasks.TaskCount(), 1);
+  EXPECT_EQ(mCrawl.Runs, 0);
 }
 
 TEST_F(TaskCommandsTest, QuickStartTwiceOnOneSiteMakesASecondFolder) {

@@ -1,33 +1,18 @@
 #pragma once
-// Recording fakes of the seams the task commands and the task windows work through.
+// Recording fakes of the seams the task commands work through, beside the shell's recorders
+// of prompts and desktop requests.
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "core/DesktopShell.h"
-#include "core/UserPrompts.h"
+#include "shell/ShellFakes.h"
 #include "tasks/CommandSeams.h"
 #include "tasks/TaskDialogs.h"
 #include "tasks/TaskTreeView.h"
 
 namespace vexilo::test {
-
-class FakePrompts : public UserPrompts {
- public:
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  bool AskYesNo(const std::string& text) override {
-    Questions.push_back(text);
-    return Answer;
-  }
-  void ShowError(const std::string& text) override { Errors.push_back(text); }
-
-  std::vector<std::string> Messages;
-  std::vector<std::string> Questions;
-  std::vector<std::string> Errors;
-  bool Answer = true;
-};
 
 class FakeTree : public TaskTreeView {
  public:
@@ -103,15 +88,6 @@ class FakeDeleteDialog : public DeleteTaskDialog {
 
   std::optional<DeleteChoice> Choice = DeleteChoice{};
   int Shows = 0;
-};
-
-class FakeShell : public DesktopShell {
- public:
-  void Open(const std::string& pathOrAddress) override { Opened.push_back(pathOrAddress); }
-  std::optional<std::string> PickFolder(const std::string&) override { return std::nullopt; }
-  void SetClipboardText(const std::string&) override {}
-
-  std::vector<std::string> Opened;
 };
 
 }  // namespace vexilo::test

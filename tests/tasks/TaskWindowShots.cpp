@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   QDir().mkpath(folder);
   vexilo::AppSettings settings;
   settings.DownFolder = QDir::tempPath().toStdString();
-  vexilo::test::FakePrompts prompts;
+  vexilo::test::RecordingPrompts prompts;
 
   vexilo::TTaskWizardForm wizard(settings, prompts);
   wizard.show();

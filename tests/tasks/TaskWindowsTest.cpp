@@ -70,7 +70,7 @@ class WizardTest : public testing::Test {
 
   TempDir mDown;
   AppSettings mSettings;
-  test::FakePrompts mPrompts;
+  test::RecordingPrompts mPrompts;
   TTaskWizardForm mWizard{mSettings, mPrompts};
   TaskRecord mRecord;
 };
@@ -225,7 +225,7 @@ class SettingsDialogTest : public testing::Test {
 
   TempDir mDown;
   AppSettings mSettings;
-  test::FakePrompts mPrompts;
+  test::RecordingPrompts mPrompts;
   TTaskSettingForm mDialog{mSettings, mPrompts};
   TaskRecord mRecord;
 };
