@@ -4,6 +4,7 @@
 
 #include "TestJpeg.h"
 #include "pictures/DecodePicture.h"
+#include "pictures/JpegDecoder.h"
 #include "pictures/Thumbnail.h"
 #include "pictures/ThumbnailMaker.h"
 #include "support/TempDir.h"
@@ -92,6 +93,19 @@ TEST(ThumbnailTest, StretchKeepsWholeSourcePixels) {
       std::uint32_t expected = picture.Pixel(x < 40 ? 0 : 1, y < 40 ? 0 : 1);
       ASSERT_EQ(thumbnail.Pixel(x, y), expected) << x << ", " << y;
     }
+  }
+}
+
+// The largest reduction that keeps the long side at least 64 pixels (libjpeg rounds up).
+TEST(ThumbnailTest, JpegReductionKeepsTheLongSideAtLeast64) {
+  struct Row {
+    int width, height, scale;
+  };
+  for (Row row :
+       {Row{3000, 2000, 8}, Row{2000, 3000, 8}, Row{512, 10, 8}, Row{505, 10, 8}, Row{504, 10, 4},
+        Row{253, 253, 4}, Row{252, 100, 2}, Row{127, 50, 2}, Row{126, 50, 1}, Row{40, 40, 1}}) {
+    SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height));
+    EXPECT_EQ(JpegScaleFor(row.width, row.height, 64), row.scale);
   }
 }
 
