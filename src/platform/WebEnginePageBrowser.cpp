@@ -203,9 +203,15 @@ void WebEnginePageBrowser::OnNavigation(const QUrl& url, int type) {
 
 void WebEnginePageBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
   // Until a report names the last Navigate's address, the reports are about earlier loads
-  // (a load that ends just after the next Navigate is reported then).
+  // (a load that ends just after the next Navigate is reported then). Only a start begins the
+  // awaited load: the stop of an earlier load of the same address (a resumed crawl goes back to
+  // the page it was stopped on) is reported after the Navigate too. When no start is reported,
+  // the document check finds the load.
   if (mAwaitingStart) {
-    if (!mAwaitedUrls.contains(Comparable(info.url()))) return;
+    if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus ||
+        !mAwaitedUrls.contains(Comparable(info.url()))) {
+      return;
+    }
     mAwaitingStart = false;
   }
   // The page reports loading periods: a Navigate during a load starts no new one, and the
