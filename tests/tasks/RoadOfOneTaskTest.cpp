@@ -1,0 +1,206 @@
+// The road of one task through the real main window (offscreen), the real WebEngine browser
+// and the real download workers, against a small site on 127.0.0.1: Quick Start, Stop and
+// Resume, Restart.
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QTimer>
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "downloader/DownloadScheduler.h"
+#include "pictures/PictureGrid.h"
+#include "shell/MainActions.h"
+#include "shell/ShellFakes.h"
+#include "shell/main.h"
+#include "support/TempDir.h"
+
+namespace vexilo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::TempDir;
+
+// Two pages with three pictures; the second page can be held back until Release().
+class Site {
+ public:
+  Site() {
+    const std::string jpeg =
+        ReadFileBytes(test::TestData("libjpeg-turbo-testimages/testimgari.jpg"));
+    mServer.Get("/index.html", [this](const httplib::Request&, httplib::Response& response) {
+      Count("/index.html");
+      response.set_content(
+          "<html><body><a href=\"/more.html\">more</a>"
+          "<img src=\"/a.jpg\" width=\"227\" height=\"149\"></body></html>",
+          "text/html");
+    });
+    mServer.Get("/more.html", [this](const httplib::Request&, httplib::Response& response) {
+      Count("/more.html");
+      std::unique_lock lock(mMutex);
+      mChanged.wait(lock, [this] { return !mHeld; });
+      response.set_content(
+          "<html><body><img src=\"/b.jpg\" width=\"227\" height=\"149\">"
+          "<img src=\"/c.jpg\" width=\"227\" height=\"149\"></body></html>",
+          "text/html");
+    });
+    for (const char* picture : {"/a.jpg", "/b.jpg", "/c.jpg"}) {
+      mServer.Get(picture,
+                  [this, picture, jpeg](const httplib::Request&, httplib::Response& response) {
+                    Count(picture);
+                    response.set_content(jpeg, "image/jpeg");
+                  });
+    }
+    mPort = mServer.bind_to_any_port("127.0.0.1");
+    mThread = std::thread([this] { mServer.listen_after_bind(); });
+  }
+  ~Site() {
+    Release();
+    mServer.stop();
+    mThread.join();
+  }
+
+  int Port() const { return mPort; }
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(mPort) + path;
+  }
+  int Hits(const std::string& path) {
+    std::lock_guard lock(mMutex);
+    return mHits[path];
+  }
+  void Hold() {
+    std::lock_guard lock(mMutex);
+    mHeld = true;
+  }
+  void Release() {
+    {
+      std::lock_guard lock(mMutex);
+      mHeld = false;
+    }
+    mChanged.notify_all();
+  }
+
+ private:
+  void Count(const std::string& path) {
+    std::lock_guard lock(mMutex);
+    ++mHits[path];
+  }
+
+  httplib::Server mServer;
+  int mPort = 0;
+  std::thread mThread;
+  std::mutex mMutex;
+  std::condition_variable mChanged;
+  std::map<std::string, int> mHits;
+  bool mHeld = false;
+};
+
+class RoadOfOneTaskTest : public testing::Test {
+ protected:
+  RoadOfOneTaskTest() {
+    mForm = std::make_unique<TMainForm>(mDir.Path(), MainFormServices{mStore, mPrompts, mShell});
+    mForm->InitialiseRun();
+    mForm->CreateOtherWindows();
+  }
+  ~RoadOfOneTaskTest() override { mForm->ShutDown(); }
+
+  // Runs events until done holds; a real wait for the browser and the workers.
+  bool PumpUntil(const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 60000)
+      QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    return done();
+  }
+  int Completions() const {
+    return static_cast<int>(std::count(mPrompts.Messages.begin(), mPrompts.Messages.end(),
+                                       std::string("Vexilo task is completed!")));
+  }
+  bool Completed() const { return Completions() > 0; }
+  fs::path TaskFolder() const { return fs::path(mForm->CurrentTask().TaskFolder); }
+  fs::path StateFolder() const { return mDir / "task" / mForm->CurrentTask().FolderName; }
+
+  Site mSite;
+  TempDir mDir;
+  test::MemorySettingsStore mStore;
+  test::RecordingPrompts mPrompts;
+  test::RecordingShell mShell;
+  std::unique_ptr<TMainForm> mForm;
+};
+
+TEST_F(RoadOfOneTaskTest, QuickStartCrawlsTheSiteAndEveryPictureArrives) {
+  mForm->SetAddressText(mSite.Url("/index.html"));
+  mForm->Actions()->QuickStart->trigger();
+  ASSERT_TRUE(PumpUntil([this] { return Completed(); }));
+  EXPECT_EQ(Completions(), 1);
+  EXPECT_TRUE(mForm->Scheduler().DownloadsComplete()) << "so no tick announces it again";
+
+  EXPECT_EQ(mForm->CurrentTask().Name, "0.1:" + std::to_string(mSite.Port()));
+  for (const char* picture : {"a.jpg", "b.jpg", "c.jpg"}) {
+    EXPECT_TRUE(fs::exists(TaskFolder() / picture)) << picture;
+  }
+  EXPECT_EQ(mForm->Grid()->count(), 3);
+  for (const char* file : {"listview.dat", "visitedurl.dat", "wanturls.dat", "tempurls.dat",
+                           "pictureurl.dat", "savedname.dat", "counti.dat"}) {
+    EXPECT_TRUE(fs::exists(StateFolder() / file)) << file;
+  }
+}
+
+TEST_F(RoadOfOneTaskTest, RestartRemovesBothFoldersAndCrawlsAfresh) {
+  mForm->SetAddressText(mSite.Url("/index.html"));
+  mForm->Actions()->QuickStart->trigger();
+  ASSERT_TRUE(PumpUntil([this] { return Completed(); }));
+  fs::path pictures = TaskFolder();
+  fs::path state = StateFolder();
+  test::WriteFileBytes(pictures / "stale.txt", "left by the first crawl");
+  test::WriteFileBytes(state / "stale.txt", "left by the first crawl");
+  mPrompts.Messages.clear();
+  mForm->Actions()->RestartTask->trigger();
+  ASSERT_TRUE(PumpUntil([this] { return Completed(); }));
+  for (const char* picture : {"/a.jpg", "/b.jpg", "/c.jpg"}) {
+    EXPECT_EQ(mSite.Hits(picture), 2) << picture;
+  }
+  EXPECT_EQ(TaskFolder(), pictures);
+  EXPECT_FALSE(fs::exists(pictures / "stale.txt"));
+  EXPECT_FALSE(fs::exists(state / "stale.txt"));
+  EXPECT_TRUE(fs::exists(state / "counti.dat"));
+  EXPECT_EQ(mForm->Grid()->count(), 3);
+}
+
+TEST_F(RoadOfOneTaskTest, StopThenResumeFetchesNoPictureTwice) {
+  mSite.Hold();
+  // Stop while the second page is held back, as a user would press the button.
+  QTimer stopper;
+  QObject::connect(&stopper, &QTimer::timeout, [this, &stopper] {
+    if (mSite.Hits("/more.html") > 0 && mSite.Hits("/a.jpg") > 0) {
+      stopper.stop();
+      mForm->Actions()->StopTask->trigger();
+    }
+  });
+  stopper.start(10);
+  mForm->SetAddressText(mSite.Url("/index.html"));
+  mForm->Actions()->QuickStart->trigger();
+  EXPECT_NE(
+      std::find(mPrompts.Messages.begin(), mPrompts.Messages.end(), "Vexilo task is cancelled!"),
+      mPrompts.Messages.end());
+  mSite.Release();
+  EXPECT_EQ(mSite.Hits("/b.jpg"), 0);
+
+  mForm->Actions()->ResumeTask->trigger();
+  ASSERT_TRUE(PumpUntil([this] { return Completed(); }));
+  for (const char* picture : {"/a.jpg", "/b.jpg", "/c.jpg"}) {
+    EXPECT_EQ(mSite.Hits(picture), 1) << picture;
+  }
+}
+
+}  // namespace
+}  // namespace vexilo
