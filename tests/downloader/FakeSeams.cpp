@@ -35,6 +35,7 @@ bool FakeMainThread::RunOne() {
     mQueue.pop_front();
   }
   work();
+  ++mRunCount;
   return true;
 }
 

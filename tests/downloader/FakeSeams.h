@@ -31,6 +31,8 @@ class FakeMainThread : public MainThread {
                 std::chrono::seconds limit = std::chrono::seconds(30));
   // Waits without running anything until at least count items are queued.
   bool WaitForQueued(std::size_t count, std::chrono::seconds limit = std::chrono::seconds(30));
+  // How many items have run so far.
+  std::size_t RunCount() const { return mRunCount; }
 
  private:
   bool RunOne();
@@ -38,6 +40,7 @@ class FakeMainThread : public MainThread {
   std::mutex mMutex;
   std::condition_variable mQueued;
   std::deque<std::function<void()>> mQueue;
+  std::size_t mRunCount = 0;  // main thread only
 };
 
 class FakeTimer : public DownloadTimer {
