@@ -62,6 +62,7 @@ void DownloadScheduler::Shutdown() {
   mAbort.store(true);
   for (const std::unique_ptr<TDownloadThead>& worker : mWorkers) worker->Join();
   mWorkers.clear();
+  mHandles.Clear();
 }
 
 void DownloadScheduler::ScheduleDownloads() {
@@ -71,6 +72,7 @@ void DownloadScheduler::ScheduleDownloads() {
   const std::int64_t pending = mCrawl.DispatchedCount < 0 ? 0 : queued - mCrawl.DispatchedCount;
   if (mFlags.CrawlIdle && pending + ActiveWorkers() < 1) {
     mDownloadsComplete = true;
+    mHandles.Clear();  // no reason to keep connections open to the servers
     mPrompts.ShowMessage(kCompletedText);
     mStatus.SetStatusText(2, kCompletedText);
     return;
@@ -95,7 +97,7 @@ void DownloadScheduler::StartDownload(const std::string& url, const std::string&
                           mSettings.AuthPass,
                           mSettings.ProxyServer,
                           mSettings.ProxyPort};
-  WorkerLinks links{mDownloadLock, mActiveWorkers, mAbort, mMainThread, mAppendPicture,
+  WorkerLinks links{mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mAppendPicture,
                     // A freed slot is filled at once instead of at the next tick.
                     [this] {
                       mMainThread.Post([this] {

@@ -34,6 +34,8 @@ class DownloadScheduler {
   static constexpr const char* kCompletedText = "Vexilo task is completed!";
   static constexpr const char* kDownloadingText = "Downloading picture ";
   static constexpr std::int32_t kDefaultMaxWorkers = 3;
+  // Idle HTTP clients (each with at most one open connection) kept between downloads.
+  static constexpr std::size_t kIdleConnections = 10;
 
   // Every reference must outlive the scheduler. appendPicture runs on the main thread for
   // each picture downloaded successfully, one at a time.
@@ -86,6 +88,7 @@ class DownloadScheduler {
   std::mutex mDownloadLock;
   std::atomic<std::int32_t> mActiveWorkers{0};
   std::atomic<bool> mAbort{false};
+  CurlHandlePool mHandles{kIdleConnections};
   std::vector<std::unique_ptr<TDownloadThead>> mWorkers;
 };
 

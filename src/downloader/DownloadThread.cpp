@@ -19,7 +19,7 @@ void TDownloadThead::Join() {
 void TDownloadThead::Execute() {
   bool downloaded = false;
   try {
-    downloaded = FetchToFile(mRequest, mLimits, mLinks.Abort);
+    downloaded = FetchToFile(mRequest, mLimits, mLinks.Abort, mLinks.Handles);
   } catch (...) {
     // A failed download only frees its slot.
   }

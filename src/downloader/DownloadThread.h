@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/MainThread.h"
+#include "downloader/CurlHandlePool.h"
 #include "downloader/DownloadRequest.h"
 
 namespace vexilo {
@@ -21,6 +22,7 @@ struct WorkerLinks {
   std::atomic<std::int32_t>& ActiveWorkers;  // decremented under DownloadLock when done
   const std::atomic<bool>& Abort;            // set at shut-down: running transfers give up
   MainThread& Reports;                       // runs the report and waits for it
+  CurlHandlePool& Handles;                   // lends the HTTP client
   // Main thread, with the download lock held: a picture that downloaded successfully.
   std::function<void(const std::string& savedPath)> AppendPicture;
   // Worker thread, after the download lock is released: the slot is free again.

@@ -5,17 +5,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <memory>
-
 #include "core/TextRules.h"
 
 namespace vexilo {
 namespace {
-
-void InitCurlOnce() {
-  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-  (void)initialised;
-}
 
 const std::string& UserAgent() {
   static const std::string agent =
@@ -57,6 +50,20 @@ class OutputFile {
   int mFd;
 };
 
+class BorrowedHandle {
+ public:
+  explicit BorrowedHandle(CurlHandlePool& pool) : mPool(pool), mHandle(pool.Take()) {}
+  ~BorrowedHandle() { mPool.Give(mHandle); }
+  BorrowedHandle(const BorrowedHandle&) = delete;
+  BorrowedHandle& operator=(const BorrowedHandle&) = delete;
+
+  CURL* Get() const { return mHandle; }
+
+ private:
+  CurlHandlePool& mPool;
+  CURL* mHandle;
+};
+
 size_t WriteBody(char* data, size_t size, size_t count, void* file) {
   const size_t total = size * count;
   return static_cast<OutputFile*>(file)->WriteAll(data, total) ? total : 0;
@@ -78,6 +85,8 @@ bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits&
             Set(curl, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_1}) &&
             Set(curl, CURLOPT_USERAGENT, UserAgent().c_str()) &&
             Set(curl, CURLOPT_FOLLOWLOCATION, 0L) && Set(curl, CURLOPT_NOSIGNAL, 1L) &&
+            // A pooled handle keeps only the connection of its last transfer.
+            Set(curl, CURLOPT_MAXCONNECTS, 1L) &&
             Set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.ConnectTimeout.count())) &&
             Set(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
             Set(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.StallTime.count())) &&
@@ -119,14 +128,13 @@ std::optional<ProxyAddress> ProxyFor(const std::string& server, const std::strin
 }
 
 bool FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
-                 const std::atomic<bool>& abort) {
-  InitCurlOnce();
+                 const std::atomic<bool>& abort, CurlHandlePool& handles) {
   OutputFile file(request.SavePath);
   if (!file.IsOpen()) return false;
-  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
-  if (!curl || !Configure(curl.get(), request, limits, file, abort)) return false;
-  const bool transferred = curl_easy_perform(curl.get()) == CURLE_OK;
-  const bool success = transferred && IsPlainSuccess(curl.get());
+  BorrowedHandle curl(handles);
+  if (curl.Get() == nullptr || !Configure(curl.Get(), request, limits, file, abort)) return false;
+  const bool transferred = curl_easy_perform(curl.Get()) == CURLE_OK;
+  const bool success = transferred && IsPlainSuccess(curl.Get());
   return file.Close() && success;
 }
 

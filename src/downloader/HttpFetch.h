@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "downloader/CurlHandlePool.h"
 #include "downloader/DownloadRequest.h"
 
 namespace vexilo {
@@ -24,7 +25,9 @@ std::optional<ProxyAddress> ProxyFor(const std::string& server, const std::strin
 // it arrives, whatever the status. Redirections are not followed. True only for a complete
 // transfer with a 2xx status and no "Location" header. When the file cannot be created no
 // request is sent. Setting abort makes a running transfer give up within about a second.
+// The libcurl handle, and with it any connection still open to the server, is borrowed from
+// handles and given back.
 bool FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
-                 const std::atomic<bool>& abort);
+                 const std::atomic<bool>& abort, CurlHandlePool& handles);
 
 }  // namespace vexilo

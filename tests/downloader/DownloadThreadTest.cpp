@@ -77,7 +77,7 @@ class DownloadThreadTest : public testing::Test {
     WorkerOutcome outcome;
     TDownloadThead worker(
         std::move(request), limits,
-        WorkerLinks{downloadLock, activeWorkers, abort, mMainThread,
+        WorkerLinks{downloadLock, activeWorkers, abort, mMainThread, mHandles,
                     [&](const std::string& path) { outcome.Appended.push_back(path); },
                     [&] { slotFreed.store(true); }});
     worker.Start();
@@ -98,6 +98,7 @@ class DownloadThreadTest : public testing::Test {
   TempDir mFolder;
   LoopbackServer mServer;
   FakeMainThread mMainThread;
+  CurlHandlePool mHandles{2};  // goes first, so that the server sees its connections close
 };
 
 struct ResponseCase {

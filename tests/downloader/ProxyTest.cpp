@@ -114,7 +114,7 @@ class ProxyDownloadTest : public testing::Test {
   }
   bool Fetch(const DownloadRequest& request) {
     const std::atomic<bool> abort{false};
-    return FetchToFile(request, TransferLimits{}, abort);
+    return FetchToFile(request, TransferLimits{}, abort, mHandles);
   }
   bool OriginSawTheProxy() {
     const std::vector<SeenRequest> seen = mServer.Requests();
@@ -126,6 +126,7 @@ class ProxyDownloadTest : public testing::Test {
   TempDir mFolder;
   LoopbackServer mServer;
   TinyProxy mProxy{mFolder};
+  CurlHandlePool mHandles{2};
 };
 
 TEST_F(ProxyDownloadTest, GoesThroughTheProxyWithTheAbsoluteAddress) {

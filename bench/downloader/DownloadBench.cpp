@@ -1,0 +1,111 @@
+// Fetches a list of addresses through the real download scheduler and workers, the way a
+// task drains its queue after the crawl, and prints how long it took. run-bench.sh drives it
+// against nginx and compares with curl.
+//
+//   downloader_bench <address list> <output folder> <workers> [crawling]
+//
+// By default the crawl has queued everything and ended, so counti.dat is written after every
+// hand-out. With "crawling" the crawl is still running until the last picture is reported.
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/StatusSink.h"
+#include "core/UserPrompts.h"
+#include "downloader/DownloadScheduler.h"
+#include "downloader/DownloadTimer.h"
+#include "platform/QtMainThread.h"
+
+namespace {
+
+using namespace vexilo;
+
+class QtTimer : public DownloadTimer {
+ public:
+  QtTimer() { mTimer.setInterval(500); }
+  void OnTimeout(std::function<void()> tick) {
+    QObject::connect(&mTimer, &QTimer::timeout, std::move(tick));
+  }
+  void SetEnabled(bool enabled) override {
+    if (enabled) {
+      mTimer.start();
+    } else {
+      mTimer.stop();
+    }
+  }
+  bool Enabled() const override { return mTimer.isActive(); }
+
+ private:
+  QTimer mTimer;
+};
+
+class QuitOnMessage : public UserPrompts {
+ public:
+  void ShowMessage(const std::string&) override { QCoreApplication::quit(); }
+  bool AskYesNo(const std::string&) override { return false; }
+  void ShowError(const std::string&) override {}
+};
+
+class NoStatus : public StatusSink {
+ public:
+  void SetStatusText(int, const std::string&) override {}
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "crawling")) {
+    std::fprintf(stderr, "usage: %s <address list> <output folder> <workers> [crawling]\n",
+                 argv[0]);
+    return 2;
+  }
+  const bool crawling = argc == 5;
+  QCoreApplication app(argc, argv);
+  const std::filesystem::path output = argv[2];
+
+  CrawlState crawl;
+  std::ifstream list(argv[1]);
+  for (std::string url; std::getline(list, url);) {
+    if (url.empty()) continue;
+    crawl.PictureUrls.push_back(url);
+    crawl.SavedNames.push_back((output / url.substr(url.rfind('/') + 1)).string());
+  }
+  RunFlags flags;
+  AppSettings settings;
+  settings.DownloadThread = argv[3];
+  TaskRecord task;
+  task.FolderName = "bench";
+  TaskStateFiles stateFiles(output / ".program");
+  std::filesystem::create_directories(stateFiles.StateFolder(task.FolderName));
+  QuitOnMessage prompts;
+  NoStatus status;
+  QObject context;
+  QtMainThread mainThread(&context);
+  std::size_t appended = 0;
+  QtTimer timer;
+  DownloadScheduler scheduler(crawl, flags, settings, task, stateFiles, prompts, status,
+                              mainThread, timer, [&](const std::string&) {
+                                // The crawl ends with the last report: completion follows.
+                                if (++appended == crawl.PictureUrls.size()) flags.CrawlIdle = true;
+                              });
+  timer.OnTimeout([&] { scheduler.Tick(); });
+
+  const auto start = std::chrono::steady_clock::now();
+  flags.CrawlIdle = false;
+  scheduler.StartCrawl();
+  flags.CrawlIdle = !crawling;
+  scheduler.Tick();  // the first tick at once rather than after 500 ms
+  app.exec();
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  scheduler.Shutdown();
+
+  std::printf("%.3f %zu/%zu\n", elapsed.count(), appended, crawl.PictureUrls.size());
+  return appended == crawl.PictureUrls.size() ? 0 : 1;
+}

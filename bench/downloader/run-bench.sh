@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Times the real scheduler and workers against curl --parallel on the same files served by a
+# private nginx on loopback: 500 pictures of 200 KB and 2000 of 20 KB, with 3 and 10 workers.
+#
+#   bench/downloader/run-bench.sh [build folder] [rounds]
+set -euo pipefail
+
+build=${1:-build}
+rounds=${2:-3}
+bench=$(realpath "$build/bench/downloader/downloader_bench")
+work=$(mktemp -d /tmp/vexilo-bench-XXXXXX)
+chmod 755 "$work"
+nginx_pid=""
+
+cleanup() {
+  if [ -n "$nginx_pid" ]; then
+    kill "$nginx_pid" 2>/dev/null || true
+    wait "$nginx_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+make_files() {  # name count size
+  mkdir -p "$work/www/$1"
+  head -c $(($2 * $3)) /dev/urandom |
+    split -b "$3" -a 4 -d --additional-suffix=.jpg - "$work/www/$1/p"
+}
+make_files big 500 204800
+make_files small 2000 20480
+chmod -R a+rX "$work/www"
+
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+mkdir -p "$work/nginx/logs"
+cat > "$work/nginx/nginx.conf" <<CONF
+daemon off;
+worker_processes 2;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/logs/error.log;
+events { worker_connections 2048; }
+http {
+  access_log off;
+  sendfile on;
+  tcp_nopush on;
+  keepalive_requests 100000;
+  client_body_temp_path $work/nginx/body;
+  proxy_temp_path $work/nginx/proxy;
+  fastcgi_temp_path $work/nginx/fastcgi;
+  uwsgi_temp_path $work/nginx/uwsgi;
+  scgi_temp_path $work/nginx/scgi;
+  server {
+    listen 127.0.0.1:$port;
+    root $work/www;
+  }
+}
+CONF
+nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" -e "$work/nginx/logs/error.log" &
+nginx_pid=$!
+for _ in $(seq 100); do
+  curl -s -o /dev/null "http://127.0.0.1:$port/big/p0000.jpg" && break
+  sleep 0.05
+done
+
+for set in big small; do
+  : > "$work/$set.urls"
+  : > "$work/$set.curl"
+  for f in "$work/www/$set"/*.jpg; do
+    name=$(basename "$f")
+    echo "http://127.0.0.1:$port/$set/$name" >> "$work/$set.urls"
+    printf 'url = "http://127.0.0.1:%s/%s/%s"\noutput = "%s"\n' \
+      "$port" "$set" "$name" "$work/out/$name" >> "$work/$set.curl"
+  done
+done
+
+now() { date +%s.%N; }
+best() { sort -n | head -1; }
+
+printf '%-14s %-9s %8s %9s %9s %7s\n' "set" "state" "workers" "curl s" "vexilo s" "ratio"
+# crawling: the crawl still runs while the queue is fetched; draining: the crawl has ended and
+# counti.dat is written after every hand-out.
+for set in big small; do
+  count=$(wc -l < "$work/$set.urls")
+  for state in crawling draining; do
+  for workers in 3 10; do
+    curl_times=() ours_times=()
+    for _ in $(seq "$rounds"); do
+      rm -rf "$work/out" && mkdir "$work/out"
+      t0=$(now)
+      curl -s -S --fail --no-progress-meter --parallel --parallel-max "$workers" -K "$work/$set.curl"
+      t1=$(now)
+      [ "$(ls "$work/out" | wc -l)" -eq "$count" ] || { echo "curl fetched too few" >&2; exit 1; }
+      curl_times+=("$(echo "$t1 - $t0" | bc)")
+
+      rm -rf "$work/out" && mkdir "$work/out"
+      t0=$(now)
+      "$bench" "$work/$set.urls" "$work/out" "$workers" $([ $state = crawling ] && echo crawling) > /dev/null
+      t1=$(now)
+      cmp -s "$work/out/p0000.jpg" "$work/www/$set/p0000.jpg" || { echo "wrong bytes" >&2; exit 1; }
+      ours_times+=("$(echo "$t1 - $t0" | bc)")
+    done
+    c=$(printf '%s\n' "${curl_times[@]}" | best)
+    o=$(printf '%s\n' "${ours_times[@]}" | best)
+    label="$count x $([ "$set" = big ] && echo 200 || echo 20) KB"
+    printf '%-14s %-9s %8s %9.3f %9.3f %7.2f\n' "$label" "$state" "$workers" "$c" "$o" \
+      "$(echo "$o / $c" | bc -l)"
+  done
+  done
+done
+echo "best of $rounds rounds, wall clock of each whole process; ratio = vexilo / curl (below 1 is faster)"
