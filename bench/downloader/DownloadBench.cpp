@@ -48,7 +48,11 @@ class QtTimer : public DownloadTimer {
 
 class QuitOnMessage : public UserPrompts {
  public:
-  void ShowMessage(const std::string&) override { QCoreApplication::quit(); }
+  // Queued, so that it also ends a loop that has not started yet.
+  void ShowMessage(const std::string&) override {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
+  }
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string&) override {}
 };

@@ -13,7 +13,7 @@ struct DownloadRequest {
   std::string UserName;     // sent to the picture's server only when not empty
   std::string Password;     // sent only together with a user name
   std::string ProxyServer;  // the proxy is used only when both of these are set
-  std::string ProxyPort;    // decimal text; anything else means 80
+  std::string ProxyPort;    // decimal text; anything but a port number means 80
 };
 
 // How long a transfer may make no progress before it is given up. Tests shorten them.

@@ -57,7 +57,9 @@ class DownloadScheduler {
   void Tick();
   // Aborts running transfers and joins every worker; no report and no refill runs after it,
   // and later ticks do nothing. Workers still waiting for the main thread are released, so it
-  // never waits for the main thread's queue.
+  // never waits for the main thread's queue. Takes up to about a second (libcurl looks at the
+  // abort about once a second). Call it before the objects given to the constructor go, and
+  // not from inside appendPicture.
   void Shutdown();
 
   std::int32_t ActiveWorkers() const { return mActiveWorkers.load(); }
