@@ -10,6 +10,9 @@
 namespace vexilo {
 namespace {
 
+// As large as the curl tool's: fewer reads and writes per picture.
+constexpr long kBufferSize = 100 * 1024;
+
 const std::string& UserAgent() {
   static const std::string agent =
       std::string("Vexilo libcurl/") + curl_version_info(CURLVERSION_NOW)->version;
@@ -86,7 +89,7 @@ bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits&
             Set(curl, CURLOPT_USERAGENT, UserAgent().c_str()) &&
             Set(curl, CURLOPT_FOLLOWLOCATION, 0L) && Set(curl, CURLOPT_NOSIGNAL, 1L) &&
             // A pooled handle keeps only the connection of its last transfer.
-            Set(curl, CURLOPT_MAXCONNECTS, 1L) &&
+            Set(curl, CURLOPT_MAXCONNECTS, 1L) && Set(curl, CURLOPT_BUFFERSIZE, kBufferSize) &&
             Set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.ConnectTimeout.count())) &&
             Set(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
             Set(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.StallTime.count())) &&
