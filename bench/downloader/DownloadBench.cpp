@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QObject>
 #include <QTimer>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -94,8 +93,8 @@ int main(int argc, char** argv) {
   QtMainThread mainThread(&context);
   std::size_t appended = 0;
   QtTimer timer;
-  DownloadScheduler scheduler(crawl, flags, settings, task, stateFiles, prompts, status,
-                              mainThread, timer, [&](const std::string&) {
+  DownloadScheduler scheduler(crawl, flags, settings, task, stateFiles, prompts, status, mainThread,
+                              timer, [&](const std::string&) {
                                 // The crawl ends with the last report: completion follows.
                                 if (++appended == crawl.PictureUrls.size()) flags.CrawlIdle = true;
                               });

@@ -30,7 +30,12 @@ make_files big 500 204800
 make_files small 2000 20480
 chmod -R a+rX "$work/www"
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+# A loopback port nothing answers on.
+port=""
+while [ -z "$port" ]; do
+  candidate=$((20000 + RANDOM % 30000))
+  (: < "/dev/tcp/127.0.0.1/$candidate") 2>/dev/null || port=$candidate
+done
 mkdir -p "$work/nginx/logs"
 cat > "$work/nginx/nginx.conf" <<CONF
 daemon off;
@@ -74,6 +79,7 @@ done
 
 now() { date +%s.%N; }
 best() { sort -n | head -1; }
+seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", b - a }'; }
 
 printf '%-14s %-9s %8s %9s %9s %7s\n' "set" "state" "workers" "curl s" "vexilo s" "ratio"
 # crawling: the crawl still runs while the queue is fetched; draining: the crawl has ended and
@@ -89,20 +95,20 @@ for set in big small; do
       curl -s -S --fail --no-progress-meter --parallel --parallel-max "$workers" -K "$work/$set.curl"
       t1=$(now)
       [ "$(ls "$work/out" | wc -l)" -eq "$count" ] || { echo "curl fetched too few" >&2; exit 1; }
-      curl_times+=("$(echo "$t1 - $t0" | bc)")
+      curl_times+=("$(seconds "$t0" "$t1")")
 
       rm -rf "$work/out" && mkdir "$work/out"
       t0=$(now)
       "$bench" "$work/$set.urls" "$work/out" "$workers" $([ $state = crawling ] && echo crawling) > /dev/null
       t1=$(now)
       cmp -s "$work/out/p0000.jpg" "$work/www/$set/p0000.jpg" || { echo "wrong bytes" >&2; exit 1; }
-      ours_times+=("$(echo "$t1 - $t0" | bc)")
+      ours_times+=("$(seconds "$t0" "$t1")")
     done
     c=$(printf '%s\n' "${curl_times[@]}" | best)
     o=$(printf '%s\n' "${ours_times[@]}" | best)
     label="$count x $([ "$set" = big ] && echo 200 || echo 20) KB"
     printf '%-14s %-9s %8s %9.3f %9.3f %7.2f\n' "$label" "$state" "$workers" "$c" "$o" \
-      "$(echo "$o / $c" | bc -l)"
+      "$(awk -v o="$o" -v c="$c" 'BEGIN { print o / c }')"
   done
   done
 done

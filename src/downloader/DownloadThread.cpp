@@ -4,8 +4,7 @@
 
 namespace vexilo {
 
-TDownloadThead::TDownloadThead(DownloadRequest request, TransferLimits limits,
-                               WorkerLinks links)
+TDownloadThead::TDownloadThead(DownloadRequest request, TransferLimits limits, WorkerLinks links)
     : mRequest(std::move(request)), mLimits(limits), mLinks(std::move(links)) {}
 
 TDownloadThead::~TDownloadThead() { Join(); }

@@ -83,21 +83,21 @@ bool Set(CURL* curl, CURLoption option, Value value) {
 
 bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits& limits,
                OutputFile& file, const std::atomic<bool>& abort) {
-  bool ok = Set(curl, CURLOPT_URL, request.Url.c_str()) &&
-            Set(curl, CURLOPT_PROTOCOLS_STR, "http,https") &&
-            Set(curl, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_1}) &&
-            Set(curl, CURLOPT_USERAGENT, UserAgent().c_str()) &&
-            Set(curl, CURLOPT_FOLLOWLOCATION, 0L) && Set(curl, CURLOPT_NOSIGNAL, 1L) &&
-            // A pooled handle keeps only the connection of its last transfer.
-            Set(curl, CURLOPT_MAXCONNECTS, 1L) && Set(curl, CURLOPT_BUFFERSIZE, kBufferSize) &&
-            Set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.ConnectTimeout.count())) &&
-            Set(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
-            Set(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.StallTime.count())) &&
-            Set(curl, CURLOPT_WRITEFUNCTION, &WriteBody) &&
-            Set(curl, CURLOPT_WRITEDATA, static_cast<void*>(&file)) &&
-            Set(curl, CURLOPT_NOPROGRESS, 0L) &&
-            Set(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbort) &&
-            Set(curl, CURLOPT_XFERINFODATA, const_cast<void*>(static_cast<const void*>(&abort)));
+  bool ok =
+      Set(curl, CURLOPT_URL, request.Url.c_str()) &&
+      Set(curl, CURLOPT_PROTOCOLS_STR, "http,https") &&
+      Set(curl, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_1}) &&
+      Set(curl, CURLOPT_USERAGENT, UserAgent().c_str()) && Set(curl, CURLOPT_FOLLOWLOCATION, 0L) &&
+      Set(curl, CURLOPT_NOSIGNAL, 1L) &&
+      // A pooled handle keeps only the connection of its last transfer.
+      Set(curl, CURLOPT_MAXCONNECTS, 1L) && Set(curl, CURLOPT_BUFFERSIZE, kBufferSize) &&
+      Set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.ConnectTimeout.count())) &&
+      Set(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
+      Set(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.StallTime.count())) &&
+      Set(curl, CURLOPT_WRITEFUNCTION, &WriteBody) &&
+      Set(curl, CURLOPT_WRITEDATA, static_cast<void*>(&file)) &&
+      Set(curl, CURLOPT_NOPROGRESS, 0L) && Set(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbort) &&
+      Set(curl, CURLOPT_XFERINFODATA, const_cast<void*>(static_cast<const void*>(&abort)));
   if (ok && !request.UserName.empty()) {
     ok = Set(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
          Set(curl, CURLOPT_USERNAME, request.UserName.c_str()) &&

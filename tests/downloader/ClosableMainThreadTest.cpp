@@ -1,10 +1,9 @@
-#include "downloader/ClosableMainThread.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "FakeSeams.h"
+#include "downloader/ClosableMainThread.h"
 
 namespace vexilo::test {
 namespace {

@@ -1,5 +1,3 @@
-#include "downloader/DownloadScheduler.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +6,7 @@
 #include "FakeSeams.h"
 #include "LoopbackServer.h"
 #include "core/LineFile.h"
+#include "downloader/DownloadScheduler.h"
 #include "support/TempDir.h"
 
 namespace vexilo::test {
@@ -77,9 +76,12 @@ class DownloadSchedulerTest : public testing::Test {
   FakeMainThread mMainThread;
   FakeTimer mTimer;
   std::vector<std::string> mAppended;
-  DownloadScheduler mScheduler{mCrawl,   mFlags,  mSettings,   mTask,
-                               mStateFiles, mPrompts, mStatus, mMainThread,
-                               mTimer,   [this](const std::string& path) { mAppended.push_back(path); }};
+  DownloadScheduler mScheduler{
+      mCrawl,      mFlags,
+      mSettings,   mTask,
+      mStateFiles, mPrompts,
+      mStatus,     mMainThread,
+      mTimer,      [this](const std::string& path) { mAppended.push_back(path); }};
 };
 
 TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {

@@ -1,5 +1,3 @@
-#include "downloader/DownloadThread.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,6 +7,7 @@
 
 #include "FakeSeams.h"
 #include "LoopbackServer.h"
+#include "downloader/DownloadThread.h"
 #include "support/TempDir.h"
 
 namespace vexilo::test {
@@ -38,12 +37,13 @@ class DownloadThreadTest : public testing::Test {
       response.set_content(BigBody(), "image/jpeg");
     });
     http.Get("/chunked", [](const httplib::Request&, httplib::Response& response) {
-      response.set_chunked_content_provider("image/gif", [](size_t offset, httplib::DataSink& sink) {
-        if (offset == 0) return sink.write("first-", 6);
-        if (offset == 6) return sink.write("second", 6);
-        sink.done();
-        return true;
-      });
+      response.set_chunked_content_provider("image/gif",
+                                            [](size_t offset, httplib::DataSink& sink) {
+                                              if (offset == 0) return sink.write("first-", 6);
+                                              if (offset == 6) return sink.write("second", 6);
+                                              sink.done();
+                                              return true;
+                                            });
     });
     http.Get("/missing", [](const httplib::Request&, httplib::Response& response) {
       response.status = 404;
@@ -125,18 +125,18 @@ TEST_P(DownloadResponseTest, KeepsTheBodyAndAppendsOnlyAPlainSuccess) {
   EXPECT_TRUE(outcome.SlotFreed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Responses, DownloadResponseTest,
-    testing::Values(ResponseCase{"/length", BigBody(), true},
-                    ResponseCase{"/chunked", "first-second", true},
-                    ResponseCase{"/missing", "<h1>Not Found</h1>", false},
-                    ResponseCase{"/moved", "moved to /length", false},
-                    ResponseCase{"/created", "made elsewhere", false},
-                    ResponseCase{"/broken", "server error", false}));
+INSTANTIATE_TEST_SUITE_P(Responses, DownloadResponseTest,
+                         testing::Values(ResponseCase{"/length", BigBody(), true},
+                                         ResponseCase{"/chunked", "first-second", true},
+                                         ResponseCase{"/missing", "<h1>Not Found</h1>", false},
+                                         ResponseCase{"/moved", "moved to /length", false},
+                                         ResponseCase{"/created", "made elsewhere", false},
+                                         ResponseCase{"/broken", "server error", false}));
 
 TEST_F(DownloadThreadTest, BodyWithoutLengthEndsWithTheConnection) {
-  RawServer raw("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n\r\n"
-                "no length, ends with the connection");
+  RawServer raw(
+      "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n\r\n"
+      "no length, ends with the connection");
   DownloadRequest request = Request("/");
   request.Url = raw.Url("/picture.png");
 
@@ -195,12 +195,11 @@ TEST_P(DownloadCredentialTest, SendsBasicAuthorizationOnlyWithAUserName) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Credentials, DownloadCredentialTest,
-    testing::Values(CredentialCase{"user", "secret", "Basic dXNlcjpzZWNyZXQ="},
-                    CredentialCase{"user", "", "Basic dXNlcjo="},
-                    CredentialCase{"", "secret", nullptr},
-                    CredentialCase{"", "", nullptr}));
+INSTANTIATE_TEST_SUITE_P(Credentials, DownloadCredentialTest,
+                         testing::Values(CredentialCase{"user", "secret", "Basic dXNlcjpzZWNyZXQ="},
+                                         CredentialCase{"user", "", "Basic dXNlcjo="},
+                                         CredentialCase{"", "secret", nullptr},
+                                         CredentialCase{"", "", nullptr}));
 
 TEST_F(DownloadThreadTest, SavePathInAFolderThatIsGoneSendsNothingAndFreesTheSlot) {
   DownloadRequest request = Request("/length");

@@ -21,9 +21,10 @@ LoopbackServer::LoopbackServer() {
     mChanged.notify_all();
     return httplib::Server::HandlerResponse::Unhandled;
   });
-  mServer.Get(R"(/gate/(\d+))", [this](const httplib::Request& request, httplib::Response& response) {
-    AnswerGate(std::stoi(request.matches[1].str()), response);
-  });
+  mServer.Get(R"(/gate/(\d+))",
+              [this](const httplib::Request& request, httplib::Response& response) {
+                AnswerGate(std::stoi(request.matches[1].str()), response);
+              });
   mServer.Get("/stall", [this](const httplib::Request&, httplib::Response& response) {
     std::unique_lock lock(mMutex);
     mChanged.wait(lock, [this] { return mAllOpen; });

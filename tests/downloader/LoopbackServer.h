@@ -5,6 +5,8 @@
 //   /stall      answers nothing until the server goes.
 // Tests add their own routes through Http() before calling Start().
 
+#include <httplib.h>
+
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
@@ -12,8 +14,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <httplib.h>
 
 namespace vexilo::test {
 

@@ -37,14 +37,14 @@ TEST_P(ProxyForTest, UsesAProxyOnlyWithHostAndPort) {
   EXPECT_EQ(ProxyFor(GetParam().Server, GetParam().Port), GetParam().Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Settings, ProxyForTest,
-    testing::Values(ProxyCase{"", "", std::nullopt}, ProxyCase{"proxy", "", std::nullopt},
-                    ProxyCase{"", "8080", std::nullopt},
-                    ProxyCase{"proxy", "8080", ProxyAddress{"proxy", 8080}},
-                    ProxyCase{"proxy", "abc", ProxyAddress{"proxy", 80}},
-                    ProxyCase{"proxy", "0", ProxyAddress{"proxy", 80}},
-                    ProxyCase{"proxy", "70000", ProxyAddress{"proxy", 80}}));
+INSTANTIATE_TEST_SUITE_P(Settings, ProxyForTest,
+                         testing::Values(ProxyCase{"", "", std::nullopt},
+                                         ProxyCase{"proxy", "", std::nullopt},
+                                         ProxyCase{"", "8080", std::nullopt},
+                                         ProxyCase{"proxy", "8080", ProxyAddress{"proxy", 8080}},
+                                         ProxyCase{"proxy", "abc", ProxyAddress{"proxy", 80}},
+                                         ProxyCase{"proxy", "0", ProxyAddress{"proxy", 80}},
+                                         ProxyCase{"proxy", "70000", ProxyAddress{"proxy", 80}}));
 
 bool Accepts(int port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -61,8 +61,7 @@ bool Accepts(int port) {
 // A real tinyproxy on a loopback port, logging every request line.
 class TinyProxy {
  public:
-  explicit TinyProxy(const TempDir& folder)
-      : mPort(UnusedPort()), mLog(folder / "tinyproxy.log") {
+  explicit TinyProxy(const TempDir& folder) : mPort(UnusedPort()), mLog(folder / "tinyproxy.log") {
     const std::filesystem::path config = folder / "tinyproxy.conf";
     WriteFileBytes(config, "Port " + std::to_string(mPort) +
                                "\nListen 127.0.0.1\nTimeout 30\nLogFile \"" + mLog.string() +
