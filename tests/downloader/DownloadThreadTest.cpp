@@ -148,23 +148,6 @@ TEST_F(DownloadThreadTest, BodyWithoutLengthEndsWithTheConnection) {
   EXPECT_EQ(outcome.Appended, std::vector<std::string>{request.SavePath});
 }
 
-TEST_F(DownloadThreadTest, DoesNotFollowARedirection) {
-  Run(Request("/moved"));
-
-  const std::vector<SeenRequest> seen = mServer.Requests();
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].Path, "/moved");
-}
-
-TEST_F(DownloadThreadTest, OverwritesAnEarlierFileOfTheSameName) {
-  const DownloadRequest request = Request("/chunked");
-  WriteFileBytes(request.SavePath, std::string(5000, 'x'));
-
-  Run(request);
-
-  EXPECT_EQ(ReadFileBytes(request.SavePath), "first-second");
-}
-
 struct CredentialCase {
   const char* UserName;
   const char* Password;
