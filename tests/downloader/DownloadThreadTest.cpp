@@ -186,6 +186,15 @@ INSTANTIATE_TEST_SUITE_P(Credentials, DownloadCredentialTest,
                                          CredentialCase{"", "secret", nullptr},
                                          CredentialCase{"", "", nullptr}));
 
+TEST_F(DownloadThreadTest, NextPictureFromTheSameServerReusesTheConnection) {
+  Run(Request("/chunked"));
+  Run(Request("/missing"));
+
+  const std::vector<SeenRequest> seen = mServer.Requests();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].ClientPort, seen[1].ClientPort);
+}
+
 TEST_F(DownloadThreadTest, SavePathInAFolderThatIsGoneSendsNothingAndFreesTheSlot) {
   DownloadRequest request = Request("/length");
   request.SavePath = (mFolder / "deleted" / "picture.jpg").string();
