@@ -148,23 +148,6 @@ TEST_F(DownloadThreadTest, BodyWithoutLengthEndsWithTheConnection) {
   EXPECT_EQ(outcome.Appended, std::vector<std::string>{request.SavePath});
 }
 
-TEST_F(DownloadThreadTest, DoesNotFollowARedirection) {
-  Run(Request("/moved"));
-
-  const std::vector<SeenRequest> seen = mServer.Requests();
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].Path, "/moved");
-}
-
-TEST_F(DownloadThreadTest, OverwritesAnEarlierFileOfTheSameName) {
-  const DownloadRequest request = Request("/chunked");
-  WriteFileBytes(request.SavePath, std::string(5000, 'x'));
-
-  Run(request);
-
-  EXPECT_EQ(ReadFileBytes(request.SavePath), "first-second");
-}
-
 struct CredentialCase {
   const char* UserName;
   const char* Password;
@@ -202,6 +185,15 @@ INSTANTIATE_TEST_SUITE_P(Credentials, DownloadCredentialTest,
                                          CredentialCase{"user", "", "Basic dXNlcjo="},
                                          CredentialCase{"", "secret", nullptr},
                                          CredentialCase{"", "", nullptr}));
+
+TEST_F(DownloadThreadTest, NextPictureFromTheSameServerReusesTheConnection) {
+  Run(Request("/chunked"));
+  Run(Request("/missing"));
+
+  const std::vector<SeenRequest> seen = mServer.Requests();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].ClientPort, seen[1].ClientPort);
+}
 
 TEST_F(DownloadThreadTest, SavePathInAFolderThatIsGoneSendsNothingAndFreesTheSlot) {
   DownloadRequest request = Request("/length");

@@ -16,7 +16,7 @@ LoopbackServer::LoopbackServer() {
   mServer.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
     {
       std::lock_guard lock(mMutex);
-      mRequests.push_back({request.path, request.headers});
+      mRequests.push_back({request.path, request.headers, request.remote_port});
     }
     mChanged.notify_all();
     return httplib::Server::HandlerResponse::Unhandled;

@@ -20,6 +20,7 @@ namespace vexilo::test {
 struct SeenRequest {
   std::string Path;
   httplib::Headers Headers;
+  int ClientPort;  // tells one connection from another
 };
 
 class LoopbackServer {
