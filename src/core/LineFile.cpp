@@ -86,7 +86,10 @@ void WriteLines(const std::filesystem::path& file, const std::vector<std::string
   int fd = ::mkstemp(pattern.data());
   if (fd < 0) FailCreate(file, SystemReason());
   std::string text = Serialise(lines);
-  bool ok = WriteAll(fd, text) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+  // No fsync: the rename already keeps a crash of the program from leaving a torn file, and
+  // the scheduler rewrites counti.dat after every hand-out, where a sync per write would
+  // cost more than the download.
+  bool ok = WriteAll(fd, text) && ::fchmod(fd, mode) == 0;
   std::string reason = ok ? "" : SystemReason();
   if (::close(fd) != 0 && ok) {
     ok = false;
