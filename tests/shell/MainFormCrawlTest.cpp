@@ -15,10 +15,10 @@
 #include "pictures/PictureGrid.h"
 #include "pictures/PictureListView.h"
 #include "shell/MainActions.h"
-#include "shell/ShellFakes.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
 #include "shell/main.h"
+#include "support/FakeSeams.h"
 #include "support/TempDir.h"
 #include "support/TestSite.h"
 

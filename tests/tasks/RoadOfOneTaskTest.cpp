@@ -20,8 +20,8 @@
 #include "downloader/DownloadScheduler.h"
 #include "pictures/PictureGrid.h"
 #include "shell/MainActions.h"
-#include "shell/ShellFakes.h"
 #include "shell/main.h"
+#include "support/FakeSeams.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
