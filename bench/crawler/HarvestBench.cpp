@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "NoHooks.h"
 #include "core/TextRules.h"
 #include "crawler/CrawlIndexes.h"
 #include "crawler/LinkHarvester.h"
@@ -17,14 +18,6 @@
 
 namespace vexilo {
 namespace {
-
-class NoHooks : public CrawlHooks {
- public:
-  void StartDownloads() override {}
-  void PictureListReset() override {}
-  void PictureRowAdded(const PictureEntry&) override {}
-  void SetGridVisible(bool) override {}
-};
 
 constexpr int kLinksPerPage = 100;
 constexpr int kImagesPerPage = 40;

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 
+#include "NoHooks.h"
 #include "crawler/Crawler.h"
 #include "platform/QtEventPump.h"
 #include "platform/WebEnginePageBrowser.h"
@@ -35,14 +36,6 @@ class SilentPrompts : public UserPrompts {
   void ShowMessage(const std::string&) override {}
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string&) override {}
-};
-
-class NoHooks : public CrawlHooks {
- public:
-  void StartDownloads() override {}
-  void PictureListReset() override {}
-  void PictureRowAdded(const PictureEntry&) override {}
-  void SetGridVisible(bool) override {}
 };
 
 // CPU seconds of this process and every process below it (the browser's helpers).

@@ -5,7 +5,8 @@
 
 #include "core/Errors.h"
 #include "crawler/Crawler.h"
-#include "support/RecordingSeams.h"
+#include "support/FakeSeams.h"
+#include "support/RecordingHooks.h"
 #include "support/ScriptedBrowser.h"
 #include "support/TempDir.h"
 
@@ -56,7 +57,7 @@ class CrawlerTest : public testing::Test {
   RunFlags mFlags;
   test::FakeEventPump mPump;
   test::ScriptedBrowser mBrowser{mPump};
-  test::RecordingPrompts mPrompts;
+  test::RecordingPrompts mPrompts = test::RecordingPrompts::MessagesOnly();
   test::RecordingStatus mStatus;
   test::RecordingHooks mHooks;
   Crawler mCrawler{mProgram.Path(), mTask, mState,   mRows,   mFlags,
@@ -88,7 +89,7 @@ TEST_F(CrawlerTest, VisitsLevelByLevelAndSavesAtTheEnd) {
   EXPECT_EQ(mHooks.DownloadStarts, 1);
   EXPECT_TRUE(std::filesystem::is_directory(mProgram / "pictures/t"));
   EXPECT_EQ(SavedState(), mState);
-  EXPECT_EQ(mStatus.Panel2.back(), "Searching web page http://s.com/d");
+  EXPECT_EQ(mStatus.History(2).back(), "Searching web page http://s.com/d");
   EXPECT_TRUE(mPrompts.Messages.empty());
 }
 
@@ -139,7 +140,7 @@ TEST_F(CrawlerTest, StartingPageWithoutLinksWaitsForARedirect) {
   mCrawler.RunCrawl();
   EXPECT_NEAR(SecondVisitAfter(), 15, 0.05);
   EXPECT_EQ(mState.VisitedUrls, (Strings{"http://s.com/", "http://s.com/a"}));
-  EXPECT_EQ(mStatus.Panel2.at(1), "Searching for re-direct URL");
+  EXPECT_EQ(mStatus.History(2).at(1), "Searching for re-direct URL");
 }
 
 TEST_F(CrawlerTest, RedirectWaitRunsOutOnAStartingPageThatStaysWithoutLinks) {
@@ -165,7 +166,7 @@ TEST_F(CrawlerTest, ManualLogonGivesTheUserAMinuteInLogonMode) {
   mCrawler.RunCrawl();
   EXPECT_EQ(mPrompts.Messages,
             (Strings{"Please complete your logon. Vexilo task will continue after one minute."}));
-  EXPECT_EQ(mStatus.Panel2.at(1), "Please wait one minute for completing logon....");
+  EXPECT_EQ(mStatus.History(2).at(1), "Please wait one minute for completing logon....");
   EXPECT_NEAR(SecondVisitAfter(), 63, 0.05);
   EXPECT_EQ(mBrowser.Visits()[0].Mode, BrowserMode::Logon);
   EXPECT_EQ(mBrowser.Visits()[1].Mode, BrowserMode::Crawl);
@@ -196,7 +197,7 @@ TEST_P(StopTest, CancelsAndSavesTheResumePoint) {
 
   ASSERT_FALSE(mPrompts.Messages.empty());
   EXPECT_EQ(mPrompts.Messages.back(), "Vexilo task is cancelled!");
-  EXPECT_EQ(mStatus.Panel2.back(), "Vexilo task is cancelled!");
+  EXPECT_EQ(mStatus.History(2).back(), "Vexilo task is cancelled!");
   EXPECT_EQ(mBrowser.Stops(), 1);
   EXPECT_FALSE(mFlags.CrawlIdle);  // the Stop command sets it, not the crawl
   EXPECT_EQ(mBrowser.Mode(), BrowserMode::Crawl);

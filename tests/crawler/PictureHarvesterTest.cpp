@@ -2,7 +2,7 @@
 
 #include "crawler/PictureHarvester.h"
 #include "crawler/SavePaths.h"
-#include "support/RecordingSeams.h"
+#include "support/RecordingHooks.h"
 #include "support/TempDir.h"
 
 namespace vexilo {

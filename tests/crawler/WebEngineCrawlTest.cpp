@@ -8,7 +8,8 @@
 #include "crawler/Crawler.h"
 #include "platform/QtEventPump.h"
 #include "platform/WebEnginePageBrowser.h"
-#include "support/RecordingSeams.h"
+#include "support/FakeSeams.h"
+#include "support/RecordingHooks.h"
 #include "support/TempDir.h"
 #include "support/TestSite.h"
 
@@ -77,7 +78,7 @@ class WebEngineCrawlTest : public testing::Test {
   RunFlags mFlags;
   QtEventPump mPump;
   WebEnginePageBrowser mBrowser;
-  test::RecordingPrompts mPrompts;
+  test::RecordingPrompts mPrompts = test::RecordingPrompts::MessagesOnly();
   test::RecordingStatus mStatus;
   test::RecordingHooks mHooks;
   Crawler mCrawler{mProgram.Path(), mTask, mState,   mRows,   mFlags,

@@ -2,8 +2,8 @@
 
 #include <thread>
 
-#include "FakeSeams.h"
 #include "downloader/ClosableMainThread.h"
+#include "support/FakeSeams.h"
 
 namespace vexilo::test {
 namespace {

@@ -3,14 +3,25 @@
 #include <filesystem>
 #include <ostream>
 
-#include "FakeSeams.h"
 #include "LoopbackServer.h"
 #include "core/LineFile.h"
 #include "downloader/DownloadScheduler.h"
+#include "downloader/DownloadTimer.h"
+#include "support/FakeSeams.h"
 #include "support/TempDir.h"
 
 namespace vexilo::test {
 namespace {
+
+// Only remembers its state; the tests call Tick() themselves.
+class FakeTimer : public DownloadTimer {
+ public:
+  void SetEnabled(bool enabled) override { mEnabled = enabled; }
+  bool Enabled() const override { return mEnabled; }
+
+ private:
+  bool mEnabled = false;
+};
 
 class DownloadSchedulerTest : public testing::Test {
  protected:
@@ -71,7 +82,7 @@ class DownloadSchedulerTest : public testing::Test {
   AppSettings mSettings;
   TaskRecord mTask;
   TaskStateFiles mStateFiles{mProgram.Path()};
-  RecordingPrompts mPrompts;
+  RecordingPrompts mPrompts = RecordingPrompts::MessagesOnly();
   RecordingStatus mStatus;
   FakeMainThread mMainThread;
   FakeTimer mTimer;
@@ -92,7 +103,7 @@ TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {
   mScheduler.Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 3);
   EXPECT_EQ(mScheduler.ActiveWorkers(), 3);
-  EXPECT_EQ(mStatus.Panel2(), "Downloading picture " + GateUrl(2));
+  EXPECT_EQ(mStatus.Text(2), "Downloading picture " + GateUrl(2));
 
   mScheduler.Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 3);
@@ -101,7 +112,7 @@ TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {
   EXPECT_EQ(mAppended, std::vector<std::string>{SavedName(1)});
   EXPECT_EQ(mCrawl.DispatchedCount, 4);
   EXPECT_EQ(mScheduler.ActiveWorkers(), 3);
-  EXPECT_EQ(mStatus.Panel2(), "Downloading picture " + GateUrl(3));
+  EXPECT_EQ(mStatus.Text(2), "Downloading picture " + GateUrl(3));
   EXPECT_TRUE(mServer.WaitForRequests(4));
 }
 
@@ -129,12 +140,12 @@ TEST_F(DownloadSchedulerTest, AnnouncesNothingWhileTheCrawlRuns) {
 
   EXPECT_TRUE(mPrompts.Messages.empty());
   EXPECT_FALSE(mScheduler.DownloadsComplete());
-  EXPECT_EQ(mStatus.Panel2(), "Downloading picture " + GateUrl(1));
+  EXPECT_EQ(mStatus.Text(2), "Downloading picture " + GateUrl(1));
 
   mFlags.CrawlIdle = true;
   mScheduler.Tick();
   EXPECT_EQ(mPrompts.Messages, std::vector<std::string>{"Vexilo task is completed!"});
-  EXPECT_EQ(mStatus.Panel2(), "Vexilo task is completed!");
+  EXPECT_EQ(mStatus.Text(2), "Vexilo task is completed!");
   EXPECT_TRUE(mScheduler.DownloadsComplete());
   EXPECT_TRUE(mTimer.Enabled());
 
@@ -170,7 +181,7 @@ TEST_F(DownloadSchedulerTest, AnnouncesAfterTheLastPendingAndRunningPictureHasRe
   Finish(1);
   EXPECT_EQ(SavedCount(), "3");
   EXPECT_TRUE(mPrompts.Messages.empty());
-  EXPECT_EQ(mStatus.Panel2(), "Downloading picture " + GateUrl(2));
+  EXPECT_EQ(mStatus.Text(2), "Downloading picture " + GateUrl(2));
 
   Finish(2);
   EXPECT_EQ(mPrompts.Messages, std::vector<std::string>{"Vexilo task is completed!"});

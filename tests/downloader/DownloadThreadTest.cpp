@@ -7,9 +7,9 @@
 #include <ostream>
 #include <thread>
 
-#include "FakeSeams.h"
 #include "LoopbackServer.h"
 #include "downloader/DownloadThread.h"
+#include "support/FakeSeams.h"
 #include "support/TempDir.h"
 
 namespace vexilo::test {

@@ -8,7 +8,7 @@
 #include "shell/AboutUnit.h"
 #include "shell/LinkLabel.h"
 #include "shell/ProductInfo.h"
-#include "shell/ShellFakes.h"
+#include "support/FakeSeams.h"
 
 namespace vexilo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "core/Errors.h"
 #include "shell/DownloadSettings.h"
-#include "shell/ShellFakes.h"
+#include "support/FakeSeams.h"
 
 namespace vexilo {
 namespace {

@@ -6,99 +6,90 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTimer>
+#include <memory>
 
 #include "core/LineFile.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PictureListView.h"
 #include "shell/MainActions.h"
-#include "shell/ShellFakes.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
 #include "shell/main.h"
+#include "support/EventWait.h"
+#include "support/FakeSeams.h"
 #include "support/TempDir.h"
 #include "support/TestSite.h"
 
 namespace vexilo {
 namespace {
 
-// A real wait: downloads run on their own threads and report through the event queue.
-bool WaitFor(const std::function<bool()>& done) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < 30000) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+// A shown main window over a fresh program folder that downloads into its "down" folder.
+class MainFormCrawl : public testing::Test {
+ protected:
+  MainFormCrawl() {
+    mStore.Values["DownFolder"] = (mDir / "down").string();
+    mForm = std::make_unique<TMainForm>(mDir.Path(), MainFormServices{mStore, mPrompts, mShell});
+    mForm->InitialiseRun();
+    mForm->CreateOtherWindows();
+    mForm->show();
   }
-  return done();
-}
 
-TEST(MainFormCrawl, QuickStartDownloadsThePicturesIntoTheGrid) {
-  test::TempDir dir;
-  test::TestSite site;
+  test::TempDir mDir;
+  test::TestSite mSite;
+  test::MemorySettingsStore mStore;
+  test::RecordingPrompts mPrompts;
+  test::RecordingShell mShell;
+  std::unique_ptr<TMainForm> mForm;
+};
+
+TEST_F(MainFormCrawl, QuickStartDownloadsThePicturesIntoTheGrid) {
   // A link spares the crawl its wait for a redirect.
-  site.AddPage("/",
-               "<html><body><a href='/'>home</a><img src='/one.gif'><img src='/two.gif'>"
-               "</body></html>");
-  site.AddPicture("/one.gif");
-  site.AddPicture("/two.gif");
-  test::MemorySettingsStore store;
-  store.Values["DownFolder"] = (dir / "down").string();
-  test::RecordingPrompts prompts;
-  test::RecordingShell shell;
-  TMainForm form(dir.Path(), {store, prompts, shell});
-  form.InitialiseRun();
-  form.CreateOtherWindows();
-  form.show();
+  mSite.AddPage("/",
+                "<html><body><a href='/'>home</a><img src='/one.gif'><img src='/two.gif'>"
+                "</body></html>");
+  mSite.AddPicture("/one.gif");
+  mSite.AddPicture("/two.gif");
 
-  form.AddressCombo()->setCurrentText(QString::fromStdString(site.Url("/")));
-  form.Actions()->QuickStart->trigger();
+  mForm->AddressCombo()->setCurrentText(QString::fromStdString(mSite.Url("/")));
+  mForm->Actions()->QuickStart->trigger();
 
-  EXPECT_EQ(form.TaskTree()->TaskNodeCount(), 1);
-  EXPECT_EQ(form.TaskTree()->SelectedNode(), 0);
-  EXPECT_EQ(ReadLines(dir / "GTask.lis").size(), 21u);
-  EXPECT_EQ(form.PictureList()->rowCount(), 2);
-  ASSERT_TRUE(WaitFor([&] { return form.Grid()->count() == 2; }))
-      << "grid items: " << form.Grid()->count();
-  EXPECT_EQ(form.Pictures().Count(), 2);
-  EXPECT_TRUE(WaitFor([&] { return form.Status()->StatusText(2) == "Vexilo task is completed!"; }))
-      << form.Status()->StatusText(2);
-  EXPECT_TRUE(prompts.Errors.empty());
-  form.close();
+  EXPECT_EQ(mForm->TaskTree()->TaskNodeCount(), 1);
+  EXPECT_EQ(mForm->TaskTree()->SelectedNode(), 0);
+  EXPECT_EQ(ReadLines(mDir / "GTask.lis").size(), 21u);
+  EXPECT_EQ(mForm->PictureList()->rowCount(), 2);
+  ASSERT_TRUE(test::ProcessEventsUntil([&] { return mForm->Grid()->count() == 2; }))
+      << "grid items: " << mForm->Grid()->count();
+  EXPECT_EQ(mForm->Pictures().Count(), 2);
+  EXPECT_TRUE(test::ProcessEventsUntil([&] {
+    return mForm->Status()->StatusText(2) == "Vexilo task is completed!";
+  })) << mForm->Status()->StatusText(2);
+  EXPECT_TRUE(mPrompts.Errors.empty());
+  mForm->close();
 }
 
-TEST(MainFormCrawl, ClosingDuringACrawlSavesAndStopsIt) {
-  test::TempDir dir;
-  test::TestSite site;
-  site.AddEndlessPage("/", "<html><body><a href='/more'>more</a>");
-  test::MemorySettingsStore store;
-  store.Values["DownFolder"] = (dir / "down").string();
-  test::RecordingPrompts prompts;
-  test::RecordingShell shell;
-  TMainForm form(dir.Path(), {store, prompts, shell});
-  form.InitialiseRun();
-  form.CreateOtherWindows();
-  form.show();
-  QSignalSpy done(&form, &TMainForm::shutDownDone);
+TEST_F(MainFormCrawl, ClosingDuringACrawlSavesAndStopsIt) {
+  mSite.AddEndlessPage("/", "<html><body><a href='/more'>more</a>");
+  QSignalSpy done(mForm.get(), &TMainForm::shutDownDone);
 
   bool crawlWasRunning = false;
-  QTimer::singleShot(200, &form, [&] {
-    crawlWasRunning = !form.Flags().CrawlIdle;
-    form.close();
+  QTimer::singleShot(200, mForm.get(), [&] {
+    crawlWasRunning = !mForm->Flags().CrawlIdle;
+    mForm->close();
   });
-  form.AddressCombo()->setCurrentText(QString::fromStdString(site.Url("/")));
+  mForm->AddressCombo()->setCurrentText(QString::fromStdString(mSite.Url("/")));
   QElapsedTimer clock;
   clock.start();
-  form.Actions()->QuickStart->trigger();
+  mForm->Actions()->QuickStart->trigger();
 
   EXPECT_TRUE(crawlWasRunning);
   EXPECT_LT(clock.elapsed(), 20000) << "the first page's wait is 59 s; Stop must cut it short";
   EXPECT_EQ(done.count(), 1);
-  EXPECT_EQ(ReadLines(dir / "GTask.lis").size(), 21u);
-  EXPECT_EQ(store.Values.at("DownFolder"), (dir / "down").string());
-  EXPECT_TRUE(form.Flags().StopRequested);
+  EXPECT_EQ(ReadLines(mDir / "GTask.lis").size(), 21u);
+  EXPECT_EQ(mStore.Values.at("DownFolder"), (mDir / "down").string());
+  EXPECT_TRUE(mForm->Flags().StopRequested);
 }
 
 }  // namespace

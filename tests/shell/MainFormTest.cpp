@@ -19,10 +19,10 @@
 #include "shell/FolderTree.h"
 #include "shell/MainActions.h"
 #include "shell/ProductInfo.h"
-#include "shell/ShellFakes.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
 #include "shell/main.h"
+#include "support/FakeSeams.h"
 #include "support/TempDir.h"
 
 namespace vexilo {

@@ -9,8 +9,8 @@
 
 #include "shell/AppSettings.h"
 #include "shell/OptionUnit.h"
-#include "shell/ShellFakes.h"
 #include "shell/ThreadsSpinBox.h"
+#include "support/FakeSeams.h"
 
 namespace vexilo {
 namespace {

@@ -16,10 +16,10 @@
 #include "pictures/PictureGrid.h"
 #include "pictures/PreviewPane.h"
 #include "shell/FolderTree.h"
-#include "shell/ShellFakes.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
 #include "shell/main.h"
+#include "support/FakeSeams.h"
 #include "support/TempDir.h"
 
 namespace vexilo {

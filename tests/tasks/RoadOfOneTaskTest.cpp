@@ -6,11 +6,10 @@
 #include <httplib.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QListWidget>
 #include <QTimer>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <map>
@@ -20,8 +19,9 @@
 #include "downloader/DownloadScheduler.h"
 #include "pictures/PictureGrid.h"
 #include "shell/MainActions.h"
-#include "shell/ShellFakes.h"
 #include "shell/main.h"
+#include "support/EventWait.h"
+#include "support/FakeSeams.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -113,13 +113,8 @@ class RoadOfOneTaskTest : public testing::Test {
   }
   ~RoadOfOneTaskTest() override { mForm->ShutDown(); }
 
-  // Runs events until done holds; a real wait for the browser and the workers.
   bool PumpUntil(const std::function<bool()>& done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < 60000)
-      QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-    return done();
+    return test::ProcessEventsUntil(done, std::chrono::seconds(60));
   }
   int Completions() const {
     return static_cast<int>(std::count(mPrompts.Messages.begin(), mPrompts.Messages.end(),

@@ -1,13 +1,13 @@
 #pragma once
-// Recording fakes of the seams the task commands work through, beside the shell's recorders
-// of prompts and desktop requests.
+// Recording fakes of the seams the task commands work through, beside the core seam fakes of
+// support/FakeSeams.h.
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "shell/ShellFakes.h"
+#include "support/FakeSeams.h"
 #include "tasks/CommandSeams.h"
 #include "tasks/TaskDialogs.h"
 #include "tasks/TaskTreeView.h"

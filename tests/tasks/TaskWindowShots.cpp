@@ -1,6 +1,6 @@
 // Shows the wizard's four pages, the task settings dialog's four tabs and the delete
 // confirmation, and saves each as a PNG into the folder named by the first argument.
-// Run by scripts/screenshots-tasks under Xvfb.
+// Run by scripts/screenshots under Xvfb.
 
 #include <QApplication>
 #include <QDir>
@@ -17,10 +17,12 @@
 
 namespace {
 
-void Save(QWidget& window, const QString& folder, const QString& name) {
+bool Save(QWidget& window, const QString& folder, const QString& name) {
   QApplication::processEvents();
   QString file = QDir(folder).filePath(name + ".png");
-  if (!window.grab().save(file)) std::cerr << "cannot write " << file.toStdString() << "\n";
+  bool saved = window.grab().save(file);
+  std::cout << (saved ? "wrote " : "could not write ") << file.toStdString() << "\n";
+  return saved;
 }
 
 void ClickNext(QWidget& window) {
@@ -33,7 +35,7 @@ void ClickNext(QWidget& window) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc < 2) {
+  if (argc != 2) {
     std::cerr << "usage: tasks_window_shots <output folder>\n";
     return 2;
   }
@@ -42,18 +44,19 @@ int main(int argc, char** argv) {
   vexilo::AppSettings settings;
   settings.DownFolder = QDir::tempPath().toStdString();
   vexilo::test::RecordingPrompts prompts;
+  bool ok = true;
 
   vexilo::TTaskWizardForm wizard(settings, prompts);
   wizard.show();
-  Save(wizard, folder, "wizard-1-type");
+  ok = Save(wizard, folder, "wizard-1-type") && ok;
   ClickNext(wizard);
   wizard.findChild<QLineEdit*>("taskName")->setText("Dogs");
   wizard.findChild<QLineEdit*>("startUrl")->setText("http://pics.example.org/dogs/");
-  Save(wizard, folder, "wizard-2-name");
+  ok = Save(wizard, folder, "wizard-2-name") && ok;
   ClickNext(wizard);
-  Save(wizard, folder, "wizard-3-links");
+  ok = Save(wizard, folder, "wizard-3-links") && ok;
   ClickNext(wizard);
-  Save(wizard, folder, "wizard-4-size");
+  ok = Save(wizard, folder, "wizard-4-size") && ok;
   wizard.hide();
 
   vexilo::TTaskSettingForm dialog(settings, prompts);
@@ -75,7 +78,7 @@ int main(int argc, char** argv) {
                            "settings-4-size"};
     for (int tab = 0; tab < tabs->count(); ++tab) {
       tabs->setCurrentIndex(tab);
-      Save(dialog, folder, names[tab]);
+      ok = Save(dialog, folder, names[tab]) && ok;
     }
     dialog.reject();
   });
@@ -83,6 +86,6 @@ int main(int argc, char** argv) {
 
   vexilo::TDeleteTaskForm confirm;
   confirm.show();
-  Save(confirm, folder, "delete");
-  return 0;
+  ok = Save(confirm, folder, "delete") && ok;
+  return ok ? 0 : 1;
 }

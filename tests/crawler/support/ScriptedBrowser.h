@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "crawler/PageBrowser.h"
-#include "support/FakeEventPump.h"
+#include "support/FakeSeams.h"
 
 namespace vexilo::test {
 
