@@ -14,9 +14,9 @@ bool Contains(std::string_view text, std::string_view part) {
 }
 
 // number: where to start, then the n found.
-std::optional<std::string> FirstFree(const std::filesystem::path& folder, const std::string& name,
-                                     int& number, int lastNumber,
-                                     const std::function<bool(const std::filesystem::path&)>& taken) {
+std::optional<std::string> FirstFree(
+    const std::filesystem::path& folder, const std::string& name, int& number, int lastNumber,
+    const std::function<bool(const std::filesystem::path&)>& taken) {
   for (int n = std::max(number, 1); n <= lastNumber; ++n) {
     std::string candidate = "(" + std::to_string(n) + ")" + name;
     if (!taken(folder / candidate)) {
@@ -27,9 +27,9 @@ std::optional<std::string> FirstFree(const std::filesystem::path& folder, const 
   return std::nullopt;
 }
 
-std::optional<std::string> FirstFree(const std::filesystem::path& folder, const std::string& name,
-                                     int lastNumber,
-                                     const std::function<bool(const std::filesystem::path&)>& taken) {
+std::optional<std::string> FirstFree(
+    const std::filesystem::path& folder, const std::string& name, int lastNumber,
+    const std::function<bool(const std::filesystem::path&)>& taken) {
   int number = 1;
   return FirstFree(folder, name, number, lastNumber, taken);
 }
