@@ -89,6 +89,7 @@ void BM_HarvestWithLinearScans(benchmark::State& bench) {
   const std::string folder = BenchFolder().string();
   CrawlState state = StateWith(known, folder);
   LinkScope scope(0, PageAddress(0));
+  SaveNumbers saveNumbers;
   long fresh = known;
   for (auto _ : bench) {
     bench.PauseTiming();
@@ -109,10 +110,13 @@ void BM_HarvestWithLinearScans(benchmark::State& bench) {
                                 [&](const std::string& entry) { return Trim(entry) == trimmed; });
       if (queued) continue;
       state.PictureUrls.push_back(address);
-      state.SavedNames.push_back(MakeSavePath(folder, address, [&](const std::string& path) {
-        return std::find(state.SavedNames.begin(), state.SavedNames.end(), path) !=
-               state.SavedNames.end();
-      }));
+      state.SavedNames.push_back(MakeSavePath(
+          folder, address,
+          [&](const std::string& path) {
+            return std::find(state.SavedNames.begin(), state.SavedNames.end(), path) !=
+                   state.SavedNames.end();
+          },
+          saveNumbers));
     }
   }
   bench.SetItemsProcessed(bench.iterations());

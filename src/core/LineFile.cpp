@@ -6,8 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "core/Errors.h"
 
@@ -47,13 +45,43 @@ bool WriteAll(int fd, const std::string& text) {
   return true;
 }
 
+struct FdCloser {
+  int Fd;
+  ~FdCloser() { ::close(Fd); }
+};
+
+bool ReadAll(int fd, std::string& text) {
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got == 0) return true;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    text.append(buffer, static_cast<size_t>(got));
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> ReadLines(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw FileError("Cannot open file \"" + file.string() + "\". " + SystemReason());
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw FileError("Cannot read file \"" + file.string() + "\".");
+  // Non-blocking, so that a FIFO in the file's place cannot hang the open; only a regular
+  // file is read.
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw FileError("Cannot open file \"" + file.string() + "\". " + SystemReason());
+  const FdCloser closer{fd};
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    throw FileError("Cannot open file \"" + file.string() + "\". " + SystemReason());
+  }
+  if (!S_ISREG(info.st_mode)) {
+    throw FileError("Cannot open file \"" + file.string() + "\". " +
+                    (S_ISDIR(info.st_mode) ? "It is a folder." : "It is not a regular file."));
+  }
+  std::string text;
+  text.reserve(static_cast<size_t>(info.st_size));
+  if (!ReadAll(fd, text)) throw FileError("Cannot read file \"" + file.string() + "\".");
 
   std::vector<std::string> lines;
   size_t start = 0;

@@ -9,7 +9,8 @@
 namespace vexilo {
 
 // Reads the lines of a file. A last line without an end counts; a line end at the very
-// end adds no empty line. Raises FileError when the file cannot be read.
+// end adds no empty line. Raises FileError when the file cannot be read or is not a regular
+// file (a folder, a FIFO, a device).
 std::vector<std::string> ReadLines(const std::filesystem::path& file);
 
 // Replaces the file with the lines, each followed by CR LF (an empty list gives an empty

@@ -3,6 +3,7 @@
 // address it ended on and a snapshot of its links and images. Main thread only; the browser
 // makes progress only while the caller runs pending events.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,15 @@ struct PageImage {
   std::int32_t Height = 0;
 
   bool operator==(const PageImage&) const = default;
+};
+
+// The most one snapshot holds of each list, so that a page cannot make it huge: a <base> of
+// megabytes gives every relative link that length, however small the page is. A list ends
+// at the first href that would pass MaxItems or MaxText.
+struct SnapshotLimits {
+  std::size_t MaxHrefLength = 8 * 1024;  // a longer href is left out: no server takes it
+  std::size_t MaxItems = 200000;
+  std::size_t MaxText = 16 * 1024 * 1024;  // characters of all the hrefs kept
 };
 
 // A copy of what the document held when it was read; later loading does not change it.
@@ -43,7 +53,8 @@ class PageBrowser {
   virtual int ReadyState() = 0;
   // The current address, after any redirect.
   virtual std::string LocationURL() = 0;
-  // The document as it stands, or std::nullopt when there is none to read.
+  // The document as it stands, within the browser's SnapshotLimits, or std::nullopt when
+  // there is none to read.
   virtual std::optional<PageDocument> Document() = 0;
   // Applies from the next page on.
   virtual void SetMode(BrowserMode mode) = 0;

@@ -68,7 +68,10 @@ PictureHarvester::PictureHarvester(const TaskRecord& task, CrawlIndexes& indexes
                                    CrawlHooks& hooks)
     : mTask(task), mIndexes(indexes), mPictureRows(pictureRows), mFlags(flags), mHooks(hooks) {}
 
-void PictureHarvester::StartCrawl(std::string taskFolder) { mTaskFolder = std::move(taskFolder); }
+void PictureHarvester::StartCrawl(std::string taskFolder) {
+  mTaskFolder = std::move(taskFolder);
+  mSaveNumbers.clear();
+}
 
 void PictureHarvester::HarvestPictures(const PageDocument& document) {
   if (mTask.TaskType == "1" && mTask.GrabFromLinks == "1") {
@@ -82,10 +85,10 @@ void PictureHarvester::QueuePicture(const std::string& address) {
   mIndexes.AppendPicture(address, MakeSavePath(address));
 }
 
-std::string PictureHarvester::MakeSavePath(std::string_view address) const {
-  return vexilo::MakeSavePath(mTaskFolder, address, [this](const std::string& path) {
-    return mIndexes.IsSavePathQueued(path);
-  });
+std::string PictureHarvester::MakeSavePath(std::string_view address) {
+  return vexilo::MakeSavePath(
+      mTaskFolder, address,
+      [this](const std::string& path) { return mIndexes.IsSavePathQueued(path); }, mSaveNumbers);
 }
 
 void PictureHarvester::HarvestImages(const PageDocument& document) {

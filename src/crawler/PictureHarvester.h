@@ -10,6 +10,7 @@
 #include "crawler/CrawlHooks.h"
 #include "crawler/CrawlIndexes.h"
 #include "crawler/PageBrowser.h"
+#include "crawler/SavePaths.h"
 #include "tasks/PictureEntry.h"
 #include "tasks/TaskRecord.h"
 
@@ -38,7 +39,7 @@ class PictureHarvester {
   // before the next element once stop is requested.
   void HarvestPictures(const PageDocument& document);
   void QueuePicture(const std::string& address);
-  std::string MakeSavePath(std::string_view address) const;
+  std::string MakeSavePath(std::string_view address);
 
  private:
   void HarvestImages(const PageDocument& document);
@@ -51,6 +52,7 @@ class PictureHarvester {
   const RunFlags& mFlags;
   CrawlHooks& mHooks;
   std::string mTaskFolder;
+  SaveNumbers mSaveNumbers;
 };
 
 }  // namespace vexilo

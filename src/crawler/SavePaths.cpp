@@ -47,13 +47,18 @@ std::string SaveNameOf(std::string_view address) {
 }
 
 std::string MakeSavePath(const std::string& folder, std::string_view address,
-                         const std::function<bool(const std::string& path)>& isQueued) {
+                         const std::function<bool(const std::string& path)>& isQueued,
+                         SaveNumbers& nextNumbers) {
   std::string name = SaveNameOf(address);
   std::string path = folder + "/" + name;
   if (!IsFile(path) && !isQueued(path)) return path;
-  return folder + "/" + UniqueFileName(folder, name, [&](const std::filesystem::path& candidate) {
-           return isQueued(folder + "/" + candidate.filename().string());
-         });
+  int& number = nextNumbers[path];
+  std::string unique =
+      UniqueFileNameFrom(folder, name, number, [&](const std::filesystem::path& candidate) {
+        return isQueued(folder + "/" + candidate.filename().string());
+      });
+  ++number;
+  return folder + "/" + unique;
 }
 
 }  // namespace vexilo

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace vexilo {
 
@@ -20,9 +21,15 @@ std::string TaskFolderOf(const std::string& taskFolder);
 // "jpeg" endings, else SafeFileName; shortened to kLongestSaveName bytes keeping its ending.
 std::string SaveNameOf(std::string_view address);
 
-// folder + "/" + SaveNameOf(address), or with the first "(n)" in front for which neither a
-// file exists nor isQueued(path) holds.
+// Per plain save path, the "(n)" to try first: one past the last handed out. Kept for one
+// crawl, it spares a page of thousands of pictures of one name a count from (1) for each.
+// The numbers below it were all taken when it was set, and queued paths stay queued.
+using SaveNumbers = std::unordered_map<std::string, int>;
+
+// folder + "/" + SaveNameOf(address), or with the first "(n)" in front (from the one
+// nextNumbers names) for which neither a file exists nor isQueued(path) holds.
 std::string MakeSavePath(const std::string& folder, std::string_view address,
-                         const std::function<bool(const std::string& path)>& isQueued);
+                         const std::function<bool(const std::string& path)>& isQueued,
+                         SaveNumbers& nextNumbers);
 
 }  // namespace vexilo

@@ -13,14 +13,25 @@ bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
-std::optional<std::string> FirstFree(const std::filesystem::path& folder, const std::string& name,
-                                     int lastNumber,
-                                     const std::function<bool(const std::filesystem::path&)>& taken) {
-  for (int n = 1; n <= lastNumber; ++n) {
+// number: where to start, then the n found.
+std::optional<std::string> FirstFree(
+    const std::filesystem::path& folder, const std::string& name, int& number, int lastNumber,
+    const std::function<bool(const std::filesystem::path&)>& taken) {
+  for (int n = std::max(number, 1); n <= lastNumber; ++n) {
     std::string candidate = "(" + std::to_string(n) + ")" + name;
-    if (!taken(folder / candidate)) return candidate;
+    if (!taken(folder / candidate)) {
+      number = n;
+      return candidate;
+    }
   }
   return std::nullopt;
+}
+
+std::optional<std::string> FirstFree(
+    const std::filesystem::path& folder, const std::string& name, int lastNumber,
+    const std::function<bool(const std::filesystem::path&)>& taken) {
+  int number = 1;
+  return FirstFree(folder, name, number, lastNumber, taken);
 }
 
 bool IsFile(const std::filesystem::path& path) {
@@ -95,7 +106,14 @@ std::string UniqueFileName(const std::filesystem::path& folder, const std::strin
 
 std::string UniqueFileName(const std::filesystem::path& folder, const std::string& name,
                            const std::function<bool(const std::filesystem::path&)>& alsoTaken) {
-  return *FirstFree(folder, name, INT_MAX,
+  int number = 1;
+  return UniqueFileNameFrom(folder, name, number, alsoTaken);
+}
+
+std::string UniqueFileNameFrom(const std::filesystem::path& folder, const std::string& name,
+                               int& number,
+                               const std::function<bool(const std::filesystem::path&)>& alsoTaken) {
+  return *FirstFree(folder, name, number, INT_MAX,
                     [&](const std::filesystem::path& p) { return IsFile(p) || alsoTaken(p); });
 }
 

@@ -27,6 +27,10 @@ std::string UniqueFileName(const std::filesystem::path& folder, const std::strin
 // The same, also passing over the candidates for which alsoTaken holds.
 std::string UniqueFileName(const std::filesystem::path& folder, const std::string& name,
                            const std::function<bool(const std::filesystem::path&)>& alsoTaken);
+// The same, counting from number (at least 1) on; number is left at the n used.
+std::string UniqueFileNameFrom(const std::filesystem::path& folder, const std::string& name,
+                               int& number,
+                               const std::function<bool(const std::filesystem::path&)>& alsoTaken);
 // The same, looking for folders instead of files.
 std::string UniqueFolderName(const std::filesystem::path& folder, const std::string& name);
 // The same, but only up to lastNumber; std::nullopt when all of them are taken.

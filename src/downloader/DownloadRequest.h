@@ -3,6 +3,7 @@
 // credential and proxy settings taken when the download was handed out.
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace vexilo {
@@ -16,11 +17,16 @@ struct DownloadRequest {
   std::string ProxyPort;    // decimal text; anything but a port number means 80
 };
 
-// How long a transfer may make no progress before it is given up. Tests shorten them.
+// No picture is this large; a server sending more is broken or hostile and would fill the disk.
+constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{1} << 30;
+
+// When a transfer is given up. Tests shorten them.
 struct TransferLimits {
   std::chrono::milliseconds ConnectTimeout{30000};
   // A transfer slower than 1 byte a second for this long is abandoned (whole seconds).
   std::chrono::seconds StallTime{60};
+  // A body past this many bytes fails the download; the file keeps only the bytes up to it.
+  std::uint64_t MaxBodyBytes = kMaxPictureBytes;
 };
 
 }  // namespace vexilo

@@ -10,7 +10,7 @@ namespace {
 std::int32_t MaxWorkersFrom(const std::string& downloadThread) {
   const std::optional<std::int32_t> number = ParseWholeNumber(downloadThread);
   if (!number) return DownloadScheduler::kDefaultMaxWorkers;
-  return std::max<std::int32_t>(*number, 1);
+  return std::clamp<std::int32_t>(*number, 1, DownloadScheduler::kMostMaxWorkers);
 }
 
 }  // namespace

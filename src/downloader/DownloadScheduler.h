@@ -34,6 +34,9 @@ class DownloadScheduler {
   static constexpr const char* kCompletedText = "Vexilo task is completed!";
   static constexpr const char* kDownloadingText = "Downloading picture ";
   static constexpr std::int32_t kDefaultMaxWorkers = 3;
+  // The settings dialog offers at most 10; only a hand-edited store asks for more, and one
+  // thread per picture must not become thousands of threads.
+  static constexpr std::int32_t kMostMaxWorkers = 64;
   // Idle HTTP clients (each with at most one open connection) kept between downloads.
   static constexpr std::size_t kIdleConnections = 10;
 
@@ -49,8 +52,9 @@ class DownloadScheduler {
 
   // The crawl start's share, after the crawl has filled the queue and cleared the stop and
   // crawl idle flags: MaxWorkers from AppSettings.DownloadThread (not a whole number counts as
-  // 3, below 1 as 1), downloads-complete cleared, timer on. ActiveWorkers keeps counting
-  // workers of an earlier crawl that still run, so MaxWorkers holds across crawls.
+  // 3, below 1 as 1, above kMostMaxWorkers as kMostMaxWorkers), downloads-complete cleared,
+  // timer on. ActiveWorkers keeps counting workers of an earlier crawl that still run, so
+  // MaxWorkers holds across crawls.
   void StartCrawl();
   // One timer tick: switches the timer off once downloads are complete or Stop was
   // requested, otherwise hands out what the free slots allow. Never raises.

@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdint>
+
 #include "core/TextRules.h"
 
 namespace vexilo {
@@ -21,8 +23,9 @@ const std::string& UserAgent() {
 
 class OutputFile {
  public:
-  explicit OutputFile(const std::string& path)
-      : mFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {}
+  OutputFile(const std::string& path, std::uint64_t maxBytes)
+      : mFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)),
+        mRoomLeft(maxBytes) {}
   ~OutputFile() {
     if (mFd >= 0) ::close(mFd);
   }
@@ -30,7 +33,11 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   bool IsOpen() const { return mFd >= 0; }
+  // False once the body would outgrow the file's room; the bytes that fit are written.
   bool WriteAll(const char* data, size_t size) {
+    const bool fits = size <= mRoomLeft;
+    if (!fits) size = static_cast<size_t>(mRoomLeft);
+    mRoomLeft -= size;
     while (size > 0) {
       const ssize_t written = ::write(mFd, data, size);
       if (written < 0) {
@@ -40,7 +47,7 @@ class OutputFile {
       data += written;
       size -= static_cast<size_t>(written);
     }
-    return true;
+    return fits;
   }
   // A failed close can mean the last data never reached the disk.
   bool Close() {
@@ -51,6 +58,7 @@ class OutputFile {
 
  private:
   int mFd;
+  std::uint64_t mRoomLeft;  // a chunked body announces no length, so the writes are counted
 };
 
 class BorrowedHandle {
@@ -94,6 +102,7 @@ bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits&
       Set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.ConnectTimeout.count())) &&
       Set(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
       Set(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.StallTime.count())) &&
+      Set(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.MaxBodyBytes)) &&
       Set(curl, CURLOPT_WRITEFUNCTION, &WriteBody) &&
       Set(curl, CURLOPT_WRITEDATA, static_cast<void*>(&file)) &&
       Set(curl, CURLOPT_NOPROGRESS, 0L) && Set(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbort) &&
@@ -132,7 +141,7 @@ std::optional<ProxyAddress> ProxyFor(const std::string& server, const std::strin
 
 bool FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
                  const std::atomic<bool>& abort, CurlHandlePool& handles) {
-  OutputFile file(request.SavePath);
+  OutputFile file(request.SavePath, limits.MaxBodyBytes);
   if (!file.IsOpen()) return false;
   BorrowedHandle curl(handles);
   if (curl.Get() == nullptr || !Configure(curl.Get(), request, limits, file, abort)) return false;

@@ -21,16 +21,27 @@ constexpr auto kLongestDocumentWait = std::chrono::seconds(10);
 constexpr auto kLoadCheckInterval = std::chrono::milliseconds(250);
 constexpr int kReadyStateLoading = 1;
 
-// Returns [[link href...], [[image src, width, height]...]].
+// Returns [[link href...], [[image src, width, height]...]], each list cut to the limits
+// (%1 longest href, %2 items, %3 characters) already in the page, before any of it is copied.
 constexpr const char* kSnapshotScript = R"JS(
-(function () {
-  var links = [], images = [], i;
-  var l = document.links;
-  for (i = 0; i < l.length; i++) links.push(String(l[i].href));
-  var m = document.images;
-  for (i = 0; i < m.length; i++) images.push([String(m[i].src), m[i].width | 0, m[i].height | 0]);
+(function (maxLength, maxItems, maxText) {
+  function collect(elements, hrefOf, entryOf) {
+    var list = [], text = 0, i, href;
+    for (i = 0; i < elements.length && list.length < maxItems; i++) {
+      href = String(hrefOf(elements[i]));
+      if (href.length > maxLength) continue;
+      if (text + href.length > maxText) break;
+      text += href.length;
+      list.push(entryOf(href, elements[i]));
+    }
+    return list;
+  }
+  var links = collect(document.links, function (e) { return e.href; },
+                      function (href) { return href; });
+  var images = collect(document.images, function (e) { return e.src; },
+                       function (href, e) { return [href, e.width | 0, e.height | 0]; });
   return [links, images];
-})()
+})(%1, %2, %3)
 )JS";
 
 constexpr const char* kLoadStateScript = "[location.href, document.readyState]";
@@ -95,11 +106,15 @@ std::optional<PageDocument> ToDocument(const QVariant& result) {
 
 }  // namespace
 
-WebEnginePageBrowser::WebEnginePageBrowser(QWebEngineProfile* profile)
+WebEnginePageBrowser::WebEnginePageBrowser(QWebEngineProfile* profile, SnapshotLimits limits)
     : mPage(new CrawlPage(profile != nullptr ? profile : QWebEngineProfile::defaultProfile(),
                           [this](const QUrl& url, QWebEnginePage::NavigationType type) {
                             OnNavigation(url, type);
-                          })) {
+                          })),
+      mSnapshotScript(QString::fromLatin1(kSnapshotScript)
+                          .arg(limits.MaxHrefLength)
+                          .arg(limits.MaxItems)
+                          .arg(limits.MaxText)) {
   QWebEngineSettings* settings = mPage->settings();
   // A failed load leaves an empty document rather than an error page with links of its own.
   settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
@@ -173,7 +188,7 @@ std::optional<PageDocument> WebEnginePageBrowser::Document() {
   };
   // The callback may come after this returns (or never): it keeps the answer alive itself.
   auto answer = std::make_shared<Answer>();
-  LivePage().runJavaScript(QString::fromLatin1(kSnapshotScript), QWebEngineScript::ApplicationWorld,
+  LivePage().runJavaScript(mSnapshotScript, QWebEngineScript::ApplicationWorld,
                            [answer](const QVariant& value) {
                              answer->Arrived = true;
                              answer->Value = value;

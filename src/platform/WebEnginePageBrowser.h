@@ -23,7 +23,7 @@ namespace vexilo {
 class WebEnginePageBrowser : public PageBrowser {
  public:
   // The page is made on profile (the default profile when null) and owned by the browser.
-  explicit WebEnginePageBrowser(QWebEngineProfile* profile = nullptr);
+  explicit WebEnginePageBrowser(QWebEngineProfile* profile = nullptr, SnapshotLimits limits = {});
   ~WebEnginePageBrowser() override;
   WebEnginePageBrowser(const WebEnginePageBrowser&) = delete;
   WebEnginePageBrowser& operator=(const WebEnginePageBrowser&) = delete;
@@ -47,6 +47,7 @@ class WebEnginePageBrowser : public PageBrowser {
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);
 
   QPointer<QWebEnginePage> mPage;
+  QString mSnapshotScript;
   QtEventPump mPump;
   // No loading report has named the last Navigate's address (or where it was redirected) yet.
   bool mAwaitingStart = false;

@@ -19,6 +19,10 @@ void LoadSettings(SettingsStore& store, const std::filesystem::path& programFold
   std::string folder = store.Read("DownFolder");
   if (Trim(folder).empty()) folder = DefaultDownFolder(programFolder);
   if (!folder.empty() && folder.back() == '/') folder.pop_back();
+  // A task's folder is kept as one line of the task list, where a line break becomes a
+  // blank: taking the folder as it will be kept leaves the pictures where the task points.
+  const auto isLineBreak = [](char c) { return c == '\r' || c == '\n'; };
+  std::replace_if(folder.begin(), folder.end(), isLineBreak, ' ');
   settings.DownFolder = folder;
 
   std::string threads = store.Read("DownloadThread");

@@ -15,7 +15,8 @@ namespace vexilo {
 std::string DefaultDownFolder(const std::filesystem::path& programFolder);
 
 // Fills settings from the store. A blank DownFolder becomes the default, one trailing "/"
-// is removed; a blank DownloadThread becomes "3"; the rest is taken as stored.
+// is removed, a CR or LF in it becomes a blank; a blank DownloadThread becomes "3"; the rest
+// is taken as stored.
 // Raises FileError when the store cannot be opened.
 void LoadSettings(SettingsStore& store, const std::filesystem::path& programFolder,
                   AppSettings& settings);

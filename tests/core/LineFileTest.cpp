@@ -42,6 +42,22 @@ TEST(ReadLines, MissingFileIsAnError) {
   EXPECT_THROW(ReadLines(dir / "nothing"), FileError);
 }
 
+// A hand-made folder or FIFO in a list file's place is an error, not an empty list or a hang.
+TEST(ReadLines, OnlyARegularFileIsRead) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "folder");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  for (const char* name : {"folder", "fifo"}) {
+    SCOPED_TRACE(name);
+    try {
+      ReadLines(dir / name);
+      ADD_FAILURE() << "no error";
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find((dir / name).string()), std::string::npos);
+    }
+  }
+}
+
 TEST(WriteLines, EndsEveryLineWithCrLfAndKeepsBytes) {
   TempDir dir;
   WriteLines(dir / "f", {"caf\xc3\xa9", "", "z"});

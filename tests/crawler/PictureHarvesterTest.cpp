@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unordered_set>
+
 #include "crawler/PictureHarvester.h"
 #include "crawler/SavePaths.h"
 #include "support/RecordingHooks.h"
@@ -44,6 +46,32 @@ TEST(SaveNameOf, KeepsPictureNamesAndMakesOthersSafe) {
   std::string saved = SaveNameOf("http://a/" + longName);
   EXPECT_EQ(saved.size(), kLongestSaveName);
   EXPECT_EQ(saved, std::string(kLongestSaveName - 5, 'n') + ".jpeg");
+}
+
+// A gallery of thousands of pictures that share a file name must not count up from (1) for
+// each of them: the work would grow with the square of the page.
+TEST(MakeSavePath, ManyPicturesOfOneNameCostLinearWork) {
+  TempDir folder;
+  const std::string base = folder.Path().string();
+  WriteFileBytes(folder / "(2)a.jpg", "on disk");
+  std::unordered_set<std::string> queued;
+  SaveNumbers numbers;
+  long lookups = 0;
+  const auto isQueued = [&](const std::string& path) {
+    ++lookups;
+    return queued.contains(path);
+  };
+  constexpr int kPictures = 2000;
+  for (int i = 0; i < kPictures; ++i) {
+    const std::string path =
+        MakeSavePath(base, "http://h/" + std::to_string(i) + "/a.jpg", isQueued, numbers);
+    queued.insert(path);
+  }
+  EXPECT_TRUE(queued.contains(base + "/a.jpg"));
+  EXPECT_TRUE(queued.contains(base + "/(1)a.jpg"));
+  EXPECT_FALSE(queued.contains(base + "/(2)a.jpg"));
+  EXPECT_TRUE(queued.contains(base + "/(" + std::to_string(kPictures) + ")a.jpg"));
+  EXPECT_LT(lookups, 3 * kPictures);
 }
 
 class PictureHarvesterTest : public testing::Test {

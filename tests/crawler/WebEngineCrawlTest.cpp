@@ -217,6 +217,34 @@ TEST_F(WebEngineCrawlTest, LogonModeFetchesPicturesAndCrawlModeDoesNot) {
   EXPECT_FALSE(mSite.WasRequested("/pics/3.jpg"));
 }
 
+// A short page with a huge <base> would make every relative link megabytes long.
+TEST_F(WebEngineCrawlTest, SnapshotLeavesOutOverlongHrefsAndEndsAtItsLimits) {
+  const std::string base = Url("/" + std::string(5000, 'b') + "/");
+  const Strings links = {Url("/1.html"), Url("/2.html"), Url("/3.html"), Url("/4.html")};
+  mSite.AddPage("/hostile.html",
+                Page({"far.html", links[0], links[1], links[2], links[3]},
+                     {"far.jpg", Url("/pics/1.jpg")}, "<base href=\"" + base + "\">"));
+  const std::size_t linkLength = links[0].size();
+  struct Row {
+    SnapshotLimits Limits;
+    Strings Links;
+  };
+  const Row rows[] = {
+      {{1000, 3, 1000000}, {links[0], links[1], links[2]}},
+      {{1000, 100, 2 * linkLength + 1}, {links[0], links[1]}},
+  };
+  for (const Row& row : rows) {
+    WebEnginePageBrowser browser(nullptr, row.Limits);
+    browser.Navigate(Url("/hostile.html"));
+    PumpUntil([&] { return browser.ReadyState() == PageBrowser::kReadyStateComplete; });
+    const std::optional<PageDocument> document = browser.Document();
+    ASSERT_TRUE(document.has_value());
+    EXPECT_EQ(document->Links, row.Links);
+    ASSERT_EQ(document->Images.size(), 1u);
+    EXPECT_EQ(document->Images[0].Href, Url("/pics/1.jpg"));
+  }
+}
+
 TEST_F(WebEngineCrawlTest, APageThatAsksForAPopUpGetsNone) {
   mSite.AddPage("/popup.html",
                 "<html><body onload=\"window.open('/target.html'); "

@@ -274,7 +274,9 @@ INSTANTIATE_TEST_SUITE_P(Settings, MaxWorkersTest,
                          testing::Values(WorkerCountCase{"3", 3}, WorkerCountCase{"10", 10},
                                          WorkerCountCase{"1", 1}, WorkerCountCase{"0", 1},
                                          WorkerCountCase{"-4", 1}, WorkerCountCase{"abc", 3},
-                                         WorkerCountCase{"2.5", 3}, WorkerCountCase{"", 3}));
+                                         WorkerCountCase{"2.5", 3}, WorkerCountCase{"", 3},
+                                         WorkerCountCase{"64", 64}, WorkerCountCase{"65", 64},
+                                         WorkerCountCase{"999999999", 64}));
 
 }  // namespace
 }  // namespace vexilo::test

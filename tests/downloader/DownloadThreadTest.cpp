@@ -21,6 +21,8 @@ struct WorkerOutcome {
   bool SlotFreed = false;
 };
 
+constexpr std::uint64_t kSmallCap = 200 * 1024;
+
 std::string BigBody() {
   std::string body(300000, '\0');
   unsigned value = 7;
@@ -45,6 +47,18 @@ class DownloadThreadTest : public testing::Test {
                                               if (offset == 6) return sink.write("second", 6);
                                               sink.done();
                                               return true;
+                                            });
+    });
+    // Far more than the size cap the tests set, sent as fast as it is read.
+    http.Get("/flood", [](const httplib::Request&, httplib::Response& response) {
+      response.set_chunked_content_provider("image/jpeg",
+                                            [](size_t offset, httplib::DataSink& sink) {
+                                              if (offset >= 4 * kSmallCap) {
+                                                sink.done();
+                                                return true;
+                                              }
+                                              const std::string block(64 * 1024, 'x');
+                                              return sink.write(block.data(), block.size());
                                             });
     });
     http.Get("/missing", [](const httplib::Request&, httplib::Response& response) {
@@ -230,6 +244,34 @@ TEST_F(DownloadThreadTest, StalledServerIsGivenUp) {
   EXPECT_TRUE(outcome.Appended.empty());
   EXPECT_EQ(outcome.ActiveWorkers, 0);
 }
+
+struct OversizeCase {
+  const char* Route;
+  std::uint64_t KeptBytes;  // the announced length is refused before any byte is written
+};
+
+void PrintTo(const OversizeCase& row, std::ostream* out) { *out << row.Route; }
+
+class DownloadOversizeTest : public DownloadThreadTest,
+                             public testing::WithParamInterface<OversizeCase> {};
+
+TEST_P(DownloadOversizeTest, BodyPastTheSizeCapFailsTheDownload) {
+  const OversizeCase& row = GetParam();
+  const DownloadRequest request = Request(row.Route);
+  TransferLimits limits;
+  limits.MaxBodyBytes = kSmallCap;
+
+  const WorkerOutcome outcome = Run(request, limits);
+
+  EXPECT_EQ(std::filesystem::file_size(request.SavePath), row.KeptBytes);
+  EXPECT_TRUE(outcome.Appended.empty());
+  EXPECT_EQ(outcome.ActiveWorkers, 0);
+  EXPECT_TRUE(outcome.SlotFreed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Oversize, DownloadOversizeTest,
+                         testing::Values(OversizeCase{"/length", 0},
+                                         OversizeCase{"/flood", kSmallCap}));
 
 TEST_F(DownloadThreadTest, HttpsServerWithAnUntrustedCertificateIsRefused) {
   const std::string key = (mFolder / "key.pem").string();

@@ -48,7 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
                     FolderCase{"TwoSeparatorsKeepOne", "/data/pics//", "/data/pics/"},
                     FolderCase{"BlanksOnly", "   ", "/opt/vexilo/pictures"},
                     FolderCase{"SeparatorOnly", "/", ""},
-                    FolderCase{"NotTrimmed", " /data/x ", " /data/x "}),
+                    FolderCase{"NotTrimmed", " /data/x ", " /data/x "},
+                    FolderCase{"LineBreaksAsTheTaskListKeepsThem", "/data/a\r\nb\n/",
+                               "/data/a  b "}),
     [](const testing::TestParamInfo<FolderCase>& param) { return param.param.name; });
 
 TEST(LoadSettings, TakesTheOtherValuesAsStored) {

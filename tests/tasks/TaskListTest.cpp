@@ -46,6 +46,13 @@ TEST(TaskList, FirstStartCreatesAnEmptyFile) {
   EXPECT_EQ(ReadFileBytes(dir / "GTask.lis"), "");
 }
 
+TEST(TaskList, FifoInTheFilesPlaceIsAnErrorNotAHang) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "GTask.lis").c_str(), 0600), 0);
+  TaskList list(dir.Path());
+  EXPECT_THROW(list.LoadTaskList(), FileError);
+}
+
 TEST(TaskList, RecordsRoundTripThroughTheFile) {
   TempDir dir;
   TaskList list(dir.Path());
