@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/Errors.h"
+#include "core/WriteAll.h"
 
 namespace vexilo {
 namespace {
@@ -28,21 +29,6 @@ std::string Serialise(const std::vector<std::string>& lines) {
     text += "\r\n";
   }
   return text;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  const char* data = text.data();
-  size_t left = text.size();
-  while (left > 0) {
-    ssize_t written = ::write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    left -= static_cast<size_t>(written);
-  }
-  return true;
 }
 
 struct FdCloser {
@@ -117,7 +103,7 @@ void WriteLines(const std::filesystem::path& file, const std::vector<std::string
   // No fsync: the rename already keeps a crash of the program from leaving a torn file, and
   // the scheduler rewrites counti.dat after every hand-out, where a sync per write would
   // cost more than the download.
-  bool ok = WriteAll(fd, text) && ::fchmod(fd, mode) == 0;
+  bool ok = WriteAll(fd, text.data(), text.size()) && ::fchmod(fd, mode) == 0;
   std::string reason = ok ? "" : SystemReason();
   if (::close(fd) != 0 && ok) {
     ok = false;

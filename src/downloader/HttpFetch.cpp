@@ -1,13 +1,13 @@
 #include "downloader/HttpFetch.h"
 
 #include <curl/curl.h>
-#include <errno.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdint>
 
 #include "core/TextRules.h"
+#include "core/WriteAll.h"
 
 namespace vexilo {
 namespace {
@@ -38,16 +38,7 @@ class OutputFile {
     const bool fits = size <= mRoomLeft;
     if (!fits) size = static_cast<size_t>(mRoomLeft);
     mRoomLeft -= size;
-    while (size > 0) {
-      const ssize_t written = ::write(mFd, data, size);
-      if (written < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      data += written;
-      size -= static_cast<size_t>(written);
-    }
-    return fits;
+    return vexilo::WriteAll(mFd, data, size) && fits;
   }
   // A failed close can mean the last data never reached the disk.
   bool Close() {
