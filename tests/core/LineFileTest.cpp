@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <ostream>
+
 #include <gtest/gtest.h>
 
 #include "core/Errors.h"
@@ -19,6 +21,8 @@ struct ReadCase {
   const char* bytes;
   Lines lines;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << testing::PrintToString(c.bytes); }
 
 class ReadLinesTest : public testing::TestWithParam<ReadCase> {};
 

@@ -1,3 +1,5 @@
+#include <ostream>
+
 #include <gtest/gtest.h>
 
 #include "core/Errors.h"
@@ -32,6 +34,8 @@ struct FolderCase {
   const char* stored;
   const char* loaded;
 };
+
+void PrintTo(const FolderCase& c, std::ostream* os) { *os << c.name; }
 
 class DownFolderTest : public testing::TestWithParam<FolderCase> {};
 

@@ -20,6 +20,8 @@ struct PlacementCase {
   PreviewRect expected;
 };
 
+void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.what; }
+
 class PreviewPlacementTest : public testing::TestWithParam<PlacementCase> {};
 
 TEST_P(PreviewPlacementTest, PlacesThePicture) {

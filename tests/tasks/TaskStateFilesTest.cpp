@@ -1,5 +1,7 @@
 #include "tasks/TaskStateFiles.h"
 
+#include <ostream>
+
 #include <gtest/gtest.h>
 
 #include "support/TempDir.h"
@@ -79,6 +81,8 @@ struct CounterCase {
   const char* bytes;
   std::int32_t level, index, dispatched;
 };
+
+void PrintTo(const CounterCase& c, std::ostream* os) { *os << testing::PrintToString(c.bytes); }
 
 class BadCounters : public TaskStateFilesTest,
                     public testing::WithParamInterface<CounterCase> {};
