@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "tasks/DialogButtons.h"
+
 namespace vexilo {
 namespace {
 
@@ -29,15 +31,9 @@ TDeleteTaskForm::TDeleteTaskForm(QWidget* parent) : QDialog(parent) {
   mPictures->setObjectName("deletePictures");
   mPictures->setChecked(true);
 
-  auto* ok = new QPushButton("OK");
-  ok->setDefault(true);
-  auto* cancel = new QPushButton("Cancel");
+  QPushButton* ok = nullptr;
+  QHBoxLayout* buttons = MakeOkCancelRow(this, &ok);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
 
   auto* layout = new QGridLayout(this);
   layout->setContentsMargins(12, 10, 12, 10);

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "core/Errors.h"
+#include "tasks/DialogButtons.h"
 
 namespace vexilo {
 namespace {
@@ -29,15 +30,9 @@ TTaskSettingForm::TTaskSettingForm(const AppSettings& settings, UserPrompts& pro
   }
   connect(mTabs, &QTabWidget::currentChanged, this, &TTaskSettingForm::TabChanged);
 
-  auto* ok = new QPushButton("OK");
-  ok->setDefault(true);
-  auto* cancel = new QPushButton("Cancel");
+  QPushButton* ok = nullptr;
+  QHBoxLayout* buttons = MakeOkCancelRow(this, &ok);
   connect(ok, &QPushButton::clicked, this, &TTaskSettingForm::OkClicked);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 10);
