@@ -23,13 +23,15 @@ constexpr int kReadyStateLoading = 1;
 
 // Returns [[link href...], [[image src, width, height]...]], each list cut to the limits
 // (%1 longest href, %2 items, %3 characters) already in the page, before any of it is copied.
+// An image with a missing or blank src is left out: its src property is the page's own
+// address (or nothing), and the page would be queued as a picture.
 constexpr const char* kSnapshotScript = R"JS(
 (function (maxLength, maxItems, maxText) {
   function collect(elements, hrefOf, entryOf) {
     var list = [], text = 0, i, href;
     for (i = 0; i < elements.length && list.length < maxItems; i++) {
       href = String(hrefOf(elements[i]));
-      if (href.length > maxLength) continue;
+      if (!href || href.length > maxLength) continue;
       if (text + href.length > maxText) break;
       text += href.length;
       list.push(entryOf(href, elements[i]));
@@ -38,7 +40,11 @@ constexpr const char* kSnapshotScript = R"JS(
   }
   var links = collect(document.links, function (e) { return e.href; },
                       function (href) { return href; });
-  var images = collect(document.images, function (e) { return e.src; },
+  var images = collect(document.images,
+                       function (e) {
+                         var given = e.getAttribute('src');
+                         return given && given.trim() ? e.src : '';
+                       },
                        function (href, e) { return [href, e.width | 0, e.height | 0]; });
   return [links, images];
 })(%1, %2, %3)

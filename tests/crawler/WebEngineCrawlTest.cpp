@@ -245,6 +245,18 @@ TEST_F(WebEngineCrawlTest, SnapshotLeavesOutOverlongHrefsAndEndsAtItsLimits) {
   }
 }
 
+TEST_F(WebEngineCrawlTest, AnImageWithoutASourceIsNotThePageItself) {
+  mSite.AddPage("/blanks.html",
+                "<html><body><img src=\"\" width=\"50\"><img width=\"60\"><img src=\" \">"
+                "<img src=\"/pics/1.jpg\"></body></html>");
+  mBrowser.Navigate(Url("/blanks.html"));
+  PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
+  const std::optional<PageDocument> document = mBrowser.Document();
+  ASSERT_TRUE(document.has_value());
+  ASSERT_EQ(document->Images.size(), 1u);
+  EXPECT_EQ(document->Images[0].Href, Url("/pics/1.jpg"));
+}
+
 TEST_F(WebEngineCrawlTest, APageThatAsksForAPopUpGetsNone) {
   mSite.AddPage("/popup.html",
                 "<html><body onload=\"window.open('/target.html'); "
