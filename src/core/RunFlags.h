@@ -8,6 +8,7 @@ struct RunFlags {
   bool CrawlIdle = true;         // no crawl runs
   bool StopRequested = false;    // Stop was pressed (or the window is closing)
   bool ResumeRequested = false;  // the next crawl start loads the task's saved state
+  bool SaveFailureTold = false;  // this crawl has told the user its progress was not saved
 };
 
 }  // namespace vexilo

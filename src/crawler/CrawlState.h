@@ -8,6 +8,14 @@
 
 namespace vexilo {
 
+// A picture handed to a download.
+struct QueuedPicture {
+  std::string Url;
+  std::string SavePath;
+
+  bool operator==(const QueuedPicture&) const = default;
+};
+
 struct CrawlState {
   std::vector<std::string> WantUrls;     // the level being crawled, in visiting order
   std::vector<std::string> TempUrls;     // gathered for the next level
@@ -17,6 +25,9 @@ struct CrawlState {
   std::int32_t CrawlLevel = 1;           // from 1
   std::int32_t CrawlIndex = 1;           // 1-based position in WantUrls
   std::int32_t DispatchedCount = 0;      // pictures handed out = position of the next one
+  // Handed out, but cut off by shut-down before they finished: fetched again first, into the
+  // same save paths. DispatchedCount still counts them.
+  std::vector<QueuedPicture> CutOff;
 
   bool operator==(const CrawlState&) const = default;
 };

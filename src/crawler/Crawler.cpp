@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/Errors.h"
+#include "core/SaveFailureNotice.h"
 #include "crawler/SavePaths.h"
 
 namespace vexilo {
@@ -49,6 +50,7 @@ Crawler::Crawler(std::filesystem::path programFolder, const TaskRecord& task, Cr
 void Crawler::RunCrawl() {
   mMaySave = false;
   mSaved = false;
+  mFlags.SaveFailureTold = false;
   try {
     StartCrawl();
     if (VisitLevels()) {
@@ -57,12 +59,7 @@ void Crawler::RunCrawl() {
     }
   } catch (...) {
     // A failed crawl ends silently; crawl idle stays false until the user presses Stop.
-    if (mMaySave && !mSaved) {
-      try {
-        SaveState();
-      } catch (...) {
-      }
-    }
+    if (mMaySave && !mSaved) SaveState();
   }
   // Never leave the grid hidden or the browser fetching pictures, however the crawl ended.
   try {
@@ -208,7 +205,11 @@ void Crawler::LeaveLogonMode() {
 
 void Crawler::SaveState() {
   mSaved = true;
-  mStateFiles.SaveCrawlState(mTask.FolderName, mPictureRows, mState);
+  try {
+    mStateFiles.SaveCrawlState(mTask.FolderName, mPictureRows, mState);
+  } catch (const std::exception& error) {
+    TellSaveFailureOnce(mFlags, mPrompts, error.what());
+  }
 }
 
 }  // namespace vexilo

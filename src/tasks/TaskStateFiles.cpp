@@ -18,6 +18,7 @@ constexpr const char* kTemp = "tempurls.dat";
 constexpr const char* kPictures = "pictureurl.dat";
 constexpr const char* kSavedNames = "savedname.dat";
 constexpr const char* kCounters = "counti.dat";
+constexpr const char* kCutOff = "cutoff.dat";  // an address line, then its save path line
 
 bool FileExists(const std::filesystem::path& file) {
   std::error_code ec;
@@ -26,6 +27,12 @@ bool FileExists(const std::filesystem::path& file) {
 
 void LoadListIfPresent(const std::filesystem::path& file, std::vector<std::string>& list) {
   if (FileExists(file)) list = ReadLines(file);
+}
+
+void CreateStateFolder(const std::filesystem::path& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (ec) throw FileError("Cannot create folder \"" + folder.string() + "\". " + ec.message());
 }
 
 }  // namespace
@@ -41,9 +48,7 @@ void TaskStateFiles::SaveCrawlState(const std::string& folderName,
                                     const std::vector<PictureEntry>& rows,
                                     const CrawlState& state) const {
   std::filesystem::path folder = StateFolder(folderName);
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (ec) throw FileError("Cannot create folder \"" + folder.string() + "\". " + ec.message());
+  CreateStateFolder(folder);
 
   std::vector<std::string> lines;
   lines.reserve(rows.size() * 4);
@@ -56,6 +61,7 @@ void TaskStateFiles::SaveCrawlState(const std::string& folderName,
   WriteLines(folder / kTemp, state.TempUrls);
   WriteLines(folder / kPictures, state.PictureUrls);
   WriteLines(folder / kSavedNames, state.SavedNames);
+  SaveCutOff(folderName, state);
   SaveCounters(folderName, state);
 }
 
@@ -63,6 +69,17 @@ void TaskStateFiles::SaveCounters(const std::string& folderName, const CrawlStat
   WriteLines(StateFolder(folderName) / kCounters,
              {std::to_string(state.CrawlLevel), std::to_string(state.CrawlIndex),
               std::to_string(state.DispatchedCount)});
+}
+
+void TaskStateFiles::SaveCutOff(const std::string& folderName, const CrawlState& state) const {
+  std::filesystem::path folder = StateFolder(folderName);
+  CreateStateFolder(folder);
+  std::vector<std::string> lines;
+  lines.reserve(state.CutOff.size() * 2);
+  for (const QueuedPicture& picture : state.CutOff) {
+    lines.insert(lines.end(), {picture.Url, picture.SavePath});
+  }
+  WriteLines(folder / kCutOff, lines);
 }
 
 void TaskStateFiles::LoadCrawlState(const std::string& folderName,
@@ -74,6 +91,13 @@ void TaskStateFiles::LoadCrawlState(const std::string& folderName,
   LoadListIfPresent(folder / kTemp, state.TempUrls);
   LoadListIfPresent(folder / kPictures, state.PictureUrls);
   LoadListIfPresent(folder / kSavedNames, state.SavedNames);
+  if (FileExists(folder / kCutOff)) {
+    std::vector<std::string> lines = ReadLines(folder / kCutOff);
+    state.CutOff.clear();
+    for (size_t i = 0; i + 2 <= lines.size(); i += 2) {
+      state.CutOff.push_back({std::move(lines[i]), std::move(lines[i + 1])});
+    }
+  }
 
   if (FileExists(folder / kCounters)) {
     std::vector<std::string> lines = ReadLines(folder / kCounters);

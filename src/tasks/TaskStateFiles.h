@@ -1,6 +1,8 @@
 #pragma once
-// The seven files in which a task keeps the state of its last crawl, in the folder
-// programFolder/task/<folder name>: the picture list, the five crawl lists and the counters.
+// The files in which a task keeps the state of its last crawl, in the folder
+// programFolder/task/<folder name>: the picture list, the five crawl lists, the counters and
+// the downloads that were cut off. A task saved before the last of these existed has no such
+// file and loads with none cut off.
 // Main thread only. Every failure raises FileError.
 
 #include <filesystem>
@@ -20,11 +22,13 @@ class TaskStateFiles {
 
   std::filesystem::path StateFolder(const std::string& folderName) const;
 
-  // Writes all seven files, creating the state folder when it is missing.
+  // Writes all eight files, creating the state folder when it is missing.
   void SaveCrawlState(const std::string& folderName, const std::vector<PictureEntry>& rows,
                       const CrawlState& state) const;
   // Writes counti.dat only; the state folder must exist.
   void SaveCounters(const std::string& folderName, const CrawlState& state) const;
+  // Writes the cut-off downloads only, creating the state folder when it is missing.
+  void SaveCutOff(const std::string& folderName, const CrawlState& state) const;
   // Reads the files back. A missing file leaves its part of rows and state as it is. The
   // counters are brought into range: CrawlLevel and CrawlIndex at least 1, DispatchedCount
   // from 0 to the length of PictureUrls; a counti.dat that does not hold three whole

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "core/Errors.h"
+#include "core/SaveFailureNotice.h"
 #include "crawler/Crawler.h"
 #include "support/FakeSeams.h"
 #include "support/RecordingHooks.h"
@@ -330,6 +331,22 @@ TEST_F(CrawlerTest, AFailureEndsTheCrawlSilentlyWithTheStateSaved) {
   EXPECT_TRUE(mPrompts.Messages.empty());
   EXPECT_FALSE(mFlags.CrawlIdle);
   EXPECT_EQ(SavedState().WantUrls, (Strings{"http://s.com/"}));
+}
+
+TEST_F(CrawlerTest, AStateThatCannotBeSavedIsToldOncePerCrawl) {
+  std::filesystem::create_directories(mProgram / "task");
+  std::ofstream(mProgram / "task/t") << "a file where the state folder belongs";
+  test::RecordingPrompts prompts;
+  Crawler crawler{mProgram.Path(), mTask, mState, mRows,  mFlags,
+                  mBrowser,        mPump, prompts, mStatus, mHooks};
+  Page("http://s.com/");
+  crawler.RunCrawl();
+  ASSERT_EQ(prompts.Errors.size(), 1u);
+  EXPECT_TRUE(prompts.Errors[0].starts_with(kSaveFailedText)) << prompts.Errors[0];
+  EXPECT_TRUE(mFlags.CrawlIdle);
+
+  crawler.RunCrawl();  // a new crawl tells again
+  EXPECT_EQ(prompts.Errors.size(), 2u);
 }
 
 TEST_F(CrawlerTest, EmptyLevelsPassAtOnceHoweverManyThereAre) {

@@ -23,6 +23,7 @@ CrawlState SampleState() {
   s.CrawlLevel = 2;
   s.CrawlIndex = 2;
   s.DispatchedCount = 1;
+  s.CutOff = {{"http://a/x.jpg", "/p/t/x.jpg"}};
   return s;
 }
 
@@ -38,7 +39,7 @@ TEST_F(TaskStateFilesTest, RoundTripKeepsEmptyFieldsAndCreatesTheFolder) {
                                     {"y.jpg", "http://a/y.jpg", "640", "w=5"}};
   mFiles.SaveCrawlState("t", rows, SampleState());
   for (const char* f : {"listview.dat", "visitedurl.dat", "wanturls.dat", "tempurls.dat",
-                        "pictureurl.dat", "savedname.dat", "counti.dat"}) {
+                        "pictureurl.dat", "savedname.dat", "counti.dat", "cutoff.dat"}) {
     EXPECT_TRUE(std::filesystem::exists(Folder() / f)) << f;
   }
   EXPECT_EQ(ReadFileBytes(Folder() / "counti.dat"), "2\r\n2\r\n1\r\n");
@@ -66,6 +67,7 @@ TEST_F(TaskStateFilesTest, MissingFilesKeepTheStartValues) {
   EXPECT_EQ(s.WantUrls, start.WantUrls);
   EXPECT_EQ(s.PictureUrls.size(), 1u);
   EXPECT_TRUE(s.SavedNames.empty());
+  EXPECT_TRUE(s.CutOff.empty());  // a task saved before cut-off downloads were kept
   EXPECT_EQ(s.CrawlLevel, 1);
   EXPECT_EQ(s.DispatchedCount, 0);
 }
@@ -75,6 +77,19 @@ TEST_F(TaskStateFilesTest, ListViewRowsAreWholeGroupsOfFour) {
   WriteFileBytes(Folder() / "listview.dat", "a\nb\nc\nd\ne\nf\ng\nh\ni\n");
   EXPECT_EQ(mFiles.ReadPictureRows("t").size(), 2u);
   EXPECT_TRUE(mFiles.ReadPictureRows("missing").empty());
+}
+
+TEST_F(TaskStateFilesTest, CutOffDownloadsAreWholePairsAndSaveOnTheirOwn) {
+  CrawlState s;
+  s.CutOff = {{"http://a/1.jpg", "/p/t/1.jpg"}, {"http://a/2.jpg", ""}};
+  mFiles.SaveCutOff("t", s);
+  EXPECT_EQ(ReadFileBytes(Folder() / "cutoff.dat"),
+            "http://a/1.jpg\r\n/p/t/1.jpg\r\nhttp://a/2.jpg\r\n\r\n");
+  WriteFileBytes(Folder() / "cutoff.dat", "http://a/1.jpg\n/p/t/1.jpg\nhttp://a/3.jpg\n");
+  std::vector<PictureEntry> rows;
+  CrawlState loaded;
+  mFiles.LoadCrawlState("t", rows, loaded);
+  EXPECT_EQ(loaded.CutOff, (std::vector<QueuedPicture>{{"http://a/1.jpg", "/p/t/1.jpg"}}));
 }
 
 struct CounterCase {
