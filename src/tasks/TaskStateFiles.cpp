@@ -19,6 +19,16 @@ constexpr const char* kPictures = "pictureurl.dat";
 constexpr const char* kSavedNames = "savedname.dat";
 constexpr const char* kCounters = "counti.dat";
 
+// Every file a state folder holds, for the removal of what a killed save left.
+const std::string kStateFileNames[] = {kListView, kVisited,    kWant,    kTemp,
+                                       kPictures, kSavedNames, kCounters};
+
+void WriteCounters(const std::filesystem::path& folder, const CrawlState& state) {
+  WriteLines(folder / kCounters,
+             {std::to_string(state.CrawlLevel), std::to_string(state.CrawlIndex),
+              std::to_string(state.DispatchedCount)});
+}
+
 bool FileExists(const std::filesystem::path& file) {
   std::error_code ec;
   return std::filesystem::is_regular_file(file, ec);
@@ -44,6 +54,7 @@ void TaskStateFiles::SaveCrawlState(const std::string& folderName,
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (ec) throw FileError("Cannot create folder \"" + folder.string() + "\". " + ec.message());
+  vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
 
   std::vector<std::string> lines;
   lines.reserve(rows.size() * 4);
@@ -56,17 +67,29 @@ void TaskStateFiles::SaveCrawlState(const std::string& folderName,
   WriteLines(folder / kTemp, state.TempUrls);
   WriteLines(folder / kPictures, state.PictureUrls);
   WriteLines(folder / kSavedNames, state.SavedNames);
-  SaveCounters(folderName, state);
+  WriteCounters(folder, state);
 }
 
 void TaskStateFiles::SaveCounters(const std::string& folderName, const CrawlState& state) const {
-  WriteLines(StateFolder(folderName) / kCounters,
-             {std::to_string(state.CrawlLevel), std::to_string(state.CrawlIndex),
-              std::to_string(state.DispatchedCount)});
+  std::filesystem::path folder = StateFolder(folderName);
+  vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
+  WriteCounters(folder, state);
 }
 
-void TaskStateFiles::LoadCrawlState(const std::string& folderName,
-                                    std::vector<PictureEntry>& rows, CrawlState& state) const {
+void TaskStateFiles::RemoveStaleTemporaries() const {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(mProgramFolder / kStateFolder, ec), end;
+       !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    // A link is not followed: only the task folders themselves are cleaned.
+    if (it->symlink_status(typeError).type() == std::filesystem::file_type::directory) {
+      vexilo::RemoveStaleTemporaries(it->path(), kStateFileNames);
+    }
+  }
+}
+
+void TaskStateFiles::LoadCrawlState(const std::string& folderName, std::vector<PictureEntry>& rows,
+                                    CrawlState& state) const {
   std::filesystem::path folder = StateFolder(folderName);
   rows = ReadPictureRows(folderName);
   LoadListIfPresent(folder / kVisited, state.VisitedUrls);

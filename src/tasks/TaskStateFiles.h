@@ -1,6 +1,7 @@
 #pragma once
 // The seven files in which a task keeps the state of its last crawl, in the folder
 // programFolder/task/<folder name>: the picture list, the five crawl lists and the counters.
+// Each save first removes the temporary files an earlier save cut short left in the folder.
 // Main thread only. Every failure raises FileError.
 
 #include <filesystem>
@@ -33,6 +34,10 @@ class TaskStateFiles {
                       CrawlState& state) const;
   // The picture list of listview.dat: one row per whole four lines; none when it is missing.
   std::vector<PictureEntry> ReadPictureRows(const std::string& folderName) const;
+
+  // At start-up: removes the temporary files killed saves left in every state folder. Never
+  // fails; nothing but such files is removed.
+  void RemoveStaleTemporaries() const;
 
  private:
   std::filesystem::path mProgramFolder;
