@@ -17,7 +17,7 @@ constexpr const char* kLastResortName = "Task";
 
 const std::string kProgramFileNames[] = {TaskList::kFileName};
 
-// A name that can stand for a task: not blank.
+// Empty or only blanks.
 bool IsBlank(const std::string& name) { return Trim(name).empty(); }
 
 // The name as one folder name: trimmed, a "/" or NUL made "-". Empty for a name that would

@@ -63,13 +63,12 @@ bool IsPlainFolderName(const std::string& name);
 // "Task", so that no node of the task tree is blank.
 std::string NewTaskName(const std::string& name, const std::string& address);
 
-// The folder name for a new task called name with that starting address. Always one plain
-// folder name, never empty, "." or "..": a "/" in the name becomes "-", and a name that is
-// blank or only dots gives way to the host of the address, then to "Task"; blanks at the
-// ends are dropped. The name is
-// taken when a folder of it exists in the download folder (a file there does not count) or
-// anything of it exists in programFolder/task; then "(n)" + name for the first n from 1 to
-// 999 for which neither holds. Raises InputError when all of them are taken.
+// The folder name for a new task called name with that starting address. Always a plain
+// folder name (IsPlainFolderName): blanks at the ends are dropped, a "/" becomes "-", and a
+// name that is blank or only dots gives way to the host of the address, then to "Task". The
+// name is taken when a folder of it exists in the download folder (a file there does not
+// count) or anything of it exists in programFolder/task; then "(n)" + name for the first n
+// from 1 to 999 for which neither holds. Raises InputError when all of them are taken.
 std::string NewTaskFolderName(const std::filesystem::path& downFolder,
                               const std::filesystem::path& programFolder, const std::string& name,
                               const std::string& address);
