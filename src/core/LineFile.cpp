@@ -4,14 +4,40 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "core/Errors.h"
 #include "core/WriteAll.h"
 
 namespace vexilo {
 namespace {
+
+// mkstemp's template: six characters it replaces with letters and digits.
+constexpr std::string_view kTemporarySuffix = "XXXXXX";
+
+std::string TemporaryPattern(const std::filesystem::path& file) {
+  return (file.parent_path() /
+          ("." + file.filename().string() + "." + std::string(kTemporarySuffix)))
+      .string();
+}
+
+bool IsAsciiLetterOrDigit(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// True for "." + one of names + "." + six letters or digits.
+bool IsTemporaryOf(std::string_view entry, std::span<const std::string> names) {
+  if (entry.size() < kTemporarySuffix.size() + 3 || entry.front() != '.') return false;
+  std::string_view random = entry.substr(entry.size() - kTemporarySuffix.size());
+  if (!std::all_of(random.begin(), random.end(), IsAsciiLetterOrDigit)) return false;
+  std::string_view name = entry.substr(1, entry.size() - 1 - random.size());
+  if (name.back() != '.') return false;
+  name.remove_suffix(1);
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
 
 std::string SystemReason() { return std::strerror(errno); }
 
@@ -96,7 +122,7 @@ void WriteLines(const std::filesystem::path& file, const std::vector<std::string
     mode = existing.st_mode & 07777;
   }
 
-  std::string pattern = (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
+  std::string pattern = TemporaryPattern(file);
   int fd = ::mkstemp(pattern.data());
   if (fd < 0) FailCreate(file, SystemReason());
   std::string text = Serialise(lines);
@@ -117,6 +143,21 @@ void WriteLines(const std::filesystem::path& file, const std::vector<std::string
     ::unlink(pattern.c_str());
     FailCreate(file, reason);
   }
+}
+
+void RemoveStaleTemporaries(const std::filesystem::path& folder,
+                            std::span<const std::string> names) {
+  std::vector<std::filesystem::path> stale;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::error_code typeError;
+    if (IsTemporaryOf(it->path().filename().string(), names) &&
+        it->symlink_status(typeError).type() == std::filesystem::file_type::regular) {
+      stale.push_back(it->path());
+    }
+  }
+  for (const std::filesystem::path& file : stale) std::filesystem::remove(file, ec);
 }
 
 }  // namespace vexilo

@@ -3,6 +3,7 @@
 // them: CR LF after every line on write; CR LF, LF or CR accepted on read; bytes unchanged.
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,5 +20,12 @@ std::vector<std::string> ReadLines(const std::filesystem::path& file);
 // over the old one, so a failure never leaves a half-written file. An existing file without
 // write permission is left alone and the write fails. Raises FileError on any failure.
 void WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
+
+// Removes the temporary files WriteLines leaves behind when the program is killed between
+// writing and renaming: the regular files in folder named "." + one of names + "." + six
+// letters or digits. Nothing else is touched (no other name, no link, no folder, nothing
+// below folder); failures are ignored. Only for folders no other program writes to at once.
+void RemoveStaleTemporaries(const std::filesystem::path& folder,
+                            std::span<const std::string> names);
 
 }  // namespace vexilo

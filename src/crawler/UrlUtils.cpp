@@ -78,6 +78,16 @@ std::string SiteOf(std::string_view address) {
   return std::string(host);
 }
 
+std::string HostOf(std::string_view address) {
+  std::string_view host = address;
+  size_t scheme = host.find("://");
+  if (scheme == std::string_view::npos) scheme = host.find(":\\\\");
+  if (scheme != std::string_view::npos) host.remove_prefix(scheme + 3);
+  host = host.substr(0, host.find_first_of("/\\?#"));
+  if (size_t at = host.rfind('@'); at != std::string_view::npos) host.remove_prefix(at + 1);
+  return std::string(host);
+}
+
 std::string DirOf(std::string_view address) {
   std::string_view t = address;
   if (size_t scheme = t.find("://"); scheme != std::string_view::npos) {
@@ -121,9 +131,12 @@ std::string UniqueFolderName(const std::filesystem::path& folder, const std::str
   return *FirstFree(folder, name, INT_MAX, IsFolder);
 }
 
-std::optional<std::string> UniqueFolderNameUpTo(const std::filesystem::path& folder,
-                                                const std::string& name, int lastNumber) {
-  return FirstFree(folder, name, lastNumber, IsFolder);
+std::optional<std::string> UniqueFolderNameUpTo(
+    const std::filesystem::path& folder, const std::string& name, int lastNumber,
+    const std::function<bool(const std::filesystem::path&)>& alsoTaken) {
+  return FirstFree(folder, name, lastNumber, [&](const std::filesystem::path& p) {
+    return IsFolder(p) || (alsoTaken && alsoTaken(p));
+  });
 }
 
 }  // namespace vexilo

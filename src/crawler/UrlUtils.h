@@ -16,6 +16,10 @@ std::string SafeFileName(std::string_view address);
 // The last two dot-separated labels of the host (with port); everything after the first
 // "@" when the address holds one.
 std::string SiteOf(std::string_view address);
+// The host with its port: the text after "://" (else a colon and two backslashes) up to the
+// first "/", "\", "?" or "#", without a "user@" in front. Empty when the address names none
+// ("file:///x", "http://").
+std::string HostOf(std::string_view address);
 // The address without scheme and without a last segment that holds a dot, no trailing "/".
 std::string DirOf(std::string_view address);
 // The text after the last "/" (else after the last "\"), or "Unknown" when there is neither.
@@ -33,8 +37,10 @@ std::string UniqueFileNameFrom(const std::filesystem::path& folder, const std::s
                                const std::function<bool(const std::filesystem::path&)>& alsoTaken);
 // The same, looking for folders instead of files.
 std::string UniqueFolderName(const std::filesystem::path& folder, const std::string& name);
-// The same, but only up to lastNumber; std::nullopt when all of them are taken.
-std::optional<std::string> UniqueFolderNameUpTo(const std::filesystem::path& folder,
-                                                const std::string& name, int lastNumber);
+// The same, but only up to lastNumber and also passing over the candidates for which
+// alsoTaken (when given) holds; std::nullopt when all of them are taken.
+std::optional<std::string> UniqueFolderNameUpTo(
+    const std::filesystem::path& folder, const std::string& name, int lastNumber,
+    const std::function<bool(const std::filesystem::path&)>& alsoTaken = {});
 
 }  // namespace vexilo

@@ -226,27 +226,33 @@ void TMainForm::ConnectCommands() {
 }
 
 void TMainForm::InitialiseRun() {
+  mBrowserView->setUrl(QUrl("about:blank"));
+  mPictures.Clear();
+  mRunFlags.CrawlIdle = true;
+  // Each is loaded on its own: a broken task list must not leave the settings unloaded, or
+  // the next save would blank the stored proxy and password. Only what loaded is saved.
   try {
-    mBrowserView->setUrl(QUrl("about:blank"));
     std::filesystem::create_directories(mProgramFolder / TaskStateFiles::kStateFolder);
+    mStateFiles.RemoveStaleTemporaries();
     mTaskList.LoadTaskList();
-    mTaskListLoaded = true;
-    mTaskTree->Fill(mTaskList);
-    mPictures.Clear();
+  } catch (const std::exception& error) {
+    mServices.Prompts.ShowError(error.what());
+  }
+  mTaskTree->Fill(mTaskList);
+  try {
     LoadSettings(mServices.Settings, mProgramFolder, mSettings);
     mSettingsLoaded = true;
-    mRunFlags.CrawlIdle = true;
   } catch (const std::exception& error) {
     mServices.Prompts.ShowError(error.what());
   }
 }
 
 void TMainForm::CreateOtherWindows() {
-  mWizardForm = new TTaskWizardForm(mSettings, mServices.Prompts, this);
+  mWizardForm = new TTaskWizardForm(mSettings, mProgramFolder, mServices.Prompts, this);
   mAboutForm = new TAboutForm(mServices.Shell, this);
   mOptionForm = new TOptionForm(mSettings, mServices.Settings, mProgramFolder, mServices.Shell,
                                 mServices.Prompts, this);
-  mTaskSettingForm = new TTaskSettingForm(mSettings, mServices.Prompts, this);
+  mTaskSettingForm = new TTaskSettingForm(mSettings, mProgramFolder, mServices.Prompts, this);
   mDeleteTaskForm = new TDeleteTaskForm(this);
   WireTaskCommands();
 }
@@ -280,7 +286,7 @@ void TMainForm::ShutDown() {
   // Each save is tried on its own: a task list that cannot be written must not keep the
   // crawl running or the settings unsaved.
   try {
-    if (mTaskListLoaded) mTaskList.SaveTaskList();
+    if (mTaskList.Loaded()) mTaskList.SaveTaskList();
   } catch (const std::exception&) {
   }
   try {

@@ -74,7 +74,8 @@ class TMainForm : public QMainWindow,
   ~TMainForm() override;
 
   // The creation steps that touch files and settings: the "task" folder, GTask.lis and the
-  // task tree, the settings. A failing step is reported and the later ones are skipped.
+  // task tree, the settings. The task list and the settings are loaded each on its own; a
+  // failure is reported, and what failed to load is never saved over.
   void InitialiseRun();
   // The other windows, created once and hidden until their command shows them, and the
   // task commands that use them.
@@ -172,7 +173,6 @@ class TMainForm : public QMainWindow,
   TaskStateFiles mStateFiles;
   QtMainThread mMainThread{this};
   QtEventPump mEventPump;
-  bool mTaskListLoaded = false;
   bool mSettingsLoaded = false;
   bool mMaximizedBeforeTray = true;
 

@@ -6,12 +6,12 @@
 namespace vexilo {
 
 TaskRecord QuickTaskFor(const std::string& address, const TaskRecord& current,
-                        const std::string& downFolder) {
+                        const std::string& downFolder, const std::filesystem::path& programFolder) {
   TaskRecord r;
   r.TaskType = kQuickTaskType;
   r.Name = SiteOf(address);
   r.StartUrl = address;
-  AssignNewTaskFolder(r, downFolder);
+  AssignNewTaskFolder(r, downFolder, programFolder);
   r.LinkLevels = 9;
   r.LinkScope = 1;
   r.IdleSeconds = 10;

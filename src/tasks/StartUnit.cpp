@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/Errors.h"
 #include "tasks/TaskWizardFlow.h"
@@ -53,8 +54,12 @@ QFrame* Line() {
 
 }  // namespace
 
-TTaskWizardForm::TTaskWizardForm(const AppSettings& settings, UserPrompts& prompts, QWidget* parent)
-    : QDialog(parent), mSettings(settings), mPrompts(prompts) {
+TTaskWizardForm::TTaskWizardForm(const AppSettings& settings, std::filesystem::path programFolder,
+                                 UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent),
+      mSettings(settings),
+      mProgramFolder(std::move(programFolder)),
+      mPrompts(prompts) {
   setWindowTitle("New Task Wizard");
   setFixedSize(kClientWidth, kClientHeight);
 
@@ -156,7 +161,7 @@ void TTaskWizardForm::NextClicked() {
       break;
     case WizardNext::Action::Start:
       try {
-        mResult = NewTaskFromForm(form, mSettings.DownFolder);
+        mResult = NewTaskFromForm(form, mSettings.DownFolder, mProgramFolder);
         accept();
       } catch (const InputError& e) {
         mPrompts.ShowError(e.what());

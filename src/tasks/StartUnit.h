@@ -4,6 +4,7 @@
 // values from one use to the next; every showing starts on the first page. Main thread only.
 
 #include <QDialog>
+#include <filesystem>
 
 #include "core/UserPrompts.h"
 #include "shell/AppSettings.h"
@@ -20,8 +21,10 @@ class TTaskWizardForm : public QDialog, public NewTaskDialog {
   Q_OBJECT
 
  public:
-  // settings gives the download folder new tasks go to; both outlive the window.
-  TTaskWizardForm(const AppSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
+  // settings gives the download folder new tasks go to; both it and prompts outlive the
+  // window. programFolder holds the state folders a new task's folder name must not take.
+  TTaskWizardForm(const AppSettings& settings, std::filesystem::path programFolder,
+                  UserPrompts& prompts, QWidget* parent = nullptr);
 
   bool ShowNewTaskWizard(TaskRecord& record) override;
   std::string QuickTaskAddress() const override;
@@ -33,6 +36,7 @@ class TTaskWizardForm : public QDialog, public NewTaskDialog {
   void NextClicked();
 
   const AppSettings& mSettings;
+  std::filesystem::path mProgramFolder;
   UserPrompts& mPrompts;
   TaskFormPages mPages;
   QStackedWidget* mStack = nullptr;

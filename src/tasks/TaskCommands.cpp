@@ -1,6 +1,7 @@
 #include "tasks/TaskCommands.h"
 
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include "core/TextRules.h"
@@ -11,21 +12,44 @@
 namespace vexilo {
 namespace {
 
-// A folder name that names one folder inside the folder that holds it.
-bool IsPlainFolderName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+// The folder lexically normalised, without a trailing "/"; links are not resolved (the
+// deletion itself never follows one).
+std::string LexicalFolder(const std::string& folder) {
+  std::string normal = std::filesystem::path(folder).lexically_normal().string();
+  while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+  return normal;
 }
 
-// A picture folder is the task's own when its last part is the task's folder name, as every
-// task made here has it; a hand-edited block pointing elsewhere is left alone.
-bool IsOwnPictureFolder(std::string folder, const std::string& folderName) {
-  folder = Trim(folder);
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return IsPlainFolderName(folderName) &&
-         std::filesystem::path(folder).filename().string() == folderName;
+// The task's picture folder when it is the folder of its folder name in the download folder,
+// as every task made here has it; std::nullopt for anything else, so that a hand-edited
+// block such as ".../t1/../../outside" + "outside" cannot reach outside. The normal form is
+// what gets deleted, so no ".." is ever walked through a link.
+std::optional<std::string> OwnPictureFolder(const std::string& taskFolder,
+                                            const std::string& downFolder,
+                                            const std::string& folderName) {
+  if (!IsPlainFolderName(folderName) || Trim(downFolder).empty()) return std::nullopt;
+  std::string own = LexicalFolder(Trim(downFolder) + "/" + folderName);
+  if (LexicalFolder(Trim(taskFolder)) != own) return std::nullopt;
+  return own;
+}
+
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(Trim(path), ec));
 }
 
 }  // namespace
+
+std::string UnreadableTaskMessage(const std::string& taskName, const std::string& reason) {
+  return "The task \"" + taskName + "\" cannot be read from GTask.lis (" + reason +
+         "). Correct or delete its lines in that file while Vexilo is closed.";
+}
+
+std::string PicturesLeftMessage(const std::string& taskFolder, const std::string& downFolder) {
+  return "The pictures in \"" + taskFolder +
+         "\" were not deleted: it is not this task's folder in the download folder \"" +
+         downFolder + "\".";
+}
 
 TaskCommands::TaskCommands(TaskCommandParts parts) : mParts(std::move(parts)) {}
 
@@ -52,7 +76,8 @@ void TaskCommands::QuickStart() {
   if (Trim(address).empty()) return;
   if (RefuseWhileCrawling(kStopFirstMessage)) return;
   try {
-    mParts.CurrentTask = QuickTaskFor(address, mParts.CurrentTask, mParts.Settings.DownFolder);
+    mParts.CurrentTask = QuickTaskFor(address, mParts.CurrentTask, mParts.Settings.DownFolder,
+                                      mParts.ProgramFolder);
     AddAndCrawlCurrentTask();
   } catch (const std::exception& e) {
     mParts.Prompts.ShowError(e.what());
@@ -69,6 +94,7 @@ void TaskCommands::Delete() {
   if (task < 0) return;
   // The running crawl still reads this task's record and would recreate its state folder.
   if (RefuseWhileCrawling(kWaitMessage)) return;
+  if (!ReadBlockOrRefuse(task)) return;
   try {
     std::optional<DeleteChoice> choice = mParts.DeleteDialog.AskDeleteTask();
     if (!choice) return;
@@ -88,8 +114,10 @@ void TaskCommands::Resume() {
   int task = SelectedTask();
   if (task < 0) return;
   if (RefuseWhileCrawling(kStopFirstMessage)) return;
+  std::optional<TaskRecord> record = ReadBlockOrRefuse(task);
+  if (!record) return;
   try {
-    mParts.CurrentTask = mParts.Tasks.ReadTaskRecord(task);
+    mParts.CurrentTask = std::move(*record);
     mParts.Flags.ResumeRequested = true;
     mParts.Crawl.RunCrawl();
   } catch (const std::exception&) {
@@ -101,13 +129,14 @@ void TaskCommands::Restart() {
   int task = SelectedTask();
   if (task < 0) return;
   if (RefuseWhileCrawling(kStopFirstMessage)) return;
+  // Crawl the very block whose folders go, whatever the selection read.
+  std::optional<TaskRecord> record = ReadBlockOrRefuse(task);
+  if (!record) return;
   if (!mParts.Prompts.AskYesNo(kRestartQuestion)) return;
   try {
-    // Crawl the very block whose folders go, even if its selection could not read it.
-    TaskRecord record = mParts.Tasks.ReadTaskRecord(task);
     DeleteTaskFolders(task, true, true);
     mParts.Pictures.ClearPictures();
-    mParts.CurrentTask = std::move(record);
+    mParts.CurrentTask = std::move(*record);
     mParts.Flags.ResumeRequested = false;
     mParts.Crawl.RunCrawl();
   } catch (const std::exception& e) {
@@ -118,9 +147,14 @@ void TaskCommands::Restart() {
 void TaskCommands::Settings() {
   int task = SelectedTask();
   if (task < 0) return;
+  // The dialog edits the selected block as stored, never a record left from another task.
+  std::optional<TaskRecord> record = ReadBlockOrRefuse(task);
+  if (!record) return;
   try {
-    if (!mParts.SettingsDialog.ShowTaskSettings(mParts.CurrentTask)) return;
-    if (SelectedTask() == task) mParts.Tasks.WriteTaskRecord(task, mParts.CurrentTask);
+    if (!mParts.SettingsDialog.ShowTaskSettings(*record)) return;
+    if (SelectedTask() != task) return;
+    mParts.Tasks.WriteTaskRecord(task, *record);
+    mParts.CurrentTask = std::move(*record);
   } catch (const std::exception& e) {
     mParts.Prompts.ShowError(e.what());
   }
@@ -167,7 +201,18 @@ void TaskCommands::AddAndCrawlCurrentTask() {
   mParts.Tree.AddTaskNode(mParts.CurrentTask.Name);
   mParts.Tasks.SaveTaskList();
   SelectLastNode();
+  // A new task never resumes, whatever an earlier Resume left set.
+  mParts.Flags.ResumeRequested = false;
   mParts.Crawl.RunCrawl();
+}
+
+std::optional<TaskRecord> TaskCommands::ReadBlockOrRefuse(int task) {
+  try {
+    return mParts.Tasks.ReadTaskRecord(task);
+  } catch (const std::exception& e) {
+    mParts.Prompts.ShowError(UnreadableTaskMessage(mParts.Tasks.TaskName(task), e.what()));
+    return std::nullopt;
+  }
 }
 
 int TaskCommands::SelectedTask() const {
@@ -186,7 +231,11 @@ void TaskCommands::DeleteTaskFolders(int task, bool pictures, bool state) {
   const std::string& folderName = mParts.Tasks.TaskLine(task, TaskRecord::kFolderNameLine);
   if (pictures) {
     const std::string& taskFolder = mParts.Tasks.TaskLine(task, TaskRecord::kTaskFolderLine);
-    if (IsOwnPictureFolder(taskFolder, folderName)) DeleteFolder(taskFolder, keep);
+    if (auto own = OwnPictureFolder(taskFolder, mParts.Settings.DownFolder, folderName)) {
+      DeleteFolder(*own, keep);
+    } else if (Exists(taskFolder)) {
+      mParts.Prompts.ShowMessage(PicturesLeftMessage(taskFolder, mParts.Settings.DownFolder));
+    }
   }
   if (state && IsPlainFolderName(folderName)) {
     DeleteFolder(TaskStateFiles(mParts.ProgramFolder).StateFolder(folderName).string(), keep);

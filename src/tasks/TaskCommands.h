@@ -5,10 +5,13 @@
 //
 // Only one crawl runs at a time: while one runs (RunFlags::CrawlIdle false) New, Quick
 // Start, Resume and Restart are refused with kStopFirstMessage, Delete and selection changes
-// with kWaitMessage. A command that fails shows the failure's text as an error; Resume and
-// Open destination folder end silently instead.
+// with kWaitMessage. New and Quick Start always crawl afresh (ResumeRequested cleared).
+// Settings, Resume, Restart and Delete read the selected block themselves and refuse one that
+// cannot be read. A command that fails shows the failure's text as an error; a failing
+// resumed crawl and Open destination folder end silently instead.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "core/DesktopShell.h"
@@ -28,6 +31,12 @@ inline constexpr const char* kStopFirstMessage =
 inline constexpr const char* kWaitMessage = "Please wait for completing current task.";
 inline constexpr const char* kRestartQuestion =
     "This will delete the pictures downloaded, Are you sure to continue?";
+
+// Settings, Resume, Restart and Delete refuse a block that cannot be read, with this error.
+std::string UnreadableTaskMessage(const std::string& taskName, const std::string& reason);
+// Delete and Restart leave a picture folder that is not download folder + "/" + the task's
+// folder name (after lexical normalisation), and say so with this message.
+std::string PicturesLeftMessage(const std::string& taskFolder, const std::string& downFolder);
 
 // What the commands work on; every member outlives the commands.
 struct TaskCommandParts {
@@ -78,6 +87,8 @@ class TaskCommands {
   // The selected task's index, or -1 when the root or nothing is selected.
   int SelectedTask() const;
   bool RefuseWhileCrawling(const char* message);
+  // Block task as a record; std::nullopt, after showing why, when it cannot be read.
+  std::optional<TaskRecord> ReadBlockOrRefuse(int task);
   void DeleteTaskFolders(int task, bool pictures, bool state);
   void SelectLastNode();
 

@@ -65,20 +65,22 @@ bool AdvancedGroupEnabled(TaskKind kind) { return kind == TaskKind::Advanced; }
 
 bool LeavingTabAllowed(const TaskForm& form) { return form.Kind != TaskKind::Quick; }
 
-TaskRecord NewTaskFromForm(const TaskForm& form, const std::string& downFolder) {
+TaskRecord NewTaskFromForm(const TaskForm& form, const std::string& downFolder,
+                           const std::filesystem::path& programFolder) {
   TaskRecord r = RecordFromForm(form);
-  AssignNewTaskFolder(r, downFolder);
+  AssignNewTaskFolder(r, downFolder, programFolder);
   return r;
 }
 
 TaskRecord EditedTaskFromForm(const TaskForm& form, const TaskRecord& current,
-                              const std::string& downFolder) {
+                              const std::string& downFolder,
+                              const std::filesystem::path& programFolder) {
   TaskRecord r = RecordFromForm(form);
-  if (r.Name == current.Name && !current.FolderName.empty()) {
+  if (r.Name == current.Name && IsPlainFolderName(current.FolderName)) {
     r.TaskFolder = current.TaskFolder;
     r.FolderName = current.FolderName;
   } else {
-    AssignNewTaskFolder(r, downFolder);
+    AssignNewTaskFolder(r, downFolder, programFolder);
   }
   return r;
 }

@@ -3,6 +3,7 @@
 // them into a task record and back. Both windows only show and collect these values.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,12 +69,16 @@ bool AdvancedGroupEnabled(TaskKind kind);
 bool LeavingTabAllowed(const TaskForm& form);
 
 // The wizard's "Start": the record the form describes, with the folder of a new task for its
-// name in downFolder. Raises InputError when no folder can be chosen.
-TaskRecord NewTaskFromForm(const TaskForm& form, const std::string& downFolder);
+// name in downFolder (AssignNewTaskFolder; programFolder holds the state folders). Raises
+// InputError when no folder can be chosen.
+TaskRecord NewTaskFromForm(const TaskForm& form, const std::string& downFolder,
+                           const std::filesystem::path& programFolder);
 // The settings dialog's "OK": as NewTaskFromForm, except that a task whose name is
-// unchanged keeps its folders, so its saved pictures and progress stay its own.
+// unchanged keeps its folders (when its folder name is a plain one), so its saved pictures
+// and progress stay its own.
 TaskRecord EditedTaskFromForm(const TaskForm& form, const TaskRecord& current,
-                              const std::string& downFolder);
+                              const std::string& downFolder,
+                              const std::filesystem::path& programFolder);
 // The settings dialog's showing: shown (the inputs as the user left them) updated from the
 // record. A link scope outside 0 to 3 leaves the radios, any type but "2" the quick address.
 TaskForm FormForTask(const TaskRecord& record, TaskForm shown);

@@ -6,26 +6,55 @@
 #include "core/Errors.h"
 #include "core/LineFile.h"
 #include "core/TextRules.h"
-
 #include "crawler/UrlUtils.h"
+#include "tasks/TaskStateFiles.h"
 
 namespace vexilo {
 namespace {
+
 constexpr int kMaxFolderNumber = 999;
+constexpr const char* kLastResortName = "Task";
+
+const std::string kProgramFileNames[] = {TaskList::kFileName};
+
+// Empty or only blanks.
+bool IsBlank(const std::string& name) { return Trim(name).empty(); }
+
+// The name as one folder name: trimmed, a "/" or NUL made "-". Empty for a name that would
+// be no folder of its own: blank, or only dots (".", "..", "...").
+std::string FolderPartOf(const std::string& name) {
+  std::string folder = Trim(name);
+  std::replace(folder.begin(), folder.end(), '/', '-');
+  std::replace(folder.begin(), folder.end(), '\0', '-');
+  if (folder.find_first_not_of('.') == std::string::npos) return {};
+  return folder;
 }
+
+}  // namespace
 
 TaskList::TaskList(std::filesystem::path programFolder)
     : mProgramFolder(std::move(programFolder)) {}
 
 void TaskList::LoadTaskList() {
+  mLoaded = false;
+  RemoveStaleTemporaries(mProgramFolder, kProgramFileNames);
   std::filesystem::path file = FilePath();
   std::error_code ec;
   if (!std::filesystem::exists(file, ec)) WriteLines(file, {});
   mLines = ReadLines(file);
   mLines.resize(static_cast<size_t>(TaskCount()) * TaskRecord::kLineCount);
+  mLoaded = true;
 }
 
-void TaskList::SaveTaskList() const { WriteLines(FilePath(), mLines); }
+void TaskList::SaveTaskList() const {
+  if (!mLoaded) {
+    throw FileError("The task list \"" + FilePath().string() +
+                    "\" could not be read at start-up, so it is not written over. Close "
+                    "Vexilo, repair or move the file away, and start Vexilo again.");
+  }
+  RemoveStaleTemporaries(mProgramFolder, kProgramFileNames);
+  WriteLines(FilePath(), mLines);
+}
 
 const std::string& TaskList::TaskLine(int i, int line) const {
   CheckIndex(i);
@@ -65,24 +94,48 @@ void TaskList::CheckIndex(int i) const {
   }
 }
 
-std::string NewTaskFolderName(const std::filesystem::path& downFolder,
-                              const std::string& taskName) {
-  std::string name = taskName;
-  std::replace(name.begin(), name.end(), '/', '-');
-  std::replace(name.begin(), name.end(), '\0', '-');
-  std::error_code ec;
-  if (!std::filesystem::is_directory(downFolder / name, ec)) return name;
-  if (auto free = UniqueFolderNameUpTo(downFolder, name, kMaxFolderNumber)) return *free;
-  throw InputError("Cannot make the task \"" + name + "\": the folders " + name + " and (1)" +
-                   name + " to (999)" + name + " already exist in " + downFolder.string() +
-                   ". Please choose another task name.");
+bool IsPlainFolderName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         Trim(name) == name;
 }
 
-void AssignNewTaskFolder(TaskRecord& record, const std::string& downFolder) {
+std::string NewTaskName(const std::string& name, const std::string& address) {
+  if (!IsBlank(name)) return name;
+  std::string host = HostOf(address);
+  return IsBlank(host) ? kLastResortName : host;
+}
+
+std::string NewTaskFolderName(const std::filesystem::path& downFolder,
+                              const std::filesystem::path& programFolder,
+                              const std::string& taskName, const std::string& address) {
+  std::string name = FolderPartOf(taskName);
+  if (name.empty()) name = FolderPartOf(HostOf(address));
+  if (name.empty()) name = kLastResortName;
+  const std::filesystem::path stateFolders = programFolder / TaskStateFiles::kStateFolder;
+  // Anything of that name among the state folders counts too: a new task must not take over
+  // an older task's saved state after the download folder changed.
+  const auto stateTaken = [&](const std::filesystem::path& candidate) {
+    std::error_code ec;
+    return std::filesystem::exists(
+        std::filesystem::symlink_status(stateFolders / candidate.filename(), ec));
+  };
+  std::error_code ec;
+  if (!std::filesystem::is_directory(downFolder / name, ec) && !stateTaken(name)) return name;
+  if (auto free = UniqueFolderNameUpTo(downFolder, name, kMaxFolderNumber, stateTaken)) {
+    return *free;
+  }
+  throw InputError("Cannot make the task \"" + name + "\": the folders " + name + " and (1)" +
+                   name + " to (999)" + name + " already exist in " + downFolder.string() + " or " +
+                   stateFolders.string() + ". Please choose another task name.");
+}
+
+void AssignNewTaskFolder(TaskRecord& record, const std::string& downFolder,
+                         const std::filesystem::path& programFolder) {
   if (Trim(downFolder).empty()) {
     throw InputError("No download folder is set. Please choose one in the download settings.");
   }
-  record.FolderName = NewTaskFolderName(downFolder, record.Name);
+  record.Name = NewTaskName(record.Name, record.StartUrl);
+  record.FolderName = NewTaskFolderName(downFolder, programFolder, record.Name, record.StartUrl);
   record.TaskFolder = downFolder + (downFolder.back() == '/' ? "" : "/") + record.FolderName;
 }
 

@@ -18,11 +18,15 @@ class TaskList {
   // programFolder is the folder GTask.lis lives in.
   explicit TaskList(std::filesystem::path programFolder);
 
-  // Creates GTask.lis empty when it is missing, then reads it. A trailing partial block is
-  // dropped, so every later append stays in step with the tree. Raises FileError.
+  // Removes the temporary files killed saves left beside GTask.lis, creates GTask.lis empty
+  // when it is missing, then reads it. A trailing partial block is dropped, so every later
+  // append stays in step with the tree. Raises FileError.
   void LoadTaskList();
-  // Replaces GTask.lis with the lines. Raises FileError; the lines keep their change.
+  // Replaces GTask.lis with the lines (after removing stale temporary files beside it).
+  // Raises FileError, also when the file has not been loaded: a list that failed to load is
+  // never saved over. The lines keep their change.
   void SaveTaskList() const;
+  bool Loaded() const { return mLoaded; }
 
   int TaskCount() const { return static_cast<int>(mLines.size()) / TaskRecord::kLineCount; }
   // Line 0 of block i: the caption of the task's tree node.
@@ -48,17 +52,31 @@ class TaskList {
 
   std::filesystem::path mProgramFolder;
   std::vector<std::string> mLines;
+  bool mLoaded = false;
 };
 
-// The folder name for a new task called name in the download folder: name itself when no
-// such folder exists, else "(n)" + name for the first free n from 1 to 999. A "/" in the
-// name becomes "-", so the folder is always one folder inside the download folder. Raises
-// InputError when all of them are taken; a task never gets an empty folder name.
-std::string NewTaskFolderName(const std::filesystem::path& downFolder, const std::string& name);
+// A folder name that names one folder inside the folder that holds it: not empty, ".", "..",
+// without "/" and without blanks at its ends (which the folder deletion trims away).
+bool IsPlainFolderName(const std::string& name);
 
-// Sets the record's FolderName to the folder name of a new task of its name and its
-// TaskFolder to that folder in downFolder. Raises InputError when downFolder is blank or no
-// folder name is free.
-void AssignNewTaskFolder(TaskRecord& record, const std::string& downFolder);
+// The name of a new task: name itself unless it is blank, else the host of its address, else
+// "Task", so that no node of the task tree is blank.
+std::string NewTaskName(const std::string& name, const std::string& address);
+
+// The folder name for a new task called name with that starting address. Always a plain
+// folder name (IsPlainFolderName): blanks at the ends are dropped, a "/" becomes "-", and a
+// name that is blank or only dots gives way to the host of the address, then to "Task". The
+// name is taken when a folder of it exists in the download folder (a file there does not
+// count) or anything of it exists in programFolder/task; then "(n)" + name for the first n
+// from 1 to 999 for which neither holds. Raises InputError when all of them are taken.
+std::string NewTaskFolderName(const std::filesystem::path& downFolder,
+                              const std::filesystem::path& programFolder, const std::string& name,
+                              const std::string& address);
+
+// Gives a blank record Name its fallback (NewTaskName), sets FolderName to the folder name of
+// a new task of that name and TaskFolder to that folder in downFolder. Raises InputError when
+// downFolder is blank or no folder name is free.
+void AssignNewTaskFolder(TaskRecord& record, const std::string& downFolder,
+                         const std::filesystem::path& programFolder);
 
 }  // namespace vexilo

@@ -5,6 +5,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/Errors.h"
 #include "tasks/DialogButtons.h"
@@ -17,9 +18,12 @@ constexpr int kClientHeight = 387;
 
 }  // namespace
 
-TTaskSettingForm::TTaskSettingForm(const AppSettings& settings, UserPrompts& prompts,
-                                   QWidget* parent)
-    : QDialog(parent), mSettings(settings), mPrompts(prompts) {
+TTaskSettingForm::TTaskSettingForm(const AppSettings& settings, std::filesystem::path programFolder,
+                                   UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent),
+      mSettings(settings),
+      mProgramFolder(std::move(programFolder)),
+      mPrompts(prompts) {
   setWindowTitle("Task Settings");
   setFixedSize(kClientWidth, kClientHeight);
 
@@ -68,7 +72,7 @@ void TTaskSettingForm::TabChanged(int index) {
 
 void TTaskSettingForm::OkClicked() {
   try {
-    mResult = EditedTaskFromForm(mPages.Form(), mShown, mSettings.DownFolder);
+    mResult = EditedTaskFromForm(mPages.Form(), mShown, mSettings.DownFolder, mProgramFolder);
     accept();
   } catch (const InputError& e) {
     mPrompts.ShowError(e.what());

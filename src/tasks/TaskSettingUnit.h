@@ -4,6 +4,7 @@
 // kept for the run; every showing fills it from the record. Main thread only.
 
 #include <QDialog>
+#include <filesystem>
 
 #include "core/UserPrompts.h"
 #include "shell/AppSettings.h"
@@ -18,8 +19,10 @@ class TTaskSettingForm : public QDialog, public TaskSettingsDialog {
   Q_OBJECT
 
  public:
-  // settings gives the download folder a renamed task moves to; both outlive the window.
-  TTaskSettingForm(const AppSettings& settings, UserPrompts& prompts, QWidget* parent = nullptr);
+  // settings gives the download folder a renamed task moves to; both it and prompts outlive
+  // the window. programFolder holds the state folders a new folder name must not take.
+  TTaskSettingForm(const AppSettings& settings, std::filesystem::path programFolder,
+                   UserPrompts& prompts, QWidget* parent = nullptr);
 
   bool ShowTaskSettings(TaskRecord& record) override;
 
@@ -28,6 +31,7 @@ class TTaskSettingForm : public QDialog, public TaskSettingsDialog {
   void OkClicked();
 
   const AppSettings& mSettings;
+  std::filesystem::path mProgramFolder;
   UserPrompts& mPrompts;
   TaskFormPages mPages;
   QTabWidget* mTabs = nullptr;

@@ -20,6 +20,25 @@ constexpr const char* kSavedNames = "savedname.dat";
 constexpr const char* kCounters = "counti.dat";
 constexpr const char* kCutOff = "cutoff.dat";  // an address line, then its save path line
 
+// Every file a state folder holds, for the removal of what a killed save left.
+const std::string kStateFileNames[] = {kListView, kVisited,    kWant,     kTemp,
+                                       kPictures, kSavedNames, kCounters, kCutOff};
+
+void WriteCounters(const std::filesystem::path& folder, const CrawlState& state) {
+  WriteLines(folder / kCounters,
+             {std::to_string(state.CrawlLevel), std::to_string(state.CrawlIndex),
+              std::to_string(state.DispatchedCount)});
+}
+
+void WriteCutOff(const std::filesystem::path& folder, const CrawlState& state) {
+  std::vector<std::string> lines;
+  lines.reserve(state.CutOff.size() * 2);
+  for (const QueuedPicture& picture : state.CutOff) {
+    lines.insert(lines.end(), {picture.Url, picture.SavePath});
+  }
+  WriteLines(folder / kCutOff, lines);
+}
+
 bool FileExists(const std::filesystem::path& file) {
   std::error_code ec;
   return std::filesystem::is_regular_file(file, ec);
@@ -49,6 +68,7 @@ void TaskStateFiles::SaveCrawlState(const std::string& folderName,
                                     const CrawlState& state) const {
   std::filesystem::path folder = StateFolder(folderName);
   CreateStateFolder(folder);
+  vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
 
   std::vector<std::string> lines;
   lines.reserve(rows.size() * 4);
@@ -61,29 +81,37 @@ void TaskStateFiles::SaveCrawlState(const std::string& folderName,
   WriteLines(folder / kTemp, state.TempUrls);
   WriteLines(folder / kPictures, state.PictureUrls);
   WriteLines(folder / kSavedNames, state.SavedNames);
-  SaveCutOff(folderName, state);
-  SaveCounters(folderName, state);
+  WriteCutOff(folder, state);
+  WriteCounters(folder, state);
 }
 
 void TaskStateFiles::SaveCounters(const std::string& folderName, const CrawlState& state) const {
-  WriteLines(StateFolder(folderName) / kCounters,
-             {std::to_string(state.CrawlLevel), std::to_string(state.CrawlIndex),
-              std::to_string(state.DispatchedCount)});
+  std::filesystem::path folder = StateFolder(folderName);
+  vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
+  WriteCounters(folder, state);
 }
 
 void TaskStateFiles::SaveCutOff(const std::string& folderName, const CrawlState& state) const {
   std::filesystem::path folder = StateFolder(folderName);
   CreateStateFolder(folder);
-  std::vector<std::string> lines;
-  lines.reserve(state.CutOff.size() * 2);
-  for (const QueuedPicture& picture : state.CutOff) {
-    lines.insert(lines.end(), {picture.Url, picture.SavePath});
-  }
-  WriteLines(folder / kCutOff, lines);
+  vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
+  WriteCutOff(folder, state);
 }
 
-void TaskStateFiles::LoadCrawlState(const std::string& folderName,
-                                    std::vector<PictureEntry>& rows, CrawlState& state) const {
+void TaskStateFiles::RemoveStaleTemporaries() const {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(mProgramFolder / kStateFolder, ec), end;
+       !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    // A link is not followed: only the task folders themselves are cleaned.
+    if (it->symlink_status(typeError).type() == std::filesystem::file_type::directory) {
+      vexilo::RemoveStaleTemporaries(it->path(), kStateFileNames);
+    }
+  }
+}
+
+void TaskStateFiles::LoadCrawlState(const std::string& folderName, std::vector<PictureEntry>& rows,
+                                    CrawlState& state) const {
   std::filesystem::path folder = StateFolder(folderName);
   rows = ReadPictureRows(folderName);
   LoadListIfPresent(folder / kVisited, state.VisitedUrls);

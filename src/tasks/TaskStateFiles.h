@@ -2,7 +2,8 @@
 // The files in which a task keeps the state of its last crawl, in the folder
 // programFolder/task/<folder name>: the picture list, the five crawl lists, the counters and
 // the downloads that were cut off. A task saved before the last of these existed has no such
-// file and loads with none cut off.
+// file and loads with none cut off. Each save first removes the temporary files an earlier
+// save cut short left in the folder.
 // Main thread only. Every failure raises FileError.
 
 #include <filesystem>
@@ -37,6 +38,10 @@ class TaskStateFiles {
                       CrawlState& state) const;
   // The picture list of listview.dat: one row per whole four lines; none when it is missing.
   std::vector<PictureEntry> ReadPictureRows(const std::string& folderName) const;
+
+  // At start-up: removes the temporary files killed saves left in every state folder. Never
+  // fails; nothing but such files is removed.
+  void RemoveStaleTemporaries() const;
 
  private:
   std::filesystem::path mProgramFolder;

@@ -97,6 +97,35 @@ TEST(WriteLines, ReplacesAtomicallyAndKeepsPermissions) {
   EXPECT_EQ(entries, 1) << "no temporary file is left behind";
 }
 
+TEST(RemoveStaleTemporaries, RemovesOnlyWhatAKilledSaveOfANamedFileLeaves) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  const std::string names[] = {"GTask.lis", "counti.dat"};
+  const char* stale[] = {".GTask.lis.aZ09xY", ".counti.dat.QWERTY"};
+  const char* kept[] = {
+      "GTask.lis",          ".GTask.lis.abc12",   // five characters
+      ".GTask.lis.abc1234",  ".GTask.lis.ab-12x",  // seven; not a letter or digit
+      "GTask.lis.abc123",    ".gtask.lis.abc123",  // no leading dot; another name
+      ".other.dat.abc123",   ".GTask.lisXabc123",  // not one of the names
+      ".GTask.lis.",         "..GTask.lis.abc123",
+  };
+  for (const char* name : stale) WriteFileBytes(dir / name, "x");
+  for (const char* name : kept) WriteFileBytes(dir / name, "x");
+  fs::create_directory(dir / ".counti.dat.Folder");
+  WriteFileBytes(dir / "target", "t");
+  fs::create_symlink(dir / "target", dir / ".GTask.lis.Link01");
+  fs::create_directory(dir / "sub");
+  WriteFileBytes(dir / "sub" / ".GTask.lis.abc123", "below");
+
+  RemoveStaleTemporaries(dir.Path(), names);
+  for (const char* name : stale) EXPECT_FALSE(fs::exists(dir / name)) << name;
+  for (const char* name : kept) EXPECT_TRUE(fs::exists(dir / name)) << name;
+  EXPECT_TRUE(fs::is_directory(dir / ".counti.dat.Folder"));
+  EXPECT_TRUE(fs::is_symlink(dir / ".GTask.lis.Link01"));
+  EXPECT_TRUE(fs::exists(dir / "sub" / ".GTask.lis.abc123"));
+  RemoveStaleTemporaries(dir / "missing", names);  // no folder: nothing to do, no error
+}
+
 TEST(WriteLines, MissingFolderIsAnError) {
   TempDir dir;
   EXPECT_THROW(WriteLines(dir / "no" / "f", {"x"}), FileError);

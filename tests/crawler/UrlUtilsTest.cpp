@@ -47,6 +47,16 @@ INSTANTIATE_TEST_SUITE_P(Examples, SiteOfTest,
                                          UrlCase{"file:\\\\srv.a.b\\x", "a.b"},
                                          UrlCase{"www.a.b/x", "a.b"}));
 
+class HostOfTest : public testing::TestWithParam<UrlCase> {};
+TEST_P(HostOfTest, Example) { EXPECT_EQ(HostOf(GetParam().address), GetParam().expected); }
+INSTANTIATE_TEST_SUITE_P(Examples, HostOfTest,
+                         testing::Values(UrlCase{"http://host/page?contact=me@..", "host"},
+                                         UrlCase{"http://u:p@www.a.b:8080/c", "www.a.b:8080"},
+                                         UrlCase{"http://a.b?q=1", "a.b"},
+                                         UrlCase{"file:\\\\srv\\x", "srv"},
+                                         UrlCase{"file:///usr/share/pixmaps/", ""},
+                                         UrlCase{"http://", ""}));
+
 class DirOfTest : public testing::TestWithParam<UrlCase> {};
 TEST_P(DirOfTest, Example) { EXPECT_EQ(DirOf(GetParam().address), GetParam().expected); }
 INSTANTIATE_TEST_SUITE_P(Examples, DirOfTest,

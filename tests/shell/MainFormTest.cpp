@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -6,6 +7,7 @@
 #include <QDialog>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolBar>
@@ -307,7 +309,49 @@ TEST_F(MainFormTest, AFailedStartIsReportedAndOverwritesNothing) {
   EXPECT_EQ(prompts.Errors.size(), 2u);
   second->close();
   EXPECT_TRUE(std::filesystem::is_directory(dir / "GTask.lis"));
-  EXPECT_TRUE(store.Values.empty());
+  EXPECT_EQ(store.Values.at("DownloadThread"), "3") << "the settings loaded on their own";
+}
+
+TEST_F(MainFormTest, ABrokenTaskListLeavesTheSettingsLoadedAndSaved) {
+  store.Values = {{"ProxyServer", "proxy.test"}, {"ProxyPort", "3128"},
+                  {"AuthName", "me"},            {"AuthPass", "secret"}};
+  ASSERT_EQ(::mkfifo((dir / "GTask.lis").c_str(), 0600), 0);
+  auto form = Start();
+  EXPECT_EQ(prompts.Errors.size(), 1u);
+  EXPECT_EQ(form->Settings().AuthPass, "secret");
+  EXPECT_EQ(form->TaskTree()->topLevelItemCount(), 1) << "the root is there all the same";
+
+  // "OK" in the download settings keeps what was stored.
+  QTimer::singleShot(0, [] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+      if (button->text() == "OK") button->click();
+    }
+  });
+  form->Actions()->DownloadSettings->trigger();
+  EXPECT_EQ(store.Values.at("ProxyServer"), "proxy.test");
+  EXPECT_EQ(store.Values.at("AuthPass"), "secret");
+
+  form->close();
+  EXPECT_EQ(store.Values.at("ProxyPort"), "3128");
+  EXPECT_EQ(store.Values.at("AuthName"), "me");
+  struct stat st {};
+  ASSERT_EQ(::lstat((dir / "GTask.lis").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the task list that failed to load is not saved over";
+}
+
+TEST_F(MainFormTest, StartUpRemovesWhatKilledSavesLeft) {
+  WriteLines(dir / "GTask.lis", TaskLines({"a"}));
+  std::filesystem::create_directories(dir / "task" / "a");
+  WriteFileBytes(dir / ".GTask.lis.u8Fq2Z", "half");
+  WriteFileBytes(dir / "task" / "a" / ".pictureurl.dat.u8Fq2Z", "half");
+  WriteFileBytes(dir / "task" / "a" / "notes.txt", "the user's");
+  auto form = Start();
+  EXPECT_FALSE(std::filesystem::exists(dir / ".GTask.lis.u8Fq2Z"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "task" / "a" / ".pictureurl.dat.u8Fq2Z"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "task" / "a" / "notes.txt"));
+  EXPECT_EQ(form->Tasks().TaskCount(), 1);
 }
 
 TEST_F(MainFormTest, TrayFallsBackToMinimisingAndRestoresOnDoubleClick) {

@@ -38,7 +38,7 @@ class TaskCommandsTest : public testing::Test {
     TaskForm form;
     form.Name = name;
     form.StartUrl = "http://" + name + ".test/";
-    TaskRecord r = NewTaskFromForm(form, mSettings.DownFolder);
+    TaskRecord r = NewTaskFromForm(form, mSettings.DownFolder, mDir.Path());
     r.FolderName = folderName;
     r.TaskFolder = PictureFolder(folderName).string();
     fs::create_directories(r.TaskFolder);
@@ -92,7 +92,7 @@ TEST_F(TaskCommandsTest, NewAcceptedStoresSelectsAndCrawlsTheTask) {
   form.Name = "cats";
   form.StartUrl = "http://cats.test/";
   mWizard.Fill = [&](TaskRecord& record) {
-    record = NewTaskFromForm(form, mSettings.DownFolder);
+    record = NewTaskFromForm(form, mSettings.DownFolder, mDir.Path());
     return true;
   };
   mFlags.ResumeRequested = true;
@@ -105,7 +105,33 @@ TEST_F(TaskCommandsTest, NewAcceptedStoresSelectsAndCrawlsTheTask) {
   mCommands.New();
   EXPECT_EQ(mCrawl.Runs, 1);
   EXPECT_EQ(mTree.Captions, std::vector<std::string>{"cats"});
-  EXPECT_TRUE(mFlags.ResumeRequested) << "left as it was";
+}
+
+TEST_F(TaskCommandsTest, ANewTaskAfterAResumeStartsClean) {
+  AddStoredTask("cats", "cats");
+  mTree.Selected = 0;
+  mCommands.Resume();
+  ASSERT_TRUE(mFlags.ResumeRequested);
+  // Old state files sit in the folder the new task's record names.
+  TaskStateFiles(mDir.Path())
+      .SaveCrawlState("old", {{"o.jpg", "http://old/o.jpg", "", ""}}, CrawlState{});
+  mWizard.Fill = [](TaskRecord& record) {
+    record.Name = "fresh";
+    record.TaskType = "0";
+    record.FolderName = "old";
+    return true;
+  };
+  bool resumed = true;
+  mCrawl.During = [&] { resumed = mFlags.ResumeRequested; };
+  mCommands.New();
+  EXPECT_FALSE(resumed) << "New";
+
+  mCommands.Resume();
+  resumed = true;
+  mAddress.Text = "http://pics.example.org/";
+  mCommands.QuickStart();
+  EXPECT_FALSE(resumed) << "Quick Start";
+  EXPECT_EQ(mCrawl.Runs, 4);
 }
 
 TEST_F(TaskCommandsTest, NewQuickTaskGoesOnWithQuickStartOnTheWizardsAddress) {
@@ -120,6 +146,37 @@ TEST_F(TaskCommandsTest, NewQuickTaskGoesOnWithQuickStartOnTheWizardsAddress) {
   EXPECT_EQ(mTree.Captions, std::vector<std::string>{"example.org"});
   EXPECT_EQ(mCurrent.StartUrl, "http://pics.example.org/gallery/");
   EXPECT_EQ(mCurrent.TaskFolder, PictureFolder("example.org").string());
+}
+
+TEST_F(TaskCommandsTest, QuickStartNeverNamesAFolderOutsideItsOwn) {
+  // The first run: the download folder does not exist yet.
+  fs::remove_all(mSettings.DownFolder);
+  struct Row {
+    const char* Address;
+    const char* Name;
+    const char* FolderName;
+  };
+  const Row rows[] = {
+      {"http://host/page?contact=me@..", "..", "host"},
+      {"file:///usr/share/pixmaps/", "Task", "Task"},
+      {"http://", "Task", "(1)Task"},  // the first one's state folder is taken
+  };
+  // As the crawl does: the state folder is made when the crawl ends.
+  mCrawl.During = [&] {
+    TaskStateFiles(mDir.Path()).SaveCrawlState(mCurrent.FolderName, {}, CrawlState{});
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Address);
+    mAddress.Text = row.Address;
+    mCommands.QuickStart();
+    EXPECT_EQ(mCurrent.Name, row.Name);
+    EXPECT_EQ(mCurrent.FolderName, row.FolderName);
+    EXPECT_EQ(mCurrent.TaskFolder, PictureFolder(row.FolderName).string());
+    EXPECT_EQ(mTree.Captions.back(), row.Name);
+  }
+  EXPECT_FALSE(fs::exists(mDir / "counti.dat"));
+  EXPECT_FALSE(fs::exists(mDir / "task" / "counti.dat"));
+  EXPECT_TRUE(mPrompts.Errors.empty());
 }
 
 TEST_F(TaskCommandsTest, ANewTaskThatCannotBeMadeLeavesTheSelectedTasksRecord) {
@@ -263,6 +320,7 @@ TEST_F(TaskCommandsTest, CancelledDeleteOrRootSelectionDeletesNothing) {
 
 TEST_F(TaskCommandsTest, DeleteOfAHandEditedBlockTouchesNoOtherFolder) {
   AddStoredTask("other", "other");
+  fs::create_directories(PictureFolder("t1"));
   fs::create_directories(mDir / "elsewhere");
   WriteFileBytes(mDir / "elsewhere" / "keep.txt", "k");
   struct Row {
@@ -275,6 +333,8 @@ TEST_F(TaskCommandsTest, DeleteOfAHandEditedBlockTouchesNoOtherFolder) {
       {(mDir / "elsewhere").string(), "cats"},  // not the task's own folder
       {PictureFolder("..").string(), ".."},     // climbing out
       {PictureFolder("x/../other").string(), "x/../other"},
+      {PictureFolder("t1/../../elsewhere").string(), "elsewhere"},  // last parts match
+      {PictureFolder("other ").string(), "other "},  // trimmed, it is another task's
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.TaskFolder + " | " + row.FolderName);
@@ -291,6 +351,43 @@ TEST_F(TaskCommandsTest, DeleteOfAHandEditedBlockTouchesNoOtherFolder) {
     EXPECT_TRUE(fs::exists(mDir / "elsewhere" / "keep.txt"));
     EXPECT_TRUE(fs::exists(mDir / "GTask.lis"));
   }
+}
+
+TEST_F(TaskCommandsTest, PicturesOutsideTheDownloadFolderAreLeftAndTheUserIsTold) {
+  TaskRecord stored = AddStoredTask("cats", "cats");
+  // A restart through a hand-edited block: the crawl goes on, the outside folder stays.
+  fs::create_directories(PictureFolder("t1"));
+  fs::create_directories(mDir / "outside");
+  WriteFileBytes(mDir / "outside" / "keep.txt", "k");
+  TaskRecord edited = stored;
+  edited.TaskFolder = PictureFolder("t1/../../outside").string();
+  edited.FolderName = "outside";
+  mTasks.WriteTaskRecord(0, edited);
+  mTree.Selected = 0;
+  mCommands.Restart();
+  EXPECT_TRUE(fs::exists(mDir / "outside" / "keep.txt"));
+  EXPECT_EQ(mPrompts.Messages,
+            std::vector<std::string>{PicturesLeftMessage(edited.TaskFolder, mSettings.DownFolder)});
+  EXPECT_EQ(mCrawl.Runs, 1);
+
+  // The task's own folder, written with a trailing "/" and a doubled one, still goes.
+  edited.TaskFolder = mSettings.DownFolder + "//cats/";
+  edited.FolderName = "cats";
+  mTasks.WriteTaskRecord(0, edited);
+  mPrompts.Messages.clear();
+  mDeleteDialog.Choice = DeleteChoice{false, true};
+  mCommands.Delete();
+  EXPECT_FALSE(fs::exists(PictureFolder("cats")));
+  EXPECT_TRUE(mPrompts.Messages.empty());
+
+  // After the download folder changed, an older task's pictures stay where they are.
+  fs::create_directories(PictureFolder("cats"));
+  WriteFileBytes(PictureFolder("cats") / "a.jpg", "jpeg");
+  std::string oldDownFolder = mSettings.DownFolder;
+  mSettings.DownFolder = (mDir / "newpictures").string();
+  mCommands.Delete();
+  EXPECT_TRUE(fs::exists(fs::path(oldDownFolder) / "cats" / "a.jpg"));
+  EXPECT_EQ(mPrompts.Messages.size(), 1u);
 }
 
 TEST_F(TaskCommandsTest, RestartOfASecondFolderTaskRemovesOnlyItsFoldersAndCrawlsAfresh) {
@@ -334,26 +431,47 @@ TEST_F(TaskCommandsTest, ResumeReadsTheTaskAndAsksForItsSavedState) {
   EXPECT_EQ(mCrawl.Runs, 1);
 }
 
-TEST_F(TaskCommandsTest, AnUnreadableBlockEndsResumeSilentlyAndRestartBeforeDeleting) {
-  AddStoredTask("cats", "cats");
+TEST_F(TaskCommandsTest, AnUnreadableBlockIsRefusedAndNeverWrittenOver) {
+  TaskRecord cats = AddStoredTask("cats", "cats");
+  AddStoredTask("dogs", "dogs");
   std::string bytes = ReadFileBytes(mDir / "GTask.lis");
-  bytes.replace(bytes.find("\r\n9\r\n"), 5, "\r\nnine\r\n");  // the link levels line
+  size_t dogs = bytes.find("dogs\r\n");
+  bytes.replace(bytes.find("\r\n9\r\n", dogs), 5, "\r\nnine\r\n");  // its link levels
   WriteFileBytes(mDir / "GTask.lis", bytes);
   mTasks.LoadTaskList();
-  mTree.Selected = 0;
+  // Selecting dogs failed to read it, so the current record is still cats'.
+  mCurrent = cats;
+  mTree.Selected = 1;
+  mSettingsDialog.Edit = [](TaskRecord&) { return true; };
+  const std::string refusal = UnreadableTaskMessage("dogs", "'nine' is not a valid integer value");
 
-  mCommands.Resume();
-  EXPECT_TRUE(mPrompts.Errors.empty());
-  mCommands.Restart();
-  EXPECT_EQ(mPrompts.Errors.size(), 1u);
-  EXPECT_EQ(mCrawl.Runs, 0);
-  EXPECT_TRUE(fs::exists(PictureFolder("cats") / "a.jpg"));
+  struct Row {
+    const char* Command;
+    std::function<void()> Run;
+  };
+  const Row rows[] = {
+      {"Settings", [&] { mCommands.Settings(); }},
+      {"Resume", [&] { mCommands.Resume(); }},
+      {"Restart", [&] { mCommands.Restart(); }},
+      {"Delete", [&] { mCommands.Delete(); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Command);
+    mPrompts.Errors.clear();
+    row.Run();
+    EXPECT_EQ(mPrompts.Errors, std::vector<std::string>{refusal});
+  }
+  EXPECT_EQ(ReadFileBytes(mDir / "GTask.lis"), bytes);
+  EXPECT_EQ(mSettingsDialog.Shows + mDeleteDialog.Shows + mCrawl.Runs, 0);
+  EXPECT_TRUE(mPrompts.Questions.empty());
+  EXPECT_TRUE(fs::exists(PictureFolder("dogs") / "a.jpg"));
+  EXPECT_TRUE(fs::exists(StateFolder("dogs") / "listview.dat"));
+  EXPECT_EQ(mCurrent, cats);
 }
 
 TEST_F(TaskCommandsTest, SettingsOkStoresTheRecordButKeepsTheCaption) {
   AddStoredTask("cats", "cats");
   mTree.Selected = 0;
-  mCurrent = mTasks.ReadTaskRecord(0);
   mSettingsDialog.Edit = [](TaskRecord& record) {
     record.Name = "dogs";
     return true;
@@ -361,6 +479,7 @@ TEST_F(TaskCommandsTest, SettingsOkStoresTheRecordButKeepsTheCaption) {
   mCommands.Settings();
   EXPECT_EQ(StoredNames(), std::vector<std::string>{"dogs"});
   EXPECT_EQ(mTree.Captions, std::vector<std::string>{"cats"});
+  EXPECT_EQ(mCurrent, mTasks.ReadTaskRecord(0));
 }
 
 TEST_F(TaskCommandsTest, SettingsCancelledOrOnTheRootWritesNothing) {

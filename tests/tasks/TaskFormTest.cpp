@@ -27,18 +27,37 @@ TEST(TaskForm, NumberBoxesTakeAnyTextAndCountTheRestAsZero) {
 
 TEST(TaskForm, AnExistingFolderOrASlashInTheNameGivesAnotherFolderInside) {
   TempDir down;
+  TempDir program;
   fs::create_directories(down / "cats");
   fs::create_directories(down / "(1)cats");
-  TaskRecord r = NewTaskFromForm(NamedForm("cats"), down.Path().string() + "/");
+  TaskRecord r = NewTaskFromForm(NamedForm("cats"), down.Path().string() + "/", program.Path());
   EXPECT_EQ(r.FolderName, "(2)cats");
   EXPECT_EQ(r.TaskFolder, (down / "(2)cats").string());
 
-  r = NewTaskFromForm(NamedForm("../a/b"), down.Path().string());
+  r = NewTaskFromForm(NamedForm("../a/b"), down.Path().string(), program.Path());
   EXPECT_EQ(r.FolderName, "..-a-b");
   EXPECT_EQ(fs::path(r.TaskFolder).parent_path(), down.Path());
   EXPECT_EQ(r.Name, "../a/b");
 
-  EXPECT_THROW(NewTaskFromForm(NamedForm("cats"), " "), InputError);
+  EXPECT_THROW(NewTaskFromForm(NamedForm("cats"), " ", program.Path()), InputError);
+}
+
+TEST(TaskForm, ANameEmptiedInTheSettingsGetsAFolderOfItsOwn) {
+  TempDir down;
+  TempDir program;
+  TaskRecord current = NewTaskFromForm(NamedForm("cats"), down.Path().string(), program.Path());
+  TaskForm form = FormForTask(current, TaskForm{});
+  form.Name = "";
+  TaskRecord edited = EditedTaskFromForm(form, current, down.Path().string(), program.Path());
+  EXPECT_EQ(edited.Name, "pics.example.org");
+  EXPECT_EQ(edited.FolderName, "pics.example.org");
+
+  // A block whose folder name is no folder of its own gets one, even with its name unchanged.
+  current.FolderName = "..";
+  form.Name = current.Name;
+  edited = EditedTaskFromForm(form, current, down.Path().string(), program.Path());
+  EXPECT_EQ(edited.FolderName, "cats");
+  EXPECT_EQ(edited.TaskFolder, (down / "cats").string());
 }
 
 TEST(TaskForm, ShowingARecordTicksTheLimitsItHasAndKeepsThem) {
@@ -65,7 +84,7 @@ TEST(TaskForm, ShowingARecordTicksTheLimitsItHasAndKeepsThem) {
   EXPECT_TRUE(LeavingTabAllowed(form));
   TempDir down;
   form.Name = "n";
-  EXPECT_EQ(EditedTaskFromForm(form, r, down.Path().string()).MaxSizeKb, 64);
+  EXPECT_EQ(EditedTaskFromForm(form, r, down.Path().string(), down.Path()).MaxSizeKb, 64);
 }
 
 }  // namespace

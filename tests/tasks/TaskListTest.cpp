@@ -152,29 +152,110 @@ TEST(TaskList, ReadOnlyFileMakesTheSaveFailButKeepsTheLines) {
   EXPECT_EQ(ReadFileBytes(dir / "GTask.lis"), "");
 }
 
-TEST(NewTaskFolderName, CountsUpPastTakenFolders) {
-  TempDir down;
-  EXPECT_EQ(NewTaskFolderName(down.Path(), "pets"), "pets");
-  std::filesystem::create_directory(down / "pets");
-  EXPECT_EQ(NewTaskFolderName(down.Path(), "pets"), "(1)pets");
-  std::filesystem::create_directory(down / "(1)pets");
-  EXPECT_EQ(NewTaskFolderName(down.Path(), "pets"), "(2)pets");
-  WriteFileBytes(down / "(2)pets", "a file does not count");
-  EXPECT_EQ(NewTaskFolderName(down.Path(), "pets"), "(2)pets");
+TEST(TaskList, AListThatFailedToLoadIsNeverSavedOver) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "GTask.lis").c_str(), 0600), 0);
+  TaskList list(dir.Path());
+  EXPECT_THROW(list.LoadTaskList(), FileError);
+  EXPECT_FALSE(list.Loaded());
+  list.AppendTaskRecord(SampleTask("a"));
+  EXPECT_THROW(list.SaveTaskList(), FileError);
+  struct stat st {};
+  ASSERT_EQ(::lstat((dir / "GTask.lis").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the file that could not be read is still there";
 }
 
-TEST(NewTaskFolderName, RefusesWhenAllNamesAreTaken) {
-  TempDir down;
-  std::filesystem::create_directory(down / "p");
+TEST(TaskList, LoadAndSaveRemoveWhatKilledSavesLeft) {
+  TempDir dir;
+  WriteFileBytes(dir / ".GTask.lis.Ab3dE9", "half a list");
+  WriteFileBytes(dir / ".GTask.lis.keep", "not a temporary");
+  TaskList list(dir.Path());
+  list.LoadTaskList();
+  EXPECT_FALSE(std::filesystem::exists(dir / ".GTask.lis.Ab3dE9"));
+  WriteFileBytes(dir / ".GTask.lis.x1y2z3", "half a list");
+  list.SaveTaskList();
+  EXPECT_FALSE(std::filesystem::exists(dir / ".GTask.lis.x1y2z3"));
+  EXPECT_TRUE(std::filesystem::exists(dir / ".GTask.lis.keep"));
+}
+
+class NewTaskFolderNameTest : public testing::Test {
+ protected:
+  std::string FolderFor(const std::string& name, const std::string& address = "http://h.test/") {
+    return NewTaskFolderName(mDown.Path(), mProgram.Path(), name, address);
+  }
+
+  TempDir mDown;
+  TempDir mProgram;
+};
+
+TEST_F(NewTaskFolderNameTest, CountsUpPastTakenFolders) {
+  EXPECT_EQ(FolderFor("pets"), "pets");
+  std::filesystem::create_directory(mDown / "pets");
+  EXPECT_EQ(FolderFor("pets"), "(1)pets");
+  std::filesystem::create_directory(mDown / "(1)pets");
+  EXPECT_EQ(FolderFor("pets"), "(2)pets");
+  WriteFileBytes(mDown / "(2)pets", "a file does not count");
+  EXPECT_EQ(FolderFor("pets"), "(2)pets");
+}
+
+TEST_F(NewTaskFolderNameTest, AnOlderTasksStateFolderIsTakenToo) {
+  // The download folder has changed (or does not exist yet): only the state folders remain.
+  std::filesystem::remove(mDown.Path());
+  std::filesystem::create_directories(mProgram / "task" / "pets");
+  EXPECT_EQ(FolderFor("pets"), "(1)pets");
+  WriteFileBytes(mProgram / "task" / "(1)pets", "anything of the name counts here");
+  EXPECT_EQ(FolderFor("pets"), "(2)pets");
+}
+
+TEST_F(NewTaskFolderNameTest, IsAlwaysOnePlainFolder) {
+  struct Row {
+    const char* Name;
+    const char* Address;
+    const char* Folder;
+  };
+  const Row rows[] = {
+      {"..", "http://host/page?contact=me@..", "host"},  // Quick Start's site name
+      {"", "http://", "Task"},
+      {"", "file:///usr/share/pixmaps/", "Task"},
+      {"   ", "http://u@pics.test:81/x", "pics.test:81"},
+      {".", "http://../x", "Task"},  // the host is no folder either
+      {"...", "http://h.test/", "h.test"},
+      {"../a/b", "http://h.test/", "..-a-b"},
+      {" cats ", "http://h.test/", "cats"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string("'") + row.Name + "' " + row.Address);
+    EXPECT_EQ(FolderFor(row.Name, row.Address), row.Folder);
+  }
+}
+
+TEST_F(NewTaskFolderNameTest, RefusesWhenAllNamesAreTaken) {
+  std::filesystem::create_directory(mDown / "p");
   for (int n = 1; n <= 999; ++n) {
-    std::filesystem::create_directory(down / ("(" + std::to_string(n) + ")p"));
+    std::filesystem::create_directory(mDown / ("(" + std::to_string(n) + ")p"));
   }
   try {
-    NewTaskFolderName(down.Path(), "p");
+    FolderFor("p");
     FAIL() << "expected a refusal";
   } catch (const InputError& e) {
     EXPECT_NE(std::string(e.what()).find("(999)p"), std::string::npos) << e.what();
   }
+}
+
+TEST(AssignNewTaskFolder, ABlankNameFallsBackToTheHostThenTask) {
+  TempDir down;
+  TempDir program;
+  TaskRecord r;
+  r.Name = "  ";
+  r.StartUrl = "http://pics.example.org/a/";
+  AssignNewTaskFolder(r, down.Path().string(), program.Path());
+  EXPECT_EQ(r.Name, "pics.example.org");
+  EXPECT_EQ(r.FolderName, "pics.example.org");
+  r.Name = "";
+  r.StartUrl = "file:///usr/share/pixmaps/";
+  AssignNewTaskFolder(r, down.Path().string(), program.Path());
+  EXPECT_EQ(r.Name, "Task");
+  EXPECT_EQ(r.TaskFolder, (down / "Task").string());
 }
 
 }  // namespace

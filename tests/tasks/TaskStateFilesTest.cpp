@@ -124,6 +124,33 @@ INSTANTIATE_TEST_SUITE_P(
                     CounterCase{"2\r\n1\r\n99\r\n", 2, 1, 2},  // past the queue
                     CounterCase{"2\r\n1\r\n-3\r\n", 2, 1, 0}));
 
+TEST_F(TaskStateFilesTest, SavesAndStartUpRemoveWhatKilledSavesLeft) {
+  namespace fs = std::filesystem;
+  fs::create_directories(Folder());
+  WriteFileBytes(Folder() / ".counti.dat.k9Jd2Q", "2\r\n");
+  WriteFileBytes(Folder() / ".GTask.lis.k9Jd2Q", "not a state file");
+  mFiles.SaveCounters("t", SampleState());
+  EXPECT_FALSE(fs::exists(Folder() / ".counti.dat.k9Jd2Q"));
+  EXPECT_TRUE(fs::exists(Folder() / ".GTask.lis.k9Jd2Q"));
+
+  WriteFileBytes(Folder() / ".listview.dat.a1B2c3", "x");
+  mFiles.SaveCrawlState("t", {}, SampleState());
+  EXPECT_FALSE(fs::exists(Folder() / ".listview.dat.a1B2c3"));
+
+  // Start-up: every state folder, but not one reached through a link.
+  TempDir outside;
+  fs::create_directories(mDir / "task" / "u");
+  WriteFileBytes(Folder() / ".savedname.dat.000000", "x");
+  WriteFileBytes(mDir / "task" / "u" / ".wanturls.dat.zzzzzz", "x");
+  WriteFileBytes(outside / ".wanturls.dat.zzzzzz", "x");
+  fs::create_directory_symlink(outside.Path(), mDir / "task" / "linked");
+  mFiles.RemoveStaleTemporaries();
+  EXPECT_FALSE(fs::exists(Folder() / ".savedname.dat.000000"));
+  EXPECT_FALSE(fs::exists(mDir / "task" / "u" / ".wanturls.dat.zzzzzz"));
+  EXPECT_TRUE(fs::exists(outside / ".wanturls.dat.zzzzzz"));
+  EXPECT_TRUE(fs::exists(Folder() / "counti.dat"));
+}
+
 TEST_F(TaskStateFilesTest, SaveCountersNeedsTheFolder) {
   EXPECT_ANY_THROW(mFiles.SaveCounters("nowhere", SampleState()));
 }

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   vexilo::test::RecordingPrompts prompts;
   bool ok = true;
 
-  vexilo::TTaskWizardForm wizard(settings, prompts);
+  vexilo::TTaskWizardForm wizard(settings, settings.DownFolder, prompts);
   wizard.show();
   ok = Save(wizard, folder, "wizard-1-type") && ok;
   ClickNext(wizard);
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   ok = Save(wizard, folder, "wizard-4-size") && ok;
   wizard.hide();
 
-  vexilo::TTaskSettingForm dialog(settings, prompts);
+  vexilo::TTaskSettingForm dialog(settings, settings.DownFolder, prompts);
   vexilo::TaskRecord task;
   task.Name = "Dogs";
   task.StartUrl = "http://pics.example.org/dogs/";

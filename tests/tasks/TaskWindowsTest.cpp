@@ -69,9 +69,10 @@ class WizardTest : public testing::Test {
   }
 
   TempDir mDown;
+  TempDir mProgram;
   AppSettings mSettings;
   test::RecordingPrompts mPrompts;
-  TTaskWizardForm mWizard{mSettings, mPrompts};
+  TTaskWizardForm mWizard{mSettings, mProgram.Path(), mPrompts};
   TaskRecord mRecord;
 };
 
@@ -224,9 +225,10 @@ class SettingsDialogTest : public testing::Test {
   }
 
   TempDir mDown;
+  TempDir mProgram;
   AppSettings mSettings;
   test::RecordingPrompts mPrompts;
-  TTaskSettingForm mDialog{mSettings, mPrompts};
+  TTaskSettingForm mDialog{mSettings, mProgram.Path(), mPrompts};
   TaskRecord mRecord;
 };
 
