@@ -222,6 +222,22 @@ TEST_F(DownloadThreadTest, SavePathInAFolderThatIsGoneSendsNothingAndFreesTheSlo
   EXPECT_TRUE(outcome.SlotFreed);
 }
 
+TEST_F(DownloadThreadTest, LinkPlantedAtTheSavePathIsNotFollowed) {
+  TempDir outside;
+  const std::filesystem::path target = outside / "precious.txt";
+  WriteFileBytes(target, "keep me");
+  const DownloadRequest request = Request("/length");
+  std::filesystem::create_symlink(target, request.SavePath);
+
+  const WorkerOutcome outcome = Run(request);
+
+  EXPECT_EQ(ReadFileBytes(target), "keep me");
+  EXPECT_TRUE(std::filesystem::is_symlink(request.SavePath));
+  EXPECT_TRUE(mServer.Requests().empty());
+  EXPECT_TRUE(outcome.Appended.empty());
+  EXPECT_EQ(outcome.ActiveWorkers, 0);
+}
+
 TEST_F(DownloadThreadTest, RefusedConnectionLeavesAnEmptyFile) {
   DownloadRequest request = Request("/length");
   request.Url = "http://127.0.0.1:" + std::to_string(UnusedPort()) + "/picture.jpg";
