@@ -272,19 +272,22 @@ TEST_F(DownloadSchedulerTest, ShutdownReleasesWaitingWorkersAndDropsTheirReports
 
 TEST_F(DownloadSchedulerTest, SavePathOutsideTheTaskFolderIsSkippedButCounted) {
   mSettings.DownloadThread = "5";
+  const std::filesystem::path taskFolder = mPictures / "task";
+  std::filesystem::create_directories(taskFolder);
+  mTask.TaskFolder = taskFolder.string() + "/";
   TempDir elsewhere;
-  const std::vector<std::string> outside = {
-      (mPictures.Path() / ".." / "escape.jpg").string(),
+  const std::vector<std::string> saveNames = {
+      (taskFolder / "p0.jpg").string(),
+      (taskFolder / ".." / "escape.jpg").string(),
       (elsewhere / "p.jpg").string(),
-      (mPictures / "sub" / "p.jpg").string(),
-      (mPictures.Path() / "..").string(),
+      (taskFolder / "sub" / "p.jpg").string(),
+      (taskFolder / "..").string(),
+      (taskFolder / "p5.jpg").string(),
   };
-  Queue(1, 0);
-  for (std::size_t i = 0; i < outside.size(); ++i) {
-    mCrawl.PictureUrls.push_back(GateUrl(10 + static_cast<int>(i)));
-    mCrawl.SavedNames.push_back(outside[i]);
+  for (std::size_t i = 0; i < saveNames.size(); ++i) {
+    mCrawl.PictureUrls.push_back(GateUrl(static_cast<int>(i)));
+    mCrawl.SavedNames.push_back(saveNames[i]);
   }
-  Queue(1, 1);
   StartCrawl();
   mFlags.CrawlIdle = true;
 
@@ -297,8 +300,8 @@ TEST_F(DownloadSchedulerTest, SavePathOutsideTheTaskFolderIsSkippedButCounted) {
   std::vector<std::string> fetched;
   for (const SeenRequest& request : mServer.Requests()) fetched.push_back(request.Path);
   std::sort(fetched.begin(), fetched.end());
-  EXPECT_EQ(fetched, (std::vector<std::string>{"/gate/0", "/gate/1"}));
-  EXPECT_FALSE(std::filesystem::exists(mPictures.Path().parent_path() / "escape.jpg"));
+  EXPECT_EQ(fetched, (std::vector<std::string>{"/gate/0", "/gate/5"}));
+  EXPECT_FALSE(std::filesystem::exists(mPictures / "escape.jpg"));
   EXPECT_FALSE(std::filesystem::exists(elsewhere / "p.jpg"));
 }
 
@@ -320,6 +323,7 @@ TEST_F(DownloadSchedulerTest, FullDiskPausesTheHandOutUntilThereIsRoomAgain) {
   mScheduler.Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 2);
   FinishAll();
+  std::sort(mAppended.begin(), mAppended.end());  // the two workers finish in either order
   EXPECT_EQ(mAppended, (std::vector<std::string>{SavedName(0), SavedName(1)}));
 }
 
