@@ -45,8 +45,9 @@ class OutputFile {
     mRoomLeft -= size;
     return vexilo::WriteAll(mFd, data, size) && fits;
   }
-  // A failed close can mean the last data never reached the disk.
+  // True once the body went past the room.
   bool Overflowed() const { return mOverflowed; }
+  // A failed close can mean the last data never reached the disk.
   bool Close() {
     const int fd = mFd;
     mFd = -1;
