@@ -21,7 +21,8 @@ class CurlHandlePool {
   // An idle handle with every option back at its default, or a new one; nullptr when libcurl
   // cannot make one.
   CURL* Take();
-  // Keeps the handle for a later Take() when there is room, otherwise closes it.
+  // Keeps the handle for a later Take() when there is room, otherwise closes it. Only for a
+  // handle whose last transfer succeeded.
   void Give(CURL* handle);
   // Closes the idle handles and their connections.
   void Clear();

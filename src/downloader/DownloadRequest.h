@@ -25,8 +25,14 @@ struct TransferLimits {
   std::chrono::milliseconds ConnectTimeout{30000};
   // A transfer slower than 1 byte a second for this long is abandoned (whole seconds).
   std::chrono::seconds StallTime{60};
-  // A body past this many bytes fails the download; the file keeps only the bytes up to it.
+  // A body past this many bytes fails the download and its file is deleted.
   std::uint64_t MaxBodyBytes = kMaxPictureBytes;
+  // A transfer that brings fewer than MinAverageRate bytes a second, averaged over each
+  // RateWindow since it began, is abandoned: a trickle would hold its slot for ever.
+  std::uint64_t MinAverageRate = 1024;
+  std::chrono::milliseconds RateWindow{60000};
+  // No picture may hold its slot longer than this, however steadily its bytes come.
+  std::chrono::milliseconds TotalTime{10 * 60 * 1000};
 };
 
 }  // namespace vexilo

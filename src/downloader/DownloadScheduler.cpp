@@ -1,6 +1,7 @@
 #include "downloader/DownloadScheduler.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "core/TextRules.h"
 
@@ -13,6 +14,20 @@ std::int32_t MaxWorkersFrom(const std::string& downloadThread) {
   return std::clamp<std::int32_t>(*number, 1, DownloadScheduler::kMostMaxWorkers);
 }
 
+// TaskRecord.TaskFolder as the crawl saves into it: trimmed, normalised, no trailing "/".
+std::filesystem::path PictureFolderOf(const std::string& taskFolder) {
+  std::filesystem::path folder = std::filesystem::path(Trim(taskFolder)).lexically_normal();
+  if (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();
+  return folder;
+}
+
+// Anything else (a hand-edited savedname.dat, "..") would write outside the task's folder.
+bool LiesDirectlyIn(const std::string& savePath, const std::filesystem::path& folder) {
+  if (folder.empty()) return false;
+  const std::filesystem::path file = std::filesystem::path(savePath).lexically_normal();
+  return file.has_filename() && file.filename() != ".." && file.parent_path() == folder;
+}
+
 }  // namespace
 
 DownloadScheduler::DownloadScheduler(CrawlState& crawl, RunFlags& flags,
@@ -20,7 +35,7 @@ DownloadScheduler::DownloadScheduler(CrawlState& crawl, RunFlags& flags,
                                      TaskStateFiles& stateFiles, UserPrompts& prompts,
                                      StatusSink& status, MainThread& mainThread,
                                      DownloadTimer& timer, AppendPicture appendPicture,
-                                     TransferLimits limits)
+                                     TransferLimits limits, DiskFloor diskFloor)
     : mCrawl(crawl),
       mFlags(flags),
       mSettings(settings),
@@ -31,6 +46,7 @@ DownloadScheduler::DownloadScheduler(CrawlState& crawl, RunFlags& flags,
       mTimer(timer),
       mAppendPicture(std::move(appendPicture)),
       mLimits(limits),
+      mDiskFloor(std::move(diskFloor)),
       mMainThread(mainThread) {}
 
 DownloadScheduler::~DownloadScheduler() { Shutdown(); }
@@ -78,12 +94,18 @@ void DownloadScheduler::ScheduleDownloads() {
     return;
   }
   if (pending < 1) return;
-  const std::int64_t starts = std::min<std::int64_t>(mMaxWorkers - ActiveWorkers(), pending);
-  for (std::int64_t i = 0; i < starts; ++i) {
+  std::int64_t freeSlots = mMaxWorkers - ActiveWorkers();
+  if (freeSlots < 1) return;
+  const std::filesystem::path taskFolder = PictureFolderOf(mTask.TaskFolder);
+  if (DiskTooFull(taskFolder.string())) return;  // pending pictures wait for room
+  while (freeSlots > 0 && mCrawl.DispatchedCount < queued) {
     const auto k = static_cast<std::size_t>(mCrawl.DispatchedCount);
-    mStatus.SetStatusText(2, kDownloadingText + mCrawl.PictureUrls[k]);
-    StartDownload(mCrawl.PictureUrls[k], mCrawl.SavedNames[k]);
-    mActiveWorkers.fetch_add(1);
+    if (LiesDirectlyIn(mCrawl.SavedNames[k], taskFolder)) {
+      mStatus.SetStatusText(2, kDownloadingText + mCrawl.PictureUrls[k]);
+      StartDownload(mCrawl.PictureUrls[k], mCrawl.SavedNames[k]);
+      mActiveWorkers.fetch_add(1);
+      --freeSlots;
+    }
     ++mCrawl.DispatchedCount;
     // While the crawl runs, its own saving keeps counti.dat.
     if (mFlags.CrawlIdle) mStateFiles.SaveCounters(mTask.FolderName, mCrawl);
@@ -112,6 +134,22 @@ void DownloadScheduler::StartDownload(const std::string& url, const std::string&
     mWorkers.pop_back();
     throw;
   }
+}
+
+bool DownloadScheduler::DiskTooFull(const std::string& taskFolder) {
+  std::string folder = taskFolder;
+  std::optional<std::uint64_t> freeBytes = mDiskFloor.FreeBytes(folder);
+  if (!freeBytes) {
+    folder = mSettings.DownFolder;
+    freeBytes = mDiskFloor.FreeBytes(folder);
+  }
+  // A disk that cannot be measured is not held against the downloads: a worker that
+  // cannot create its file fails on its own.
+  if (!freeBytes || *freeBytes >= mDiskFloor.Bytes) return false;
+  // Said at every tick, so that the crawler's texts do not hide it for long.
+  mStatus.SetStatusText(2, kPausedText + std::to_string(mDiskFloor.Bytes >> 20) +
+                               " MiB free in " + folder + ".");
+  return true;
 }
 
 void DownloadScheduler::ReapFinishedWorkers() {

@@ -18,6 +18,7 @@
 #include "core/UserPrompts.h"
 #include "crawler/CrawlState.h"
 #include "downloader/ClosableMainThread.h"
+#include "downloader/DiskSpace.h"
 #include "downloader/DownloadRequest.h"
 #include "downloader/DownloadThread.h"
 #include "downloader/DownloadTimer.h"
@@ -33,6 +34,7 @@ class DownloadScheduler {
 
   static constexpr const char* kCompletedText = "Vexilo task is completed!";
   static constexpr const char* kDownloadingText = "Downloading picture ";
+  static constexpr const char* kPausedText = "Downloads paused: less than ";
   static constexpr std::int32_t kDefaultMaxWorkers = 3;
   // The settings dialog offers at most 10; only a hand-edited store asks for more, and one
   // thread per picture must not become thousands of threads.
@@ -41,11 +43,14 @@ class DownloadScheduler {
   static constexpr std::size_t kIdleConnections = 10;
 
   // Every reference must outlive the scheduler. appendPicture runs on the main thread for
-  // each picture downloaded successfully, one at a time.
+  // each picture downloaded successfully, one at a time. While the disk under the task's
+  // folder (or the download folder, before the task's folder exists) has less free than
+  // diskFloor, nothing is handed out.
   DownloadScheduler(CrawlState& crawl, RunFlags& flags, const AppSettings& settings,
                     const TaskRecord& task, TaskStateFiles& stateFiles, UserPrompts& prompts,
                     StatusSink& status, MainThread& mainThread, DownloadTimer& timer,
-                    AppendPicture appendPicture, TransferLimits limits = {});
+                    AppendPicture appendPicture, TransferLimits limits = {},
+                    DiskFloor diskFloor = {});
   ~DownloadScheduler();  // Shutdown()
   DownloadScheduler(const DownloadScheduler&) = delete;
   DownloadScheduler& operator=(const DownloadScheduler&) = delete;
@@ -57,7 +62,9 @@ class DownloadScheduler {
   // MaxWorkers holds across crawls.
   void StartCrawl();
   // One timer tick: switches the timer off once downloads are complete or Stop was
-  // requested, otherwise hands out what the free slots allow. Never raises.
+  // requested, otherwise hands out what the free slots allow. A save path that does not lie
+  // directly in the task's folder is skipped: counted as handed out, nothing fetched.
+  // Never raises.
   void Tick();
   // Aborts running transfers and joins every worker; no report and no refill runs after it,
   // and later ticks do nothing. Workers still waiting for the main thread are released, so it
@@ -74,6 +81,8 @@ class DownloadScheduler {
   void ScheduleDownloads();
   void StartDownload(const std::string& url, const std::string& savePath);
   void ReapFinishedWorkers();
+  // True, with the status saying so, while the pictures' disk is below the floor.
+  bool DiskTooFull(const std::string& taskFolder);
 
   CrawlState& mCrawl;
   RunFlags& mFlags;
@@ -85,6 +94,7 @@ class DownloadScheduler {
   DownloadTimer& mTimer;
   AppendPicture mAppendPicture;
   TransferLimits mLimits;
+  DiskFloor mDiskFloor;
   ClosableMainThread mMainThread;
 
   std::int32_t mMaxWorkers = kDefaultMaxWorkers;

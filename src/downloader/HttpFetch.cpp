@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 
 #include "core/TextRules.h"
@@ -24,7 +25,8 @@ const std::string& UserAgent() {
 class OutputFile {
  public:
   OutputFile(const std::string& path, std::uint64_t maxBytes)
-      : mFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)),
+      // A link planted at the save path must not lead the picture to a file elsewhere.
+      : mFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666)),
         mRoomLeft(maxBytes) {}
   ~OutputFile() {
     if (mFd >= 0) ::close(mFd);
@@ -36,10 +38,15 @@ class OutputFile {
   // False once the body would outgrow the file's room; the bytes that fit are written.
   bool WriteAll(const char* data, size_t size) {
     const bool fits = size <= mRoomLeft;
-    if (!fits) size = static_cast<size_t>(mRoomLeft);
+    if (!fits) {
+      size = static_cast<size_t>(mRoomLeft);
+      mOverflowed = true;
+    }
     mRoomLeft -= size;
     return vexilo::WriteAll(mFd, data, size) && fits;
   }
+  // True once the body went past the room.
+  bool Overflowed() const { return mOverflowed; }
   // A failed close can mean the last data never reached the disk.
   bool Close() {
     const int fd = mFd;
@@ -50,20 +57,62 @@ class OutputFile {
  private:
   int mFd;
   std::uint64_t mRoomLeft;  // a chunked body announces no length, so the writes are counted
+  bool mOverflowed = false;
 };
 
+// Goes back to the pool only after a transfer that went well: a handle that failed (a host
+// that did not resolve, say) can refuse options at its next use, and would fail every later
+// picture that took it.
 class BorrowedHandle {
  public:
   explicit BorrowedHandle(CurlHandlePool& pool) : mPool(pool), mHandle(pool.Take()) {}
-  ~BorrowedHandle() { mPool.Give(mHandle); }
+  ~BorrowedHandle() {
+    if (mReusable) {
+      mPool.Give(mHandle);
+    } else {
+      curl_easy_cleanup(mHandle);
+    }
+  }
   BorrowedHandle(const BorrowedHandle&) = delete;
   BorrowedHandle& operator=(const BorrowedHandle&) = delete;
 
   CURL* Get() const { return mHandle; }
+  void KeepForReuse() { mReusable = true; }
 
  private:
   CurlHandlePool& mPool;
   CURL* mHandle;
+  bool mReusable = false;
+};
+
+// Looked at by libcurl at least once a second: ends the transfer on Stop or Exit, or when
+// the bytes of the last window came slower than the floor on the average rate.
+class TransferWatch {
+ public:
+  TransferWatch(const TransferLimits& limits, const std::atomic<bool>& abort)
+      : mLimits(limits), mAbort(abort), mWindowStart(Clock::now()) {}
+
+  bool KeepGoing(std::uint64_t received) {
+    if (mAbort.load()) return false;
+    if (mLimits.MinAverageRate == 0 || mLimits.RateWindow.count() <= 0) return true;
+    const Clock::time_point now = Clock::now();
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - mWindowStart);
+    if (elapsed < mLimits.RateWindow) return true;
+    const std::uint64_t needed =
+        mLimits.MinAverageRate * static_cast<std::uint64_t>(elapsed.count()) / 1000;
+    if (received - mWindowBytes < needed) return false;
+    mWindowStart = now;
+    mWindowBytes = received;
+    return true;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  const TransferLimits& mLimits;
+  const std::atomic<bool>& mAbort;
+  Clock::time_point mWindowStart;
+  std::uint64_t mWindowBytes = 0;
 };
 
 size_t WriteBody(char* data, size_t size, size_t count, void* file) {
@@ -71,8 +120,9 @@ size_t WriteBody(char* data, size_t size, size_t count, void* file) {
   return static_cast<OutputFile*>(file)->WriteAll(data, total) ? total : 0;
 }
 
-int CheckAbort(void* abort, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-  return static_cast<const std::atomic<bool>*>(abort)->load() ? 1 : 0;
+int WatchTransfer(void* watch, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
+  const auto bytes = static_cast<std::uint64_t>(received < 0 ? 0 : received);
+  return static_cast<TransferWatch*>(watch)->KeepGoing(bytes) ? 0 : 1;
 }
 
 template <typename Value>
@@ -81,7 +131,9 @@ bool Set(CURL* curl, CURLoption option, Value value) {
 }
 
 bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits& limits,
-               OutputFile& file, const std::atomic<bool>& abort) {
+               OutputFile& file, TransferWatch& watch) {
+  // Only tunes speed: a handle that refuses it still downloads.
+  (void)curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kBufferSize);
   bool ok =
       Set(curl, CURLOPT_URL, request.Url.c_str()) &&
       Set(curl, CURLOPT_PROTOCOLS_STR, "http,https") &&
@@ -89,15 +141,16 @@ bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits&
       Set(curl, CURLOPT_USERAGENT, UserAgent().c_str()) && Set(curl, CURLOPT_FOLLOWLOCATION, 0L) &&
       Set(curl, CURLOPT_NOSIGNAL, 1L) &&
       // A pooled handle keeps only the connection of its last transfer.
-      Set(curl, CURLOPT_MAXCONNECTS, 1L) && Set(curl, CURLOPT_BUFFERSIZE, kBufferSize) &&
+      Set(curl, CURLOPT_MAXCONNECTS, 1L) &&
       Set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.ConnectTimeout.count())) &&
+      Set(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.TotalTime.count())) &&
       Set(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
       Set(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.StallTime.count())) &&
       Set(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.MaxBodyBytes)) &&
       Set(curl, CURLOPT_WRITEFUNCTION, &WriteBody) &&
       Set(curl, CURLOPT_WRITEDATA, static_cast<void*>(&file)) &&
-      Set(curl, CURLOPT_NOPROGRESS, 0L) && Set(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbort) &&
-      Set(curl, CURLOPT_XFERINFODATA, const_cast<void*>(static_cast<const void*>(&abort)));
+      Set(curl, CURLOPT_NOPROGRESS, 0L) && Set(curl, CURLOPT_XFERINFOFUNCTION, &WatchTransfer) &&
+      Set(curl, CURLOPT_XFERINFODATA, static_cast<void*>(&watch));
   if (ok && !request.UserName.empty()) {
     ok = Set(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
          Set(curl, CURLOPT_USERNAME, request.UserName.c_str()) &&
@@ -135,10 +188,18 @@ bool FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
   OutputFile file(request.SavePath, limits.MaxBodyBytes);
   if (!file.IsOpen()) return false;
   BorrowedHandle curl(handles);
-  if (curl.Get() == nullptr || !Configure(curl.Get(), request, limits, file, abort)) return false;
-  const bool transferred = curl_easy_perform(curl.Get()) == CURLE_OK;
-  const bool success = transferred && IsPlainSuccess(curl.Get());
-  return file.Close() && success;
+  TransferWatch watch(limits, abort);
+  if (curl.Get() == nullptr || !Configure(curl.Get(), request, limits, file, watch)) return false;
+  const CURLcode result = curl_easy_perform(curl.Get());
+  const bool success = result == CURLE_OK && IsPlainSuccess(curl.Get());
+  const bool closed = file.Close();
+  if (result == CURLE_FILESIZE_EXCEEDED || file.Overflowed()) {
+    // Cut off by the size cap: garbage by construction, and possibly a gigabyte of it.
+    ::unlink(request.SavePath.c_str());
+    return false;
+  }
+  if (success) curl.KeepForReuse();
+  return closed && success;
 }
 
 }  // namespace vexilo

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 
@@ -28,6 +29,7 @@ class DownloadSchedulerTest : public testing::Test {
   DownloadSchedulerTest() {
     mServer.Start();
     mTask.FolderName = "cats";
+    mTask.TaskFolder = mPictures.Path().string() + "/";
     std::filesystem::create_directories(mStateFiles.StateFolder(mTask.FolderName));
     mSettings.DownloadThread = "3";
   }
@@ -87,12 +89,26 @@ class DownloadSchedulerTest : public testing::Test {
   FakeMainThread mMainThread;
   FakeTimer mTimer;
   std::vector<std::string> mAppended;
+  // The disk as the scheduler sees it: only folders that exist can be measured.
+  std::uint64_t mFreeBytes = std::uint64_t{1} << 40;
+  DiskFloor mDiskFloor{DiskFloor::kDefaultBytes,
+                       [this](const std::string& folder) -> std::optional<std::uint64_t> {
+                         if (!std::filesystem::is_directory(folder)) return std::nullopt;
+                         return mFreeBytes;
+                       }};
   DownloadScheduler mScheduler{
-      mCrawl,      mFlags,
-      mSettings,   mTask,
-      mStateFiles, mPrompts,
-      mStatus,     mMainThread,
-      mTimer,      [this](const std::string& path) { mAppended.push_back(path); }};
+      mCrawl,
+      mFlags,
+      mSettings,
+      mTask,
+      mStateFiles,
+      mPrompts,
+      mStatus,
+      mMainThread,
+      mTimer,
+      [this](const std::string& path) { mAppended.push_back(path); },
+      TransferLimits{},
+      mDiskFloor};
 };
 
 TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {
@@ -252,6 +268,78 @@ TEST_F(DownloadSchedulerTest, ShutdownReleasesWaitingWorkersAndDropsTheirReports
   EXPECT_TRUE(mAppended.empty());
   EXPECT_EQ(mScheduler.ActiveWorkers(), 0);
   EXPECT_EQ(mCrawl.DispatchedCount, 2);
+}
+
+TEST_F(DownloadSchedulerTest, SavePathOutsideTheTaskFolderIsSkippedButCounted) {
+  mSettings.DownloadThread = "5";
+  const std::filesystem::path taskFolder = mPictures / "task";
+  std::filesystem::create_directories(taskFolder);
+  mTask.TaskFolder = taskFolder.string() + "/";
+  TempDir elsewhere;
+  const std::vector<std::string> saveNames = {
+      (taskFolder / "p0.jpg").string(),
+      (taskFolder / ".." / "escape.jpg").string(),
+      (elsewhere / "p.jpg").string(),
+      (taskFolder / "sub" / "p.jpg").string(),
+      (taskFolder / "..").string(),
+      (taskFolder / "p5.jpg").string(),
+  };
+  for (std::size_t i = 0; i < saveNames.size(); ++i) {
+    mCrawl.PictureUrls.push_back(GateUrl(static_cast<int>(i)));
+    mCrawl.SavedNames.push_back(saveNames[i]);
+  }
+  StartCrawl();
+  mFlags.CrawlIdle = true;
+
+  mScheduler.Tick();
+  EXPECT_EQ(mCrawl.DispatchedCount, 6);
+  EXPECT_EQ(mScheduler.ActiveWorkers(), 2);
+  EXPECT_EQ(SavedCount(), "6");
+  FinishAll();
+
+  std::vector<std::string> fetched;
+  for (const SeenRequest& request : mServer.Requests()) fetched.push_back(request.Path);
+  std::sort(fetched.begin(), fetched.end());
+  EXPECT_EQ(fetched, (std::vector<std::string>{"/gate/0", "/gate/5"}));
+  EXPECT_FALSE(std::filesystem::exists(mPictures / "escape.jpg"));
+  EXPECT_FALSE(std::filesystem::exists(elsewhere / "p.jpg"));
+}
+
+TEST_F(DownloadSchedulerTest, FullDiskPausesTheHandOutUntilThereIsRoomAgain) {
+  mFreeBytes = DiskFloor::kDefaultBytes - 1;
+  Queue(2);
+  StartCrawl();
+  mFlags.CrawlIdle = true;
+
+  mScheduler.Tick();
+  mScheduler.Tick();
+  EXPECT_EQ(mCrawl.DispatchedCount, 0);
+  EXPECT_EQ(mScheduler.ActiveWorkers(), 0);
+  EXPECT_TRUE(mPrompts.Messages.empty());
+  EXPECT_EQ(mStatus.Text(2), "Downloads paused: less than 256 MiB free in " +
+                                 mPictures.Path().string() + ".");
+
+  mFreeBytes = DiskFloor::kDefaultBytes;
+  mScheduler.Tick();
+  EXPECT_EQ(mCrawl.DispatchedCount, 2);
+  FinishAll();
+  std::sort(mAppended.begin(), mAppended.end());  // the two workers finish in either order
+  EXPECT_EQ(mAppended, (std::vector<std::string>{SavedName(0), SavedName(1)}));
+}
+
+TEST_F(DownloadSchedulerTest, BeforeTheTaskFolderExistsTheDownloadFolderIsMeasured) {
+  mSettings.DownFolder = mPictures.Path().string();
+  mTask.TaskFolder = (mPictures / "not-made-yet").string();
+  mFreeBytes = 0;
+  mCrawl.PictureUrls.push_back(GateUrl(0));
+  mCrawl.SavedNames.push_back((mPictures / "not-made-yet" / "p0.jpg").string());
+  StartCrawl();
+
+  mScheduler.Tick();
+
+  EXPECT_EQ(mCrawl.DispatchedCount, 0);
+  EXPECT_EQ(mStatus.Text(2), "Downloads paused: less than 256 MiB free in " +
+                                 mPictures.Path().string() + ".");
 }
 
 struct WorkerCountCase {

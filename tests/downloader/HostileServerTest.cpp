@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <thread>
+
+#include "LoopbackServer.h"
+#include "downloader/HttpFetch.h"
+#include "support/TempDir.h"
+
+namespace vexilo::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+const std::string kPicture(50000, 'p');
+constexpr std::uint64_t kTrickleBytes = 20 * 200;  // 20 s at 200 B/s: never reached here
+constexpr std::uint64_t kShortCap = 1 << 20;
+
+// Every limit near a second, so that each case ends in a second or two.
+TransferLimits ShortLimits() {
+  TransferLimits limits;
+  limits.ConnectTimeout = milliseconds(1000);
+  limits.StallTime = std::chrono::seconds(1);
+  limits.MaxBodyBytes = kShortCap;
+  limits.MinAverageRate = 1024;
+  limits.RateWindow = milliseconds(1000);
+  limits.TotalTime = milliseconds(2000);
+  return limits;
+}
+
+// Generous: a slot that is not free by then is held by a limit that did not work.
+constexpr auto kSlotFreeWithin = std::chrono::seconds(5);
+
+struct Outcome {
+  bool Downloaded = false;
+  Clock::duration Took{};
+  bool FileLeft = false;
+  std::uintmax_t BytesLeft = 0;
+};
+
+// Sends bytes bytes in pieces of piece bytes, one every pause, while the client reads.
+bool SendSlowly(httplib::Response& response, std::size_t piece, milliseconds pause,
+                std::uint64_t bytes) {
+  response.set_chunked_content_provider(
+      "image/jpeg", [=](size_t offset, httplib::DataSink& sink) {
+        if (offset >= bytes) {
+          sink.done();
+          return true;
+        }
+        std::this_thread::sleep_for(pause);
+        const std::string block(piece, 't');
+        return sink.write(block.data(), block.size());
+      });
+  return true;
+}
+
+class HostileServerTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    httplib::Server& http = mServer.Http();
+    http.Get("/picture.jpg", [](const httplib::Request&, httplib::Response& response) {
+      response.set_content(kPicture, "image/jpeg");
+    });
+    http.Get("/trickle", [](const httplib::Request&, httplib::Response& response) {
+      SendSlowly(response, 20, milliseconds(100), kTrickleBytes);
+    });
+    // 40 KB/s, well above the rate floor, for ever.
+    http.Get("/steady", [](const httplib::Request&, httplib::Response& response) {
+      SendSlowly(response, 4096, milliseconds(100), UINT64_MAX);
+    });
+    http.Get("/endless", [](const httplib::Request&, httplib::Response& response) {
+      response.set_chunked_content_provider("image/jpeg", [](size_t, httplib::DataSink& sink) {
+        const std::string block(64 * 1024, 'e');
+        return sink.write(block.data(), block.size());
+      });
+    });
+    mServer.Start();
+  }
+
+  DownloadRequest Request(const std::string& url, const std::string& name = "picture.jpg") const {
+    DownloadRequest request;
+    request.Url = url;
+    request.SavePath = (mFolder / name).string();
+    return request;
+  }
+
+  // The worker frees its slot as soon as a failed fetch returns.
+  Outcome Fetch(const std::string& url, const TransferLimits& limits = ShortLimits()) {
+    const DownloadRequest request = Request(url);
+    Outcome outcome;
+    const Clock::time_point start = Clock::now();
+    outcome.Downloaded = FetchToFile(request, limits, mAbort, mHandles);
+    outcome.Took = Clock::now() - start;
+    std::error_code ec;
+    outcome.FileLeft = std::filesystem::exists(request.SavePath, ec);
+    if (outcome.FileLeft) outcome.BytesLeft = std::filesystem::file_size(request.SavePath, ec);
+    // Figures for the report, in the XML output.
+    RecordProperty("slot_free_ms",
+                   std::to_string(std::chrono::duration_cast<milliseconds>(outcome.Took).count()));
+    RecordProperty("bytes_left", outcome.FileLeft ? std::to_string(outcome.BytesLeft) : "deleted");
+    return outcome;
+  }
+
+  TempDir mFolder;
+  LoopbackServer mServer;
+  std::atomic<bool> mAbort{false};
+  CurlHandlePool mHandles{2};
+};
+
+TEST_F(HostileServerTest, StalledServerFreesTheSlotAndLeavesAnEmptyFile) {
+  const Outcome outcome = Fetch(mServer.Url("/stall"));
+
+  EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_LT(outcome.Took, kSlotFreeWithin);
+  EXPECT_TRUE(outcome.FileLeft);
+  EXPECT_EQ(outcome.BytesLeft, 0u);
+}
+
+TEST_F(HostileServerTest, TrickleBelowTheRateFloorIsEndedAndKeepsWhatArrived) {
+  const Outcome outcome = Fetch(mServer.Url("/trickle"));
+
+  EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_LT(outcome.Took, kSlotFreeWithin);
+  EXPECT_TRUE(outcome.FileLeft);
+  EXPECT_GT(outcome.BytesLeft, 0u);
+  EXPECT_LT(outcome.BytesLeft, kTrickleBytes);
+}
+
+TEST_F(HostileServerTest, SteadyEndlessBodyIsEndedByTheCeilingAndKeepsWhatArrived) {
+  const Outcome outcome = Fetch(mServer.Url("/steady"));
+
+  EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_LT(outcome.Took, kSlotFreeWithin);
+  EXPECT_GT(outcome.BytesLeft, 0u);
+  EXPECT_LT(outcome.BytesLeft, kShortCap);
+}
+
+TEST_F(HostileServerTest, FastEndlessBodyIsCutAtTheCapAndDeleted) {
+  const Outcome outcome = Fetch(mServer.Url("/endless"));
+
+  EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_LT(outcome.Took, kSlotFreeWithin);
+  EXPECT_FALSE(outcome.FileLeft);
+}
+
+TEST_F(HostileServerTest, HugeAnnouncedLengthIsRefusedAndDeleted) {
+  RawServer raw("HTTP/1.1 200 OK\r\nContent-Length: 99999999999999\r\n\r\nstart of a huge body");
+
+  const Outcome outcome = Fetch(raw.Url("/huge.jpg"), TransferLimits{});
+
+  EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_LT(outcome.Took, kSlotFreeWithin);
+  EXPECT_FALSE(outcome.FileLeft);
+}
+
+// An idle transfer is the slowest to notice Stop: libcurl looks at it about once a second.
+TEST_F(HostileServerTest, StopEndsAStalledTransferWithinAboutASecondUnderTheDefaultLimits) {
+  Clock::time_point stopped;
+  std::thread stop([&] {
+    mServer.WaitForRequests(1);
+    stopped = Clock::now();
+    mAbort.store(true);
+  });
+  const Outcome outcome = Fetch(mServer.Url("/stall"), TransferLimits{});
+  const Clock::time_point returned = Clock::now();
+  stop.join();
+  RecordProperty("after_stop_ms", std::to_string(std::chrono::duration_cast<milliseconds>(
+                                                     returned - stopped)
+                                                     .count()));
+
+  EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_LT(returned - stopped, kSlotFreeWithin);
+  EXPECT_EQ(outcome.BytesLeft, 0u);
+}
+
+TEST_F(HostileServerTest, UnresolvableHostFailsAtOnceAndSpoilsNoLaterDownload) {
+  EXPECT_TRUE(FetchToFile(Request(mServer.Url("/picture.jpg"), "a.jpg"), ShortLimits(), mAbort,
+                          mHandles));
+  const Outcome dead = Fetch("http://pics.invalid/x.jpg");
+  EXPECT_FALSE(dead.Downloaded);
+  EXPECT_LT(dead.Took, kSlotFreeWithin);
+  EXPECT_EQ(dead.BytesLeft, 0u);
+
+  for (const char* name : {"b.jpg", "c.jpg", "d.jpg"}) {
+    EXPECT_TRUE(FetchToFile(Request(mServer.Url("/picture.jpg"), name), ShortLimits(), mAbort,
+                            mHandles));
+    EXPECT_TRUE(ReadFileBytes(mFolder / name) == kPicture) << name << " is not whole";
+  }
+}
+
+struct MalformedCase {
+  const char* Name;
+  const char* Response;
+};
+
+void PrintTo(const MalformedCase& row, std::ostream* out) { *out << row.Name; }
+
+class MalformedResponseTest : public HostileServerTest,
+                              public testing::WithParamInterface<MalformedCase> {};
+
+TEST_P(MalformedResponseTest, FailsAtOnceWithAnEmptyFile) {
+  RawServer raw(GetParam().Response);
+
+  const Outcome outcome = Fetch(raw.Url("/picture.jpg"));
+
+  EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_LT(outcome.Took, kSlotFreeWithin);
+  EXPECT_EQ(outcome.BytesLeft, 0u);
+}
+
+const std::string kLongHeader = "HTTP/1.1 200 OK\r\nX-Filler: " + std::string(400 * 1024, 'h') +
+                                "\r\nContent-Length: 4\r\n\r\nbody";
+
+INSTANTIATE_TEST_SUITE_P(
+    Responses, MalformedResponseTest,
+    testing::Values(MalformedCase{"NoStatusLine", "GIF89a not http at all\r\n\r\nbody"},
+                    MalformedCase{"StatusNotANumber", "HTTP/1.1 2x0 OK\r\n\r\nbody"},
+                    MalformedCase{"LengthNotANumber",
+                                  "HTTP/1.1 200 OK\r\nContent-Length: lots\r\n\r\nbody"},
+                    MalformedCase{"HeaderPastAnyLimit", kLongHeader.c_str()}),
+    [](const testing::TestParamInfo<MalformedCase>& row) { return row.param.Name; });
+
+}  // namespace
+}  // namespace vexilo::test
