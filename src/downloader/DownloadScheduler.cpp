@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
+#include "core/Errors.h"
+#include "core/SaveFailureNotice.h"
 #include "core/TextRules.h"
 
 namespace vexilo {
@@ -14,9 +17,10 @@ std::int32_t MaxWorkersFrom(const std::string& downloadThread) {
   return std::clamp<std::int32_t>(*number, 1, DownloadScheduler::kMostMaxWorkers);
 }
 
-// TaskRecord.TaskFolder as the crawl saves into it: trimmed, normalised, no trailing "/".
+// TaskRecord.TaskFolder as the crawl saves into it (untrimmed, as the crawl takes it),
+// normalised, no trailing "/".
 std::filesystem::path PictureFolderOf(const std::string& taskFolder) {
-  std::filesystem::path folder = std::filesystem::path(Trim(taskFolder)).lexically_normal();
+  std::filesystem::path folder = std::filesystem::path(taskFolder).lexically_normal();
   if (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();
   return folder;
 }
@@ -66,6 +70,9 @@ void DownloadScheduler::Tick() {
   }
   try {
     ScheduleDownloads();
+  } catch (const FileError& error) {
+    // Only the state files raise it; the pictures handed out so far stay counted.
+    TellSaveFailureOnce(mFlags, mPrompts, error.what());
   } catch (...) {
     // The pictures handed out so far stay counted; the next tick goes on from there.
   }
@@ -75,17 +82,37 @@ void DownloadScheduler::Shutdown() {
   if (mShutDown) return;
   mShutDown = true;
   mMainThread.Close();
+  // A transfer still running now is cut off; one that ends on its own in the meantime is
+  // merely fetched once more.
+  std::map<std::string, std::vector<QueuedPicture>> cutOff;  // by task folder name
+  for (const RunningDownload& running : mWorkers) {
+    if (!running.Worker->Finished()) cutOff[running.FolderName].push_back(running.Picture);
+  }
   mAbort.store(true);
-  for (const std::unique_ptr<TDownloadThead>& worker : mWorkers) worker->Join();
+  for (const RunningDownload& running : mWorkers) running.Worker->Join();
   mWorkers.clear();
   mHandles.Clear();
+  for (const auto& [folderName, pictures] : cutOff) {
+    try {
+      if (folderName == mTask.FolderName) {
+        // The crawl, if it still runs, saves CutOff again as it ends.
+        mCrawl.CutOff.insert(mCrawl.CutOff.begin(), pictures.begin(), pictures.end());
+        mStateFiles.SaveCutOff(folderName, mCrawl);
+      } else {
+        mStateFiles.PrependCutOff(folderName, pictures);
+      }
+    } catch (...) {
+      // Shut-down goes on; the truncated files stay until the task is restarted.
+    }
+  }
 }
 
 void DownloadScheduler::ScheduleDownloads() {
   ReapFinishedWorkers();
   const std::int64_t queued =
       static_cast<std::int64_t>(std::min(mCrawl.PictureUrls.size(), mCrawl.SavedNames.size()));
-  const std::int64_t pending = mCrawl.DispatchedCount < 0 ? 0 : queued - mCrawl.DispatchedCount;
+  const std::int64_t pending = (mCrawl.DispatchedCount < 0 ? 0 : queued - mCrawl.DispatchedCount) +
+                               static_cast<std::int64_t>(mCrawl.CutOff.size());
   if (mFlags.CrawlIdle && pending + ActiveWorkers() < 1) {
     mDownloadsComplete = true;
     mHandles.Clear();  // no reason to keep connections open to the servers
@@ -98,27 +125,37 @@ void DownloadScheduler::ScheduleDownloads() {
   if (freeSlots < 1) return;
   const std::filesystem::path taskFolder = PictureFolderOf(mTask.TaskFolder);
   if (DiskTooFull(taskFolder.string())) return;  // pending pictures wait for room
+  HandOut(freeSlots, queued, taskFolder);
+}
+
+void DownloadScheduler::HandOut(std::int64_t freeSlots, std::int64_t queued,
+                                const std::filesystem::path& taskFolder) {
+  auto start = [&](const QueuedPicture& picture) {
+    if (!LiesDirectlyIn(picture.SavePath, taskFolder)) return;
+    mStatus.SetStatusText(2, kDownloadingText + picture.Url);
+    StartDownload(picture);
+    mActiveWorkers.fetch_add(1);
+    --freeSlots;
+  };
+  bool refetched = false;
+  while (freeSlots > 0 && !mCrawl.CutOff.empty()) {
+    start(mCrawl.CutOff.front());
+    mCrawl.CutOff.erase(mCrawl.CutOff.begin());
+    refetched = true;
+  }
+  // While the crawl runs, its own saving keeps the state files.
+  if (refetched && mFlags.CrawlIdle) mStateFiles.SaveCutOff(mTask.FolderName, mCrawl);
   while (freeSlots > 0 && mCrawl.DispatchedCount < queued) {
     const auto k = static_cast<std::size_t>(mCrawl.DispatchedCount);
-    if (LiesDirectlyIn(mCrawl.SavedNames[k], taskFolder)) {
-      mStatus.SetStatusText(2, kDownloadingText + mCrawl.PictureUrls[k]);
-      StartDownload(mCrawl.PictureUrls[k], mCrawl.SavedNames[k]);
-      mActiveWorkers.fetch_add(1);
-      --freeSlots;
-    }
+    start({mCrawl.PictureUrls[k], mCrawl.SavedNames[k]});
     ++mCrawl.DispatchedCount;
-    // While the crawl runs, its own saving keeps counti.dat.
     if (mFlags.CrawlIdle) mStateFiles.SaveCounters(mTask.FolderName, mCrawl);
   }
 }
 
-void DownloadScheduler::StartDownload(const std::string& url, const std::string& savePath) {
-  DownloadRequest request{url,
-                          savePath,
-                          mSettings.AuthName,
-                          mSettings.AuthPass,
-                          mSettings.ProxyServer,
-                          mSettings.ProxyPort};
+void DownloadScheduler::StartDownload(const QueuedPicture& picture) {
+  DownloadRequest request{picture.Url,        picture.SavePath,      mSettings.AuthName,
+                          mSettings.AuthPass, mSettings.ProxyServer, mSettings.ProxyPort};
   WorkerLinks links{mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mAppendPicture,
                     // A freed slot is filled at once instead of at the next tick.
                     [this] {
@@ -127,9 +164,10 @@ void DownloadScheduler::StartDownload(const std::string& url, const std::string&
                       });
                     }};
   mWorkers.push_back(
-      std::make_unique<TDownloadThead>(std::move(request), mLimits, std::move(links)));
+      {std::make_unique<TDownloadThead>(std::move(request), mLimits, std::move(links)), picture,
+       mTask.FolderName});
   try {
-    mWorkers.back()->Start();
+    mWorkers.back().Worker->Start();
   } catch (...) {
     mWorkers.pop_back();
     throw;
@@ -147,14 +185,14 @@ bool DownloadScheduler::DiskTooFull(const std::string& taskFolder) {
   // cannot create its file fails on its own.
   if (!freeBytes || *freeBytes >= mDiskFloor.Bytes) return false;
   // Said at every tick, so that the crawler's texts do not hide it for long.
-  mStatus.SetStatusText(2, kPausedText + std::to_string(mDiskFloor.Bytes >> 20) +
-                               " MiB free in " + folder + ".");
+  mStatus.SetStatusText(
+      2, kPausedText + std::to_string(mDiskFloor.Bytes >> 20) + " MiB free in " + folder + ".");
   return true;
 }
 
 void DownloadScheduler::ReapFinishedWorkers() {
   std::erase_if(mWorkers,
-                [](const std::unique_ptr<TDownloadThead>& worker) { return worker->Finished(); });
+                [](const RunningDownload& running) { return running.Worker->Finished(); });
 }
 
 }  // namespace vexilo

@@ -62,11 +62,14 @@ class DownloadScheduler {
   // MaxWorkers holds across crawls.
   void StartCrawl();
   // One timer tick: switches the timer off once downloads are complete or Stop was
-  // requested, otherwise hands out what the free slots allow. A save path that does not lie
-  // directly in the task's folder is skipped: counted as handed out, nothing fetched.
-  // Never raises.
+  // requested, otherwise hands out what the free slots allow, cut-off downloads
+  // (CrawlState::CutOff) before the queue. A save path that does not lie directly in the
+  // task's folder is skipped: counted as handed out, nothing fetched. A state file that cannot
+  // be written ends the tick and is told once per crawl. Never raises.
   void Tick();
   // Aborts running transfers and joins every worker; no report and no refill runs after it,
+  // and the pictures whose transfers it cut off are saved first among their task's cut-off
+  // downloads (the running task's also in CrawlState::CutOff), so that Resume fetches them again;
   // and later ticks do nothing. Workers still waiting for the main thread are released, so it
   // never waits for the main thread's queue. Takes up to about a second (libcurl looks at the
   // abort about once a second). Call it before the objects given to the constructor go, and
@@ -79,7 +82,11 @@ class DownloadScheduler {
 
  private:
   void ScheduleDownloads();
-  void StartDownload(const std::string& url, const std::string& savePath);
+  // Hands out cut-off downloads first, then the queue. Raises FileError when a state file
+  // cannot be written; what was handed out stays counted.
+  void HandOut(std::int64_t freeSlots, std::int64_t queued,
+                      const std::filesystem::path& taskFolder);
+  void StartDownload(const QueuedPicture& picture);
   void ReapFinishedWorkers();
   // True, with the status saying so, while the pictures' disk is below the floor.
   bool DiskTooFull(const std::string& taskFolder);
@@ -105,7 +112,12 @@ class DownloadScheduler {
   std::atomic<std::int32_t> mActiveWorkers{0};
   std::atomic<bool> mAbort{false};
   CurlHandlePool mHandles{kIdleConnections};
-  std::vector<std::unique_ptr<TDownloadThead>> mWorkers;
+  struct RunningDownload {
+    std::unique_ptr<TDownloadThead> Worker;
+    QueuedPicture Picture;   // fetched again on Resume when shut-down cuts it off
+    std::string FolderName;  // of the task it was handed out for
+  };
+  std::vector<RunningDownload> mWorkers;
 };
 
 }  // namespace vexilo

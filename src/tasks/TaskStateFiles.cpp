@@ -48,6 +48,15 @@ void LoadListIfPresent(const std::filesystem::path& file, std::vector<std::strin
   if (FileExists(file)) list = ReadLines(file);
 }
 
+std::vector<QueuedPicture> ReadCutOff(const std::filesystem::path& file) {
+  std::vector<std::string> lines = ReadLines(file);
+  std::vector<QueuedPicture> pictures;
+  for (size_t i = 0; i + 2 <= lines.size(); i += 2) {
+    pictures.push_back({std::move(lines[i]), std::move(lines[i + 1])});
+  }
+  return pictures;
+}
+
 void CreateStateFolder(const std::filesystem::path& folder) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
@@ -98,6 +107,18 @@ void TaskStateFiles::SaveCutOff(const std::string& folderName, const CrawlState&
   WriteCutOff(folder, state);
 }
 
+void TaskStateFiles::PrependCutOff(const std::string& folderName,
+                                   const std::vector<QueuedPicture>& pictures) const {
+  const std::filesystem::path file = StateFolder(folderName) / kCutOff;
+  CrawlState state;
+  state.CutOff = pictures;
+  if (FileExists(file)) {
+    std::vector<QueuedPicture> saved = ReadCutOff(file);
+    state.CutOff.insert(state.CutOff.end(), saved.begin(), saved.end());
+  }
+  SaveCutOff(folderName, state);
+}
+
 void TaskStateFiles::RemoveStaleTemporaries() const {
   std::error_code ec;
   for (std::filesystem::directory_iterator it(mProgramFolder / kStateFolder, ec), end;
@@ -119,13 +140,7 @@ void TaskStateFiles::LoadCrawlState(const std::string& folderName, std::vector<P
   LoadListIfPresent(folder / kTemp, state.TempUrls);
   LoadListIfPresent(folder / kPictures, state.PictureUrls);
   LoadListIfPresent(folder / kSavedNames, state.SavedNames);
-  if (FileExists(folder / kCutOff)) {
-    std::vector<std::string> lines = ReadLines(folder / kCutOff);
-    state.CutOff.clear();
-    for (size_t i = 0; i + 2 <= lines.size(); i += 2) {
-      state.CutOff.push_back({std::move(lines[i]), std::move(lines[i + 1])});
-    }
-  }
+  if (FileExists(folder / kCutOff)) state.CutOff = ReadCutOff(folder / kCutOff);
 
   if (FileExists(folder / kCounters)) {
     std::vector<std::string> lines = ReadLines(folder / kCounters);

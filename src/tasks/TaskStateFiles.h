@@ -30,6 +30,9 @@ class TaskStateFiles {
   void SaveCounters(const std::string& folderName, const CrawlState& state) const;
   // Writes the cut-off downloads only, creating the state folder when it is missing.
   void SaveCutOff(const std::string& folderName, const CrawlState& state) const;
+  // Puts pictures in front of the cut-off downloads saved for a task that is not loaded.
+  void PrependCutOff(const std::string& folderName,
+                     const std::vector<QueuedPicture>& pictures) const;
   // Reads the files back. A missing file leaves its part of rows and state as it is. The
   // counters are brought into range: CrawlLevel and CrawlIndex at least 1, DispatchedCount
   // from 0 to the length of PictureUrls; a counti.dat that does not hold three whole

@@ -6,6 +6,7 @@
 
 #include "LoopbackServer.h"
 #include "core/LineFile.h"
+#include "core/SaveFailureNotice.h"
 #include "downloader/DownloadScheduler.h"
 #include "downloader/DownloadTimer.h"
 #include "support/FakeSeams.h"
@@ -97,18 +98,12 @@ class DownloadSchedulerTest : public testing::Test {
                          return mFreeBytes;
                        }};
   DownloadScheduler mScheduler{
-      mCrawl,
-      mFlags,
-      mSettings,
-      mTask,
-      mStateFiles,
-      mPrompts,
-      mStatus,
-      mMainThread,
-      mTimer,
-      [this](const std::string& path) { mAppended.push_back(path); },
-      TransferLimits{},
-      mDiskFloor};
+      mCrawl,           mFlags,
+      mSettings,        mTask,
+      mStateFiles,      mPrompts,
+      mStatus,          mMainThread,
+      mTimer,           [this](const std::string& path) { mAppended.push_back(path); },
+      TransferLimits{}, mDiskFloor};
 };
 
 TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {
@@ -224,16 +219,80 @@ TEST_F(DownloadSchedulerTest, StopWhileDrainingStartsNothingMoreAndKeepsTheCount
   EXPECT_TRUE(mPrompts.Messages.empty());
 }
 
-TEST_F(DownloadSchedulerTest, FailedCounterWriteEndsTheTickWithTheHandOutCounted) {
+TEST_F(DownloadSchedulerTest, FailedCounterWriteEndsTheTickAndIsToldOnce) {
+  RecordingPrompts prompts;
+  DownloadScheduler scheduler{mCrawl,  mFlags,  mSettings,   mTask,  mStateFiles,
+                              prompts, mStatus, mMainThread, mTimer, [](const std::string&) {}};
   Queue(3);
-  StartCrawl();
   mFlags.CrawlIdle = true;
+  scheduler.StartCrawl();
   std::filesystem::remove_all(mStateFiles.StateFolder(mTask.FolderName));
 
-  mScheduler.Tick();
+  scheduler.Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 1);
-  mScheduler.Tick();
+  scheduler.Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 2);
+  ASSERT_EQ(prompts.Errors.size(), 1u);
+  EXPECT_TRUE(prompts.Errors[0].starts_with(kSaveFailedText));
+  mServer.OpenAllGates();
+  EXPECT_TRUE(mMainThread.RunUntil([&] { return scheduler.ActiveWorkers() == 0; }));
+}
+
+TEST_F(DownloadSchedulerTest, ShutdownKeepsCutOffDownloadsAndResumeFetchesThemFirst) {
+  mSettings.DownloadThread = "2";
+  Queue(4);
+  StartCrawl();
+  mScheduler.Tick();
+  ASSERT_TRUE(mServer.WaitForRequests(2));
+  Finish(0);  // its slot goes to picture 2; pictures 1 and 2 are cut off
+  ASSERT_TRUE(mServer.WaitForRequests(3));
+  mScheduler.Shutdown();
+
+  const std::vector<QueuedPicture> cutOff = {{GateUrl(1), SavedName(1)},
+                                             {GateUrl(2), SavedName(2)}};
+  EXPECT_EQ(mCrawl.CutOff, cutOff);
+  EXPECT_EQ(mCrawl.DispatchedCount, 3);  // still counted as handed out
+  CrawlState saved;
+  std::vector<PictureEntry> rows;
+  mStateFiles.LoadCrawlState(mTask.FolderName, rows, saved);
+  EXPECT_EQ(saved.CutOff, cutOff);
+
+  // The next run resumes with what was saved: the cut-off pictures go first.
+  mCrawl.CutOff = saved.CutOff;
+  mCrawl.CutOff.insert(mCrawl.CutOff.begin(), {GateUrl(9), (mPictures / "../p9.jpg").string()});
+  mAppended.clear();
+  mServer.OpenAllGates();
+  DownloadScheduler next{
+      mCrawl,      mFlags,
+      mSettings,   mTask,
+      mStateFiles, mPrompts,
+      mStatus,     mMainThread,
+      mTimer,      [this](const std::string& path) { mAppended.push_back(path); }};
+  mFlags.CrawlIdle = false;
+  next.StartCrawl();
+  next.Tick();
+  EXPECT_TRUE(mCrawl.CutOff.empty());
+  EXPECT_EQ(mCrawl.DispatchedCount, 3);
+  ASSERT_TRUE(mMainThread.RunUntil([&] { return mAppended.size() == 3; }));
+  std::sort(mAppended.begin(), mAppended.end());
+  EXPECT_EQ(mAppended, (std::vector<std::string>{SavedName(1), SavedName(2), SavedName(3)}));
+  EXPECT_FALSE(std::filesystem::exists(mPictures / "../p9.jpg"));
+  next.Shutdown();
+}
+
+TEST_F(DownloadSchedulerTest, AnEarlierTasksCutOffDownloadGoesToItsOwnState) {
+  Queue(1);
+  StartCrawl();
+  mScheduler.Tick();
+  ASSERT_TRUE(mServer.WaitForRequests(1));
+  mTask.FolderName = "dogs";  // a new task runs while the first one's picture still downloads
+  mScheduler.Shutdown();
+
+  EXPECT_TRUE(mCrawl.CutOff.empty());
+  CrawlState cats;
+  std::vector<PictureEntry> rows;
+  mStateFiles.LoadCrawlState("cats", rows, cats);
+  EXPECT_EQ(cats.CutOff, (std::vector<QueuedPicture>{{GateUrl(0), SavedName(0)}}));
 }
 
 TEST_F(DownloadSchedulerTest, WorkersOfAnEarlierCrawlStillCountAgainstTheLimit) {
@@ -277,12 +336,9 @@ TEST_F(DownloadSchedulerTest, SavePathOutsideTheTaskFolderIsSkippedButCounted) {
   mTask.TaskFolder = taskFolder.string() + "/";
   TempDir elsewhere;
   const std::vector<std::string> saveNames = {
-      (taskFolder / "p0.jpg").string(),
-      (taskFolder / ".." / "escape.jpg").string(),
-      (elsewhere / "p.jpg").string(),
-      (taskFolder / "sub" / "p.jpg").string(),
-      (taskFolder / "..").string(),
-      (taskFolder / "p5.jpg").string(),
+      (taskFolder / "p0.jpg").string(), (taskFolder / ".." / "escape.jpg").string(),
+      (elsewhere / "p.jpg").string(),   (taskFolder / "sub" / "p.jpg").string(),
+      (taskFolder / "..").string(),     (taskFolder / "p5.jpg").string(),
   };
   for (std::size_t i = 0; i < saveNames.size(); ++i) {
     mCrawl.PictureUrls.push_back(GateUrl(static_cast<int>(i)));
@@ -316,8 +372,8 @@ TEST_F(DownloadSchedulerTest, FullDiskPausesTheHandOutUntilThereIsRoomAgain) {
   EXPECT_EQ(mCrawl.DispatchedCount, 0);
   EXPECT_EQ(mScheduler.ActiveWorkers(), 0);
   EXPECT_TRUE(mPrompts.Messages.empty());
-  EXPECT_EQ(mStatus.Text(2), "Downloads paused: less than 256 MiB free in " +
-                                 mPictures.Path().string() + ".");
+  EXPECT_EQ(mStatus.Text(2),
+            "Downloads paused: less than 256 MiB free in " + mPictures.Path().string() + ".");
 
   mFreeBytes = DiskFloor::kDefaultBytes;
   mScheduler.Tick();
@@ -338,8 +394,8 @@ TEST_F(DownloadSchedulerTest, BeforeTheTaskFolderExistsTheDownloadFolderIsMeasur
   mScheduler.Tick();
 
   EXPECT_EQ(mCrawl.DispatchedCount, 0);
-  EXPECT_EQ(mStatus.Text(2), "Downloads paused: less than 256 MiB free in " +
-                                 mPictures.Path().string() + ".");
+  EXPECT_EQ(mStatus.Text(2),
+            "Downloads paused: less than 256 MiB free in " + mPictures.Path().string() + ".");
 }
 
 struct WorkerCountCase {
