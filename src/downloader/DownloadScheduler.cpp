@@ -19,7 +19,7 @@ DownloadScheduler::DownloadScheduler(CrawlState& crawl, RunFlags& flags,
                                      const AppSettings& settings, const TaskRecord& task,
                                      TaskStateFiles& stateFiles, UserPrompts& prompts,
                                      StatusSink& status, MainThread& mainThread,
-                                     DownloadTimer& timer, AppendPicture appendPicture,
+                                     DownloadTimer& timer, PictureHooks pictures,
                                      TransferLimits limits)
     : mCrawl(crawl),
       mFlags(flags),
@@ -29,7 +29,7 @@ DownloadScheduler::DownloadScheduler(CrawlState& crawl, RunFlags& flags,
       mPrompts(prompts),
       mStatus(status),
       mTimer(timer),
-      mAppendPicture(std::move(appendPicture)),
+      mPictures(std::move(pictures)),
       mLimits(limits),
       mMainThread(mainThread) {}
 
@@ -97,7 +97,7 @@ void DownloadScheduler::StartDownload(const std::string& url, const std::string&
                           mSettings.AuthPass,
                           mSettings.ProxyServer,
                           mSettings.ProxyPort};
-  WorkerLinks links{mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mAppendPicture,
+  WorkerLinks links{mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mPictures,
                     // A freed slot is filled at once instead of at the next tick.
                     [this] {
                       mMainThread.Post([this] {

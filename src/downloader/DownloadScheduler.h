@@ -29,8 +29,6 @@ namespace vexilo {
 
 class DownloadScheduler {
  public:
-  using AppendPicture = std::function<void(const std::string& savedPath)>;
-
   static constexpr const char* kCompletedText = "Vexilo task is completed!";
   static constexpr const char* kDownloadingText = "Downloading picture ";
   static constexpr std::int32_t kDefaultMaxWorkers = 3;
@@ -40,12 +38,12 @@ class DownloadScheduler {
   // Idle HTTP clients (each with at most one open connection) kept between downloads.
   static constexpr std::size_t kIdleConnections = 10;
 
-  // Every reference must outlive the scheduler. appendPicture runs on the main thread for
-  // each picture downloaded successfully, one at a time.
+  // Every reference must outlive the scheduler. For each picture downloaded successfully the
+  // worker makes its thumbnail and then appends it on the main thread, one at a time.
   DownloadScheduler(CrawlState& crawl, RunFlags& flags, const AppSettings& settings,
                     const TaskRecord& task, TaskStateFiles& stateFiles, UserPrompts& prompts,
                     StatusSink& status, MainThread& mainThread, DownloadTimer& timer,
-                    AppendPicture appendPicture, TransferLimits limits = {});
+                    PictureHooks pictures, TransferLimits limits = {});
   ~DownloadScheduler();  // Shutdown()
   DownloadScheduler(const DownloadScheduler&) = delete;
   DownloadScheduler& operator=(const DownloadScheduler&) = delete;
@@ -63,7 +61,7 @@ class DownloadScheduler {
   // and later ticks do nothing. Workers still waiting for the main thread are released, so it
   // never waits for the main thread's queue. Takes up to about a second (libcurl looks at the
   // abort about once a second). Call it before the objects given to the constructor go, and
-  // not from inside appendPicture.
+  // not from inside the pictures' AppendPicture.
   void Shutdown();
 
   std::int32_t ActiveWorkers() const { return mActiveWorkers.load(); }
@@ -83,7 +81,7 @@ class DownloadScheduler {
   UserPrompts& mPrompts;
   StatusSink& mStatus;
   DownloadTimer& mTimer;
-  AppendPicture mAppendPicture;
+  PictureHooks mPictures;
   TransferLimits mLimits;
   ClosableMainThread mMainThread;
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 #include "LoopbackServer.h"
@@ -92,7 +93,10 @@ class DownloadSchedulerTest : public testing::Test {
       mSettings,   mTask,
       mStateFiles, mPrompts,
       mStatus,     mMainThread,
-      mTimer,      [this](const std::string& path) { mAppended.push_back(path); }};
+      mTimer,
+      // The gated bodies are no pictures: every saved file counts as one.
+      PictureHooks{[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
+                   [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); }}};
 };
 
 TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {
