@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "pictures/DecodeBudget.h"
 #include "pictures/ThumbnailMaker.h"
 
 int main(int argc, char** argv) {
@@ -33,7 +34,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < maker.Count(); ++i) read += maker.Next().Ok() ? 1 : 0;
   }
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  std::printf("%zu files, %d read, %zu refused, %.2f s\n", files.size(), read,
-              files.size() - static_cast<size_t>(read), elapsed.count());
+  std::printf("%zu files, %d read, %zu refused, %.2f s, decode budget peak %.1f megapixels\n",
+              files.size(), read, files.size() - static_cast<size_t>(read), elapsed.count(),
+              static_cast<double>(vexilo::DecodeBudget::Shared().PeakHeld()) / 1e6);
   return 0;
 }

@@ -13,9 +13,8 @@ void DecodeBudget::Acquire(std::int64_t pixels) {
   pixels = std::max<std::int64_t>(pixels, 0);
   std::unique_lock lock(mMutex);
   const std::uint64_t ticket = mNextTicket++;
-  mChanged.wait(lock, [&] {
-    return ticket == mServing && (mHeld == 0 || mHeld + pixels <= mCapacity);
-  });
+  mChanged.wait(lock,
+                [&] { return ticket == mServing && (mHeld == 0 || mHeld + pixels <= mCapacity); });
   ++mServing;
   mHeld += pixels;
   mPeak = std::max(mPeak, mHeld);

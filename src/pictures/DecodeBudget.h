@@ -58,7 +58,8 @@ class DecodeLease {
   DecodeLease& operator=(const DecodeLease&) = delete;
 
   // Before allocating `pixels` (a count of 3-byte pixels, or their equivalent in bytes):
-  // waits for the budget and holds them until the lease goes.
+  // waits for the budget and holds them until the lease goes. Once per decode: a second
+  // Take that does not fit would wait for the first, which only the lease gives back.
   void Take(std::int64_t pixels);
 
  private:

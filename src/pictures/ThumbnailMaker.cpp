@@ -89,7 +89,8 @@ void ThumbnailMaker::Work() {
       if (mStopping || mNextToMake >= Count()) return;
       index = mNextToMake++;
     }
-    ThumbnailResult result = MakeThumbnailResult(mPaths[static_cast<size_t>(index)], mButtonFace, mBudget);
+    ThumbnailResult result =
+        MakeThumbnailResult(mPaths[static_cast<size_t>(index)], mButtonFace, mBudget);
     {
       std::lock_guard lock(mMutex);
       mResults[static_cast<size_t>(index)] = std::move(result);

@@ -89,14 +89,11 @@ class DownloadSchedulerTest : public testing::Test {
   FakeTimer mTimer;
   std::vector<std::string> mAppended;
   DownloadScheduler mScheduler{
-      mCrawl,      mFlags,
-      mSettings,   mTask,
-      mStateFiles, mPrompts,
-      mStatus,     mMainThread,
-      mTimer,
+      mCrawl, mFlags, mSettings, mTask, mStateFiles, mPrompts, mStatus, mMainThread, mTimer,
       // The gated bodies are no pictures: every saved file counts as one.
-      PictureHooks{[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
-                   [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); }}};
+      PictureHooks{
+          [](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
+          [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); }}};
 };
 
 TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {

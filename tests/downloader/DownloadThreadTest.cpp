@@ -19,8 +19,8 @@ namespace {
 
 struct WorkerOutcome {
   std::vector<std::string> Appended;
-  std::vector<Bitmap24> Thumbnails;        // handed to the main thread with Appended
-  std::vector<std::thread::id> MadeOn;     // the threads the thumbnails were made on
+  std::vector<Bitmap24> Thumbnails;     // handed to the main thread with Appended
+  std::vector<std::thread::id> MadeOn;  // the threads the thumbnails were made on
   std::int32_t ActiveWorkers = 0;
   bool SlotFreed = false;
 };
@@ -95,15 +95,14 @@ class DownloadThreadTest : public testing::Test {
     std::atomic<bool> abort{false};
     std::atomic<bool> slotFreed{false};
     WorkerOutcome outcome;
-    PictureHooks pictures{
-        [&](const std::string& path) {
-          outcome.MadeOn.push_back(std::this_thread::get_id());
-          return mThumbnailOf(path);
-        },
-        [&](const std::string& path, const Bitmap24& thumbnail) {
-          outcome.Appended.push_back(path);
-          outcome.Thumbnails.push_back(thumbnail);
-        }};
+    PictureHooks pictures{[&](const std::string& path) {
+                            outcome.MadeOn.push_back(std::this_thread::get_id());
+                            return mThumbnailOf(path);
+                          },
+                          [&](const std::string& path, const Bitmap24& thumbnail) {
+                            outcome.Appended.push_back(path);
+                            outcome.Thumbnails.push_back(thumbnail);
+                          }};
     TDownloadThead worker(std::move(request), limits,
                           WorkerLinks{downloadLock, activeWorkers, abort, mMainThread, mHandles,
                                       std::move(pictures), [&] { slotFreed.store(true); }});
@@ -123,8 +122,9 @@ class DownloadThreadTest : public testing::Test {
   }
 
   // The bodies served here are no pictures: by default every saved file counts as one.
-  std::function<std::optional<Bitmap24>(const std::string&)> mThumbnailOf =
-      [](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); };
+  std::function<std::optional<Bitmap24>(const std::string&)> mThumbnailOf = [](const std::string&) {
+    return std::optional<Bitmap24>(Bitmap24(1, 1));
+  };
   TempDir mFolder;
   LoopbackServer mServer;
   FakeMainThread mMainThread;

@@ -12,20 +12,22 @@
 namespace vexilo {
 namespace {
 
-std::string Le16(int value) { return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)}; }
+std::string Le16(int value) {
+  return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+}
 std::string Le32(int value) { return Le16(value & 0xFFFF) + Le16(value >> 16); }
 
 // 35 bytes: a 1 x 1 image, two colours, on a square logical screen of side x side.
 std::string GifBomb(int side) {
   return "GIF89a" + Le16(side) + Le16(side) + std::string("\x80\x00\x00", 3) +
-         std::string("\x00\x00\x00\xFF\xFF\xFF", 6) + std::string("\x2C\0\0\0\0\x01\0\x01\0\0", 10) +
-         std::string("\x02\x02\x44\x01\x00\x3B", 6);
+         std::string("\x00\x00\x00\xFF\xFF\xFF", 6) +
+         std::string("\x2C\0\0\0\0\x01\0\x01\0\0", 10) + std::string("\x02\x02\x44\x01\x00\x3B", 6);
 }
 
 // 60 bytes: an RLE8 bitmap of side x side whose data ends at once (all black).
 std::string RleBomb(int side) {
-  std::string info = Le32(40) + Le32(side) + Le32(side) + Le16(1) + Le16(8) + Le32(1) +
-                     Le32(2) + Le32(0) + Le32(0) + Le32(1) + Le32(0);
+  std::string info = Le32(40) + Le32(side) + Le32(side) + Le16(1) + Le16(8) + Le32(1) + Le32(2) +
+                     Le32(0) + Le32(0) + Le32(1) + Le32(0);
   std::string palette("\0\0\0\0", 4);
   std::string data("\x00\x01", 2);
   int size = 14 + 40 + 4 + 2;
@@ -87,10 +89,9 @@ struct FitCase {
 };
 
 TEST(PictureBombTest, PixelsPastTheFloorNeedOneFileBytePer4096) {
-  for (FitCase row : {FitCase{4000, 4000, 1, true},        // at the floor: any file
-                      FitCase{5000, 4000, 4883, true},     // 20 M pixels need 4883 bytes
-                      FitCase{5000, 4000, 4882, false},
-                      FitCase{10000, 10000, 35, false},
+  for (FitCase row : {FitCase{4000, 4000, 1, true},     // at the floor: any file
+                      FitCase{5000, 4000, 4883, true},  // 20 M pixels need 4883 bytes
+                      FitCase{5000, 4000, 4882, false}, FitCase{10000, 10000, 35, false},
                       FitCase{10000, 10000, 24415, true}}) {
     SCOPED_TRACE(std::to_string(row.Width) + " x " + std::to_string(row.Height) + ", " +
                  std::to_string(row.FileBytes) + " bytes");
