@@ -38,7 +38,7 @@ DownloadScheduler::DownloadScheduler(CrawlState& crawl, RunFlags& flags,
                                      const AppSettings& settings, const TaskRecord& task,
                                      TaskStateFiles& stateFiles, UserPrompts& prompts,
                                      StatusSink& status, MainThread& mainThread,
-                                     DownloadTimer& timer, AppendPicture appendPicture,
+                                     DownloadTimer& timer, PictureHooks pictures,
                                      TransferLimits limits, DiskFloor diskFloor)
     : mCrawl(crawl),
       mFlags(flags),
@@ -48,7 +48,7 @@ DownloadScheduler::DownloadScheduler(CrawlState& crawl, RunFlags& flags,
       mPrompts(prompts),
       mStatus(status),
       mTimer(timer),
-      mAppendPicture(std::move(appendPicture)),
+      mPictures(std::move(pictures)),
       mLimits(limits),
       mDiskFloor(std::move(diskFloor)),
       mMainThread(mainThread) {}
@@ -156,7 +156,7 @@ void DownloadScheduler::HandOut(std::int64_t freeSlots, std::int64_t queued,
 void DownloadScheduler::StartDownload(const QueuedPicture& picture) {
   DownloadRequest request{picture.Url,        picture.SavePath,      mSettings.AuthName,
                           mSettings.AuthPass, mSettings.ProxyServer, mSettings.ProxyPort};
-  WorkerLinks links{mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mAppendPicture,
+  WorkerLinks links{mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mPictures,
                     // A freed slot is filled at once instead of at the next tick.
                     [this] {
                       mMainThread.Post([this] {

@@ -30,8 +30,6 @@ namespace vexilo {
 
 class DownloadScheduler {
  public:
-  using AppendPicture = std::function<void(const std::string& savedPath)>;
-
   static constexpr const char* kCompletedText = "Vexilo task is completed!";
   static constexpr const char* kDownloadingText = "Downloading picture ";
   static constexpr const char* kPausedText = "Downloads paused: less than ";
@@ -42,15 +40,14 @@ class DownloadScheduler {
   // Idle HTTP clients (each with at most one open connection) kept between downloads.
   static constexpr std::size_t kIdleConnections = 10;
 
-  // Every reference must outlive the scheduler. appendPicture runs on the main thread for
-  // each picture downloaded successfully, one at a time. While the disk under the task's
-  // folder (or the download folder, before the task's folder exists) has less free than
-  // diskFloor, nothing is handed out.
+  // Every reference must outlive the scheduler. For each picture downloaded successfully the
+  // worker makes its thumbnail and then appends it on the main thread, one at a time. While
+  // the disk under the task's folder (or the download folder, before the task's folder
+  // exists) has less free than diskFloor, nothing is handed out.
   DownloadScheduler(CrawlState& crawl, RunFlags& flags, const AppSettings& settings,
                     const TaskRecord& task, TaskStateFiles& stateFiles, UserPrompts& prompts,
                     StatusSink& status, MainThread& mainThread, DownloadTimer& timer,
-                    AppendPicture appendPicture, TransferLimits limits = {},
-                    DiskFloor diskFloor = {});
+                    PictureHooks pictures, TransferLimits limits = {}, DiskFloor diskFloor = {});
   ~DownloadScheduler();  // Shutdown()
   DownloadScheduler(const DownloadScheduler&) = delete;
   DownloadScheduler& operator=(const DownloadScheduler&) = delete;
@@ -73,7 +70,7 @@ class DownloadScheduler {
   // and later ticks do nothing. Workers still waiting for the main thread are released, so it
   // never waits for the main thread's queue. Takes up to about a second (libcurl looks at the
   // abort about once a second). Call it before the objects given to the constructor go, and
-  // not from inside appendPicture.
+  // not from inside the pictures' AppendPicture.
   void Shutdown();
 
   std::int32_t ActiveWorkers() const { return mActiveWorkers.load(); }
@@ -99,7 +96,7 @@ class DownloadScheduler {
   UserPrompts& mPrompts;
   StatusSink& mStatus;
   DownloadTimer& mTimer;
-  AppendPicture mAppendPicture;
+  PictureHooks mPictures;
   TransferLimits mLimits;
   DiskFloor mDiskFloor;
   ClosableMainThread mMainThread;

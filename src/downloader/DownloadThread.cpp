@@ -22,12 +22,21 @@ void TDownloadThead::Execute() {
   } catch (...) {
     // A failed download only frees its slot.
   }
+  // A failed download leaves an error page or a partial file: not a picture to show. At
+  // shut-down no decode is started.
+  std::optional<Bitmap24> thumbnail;
+  if (downloaded && !mLinks.Abort.load() && mLinks.Pictures.MakeThumbnail) {
+    try {
+      thumbnail = mLinks.Pictures.MakeThumbnail(mRequest.SavePath);
+    } catch (...) {
+      // Unreadable: neither listed nor shown.
+    }
+  }
   {
     std::lock_guard lock(mLinks.DownloadLock);
-    // A failed download leaves an error page or a partial file: not a picture to show.
-    if (downloaded) {
+    if (thumbnail) {
       try {
-        mLinks.Reports.RunAndWait([this] { ReportDownload(); });
+        mLinks.Reports.RunAndWait([this, &thumbnail] { ReportDownload(*thumbnail); });
       } catch (...) {
         // The report is lost; the slot must still be freed.
       }
@@ -42,9 +51,9 @@ void TDownloadThead::Execute() {
   mFinished.store(true);
 }
 
-void TDownloadThead::ReportDownload() {
+void TDownloadThead::ReportDownload(const Bitmap24& thumbnail) {
   try {
-    mLinks.AppendPicture(mRequest.SavePath);
+    mLinks.Pictures.AppendPicture(mRequest.SavePath, thumbnail);
   } catch (...) {
     // A picture the grid cannot take is simply not shown.
   }

@@ -6,14 +6,26 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "core/MainThread.h"
 #include "downloader/CurlHandlePool.h"
 #include "downloader/DownloadRequest.h"
+#include "pictures/Bitmap24.h"
 
 namespace vexilo {
+
+// What becomes of a picture downloaded successfully: its thumbnail is made on the worker,
+// which decodes it anyway, so the main thread only adds a ready thumbnail.
+struct PictureHooks {
+  // Worker thread, outside the download lock: the grid's thumbnail of the saved file, or
+  // nothing when it is no picture that can be read (then nothing is reported).
+  std::function<std::optional<Bitmap24>(const std::string& savedPath)> MakeThumbnail;
+  // Main thread, with the download lock held.
+  std::function<void(const std::string& savedPath, const Bitmap24& thumbnail)> AppendPicture;
+};
 
 // What a worker shares with whoever started it. Everything here must outlive the worker's
 // thread: join it (Join or the destructor) before these go.
@@ -23,8 +35,7 @@ struct WorkerLinks {
   const std::atomic<bool>& Abort;            // set at shut-down: running transfers give up
   MainThread& Reports;                       // runs the report and waits for it
   CurlHandlePool& Handles;                   // lends the HTTP client
-  // Main thread, with the download lock held: a picture that downloaded successfully.
-  std::function<void(const std::string& savedPath)> AppendPicture;
+  PictureHooks Pictures;
   // Worker thread, after the download lock is released: the slot is free again.
   std::function<void()> SlotFreed;
 };
@@ -45,7 +56,7 @@ class TDownloadThead {
 
  private:
   void Execute();
-  void ReportDownload();  // main thread
+  void ReportDownload(const Bitmap24& thumbnail);  // main thread
 
   DownloadRequest mRequest;
   TransferLimits mLimits;

@@ -17,6 +17,18 @@ std::string PictureSizeProblem(std::int64_t width, std::int64_t height) {
          " pixels";
 }
 
+bool PictureSizeFitsFile(std::int64_t width, std::int64_t height, std::uintmax_t fileBytes) {
+  const std::int64_t pixels = width * height;
+  if (pixels <= kBombFloorPixels) return true;
+  const auto needed = static_cast<std::uintmax_t>((pixels - 1) / kMaxPixelsPerFileByte + 1);
+  return fileBytes >= needed;
+}
+
+std::string PictureBombProblem(std::int64_t width, std::int64_t height, std::uintmax_t fileBytes) {
+  return "a picture of " + std::to_string(width) + " x " + std::to_string(height) +
+         " pixels cannot come from a file of " + std::to_string(fileBytes) + " bytes";
+}
+
 Bitmap24::Bitmap24(int width, int height) {
   if (width == 0 || height == 0) return;
   if (!PictureSizeAllowed(width, height)) throw PictureError(PictureSizeProblem(width, height));

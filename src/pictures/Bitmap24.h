@@ -19,6 +19,17 @@ bool PictureSizeAllowed(std::int64_t width, std::int64_t height);
 // "unsupported picture size of W x H pixels", for the error texts.
 std::string PictureSizeProblem(std::int64_t width, std::int64_t height);
 
+// Past kBombFloorPixels a picture must come from at least one byte of file for every
+// kMaxPixelsPerFileByte pixels. No format's own coding gets near that (GIF's LZW codes at
+// most about 2700 pixels per byte, Huffman-coded JPEG 512, RLE bitmaps 127 in runs): only a
+// header that claims a screen its data never fills does, and it would cost the full size in
+// memory for an empty picture. Pictures up to the floor are never refused by this rule.
+inline constexpr std::int64_t kBombFloorPixels = 16'000'000;
+inline constexpr std::int64_t kMaxPixelsPerFileByte = 4096;
+bool PictureSizeFitsFile(std::int64_t width, std::int64_t height, std::uintmax_t fileBytes);
+// The error text for a size PictureSizeFitsFile refuses.
+std::string PictureBombProblem(std::int64_t width, std::int64_t height, std::uintmax_t fileBytes);
+
 class Bitmap24 {
  public:
   Bitmap24() = default;

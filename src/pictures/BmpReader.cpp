@@ -41,7 +41,8 @@ struct Channel {
 
 class BmpParser {
  public:
-  BmpParser(std::string_view bytes, const std::string& name) : mBytes(bytes), mName(name) {}
+  BmpParser(std::string_view bytes, const std::string& name, DecodeLease* lease)
+      : mBytes(bytes), mName(name), mLease(lease) {}
 
   Bitmap24 Decode() {
     if (mBytes.size() < 18 || mBytes[0] != 'B' || mBytes[1] != 'M') Fail("not a Windows bitmap");
@@ -49,6 +50,9 @@ class BmpParser {
     std::uint32_t headerSize = U32(14);
     ReadHeader(headerSize);
     if (!PictureSizeAllowed(mWidth, mHeight)) Fail(PictureSizeProblem(mWidth, mHeight));
+    if (!PictureSizeFitsFile(mWidth, mHeight, mBytes.size())) {
+      Fail(PictureBombProblem(mWidth, mHeight, mBytes.size()));
+    }
     ReadPalette(14 + headerSize, pixelOffset);
     if (pixelOffset >= mBytes.size()) Fail("the file ends before its pixels");
     std::string_view pixels = mBytes.substr(pixelOffset);
@@ -136,6 +140,11 @@ class BmpParser {
     }
   }
 
+  Bitmap24 NewBitmap() {
+    if (mLease) mLease->Take(mWidth * mHeight);
+    return Bitmap24(static_cast<int>(mWidth), static_cast<int>(mHeight));
+  }
+
   int TargetRow(std::int64_t storedRow) const {
     return static_cast<int>(mTopDown ? storedRow : mHeight - 1 - storedRow);
   }
@@ -148,7 +157,7 @@ class BmpParser {
         pixels.size() - rowBytes * static_cast<std::size_t>(mHeight - 1) < lastRow) {
       Fail("the file is truncated");
     }
-    Bitmap24 bitmap(static_cast<int>(mWidth), static_cast<int>(mHeight));
+    Bitmap24 bitmap = NewBitmap();
     for (std::int64_t stored = 0; stored < mHeight; ++stored) {
       const auto* row = reinterpret_cast<const std::uint8_t*>(pixels.data()) +
                         static_cast<std::size_t>(stored) * rowBytes;
@@ -198,7 +207,7 @@ class BmpParser {
   // Runs and deltas that reach past the picture are cut off there; data that ends before
   // the end-of-bitmap code means the file is truncated.
   Bitmap24 DecodeRle(std::string_view data) {
-    Bitmap24 bitmap(static_cast<int>(mWidth), static_cast<int>(mHeight));
+    Bitmap24 bitmap = NewBitmap();
     const bool four = mCompression == kRle4;
     std::int64_t x = 0;
     std::int64_t y = 0;
@@ -249,6 +258,7 @@ class BmpParser {
 
   std::string_view mBytes;
   const std::string& mName;
+  DecodeLease* mLease;
   bool mCoreHeader = false;
   bool mTopDown = false;
   std::int64_t mWidth = 0;
@@ -263,13 +273,13 @@ class BmpParser {
 
 }  // namespace
 
-Bitmap24 DecodeBmpBytes(std::string_view bytes, const std::string& name) {
-  return BmpParser(bytes, name).Decode();
+Bitmap24 DecodeBmpBytes(std::string_view bytes, const std::string& name, DecodeLease* lease) {
+  return BmpParser(bytes, name, lease).Decode();
 }
 
-Bitmap24 DecodeBmp(const std::filesystem::path& path) {
+Bitmap24 DecodeBmp(const std::filesystem::path& path, DecodeLease* lease) {
   std::string bytes = ReadPictureFile(path);
-  return DecodeBmpBytes(bytes, path.string());
+  return DecodeBmpBytes(bytes, path.string(), lease);
 }
 
 }  // namespace vexilo

@@ -9,12 +9,15 @@
 #include <string_view>
 
 #include "pictures/Bitmap24.h"
+#include "pictures/DecodeBudget.h"
 
 namespace vexilo {
 
-Bitmap24 DecodeBmp(const std::filesystem::path& path);
+// The pixels are taken from `lease`, when given, before they are allocated.
+Bitmap24 DecodeBmp(const std::filesystem::path& path, DecodeLease* lease = nullptr);
 
 // The same for a file's bytes; `name` is used in the error texts.
-Bitmap24 DecodeBmpBytes(std::string_view bytes, const std::string& name);
+Bitmap24 DecodeBmpBytes(std::string_view bytes, const std::string& name,
+                        DecodeLease* lease = nullptr);
 
 }  // namespace vexilo

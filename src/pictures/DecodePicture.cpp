@@ -34,11 +34,13 @@ Bitmap24 DecodePicture(const std::filesystem::path& path) {
   return DecodeBmp(path);
 }
 
-ReducedPicture DecodeReducedPicture(const std::filesystem::path& path, int minLongSide) {
+ReducedPicture DecodeReducedPicture(const std::filesystem::path& path, int minLongSide,
+                                    DecodeLease* lease) {
   RefuseNonFiles(path);
-  if (IsJpegFile(path.string())) return DecodeJpeg(path, minLongSide);
+  const std::string name = path.string();
+  if (IsJpegFile(name)) return DecodeJpeg(path, minLongSide, lease);
   ReducedPicture picture;
-  picture.Pixels = DecodePicture(path);
+  picture.Pixels = IsGifFile(name) ? DecodeGif(path, lease) : DecodeBmp(path, lease);
   picture.FullWidth = picture.Pixels.Width();
   picture.FullHeight = picture.Pixels.Height();
   return picture;

@@ -6,17 +6,20 @@
 #include <filesystem>
 
 #include "pictures/Bitmap24.h"
+#include "pictures/DecodeBudget.h"
 #include "pictures/PictureKind.h"
 
 namespace vexilo {
 
 // The picture at full size. Raises PictureError (unreadable file, corrupt or truncated data,
-// a name whose extension does not match the contents, a size past the limits of Bitmap24.h).
+// a name whose extension does not match the contents, a size past the limits of Bitmap24.h
+// or absurd for the file's size).
 Bitmap24 DecodePicture(const std::filesystem::path& path);
 
 // Like DecodePicture, but a JPEG is decoded with DCT scaling at the largest reduction (1/2,
 // 1/4 or 1/8) that leaves its long side at least `minLongSide` pixels. Other kinds come at
-// full size.
-ReducedPicture DecodeReducedPicture(const std::filesystem::path& path, int minLongSide);
+// full size. What the decode holds is taken from `lease`, when given, before it is allocated.
+ReducedPicture DecodeReducedPicture(const std::filesystem::path& path, int minLongSide,
+                                    DecodeLease* lease = nullptr);
 
 }  // namespace vexilo

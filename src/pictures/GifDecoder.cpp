@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "pictures/PictureError.h"
@@ -28,15 +29,22 @@ struct Transparency {
 
 class GifReader {
  public:
-  explicit GifReader(const std::filesystem::path& path) : mPath(path.string()) {
+  GifReader(const std::filesystem::path& path, DecodeLease* lease)
+      : mPath(path.string()), mLease(lease) {
     int error = 0;
     mGif.reset(DGifOpenFileName(mPath.c_str(), &error));
     if (!mGif) Fail(error);
+    std::error_code sizeError;
+    mFileBytes = std::filesystem::file_size(path, sizeError);
+    if (sizeError) mFileBytes = 0;
   }
 
   Bitmap24 ReadFirstImage() {
     if (!PictureSizeAllowed(mGif->SWidth, mGif->SHeight)) {
       Fail(PictureSizeProblem(mGif->SWidth, mGif->SHeight));
+    }
+    if (!PictureSizeFitsFile(mGif->SWidth, mGif->SHeight, mFileBytes)) {
+      Fail(PictureBombProblem(mGif->SWidth, mGif->SHeight, mFileBytes));
     }
     Transparency transparency = SkipToFirstImage();
     const GifImageDesc& image = mGif->Image;
@@ -44,6 +52,7 @@ class GifReader {
     if (!colours || !colours->Colors || colours->ColorCount <= 0) {
       Fail("no colour table");
     }
+    if (mLease) mLease->Take(std::int64_t{mGif->SWidth} * mGif->SHeight);
     Bitmap24 bitmap(mGif->SWidth, mGif->SHeight);
     bitmap.Fill(BackgroundColour());
     if (image.Width <= 0 || image.Height <= 0) return bitmap;
@@ -135,11 +144,15 @@ class GifReader {
   }
 
   std::string mPath;
+  DecodeLease* mLease;
+  std::uintmax_t mFileBytes = 0;
   GifHandle mGif;
 };
 
 }  // namespace
 
-Bitmap24 DecodeGif(const std::filesystem::path& path) { return GifReader(path).ReadFirstImage(); }
+Bitmap24 DecodeGif(const std::filesystem::path& path, DecodeLease* lease) {
+  return GifReader(path, lease).ReadFirstImage();
+}
 
 }  // namespace vexilo

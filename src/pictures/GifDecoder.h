@@ -6,9 +6,11 @@
 #include <filesystem>
 
 #include "pictures/Bitmap24.h"
+#include "pictures/DecodeBudget.h"
 
 namespace vexilo {
 
-Bitmap24 DecodeGif(const std::filesystem::path& path);
+// The screen's pixels are taken from `lease`, when given, before they are allocated.
+Bitmap24 DecodeGif(const std::filesystem::path& path, DecodeLease* lease = nullptr);
 
 }  // namespace vexilo

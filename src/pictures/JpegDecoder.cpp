@@ -65,10 +65,27 @@ void CmykToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width, bool in
   }
 }
 
+// What a decode holds in 3-byte pixels: the output, and with more than one scan the whole
+// picture's coefficients (two bytes each), which libjpeg keeps at full size whatever the scale.
+std::int64_t DecodeCost(const jpeg_decompress_struct& cinfo) {
+  std::int64_t cost = std::int64_t{cinfo.output_width} * cinfo.output_height;
+  if (cinfo.progressive_mode || cinfo.comps_in_scan < cinfo.num_components) {
+    std::int64_t coefficientBytes = 0;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+      const jpeg_component_info& component = cinfo.comp_info[c];
+      coefficientBytes += std::int64_t{component.width_in_blocks} * component.height_in_blocks *
+                          DCTSIZE2 * static_cast<std::int64_t>(sizeof(JCOEF));
+    }
+    cost += coefficientBytes / 3;
+  }
+  return cost;
+}
+
 // Every libjpeg call that can jump back on an error happens in here. Nothing in this frame
 // has a destructor, so the jump skips no clean-up; the caller destroys the decompressor.
 bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, jpeg_progress_mgr& progress,
-               const std::string& bytes, int minLongSide, ReducedPicture& result) {
+               const std::string& bytes, int minLongSide, DecodeLease* lease,
+               ReducedPicture& result) {
   if (setjmp(errors.jump)) return false;
   jpeg_create_decompress(&cinfo);
   cinfo.mem->max_memory_to_use = kMaxLibjpegMemory;
@@ -83,6 +100,13 @@ bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, jpeg_progres
                   cinfo.image_width, cinfo.image_height);
     FailWith(reinterpret_cast<j_common_ptr>(&cinfo), text);
   }
+  if (!PictureSizeFitsFile(cinfo.image_width, cinfo.image_height, bytes.size())) {
+    char text[JMSG_LENGTH_MAX];
+    // The text's string is gone before the jump.
+    std::snprintf(text, sizeof text, "%s",
+                  PictureBombProblem(cinfo.image_width, cinfo.image_height, bytes.size()).c_str());
+    FailWith(reinterpret_cast<j_common_ptr>(&cinfo), text);
+  }
   result.FullWidth = static_cast<int>(cinfo.image_width);
   result.FullHeight = static_cast<int>(cinfo.image_height);
 
@@ -94,6 +118,10 @@ bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, jpeg_progres
         static_cast<unsigned>(JpegScaleFor(result.FullWidth, result.FullHeight, minLongSide));
     cinfo.dct_method = JDCT_IFAST;
     cinfo.do_fancy_upsampling = FALSE;
+  }
+  if (lease) {
+    jpeg_calc_output_dimensions(&cinfo);
+    lease->Take(DecodeCost(cinfo));
   }
   jpeg_start_decompress(&cinfo);
   result.Pixels =
@@ -129,7 +157,7 @@ int JpegScaleFor(int width, int height, int minLongSide) {
   return 1;
 }
 
-ReducedPicture DecodeJpeg(const std::filesystem::path& path, int minLongSide) {
+ReducedPicture DecodeJpeg(const std::filesystem::path& path, int minLongSide, DecodeLease* lease) {
   // One read of the whole file: cheaper than libjpeg's 4 KB stdio reads.
   std::string bytes = ReadPictureFile(path);
   jpeg_decompress_struct cinfo{};
@@ -140,7 +168,7 @@ ReducedPicture DecodeJpeg(const std::filesystem::path& path, int minLongSide) {
   errors.pub.emit_message = OnMessage;
   DecompressorGuard guard{cinfo};
   ReducedPicture result;
-  if (!RunDecode(cinfo, errors, progress, bytes, minLongSide, result)) {
+  if (!RunDecode(cinfo, errors, progress, bytes, minLongSide, lease, result)) {
     throw PictureError("Cannot read the JPEG file " + path.string() + ": " + errors.message);
   }
   return result;

@@ -126,9 +126,9 @@ void TPictureBrowser::BuildGrid() {
     mProgress.hide();
     if (failed) mPictures.ReplaceAll(kept);
     mLoadingIdle = true;
-    std::vector<std::string> held;
+    std::vector<std::pair<std::string, Bitmap24>> held;
     held.swap(mHeldAppends);
-    for (const std::string& path : held) AppendNow(path);
+    for (const auto& [path, thumbnail] : held) AppendNow(path, thumbnail);
   };
   try {
     // Decoding runs ahead on the maker's threads while items are added here in order.
@@ -157,26 +157,22 @@ void TPictureBrowser::BuildGrid() {
   finish();
 }
 
-void TPictureBrowser::AppendPicture(const std::string& path) {
+void TPictureBrowser::AppendPicture(const std::string& path, const Bitmap24& thumbnail) {
   if (!mLoadingIdle) {
-    mHeldAppends.push_back(path);
+    mHeldAppends.emplace_back(path, thumbnail);
     return;
   }
-  AppendNow(path);
+  AppendNow(path, thumbnail);
 }
 
-void TPictureBrowser::AppendNow(const std::string& path) {
-  mLoadingIdle = false;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+void TPictureBrowser::AppendNow(const std::string& path, const Bitmap24& thumbnail) {
   try {
-    QImage thumbnail = ToQImage(MakeFileThumbnail(path, ButtonFace()));
+    const QImage image = ToQImage(thumbnail);
     mPictures.Add(path);
-    mGrid.AddPicture(thumbnail, FileNamePart(path));
+    mGrid.AddPicture(image, FileNamePart(path));
   } catch (const std::exception&) {
-    // A picture that cannot be read is neither listed nor shown.
+    // Out of memory: the picture is neither listed nor shown.
   }
-  QApplication::restoreOverrideCursor();
-  mLoadingIdle = true;
 }
 
 void TPictureBrowser::SelectPicture() {

@@ -7,7 +7,10 @@
 #include <QObject>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "pictures/Bitmap24.h"
 
 class QProgressBar;
 class QWidget;
@@ -39,20 +42,21 @@ class TPictureBrowser : public QObject {
   void ClearGrid();
   // A folder selected in the folder tree; nothing while a build runs or when it is no folder.
   void ListFolderPictures(std::string folder);
-  // A picture a download has saved. One that arrives during a build is held and appended
-  // when the build ends; an unreadable one is dropped silently.
-  void AppendPicture(const std::string& path);
+  // A picture a download has saved, with the thumbnail its worker made: nothing is decoded
+  // here. One that arrives during a build is held and appended when the build ends.
+  void AppendPicture(const std::string& path, const Bitmap24& thumbnail);
   // The grid's selection changed.
   void SelectPicture();
   // Shows the picture in the preview pane; on failure the pane shows its grey only.
   void ShowPreview(const std::string& path);
+  // The grid's background as 0xRRGGBB, for thumbnails made off the main thread.
+  std::uint32_t ButtonFace() const;
 
  private:
   // After a scan: the count into panel 0, then the grid build with input kept out.
   void ShowListing(const std::string& statusText);
   void BuildGrid();
-  void AppendNow(const std::string& path);
-  std::uint32_t ButtonFace() const;
+  void AppendNow(const std::string& path, const Bitmap24& thumbnail);
 
   QWidget& mWindow;
   TPictureGrid& mGrid;
@@ -61,7 +65,7 @@ class TPictureBrowser : public QObject {
   StatusSink& mStatus;
   TImageFileList& mPictures;
   bool mLoadingIdle = true;
-  std::vector<std::string> mHeldAppends;
+  std::vector<std::pair<std::string, Bitmap24>> mHeldAppends;
 };
 
 // "Total 5 pictures." etc.: the status texts of the listings and of a selection.

@@ -14,10 +14,21 @@ namespace {
 // The long side a reduced JPEG must keep: the thumbnail's picture area is 64 pixels wide.
 constexpr int kMinReducedSide = 64;
 
-ThumbnailResult MakeResult(const std::string& path, std::uint32_t buttonFace) {
+}  // namespace
+
+Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
+                           DecodeBudget& budget) {
+  // Declared first, so the decoded picture is freed before its pixels go back to the budget.
+  DecodeLease lease(budget);
+  ReducedPicture picture = DecodeReducedPicture(path, kMinReducedSide, &lease);
+  return MakeThumbnail(picture.Pixels, picture.FullWidth, picture.FullHeight, buttonFace);
+}
+
+ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t buttonFace,
+                                    DecodeBudget& budget) {
   ThumbnailResult result;
   try {
-    result.Thumbnail = MakeFileThumbnail(path, buttonFace);
+    result.Thumbnail = MakeFileThumbnail(path, buttonFace, budget);
   } catch (const std::bad_alloc&) {
     result.Error = "Not enough memory to read " + path;
   } catch (const std::exception& error) {
@@ -27,16 +38,9 @@ ThumbnailResult MakeResult(const std::string& path, std::uint32_t buttonFace) {
   return result;
 }
 
-}  // namespace
-
-Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace) {
-  ReducedPicture picture = DecodeReducedPicture(path, kMinReducedSide);
-  return MakeThumbnail(picture.Pixels, picture.FullWidth, picture.FullHeight, buttonFace);
-}
-
 ThumbnailMaker::ThumbnailMaker(std::vector<std::string> paths, std::uint32_t buttonFace,
-                               unsigned threads)
-    : mPaths(std::move(paths)), mButtonFace(buttonFace), mResults(mPaths.size()) {
+                               unsigned threads, DecodeBudget& budget)
+    : mPaths(std::move(paths)), mButtonFace(buttonFace), mBudget(budget), mResults(mPaths.size()) {
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = std::min<unsigned>(threads, static_cast<unsigned>(mPaths.size()));
   for (unsigned i = 0; i < threads; ++i) mWorkers.emplace_back([this] { Work(); });
@@ -85,7 +89,8 @@ void ThumbnailMaker::Work() {
       if (mStopping || mNextToMake >= Count()) return;
       index = mNextToMake++;
     }
-    ThumbnailResult result = MakeResult(mPaths[static_cast<size_t>(index)], mButtonFace);
+    ThumbnailResult result =
+        MakeThumbnailResult(mPaths[static_cast<size_t>(index)], mButtonFace, mBudget);
     {
       std::lock_guard lock(mMutex);
       mResults[static_cast<size_t>(index)] = std::move(result);

@@ -1,7 +1,8 @@
 #pragma once
 // Makes the thumbnails of an ordered list of picture files on a small pool of threads (one
 // per core) and hands them back in list order, so that the grid build adds item i while the
-// workers already decode the pictures after it.
+// workers already decode the pictures after it. Decodes hold their pixels from a
+// DecodeBudget, so the memory a listing takes follows the pictures' sizes, not the cores.
 //
 //   ThumbnailMaker maker(pictureList.Paths(), buttonFace);
 //   for (int i = 0; i < maker.Count(); ++i) {
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "pictures/Bitmap24.h"
+#include "pictures/DecodeBudget.h"
 
 namespace vexilo {
 
@@ -33,13 +35,18 @@ struct ThumbnailResult {
 };
 
 // The thumbnail of one file, as the maker makes it: a JPEG decoded reduced, the geometry from
-// its full size. Raises PictureError. Any thread.
-Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace);
+// its full size, the decode's pixels held from `budget`. Raises PictureError. Any thread.
+Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
+                           DecodeBudget& budget = DecodeBudget::Shared());
+// The same, with a failure (std::bad_alloc too) as the result's Error. Any thread.
+ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t buttonFace,
+                                    DecodeBudget& budget = DecodeBudget::Shared());
 
 class ThumbnailMaker {
  public:
-  // Starts at once. threads 0 means one per core.
-  ThumbnailMaker(std::vector<std::string> paths, std::uint32_t buttonFace, unsigned threads = 0);
+  // Starts at once. threads 0 means one per core. budget must outlive the maker.
+  ThumbnailMaker(std::vector<std::string> paths, std::uint32_t buttonFace, unsigned threads = 0,
+                 DecodeBudget& budget = DecodeBudget::Shared());
   ~ThumbnailMaker();
   ThumbnailMaker(const ThumbnailMaker&) = delete;
   ThumbnailMaker& operator=(const ThumbnailMaker&) = delete;
@@ -62,6 +69,7 @@ class ThumbnailMaker {
 
   const std::vector<std::string> mPaths;
   const std::uint32_t mButtonFace;
+  DecodeBudget& mBudget;
   mutable std::mutex mMutex;
   std::condition_variable mResultReady;
   std::condition_variable mRoomAhead;

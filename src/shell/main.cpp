@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include "core/DesktopShell.h"
@@ -25,6 +26,7 @@
 #include "pictures/PictureGrid.h"
 #include "pictures/PictureListView.h"
 #include "pictures/PreviewPane.h"
+#include "pictures/ThumbnailMaker.h"
 #include "platform/WebEnginePageBrowser.h"
 #include "shell/AboutUnit.h"
 #include "shell/AppIcon.h"
@@ -94,10 +96,18 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
   mStatus = std::make_unique<TStatusPanels>(statusBar(), kDesignWidth);
   mBrowser = std::make_unique<TPictureBrowser>(*this, *mGrid, *mPreview, *mStatus->Progress(),
                                                *mStatus, mPictures);
+  mThumbnailFace.store(mBrowser->ButtonFace());
   mScheduler = std::make_unique<DownloadScheduler>(
       mCrawlState, mRunFlags, mSettings, mRunningTask, mStateFiles, mServices.Prompts, *mStatus,
       mMainThread, mDownloadTimer,
-      [this](const std::string& savedPath) { mBrowser->AppendPicture(savedPath); });
+      PictureHooks{[this](const std::string& savedPath) -> std::optional<Bitmap24> {
+                     ThumbnailResult made = MakeThumbnailResult(savedPath, mThumbnailFace.load());
+                     if (!made.Ok()) return std::nullopt;
+                     return std::move(made.Thumbnail);
+                   },
+                   [this](const std::string& savedPath, const Bitmap24& thumbnail) {
+                     mBrowser->AppendPicture(savedPath, thumbnail);
+                   }});
   mCrawler =
       std::make_unique<Crawler>(mProgramFolder, mRunningTask, mCrawlState, mPictureRows, mRunFlags,
                                 *mPageBrowser, mEventPump, mServices.Prompts, *mStatus, *this);
@@ -307,7 +317,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::ShowPictureRows() { mPictureList->ShowRows(mPictureRows); }
 
-void TMainForm::StartDownloads() { mScheduler->StartCrawl(); }
+void TMainForm::StartDownloads() {
+  mThumbnailFace.store(mBrowser->ButtonFace());
+  mScheduler->StartCrawl();
+}
 
 void TMainForm::PictureListReset() { ShowPictureRows(); }
 

@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
+#include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -172,6 +174,9 @@ class TMainForm : public QMainWindow,
   TaskRecord mRunningTask;
   TaskStateFiles mStateFiles;
   QtMainThread mMainThread{this};
+  // The grid's background for the thumbnails download workers make: read from the palette
+  // on the main thread, never by a worker.
+  std::atomic<std::uint32_t> mThumbnailFace{0};
   QtEventPump mEventPump;
   bool mSettingsLoaded = false;
   bool mMaximizedBeforeTray = true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 #include "LoopbackServer.h"
@@ -71,6 +72,11 @@ class DownloadSchedulerTest : public testing::Test {
              mCrawl.DispatchedCount == static_cast<std::int32_t>(mCrawl.PictureUrls.size());
     }));
   }
+  // The gated bodies are no pictures: every saved file counts as one.
+  PictureHooks Hooks() {
+    return {[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
+            [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); }};
+  }
   std::string SavedCount() {
     const std::vector<std::string> lines =
         ReadLines(mStateFiles.StateFolder(mTask.FolderName) / "counti.dat");
@@ -97,13 +103,9 @@ class DownloadSchedulerTest : public testing::Test {
                          if (!std::filesystem::is_directory(folder)) return std::nullopt;
                          return mFreeBytes;
                        }};
-  DownloadScheduler mScheduler{
-      mCrawl,           mFlags,
-      mSettings,        mTask,
-      mStateFiles,      mPrompts,
-      mStatus,          mMainThread,
-      mTimer,           [this](const std::string& path) { mAppended.push_back(path); },
-      TransferLimits{}, mDiskFloor};
+  DownloadScheduler mScheduler{mCrawl,      mFlags,   mSettings,        mTask,
+                               mStateFiles, mPrompts, mStatus,          mMainThread,
+                               mTimer,      Hooks(),  TransferLimits{}, mDiskFloor};
 };
 
 TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {
@@ -222,7 +224,7 @@ TEST_F(DownloadSchedulerTest, StopWhileDrainingStartsNothingMoreAndKeepsTheCount
 TEST_F(DownloadSchedulerTest, FailedCounterWriteEndsTheTickAndIsToldOnce) {
   RecordingPrompts prompts;
   DownloadScheduler scheduler{mCrawl,  mFlags,  mSettings,   mTask,  mStateFiles,
-                              prompts, mStatus, mMainThread, mTimer, [](const std::string&) {}};
+                              prompts, mStatus, mMainThread, mTimer, Hooks()};
   Queue(3);
   mFlags.CrawlIdle = true;
   scheduler.StartCrawl();
@@ -262,12 +264,8 @@ TEST_F(DownloadSchedulerTest, ShutdownKeepsCutOffDownloadsAndResumeFetchesThemFi
   mCrawl.CutOff.insert(mCrawl.CutOff.begin(), {GateUrl(9), (mPictures / "../p9.jpg").string()});
   mAppended.clear();
   mServer.OpenAllGates();
-  DownloadScheduler next{
-      mCrawl,      mFlags,
-      mSettings,   mTask,
-      mStateFiles, mPrompts,
-      mStatus,     mMainThread,
-      mTimer,      [this](const std::string& path) { mAppended.push_back(path); }};
+  DownloadScheduler next{mCrawl,   mFlags,  mSettings,   mTask,  mStateFiles,
+                         mPrompts, mStatus, mMainThread, mTimer, Hooks()};
   mFlags.CrawlIdle = false;
   next.StartCrawl();
   next.Tick();

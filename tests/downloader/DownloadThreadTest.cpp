@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <ostream>
+#include <stdexcept>
 #include <thread>
 
 #include "LoopbackServer.h"
@@ -17,6 +19,8 @@ namespace {
 
 struct WorkerOutcome {
   std::vector<std::string> Appended;
+  std::vector<Bitmap24> Thumbnails;     // handed to the main thread with Appended
+  std::vector<std::thread::id> MadeOn;  // the threads the thumbnails were made on
   std::int32_t ActiveWorkers = 0;
   bool SlotFreed = false;
 };
@@ -91,11 +95,17 @@ class DownloadThreadTest : public testing::Test {
     std::atomic<bool> abort{false};
     std::atomic<bool> slotFreed{false};
     WorkerOutcome outcome;
-    TDownloadThead worker(
-        std::move(request), limits,
-        WorkerLinks{downloadLock, activeWorkers, abort, mMainThread, mHandles,
-                    [&](const std::string& path) { outcome.Appended.push_back(path); },
-                    [&] { slotFreed.store(true); }});
+    PictureHooks pictures{[&](const std::string& path) {
+                            outcome.MadeOn.push_back(std::this_thread::get_id());
+                            return mThumbnailOf(path);
+                          },
+                          [&](const std::string& path, const Bitmap24& thumbnail) {
+                            outcome.Appended.push_back(path);
+                            outcome.Thumbnails.push_back(thumbnail);
+                          }};
+    TDownloadThead worker(std::move(request), limits,
+                          WorkerLinks{downloadLock, activeWorkers, abort, mMainThread, mHandles,
+                                      std::move(pictures), [&] { slotFreed.store(true); }});
     worker.Start();
     EXPECT_TRUE(mMainThread.RunUntil([&] { return worker.Finished(); }));
     worker.Join();
@@ -111,6 +121,10 @@ class DownloadThreadTest : public testing::Test {
     return request;
   }
 
+  // The bodies served here are no pictures: by default every saved file counts as one.
+  std::function<std::optional<Bitmap24>(const std::string&)> mThumbnailOf = [](const std::string&) {
+    return std::optional<Bitmap24>(Bitmap24(1, 1));
+  };
   TempDir mFolder;
   LoopbackServer mServer;
   FakeMainThread mMainThread;
@@ -148,6 +162,38 @@ INSTANTIATE_TEST_SUITE_P(Responses, DownloadResponseTest,
                                          ResponseCase{"/moved", "moved to /length", false},
                                          ResponseCase{"/created", "made elsewhere", false},
                                          ResponseCase{"/broken", "server error", false}));
+
+TEST_F(DownloadThreadTest, TheWorkerMakesTheThumbnailAndTheMainThreadOnlyAddsIt) {
+  Bitmap24 thumbnail(80, 80);
+  thumbnail.Fill(0x123456);
+  mThumbnailOf = [&](const std::string&) { return std::optional<Bitmap24>(thumbnail); };
+  const DownloadRequest request = Request("/chunked");
+
+  const WorkerOutcome outcome = Run(request);
+
+  ASSERT_EQ(outcome.MadeOn.size(), 1u);
+  EXPECT_NE(outcome.MadeOn[0], std::this_thread::get_id());
+  EXPECT_EQ(outcome.Appended, std::vector<std::string>{request.SavePath});
+  ASSERT_EQ(outcome.Thumbnails.size(), 1u);
+  EXPECT_TRUE(outcome.Thumbnails[0] == thumbnail);
+}
+
+TEST_F(DownloadThreadTest, APictureThatCannotBeReadIsNotReported) {
+  mThumbnailOf = [](const std::string&) { return std::optional<Bitmap24>(); };
+
+  const WorkerOutcome outcome = Run(Request("/chunked"));
+  mThumbnailOf = [](const std::string&) -> std::optional<Bitmap24> {
+    throw std::runtime_error("decoder failed");
+  };
+  const WorkerOutcome thrown = Run(Request("/chunked"));
+
+  EXPECT_EQ(outcome.MadeOn.size(), 1u);
+  EXPECT_TRUE(outcome.Appended.empty());
+  EXPECT_TRUE(outcome.SlotFreed);
+  EXPECT_TRUE(thrown.Appended.empty());
+  EXPECT_EQ(thrown.ActiveWorkers, 0);
+  EXPECT_TRUE(thrown.SlotFreed);
+}
 
 TEST_F(DownloadThreadTest, BodyWithoutLengthEndsWithTheConnection) {
   RawServer raw(

@@ -69,6 +69,21 @@ void WriteManyScanJpeg(const std::filesystem::path& file, const Bitmap24& pictur
       scans);
 }
 
+void WriteProgressiveJpeg(const std::filesystem::path& file, const Bitmap24& picture) {
+  std::vector<jpeg_scan_info> scans;
+  scans.push_back(jpeg_scan_info{3, {0, 1, 2, 0}, 0, 0, 0, 0});
+  for (int component = 0; component < 3; ++component) {
+    scans.push_back(jpeg_scan_info{1, {component}, 1, 63, 0, 0});
+  }
+  Compress(
+      file, picture.Width(), picture.Height(), 3, JCS_EXT_BGR, 90,
+      [&](int y, JSAMPLE* row) {
+        const std::uint8_t* source = picture.Row(y);
+        std::copy(source, source + picture.Width() * 3, row);
+      },
+      scans);
+}
+
 void WriteAdobeCmykJpeg(const std::filesystem::path& file, int width, int height,
                         const std::uint8_t (&invertedCmyk)[4]) {
   Compress(file, width, height, 4, JCS_CMYK, 95, [&](int, JSAMPLE* row) {

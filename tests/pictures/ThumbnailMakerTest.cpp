@@ -58,5 +58,26 @@ TEST(ThumbnailMakerTest, StopsWhenDroppedEarly) {
   EXPECT_TRUE(empty.NextReady());
 }
 
+// A budget of one picture's pixels lets one decode run at a time whatever the threads, and a
+// picture larger than the whole budget is still read, alone.
+TEST(ThumbnailMakerTest, DecodesHoldTheirPixelsFromTheBudget) {
+  test::TempDir dir;
+  std::vector<std::string> paths;
+  for (int i = 0; i < 12; ++i) {
+    std::string path = (dir / ("p" + std::to_string(i) + ".bmp")).string();
+    WriteBmp(Bitmap24(400, 250), path);
+    paths.push_back(path);
+  }
+  WriteBmp(Bitmap24(500, 500), dir / "large.bmp");
+  paths.insert(paths.begin() + 6, (dir / "large.bmp").string());
+  DecodeBudget budget(400 * 250);
+  {
+    ThumbnailMaker maker(paths, kFace, 4, budget);
+    for (int i = 0; i < maker.Count(); ++i) EXPECT_TRUE(maker.Next().Ok()) << i;
+  }
+  EXPECT_EQ(budget.PeakHeld(), 500 * 500);
+  EXPECT_EQ(budget.Held(), 0);
+}
+
 }  // namespace
 }  // namespace vexilo

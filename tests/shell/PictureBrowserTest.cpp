@@ -96,28 +96,37 @@ TEST_F(PictureBrowserTest, PreviewOfAnUnreadableFileShowsTheGreyOnly) {
   EXPECT_FALSE(form.Preview()->PictureControl()->isVisibleTo(form.Preview()));
 }
 
-TEST_F(PictureBrowserTest, AppendPictureAddsGoodFilesOnly) {
+// The worker made the thumbnail: the append neither decodes nor reads the file, so even a
+// file that is no picture shows the thumbnail it came with.
+TEST_F(PictureBrowserTest, AppendPictureAddsTheReadyThumbnailWithoutDecoding) {
   form.Browser().ListFolderPictures(pictures.string());
-  form.Browser().AppendPicture((pictures / "b.jpg").string());
-  EXPECT_EQ(form.Grid()->count(), 4);
-  form.Browser().AppendPicture((pictures / "a.bmp").string());
-  EXPECT_EQ(form.Grid()->count(), 5);
-  EXPECT_EQ(form.Grid()->item(4)->text(), "a.bmp");
+  Bitmap24 thumbnail(80, 80);
+  thumbnail.Fill(0x00FF00);
+  form.Browser().AppendPicture((pictures / "b.jpg").string(), thumbnail);
+  ASSERT_EQ(form.Grid()->count(), 5);
+  EXPECT_EQ(form.Grid()->item(4)->text(), "b.jpg");
+  QImage shown = form.Grid()->item(4)->icon().pixmap(80, 80).toImage();
+  EXPECT_EQ(shown.pixelColor(40, 40), QColor(0x00FF00));
   EXPECT_EQ(form.Pictures().Count(), 5);
+  EXPECT_EQ(form.Pictures().Paths()[4], (pictures / "b.jpg").string());
   EXPECT_EQ(form.Status()->StatusText(0), "Total 5 pictures.");
 }
 
 TEST_F(PictureBrowserTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
   std::string downloaded = (pictures / "c.bmp").string();
+  Bitmap24 thumbnail(80, 80);
+  thumbnail.Fill(0x0000FF);
   bool reportedDuringBuild = false;
   QTimer::singleShot(0, &form, [&] {
     reportedDuringBuild = !form.Browser().LoadingIdle();
-    form.Browser().AppendPicture(downloaded);
+    form.Browser().AppendPicture(downloaded, thumbnail);
   });
   form.Browser().ListFolderPictures(pictures.string());
   EXPECT_TRUE(reportedDuringBuild);
   ASSERT_EQ(form.Grid()->count(), 5);
   EXPECT_EQ(form.Grid()->item(4)->text(), "c.bmp");
+  QImage shown = form.Grid()->item(4)->icon().pixmap(80, 80).toImage();
+  EXPECT_EQ(shown.pixelColor(40, 40), QColor(0x0000FF));
   EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "e.bmp", "c.bmp"}));
 }
 
