@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "FolderFiles.h"
 #include "core/StatusSink.h"
 #include "pictures/ImageFileList.h"
 #include "pictures/PictureBrowser.h"
@@ -35,12 +36,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
     return 2;
   }
-  std::vector<std::string> files;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(argv[1], error)) {
-    files.push_back(entry.path().string());
-  }
-  std::sort(files.begin(), files.end());
+  const std::vector<std::string> files = vexilo::bench::SortedFolderFiles(argv[1]);
 
   QWidget window;
   auto* grid = new vexilo::TPictureGrid(&window);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "FolderFiles.h"
 #include "pictures/DecodeBudget.h"
 #include "pictures/ThumbnailMaker.h"
 
@@ -19,12 +20,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <folder> [threads]\n", argv[0]);
     return 2;
   }
-  std::vector<std::string> files;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(argv[1], error)) {
-    files.push_back(entry.path().string());
-  }
-  std::sort(files.begin(), files.end());
+  const std::vector<std::string> files = vexilo::bench::SortedFolderFiles(argv[1]);
   const unsigned threads = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 0;
 
   const auto start = std::chrono::steady_clock::now();

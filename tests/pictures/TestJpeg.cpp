@@ -44,14 +44,22 @@ void Compress(const std::filesystem::path& file, int width, int height, int comp
   std::fclose(out);
 }
 
+// A colour picture, with the given scan script or libjpeg's own.
+void WriteColourJpeg(const std::filesystem::path& file, const Bitmap24& picture, int quality,
+                     const std::vector<jpeg_scan_info>& scans = {}) {
+  Compress(
+      file, picture.Width(), picture.Height(), 3, JCS_EXT_BGR, quality,
+      [&](int y, JSAMPLE* row) {
+        const std::uint8_t* source = picture.Row(y);
+        std::copy(source, source + picture.Width() * 3, row);
+      },
+      scans);
+}
+
 }  // namespace
 
 void WriteJpeg(const std::filesystem::path& file, const Bitmap24& picture, int quality) {
-  Compress(file, picture.Width(), picture.Height(), 3, JCS_EXT_BGR, quality,
-           [&](int y, JSAMPLE* row) {
-             const std::uint8_t* source = picture.Row(y);
-             std::copy(source, source + picture.Width() * 3, row);
-           });
+  WriteColourJpeg(file, picture, quality);
 }
 
 void WriteManyScanJpeg(const std::filesystem::path& file, const Bitmap24& picture) {
@@ -60,13 +68,7 @@ void WriteManyScanJpeg(const std::filesystem::path& file, const Bitmap24& pictur
   for (int component = 0; component < 3; ++component) {
     for (int k = 1; k < 64; ++k) scans.push_back(jpeg_scan_info{1, {component}, k, k, 0, 0});
   }
-  Compress(
-      file, picture.Width(), picture.Height(), 3, JCS_EXT_BGR, 90,
-      [&](int y, JSAMPLE* row) {
-        const std::uint8_t* source = picture.Row(y);
-        std::copy(source, source + picture.Width() * 3, row);
-      },
-      scans);
+  WriteColourJpeg(file, picture, 90, scans);
 }
 
 void WriteProgressiveJpeg(const std::filesystem::path& file, const Bitmap24& picture) {
@@ -75,13 +77,7 @@ void WriteProgressiveJpeg(const std::filesystem::path& file, const Bitmap24& pic
   for (int component = 0; component < 3; ++component) {
     scans.push_back(jpeg_scan_info{1, {component}, 1, 63, 0, 0});
   }
-  Compress(
-      file, picture.Width(), picture.Height(), 3, JCS_EXT_BGR, 90,
-      [&](int y, JSAMPLE* row) {
-        const std::uint8_t* source = picture.Row(y);
-        std::copy(source, source + picture.Width() * 3, row);
-      },
-      scans);
+  WriteColourJpeg(file, picture, 90, scans);
 }
 
 void WriteAdobeCmykJpeg(const std::filesystem::path& file, int width, int height,
