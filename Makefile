@@ -1,15 +1,18 @@
 # Two commands do everything on a fresh Debian 12 machine: `make run` and `make test`.
-BUILD      ?= build
-ASAN_BUILD ?= build-asan
-JOBS       ?= 2
+BUILD       ?= build
+CLANG_BUILD ?= build-clang
+ASAN_BUILD  ?= build-asan
+JOBS        ?= 2
+# .ci/run sets ON: warnings fail its builds, never a user's.
+WERROR      ?= OFF
 
-.PHONY: deps configure build run test test-asan clean
+.PHONY: deps configure build run test test-clang test-asan format-check clean
 
 deps:
 	bash scripts/install-deps
 
 configure: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXILO_WERROR=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
@@ -21,11 +24,20 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 600 -j$(JOBS)
 
+test-clang: deps
+	cmake -S . -B $(CLANG_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DVEXILO_WERROR=$(WERROR)
+	cmake --build $(CLANG_BUILD) -j$(JOBS)
+	cd $(CLANG_BUILD) && ctest --output-on-failure --timeout 600 -j$(JOBS)
+
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEXILO_SANITIZE=ON \
-	  -DVEXILO_BUILD_BENCH=OFF
+	  -DVEXILO_BUILD_BENCH=OFF -DVEXILO_WERROR=$(WERROR)
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure --timeout 900 -j$(JOBS)
 
+format-check: deps
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(CLANG_BUILD) $(ASAN_BUILD)

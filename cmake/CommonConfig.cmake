@@ -1,8 +1,17 @@
 # Language level, warnings and sanitizers shared by every target of the project.
+# Standard C++ only: a GNU extension that slips in would not build with another compiler.
+set(CMAKE_CXX_EXTENSIONS OFF)
 add_library(vexilo_common INTERFACE)
 target_compile_features(vexilo_common INTERFACE cxx_std_20)
 target_compile_options(vexilo_common INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor)
+
+# Off by default so a newer compiler's new warning never stops a user's build; .ci/run
+# turns it on.
+option(VEXILO_WERROR "Treat warnings as errors" OFF)
+if(VEXILO_WERROR)
+  target_compile_options(vexilo_common INTERFACE -Werror)
+endif()
 
 option(VEXILO_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(VEXILO_TSAN "Build with ThreadSanitizer" OFF)

@@ -7,5 +7,5 @@ build=${1:-$root/build}
 shift || true
 folder=${VEXILO_BENCH_PICTURES:-/tmp/vexilo-bench-pictures}
 "$root/bench/pictures/make-bench-pictures.sh" "$folder"
-/work/build-slot cmake --build "$build" --target thumbnail_bench
-VEXILO_BENCH_PICTURES=$folder /work/build-slot "$build/bench/pictures/thumbnail_bench" "$@"
+"$root/scripts/build-slot" cmake --build "$build" --target thumbnail_bench
+VEXILO_BENCH_PICTURES=$folder "$root/scripts/build-slot" "$build/bench/pictures/thumbnail_bench" "$@"

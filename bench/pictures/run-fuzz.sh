@@ -14,10 +14,10 @@ if [ ! -f "$build/build.ninja" ]; then
     -DVEXILO_FUZZ=ON -DVEXILO_BUILD_TESTS=OFF -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 fi
-/work/build-slot cmake --build "$build" --target fuzz_decode_picture
+"$root/scripts/build-slot" cmake --build "$build" --target fuzz_decode_picture
 mkdir -p "$build/corpus" "$build/crashes"
 cd "$build"
-/work/build-slot ./bench/pictures/fuzz_decode_picture -max_total_time="$seconds" -max_len=65536 \
+"$root/scripts/build-slot" ./bench/pictures/fuzz_decode_picture -max_total_time="$seconds" -max_len=65536 \
   -timeout=10 -rss_limit_mb=2560 -print_final_stats=1 -artifact_prefix="$build/crashes/" \
   "$build/corpus" "$testdata/bmpsuite/g" "$testdata/bmpsuite/q" "$testdata/bmpsuite/b" \
   "$testdata/giflib-pic/pic" "$testdata/gif-test-suite/gifs" "$testdata/imagetestsuite/gif" \

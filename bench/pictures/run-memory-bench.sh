@@ -7,12 +7,12 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 folder=${VEXILO_BOMB_PICTURES:-/tmp/vexilo-bomb-pictures}
 "$root/bench/pictures/make-bomb-pictures.sh" "$folder"
-/work/tools/buildslot cmake --build "$build" --target picture_memory_bench append_bench
+"$root/scripts/build-slot" cmake --build "$build" --target picture_memory_bench append_bench
 for set in bombs screens mixed; do
   for threads in 2 16; do
     echo "== $set, $threads threads"
-    /work/tools/buildslot /usr/bin/time -v "$build/bench/pictures/picture_memory_bench" \
+    "$root/scripts/build-slot" /usr/bin/time -v "$build/bench/pictures/picture_memory_bench" \
       "$folder/$set" "$threads" 2>&1 | grep -E "files|Maximum resident"
   done
 done
-QT_QPA_PLATFORM=offscreen /work/tools/buildslot "$build/bench/pictures/append_bench" "$folder/mixed"
+QT_QPA_PLATFORM=offscreen "$root/scripts/build-slot" "$build/bench/pictures/append_bench" "$folder/mixed"

@@ -285,8 +285,10 @@ void TMainForm::WireTaskCommands() {
       {mActions->PreviousTask, &TaskCommands::PreviousTask},
       {mActions->NextTask, &TaskCommands::NextTask},
   };
-  for (const auto& [action, command] : entries) {
-    connect(action, &QAction::triggered, this, [&commands, command] { (commands.*command)(); });
+  // Not a structured binding: clang 14 cannot capture one in a lambda.
+  for (const auto& entry : entries) {
+    connect(entry.first, &QAction::triggered, this,
+            [&commands, command = entry.second] { (commands.*command)(); });
   }
   mTaskTree->SetSelectionHandlers([&commands] { return commands.SelectionChangeAllowed(); },
                                   [&commands](int node) { commands.NodeSelected(node); });

@@ -39,7 +39,12 @@ void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes)
 }
 
 std::filesystem::path TestData(const std::string& relative) {
-  return std::filesystem::path(VEXILO_TESTDATA_DIR) / relative;
+  const std::filesystem::path root(VEXILO_TESTDATA_DIR);
+  // A missing file reads as "", which a refusal test would take for a refused picture.
+  if (!std::filesystem::is_directory(root)) {
+    throw std::runtime_error("test data folder missing: " + root.string());
+  }
+  return root / relative;
 }
 
 }  // namespace vexilo::test

@@ -24,7 +24,7 @@ class TempDir {
 std::string ReadFileBytes(const std::filesystem::path& file);
 void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes);
 
-// The shared corpora of real pictures (read-only).
+// The shared corpora of real pictures (read-only). Throws when the corpora folder is missing.
 std::filesystem::path TestData(const std::string& relative);
 
 }  // namespace vexilo::test
