@@ -12,8 +12,10 @@ class DesktopShell {
   virtual ~DesktopShell() = default;
   // Opens a file, a folder or an address with the user's handler for it.
   virtual void Open(const std::string& pathOrAddress) = 0;
-  // Asks for a folder; std::nullopt when the user cancels.
-  virtual std::optional<std::string> PickFolder(const std::string& title) = 0;
+  // Asks for a folder, startFolder shown first when it is not empty; std::nullopt when the
+  // user cancels.
+  virtual std::optional<std::string> PickFolder(const std::string& title,
+                                                const std::string& startFolder) = 0;
   virtual void SetClipboardText(const std::string& text) = 0;
 };
 

@@ -15,10 +15,11 @@ void QtDesktopShell::Open(const std::string& pathOrAddress) {
   QDesktopServices::openUrl(url);
 }
 
-std::optional<std::string> QtDesktopShell::PickFolder(const std::string& title) {
-  QString folder =
-      QFileDialog::getExistingDirectory(QApplication::activeWindow(), QString::fromStdString(title),
-                                        QString(), QFileDialog::ShowDirsOnly);
+std::optional<std::string> QtDesktopShell::PickFolder(const std::string& title,
+                                                      const std::string& startFolder) {
+  QString folder = QFileDialog::getExistingDirectory(
+      QApplication::activeWindow(), QString::fromStdString(title),
+      QString::fromStdString(startFolder), QFileDialog::ShowDirsOnly);
   if (folder.isEmpty()) return std::nullopt;
   while (folder.size() > 1 && folder.endsWith('/')) folder.chop(1);
   return folder.toStdString();

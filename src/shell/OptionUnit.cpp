@@ -168,7 +168,7 @@ int TOptionForm::ShowModal() {
 }
 
 void TOptionForm::PickFolder() {
-  std::optional<std::string> folder = mShell.PickFolder("Please select download directory:");
+  std::optional<std::string> folder = mShell.PickFolder("Please select download directory:", "");
   if (folder) mFolder->setText(QString::fromStdString(*folder));
 }
 

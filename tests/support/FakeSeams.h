@@ -59,14 +59,17 @@ class RecordingStatus : public StatusSink {
 class RecordingShell : public DesktopShell {
  public:
   void Open(const std::string& pathOrAddress) override { Opened.push_back(pathOrAddress); }
-  std::optional<std::string> PickFolder(const std::string& title) override {
+  std::optional<std::string> PickFolder(const std::string& title,
+                                        const std::string& startFolder) override {
     PickTitles.push_back(title);
+    PickStarts.push_back(startFolder);
     return PickedFolder;
   }
   void SetClipboardText(const std::string& text) override { Clipboard = text; }
 
   std::vector<std::string> Opened;
   std::vector<std::string> PickTitles;
+  std::vector<std::string> PickStarts;
   std::optional<std::string> PickedFolder;
   std::string Clipboard;
 };

@@ -1,0 +1,89 @@
+#include "gallery/GalleryGenerator.h"
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "core/LineFile.h"
+#include "gallery/GalleryPages.h"
+#include "pictures/BmpWriter.h"
+
+namespace vexilo {
+namespace {
+
+class RestoreCurrentIndex {
+ public:
+  explicit RestoreCurrentIndex(TImageFileList& list) : mList(list), mIndex(list.CurrentIndex()) {}
+  ~RestoreCurrentIndex() { mList.SetCurrentIndex(mIndex); }
+  RestoreCurrentIndex(const RestoreCurrentIndex&) = delete;
+  RestoreCurrentIndex& operator=(const RestoreCurrentIndex&) = delete;
+
+ private:
+  TImageFileList& mList;
+  int mIndex;
+};
+
+void CreateFolder(const std::filesystem::path& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  // A folder that cannot be made shows up as the write into it failing.
+}
+
+void WritePictures(const GalleryParts& parts, const std::filesystem::path& folder) {
+  TImageFileList& pictures = parts.Pictures;
+  for (int i = 0; i < pictures.Count(); ++i) {
+    CreateFolder(folder / "small");
+    WriteBmp(parts.ThumbnailOf(i), folder / "small" / (std::to_string(i) + ".bmp"));
+    pictures.SetCurrentIndex(i);
+    CreateFolder(folder / "large");
+    std::error_code ignored;  // a picture that cannot be copied is left out
+    std::filesystem::copy_file(pictures.CurrentPath(),
+                               folder / "large" / pictures.CurrentFileName(),
+                               std::filesystem::copy_options::skip_existing, ignored);
+  }
+}
+
+}  // namespace
+
+std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesystem::path& folder,
+                                   const std::filesystem::path& templateFile) {
+  TImageFileList& pictures = parts.Pictures;
+  const RestoreCurrentIndex restore(pictures);
+  CreateFolder(folder);
+  WritePictures(parts, folder);
+  const int count = pictures.Count();
+  for (int page = 0; page <= LastGalleryPage(count); ++page) {
+    // Read afresh for every page, as a template edited meanwhile is meant to be.
+    const std::string expanded =
+        ExpandTemplate(ReadText(templateFile), [&](const TemplateTag& tag) {
+          return ExpandGalleryTag(tag, page, count, [&](int n) {
+            pictures.SetCurrentIndex(n);
+            return pictures.CurrentFileName();
+          });
+        });
+    WriteLines(folder / ("page" + std::to_string(page) + ".html"), SplitLines(expanded));
+  }
+  return folder / "page0.html";
+}
+
+void CreateGallery(const GalleryParts& parts) {
+  const std::filesystem::path templateFile = parts.ProgramFolder / kGalleryTemplateFile;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(templateFile, ec)) {
+    parts.Prompts.ShowError(kMissingTemplateText);
+    return;
+  }
+  const std::filesystem::path offered = parts.ProgramFolder / kDefaultGalleryFolder;
+  CreateFolder(offered);
+  try {
+    const std::optional<std::string> folder =
+        parts.Shell.PickFolder(kPickGalleryFolderTitle, offered.string());
+    if (!folder) return;
+    const std::filesystem::path firstPage = WriteGallery(parts, *folder, templateFile);
+    parts.Shell.Open(firstPage.string());
+  } catch (const std::exception& error) {
+    parts.Prompts.ShowError(error.what());
+  }
+}
+
+}  // namespace vexilo

@@ -1,0 +1,44 @@
+#pragma once
+// "Create Thumbnails": the pictures of the picture file list as a static HTML gallery: their
+// grid thumbnails as small/<i>.bmp, copies in large/, and pages of 36 from templet.htm, the
+// first page opened in the user's browser. Main thread only.
+
+#include <filesystem>
+#include <functional>
+
+#include "core/DesktopShell.h"
+#include "core/UserPrompts.h"
+#include "pictures/Bitmap24.h"
+#include "pictures/ImageFileList.h"
+
+namespace vexilo {
+
+inline constexpr const char* kGalleryTemplateFile = "templet.htm";
+inline constexpr const char* kDefaultGalleryFolder = "thumbnails";
+inline constexpr const char* kMissingTemplateText =
+    "The templet file is not exists, please re-install!";
+inline constexpr const char* kPickGalleryFolderTitle =
+    "Please select the directory to create thumbnails:";
+
+struct GalleryParts {
+  std::filesystem::path ProgramFolder;  // holds templet.htm and the default folder
+  TImageFileList& Pictures;
+  std::function<const Bitmap24&(int i)> ThumbnailOf;  // the grid's thumbnail of picture i
+  DesktopShell& Shell;
+  UserPrompts& Prompts;
+};
+
+// Writes the gallery of parts.Pictures into folder from the template file and returns the
+// path of page0.html. Small bitmaps and pages are replaced; a large copy never replaces a file
+// and one that fails is left out. The list's current position is put back however it ends.
+// Raises ConversionError for an "IMAGE" tag without a whole-number "ImageID" (the pages before
+// stay), FileError when a page or a bitmap cannot be written or the template cannot be read.
+std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesystem::path& folder,
+                                   const std::filesystem::path& templateFile);
+
+// The command: kMissingTemplateText when the program folder has no template; asks for the
+// folder (the program folder's "thumbnails", made when missing, offered first); writes the
+// gallery and opens its first page. A failure is told with its text.
+void CreateGallery(const GalleryParts& parts);
+
+}  // namespace vexilo
