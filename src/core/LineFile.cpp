@@ -77,7 +77,7 @@ bool ReadAll(int fd, std::string& text) {
 
 }  // namespace
 
-std::vector<std::string> ReadLines(const std::filesystem::path& file) {
+std::string ReadText(const std::filesystem::path& file) {
   // Non-blocking, so that a FIFO in the file's place cannot hang the open; only a regular
   // file is read.
   const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -94,21 +94,28 @@ std::vector<std::string> ReadLines(const std::filesystem::path& file) {
   std::string text;
   text.reserve(static_cast<size_t>(info.st_size));
   if (!ReadAll(fd, text)) throw FileError("Cannot read file \"" + file.string() + "\".");
+  return text;
+}
 
+std::vector<std::string> ReadLines(const std::filesystem::path& file) {
+  return SplitLines(ReadText(file));
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
   size_t start = 0;
   size_t i = 0;
   while (i < text.size()) {
     char c = text[i];
     if (c == '\r' || c == '\n') {
-      lines.emplace_back(text, start, i - start);
+      lines.emplace_back(text.substr(start, i - start));
       i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
       start = i;
     } else {
       ++i;
     }
   }
-  if (start < text.size()) lines.emplace_back(text, start, text.size() - start);
+  if (start < text.size()) lines.emplace_back(text.substr(start));
   return lines;
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vexilo {
@@ -13,6 +14,12 @@ namespace vexilo {
 // end adds no empty line. Raises FileError when the file cannot be read or is not a regular
 // file (a folder, a FIFO, a device).
 std::vector<std::string> ReadLines(const std::filesystem::path& file);
+
+// The bytes of a file, with the same checks as ReadLines.
+std::string ReadText(const std::filesystem::path& file);
+
+// The lines of a text, split as ReadLines splits a file's.
+std::vector<std::string> SplitLines(std::string_view text);
 
 // Replaces the file with the lines, each followed by CR LF (an empty list gives an empty
 // file). A CR or LF inside a line is written as a blank so that no line can shift the ones
