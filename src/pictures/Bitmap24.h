@@ -48,6 +48,7 @@ class Bitmap24 {
   const std::uint8_t* Row(int y) const { return mBits.data() + RowOffset(y); }
 
   // All rows as stored: the bottom row first.
+  std::uint8_t* Bits() { return mBits.data(); }
   const std::uint8_t* Bits() const { return mBits.data(); }
   std::size_t SizeBytes() const { return mBits.size(); }
 

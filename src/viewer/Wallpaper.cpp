@@ -1,0 +1,54 @@
+#include "viewer/Wallpaper.h"
+
+#include <cstdint>
+#include <exception>
+
+#include "pictures/BmpWriter.h"
+#include "pictures/DecodePicture.h"
+#include "viewer/stretch.h"
+
+namespace vexilo {
+
+WallpaperFit FitWallpaper(int width, int height, int screenWidth, int screenHeight) {
+  const std::int64_t w = width, h = height, sw = screenWidth, sh = screenHeight;
+  if (w == sw && h == sh) return {};
+  const bool sameShape = h * sw == w * sh;
+  if (w <= sw && h <= sh && !sameShape) return {};  // the desktop centres it
+  if (sameShape) return {true, screenWidth, screenHeight};
+  if (h >= (w * sh) / sw) return {true, static_cast<int>(w * sh / h), screenHeight};
+  return {true, screenWidth, static_cast<int>(h * sw / w)};
+}
+
+void ApplyWallpaperFile(WallpaperSetter& setter, const std::filesystem::path& bmpFile) {
+  setter.SetWallpaper(bmpFile.string());
+}
+
+bool SetAsWallpaper(const std::string& picturePath, int screenWidth, int screenHeight,
+                    const std::filesystem::path& dataFolder,
+                    const std::filesystem::path& programFolder, WallpaperSetter& setter) {
+  try {
+    if (screenWidth < 1 || screenHeight < 1) return false;
+    const Bitmap24 picture = DecodePicture(picturePath);
+    const WallpaperFit fit =
+        FitWallpaper(picture.Width(), picture.Height(), screenWidth, screenHeight);
+    const std::filesystem::path target = dataFolder / kWallpaperFile;
+    std::filesystem::create_directories(dataFolder);
+    if (fit.Stretch) {
+      Bitmap24 fitted(fit.Width, fit.Height);
+      StretchBitmapSmooth(fitted, 0, 0, fit.Width, fit.Height, picture, 0, 0, picture.Width(),
+                          picture.Height());
+      WriteBmp(fitted, target);
+    } else {
+      WriteBmp(picture, target);
+    }
+    // The blank picture first, so that a desktop that keeps its wallpaper by path still sees
+    // a change when the file under the same name is new.
+    ApplyWallpaperFile(setter, programFolder / kBlankWallpaperFile);
+    ApplyWallpaperFile(setter, target);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace vexilo
