@@ -10,11 +10,11 @@
 
 #include "NoHooks.h"
 #include "core/TextRules.h"
+#include "core/UrlUtils.h"
 #include "crawler/CrawlIndexes.h"
 #include "crawler/LinkHarvester.h"
 #include "crawler/PictureHarvester.h"
 #include "crawler/SavePaths.h"
-#include "crawler/UrlUtils.h"
 
 namespace vexilo {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "crawler/CrawlState.h"
+#include "core/CrawlState.h"
 
 namespace vexilo {
 

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "core/TextRules.h"
-#include "crawler/UrlUtils.h"
+#include "core/UrlUtils.h"
 
 namespace vexilo {
 namespace {

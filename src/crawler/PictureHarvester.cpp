@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "core/TextRules.h"
+#include "core/UrlUtils.h"
 #include "crawler/SavePaths.h"
-#include "crawler/UrlUtils.h"
 
 namespace vexilo {
 namespace {

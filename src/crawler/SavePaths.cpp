@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "core/TextRules.h"
-#include "crawler/UrlUtils.h"
+#include "core/UrlUtils.h"
 
 namespace vexilo {
 namespace {

@@ -12,19 +12,19 @@
 #include <memory>
 #include <vector>
 
+#include "core/AppSettings.h"
+#include "core/CrawlState.h"
+#include "core/PictureEntry.h"
 #include "core/RunFlags.h"
+#include "core/TaskRecord.h"
+#include "core/TaskStateFiles.h"
 #include "crawler/CrawlHooks.h"
-#include "crawler/CrawlState.h"
 #include "pictures/ImageFileList.h"
 #include "platform/QtDownloadTimer.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtMainThread.h"
-#include "shell/AppSettings.h"
 #include "tasks/CommandSeams.h"
-#include "tasks/PictureEntry.h"
 #include "tasks/TaskList.h"
-#include "tasks/TaskRecord.h"
-#include "tasks/TaskStateFiles.h"
 
 class QComboBox;
 class QSplitter;

@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "core/LineFile.h"
+#include "core/TaskStateFiles.h"
 #include "pictures/PictureGrid.h"
 #include "shell/AboutUnit.h"
 #include "shell/OptionUnit.h"
@@ -19,7 +20,6 @@
 #include "support/FakeSeams.h"
 #include "support/TempDir.h"
 #include "tasks/TaskList.h"
-#include "tasks/TaskStateFiles.h"
 
 namespace {
 

@@ -1,9 +1,8 @@
-#include "tasks/TaskStateFiles.h"
+#include <gtest/gtest.h>
 
 #include <ostream>
 
-#include <gtest/gtest.h>
-
+#include "core/TaskStateFiles.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -99,8 +98,7 @@ struct CounterCase {
 
 void PrintTo(const CounterCase& c, std::ostream* os) { *os << testing::PrintToString(c.bytes); }
 
-class BadCounters : public TaskStateFilesTest,
-                    public testing::WithParamInterface<CounterCase> {};
+class BadCounters : public TaskStateFilesTest, public testing::WithParamInterface<CounterCase> {};
 
 TEST_P(BadCounters, AreBroughtIntoRange) {
   CrawlState saved = SampleState();  // two pictures queued
@@ -114,15 +112,15 @@ TEST_P(BadCounters, AreBroughtIntoRange) {
   EXPECT_EQ(s.DispatchedCount, GetParam().dispatched);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Counters, BadCounters,
-    testing::Values(CounterCase{"3\r\nx\r\n12\r\n", 1, 1, 0},  // not a number
-                    CounterCase{"3\r\n4\r\n", 1, 1, 0},        // a line missing
-                    CounterCase{"", 1, 1, 0},                  // empty
-                    CounterCase{"3\n4\n2", 3, 4, 2},           // fine as it is
-                    CounterCase{"0\r\n-5\r\n1\r\n", 1, 1, 1},  // below 1
-                    CounterCase{"2\r\n1\r\n99\r\n", 2, 1, 2},  // past the queue
-                    CounterCase{"2\r\n1\r\n-3\r\n", 2, 1, 0}));
+INSTANTIATE_TEST_SUITE_P(Counters, BadCounters,
+                         testing::Values(CounterCase{"3\r\nx\r\n12\r\n", 1, 1, 0},  // not a number
+                                         CounterCase{"3\r\n4\r\n", 1, 1, 0},  // a line missing
+                                         CounterCase{"", 1, 1, 0},            // empty
+                                         CounterCase{"3\n4\n2", 3, 4, 2},     // fine as it is
+                                         CounterCase{"0\r\n-5\r\n1\r\n", 1, 1, 1},  // below 1
+                                         CounterCase{"2\r\n1\r\n99\r\n", 2, 1,
+                                                     2},  // past the queue
+                                         CounterCase{"2\r\n1\r\n-3\r\n", 2, 1, 0}));
 
 TEST_F(TaskStateFilesTest, SavesAndStartUpRemoveWhatKilledSavesLeft) {
   namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "crawler/UrlUtils.h"
+#include "core/UrlUtils.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "tasks/TaskStateFiles.h"
+#include "core/TaskStateFiles.h"
 
 #include <algorithm>
 #include <optional>

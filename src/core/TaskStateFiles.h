@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "crawler/CrawlState.h"
-#include "tasks/PictureEntry.h"
+#include "core/CrawlState.h"
+#include "core/PictureEntry.h"
 
 namespace vexilo {
 
