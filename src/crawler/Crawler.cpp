@@ -90,7 +90,7 @@ void Crawler::StartCrawl() {
   }
   mIndexes.Rebuild();
   mMaySave = true;
-  if (mFlags.ResumeRequested) MatchSavedNames();
+  if (mFlags.ResumeRequested) GiveMissingSavePaths();
 
   mFlags.StopRequested = false;
   mFlags.CrawlIdle = false;
@@ -105,14 +105,12 @@ void Crawler::StartCrawl() {
   if (mTask.ManualLogin == 1 && mState.CrawlLevel == 1) EnterLogonMode();
 }
 
-void Crawler::MatchSavedNames() {
-  // A missing or hand-edited savedname.dat must still give every queued picture a path.
-  if (mState.SavedNames.size() > mState.PictureUrls.size()) {
-    mState.SavedNames.resize(mState.PictureUrls.size());
-    mIndexes.Rebuild();
-  }
-  while (mState.SavedNames.size() < mState.PictureUrls.size()) {
-    mIndexes.AppendSavedName(mPictures.MakeSavePath(mState.PictureUrls[mState.SavedNames.size()]));
+void Crawler::GiveMissingSavePaths() {
+  // A missing or short savedname.dat must still give every queued picture a path.
+  for (std::size_t i = 0; i < mState.Queue.size(); ++i) {
+    if (mState.Queue[i].SavePath.empty()) {
+      mIndexes.SetSavePath(i, mPictures.MakeSavePath(mState.Queue[i].Url));
+    }
   }
 }
 

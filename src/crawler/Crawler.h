@@ -44,7 +44,7 @@ class Crawler {
 
  private:
   void StartCrawl();
-  void MatchSavedNames();
+  void GiveMissingSavePaths();
   // false when the crawl was cancelled.
   bool VisitLevels();
   bool VisitPage(const std::string& address, bool firstLevel);

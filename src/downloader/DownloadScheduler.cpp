@@ -109,8 +109,7 @@ void DownloadScheduler::Shutdown() {
 
 void DownloadScheduler::ScheduleDownloads() {
   ReapFinishedWorkers();
-  const std::int64_t queued =
-      static_cast<std::int64_t>(std::min(mCrawl.PictureUrls.size(), mCrawl.SavedNames.size()));
+  const auto queued = static_cast<std::int64_t>(mCrawl.Queue.size());
   const std::int64_t pending = (mCrawl.DispatchedCount < 0 ? 0 : queued - mCrawl.DispatchedCount) +
                                static_cast<std::int64_t>(mCrawl.CutOff.size());
   if (mFlags.CrawlIdle && pending + ActiveWorkers() < 1) {
@@ -146,8 +145,7 @@ void DownloadScheduler::HandOut(std::int64_t freeSlots, std::int64_t queued,
   // While the crawl runs, its own saving keeps the state files.
   if (refetched && mFlags.CrawlIdle) mStateFiles.SaveCutOff(mTask.FolderName, mCrawl);
   while (freeSlots > 0 && mCrawl.DispatchedCount < queued) {
-    const auto k = static_cast<std::size_t>(mCrawl.DispatchedCount);
-    start({mCrawl.PictureUrls[k], mCrawl.SavedNames[k]});
+    start(mCrawl.Queue[static_cast<std::size_t>(mCrawl.DispatchedCount)]);
     ++mCrawl.DispatchedCount;
     if (mFlags.CrawlIdle) mStateFiles.SaveCounters(mTask.FolderName, mCrawl);
   }
