@@ -19,7 +19,6 @@ constexpr auto kFirstLevelWait = 59s;
 constexpr auto kRedirectWait = 30s;
 constexpr auto kLogonWait = 63s;
 
-constexpr int kStatusPanel = 2;
 constexpr const char* kBlankPage = "about:blank";
 constexpr const char* kSearchingPage = "Searching web page ";
 constexpr const char* kSearchingRedirect = "Searching for re-direct URL";
@@ -138,7 +137,7 @@ bool Crawler::VisitLevels() {
 bool Crawler::VisitPage(const std::string& address, bool firstLevel) {
   mBrowser.Navigate(kBlankPage);
   mBrowser.Navigate(address);
-  mStatus.SetStatusText(kStatusPanel, kSearchingPage + address);
+  mStatus.SetStatusText(kProgressPanel, kSearchingPage + address);
   WaitForPage(firstLevel ? EventPump::Clock::duration(kFirstLevelWait)
                          : std::chrono::seconds(std::max(mTask.IdleSeconds, 0)));
   if (mFlags.StopRequested) return Cancel();
@@ -149,14 +148,14 @@ bool Crawler::VisitPage(const std::string& address, bool firstLevel) {
     const std::string loadedAddress = mBrowser.LocationURL();
     if (linkCount < 1) {
       mPump.ProcessEvents();
-      mStatus.SetStatusText(kStatusPanel, kSearchingRedirect);
+      mStatus.SetStatusText(kProgressPanel, kSearchingRedirect);
       WaitUntil(kRedirectWait, [&] { return mBrowser.LocationURL() != loadedAddress; });
       WaitForPage(kRedirectWait);
       if (mFlags.StopRequested) return Cancel();
     }
     if (mTask.ManualLogin == 1) {
       mPrompts.ShowMessage(kLogonMessage);
-      mStatus.SetStatusText(kStatusPanel, kLogonWaiting);
+      mStatus.SetStatusText(kProgressPanel, kLogonWaiting);
       WaitUntil(kLogonWait, [] { return false; });
       if (mFlags.StopRequested) return Cancel();
       LeaveLogonMode();
@@ -173,7 +172,7 @@ bool Crawler::VisitPage(const std::string& address, bool firstLevel) {
 bool Crawler::Cancel() {
   mBrowser.Stop();
   mPrompts.ShowMessage(kCancelled);
-  mStatus.SetStatusText(kStatusPanel, kCancelled);
+  mStatus.SetStatusText(kProgressPanel, kCancelled);
   LeaveLogonMode();
   SaveState();
   return false;

@@ -116,7 +116,7 @@ void DownloadScheduler::ScheduleDownloads() {
     mDownloadsComplete = true;
     mHandles.Clear();  // no reason to keep connections open to the servers
     mPrompts.ShowMessage(kCompletedText);
-    mStatus.SetStatusText(2, kCompletedText);
+    mStatus.SetStatusText(kProgressPanel, kCompletedText);
     return;
   }
   if (pending < 1) return;
@@ -131,7 +131,7 @@ void DownloadScheduler::HandOut(std::int64_t freeSlots, std::int64_t queued,
                                 const std::filesystem::path& taskFolder) {
   auto start = [&](const QueuedPicture& picture) {
     if (!LiesDirectlyIn(picture.SavePath, taskFolder)) return;
-    mStatus.SetStatusText(2, kDownloadingText + picture.Url);
+    mStatus.SetStatusText(kProgressPanel, kDownloadingText + picture.Url);
     StartDownload(picture);
     mActiveWorkers.fetch_add(1);
     --freeSlots;
@@ -183,8 +183,8 @@ bool DownloadScheduler::DiskTooFull(const std::string& taskFolder) {
   // cannot create its file fails on its own.
   if (!freeBytes || *freeBytes >= mDiskFloor.Bytes) return false;
   // Said at every tick, so that the crawler's texts do not hide it for long.
-  mStatus.SetStatusText(
-      2, kPausedText + std::to_string(mDiskFloor.Bytes >> 20) + " MiB free in " + folder + ".");
+  mStatus.SetStatusText(kProgressPanel, kPausedText + std::to_string(mDiskFloor.Bytes >> 20) +
+                                            " MiB free in " + folder + ".");
   return true;
 }
 
