@@ -13,11 +13,6 @@ constexpr std::array<std::string_view, 4> kPictureEndings = {".bmp", ".jpg", ".g
 // ".jpeg" is the longest ending a name keeps.
 constexpr size_t kKeptEnding = 5;
 
-bool IsFile(const std::filesystem::path& path) {
-  std::error_code ec;
-  return std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec);
-}
-
 std::string Shortened(std::string name) {
   if (name.size() <= kLongestSaveName) return name;
   size_t keepFront = kLongestSaveName - kKeptEnding;

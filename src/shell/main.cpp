@@ -3,14 +3,11 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCompleter>
 #include <QMenu>
 #include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 #include <utility>
@@ -26,6 +23,7 @@
 #include "shell/AppIcon.h"
 #include "shell/FolderTree.h"
 #include "shell/MainActions.h"
+#include "shell/MainToolBars.h"
 #include "shell/OptionUnit.h"
 #include "shell/ProductInfo.h"
 #include "shell/Run.h"
@@ -45,20 +43,6 @@ constexpr int kLeftColumnWidth = 226;
 constexpr int kPreviewHeight = 210;
 constexpr int kPictureListHeight = 130;
 constexpr int kSplitterWidth = 3;
-constexpr int kAddressBoxWidth = 370;
-
-const char* const kSampleAddresses[] = {
-    "https://www.example.com/",
-    "https://commons.wikimedia.org/wiki/Category:Flags",
-    "file:///usr/share/pixmaps/",
-};
-
-QWidget* Gap(int width) {
-  auto* gap = new QWidget;
-  gap->setFixedWidth(width);
-  return gap;
-}
-
 QSplitter* Splitter(Qt::Orientation orientation, QWidget* first, QWidget* second) {
   auto* splitter = new QSplitter(orientation);
   splitter->setHandleWidth(kSplitterWidth);
@@ -82,7 +66,7 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
   setMinimumSize(450, 325);
   resize(kDesignWidth, kDesignHeight);
 
-  BuildToolBars();
+  mAddressBox = BuildMainToolBars(*this, *mActions);
   setCentralWidget(BuildPanes());
   statusBar()->setSizeGripEnabled(true);
   mStatus = std::make_unique<TStatusPanels>(statusBar(), kDesignWidth);
@@ -104,53 +88,6 @@ TMainForm::~TMainForm() {
   mRun.reset();
   delete mBrowserView;
   mBrowserView = nullptr;
-}
-
-void TMainForm::BuildToolBars() {
-  auto* menuBar = addToolBar("Menu");
-  menuBar->setObjectName("menuToolBar");
-  menuBar->setMovable(false);
-  menuBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  for (QMenu* menu : {mActions->FileMenu, mActions->TaskMenu, mActions->ViewMenu,
-                      mActions->ThumbnailsMenu, mActions->HelpMenu}) {
-    auto* button = new QToolButton;
-    button->setText(menu->title());
-    button->setMenu(menu);
-    button->setPopupMode(QToolButton::InstantPopup);
-    button->setAutoRaise(true);
-    button->setStyleSheet("QToolButton::menu-indicator { image: none; width: 0px; }");
-    menuBar->addWidget(button);
-  }
-  addToolBarBreak();
-
-  auto* commandBar = addToolBar("Commands");
-  commandBar->setObjectName("commandToolBar");
-  commandBar->setMovable(false);
-  commandBar->setIconSize(QSize(32, 32));
-  commandBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-  commandBar->addAction(mActions->PreviousTask);
-  commandBar->addAction(mActions->NextTask);
-  commandBar->addAction(mActions->NewTask);
-  commandBar->addAction(mActions->StopTask);
-  commandBar->addAction(mActions->ViewMode);
-  commandBar->addWidget(Gap(12));
-
-  mAddressBox = new QComboBox;
-  mAddressBox->setObjectName("addressBox");
-  mAddressBox->setEditable(true);
-  mAddressBox->setFixedWidth(kAddressBoxWidth);
-  mAddressBox->setInsertPolicy(QComboBox::InsertAtTop);
-  for (const char* address : kSampleAddresses) mAddressBox->addItem(address);
-  mAddressBox->setCurrentIndex(0);
-  mAddressBox->completer()->setCompletionMode(QCompleter::PopupCompletion);
-  auto* addressHolder = new QWidget;
-  auto* addressLayout = new QVBoxLayout(addressHolder);
-  addressLayout->setContentsMargins(0, 9, 0, 9);
-  addressLayout->addWidget(mAddressBox, 0, Qt::AlignVCenter);
-  commandBar->addWidget(addressHolder);
-
-  commandBar->addWidget(Gap(8));
-  commandBar->addAction(mActions->QuickStart);
 }
 
 QWidget* TMainForm::BuildPanes() {

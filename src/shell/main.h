@@ -82,7 +82,6 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void BuildToolBars();
   QWidget* BuildPanes();
   void ConnectCommands();
   void WireTaskCommands();

@@ -250,6 +250,18 @@ TEST_F(MainFormTest, ViewModeWithAnEmptyGridSaysSoOnce) {
   auto form = Start();
   test::Part<TMainActions>(*form)->ViewMode->trigger();
   EXPECT_EQ(prompts.Messages, std::vector<std::string>{"No picture is selected!"});
+  // Enter or a double click in the grid opens as View Mode does.
+  emit test::Part<TPictureGrid>(*form)->openRequested();
+  EXPECT_EQ(prompts.Messages.size(), 2u);
+}
+
+TEST_F(MainFormTest, EntriesOfCommandsNotBuiltYetAreDisabled) {
+  auto form = Start();
+  const TMainActions& a = *test::Part<TMainActions>(*form);
+  EXPECT_FALSE(a.CreateThumbnails->isEnabled());
+  EXPECT_FALSE(a.CopyUrl->isEnabled());
+  EXPECT_FALSE(a.ExportLists->isEnabled());
+  EXPECT_TRUE(a.ViewMode->isEnabled());
 }
 
 TEST_F(MainFormTest, HelpOpensTheGuideOrSaysItIsMissing) {
