@@ -10,11 +10,11 @@
 
 #include "NoHooks.h"
 #include "core/TextRules.h"
+#include "core/UrlUtils.h"
 #include "crawler/CrawlIndexes.h"
 #include "crawler/LinkHarvester.h"
 #include "crawler/PictureHarvester.h"
 #include "crawler/SavePaths.h"
-#include "crawler/UrlUtils.h"
 
 namespace vexilo {
 namespace {
@@ -33,8 +33,7 @@ CrawlState StateWith(long addresses, const std::string& folder) {
   CrawlState state;
   for (long n = 0; n < addresses; ++n) {
     state.VisitedUrls.push_back(PageAddress(n));
-    state.PictureUrls.push_back(PictureAddress(n));
-    state.SavedNames.push_back(folder + "/" + std::to_string(n) + ".jpg");
+    state.Queue.push_back({PictureAddress(n), folder + "/" + std::to_string(n) + ".jpg"});
   }
   return state;
 }
@@ -106,17 +105,18 @@ void BM_HarvestWithLinearScans(benchmark::State& bench) {
     for (const PageImage& image : page.Images) {
       std::string address = WithSpacesDecodedOnce(image.Href);
       const std::string trimmed = Trim(address);
-      bool queued = std::any_of(state.PictureUrls.begin(), state.PictureUrls.end(),
-                                [&](const std::string& entry) { return Trim(entry) == trimmed; });
+      bool queued =
+          std::any_of(state.Queue.begin(), state.Queue.end(),
+                      [&](const QueuedPicture& entry) { return Trim(entry.Url) == trimmed; });
       if (queued) continue;
-      state.PictureUrls.push_back(address);
-      state.SavedNames.push_back(MakeSavePath(
+      std::string savePath = MakeSavePath(
           folder, address,
           [&](const std::string& path) {
-            return std::find(state.SavedNames.begin(), state.SavedNames.end(), path) !=
-                   state.SavedNames.end();
+            return std::any_of(state.Queue.begin(), state.Queue.end(),
+                               [&](const QueuedPicture& entry) { return entry.SavePath == path; });
           },
-          saveNumbers));
+          saveNumbers);
+      state.Queue.push_back({address, std::move(savePath)});
     }
   }
   bench.SetItemsProcessed(bench.iterations());

@@ -6,14 +6,13 @@
 
 #include <unistd.h>
 
+#include <QApplication>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
-
-#include <QApplication>
 
 #include "NoHooks.h"
 #include "crawler/Crawler.h"
@@ -113,8 +112,7 @@ int Run(const std::string& startUrl, int linkLevels, const std::string& silentUr
   std::printf(
       "crawl: %d pages in %.2f s = %.1f pages/s; CPU %.2f s (%.0f %% of one core); "
       "%zu pictures queued\n",
-      status.Pages, seconds, status.Pages / seconds, cpu, 100 * cpu / seconds,
-      state.PictureUrls.size());
+      status.Pages, seconds, status.Pages / seconds, cpu, 100 * cpu / seconds, state.Queue.size());
 
   // The page wait as the crawl runs it, on an address that accepts and never answers.
   const double idleCpuBefore = TreeCpuSeconds();

@@ -81,8 +81,7 @@ int main(int argc, char** argv) {
   std::ifstream list(argv[1]);
   for (std::string url; std::getline(list, url);) {
     if (url.empty()) continue;
-    crawl.PictureUrls.push_back(url);
-    crawl.SavedNames.push_back((output / url.substr(url.rfind('/') + 1)).string());
+    crawl.Queue.push_back({url, (output / url.substr(url.rfind('/') + 1)).string()});
   }
   RunFlags flags;
   AppSettings settings;
@@ -101,7 +100,7 @@ int main(int argc, char** argv) {
       crawl, flags, settings, task, stateFiles, prompts, status, mainThread, timer,
       PictureHooks{MakeBenchThumbnail, [&](const std::string&, const Bitmap24&) {
                      // The crawl ends with the last report: completion follows.
-                     if (++appended == crawl.PictureUrls.size()) flags.CrawlIdle = true;
+                     if (++appended == crawl.Queue.size()) flags.CrawlIdle = true;
                    }});
   timer.OnTimeout([&] { scheduler.Tick(); });
 
@@ -114,6 +113,6 @@ int main(int argc, char** argv) {
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   scheduler.Shutdown();
 
-  std::printf("%.3f %zu/%zu\n", elapsed.count(), appended, crawl.PictureUrls.size());
-  return appended == crawl.PictureUrls.size() ? 0 : 1;
+  std::printf("%.3f %zu/%zu\n", elapsed.count(), appended, crawl.Queue.size());
+  return appended == crawl.Queue.size() ? 0 : 1;
 }

@@ -15,8 +15,9 @@
 
 #include "FolderFiles.h"
 #include "core/StatusSink.h"
-#include "pictures/ImageFileList.h"
+#include "core/UserPrompts.h"
 #include "pictures/PictureBrowser.h"
+#include "pictures/PictureCommands.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PreviewPane.h"
 #include "pictures/ThumbnailMaker.h"
@@ -26,6 +27,13 @@ namespace {
 class NoStatus : public vexilo::StatusSink {
  public:
   void SetStatusText(int, const std::string&) override {}
+};
+
+class NoPrompts : public vexilo::UserPrompts {
+ public:
+  void ShowMessage(const std::string&) override {}
+  bool AskYesNo(const std::string&) override { return false; }
+  void ShowError(const std::string&) override {}
 };
 
 }  // namespace
@@ -43,8 +51,10 @@ int main(int argc, char** argv) {
   auto* preview = new vexilo::TPreviewPane(&window);
   auto* progress = new QProgressBar(&window);
   NoStatus status;
-  vexilo::TImageFileList pictures;
-  vexilo::TPictureBrowser browser(window, *grid, *preview, *progress, status, pictures);
+  NoPrompts prompts;
+  vexilo::PictureModel pictures;
+  vexilo::TPictureBrowser browser(window, *grid, *preview, *progress);
+  vexilo::PictureCommands commands({pictures, browser, status, prompts});
 
   using Clock = std::chrono::steady_clock;
   Clock::duration total{};
@@ -57,7 +67,7 @@ int main(int argc, char** argv) {
     worker += Clock::now() - made;
     if (!result.Ok()) continue;  // not reported at all
     const auto start = Clock::now();
-    browser.AppendPicture(file, result.Thumbnail);
+    commands.AppendPicture(file, result.Thumbnail);
     const Clock::duration spent = Clock::now() - start;
     total += spent;
     worst = std::max(worst, spent);

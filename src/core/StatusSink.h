@@ -5,10 +5,15 @@
 
 namespace vexilo {
 
+// The panels by what they show.
+inline constexpr int kCountPanel = 0;     // picture counts of the listings and the selection
+inline constexpr int kTimePanel = 1;      // the selected picture's file time
+inline constexpr int kProgressPanel = 2;  // crawl and download progress
+
 class StatusSink {
  public:
   virtual ~StatusSink() = default;
-  // panel is 0, 1 or 2.
+  // panel is kCountPanel, kTimePanel or kProgressPanel.
   virtual void SetStatusText(int panel, const std::string& text) = 0;
 };
 

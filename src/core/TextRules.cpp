@@ -46,4 +46,8 @@ std::int32_t ToWholeNumber(std::string_view text) {
   return *value;
 }
 
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
 }  // namespace vexilo

@@ -15,6 +15,9 @@ std::string LowerAscii(std::string_view text);
 // Removes characters with codes 0 to 32 from both ends.
 std::string Trim(std::string_view text);
 
+// True when part occurs in text, byte for byte.
+bool Contains(std::string_view text, std::string_view part);
+
 // A 32-bit whole number in decimal with an optional sign, nothing else around it;
 // std::nullopt for anything else (blanks, hex, overflow).
 std::optional<std::int32_t> ParseWholeNumber(std::string_view text);

@@ -3,7 +3,7 @@
 // scheduler's share of the crawl start and the picture list and grid of the main window.
 // Main thread only.
 
-#include "tasks/PictureEntry.h"
+#include "core/PictureEntry.h"
 
 namespace vexilo {
 

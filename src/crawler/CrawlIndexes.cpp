@@ -9,10 +9,14 @@ CrawlIndexes::CrawlIndexes(CrawlState& state) : mState(state) {}
 void CrawlIndexes::Rebuild() {
   mTemp = {mState.TempUrls.begin(), mState.TempUrls.end()};
   mVisited = {mState.VisitedUrls.begin(), mState.VisitedUrls.end()};
-  mPictures = {mState.PictureUrls.begin(), mState.PictureUrls.end()};
+  mPictures.clear();
   mTrimmedPictures.clear();
-  for (const std::string& address : mState.PictureUrls) mTrimmedPictures.insert(Trim(address));
-  mSavePaths = {mState.SavedNames.begin(), mState.SavedNames.end()};
+  mSavePaths.clear();
+  for (const QueuedPicture& picture : mState.Queue) {
+    mPictures.insert(picture.Url);
+    mTrimmedPictures.insert(Trim(picture.Url));
+    if (!picture.SavePath.empty()) mSavePaths.insert(picture.SavePath);
+  }
 }
 
 bool CrawlIndexes::IsGathered(const std::string& link) const {
@@ -49,15 +53,14 @@ bool CrawlIndexes::IsSavePathQueued(const std::string& path) const {
 }
 
 void CrawlIndexes::AppendPicture(const std::string& address, const std::string& savePath) {
-  mState.PictureUrls.push_back(address);
-  mState.SavedNames.push_back(savePath);
+  mState.Queue.push_back({address, savePath});
   mPictures.insert(address);
   mTrimmedPictures.insert(Trim(address));
   mSavePaths.insert(savePath);
 }
 
-void CrawlIndexes::AppendSavedName(const std::string& savePath) {
-  mState.SavedNames.push_back(savePath);
+void CrawlIndexes::SetSavePath(std::size_t index, const std::string& savePath) {
+  mState.Queue[index].SavePath = savePath;
   mSavePaths.insert(savePath);
 }
 

@@ -3,10 +3,11 @@
 // picture harvesting do not scan the lists. Every append the crawl makes to those lists goes
 // through here; after the lists are set or loaded as a whole, Rebuild. Main thread only.
 
+#include <cstddef>
 #include <string>
 #include <unordered_set>
 
-#include "crawler/CrawlState.h"
+#include "core/CrawlState.h"
 
 namespace vexilo {
 
@@ -25,15 +26,14 @@ class CrawlIndexes {
   void PromoteTempUrls();
   void ClearTempUrls();
 
-  // Exactly equal to an entry of PictureUrls.
+  // Exactly equal to the address of a queued picture.
   bool HasPicture(const std::string& address) const;
-  // The trimmed address equals the trimmed form of an entry of PictureUrls.
+  // The trimmed address equals the trimmed address of a queued picture.
   bool HasTrimmedPicture(const std::string& address) const;
   bool IsSavePathQueued(const std::string& path) const;
-  // Appends to PictureUrls and SavedNames together.
   void AppendPicture(const std::string& address, const std::string& savePath);
-  // For a SavedNames entry added to match a PictureUrls entry that lacked one.
-  void AppendSavedName(const std::string& savePath);
+  // Gives queued picture index (which has none) its save path.
+  void SetSavePath(std::size_t index, const std::string& savePath);
 
  private:
   CrawlState& mState;

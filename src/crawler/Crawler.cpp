@@ -19,7 +19,6 @@ constexpr auto kFirstLevelWait = 59s;
 constexpr auto kRedirectWait = 30s;
 constexpr auto kLogonWait = 63s;
 
-constexpr int kStatusPanel = 2;
 constexpr const char* kBlankPage = "about:blank";
 constexpr const char* kSearchingPage = "Searching web page ";
 constexpr const char* kSearchingRedirect = "Searching for re-direct URL";
@@ -90,7 +89,7 @@ void Crawler::StartCrawl() {
   }
   mIndexes.Rebuild();
   mMaySave = true;
-  if (mFlags.ResumeRequested) MatchSavedNames();
+  if (mFlags.ResumeRequested) GiveMissingSavePaths();
 
   mFlags.StopRequested = false;
   mFlags.CrawlIdle = false;
@@ -105,14 +104,12 @@ void Crawler::StartCrawl() {
   if (mTask.ManualLogin == 1 && mState.CrawlLevel == 1) EnterLogonMode();
 }
 
-void Crawler::MatchSavedNames() {
-  // A missing or hand-edited savedname.dat must still give every queued picture a path.
-  if (mState.SavedNames.size() > mState.PictureUrls.size()) {
-    mState.SavedNames.resize(mState.PictureUrls.size());
-    mIndexes.Rebuild();
-  }
-  while (mState.SavedNames.size() < mState.PictureUrls.size()) {
-    mIndexes.AppendSavedName(mPictures.MakeSavePath(mState.PictureUrls[mState.SavedNames.size()]));
+void Crawler::GiveMissingSavePaths() {
+  // A missing or short savedname.dat must still give every queued picture a path.
+  for (std::size_t i = 0; i < mState.Queue.size(); ++i) {
+    if (mState.Queue[i].SavePath.empty()) {
+      mIndexes.SetSavePath(i, mPictures.MakeSavePath(mState.Queue[i].Url));
+    }
   }
 }
 
@@ -140,7 +137,7 @@ bool Crawler::VisitLevels() {
 bool Crawler::VisitPage(const std::string& address, bool firstLevel) {
   mBrowser.Navigate(kBlankPage);
   mBrowser.Navigate(address);
-  mStatus.SetStatusText(kStatusPanel, kSearchingPage + address);
+  mStatus.SetStatusText(kProgressPanel, kSearchingPage + address);
   WaitForPage(firstLevel ? EventPump::Clock::duration(kFirstLevelWait)
                          : std::chrono::seconds(std::max(mTask.IdleSeconds, 0)));
   if (mFlags.StopRequested) return Cancel();
@@ -151,14 +148,14 @@ bool Crawler::VisitPage(const std::string& address, bool firstLevel) {
     const std::string loadedAddress = mBrowser.LocationURL();
     if (linkCount < 1) {
       mPump.ProcessEvents();
-      mStatus.SetStatusText(kStatusPanel, kSearchingRedirect);
+      mStatus.SetStatusText(kProgressPanel, kSearchingRedirect);
       WaitUntil(kRedirectWait, [&] { return mBrowser.LocationURL() != loadedAddress; });
       WaitForPage(kRedirectWait);
       if (mFlags.StopRequested) return Cancel();
     }
     if (mTask.ManualLogin == 1) {
       mPrompts.ShowMessage(kLogonMessage);
-      mStatus.SetStatusText(kStatusPanel, kLogonWaiting);
+      mStatus.SetStatusText(kProgressPanel, kLogonWaiting);
       WaitUntil(kLogonWait, [] { return false; });
       if (mFlags.StopRequested) return Cancel();
       LeaveLogonMode();
@@ -175,7 +172,7 @@ bool Crawler::VisitPage(const std::string& address, bool firstLevel) {
 bool Crawler::Cancel() {
   mBrowser.Stop();
   mPrompts.ShowMessage(kCancelled);
-  mStatus.SetStatusText(kStatusPanel, kCancelled);
+  mStatus.SetStatusText(kProgressPanel, kCancelled);
   LeaveLogonMode();
   SaveState();
   return false;

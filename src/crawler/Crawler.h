@@ -8,19 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "core/CrawlState.h"
 #include "core/EventPump.h"
+#include "core/PictureEntry.h"
 #include "core/RunFlags.h"
 #include "core/StatusSink.h"
+#include "core/TaskRecord.h"
+#include "core/TaskStateFiles.h"
 #include "core/UserPrompts.h"
 #include "crawler/CrawlHooks.h"
 #include "crawler/CrawlIndexes.h"
-#include "crawler/CrawlState.h"
 #include "crawler/LinkHarvester.h"
 #include "crawler/PageBrowser.h"
 #include "crawler/PictureHarvester.h"
-#include "tasks/PictureEntry.h"
-#include "tasks/TaskRecord.h"
-#include "tasks/TaskStateFiles.h"
 
 namespace vexilo {
 
@@ -44,7 +44,7 @@ class Crawler {
 
  private:
   void StartCrawl();
-  void MatchSavedNames();
+  void GiveMissingSavePaths();
   // false when the crawl was cancelled.
   bool VisitLevels();
   bool VisitPage(const std::string& address, bool firstLevel);

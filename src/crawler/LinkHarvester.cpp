@@ -3,17 +3,13 @@
 #include <array>
 
 #include "core/TextRules.h"
-#include "crawler/UrlUtils.h"
+#include "core/UrlUtils.h"
 
 namespace vexilo {
 namespace {
 
 constexpr std::array<std::string_view, 6> kFileEndings = {".exe", ".zip", ".rar",
                                                           ".chm", ".pdf", ".txt"};
-
-bool Contains(std::string_view text, std::string_view part) {
-  return text.find(part) != std::string_view::npos;
-}
 
 }  // namespace
 
@@ -50,7 +46,7 @@ LinkHarvester::LinkHarvester(const TaskRecord& task, CrawlIndexes& indexes)
 
 void LinkHarvester::StartCrawl(std::string_view baseUrl) {
   mScope = LinkScope(mTask.LinkScope, baseUrl);
-  mLowerSearchFilter = mTask.TaskType == "1" ? LowerAscii(mTask.SearchUrlFilter) : "";
+  mLowerSearchFilter = mTask.TaskType == kAdvancedTaskType ? LowerAscii(mTask.SearchUrlFilter) : "";
 }
 
 void LinkHarvester::HarvestLinks(const PageDocument& document) {

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/TaskRecord.h"
 #include "crawler/CrawlIndexes.h"
 #include "crawler/PageBrowser.h"
-#include "tasks/TaskRecord.h"
 
 namespace vexilo {
 

@@ -3,15 +3,11 @@
 #include <utility>
 
 #include "core/TextRules.h"
+#include "core/UrlUtils.h"
 #include "crawler/SavePaths.h"
-#include "crawler/UrlUtils.h"
 
 namespace vexilo {
 namespace {
-
-bool Contains(std::string_view text, std::string_view part) {
-  return text.find(part) != std::string_view::npos;
-}
 
 // The text of link from the first key up to the next "&" after it, searched in lowerLink;
 // empty when either is missing.
@@ -74,7 +70,7 @@ void PictureHarvester::StartCrawl(std::string taskFolder) {
 }
 
 void PictureHarvester::HarvestPictures(const PageDocument& document) {
-  if (mTask.TaskType == "1" && mTask.GrabFromLinks == "1") {
+  if (mTask.TaskType == kAdvancedTaskType && mTask.GrabFromLinks == kYes) {
     HarvestLinkPictures(document);
   } else {
     HarvestImages(document);
@@ -92,7 +88,7 @@ std::string PictureHarvester::MakeSavePath(std::string_view address) {
 }
 
 void PictureHarvester::HarvestImages(const PageDocument& document) {
-  const bool filtered = mTask.TaskType == "1" && !mTask.DownloadUrlFilter.empty();
+  const bool filtered = mTask.TaskType == kAdvancedTaskType && !mTask.DownloadUrlFilter.empty();
   const std::string lowerFilter = LowerAscii(mTask.DownloadUrlFilter);
   for (const PageImage& image : document.Images) {
     if (mFlags.StopRequested) return;

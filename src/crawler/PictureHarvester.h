@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/PictureEntry.h"
 #include "core/RunFlags.h"
+#include "core/TaskRecord.h"
 #include "crawler/CrawlHooks.h"
 #include "crawler/CrawlIndexes.h"
 #include "crawler/PageBrowser.h"
 #include "crawler/SavePaths.h"
-#include "tasks/PictureEntry.h"
-#include "tasks/TaskRecord.h"
 
 namespace vexilo {
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "core/TextRules.h"
-#include "crawler/UrlUtils.h"
+#include "core/UrlUtils.h"
 
 namespace vexilo {
 namespace {
@@ -12,11 +12,6 @@ namespace {
 constexpr std::array<std::string_view, 4> kPictureEndings = {".bmp", ".jpg", ".gif", "jpeg"};
 // ".jpeg" is the longest ending a name keeps.
 constexpr size_t kKeptEnding = 5;
-
-bool IsFile(const std::filesystem::path& path) {
-  std::error_code ec;
-  return std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec);
-}
 
 std::string Shortened(std::string name) {
   if (name.size() <= kLongestSaveName) return name;

@@ -109,15 +109,14 @@ void DownloadScheduler::Shutdown() {
 
 void DownloadScheduler::ScheduleDownloads() {
   ReapFinishedWorkers();
-  const std::int64_t queued =
-      static_cast<std::int64_t>(std::min(mCrawl.PictureUrls.size(), mCrawl.SavedNames.size()));
+  const auto queued = static_cast<std::int64_t>(mCrawl.Queue.size());
   const std::int64_t pending = (mCrawl.DispatchedCount < 0 ? 0 : queued - mCrawl.DispatchedCount) +
                                static_cast<std::int64_t>(mCrawl.CutOff.size());
   if (mFlags.CrawlIdle && pending + ActiveWorkers() < 1) {
     mDownloadsComplete = true;
     mHandles.Clear();  // no reason to keep connections open to the servers
     mPrompts.ShowMessage(kCompletedText);
-    mStatus.SetStatusText(2, kCompletedText);
+    mStatus.SetStatusText(kProgressPanel, kCompletedText);
     return;
   }
   if (pending < 1) return;
@@ -132,7 +131,7 @@ void DownloadScheduler::HandOut(std::int64_t freeSlots, std::int64_t queued,
                                 const std::filesystem::path& taskFolder) {
   auto start = [&](const QueuedPicture& picture) {
     if (!LiesDirectlyIn(picture.SavePath, taskFolder)) return;
-    mStatus.SetStatusText(2, kDownloadingText + picture.Url);
+    mStatus.SetStatusText(kProgressPanel, kDownloadingText + picture.Url);
     StartDownload(picture);
     mActiveWorkers.fetch_add(1);
     --freeSlots;
@@ -146,8 +145,7 @@ void DownloadScheduler::HandOut(std::int64_t freeSlots, std::int64_t queued,
   // While the crawl runs, its own saving keeps the state files.
   if (refetched && mFlags.CrawlIdle) mStateFiles.SaveCutOff(mTask.FolderName, mCrawl);
   while (freeSlots > 0 && mCrawl.DispatchedCount < queued) {
-    const auto k = static_cast<std::size_t>(mCrawl.DispatchedCount);
-    start({mCrawl.PictureUrls[k], mCrawl.SavedNames[k]});
+    start(mCrawl.Queue[static_cast<std::size_t>(mCrawl.DispatchedCount)]);
     ++mCrawl.DispatchedCount;
     if (mFlags.CrawlIdle) mStateFiles.SaveCounters(mTask.FolderName, mCrawl);
   }
@@ -185,8 +183,8 @@ bool DownloadScheduler::DiskTooFull(const std::string& taskFolder) {
   // cannot create its file fails on its own.
   if (!freeBytes || *freeBytes >= mDiskFloor.Bytes) return false;
   // Said at every tick, so that the crawler's texts do not hide it for long.
-  mStatus.SetStatusText(
-      2, kPausedText + std::to_string(mDiskFloor.Bytes >> 20) + " MiB free in " + folder + ".");
+  mStatus.SetStatusText(kProgressPanel, kPausedText + std::to_string(mDiskFloor.Bytes >> 20) +
+                                            " MiB free in " + folder + ".");
   return true;
 }
 

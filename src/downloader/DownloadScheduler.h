@@ -12,19 +12,19 @@
 #include <string>
 #include <vector>
 
+#include "core/AppSettings.h"
+#include "core/CrawlState.h"
 #include "core/MainThread.h"
 #include "core/RunFlags.h"
 #include "core/StatusSink.h"
+#include "core/TaskRecord.h"
+#include "core/TaskStateFiles.h"
 #include "core/UserPrompts.h"
-#include "crawler/CrawlState.h"
 #include "downloader/ClosableMainThread.h"
 #include "downloader/DiskSpace.h"
 #include "downloader/DownloadRequest.h"
 #include "downloader/DownloadThread.h"
 #include "downloader/DownloadTimer.h"
-#include "shell/AppSettings.h"
-#include "tasks/TaskRecord.h"
-#include "tasks/TaskStateFiles.h"
 
 namespace vexilo {
 
@@ -82,7 +82,7 @@ class DownloadScheduler {
   // Hands out cut-off downloads first, then the queue. Raises FileError when a state file
   // cannot be written; what was handed out stays counted.
   void HandOut(std::int64_t freeSlots, std::int64_t queued,
-                      const std::filesystem::path& taskFolder);
+               const std::filesystem::path& taskFolder);
   void StartDownload(const QueuedPicture& picture);
   void ReapFinishedWorkers();
   // True, with the status saying so, while the pictures' disk is below the floor.

@@ -1,6 +1,7 @@
 #pragma once
-// TDownloadThead: fetches one picture on a thread of its own, then reports it to the main
-// thread under the download lock and frees its download slot.
+// TDownloadThead (so spelled: it is the name the system has always given this class): fetches one
+// picture on a thread of its own, then reports it to the main thread under the download lock and
+// frees its download slot.
 
 #include <atomic>
 #include <cstdint>

@@ -8,7 +8,7 @@
 
 #include "core/DesktopShell.h"
 #include "core/UserPrompts.h"
-#include "tasks/PictureEntry.h"
+#include "core/PictureEntry.h"
 
 namespace vexilo {
 

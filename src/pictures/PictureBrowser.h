@@ -1,76 +1,48 @@
 #pragma once
-// The picture browser's operations on the grid, the preview and the status bar: listing a
-// task's or a folder's pictures (BuildGrid), appending a downloaded picture, and answering a
-// selection in the grid. Keeps grid item i and picture file list entry i the same picture.
+// TPictureBrowser: the picture commands' PictureGridView on the main window's widgets: the
+// grid, the preview pane and the status bar's progress bar. During a grid build it keeps
+// user input from the window (with the busy cursor) and lets events run after each item.
 // Main thread only.
 
 #include <QObject>
-#include <cstdint>
-#include <string>
-#include <utility>
-#include <vector>
+#include <memory>
 
-#include "pictures/Bitmap24.h"
+#include "pictures/PictureGridView.h"
 
 class QProgressBar;
 class QWidget;
 
 namespace vexilo {
 
-class StatusSink;
-class TImageFileList;
 class TPictureGrid;
 class TPreviewPane;
 
-class TPictureBrowser : public QObject {
-  Q_OBJECT
-
+class TPictureBrowser : public PictureGridView {
  public:
-  // window is the main window, kept from input while a listing runs; every object is the
+  // window is the main window, kept from input while a build runs; every widget is the
   // main window's and outlives the browser.
   TPictureBrowser(QWidget& window, TPictureGrid& grid, TPreviewPane& preview,
-                  QProgressBar& progress, StatusSink& status, TImageFileList& pictures);
+                  QProgressBar& progress);
+  ~TPictureBrowser() override;
+  TPictureBrowser(const TPictureBrowser&) = delete;
+  TPictureBrowser& operator=(const TPictureBrowser&) = delete;
 
-  // False while a grid build or an append runs.
-  bool LoadingIdle() const { return mLoadingIdle; }
-
-  // The task's share of a task selection: empties the grid and, when folder is not empty,
-  // scans it and builds the grid. While a build runs the grid is left alone.
-  void ListTaskFolder(std::string folder);
-  // Empties the grid and with it the picture file list, so that later appends keep item i
-  // and entry i the same picture.
-  void ClearGrid();
-  // A folder selected in the folder tree; nothing while a build runs or when it is no folder.
-  void ListFolderPictures(std::string folder);
-  // A picture a download has saved, with the thumbnail its worker made: nothing is decoded
-  // here. One that arrives during a build is held and appended when the build ends.
-  void AppendPicture(const std::string& path, const Bitmap24& thumbnail);
-  // The grid's selection changed.
-  void SelectPicture();
-  // Shows the picture in the preview pane; on failure the pane shows its grey only.
-  void ShowPreview(const std::string& path);
-  // The grid's background as 0xRRGGBB, for thumbnails made off the main thread.
-  std::uint32_t ButtonFace() const;
+  void ClearGrid() override;
+  void AddGridItem(const Bitmap24& thumbnail, const std::string& caption) override;
+  void BeginBuild(int count) override;
+  void BuildStep(int index) override;
+  void EndBuild() override;
+  int PreviewSide() const override;
+  void ShowPreview(const Bitmap24& pixels, int fullWidth, int fullHeight) override;
+  void HidePreview() override;
+  std::uint32_t ButtonFace() const override;
 
  private:
-  // After a scan: the count into panel 0, then the grid build with input kept out.
-  void ShowListing(const std::string& statusText);
-  void BuildGrid();
-  void AppendNow(const std::string& path, const Bitmap24& thumbnail);
-
   QWidget& mWindow;
   TPictureGrid& mGrid;
   TPreviewPane& mPreview;
   QProgressBar& mProgress;
-  StatusSink& mStatus;
-  TImageFileList& mPictures;
-  bool mLoadingIdle = true;
-  std::vector<std::pair<std::string, Bitmap24>> mHeldAppends;
+  std::unique_ptr<QObject> mInputBlock;  // set while a build runs
 };
-
-// "Total 5 pictures." etc.: the status texts of the listings and of a selection.
-std::string TaskListedText(int count);
-std::string FolderListedText(int count);
-std::string SelectedText(int count);
 
 }  // namespace vexilo

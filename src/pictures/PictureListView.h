@@ -5,7 +5,7 @@
 #include <QTableWidget>
 #include <vector>
 
-#include "tasks/PictureEntry.h"
+#include "core/PictureEntry.h"
 
 namespace vexilo {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/AppSettings.h"
 #include "core/SettingsStore.h"
-#include "shell/AppSettings.h"
 
 namespace vexilo {
 

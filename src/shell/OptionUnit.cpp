@@ -12,10 +12,10 @@
 #include <exception>
 #include <utility>
 
+#include "core/AppSettings.h"
 #include "core/DesktopShell.h"
 #include "core/UserPrompts.h"
 #include "shell/AppIcon.h"
-#include "shell/AppSettings.h"
 #include "shell/ThreadsSpinBox.h"
 
 namespace vexilo {

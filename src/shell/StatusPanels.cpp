@@ -16,11 +16,14 @@ TStatusPanels::TStatusPanels(QStatusBar* bar, int barWidth) : mProgress(new QPro
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setFrameShadow(QFrame::Sunken);
   }
-  mPanels[0]->setFixedWidth(kCountPanelWidth);
-  mPanels[1]->hide();
-  bar->addWidget(mPanels[0]);
-  bar->addWidget(mPanels[1]);
-  bar->addWidget(mPanels[2], 1);
+  mPanels[kCountPanel]->setObjectName("countPanel");
+  mPanels[kTimePanel]->setObjectName("timePanel");
+  mPanels[kProgressPanel]->setObjectName("progressPanel");
+  mPanels[kCountPanel]->setFixedWidth(kCountPanelWidth);
+  mPanels[kTimePanel]->hide();
+  bar->addWidget(mPanels[kCountPanel]);
+  bar->addWidget(mPanels[kTimePanel]);
+  bar->addWidget(mPanels[kProgressPanel], 1);
 
   // Not in the bar's layout: it lies over the panels at a fixed place, as it was designed.
   int barHeight = bar->sizeHint().height();

@@ -1,6 +1,6 @@
 #pragma once
-// The main window's status bar: panel 0 (200 pixels, picture counts), panel 1 (no width, so
-// unseen: the selected picture's time), panel 2 (the rest: crawl and download progress), and
+// The main window's status bar: the count panel (200 pixels), the time panel (no width, so
+// unseen), the progress panel (the rest: crawl and download progress), each named so, and
 // the progress bar that shows while the picture grid is filled. Main thread only.
 
 #include <string>

@@ -4,8 +4,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 
-#include "tasks/TaskList.h"
-
 namespace vexilo {
 
 TTaskTree::TTaskTree(QWidget* parent) : QTreeWidget(parent) {
@@ -15,6 +13,9 @@ TTaskTree::TTaskTree(QWidget* parent) : QTreeWidget(parent) {
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setContextMenuPolicy(Qt::CustomContextMenu);
+  auto* root = new QTreeWidgetItem(this, QStringList("Vexilo Task"));
+  root->setIcon(0, QApplication::style()->standardIcon(QStyle::SP_DriveNetIcon));
+  root->setExpanded(true);
   connect(this, &QTreeWidget::currentItemChanged, this, &TTaskTree::OnCurrentChanged);
 }
 
@@ -22,15 +23,6 @@ void TTaskTree::SetSelectionHandlers(std::function<bool()> allowed,
                                      std::function<void(int)> selected) {
   mAllowed = std::move(allowed);
   mSelected = std::move(selected);
-}
-
-void TTaskTree::Fill(const TaskList& list) {
-  QSignalBlocker quiet(this);
-  clear();
-  auto* root = new QTreeWidgetItem(this, QStringList("Vexilo Task"));
-  root->setIcon(0, QApplication::style()->standardIcon(QStyle::SP_DriveNetIcon));
-  for (int i = 0; i < list.TaskCount(); ++i) AddTaskNode(list.TaskName(i));
-  root->setExpanded(true);
 }
 
 QTreeWidgetItem* TTaskTree::TaskNode(int index) const {

@@ -1,8 +1,8 @@
 #pragma once
-// The task tree: the root "Vexilo Task" and one child per task, in task index order,
-// captioned with the task's name. Read-only, whole-row selection. A change of selection by
-// the user (click, key) is undone at once, offered to a guard and, when allowed, made again
-// and reported; so a refused change never shows, not even behind its message.
+// The task tree: the root "Vexilo Task" (there from the start, expanded) and one child per
+// task, in task index order, captioned with the task's name. Read-only, whole-row selection. A
+// change of selection by the user (click, key) is undone at once, offered to a guard and, when
+// allowed, made again and reported; so a refused change never shows, not even behind its message.
 // Main thread only.
 
 #include <QTreeWidget>
@@ -14,8 +14,6 @@
 
 namespace vexilo {
 
-class TaskList;
-
 class TTaskTree : public QTreeWidget, public TaskTreeView {
   Q_OBJECT
 
@@ -25,9 +23,6 @@ class TTaskTree : public QTreeWidget, public TaskTreeView {
   // allowed is asked before a user's change is kept; selected then gets the new node (a
   // task index or kRootNode).
   void SetSelectionHandlers(std::function<bool()> allowed, std::function<void(int)> selected);
-
-  // Replaces every node: the root, one child per task of list, root expanded.
-  void Fill(const TaskList& list);
 
   QTreeWidgetItem* Root() const { return topLevelItem(0); }
   QTreeWidgetItem* TaskNode(int index) const;

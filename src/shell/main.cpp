@@ -3,38 +3,30 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCompleter>
 #include <QMenu>
 #include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWebEngineView>
-#include <exception>
-#include <optional>
 #include <utility>
 
 #include "core/DesktopShell.h"
-#include "core/SettingsStore.h"
 #include "core/UserPrompts.h"
-#include "crawler/Crawler.h"
-#include "downloader/DownloadScheduler.h"
 #include "pictures/PictureBrowser.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PictureListView.h"
 #include "pictures/PreviewPane.h"
-#include "pictures/ThumbnailMaker.h"
 #include "platform/WebEnginePageBrowser.h"
 #include "shell/AboutUnit.h"
 #include "shell/AppIcon.h"
-#include "shell/DownloadSettings.h"
 #include "shell/FolderTree.h"
 #include "shell/MainActions.h"
+#include "shell/MainToolBars.h"
 #include "shell/OptionUnit.h"
 #include "shell/ProductInfo.h"
+#include "shell/Run.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
 #include "tasks/DeleteTaskUnit.h"
@@ -51,20 +43,6 @@ constexpr int kLeftColumnWidth = 226;
 constexpr int kPreviewHeight = 210;
 constexpr int kPictureListHeight = 130;
 constexpr int kSplitterWidth = 3;
-constexpr int kAddressBoxWidth = 370;
-
-const char* const kSampleAddresses[] = {
-    "https://www.example.com/",
-    "https://commons.wikimedia.org/wiki/Category:Flags",
-    "file:///usr/share/pixmaps/",
-};
-
-QWidget* Gap(int width) {
-  auto* gap = new QWidget;
-  gap->setFixedWidth(width);
-  return gap;
-}
-
 QSplitter* Splitter(Qt::Orientation orientation, QWidget* first, QWidget* second) {
   auto* splitter = new QSplitter(orientation);
   splitter->setHandleWidth(kSplitterWidth);
@@ -81,36 +59,21 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
     : QMainWindow(parent),
       mProgramFolder(std::move(programFolder)),
       mServices(services),
-      mTaskList(mProgramFolder),
-      mStateFiles(mProgramFolder),
       mActions(new TMainActions(this)),
-      mDownloadTimer([this] { mScheduler->Tick(); }) {
+      mDownloadTimer([this] { mRun->DownloadTick(); }) {
   setWindowTitle("Vexilo");
   setWindowIcon(AppIcon());
   setMinimumSize(450, 325);
   resize(kDesignWidth, kDesignHeight);
 
-  BuildToolBars();
+  mAddressBox = BuildMainToolBars(*this, *mActions);
   setCentralWidget(BuildPanes());
   statusBar()->setSizeGripEnabled(true);
   mStatus = std::make_unique<TStatusPanels>(statusBar(), kDesignWidth);
-  mBrowser = std::make_unique<TPictureBrowser>(*this, *mGrid, *mPreview, *mStatus->Progress(),
-                                               *mStatus, mPictures);
-  mThumbnailFace.store(mBrowser->ButtonFace());
-  mScheduler = std::make_unique<DownloadScheduler>(
-      mCrawlState, mRunFlags, mSettings, mRunningTask, mStateFiles, mServices.Prompts, *mStatus,
-      mMainThread, mDownloadTimer,
-      PictureHooks{[this](const std::string& savedPath) -> std::optional<Bitmap24> {
-                     ThumbnailResult made = MakeThumbnailResult(savedPath, mThumbnailFace.load());
-                     if (!made.Ok()) return std::nullopt;
-                     return std::move(made.Thumbnail);
-                   },
-                   [this](const std::string& savedPath, const Bitmap24& thumbnail) {
-                     mBrowser->AppendPicture(savedPath, thumbnail);
-                   }});
-  mCrawler =
-      std::make_unique<Crawler>(mProgramFolder, mRunningTask, mCrawlState, mPictureRows, mRunFlags,
-                                *mPageBrowser, mEventPump, mServices.Prompts, *mStatus, *this);
+  mPictureView = std::make_unique<TPictureBrowser>(*this, *mGrid, *mPreview, *mStatus->Progress());
+  mRun = std::make_unique<TRun>(RunParts{
+      mProgramFolder, mServices.Settings, mServices.Prompts, mServices.Shell, *mStatus, mEventPump,
+      mMainThread, mDownloadTimer, *mPageBrowser, *mTaskTree, *this, *mPictureView, *this});
 
   mTray = new QSystemTrayIcon(AppIcon(), this);
   mTray->setToolTip("Vexilo");
@@ -119,56 +82,12 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
   ConnectCommands();
 }
 
-// The view goes before the page it shows, which the page browser owns.
+// The run goes first (its downloads joined), then the view before the page it shows, which
+// the page browser owns.
 TMainForm::~TMainForm() {
+  mRun.reset();
   delete mBrowserView;
   mBrowserView = nullptr;
-}
-
-void TMainForm::BuildToolBars() {
-  auto* menuBar = addToolBar("Menu");
-  menuBar->setObjectName("menuToolBar");
-  menuBar->setMovable(false);
-  menuBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  for (QMenu* menu : {mActions->FileMenu, mActions->TaskMenu, mActions->ViewMenu,
-                      mActions->ThumbnailsMenu, mActions->HelpMenu}) {
-    auto* button = new QToolButton;
-    button->setText(menu->title());
-    button->setMenu(menu);
-    button->setPopupMode(QToolButton::InstantPopup);
-    button->setAutoRaise(true);
-    button->setStyleSheet("QToolButton::menu-indicator { image: none; width: 0px; }");
-    menuBar->addWidget(button);
-  }
-  addToolBarBreak();
-
-  auto* commandBar = addToolBar("Commands");
-  commandBar->setObjectName("commandToolBar");
-  commandBar->setMovable(false);
-  commandBar->setIconSize(QSize(32, 32));
-  commandBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-  commandBar->addAction(mActions->PreviousTask);
-  commandBar->addAction(mActions->NextTask);
-  commandBar->addAction(mActions->NewTask);
-  commandBar->addAction(mActions->StopTask);
-  commandBar->addAction(mActions->ViewMode);
-  commandBar->addWidget(Gap(12));
-
-  mAddressBox = new QComboBox;
-  mAddressBox->setEditable(true);
-  mAddressBox->setFixedWidth(kAddressBoxWidth);
-  mAddressBox->setInsertPolicy(QComboBox::InsertAtTop);
-  for (const char* address : kSampleAddresses) mAddressBox->addItem(address);
-  mAddressBox->setCurrentIndex(0);
-  mAddressBox->completer()->setCompletionMode(QCompleter::PopupCompletion);
-  auto* addressHolder = new QWidget;
-  auto* addressLayout = new QVBoxLayout(addressHolder);
-  addressLayout->setContentsMargins(0, 9, 0, 9);
-  addressLayout->addWidget(mAddressBox, 0, Qt::AlignVCenter);
-  commandBar->addWidget(addressHolder);
-
-  commandBar->addWidget(Gap(8));
-  commandBar->addAction(mActions->QuickStart);
 }
 
 QWidget* TMainForm::BuildPanes() {
@@ -209,70 +128,62 @@ QWidget* TMainForm::BuildPanes() {
 
 void TMainForm::ConnectCommands() {
   TMainActions& a = *mActions;
-  connect(a.ViewMode, &QAction::triggered, this, &TMainForm::ViewMode);
-  connect(a.DownloadSettings, &QAction::triggered, this, &TMainForm::ShowDownloadSettings);
+  PictureCommands& pictures = mRun->Pictures();
+  connect(a.ViewMode, &QAction::triggered, this, [&pictures] { pictures.ViewMode(); });
+  connect(mGrid, &TPictureGrid::openRequested, this, [&pictures] { pictures.ViewMode(); });
+  connect(mGrid, &QListWidget::itemSelectionChanged, this, [this, &pictures] {
+    const QList<QListWidgetItem*> selected = mGrid->selectedItems();
+    pictures.SelectPicture(selected.isEmpty() ? -1 : mGrid->row(selected.front()));
+  });
+  connect(mFolderTree, &TFolderTree::folderSelected, this, [&pictures](const QString& folder) {
+    pictures.ListFolderPictures(folder.toStdString());
+  });
+  mFolderTree->SetKeysAllowed([&pictures] { return pictures.LoadingIdle(); });
+
+  connect(a.DownloadSettings, &QAction::triggered, this, [this] {
+    if (mOptionForm != nullptr) mOptionForm->ShowModal();
+  });
   connect(a.MinimizeToTray, &QAction::triggered, this, &TMainForm::MinimizeToTray);
   connect(a.Exit, &QAction::triggered, this, &QWidget::close);
-  connect(a.BrowserPaneTask, &QAction::triggered, this, &TMainForm::ShowTaskTree);
-  connect(a.BrowserPaneFolder, &QAction::triggered, this, &TMainForm::ShowFolderTree);
+  connect(a.BrowserPaneTask, &QAction::triggered, this, [this] { ShowBrowserPane(true); });
+  connect(a.BrowserPaneFolder, &QAction::triggered, this, [this] { ShowBrowserPane(false); });
   connect(a.PreviewPane, &QAction::toggled, mPreview, &QWidget::setVisible);
   connect(a.GridPane, &QAction::toggled, mPictureList, &QWidget::setVisible);
   connect(a.Help, &QAction::triggered, this, &TMainForm::ShowHelp);
-  connect(a.HomePage, &QAction::triggered, this, &TMainForm::ShowHomePage);
+  connect(a.HomePage, &QAction::triggered, this, [this] { mServices.Shell.Open(kHomePage); });
   connect(a.About, &QAction::triggered, this, &TMainForm::ShowAbout);
   connect(a.TrayRestore, &QAction::triggered, this, &TMainForm::RestoreFromTray);
   connect(a.TrayExit, &QAction::triggered, this, &QWidget::close);
-  connect(mTray, &QSystemTrayIcon::activated, this, &TMainForm::OnTrayActivated);
-
+  connect(mTray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+    if (why == QSystemTrayIcon::DoubleClick) RestoreFromTray();
+  });
   connect(mTaskTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     mActions->TaskTreePopup->popup(mTaskTree->viewport()->mapToGlobal(at));
   });
   connect(mPictureList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     mActions->PictureListPopup->popup(mPictureList->viewport()->mapToGlobal(at));
   });
-  connect(mFolderTree, &TFolderTree::folderSelected, this,
-          [this](const QString& folder) { mBrowser->ListFolderPictures(folder.toStdString()); });
-  mFolderTree->SetKeysAllowed([this] { return mBrowser->LoadingIdle(); });
 }
 
 void TMainForm::InitialiseRun() {
   mBrowserView->setUrl(QUrl("about:blank"));
-  mPictures.Clear();
-  mRunFlags.CrawlIdle = true;
-  // Each is loaded on its own: a broken task list must not leave the settings unloaded, or
-  // the next save would blank the stored proxy and password. Only what loaded is saved.
-  try {
-    std::filesystem::create_directories(mProgramFolder / TaskStateFiles::kStateFolder);
-    mStateFiles.RemoveStaleTemporaries();
-    mTaskList.LoadTaskList();
-  } catch (const std::exception& error) {
-    mServices.Prompts.ShowError(error.what());
-  }
-  mTaskTree->Fill(mTaskList);
-  try {
-    LoadSettings(mServices.Settings, mProgramFolder, mSettings);
-    mSettingsLoaded = true;
-  } catch (const std::exception& error) {
-    mServices.Prompts.ShowError(error.what());
-  }
+  mRun->Start();
 }
 
 void TMainForm::CreateOtherWindows() {
-  mWizardForm = new TTaskWizardForm(mSettings, mProgramFolder, mServices.Prompts, this);
+  AppSettings& settings = mRun->Settings();
+  mWizardForm = new TTaskWizardForm(settings, mProgramFolder, mServices.Prompts, this);
   mAboutForm = new TAboutForm(mServices.Shell, this);
-  mOptionForm = new TOptionForm(mSettings, mServices.Settings, mProgramFolder, mServices.Shell,
+  mOptionForm = new TOptionForm(settings, mServices.Settings, mProgramFolder, mServices.Shell,
                                 mServices.Prompts, this);
-  mTaskSettingForm = new TTaskSettingForm(mSettings, mProgramFolder, mServices.Prompts, this);
+  mTaskSettingForm = new TTaskSettingForm(settings, mProgramFolder, mServices.Prompts, this);
   mDeleteTaskForm = new TDeleteTaskForm(this);
   WireTaskCommands();
 }
 
 void TMainForm::WireTaskCommands() {
-  mTaskCommands = std::make_unique<TaskCommands>(
-      TaskCommandParts{mProgramFolder, mTaskList, mCurrentTask, mRunFlags, mSettings, *mTaskTree,
-                       *this, *this, *this, *mWizardForm, *mTaskSettingForm, *mDeleteTaskForm,
-                       mServices.Prompts, mServices.Shell});
-  TaskCommands& commands = *mTaskCommands;
+  mRun->AttachDialogs({*mWizardForm, *mTaskSettingForm, *mDeleteTaskForm});
+  TaskCommands& commands = mRun->Tasks();
   const std::pair<QAction*, void (TaskCommands::*)()> entries[] = {
       {mActions->NewTask, &TaskCommands::New},
       {mActions->QuickStart, &TaskCommands::QuickStart},
@@ -295,19 +206,7 @@ void TMainForm::WireTaskCommands() {
 }
 
 void TMainForm::ShutDown() {
-  // Each save is tried on its own: a task list that cannot be written must not keep the
-  // crawl running or the settings unsaved.
-  try {
-    if (mTaskList.Loaded()) mTaskList.SaveTaskList();
-  } catch (const std::exception&) {
-  }
-  try {
-    if (mSettingsLoaded) SaveSettings(mServices.Settings, mSettings);
-  } catch (const std::exception&) {
-  }
-  mRunFlags.CrawlIdle = true;
-  mRunFlags.StopRequested = true;
-  mScheduler->Shutdown();
+  mRun->ShutDown();
   mTray->hide();
 }
 
@@ -317,31 +216,26 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   emit shutDownDone();
 }
 
-void TMainForm::ShowPictureRows() { mPictureList->ShowRows(mPictureRows); }
-
-void TMainForm::StartDownloads() {
-  mThumbnailFace.store(mBrowser->ButtonFace());
-  mScheduler->StartCrawl();
+void TMainForm::ShowPictureRows(const std::vector<PictureEntry>& rows) {
+  mPictureList->ShowRows(rows);
 }
 
-void TMainForm::PictureListReset() { ShowPictureRows(); }
-
-void TMainForm::PictureRowAdded(const PictureEntry& row) { mPictureList->AddRow(row); }
+void TMainForm::AddPictureRow(const PictureEntry& row) { mPictureList->AddRow(row); }
 
 void TMainForm::SetGridVisible(bool visible) {
   mGridArea->setCurrentWidget(visible ? static_cast<QWidget*>(mGrid) : mBrowserView);
 }
 
-void TMainForm::ShowTaskTree() {
-  mFolderTree->hide();
-  mTaskTree->show();
-  mActions->BrowserPaneTask->setChecked(true);
+std::string TMainForm::AddressText() const { return mAddressBox->currentText().toStdString(); }
+
+void TMainForm::SetAddressText(const std::string& text) {
+  mAddressBox->setCurrentText(QString::fromStdString(text));
 }
 
-void TMainForm::ShowFolderTree() {
-  mTaskTree->hide();
-  mFolderTree->show();
-  mActions->BrowserPaneFolder->setChecked(true);
+void TMainForm::ShowBrowserPane(bool tasks) {
+  mFolderTree->setVisible(!tasks);
+  mTaskTree->setVisible(tasks);
+  (tasks ? mActions->BrowserPaneTask : mActions->BrowserPaneFolder)->setChecked(true);
 }
 
 void TMainForm::MinimizeToTray() {
@@ -365,18 +259,6 @@ void TMainForm::RestoreFromTray() {
   mTray->hide();
 }
 
-void TMainForm::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
-  if (reason == QSystemTrayIcon::DoubleClick) RestoreFromTray();
-}
-
-void TMainForm::ViewMode() {
-  if (mGrid->count() == 0) mServices.Prompts.ShowMessage("No picture is selected!");
-}
-
-void TMainForm::ShowDownloadSettings() {
-  if (mOptionForm != nullptr) mOptionForm->ShowModal();
-}
-
 void TMainForm::ShowAbout() {
   if (mAboutForm == nullptr) return;
   if (const QScreen* desktop = screen()) {
@@ -393,38 +275,6 @@ void TMainForm::ShowHelp() {
     return;
   }
   mServices.Shell.Open(help.string());
-}
-
-void TMainForm::ShowHomePage() { mServices.Shell.Open(kHomePage); }
-
-void TMainForm::ListTaskPictures(int node) {
-  if (node < 0 || node >= mTaskList.TaskCount()) return;
-  try {
-    mBrowser->ListTaskFolder(mTaskList.TaskLine(node, TaskRecord::kTaskFolderLine));
-  } catch (const std::exception& error) {
-    mServices.Prompts.ShowError(error.what());
-  }
-  try {
-    mCurrentTask = mTaskList.ReadTaskRecord(node);
-    mPictureRows = mStateFiles.ReadPictureRows(mCurrentTask.FolderName);
-  } catch (const std::exception& error) {
-    mPictureRows.clear();
-    mServices.Prompts.ShowError(error.what());
-  }
-  ShowPictureRows();
-}
-
-void TMainForm::ClearPictures() { mBrowser->ClearGrid(); }
-
-std::string TMainForm::AddressText() const { return mAddressBox->currentText().toStdString(); }
-
-void TMainForm::SetAddressText(const std::string& text) {
-  mAddressBox->setCurrentText(QString::fromStdString(text));
-}
-
-void TMainForm::RunCrawl() {
-  mRunningTask = mCurrentTask;
-  mCrawler->RunCrawl();
 }
 
 }  // namespace vexilo

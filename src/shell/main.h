@@ -1,48 +1,30 @@
 #pragma once
-// TMainForm: the main window, and the owner of everything that lives for the run: the task
-// list, the current task record, the crawl state, the picture list rows, the run flags and
-// the application settings. It builds the panes, menus, tool bar and status bar, wires the
-// commands to them, and runs start-up and shut-down. Main thread only.
+// TMainForm: the main window. It owns the run object (TRun), which holds everything that
+// lives for the run, builds the panes, menus, tool bar and status bar, implements the view
+// seams the run works through (address box, picture list, grid view) and maps the menu and
+// tool bar entries to commands. Main thread only.
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
-#include <atomic>
-#include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <vector>
 
-#include "core/RunFlags.h"
-#include "crawler/CrawlHooks.h"
-#include "crawler/CrawlState.h"
-#include "pictures/ImageFileList.h"
 #include "platform/QtDownloadTimer.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtMainThread.h"
-#include "shell/AppSettings.h"
+#include "shell/RunWindow.h"
 #include "tasks/CommandSeams.h"
-#include "tasks/PictureEntry.h"
-#include "tasks/TaskList.h"
-#include "tasks/TaskRecord.h"
-#include "tasks/TaskStateFiles.h"
 
 class QComboBox;
-class QSplitter;
 class QStackedWidget;
 class QWebEngineView;
 
 namespace vexilo {
 
-class Crawler;
 class DesktopShell;
-class DownloadScheduler;
-class WebEnginePageBrowser;
 class SettingsStore;
 class TAboutForm;
 class TDeleteTaskForm;
-class TTaskSettingForm;
-class TTaskWizardForm;
-class TaskCommands;
 class TFolderTree;
 class TMainActions;
 class TOptionForm;
@@ -50,9 +32,13 @@ class TPictureBrowser;
 class TPictureGrid;
 class TPictureListView;
 class TPreviewPane;
+class TRun;
 class TStatusPanels;
+class TTaskSettingForm;
 class TTaskTree;
+class TTaskWizardForm;
 class UserPrompts;
+class WebEnginePageBrowser;
 
 // The outside services the main window works through; they must outlive it.
 struct MainFormServices {
@@ -61,13 +47,7 @@ struct MainFormServices {
   DesktopShell& Shell;
 };
 
-// The main window is also what the task commands see as the picture view, the address box
-// and the crawl runner, and what a crawl sees as its hooks.
-class TMainForm : public QMainWindow,
-                  public TaskPictureView,
-                  public AddressBox,
-                  public CrawlRunner,
-                  public CrawlHooks {
+class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   Q_OBJECT
 
  public:
@@ -75,75 +55,24 @@ class TMainForm : public QMainWindow,
             QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  // The creation steps that touch files and settings: the "task" folder, GTask.lis and the
-  // task tree, the settings. The task list and the settings are loaded each on its own; a
-  // failure is reported, and what failed to load is never saved over.
+  // Start-up's steps that touch files and settings (TRun::Start), with the browser blank.
   void InitialiseRun();
   // The other windows, created once and hidden until their command shows them, and the
   // task commands that use them.
   void CreateOtherWindows();
-
-  // Shut-down: saves the task list and the settings (each only when it was loaded, so a
-  // failed start never overwrites them with nothing), tells a running crawl to stop, and
-  // aborts and joins the running downloads, so that none reports to a window that is gone.
+  // Shut-down (TRun::ShutDown) and the tray icon gone.
   void ShutDown();
 
-  // The picture list pane shows the picture list rows anew.
-  void ShowPictureRows();
+  // The run the window shows.
+  TRun& Run() { return *mRun; }
 
-  // Browser pane modes, pane toggles and tray.
-  void ShowTaskTree();
-  void ShowFolderTree();
-  void MinimizeToTray();
-  void RestoreFromTray();
-
-  void ViewMode();
-  void ShowDownloadSettings();
-  void ShowAbout();
-  void ShowHelp();
-  void ShowHomePage();
-
-  // TaskPictureView: runs on every change of the task tree's selection.
-  void ListTaskPictures(int node) override;
-  void ClearPictures() override;
   // AddressBox
   std::string AddressText() const override;
   void SetAddressText(const std::string& text) override;
-  // CrawlRunner: crawls the current task record; returns when the crawl has ended.
-  void RunCrawl() override;
-  // CrawlHooks
-  void StartDownloads() override;
-  void PictureListReset() override;
-  void PictureRowAdded(const PictureEntry& row) override;
+  // RunWindow
+  void ShowPictureRows(const std::vector<PictureEntry>& rows) override;
+  void AddPictureRow(const PictureEntry& row) override;
   void SetGridVisible(bool visible) override;
-
-  const std::filesystem::path& ProgramFolder() const { return mProgramFolder; }
-  TaskList& Tasks() { return mTaskList; }
-  TaskRecord& CurrentTask() { return mCurrentTask; }
-  CrawlState& Crawl() { return mCrawlState; }
-  std::vector<PictureEntry>& PictureRows() { return mPictureRows; }
-  RunFlags& Flags() { return mRunFlags; }
-  AppSettings& Settings() { return mSettings; }
-  TImageFileList& Pictures() { return mPictures; }
-  TPictureBrowser& Browser() { return *mBrowser; }
-
-  TMainActions* Actions() const { return mActions; }
-  QComboBox* AddressCombo() const { return mAddressBox; }
-  TTaskTree* TaskTree() const { return mTaskTree; }
-  TFolderTree* FolderTree() const { return mFolderTree; }
-  TPreviewPane* Preview() const { return mPreview; }
-  TPictureGrid* Grid() const { return mGrid; }
-  QWebEngineView* BrowserView() const { return mBrowserView; }
-  TPictureListView* PictureList() const { return mPictureList; }
-  TStatusPanels* Status() const { return mStatus.get(); }
-  QSystemTrayIcon* Tray() const { return mTray; }
-  TAboutForm* AboutForm() const { return mAboutForm; }
-  TOptionForm* OptionForm() const { return mOptionForm; }
-  TTaskWizardForm* WizardForm() const { return mWizardForm; }
-  TTaskSettingForm* TaskSettingForm() const { return mTaskSettingForm; }
-  TDeleteTaskForm* DeleteTaskForm() const { return mDeleteTaskForm; }
-  DownloadScheduler& Scheduler() { return *mScheduler; }
-  WebEnginePageBrowser& PageBrowser() { return *mPageBrowser; }
 
  signals:
   // Shut-down has run and the window is closing: the program ends.
@@ -153,32 +82,17 @@ class TMainForm : public QMainWindow,
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void BuildToolBars();
   QWidget* BuildPanes();
   void ConnectCommands();
   void WireTaskCommands();
-  void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
+  void ShowBrowserPane(bool tasks);
+  void MinimizeToTray();
+  void RestoreFromTray();
+  void ShowAbout();
+  void ShowHelp();
 
   std::filesystem::path mProgramFolder;
   MainFormServices mServices;
-
-  TaskList mTaskList;
-  TaskRecord mCurrentTask;
-  CrawlState mCrawlState;
-  std::vector<PictureEntry> mPictureRows;
-  RunFlags mRunFlags;
-  AppSettings mSettings;
-  TImageFileList mPictures;
-  // The record the running crawl and its downloads use, copied from the current task record
-  // when the crawl starts, so that selecting another task later cannot redirect them.
-  TaskRecord mRunningTask;
-  TaskStateFiles mStateFiles;
-  QtMainThread mMainThread{this};
-  // The grid's background for the thumbnails download workers make: read from the palette
-  // on the main thread, never by a worker.
-  std::atomic<std::uint32_t> mThumbnailFace{0};
-  QtEventPump mEventPump;
-  bool mSettingsLoaded = false;
   bool mMaximizedBeforeTray = true;
 
   TMainActions* mActions;
@@ -190,20 +104,22 @@ class TMainForm : public QMainWindow,
   QWebEngineView* mBrowserView = nullptr;
   QStackedWidget* mGridArea = nullptr;
   TPictureListView* mPictureList = nullptr;
-  std::unique_ptr<TStatusPanels> mStatus;
-  std::unique_ptr<TPictureBrowser> mBrowser;
-  QtDownloadTimer mDownloadTimer;
-  // Declared after everything its workers report to, so it is destroyed (and joined) first.
-  std::unique_ptr<DownloadScheduler> mScheduler;
-  std::unique_ptr<WebEnginePageBrowser> mPageBrowser;
-  std::unique_ptr<Crawler> mCrawler;
-  std::unique_ptr<TaskCommands> mTaskCommands;
   QSystemTrayIcon* mTray = nullptr;
   TAboutForm* mAboutForm = nullptr;
   TOptionForm* mOptionForm = nullptr;
   TTaskWizardForm* mWizardForm = nullptr;
   TTaskSettingForm* mTaskSettingForm = nullptr;
   TDeleteTaskForm* mDeleteTaskForm = nullptr;
+
+  QtMainThread mMainThread{this};
+  QtEventPump mEventPump;
+  QtDownloadTimer mDownloadTimer;
+  std::unique_ptr<TStatusPanels> mStatus;
+  std::unique_ptr<TPictureBrowser> mPictureView;
+  std::unique_ptr<WebEnginePageBrowser> mPageBrowser;
+  // Declared after everything it works through, so it is destroyed (and its downloads
+  // joined) first.
+  std::unique_ptr<TRun> mRun;
 };
 
 }  // namespace vexilo

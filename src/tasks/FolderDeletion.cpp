@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "core/TaskStateFiles.h"
 #include "core/TextRules.h"
-#include "tasks/TaskStateFiles.h"
 
 namespace vexilo {
 namespace {

@@ -1,6 +1,6 @@
 #include "tasks/QuickTask.h"
 
-#include "crawler/UrlUtils.h"
+#include "core/UrlUtils.h"
 #include "tasks/TaskList.h"
 
 namespace vexilo {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tasks/TaskRecord.h"
+#include "core/TaskRecord.h"
 
 namespace vexilo {
 

@@ -4,10 +4,10 @@
 #include <optional>
 #include <utility>
 
+#include "core/TaskStateFiles.h"
 #include "core/TextRules.h"
 #include "tasks/FolderDeletion.h"
 #include "tasks/QuickTask.h"
-#include "tasks/TaskStateFiles.h"
 
 namespace vexilo {
 namespace {
@@ -76,8 +76,8 @@ void TaskCommands::QuickStart() {
   if (Trim(address).empty()) return;
   if (RefuseWhileCrawling(kStopFirstMessage)) return;
   try {
-    mParts.CurrentTask = QuickTaskFor(address, mParts.CurrentTask, mParts.Settings.DownFolder,
-                                      mParts.ProgramFolder);
+    mParts.CurrentTask =
+        QuickTaskFor(address, mParts.CurrentTask, mParts.Settings.DownFolder, mParts.ProgramFolder);
     AddAndCrawlCurrentTask();
   } catch (const std::exception& e) {
     mParts.Prompts.ShowError(e.what());

@@ -14,14 +14,14 @@
 #include <optional>
 #include <string>
 
+#include "core/AppSettings.h"
 #include "core/DesktopShell.h"
 #include "core/RunFlags.h"
+#include "core/TaskRecord.h"
 #include "core/UserPrompts.h"
-#include "shell/AppSettings.h"
 #include "tasks/CommandSeams.h"
 #include "tasks/TaskDialogs.h"
 #include "tasks/TaskList.h"
-#include "tasks/TaskRecord.h"
 #include "tasks/TaskTreeView.h"
 
 namespace vexilo {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "tasks/TaskRecord.h"
+#include "core/TaskRecord.h"
 
 namespace vexilo {
 

@@ -12,22 +12,22 @@ std::int32_t LimitValue(const LimitInput& limit) {
 
 LimitInput LimitFor(std::int32_t value) { return {value != 0, std::to_string(value)}; }
 
-const char* TypeOf(TaskKind kind) {
+const std::string& TypeOf(TaskKind kind) {
   switch (kind) {
     case TaskKind::Normal:
-      return "0";
+      return kNormalTaskType;
     case TaskKind::Advanced:
-      return "1";
+      return kAdvancedTaskType;
     case TaskKind::Quick:
       break;
   }
-  return kQuickTaskType.c_str();
+  return kQuickTaskType;
 }
 
 // Every field but the two folder fields, which the callers choose.
 TaskRecord RecordFromForm(const TaskForm& form) {
   TaskRecord r;
-  r.GrabFromLinks = form.GrabFromLinks ? "1" : "0";
+  r.GrabFromLinks = form.GrabFromLinks ? kYes : kNo;
   r.DownloadUrlFilter = form.DownloadUrlFilter;
   r.SearchUrlFilter = form.SearchUrlFilter;
   r.LinkCutFrom = form.LinkCutFrom;
@@ -86,14 +86,14 @@ TaskRecord EditedTaskFromForm(const TaskForm& form, const TaskRecord& current,
 }
 
 TaskForm FormForTask(const TaskRecord& record, TaskForm shown) {
-  shown.GrabFromLinks = record.GrabFromLinks == "1";
+  shown.GrabFromLinks = record.GrabFromLinks == kYes;
   shown.DownloadUrlFilter = record.DownloadUrlFilter;
   shown.SearchUrlFilter = record.SearchUrlFilter;
   shown.LinkCutFrom = record.LinkCutFrom;
   shown.LinkCutTo = record.LinkCutTo;
-  shown.Kind = record.TaskType == "0"   ? TaskKind::Normal
-               : record.TaskType == "1" ? TaskKind::Advanced
-                                        : TaskKind::Quick;
+  shown.Kind = record.TaskType == kNormalTaskType     ? TaskKind::Normal
+               : record.TaskType == kAdvancedTaskType ? TaskKind::Advanced
+                                                      : TaskKind::Quick;
   if (record.TaskType == kQuickTaskType) shown.QuickAddress = record.StartUrl;
   shown.ManualLogin = record.ManualLogin == 1;
   if (record.LinkScope >= 0 && record.LinkScope <= 3) shown.LinkScope = record.LinkScope;

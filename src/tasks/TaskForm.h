@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "tasks/TaskRecord.h"
+#include "core/TaskRecord.h"
 
 namespace vexilo {
 

@@ -5,9 +5,9 @@
 
 #include "core/Errors.h"
 #include "core/LineFile.h"
+#include "core/TaskStateFiles.h"
 #include "core/TextRules.h"
-#include "crawler/UrlUtils.h"
-#include "tasks/TaskStateFiles.h"
+#include "core/UrlUtils.h"
 
 namespace vexilo {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tasks/TaskRecord.h"
+#include "core/TaskRecord.h"
 
 namespace vexilo {
 

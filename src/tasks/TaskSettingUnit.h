@@ -6,8 +6,8 @@
 #include <QDialog>
 #include <filesystem>
 
+#include "core/AppSettings.h"
 #include "core/UserPrompts.h"
-#include "shell/AppSettings.h"
 #include "tasks/TaskDialogs.h"
 #include "tasks/TaskFormPages.h"
 

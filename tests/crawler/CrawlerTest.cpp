@@ -4,9 +4,11 @@
 #include <fstream>
 
 #include "core/Errors.h"
+#include "core/LineFile.h"
 #include "core/SaveFailureNotice.h"
 #include "crawler/Crawler.h"
 #include "support/FakeSeams.h"
+#include "support/QueueLists.h"
 #include "support/RecordingHooks.h"
 #include "support/ScriptedBrowser.h"
 #include "support/TempDir.h"
@@ -81,8 +83,8 @@ TEST_F(CrawlerTest, VisitsLevelByLevelAndSavesAtTheEnd) {
   EXPECT_TRUE(mState.TempUrls.empty());
   EXPECT_EQ(mState.VisitedUrls, (Strings{"http://s.com/", "http://s.com/a", "http://s.com/b",
                                          "http://s.com/c", "http://s.com/d", "http://s.com/e"}));
-  EXPECT_EQ(mState.PictureUrls, (Strings{"http://s.com/p.jpg"}));
-  EXPECT_EQ(mState.SavedNames, (Strings{(mProgram / "pictures/t/p.jpg").string()}));
+  EXPECT_EQ(test::QueuedUrls(mState), (Strings{"http://s.com/p.jpg"}));
+  EXPECT_EQ(test::QueuedSavePaths(mState), (Strings{(mProgram / "pictures/t/p.jpg").string()}));
   EXPECT_EQ(mState.CrawlLevel, 3);
   EXPECT_EQ(mState.CrawlIndex, 2);
   EXPECT_TRUE(mFlags.CrawlIdle);
@@ -225,7 +227,7 @@ TEST_F(CrawlerTest, StopWhileAPageIsAnalysedIsSeenInTheNextPagesWait) {
   Page("http://s.com/a");
   mHooks.OnRow = [&](const PictureEntry&) { mFlags.StopRequested = true; };
   mCrawler.RunCrawl();
-  EXPECT_EQ(mState.PictureUrls, (Strings{"http://s.com/1.jpg"}));
+  EXPECT_EQ(test::QueuedUrls(mState), (Strings{"http://s.com/1.jpg"}));
   EXPECT_EQ(SavedState().CrawlLevel, 2);
   EXPECT_EQ(SavedState().CrawlIndex, 1);
   EXPECT_EQ(SavedState().WantUrls, (Strings{"http://s.com/a"}));
@@ -284,19 +286,25 @@ TEST_F(CrawlerTest, AFailedCrawlLeavesLogonMode) {
 TEST_F(ResumeTest, GivesEveryQueuedPictureASavePath) {
   CrawlState earlier;
   earlier.CrawlLevel = 9;
-  earlier.PictureUrls = {"http://s.com/1/a.jpg", "http://s.com/2/a.jpg", "http://s.com/b.jpg"};
-  earlier.SavedNames = {(mProgram / "pictures/t/a.jpg").string()};
   SaveEarlierCrawl(earlier);
+  const std::filesystem::path state = mProgram / "task" / "t";
+  WriteLines(state / "pictureurl.dat",
+             {"http://s.com/1/a.jpg", "http://s.com/2/a.jpg", "http://s.com/b.jpg"});
+  WriteLines(state / "savedname.dat", {(mProgram / "pictures/t/a.jpg").string()});
   mCrawler.RunCrawl();
   std::string folder = (mProgram / "pictures/t").string();
-  EXPECT_EQ(mState.SavedNames,
+  EXPECT_EQ(test::QueuedSavePaths(mState),
             (Strings{folder + "/a.jpg", folder + "/(1)a.jpg", folder + "/b.jpg"}));
   EXPECT_TRUE(mBrowser.Visits().empty());
 
-  earlier.SavedNames = {"/x/1", "/x/2", "/x/3", "/x/4"};
-  SaveEarlierCrawl(earlier);
+  WriteLines(state / "savedname.dat", {"/x/1", "/x/2", "/x/3", "/x/4"});
   mCrawler.RunCrawl();
-  EXPECT_EQ(mState.SavedNames, (Strings{"/x/1", "/x/2", "/x/3"}));
+  EXPECT_EQ(test::QueuedSavePaths(mState), (Strings{"/x/1", "/x/2", "/x/3"}));
+
+  std::filesystem::remove(state / "savedname.dat");
+  mCrawler.RunCrawl();
+  EXPECT_EQ(test::QueuedSavePaths(mState),
+            (Strings{folder + "/a.jpg", folder + "/(1)a.jpg", folder + "/b.jpg"}));
 }
 
 TEST_F(ResumeTest, PastTheLastLevelVisitsNothingAndSavesTheStateBack) {
@@ -337,7 +345,7 @@ TEST_F(CrawlerTest, AStateThatCannotBeSavedIsToldOncePerCrawl) {
   std::filesystem::create_directories(mProgram / "task");
   std::ofstream(mProgram / "task/t") << "a file where the state folder belongs";
   test::RecordingPrompts prompts;
-  Crawler crawler{mProgram.Path(), mTask, mState, mRows,  mFlags,
+  Crawler crawler{mProgram.Path(), mTask, mState,  mRows,   mFlags,
                   mBrowser,        mPump, prompts, mStatus, mHooks};
   Page("http://s.com/");
   crawler.RunCrawl();

@@ -4,6 +4,7 @@
 
 #include "crawler/PictureHarvester.h"
 #include "crawler/SavePaths.h"
+#include "support/QueueLists.h"
 #include "support/RecordingHooks.h"
 #include "support/TempDir.h"
 
@@ -100,9 +101,10 @@ TEST_F(PictureHarvesterTest, ImageModeFiltersAndQueuesEachPictureOnce) {
                                            {"http://a/low.jpg", 500, 49},
                                            {"  http://a/x/one.jpg ", 200, 200},
                                            {"http://a/my%2520pic.gif", 300, 200}}});
-  EXPECT_EQ(mState.PictureUrls,
+  EXPECT_EQ(test::QueuedUrls(mState),
             (std::vector<std::string>{"http://a/x/one.jpg", "http://a/my%20pic.gif"}));
-  EXPECT_EQ(mState.SavedNames, (std::vector<std::string>{Saved("one.jpg"), Saved("my%20pic.gif")}));
+  EXPECT_EQ(test::QueuedSavePaths(mState),
+            (std::vector<std::string>{Saved("one.jpg"), Saved("my%20pic.gif")}));
   std::vector<PictureEntry> expected{{"one.jpg", "http://a/x/one.jpg", "100", "50"},
                                      {"my%20pic.gif", "http://a/my%2520pic.gif", "300", "200"}};
   EXPECT_EQ(mRows, expected);
@@ -114,7 +116,7 @@ TEST_F(PictureHarvesterTest, ImageModeFilterOfAnAdvancedTask) {
   mTask.DownloadUrlFilter = "BIG";
   mHarvester.HarvestPictures(
       PageDocument{{}, {{"http://a/small.jpg", 1, 1}, {"http://a/Big/p.jpg", 1, 1}}});
-  EXPECT_EQ(mState.PictureUrls, (std::vector<std::string>{"http://a/Big/p.jpg"}));
+  EXPECT_EQ(test::QueuedUrls(mState), (std::vector<std::string>{"http://a/Big/p.jpg"}));
 }
 
 TEST_F(PictureHarvesterTest, SavePathsAvoidFilesOnDiskAndPathsAlreadyQueued) {
@@ -125,8 +127,9 @@ TEST_F(PictureHarvesterTest, SavePathsAvoidFilesOnDiskAndPathsAlreadyQueued) {
                                            {"http://a/2/d.jpg", 1, 1},
                                            {"http://a/1/e.jpg", 1, 1},
                                            {"http://a/2/e.jpg", 1, 1}}});
-  EXPECT_EQ(mState.SavedNames, (std::vector<std::string>{Saved("(1)d.jpg"), Saved("(3)d.jpg"),
-                                                         Saved("e.jpg"), Saved("(1)e.jpg")}));
+  EXPECT_EQ(test::QueuedSavePaths(mState),
+            (std::vector<std::string>{Saved("(1)d.jpg"), Saved("(3)d.jpg"), Saved("e.jpg"),
+                                      Saved("(1)e.jpg")}));
 }
 
 TEST_F(PictureHarvesterTest, LinkModeCutsSearchResults) {
@@ -144,7 +147,7 @@ TEST_F(PictureHarvesterTest, LinkModeCutsSearchResults) {
                     engine + "imgurl=s.com/e.jpg",                  // no end marker
                     engine + "start=20"},
                    {}});
-  EXPECT_EQ(mState.PictureUrls,
+  EXPECT_EQ(test::QueuedUrls(mState),
             (std::vector<std::string>{"http://p.com/a%20b.jpg", "http://q.com/c.jpg",
                                       "https://r.com/d.gif"}));
   EXPECT_EQ(mRows, (std::vector<PictureEntry>{{"a%20b.jpg", "http://p.com/a%20b.jpg", "640", "480"},
@@ -156,15 +159,16 @@ TEST_F(PictureHarvesterTest, LinkModeWithoutFilterOrMarkersQueuesEveryLink) {
   mTask.TaskType = "1";
   mTask.GrabFromLinks = "1";
   mHarvester.HarvestPictures(PageDocument{{"http://a/p.html", "b/q.jpg", "b/q.jpg"}, {}});
-  EXPECT_EQ(mState.PictureUrls, (std::vector<std::string>{"http://a/p.html", "http://b/q.jpg"}));
+  EXPECT_EQ(test::QueuedUrls(mState),
+            (std::vector<std::string>{"http://a/p.html", "http://b/q.jpg"}));
 }
 
 TEST_F(PictureHarvesterTest, StopEndsHarvestingBeforeTheNextElement) {
   mHooks.OnRow = [&](const PictureEntry&) { mFlags.StopRequested = true; };
   mHarvester.HarvestPictures(
       PageDocument{{}, {{"http://a/1.jpg", 1, 1}, {"http://a/2.jpg", 1, 1}}});
-  EXPECT_EQ(mState.PictureUrls, (std::vector<std::string>{"http://a/1.jpg"}));
-  EXPECT_EQ(mState.SavedNames.size(), 1u);
+  EXPECT_EQ(test::QueuedUrls(mState), (std::vector<std::string>{"http://a/1.jpg"}));
+  EXPECT_EQ(mState.Queue.size(), 1u);
   EXPECT_EQ(mRows.size(), 1u);
 }
 

@@ -1,14 +1,15 @@
 // Crawls through the real WebEngine browser (offscreen) of a site served on loopback.
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <functional>
-
-#include <gtest/gtest.h>
 
 #include "crawler/Crawler.h"
 #include "platform/QtEventPump.h"
 #include "platform/WebEnginePageBrowser.h"
 #include "support/FakeSeams.h"
+#include "support/QueueLists.h"
 #include "support/RecordingHooks.h"
 #include "support/TempDir.h"
 #include "support/TestSite.h"
@@ -106,10 +107,11 @@ TEST_P(ScopeCrawlTest, GathersTheLevelsTheScopeAllows) {
   EXPECT_EQ(mState.VisitedUrls, visited);
   EXPECT_EQ(mState.WantUrls, (Strings{Url("/site/dir/z.html")}));
   EXPECT_TRUE(mState.TempUrls.empty());
-  EXPECT_EQ(mState.PictureUrls,
+  EXPECT_EQ(test::QueuedUrls(mState),
             (Strings{Url("/pics/1.jpg"), Url("/pics/2.jpg"), Url("/pics/3.jpg")}));
   const std::string folder = (mProgram / "pictures/t").string();
-  EXPECT_EQ(mState.SavedNames, (Strings{folder + "/1.jpg", folder + "/2.jpg", folder + "/3.jpg"}));
+  EXPECT_EQ(test::QueuedSavePaths(mState),
+            (Strings{folder + "/1.jpg", folder + "/2.jpg", folder + "/3.jpg"}));
   EXPECT_EQ(mRows.front(), (PictureEntry{"1.jpg", Url("/pics/1.jpg"), "120", "90"}));
   EXPECT_TRUE(mFlags.CrawlIdle);
   EXPECT_FALSE(AnyPictureRequested());
@@ -144,7 +146,7 @@ TEST_F(WebEngineCrawlTest, FollowsAStartingPageThatRedirectsByMetaRefresh) {
   Crawl();
   EXPECT_EQ(mState.WantUrls.size(), 5u);
   EXPECT_EQ(mState.WantUrls.front(), Url("/site/dir/a.html"));
-  EXPECT_EQ(mState.PictureUrls, (Strings{Url("/pics/1.jpg")}));
+  EXPECT_EQ(test::QueuedUrls(mState), (Strings{Url("/pics/1.jpg")}));
 }
 
 TEST_F(WebEngineCrawlTest, AnalysesAPageThatNeverFinishesWhenItsWaitRunsOut) {
@@ -156,7 +158,7 @@ TEST_F(WebEngineCrawlTest, AnalysesAPageThatNeverFinishesWhenItsWaitRunsOut) {
   mTask.IdleSeconds = 2;
   Crawl();
   EXPECT_EQ(mState.WantUrls, (Strings{Url("/site/dir/a.html")}));
-  EXPECT_EQ(mState.PictureUrls, (Strings{Url("/pics/9.jpg")}));
+  EXPECT_EQ(test::QueuedUrls(mState), (Strings{Url("/pics/9.jpg")}));
   EXPECT_TRUE(mFlags.CrawlIdle);
 }
 

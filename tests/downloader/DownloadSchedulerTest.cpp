@@ -44,8 +44,7 @@ class DownloadSchedulerTest : public testing::Test {
   // Pictures at /gate/<first> ... /gate/<first + count - 1>.
   void Queue(int count, int first = 0) {
     for (int gate = first; gate < first + count; ++gate) {
-      mCrawl.PictureUrls.push_back(GateUrl(gate));
-      mCrawl.SavedNames.push_back((mPictures / ("p" + std::to_string(gate) + ".jpg")).string());
+      mCrawl.Queue.push_back({GateUrl(gate), SavedName(gate)});
     }
   }
   std::string GateUrl(int gate) const { return mServer.Url("/gate/" + std::to_string(gate)); }
@@ -69,7 +68,7 @@ class DownloadSchedulerTest : public testing::Test {
     mServer.OpenAllGates();
     ASSERT_TRUE(mMainThread.RunUntil([this] {
       return mScheduler.ActiveWorkers() == 0 &&
-             mCrawl.DispatchedCount == static_cast<std::int32_t>(mCrawl.PictureUrls.size());
+             mCrawl.DispatchedCount == static_cast<std::int32_t>(mCrawl.Queue.size());
     }));
   }
   // The gated bodies are no pictures: every saved file counts as one.
@@ -345,8 +344,7 @@ TEST_F(DownloadSchedulerTest, SavePathOutsideTheTaskFolderIsSkippedButCounted) {
       (taskFolder / "..").string(),     (taskFolder / "p5.jpg").string(),
   };
   for (std::size_t i = 0; i < saveNames.size(); ++i) {
-    mCrawl.PictureUrls.push_back(GateUrl(static_cast<int>(i)));
-    mCrawl.SavedNames.push_back(saveNames[i]);
+    mCrawl.Queue.push_back({GateUrl(static_cast<int>(i)), saveNames[i]});
   }
   StartCrawl();
   mFlags.CrawlIdle = true;
@@ -391,8 +389,7 @@ TEST_F(DownloadSchedulerTest, BeforeTheTaskFolderExistsTheDownloadFolderIsMeasur
   mSettings.DownFolder = mPictures.Path().string();
   mTask.TaskFolder = (mPictures / "not-made-yet").string();
   mFreeBytes = 0;
-  mCrawl.PictureUrls.push_back(GateUrl(0));
-  mCrawl.SavedNames.push_back((mPictures / "not-made-yet" / "p0.jpg").string());
+  mCrawl.Queue.push_back({GateUrl(0), (mPictures / "not-made-yet" / "p0.jpg").string()});
   StartCrawl();
 
   mScheduler.Tick();

@@ -15,11 +15,13 @@
 #include "pictures/PictureGrid.h"
 #include "pictures/PictureListView.h"
 #include "shell/MainActions.h"
+#include "shell/Run.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
 #include "shell/main.h"
 #include "support/EventWait.h"
 #include "support/FakeSeams.h"
+#include "support/MainFormParts.h"
 #include "support/TempDir.h"
 #include "support/TestSite.h"
 
@@ -53,19 +55,22 @@ TEST_F(MainFormCrawl, QuickStartDownloadsThePicturesIntoTheGrid) {
   mSite.AddPicture("/one.gif");
   mSite.AddPicture("/two.gif");
 
-  mForm->AddressCombo()->setCurrentText(QString::fromStdString(mSite.Url("/")));
-  mForm->Actions()->QuickStart->trigger();
+  test::Part<QComboBox>(*mForm, "addressBox")
+      ->setCurrentText(QString::fromStdString(mSite.Url("/")));
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
 
-  EXPECT_EQ(mForm->TaskTree()->TaskNodeCount(), 1);
-  EXPECT_EQ(mForm->TaskTree()->SelectedNode(), 0);
+  EXPECT_EQ(test::Part<TTaskTree>(*mForm)->TaskNodeCount(), 1);
+  EXPECT_EQ(test::Part<TTaskTree>(*mForm)->SelectedNode(), 0);
   EXPECT_EQ(ReadLines(mDir / "GTask.lis").size(), 21u);
-  EXPECT_EQ(mForm->PictureList()->rowCount(), 2);
-  ASSERT_TRUE(test::ProcessEventsUntil([&] { return mForm->Grid()->count() == 2; }))
-      << "grid items: " << mForm->Grid()->count();
-  EXPECT_EQ(mForm->Pictures().Count(), 2);
+  EXPECT_EQ(test::Part<TPictureListView>(*mForm)->rowCount(), 2);
+  ASSERT_TRUE(test::ProcessEventsUntil([&] {
+    return test::Part<TPictureGrid>(*mForm)->count() == 2;
+  })) << "grid items: "
+      << test::Part<TPictureGrid>(*mForm)->count();
+  EXPECT_EQ(mForm->Run().PictureSet().Files.Count(), 2);
   EXPECT_TRUE(test::ProcessEventsUntil([&] {
-    return mForm->Status()->StatusText(2) == "Vexilo task is completed!";
-  })) << mForm->Status()->StatusText(2);
+    return test::PanelText(*mForm, 2) == "Vexilo task is completed!";
+  })) << test::PanelText(*mForm, 2);
   EXPECT_TRUE(mPrompts.Errors.empty());
   mForm->close();
 }
@@ -76,20 +81,21 @@ TEST_F(MainFormCrawl, ClosingDuringACrawlSavesAndStopsIt) {
 
   bool crawlWasRunning = false;
   QTimer::singleShot(200, mForm.get(), [&] {
-    crawlWasRunning = !mForm->Flags().CrawlIdle;
+    crawlWasRunning = !mForm->Run().Flags().CrawlIdle;
     mForm->close();
   });
-  mForm->AddressCombo()->setCurrentText(QString::fromStdString(mSite.Url("/")));
+  test::Part<QComboBox>(*mForm, "addressBox")
+      ->setCurrentText(QString::fromStdString(mSite.Url("/")));
   QElapsedTimer clock;
   clock.start();
-  mForm->Actions()->QuickStart->trigger();
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
 
   EXPECT_TRUE(crawlWasRunning);
   EXPECT_LT(clock.elapsed(), 20000) << "the first page's wait is 59 s; Stop must cut it short";
   EXPECT_EQ(done.count(), 1);
   EXPECT_EQ(ReadLines(mDir / "GTask.lis").size(), 21u);
   EXPECT_EQ(mStore.Values.at("DownFolder"), (mDir / "down").string());
-  EXPECT_TRUE(mForm->Flags().StopRequested);
+  EXPECT_TRUE(mForm->Run().Flags().StopRequested);
 }
 
 }  // namespace

@@ -21,10 +21,12 @@
 #include "shell/FolderTree.h"
 #include "shell/MainActions.h"
 #include "shell/ProductInfo.h"
+#include "shell/Run.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
 #include "shell/main.h"
 #include "support/FakeSeams.h"
+#include "support/MainFormParts.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -83,19 +85,19 @@ TEST_F(MainFormTest, FirstStartInAnEmptyFolder) {
   EXPECT_TRUE(std::filesystem::is_directory(dir / "task"));
   EXPECT_TRUE(std::filesystem::exists(dir / "GTask.lis"));
   EXPECT_EQ(ReadFileBytes(dir / "GTask.lis"), "");
-  TTaskTree* tree = form->TaskTree();
+  TTaskTree* tree = test::Part<TTaskTree>(*form);
   ASSERT_EQ(tree->topLevelItemCount(), 1);
   EXPECT_EQ(tree->Root()->text(0), "Vexilo Task");
   EXPECT_EQ(tree->TaskNodeCount(), 0);
-  EXPECT_EQ(form->Settings().DownFolder, (dir / "pictures").string());
-  EXPECT_EQ(form->Settings().DownloadThread, "3");
-  EXPECT_TRUE(form->Flags().CrawlIdle);
+  EXPECT_EQ(form->Run().Settings().DownFolder, (dir / "pictures").string());
+  EXPECT_EQ(form->Run().Settings().DownloadThread, "3");
+  EXPECT_TRUE(form->Run().Flags().CrawlIdle);
   EXPECT_TRUE(prompts.Errors.empty());
   EXPECT_EQ(form->windowTitle(), "Vexilo");
   EXPECT_EQ(form->minimumSize(), QSize(450, 325));
-  EXPECT_EQ(form->BrowserView()->url(), QUrl("about:blank"));
-  EXPECT_EQ(form->Grid()->count(), 0);
-  QProgressBar* progress = form->Status()->Progress();
+  EXPECT_EQ(test::Part<QWebEngineView>(*form)->url(), QUrl("about:blank"));
+  EXPECT_EQ(test::Part<TPictureGrid>(*form)->count(), 0);
+  QProgressBar* progress = test::Part<QProgressBar>(*form);
   EXPECT_TRUE(progress->isHidden());
   EXPECT_EQ(progress->geometry().left(), 792 - 200);
   EXPECT_EQ(progress->width(), 200);
@@ -106,17 +108,17 @@ TEST_F(MainFormTest, TaskTreeShowsWholeBlocksOnly) {
   for (int i = 0; i < 5; ++i) lines.push_back("partial");
   WriteLines(dir / "GTask.lis", lines);
   auto form = Start();
-  TTaskTree* tree = form->TaskTree();
+  TTaskTree* tree = test::Part<TTaskTree>(*form);
   ASSERT_EQ(tree->TaskNodeCount(), 2);
   EXPECT_EQ(tree->TaskNode(0)->text(0), "first");
   EXPECT_EQ(tree->TaskNode(1)->text(0), "second");
   EXPECT_TRUE(tree->Root()->isExpanded());
-  EXPECT_EQ(form->Tasks().TaskCount(), 2);
+  EXPECT_EQ(form->Run().TaskLines().TaskCount(), 2);
 }
 
 TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
   auto form = Start();
-  const TMainActions& a = *form->Actions();
+  const TMainActions& a = *test::Part<TMainActions>(*form);
   auto* menuBar = form->findChild<QToolBar*>("menuToolBar");
   ASSERT_NE(menuBar, nullptr);
   std::vector<std::string> buttons;
@@ -164,7 +166,7 @@ TEST_F(MainFormTest, ToolBarButtonsShowTheirToolTips) {
   }
   EXPECT_EQ(tips, (std::vector<std::string>{"Previous Task", "Next Task", "New Task", "Stop Task",
                                             "View Mode", "[address box]", "Quick Start"}));
-  QComboBox* address = form->AddressCombo();
+  QComboBox* address = test::Part<QComboBox>(*form, "addressBox");
   EXPECT_TRUE(address->isEditable());
   EXPECT_EQ(address->width(), 370);
   EXPECT_GE(address->count(), 2);
@@ -174,8 +176,8 @@ TEST_F(MainFormTest, ToolBarButtonsShowTheirToolTips) {
 TEST_F(MainFormTest, PreviousAndNextTaskStopAtTheEnds) {
   WriteLines(dir / "GTask.lis", TaskLines({"a", "b", "c"}));
   auto form = Start();
-  TTaskTree* tree = form->TaskTree();
-  const TMainActions& a = *form->Actions();
+  TTaskTree* tree = test::Part<TTaskTree>(*form);
+  const TMainActions& a = *test::Part<TMainActions>(*form);
 
   tree->setCurrentItem(tree->Root());
   a.PreviousTask->trigger();
@@ -196,70 +198,82 @@ TEST_F(MainFormTest, PreviousAndNextTaskStopAtTheEnds) {
 TEST_F(MainFormTest, SelectionIsRefusedWhileACrawlRuns) {
   WriteLines(dir / "GTask.lis", TaskLines({"a", "b"}));
   auto form = Start();
-  TTaskTree* tree = form->TaskTree();
+  TTaskTree* tree = test::Part<TTaskTree>(*form);
   tree->setCurrentItem(tree->TaskNode(0));
-  form->Flags().CrawlIdle = false;
+  form->Run().Flags().CrawlIdle = false;
   tree->setCurrentItem(tree->TaskNode(1));
   EXPECT_EQ(tree->SelectedNode(), 0);
-  EXPECT_EQ(form->CurrentTask().Name, "a");
+  EXPECT_EQ(form->Run().CurrentTask().Name, "a");
   EXPECT_EQ(prompts.Messages, std::vector<std::string>{"Please wait for completing current task."});
 }
 
 TEST_F(MainFormTest, NextTaskOnTheRootWithoutTasksDoesNothing) {
   auto form = Start();
-  TTaskTree* tree = form->TaskTree();
+  TTaskTree* tree = test::Part<TTaskTree>(*form);
   tree->setCurrentItem(tree->Root());
-  form->Actions()->NextTask->trigger();
+  test::Part<TMainActions>(*form)->NextTask->trigger();
   EXPECT_EQ(tree->currentItem(), tree->Root());
 }
 
 TEST_F(MainFormTest, PaneTogglesAreNotKeptOverARestart) {
   {
     auto form = Start();
-    form->Actions()->PreviewPane->trigger();
-    form->Actions()->GridPane->trigger();
-    EXPECT_TRUE(form->Preview()->isHidden());
-    EXPECT_TRUE(form->PictureList()->isHidden());
-    EXPECT_FALSE(form->Actions()->PreviewPane->isChecked());
+    test::Part<TMainActions>(*form)->PreviewPane->trigger();
+    test::Part<TMainActions>(*form)->GridPane->trigger();
+    EXPECT_TRUE(test::Part<TPreviewPane>(*form)->isHidden());
+    EXPECT_TRUE(test::Part<TPictureListView>(*form)->isHidden());
+    EXPECT_FALSE(test::Part<TMainActions>(*form)->PreviewPane->isChecked());
     form->close();
   }
   auto form = Start();
-  EXPECT_FALSE(form->Preview()->isHidden());
-  EXPECT_FALSE(form->PictureList()->isHidden());
-  EXPECT_TRUE(form->Actions()->PreviewPane->isChecked());
-  EXPECT_TRUE(form->Actions()->GridPane->isChecked());
+  EXPECT_FALSE(test::Part<TPreviewPane>(*form)->isHidden());
+  EXPECT_FALSE(test::Part<TPictureListView>(*form)->isHidden());
+  EXPECT_TRUE(test::Part<TMainActions>(*form)->PreviewPane->isChecked());
+  EXPECT_TRUE(test::Part<TMainActions>(*form)->GridPane->isChecked());
 }
 
 TEST_F(MainFormTest, BrowserPaneModesSwapTheTrees) {
   auto form = Start();
-  EXPECT_FALSE(form->TaskTree()->isHidden());
-  EXPECT_TRUE(form->FolderTree()->isHidden());
-  form->Actions()->BrowserPaneFolder->trigger();
-  EXPECT_TRUE(form->TaskTree()->isHidden());
-  EXPECT_FALSE(form->FolderTree()->isHidden());
-  EXPECT_TRUE(form->Actions()->BrowserPaneFolder->isChecked());
-  EXPECT_FALSE(form->Actions()->BrowserPaneTask->isChecked());
-  form->Actions()->BrowserPaneTask->trigger();
-  EXPECT_FALSE(form->TaskTree()->isHidden());
-  EXPECT_TRUE(form->FolderTree()->isHidden());
+  EXPECT_FALSE(test::Part<TTaskTree>(*form)->isHidden());
+  EXPECT_TRUE(test::Part<TFolderTree>(*form)->isHidden());
+  test::Part<TMainActions>(*form)->BrowserPaneFolder->trigger();
+  EXPECT_TRUE(test::Part<TTaskTree>(*form)->isHidden());
+  EXPECT_FALSE(test::Part<TFolderTree>(*form)->isHidden());
+  EXPECT_TRUE(test::Part<TMainActions>(*form)->BrowserPaneFolder->isChecked());
+  EXPECT_FALSE(test::Part<TMainActions>(*form)->BrowserPaneTask->isChecked());
+  test::Part<TMainActions>(*form)->BrowserPaneTask->trigger();
+  EXPECT_FALSE(test::Part<TTaskTree>(*form)->isHidden());
+  EXPECT_TRUE(test::Part<TFolderTree>(*form)->isHidden());
 }
 
 TEST_F(MainFormTest, ViewModeWithAnEmptyGridSaysSoOnce) {
   auto form = Start();
-  form->Actions()->ViewMode->trigger();
+  test::Part<TMainActions>(*form)->ViewMode->trigger();
   EXPECT_EQ(prompts.Messages, std::vector<std::string>{"No picture is selected!"});
+  // Enter or a double click in the grid opens as View Mode does.
+  emit test::Part<TPictureGrid>(*form)->openRequested();
+  EXPECT_EQ(prompts.Messages.size(), 2u);
+}
+
+TEST_F(MainFormTest, EntriesOfCommandsNotBuiltYetAreDisabled) {
+  auto form = Start();
+  const TMainActions& a = *test::Part<TMainActions>(*form);
+  EXPECT_FALSE(a.CreateThumbnails->isEnabled());
+  EXPECT_FALSE(a.CopyUrl->isEnabled());
+  EXPECT_FALSE(a.ExportLists->isEnabled());
+  EXPECT_TRUE(a.ViewMode->isEnabled());
 }
 
 TEST_F(MainFormTest, HelpOpensTheGuideOrSaysItIsMissing) {
   auto form = Start();
-  form->Actions()->Help->trigger();
+  test::Part<TMainActions>(*form)->Help->trigger();
   EXPECT_EQ(prompts.Messages,
             std::vector<std::string>{"Can not find help file, please re-install Vexilo!"});
   EXPECT_TRUE(shell.Opened.empty());
   WriteFileBytes(dir / "help.html", "<html></html>");
-  form->Actions()->Help->trigger();
+  test::Part<TMainActions>(*form)->Help->trigger();
   EXPECT_EQ(shell.Opened, std::vector<std::string>{(dir / "help.html").string()});
-  form->Actions()->HomePage->trigger();
+  test::Part<TMainActions>(*form)->HomePage->trigger();
   EXPECT_EQ(shell.Opened.back(), kHomePage);
 }
 
@@ -275,23 +289,23 @@ TEST_F(MainFormTest, MenuEntriesOpenTheirDialogsModally) {
     });
   };
   closeNextDialog();
-  form->Actions()->About->trigger();
+  test::Part<TMainActions>(*form)->About->trigger();
   closeNextDialog();
-  form->Actions()->DownloadSettings->trigger();
+  test::Part<TMainActions>(*form)->DownloadSettings->trigger();
   EXPECT_EQ(shown, (std::vector<QString>{"About Vexilo", "Download Settings"}));
 }
 
 TEST_F(MainFormTest, ShutDownSavesTheTaskListAndTheSettings) {
   WriteLines(dir / "GTask.lis", TaskLines({"a"}));
   auto form = Start();
-  form->Settings().ProxyServer = "proxy";
-  form->Flags().CrawlIdle = false;
+  form->Run().Settings().ProxyServer = "proxy";
+  form->Run().Flags().CrawlIdle = false;
   form->close();
   EXPECT_EQ(ReadLines(dir / "GTask.lis"), TaskLines({"a"}));
   EXPECT_EQ(store.Values.at("ProxyServer"), "proxy");
   EXPECT_EQ(store.Values.at("DownloadThread"), "3");
-  EXPECT_TRUE(form->Flags().CrawlIdle);
-  EXPECT_TRUE(form->Flags().StopRequested);
+  EXPECT_TRUE(form->Run().Flags().CrawlIdle);
+  EXPECT_TRUE(form->Run().Flags().StopRequested);
 }
 
 TEST_F(MainFormTest, AFailedStartIsReportedAndOverwritesNothing) {
@@ -313,13 +327,16 @@ TEST_F(MainFormTest, AFailedStartIsReportedAndOverwritesNothing) {
 }
 
 TEST_F(MainFormTest, ABrokenTaskListLeavesTheSettingsLoadedAndSaved) {
-  store.Values = {{"ProxyServer", "proxy.test"}, {"ProxyPort", "3128"},
-                  {"AuthName", "me"},            {"AuthPass", "secret"}};
+  store.Values = {{"ProxyServer", "proxy.test"},
+                  {"ProxyPort", "3128"},
+                  {"AuthName", "me"},
+                  {"AuthPass", "secret"}};
   ASSERT_EQ(::mkfifo((dir / "GTask.lis").c_str(), 0600), 0);
   auto form = Start();
   EXPECT_EQ(prompts.Errors.size(), 1u);
-  EXPECT_EQ(form->Settings().AuthPass, "secret");
-  EXPECT_EQ(form->TaskTree()->topLevelItemCount(), 1) << "the root is there all the same";
+  EXPECT_EQ(form->Run().Settings().AuthPass, "secret");
+  EXPECT_EQ(test::Part<TTaskTree>(*form)->topLevelItemCount(), 1)
+      << "the root is there all the same";
 
   // "OK" in the download settings keeps what was stored.
   QTimer::singleShot(0, [] {
@@ -329,7 +346,7 @@ TEST_F(MainFormTest, ABrokenTaskListLeavesTheSettingsLoadedAndSaved) {
       if (button->text() == "OK") button->click();
     }
   });
-  form->Actions()->DownloadSettings->trigger();
+  test::Part<TMainActions>(*form)->DownloadSettings->trigger();
   EXPECT_EQ(store.Values.at("ProxyServer"), "proxy.test");
   EXPECT_EQ(store.Values.at("AuthPass"), "secret");
 
@@ -351,29 +368,29 @@ TEST_F(MainFormTest, StartUpRemovesWhatKilledSavesLeft) {
   EXPECT_FALSE(std::filesystem::exists(dir / ".GTask.lis.u8Fq2Z"));
   EXPECT_FALSE(std::filesystem::exists(dir / "task" / "a" / ".pictureurl.dat.u8Fq2Z"));
   EXPECT_TRUE(std::filesystem::exists(dir / "task" / "a" / "notes.txt"));
-  EXPECT_EQ(form->Tasks().TaskCount(), 1);
+  EXPECT_EQ(form->Run().TaskLines().TaskCount(), 1);
 }
 
 TEST_F(MainFormTest, TrayFallsBackToMinimisingAndRestoresOnDoubleClick) {
   auto form = Start();
   form->show();
-  form->Actions()->MinimizeToTray->trigger();
+  test::Part<TMainActions>(*form)->MinimizeToTray->trigger();
   if (QSystemTrayIcon::isSystemTrayAvailable()) {
     EXPECT_TRUE(form->isHidden());
-    EXPECT_TRUE(form->Tray()->isVisible());
+    EXPECT_TRUE(test::Part<QSystemTrayIcon>(*form)->isVisible());
   } else {
     EXPECT_TRUE(form->isMinimized());
   }
-  emit form->Tray()->activated(QSystemTrayIcon::DoubleClick);
+  emit test::Part<QSystemTrayIcon>(*form)->activated(QSystemTrayIcon::DoubleClick);
   EXPECT_TRUE(form->isVisible());
   EXPECT_FALSE(form->isMinimized());
-  EXPECT_FALSE(form->Tray()->isVisible());
-  EXPECT_EQ(form->Tray()->toolTip(), "Vexilo");
+  EXPECT_FALSE(test::Part<QSystemTrayIcon>(*form)->isVisible());
+  EXPECT_EQ(test::Part<QSystemTrayIcon>(*form)->toolTip(), "Vexilo");
 
   // "Exit" from the tray closes a hidden window: shut-down still runs and ends the program.
   QSignalSpy done(form.get(), &TMainForm::shutDownDone);
   form->hide();
-  form->Actions()->TrayExit->trigger();
+  test::Part<TMainActions>(*form)->TrayExit->trigger();
   EXPECT_EQ(done.count(), 1);
   EXPECT_EQ(store.Values.at("DownloadThread"), "3");
 }
@@ -385,25 +402,25 @@ TEST_F(MainFormTest, SelectingATaskListsItsPictureRows) {
       dir / "task" / "b" / "listview.dat",
       {"p1.jpg", "http://x/p1.jpg", "10", "20", "p2.gif", "http://x/p2.gif", "30", "40", "stray"});
   auto form = Start();
-  TTaskTree* tree = form->TaskTree();
+  TTaskTree* tree = test::Part<TTaskTree>(*form);
   tree->setCurrentItem(tree->TaskNode(1));
-  EXPECT_EQ(form->CurrentTask().Name, "b");
-  TPictureListView* list = form->PictureList();
+  EXPECT_EQ(form->Run().CurrentTask().Name, "b");
+  TPictureListView* list = test::Part<TPictureListView>(*form);
   ASSERT_EQ(list->rowCount(), 2);
   EXPECT_EQ(list->item(1, 1)->text(), "http://x/p2.gif");
   EXPECT_EQ(list->item(1, 3)->text(), "40");
-  EXPECT_EQ(form->PictureRows().size(), 2u);
+  EXPECT_EQ(form->Run().PictureRows().size(), 2u);
 
   tree->setCurrentItem(tree->TaskNode(0));
   EXPECT_EQ(list->rowCount(), 0);
   tree->setCurrentItem(tree->Root());
-  EXPECT_EQ(form->CurrentTask().Name, "a");
+  EXPECT_EQ(form->Run().CurrentTask().Name, "a");
   EXPECT_EQ(list->rowCount(), 0);
 }
 
 TEST_F(MainFormTest, PictureListHasItsColumns) {
   auto form = Start();
-  TPictureListView* list = form->PictureList();
+  TPictureListView* list = test::Part<TPictureListView>(*form);
   ASSERT_EQ(list->columnCount(), 4);
   const char* names[] = {"Name", "Link", "Width", "Height"};
   const int widths[] = {100, 290, 80, 80};
@@ -411,18 +428,18 @@ TEST_F(MainFormTest, PictureListHasItsColumns) {
     EXPECT_EQ(list->horizontalHeaderItem(c)->text(), names[c]);
     EXPECT_EQ(list->columnWidth(c), widths[c]);
   }
-  EXPECT_EQ(form->Grid()->iconSize(), QSize(80, 80));
-  EXPECT_EQ(form->Grid()->viewMode(), QListView::IconMode);
+  EXPECT_EQ(test::Part<TPictureGrid>(*form)->iconSize(), QSize(80, 80));
+  EXPECT_EQ(test::Part<TPictureGrid>(*form)->viewMode(), QListView::IconMode);
 }
 
 TEST_F(MainFormTest, GridCanMakeWayForTheBrowser) {
   auto form = Start();
   form->show();
   form->SetGridVisible(false);
-  EXPECT_FALSE(form->Grid()->isVisible());
-  EXPECT_TRUE(form->BrowserView()->isVisible());
+  EXPECT_FALSE(test::Part<TPictureGrid>(*form)->isVisible());
+  EXPECT_TRUE(test::Part<QWebEngineView>(*form)->isVisible());
   form->SetGridVisible(true);
-  EXPECT_TRUE(form->Grid()->isVisible());
+  EXPECT_TRUE(test::Part<TPictureGrid>(*form)->isVisible());
 }
 
 }  // namespace

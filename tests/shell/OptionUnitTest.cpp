@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "shell/AppSettings.h"
+#include "core/AppSettings.h"
 #include "shell/OptionUnit.h"
 #include "shell/ThreadsSpinBox.h"
 #include "support/FakeSeams.h"

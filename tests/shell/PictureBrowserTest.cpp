@@ -16,10 +16,13 @@
 #include "pictures/PictureGrid.h"
 #include "pictures/PreviewPane.h"
 #include "shell/FolderTree.h"
+#include "shell/MainActions.h"
+#include "shell/Run.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
 #include "shell/main.h"
 #include "support/FakeSeams.h"
+#include "support/MainFormParts.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -51,7 +54,7 @@ class PictureBrowserTest : public testing::Test {
 
   std::vector<std::string> ListedNames() {
     std::vector<std::string> names;
-    for (const std::string& path : form.Pictures().Paths()) {
+    for (const std::string& path : form.Run().PictureSet().Files.Paths()) {
       names.push_back(std::filesystem::path(path).filename().string());
     }
     return names;
@@ -66,50 +69,51 @@ class PictureBrowserTest : public testing::Test {
 };
 
 TEST_F(PictureBrowserTest, FolderWithACorruptPictureListsTheOthers) {
-  form.Browser().ListFolderPictures(pictures.string() + "/");
-  EXPECT_EQ(form.Grid()->count(), 4);
+  form.Run().Pictures().ListFolderPictures(pictures.string() + "/");
+  EXPECT_EQ(test::Part<TPictureGrid>(form)->count(), 4);
   EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "e.bmp"}));
-  EXPECT_EQ(form.Grid()->item(1)->text(), "c.bmp");
-  EXPECT_EQ(form.Status()->StatusText(0), "Total 5 pictures.");
-  EXPECT_TRUE(form.Status()->Progress()->isHidden());
-  EXPECT_TRUE(form.Browser().LoadingIdle());
-  EXPECT_TRUE(form.Grid()->selectedItems().isEmpty());
+  EXPECT_EQ(test::Part<TPictureGrid>(form)->item(1)->text(), "c.bmp");
+  EXPECT_EQ(test::PanelText(form, 0), "Total 5 pictures.");
+  EXPECT_TRUE(test::Part<QProgressBar>(form)->isHidden());
+  EXPECT_TRUE(form.Run().Pictures().LoadingIdle());
+  EXPECT_TRUE(test::Part<TPictureGrid>(form)->selectedItems().isEmpty());
 }
 
 TEST_F(PictureBrowserTest, SelectingAPictureShowsItsCountTimeAndPreview) {
-  form.Browser().ListFolderPictures(pictures.string());
-  form.Preview()->resize(226, 210);
-  form.Grid()->item(3)->setSelected(true);
-  EXPECT_EQ(form.Status()->StatusText(0), "Total 4 Pictures.");
-  EXPECT_EQ(form.Status()->StatusText(1), FileTimeText(pictures / "e.bmp"));
-  QLabel* control = form.Preview()->PictureControl();
-  EXPECT_TRUE(control->isVisibleTo(form.Preview()));
+  form.Run().Pictures().ListFolderPictures(pictures.string());
+  test::Part<TPreviewPane>(form)->resize(226, 210);
+  test::Part<TPictureGrid>(form)->item(3)->setSelected(true);
+  EXPECT_EQ(test::PanelText(form, 0), "Total 4 Pictures.");
+  EXPECT_EQ(test::PanelText(form, 1), FileTimeText(pictures / "e.bmp"));
+  QLabel* control = test::Part<TPreviewPane>(form)->PictureControl();
+  EXPECT_TRUE(control->isVisibleTo(test::Part<TPreviewPane>(form)));
   EXPECT_EQ(control->geometry(), QRect(63, 65, 100, 80));
 
-  form.Grid()->item(2)->setSelected(true);
+  test::Part<TPictureGrid>(form)->item(2)->setSelected(true);
   EXPECT_EQ(control->geometry(), QRect(8, 70, 210, 70));
 }
 
 TEST_F(PictureBrowserTest, PreviewOfAnUnreadableFileShowsTheGreyOnly) {
-  form.Browser().ShowPreview((pictures / "e.bmp").string());
-  form.Browser().ShowPreview((pictures / "b.jpg").string());
-  EXPECT_FALSE(form.Preview()->PictureControl()->isVisibleTo(form.Preview()));
+  form.Run().Pictures().ShowPreview((pictures / "e.bmp").string());
+  form.Run().Pictures().ShowPreview((pictures / "b.jpg").string());
+  EXPECT_FALSE(test::Part<TPreviewPane>(form)->PictureControl()->isVisibleTo(
+      test::Part<TPreviewPane>(form)));
 }
 
 // The worker made the thumbnail: the append neither decodes nor reads the file, so even a
 // file that is no picture shows the thumbnail it came with.
 TEST_F(PictureBrowserTest, AppendPictureAddsTheReadyThumbnailWithoutDecoding) {
-  form.Browser().ListFolderPictures(pictures.string());
+  form.Run().Pictures().ListFolderPictures(pictures.string());
   Bitmap24 thumbnail(80, 80);
   thumbnail.Fill(0x00FF00);
-  form.Browser().AppendPicture((pictures / "b.jpg").string(), thumbnail);
-  ASSERT_EQ(form.Grid()->count(), 5);
-  EXPECT_EQ(form.Grid()->item(4)->text(), "b.jpg");
-  QImage shown = form.Grid()->item(4)->icon().pixmap(80, 80).toImage();
+  form.Run().Pictures().AppendPicture((pictures / "b.jpg").string(), thumbnail);
+  ASSERT_EQ(test::Part<TPictureGrid>(form)->count(), 5);
+  EXPECT_EQ(test::Part<TPictureGrid>(form)->item(4)->text(), "b.jpg");
+  QImage shown = test::Part<TPictureGrid>(form)->item(4)->icon().pixmap(80, 80).toImage();
   EXPECT_EQ(shown.pixelColor(40, 40), QColor(0x00FF00));
-  EXPECT_EQ(form.Pictures().Count(), 5);
-  EXPECT_EQ(form.Pictures().Paths()[4], (pictures / "b.jpg").string());
-  EXPECT_EQ(form.Status()->StatusText(0), "Total 5 pictures.");
+  EXPECT_EQ(form.Run().PictureSet().Files.Count(), 5);
+  EXPECT_EQ(form.Run().PictureSet().Files.Paths()[4], (pictures / "b.jpg").string());
+  EXPECT_EQ(test::PanelText(form, 0), "Total 5 pictures.");
 }
 
 TEST_F(PictureBrowserTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
@@ -118,14 +122,14 @@ TEST_F(PictureBrowserTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
   thumbnail.Fill(0x0000FF);
   bool reportedDuringBuild = false;
   QTimer::singleShot(0, &form, [&] {
-    reportedDuringBuild = !form.Browser().LoadingIdle();
-    form.Browser().AppendPicture(downloaded, thumbnail);
+    reportedDuringBuild = !form.Run().Pictures().LoadingIdle();
+    form.Run().Pictures().AppendPicture(downloaded, thumbnail);
   });
-  form.Browser().ListFolderPictures(pictures.string());
+  form.Run().Pictures().ListFolderPictures(pictures.string());
   EXPECT_TRUE(reportedDuringBuild);
-  ASSERT_EQ(form.Grid()->count(), 5);
-  EXPECT_EQ(form.Grid()->item(4)->text(), "c.bmp");
-  QImage shown = form.Grid()->item(4)->icon().pixmap(80, 80).toImage();
+  ASSERT_EQ(test::Part<TPictureGrid>(form)->count(), 5);
+  EXPECT_EQ(test::Part<TPictureGrid>(form)->item(4)->text(), "c.bmp");
+  QImage shown = test::Part<TPictureGrid>(form)->item(4)->icon().pixmap(80, 80).toImage();
   EXPECT_EQ(shown.pixelColor(40, 40), QColor(0x0000FF));
   EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "e.bmp", "c.bmp"}));
 }
@@ -135,38 +139,38 @@ TEST_F(PictureBrowserTest, TaskSelectionListsTheTaskFolder) {
   task.Name = "t";
   task.TaskFolder = pictures.string() + "/";
   task.FolderName = "t";
-  form.Tasks().AppendTaskRecord(task);
+  form.Run().TaskLines().AppendTaskRecord(task);
   TaskRecord empty = task;
   empty.Name = "no folder";
   empty.TaskFolder = "";
-  form.Tasks().AppendTaskRecord(empty);
-  form.TaskTree()->AddTaskNode("t");
-  form.TaskTree()->AddTaskNode("no folder");
+  form.Run().TaskLines().AppendTaskRecord(empty);
+  test::Part<TTaskTree>(form)->AddTaskNode("t");
+  test::Part<TTaskTree>(form)->AddTaskNode("no folder");
 
-  form.TaskTree()->setCurrentItem(form.TaskTree()->TaskNode(0));
-  EXPECT_EQ(form.Grid()->count(), 4);
-  EXPECT_EQ(form.Status()->StatusText(0), "5 pictures are listed.");
+  test::Part<TTaskTree>(form)->setCurrentItem(test::Part<TTaskTree>(form)->TaskNode(0));
+  EXPECT_EQ(test::Part<TPictureGrid>(form)->count(), 4);
+  EXPECT_EQ(test::PanelText(form, 0), "5 pictures are listed.");
 
-  form.TaskTree()->setCurrentItem(form.TaskTree()->Root());
-  EXPECT_EQ(form.Grid()->count(), 4);
+  test::Part<TTaskTree>(form)->setCurrentItem(test::Part<TTaskTree>(form)->Root());
+  EXPECT_EQ(test::Part<TPictureGrid>(form)->count(), 4);
 
-  form.TaskTree()->setCurrentItem(form.TaskTree()->TaskNode(1));
-  EXPECT_EQ(form.Grid()->count(), 0);
-  EXPECT_EQ(form.Status()->StatusText(0), "5 pictures are listed.");
-  EXPECT_EQ(form.CurrentTask().Name, "no folder");
+  test::Part<TTaskTree>(form)->setCurrentItem(test::Part<TTaskTree>(form)->TaskNode(1));
+  EXPECT_EQ(test::Part<TPictureGrid>(form)->count(), 0);
+  EXPECT_EQ(test::PanelText(form, 0), "5 pictures are listed.");
+  EXPECT_EQ(form.Run().CurrentTask().Name, "no folder");
 }
 
 TEST_F(PictureBrowserTest, SelectingAFolderInTheFolderTreeListsIt) {
-  form.ShowFolderTree();
-  TFolderTree* tree = form.FolderTree();
+  test::Part<TMainActions>(form)->BrowserPaneFolder->trigger();
+  TFolderTree* tree = test::Part<TFolderTree>(form);
   tree->setCurrentIndex(tree->Model()->index(QString::fromStdString(pictures.string())));
-  EXPECT_EQ(form.Grid()->count(), 4);
-  EXPECT_EQ(form.Status()->StatusText(0), "Total 5 pictures.");
+  EXPECT_EQ(test::Part<TPictureGrid>(form)->count(), 4);
+  EXPECT_EQ(test::PanelText(form, 0), "Total 5 pictures.");
 }
 
 TEST_F(PictureBrowserTest, FolderTreeKeysAreDroppedWhileAListingRuns) {
-  TFolderTree* tree = form.FolderTree();
-  form.ShowFolderTree();
+  TFolderTree* tree = test::Part<TFolderTree>(form);
+  test::Part<TMainActions>(form)->BrowserPaneFolder->trigger();
   QModelIndex start = tree->Model()->index(QString::fromStdString(dir.Path().string()));
   tree->setCurrentIndex(start);
   tree->SetKeysAllowed([] { return false; });
@@ -175,20 +179,6 @@ TEST_F(PictureBrowserTest, FolderTreeKeysAreDroppedWhileAListingRuns) {
   tree->SetKeysAllowed([] { return true; });
   QTest::keyClick(tree, Qt::Key_Up);
   EXPECT_NE(tree->currentIndex(), start);
-}
-
-TEST(FormatPictureTime, ShowsLocalTimeWithEvenSeconds) {
-  std::tm local{};
-  local.tm_year = 2024 - 1900;
-  local.tm_mon = 1;
-  local.tm_mday = 29;
-  local.tm_hour = 13;
-  local.tm_min = 5;
-  local.tm_sec = 7;
-  local.tm_isdst = -1;
-  std::time_t time = std::mktime(&local);
-  EXPECT_EQ(FormatPictureTime(time), "2024-02-29 13:05:06");
-  EXPECT_EQ(FormatPictureTime(time + 1), "2024-02-29 13:05:08");
 }
 
 }  // namespace

@@ -11,15 +11,16 @@
 #include <iostream>
 
 #include "core/LineFile.h"
+#include "core/TaskStateFiles.h"
 #include "pictures/PictureGrid.h"
 #include "shell/AboutUnit.h"
 #include "shell/OptionUnit.h"
 #include "shell/TaskTree.h"
 #include "shell/main.h"
 #include "support/FakeSeams.h"
+#include "support/MainFormParts.h"
 #include "support/TempDir.h"
 #include "tasks/TaskList.h"
-#include "tasks/TaskStateFiles.h"
 
 namespace {
 
@@ -92,19 +93,21 @@ int main(int argc, char** argv) {
   form.resize(1100, 720);
   form.show();
   Settle(500);
-  form.TaskTree()->setCurrentItem(form.TaskTree()->TaskNode(0));
-  if (form.Grid()->count() > 3) form.Grid()->item(3)->setSelected(true);
+  test::Part<TTaskTree>(form)->setCurrentItem(test::Part<TTaskTree>(form)->TaskNode(0));
+  if (test::Part<TPictureGrid>(form)->count() > 3)
+    test::Part<TPictureGrid>(form)->item(3)->setSelected(true);
   bool ok = Shoot(&form, out.filePath("main-window.png"));
 
-  form.OptionForm()->setModal(false);
-  form.OptionForm()->FillFields();
-  form.OptionForm()->show();
-  form.OptionForm()->move(form.frameGeometry().center() - form.OptionForm()->rect().center());
-  ok = Shoot(form.OptionForm(), out.filePath("download-settings.png")) && ok;
-  form.OptionForm()->hide();
+  test::Part<TOptionForm>(form)->setModal(false);
+  test::Part<TOptionForm>(form)->FillFields();
+  test::Part<TOptionForm>(form)->show();
+  test::Part<TOptionForm>(form)->move(form.frameGeometry().center() -
+                                      test::Part<TOptionForm>(form)->rect().center());
+  ok = Shoot(test::Part<TOptionForm>(form), out.filePath("download-settings.png")) && ok;
+  test::Part<TOptionForm>(form)->hide();
 
-  form.AboutForm()->setModal(false);
-  form.AboutForm()->show();
-  ok = Shoot(form.AboutForm(), out.filePath("about-box.png")) && ok;
+  test::Part<TAboutForm>(form)->setModal(false);
+  test::Part<TAboutForm>(form)->show();
+  ok = Shoot(test::Part<TAboutForm>(form), out.filePath("about-box.png")) && ok;
   return ok ? 0 : 1;
 }

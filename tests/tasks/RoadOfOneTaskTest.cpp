@@ -19,9 +19,11 @@
 #include "downloader/DownloadScheduler.h"
 #include "pictures/PictureGrid.h"
 #include "shell/MainActions.h"
+#include "shell/Run.h"
 #include "shell/main.h"
 #include "support/EventWait.h"
 #include "support/FakeSeams.h"
+#include "support/MainFormParts.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -121,8 +123,8 @@ class RoadOfOneTaskTest : public testing::Test {
                                        std::string("Vexilo task is completed!")));
   }
   bool Completed() const { return Completions() > 0; }
-  fs::path TaskFolder() const { return fs::path(mForm->CurrentTask().TaskFolder); }
-  fs::path StateFolder() const { return mDir / "task" / mForm->CurrentTask().FolderName; }
+  fs::path TaskFolder() const { return fs::path(mForm->Run().CurrentTask().TaskFolder); }
+  fs::path StateFolder() const { return mDir / "task" / mForm->Run().CurrentTask().FolderName; }
 
   Site mSite;
   TempDir mDir;
@@ -134,16 +136,16 @@ class RoadOfOneTaskTest : public testing::Test {
 
 TEST_F(RoadOfOneTaskTest, QuickStartCrawlsTheSiteAndEveryPictureArrives) {
   mForm->SetAddressText(mSite.Url("/index.html"));
-  mForm->Actions()->QuickStart->trigger();
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
   ASSERT_TRUE(PumpUntil([this] { return Completed(); }));
   EXPECT_EQ(Completions(), 1);
-  EXPECT_TRUE(mForm->Scheduler().DownloadsComplete()) << "so no tick announces it again";
+  EXPECT_TRUE(mForm->Run().Scheduler().DownloadsComplete()) << "so no tick announces it again";
 
-  EXPECT_EQ(mForm->CurrentTask().Name, "0.1:" + std::to_string(mSite.Port()));
+  EXPECT_EQ(mForm->Run().CurrentTask().Name, "0.1:" + std::to_string(mSite.Port()));
   for (const char* picture : {"a.jpg", "b.jpg", "c.jpg"}) {
     EXPECT_TRUE(fs::exists(TaskFolder() / picture)) << picture;
   }
-  EXPECT_EQ(mForm->Grid()->count(), 3);
+  EXPECT_EQ(test::Part<TPictureGrid>(*mForm)->count(), 3);
   for (const char* file : {"listview.dat", "visitedurl.dat", "wanturls.dat", "tempurls.dat",
                            "pictureurl.dat", "savedname.dat", "counti.dat"}) {
     EXPECT_TRUE(fs::exists(StateFolder() / file)) << file;
@@ -152,14 +154,14 @@ TEST_F(RoadOfOneTaskTest, QuickStartCrawlsTheSiteAndEveryPictureArrives) {
 
 TEST_F(RoadOfOneTaskTest, RestartRemovesBothFoldersAndCrawlsAfresh) {
   mForm->SetAddressText(mSite.Url("/index.html"));
-  mForm->Actions()->QuickStart->trigger();
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
   ASSERT_TRUE(PumpUntil([this] { return Completed(); }));
   fs::path pictures = TaskFolder();
   fs::path state = StateFolder();
   test::WriteFileBytes(pictures / "stale.txt", "left by the first crawl");
   test::WriteFileBytes(state / "stale.txt", "left by the first crawl");
   mPrompts.Messages.clear();
-  mForm->Actions()->RestartTask->trigger();
+  test::Part<TMainActions>(*mForm)->RestartTask->trigger();
   ASSERT_TRUE(PumpUntil([this] { return Completed(); }));
   for (const char* picture : {"/a.jpg", "/b.jpg", "/c.jpg"}) {
     EXPECT_EQ(mSite.Hits(picture), 2) << picture;
@@ -168,7 +170,7 @@ TEST_F(RoadOfOneTaskTest, RestartRemovesBothFoldersAndCrawlsAfresh) {
   EXPECT_FALSE(fs::exists(pictures / "stale.txt"));
   EXPECT_FALSE(fs::exists(state / "stale.txt"));
   EXPECT_TRUE(fs::exists(state / "counti.dat"));
-  EXPECT_EQ(mForm->Grid()->count(), 3);
+  EXPECT_EQ(test::Part<TPictureGrid>(*mForm)->count(), 3);
 }
 
 TEST_F(RoadOfOneTaskTest, StopThenResumeFetchesNoPictureTwice) {
@@ -178,19 +180,19 @@ TEST_F(RoadOfOneTaskTest, StopThenResumeFetchesNoPictureTwice) {
   QObject::connect(&stopper, &QTimer::timeout, [this, &stopper] {
     if (mSite.Hits("/more.html") > 0 && mSite.Hits("/a.jpg") > 0) {
       stopper.stop();
-      mForm->Actions()->StopTask->trigger();
+      test::Part<TMainActions>(*mForm)->StopTask->trigger();
     }
   });
   stopper.start(10);
   mForm->SetAddressText(mSite.Url("/index.html"));
-  mForm->Actions()->QuickStart->trigger();
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
   EXPECT_NE(
       std::find(mPrompts.Messages.begin(), mPrompts.Messages.end(), "Vexilo task is cancelled!"),
       mPrompts.Messages.end());
   mSite.Release();
   EXPECT_EQ(mSite.Hits("/b.jpg"), 0);
 
-  mForm->Actions()->ResumeTask->trigger();
+  test::Part<TMainActions>(*mForm)->ResumeTask->trigger();
   ASSERT_TRUE(PumpUntil([this] { return Completed(); }));
   for (const char* picture : {"/a.jpg", "/b.jpg", "/c.jpg"}) {
     EXPECT_EQ(mSite.Hits(picture), 1) << picture;

@@ -3,11 +3,11 @@
 
 #include <functional>
 
+#include "core/TaskStateFiles.h"
 #include "support/TempDir.h"
 #include "tasks/TaskCommands.h"
 #include "tasks/TaskFakes.h"
 #include "tasks/TaskForm.h"
-#include "tasks/TaskStateFiles.h"
 
 namespace vexilo {
 namespace {
@@ -334,7 +334,7 @@ TEST_F(TaskCommandsTest, DeleteOfAHandEditedBlockTouchesNoOtherFolder) {
       {PictureFolder("..").string(), ".."},     // climbing out
       {PictureFolder("x/../other").string(), "x/../other"},
       {PictureFolder("t1/../../elsewhere").string(), "elsewhere"},  // last parts match
-      {PictureFolder("other ").string(), "other "},  // trimmed, it is another task's
+      {PictureFolder("other ").string(), "other "},                 // trimmed, it is another task's
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.TaskFolder + " | " + row.FolderName);

@@ -38,8 +38,12 @@ struct TaskRecord {
   bool operator==(const TaskRecord&) const = default;
 };
 
-// TaskRecord.TaskType of a task made by Quick Start.
+// TaskRecord.TaskType by kind of task; GrabFromLinks is kYes or kNo.
+inline const std::string kNormalTaskType{"0"};
+inline const std::string kAdvancedTaskType{"1"};
 inline const std::string kQuickTaskType{"2"};
+inline const std::string kYes{"1"};
+inline const std::string kNo{"0"};
 
 // The record as its 21 lines, integers in decimal.
 std::array<std::string, TaskRecord::kLineCount> ToLines(const TaskRecord& record);

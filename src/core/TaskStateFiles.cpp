@@ -1,4 +1,4 @@
-#include "tasks/TaskStateFiles.h"
+#include "core/TaskStateFiles.h"
 
 #include <algorithm>
 #include <optional>
@@ -57,6 +57,22 @@ std::vector<QueuedPicture> ReadCutOff(const std::filesystem::path& file) {
   return pictures;
 }
 
+// One entry per address line; a save path line past the last address is dropped, and an
+// address without one (a missing or short savedname.dat) gets an empty save path.
+std::vector<QueuedPicture> ReadQueue(const std::filesystem::path& addressFile,
+                                     const std::filesystem::path& savePathFile) {
+  std::vector<std::string> addresses = ReadLines(addressFile);
+  std::vector<std::string> savePaths;
+  if (FileExists(savePathFile)) savePaths = ReadLines(savePathFile);
+  savePaths.resize(addresses.size());
+  std::vector<QueuedPicture> queue;
+  queue.reserve(addresses.size());
+  for (size_t i = 0; i < addresses.size(); ++i) {
+    queue.push_back({std::move(addresses[i]), std::move(savePaths[i])});
+  }
+  return queue;
+}
+
 void CreateStateFolder(const std::filesystem::path& folder) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
@@ -88,8 +104,15 @@ void TaskStateFiles::SaveCrawlState(const std::string& folderName,
   WriteLines(folder / kVisited, state.VisitedUrls);
   WriteLines(folder / kWant, state.WantUrls);
   WriteLines(folder / kTemp, state.TempUrls);
-  WriteLines(folder / kPictures, state.PictureUrls);
-  WriteLines(folder / kSavedNames, state.SavedNames);
+  std::vector<std::string> addresses, savePaths;
+  addresses.reserve(state.Queue.size());
+  savePaths.reserve(state.Queue.size());
+  for (const QueuedPicture& picture : state.Queue) {
+    addresses.push_back(picture.Url);
+    savePaths.push_back(picture.SavePath);
+  }
+  WriteLines(folder / kPictures, addresses);
+  WriteLines(folder / kSavedNames, savePaths);
   WriteCutOff(folder, state);
   WriteCounters(folder, state);
 }
@@ -138,8 +161,9 @@ void TaskStateFiles::LoadCrawlState(const std::string& folderName, std::vector<P
   LoadListIfPresent(folder / kVisited, state.VisitedUrls);
   LoadListIfPresent(folder / kWant, state.WantUrls);
   LoadListIfPresent(folder / kTemp, state.TempUrls);
-  LoadListIfPresent(folder / kPictures, state.PictureUrls);
-  LoadListIfPresent(folder / kSavedNames, state.SavedNames);
+  if (FileExists(folder / kPictures)) {
+    state.Queue = ReadQueue(folder / kPictures, folder / kSavedNames);
+  }
   if (FileExists(folder / kCutOff)) state.CutOff = ReadCutOff(folder / kCutOff);
 
   if (FileExists(folder / kCounters)) {
@@ -163,8 +187,8 @@ void TaskStateFiles::LoadCrawlState(const std::string& folderName, std::vector<P
   // A hand-edited file must not send the crawl or the scheduler outside the lists.
   state.CrawlLevel = std::max(state.CrawlLevel, 1);
   state.CrawlIndex = std::max(state.CrawlIndex, 1);
-  state.DispatchedCount = std::clamp<std::int32_t>(
-      state.DispatchedCount, 0, static_cast<std::int32_t>(state.PictureUrls.size()));
+  state.DispatchedCount = std::clamp<std::int32_t>(state.DispatchedCount, 0,
+                                                   static_cast<std::int32_t>(state.Queue.size()));
 }
 
 std::vector<PictureEntry> TaskStateFiles::ReadPictureRows(const std::string& folderName) const {

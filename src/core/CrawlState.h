@@ -8,7 +8,8 @@
 
 namespace vexilo {
 
-// A picture handed to a download.
+// A picture queued for download. SavePath is empty only between loading a state whose
+// savedname.dat was short and the crawl start that gives it one.
 struct QueuedPicture {
   std::string Url;
   std::string SavePath;
@@ -20,8 +21,7 @@ struct CrawlState {
   std::vector<std::string> WantUrls;     // the level being crawled, in visiting order
   std::vector<std::string> TempUrls;     // gathered for the next level
   std::vector<std::string> VisitedUrls;  // every address that has been on a level list
-  std::vector<std::string> PictureUrls;  // the download queue, in harvest order
-  std::vector<std::string> SavedNames;   // save path of the PictureUrls entry at the same index
+  std::vector<QueuedPicture> Queue;      // the download queue, in harvest order
   std::int32_t CrawlLevel = 1;           // from 1
   std::int32_t CrawlIndex = 1;           // 1-based position in WantUrls
   std::int32_t DispatchedCount = 0;      // pictures handed out = position of the next one

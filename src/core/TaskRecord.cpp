@@ -1,4 +1,4 @@
-#include "tasks/TaskRecord.h"
+#include "core/TaskRecord.h"
 
 #include "core/TextRules.h"
 
@@ -6,11 +6,11 @@ namespace vexilo {
 
 std::array<std::string, TaskRecord::kLineCount> ToLines(const TaskRecord& r) {
   auto n = [](std::int32_t v) { return std::to_string(v); };
-  return {r.Name,         r.StartUrl,          r.Reserved2,       r.TaskFolder,
-          n(r.LinkLevels), n(r.LinkScope),     n(r.IdleSeconds),  n(r.MinSizeKb),
-          n(r.MaxSizeKb), n(r.MinWidth),       n(r.MinHeight),    n(r.ManualLogin),
-          r.TaskType,     r.GrabFromLinks,     r.DownloadUrlFilter, r.SearchUrlFilter,
-          r.LinkCutFrom,  r.LinkCutTo,         r.Reserved18,      r.FolderName,
+  return {r.Name,          r.StartUrl,      r.Reserved2,         r.TaskFolder,
+          n(r.LinkLevels), n(r.LinkScope),  n(r.IdleSeconds),    n(r.MinSizeKb),
+          n(r.MaxSizeKb),  n(r.MinWidth),   n(r.MinHeight),      n(r.ManualLogin),
+          r.TaskType,      r.GrabFromLinks, r.DownloadUrlFilter, r.SearchUrlFilter,
+          r.LinkCutFrom,   r.LinkCutTo,     r.Reserved18,        r.FolderName,
           r.Reserved20};
 }
 

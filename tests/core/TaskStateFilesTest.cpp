@@ -1,9 +1,8 @@
-#include "tasks/TaskStateFiles.h"
+#include <gtest/gtest.h>
 
 #include <ostream>
 
-#include <gtest/gtest.h>
-
+#include "core/TaskStateFiles.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -18,8 +17,7 @@ CrawlState SampleState() {
   s.WantUrls = {"http://a/1", "http://a/2"};
   s.TempUrls = {};
   s.VisitedUrls = {"http://a/", "http://a/1", "http://a/2"};
-  s.PictureUrls = {"http://a/x.jpg", "http://a/y.jpg"};
-  s.SavedNames = {"/p/t/x.jpg", "/p/t/y.jpg"};
+  s.Queue = {{"http://a/x.jpg", "/p/t/x.jpg"}, {"http://a/y.jpg", "/p/t/y.jpg"}};
   s.CrawlLevel = 2;
   s.CrawlIndex = 2;
   s.DispatchedCount = 1;
@@ -65,11 +63,28 @@ TEST_F(TaskStateFilesTest, MissingFilesKeepTheStartValues) {
   mFiles.LoadCrawlState("t", rows, s);
   EXPECT_TRUE(rows.empty());
   EXPECT_EQ(s.WantUrls, start.WantUrls);
-  EXPECT_EQ(s.PictureUrls.size(), 1u);
-  EXPECT_TRUE(s.SavedNames.empty());
+  EXPECT_EQ(s.Queue, (std::vector<QueuedPicture>{{"http://a/x.jpg", ""}}));
   EXPECT_TRUE(s.CutOff.empty());  // a task saved before cut-off downloads were kept
   EXPECT_EQ(s.CrawlLevel, 1);
   EXPECT_EQ(s.DispatchedCount, 0);
+}
+
+TEST_F(TaskStateFilesTest, TheQueuePairsAddressesWithTheSavePathsThereAre) {
+  std::filesystem::create_directories(Folder());
+  WriteFileBytes(Folder() / "pictureurl.dat", "http://a/1.jpg\r\nhttp://a/2.jpg\r\n");
+  WriteFileBytes(Folder() / "savedname.dat", "/p/1.jpg\r\n");
+  WriteFileBytes(Folder() / "counti.dat", "1\r\n1\r\n7\r\n");
+  std::vector<PictureEntry> rows;
+  CrawlState s;
+  mFiles.LoadCrawlState("t", rows, s);
+  EXPECT_EQ(s.Queue,
+            (std::vector<QueuedPicture>{{"http://a/1.jpg", "/p/1.jpg"}, {"http://a/2.jpg", ""}}));
+  EXPECT_EQ(s.DispatchedCount, 2) << "never past the queue";
+
+  WriteFileBytes(Folder() / "savedname.dat", "/p/1.jpg\r\n/p/2.jpg\r\n/p/stray.jpg\r\n");
+  mFiles.LoadCrawlState("t", rows, s);
+  EXPECT_EQ(s.Queue, (std::vector<QueuedPicture>{{"http://a/1.jpg", "/p/1.jpg"},
+                                                 {"http://a/2.jpg", "/p/2.jpg"}}));
 }
 
 TEST_F(TaskStateFilesTest, ListViewRowsAreWholeGroupsOfFour) {
@@ -99,8 +114,7 @@ struct CounterCase {
 
 void PrintTo(const CounterCase& c, std::ostream* os) { *os << testing::PrintToString(c.bytes); }
 
-class BadCounters : public TaskStateFilesTest,
-                    public testing::WithParamInterface<CounterCase> {};
+class BadCounters : public TaskStateFilesTest, public testing::WithParamInterface<CounterCase> {};
 
 TEST_P(BadCounters, AreBroughtIntoRange) {
   CrawlState saved = SampleState();  // two pictures queued
@@ -114,15 +128,15 @@ TEST_P(BadCounters, AreBroughtIntoRange) {
   EXPECT_EQ(s.DispatchedCount, GetParam().dispatched);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Counters, BadCounters,
-    testing::Values(CounterCase{"3\r\nx\r\n12\r\n", 1, 1, 0},  // not a number
-                    CounterCase{"3\r\n4\r\n", 1, 1, 0},        // a line missing
-                    CounterCase{"", 1, 1, 0},                  // empty
-                    CounterCase{"3\n4\n2", 3, 4, 2},           // fine as it is
-                    CounterCase{"0\r\n-5\r\n1\r\n", 1, 1, 1},  // below 1
-                    CounterCase{"2\r\n1\r\n99\r\n", 2, 1, 2},  // past the queue
-                    CounterCase{"2\r\n1\r\n-3\r\n", 2, 1, 0}));
+INSTANTIATE_TEST_SUITE_P(Counters, BadCounters,
+                         testing::Values(CounterCase{"3\r\nx\r\n12\r\n", 1, 1, 0},  // not a number
+                                         CounterCase{"3\r\n4\r\n", 1, 1, 0},  // a line missing
+                                         CounterCase{"", 1, 1, 0},            // empty
+                                         CounterCase{"3\n4\n2", 3, 4, 2},     // fine as it is
+                                         CounterCase{"0\r\n-5\r\n1\r\n", 1, 1, 1},  // below 1
+                                         CounterCase{"2\r\n1\r\n99\r\n", 2, 1,
+                                                     2},  // past the queue
+                                         CounterCase{"2\r\n1\r\n-3\r\n", 2, 1, 0}));
 
 TEST_F(TaskStateFilesTest, SavesAndStartUpRemoveWhatKilledSavesLeft) {
   namespace fs = std::filesystem;

@@ -1,17 +1,15 @@
-#include "crawler/UrlUtils.h"
+#include "core/UrlUtils.h"
 
 #include <algorithm>
 #include <climits>
+
+#include "core/TextRules.h"
 
 namespace vexilo {
 namespace {
 
 constexpr std::string_view kUnsafeCharacters = ":/.?\\&%'*\"<>|";
 constexpr size_t kSafeNameKeep = 40;
-
-bool Contains(std::string_view text, std::string_view part) {
-  return text.find(part) != std::string_view::npos;
-}
 
 // number: where to start, then the n found.
 std::optional<std::string> FirstFree(
@@ -34,10 +32,14 @@ std::optional<std::string> FirstFree(
   return FirstFree(folder, name, number, lastNumber, taken);
 }
 
+}  // namespace
+
 bool IsFile(const std::filesystem::path& path) {
   std::error_code ec;
   return std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec);
 }
+
+namespace {
 
 bool IsFolder(const std::filesystem::path& path) {
   std::error_code ec;

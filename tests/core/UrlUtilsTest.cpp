@@ -1,7 +1,6 @@
-#include "crawler/UrlUtils.h"
-
 #include <gtest/gtest.h>
 
+#include "core/UrlUtils.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -21,13 +20,15 @@ class SafeFileNameTest : public testing::TestWithParam<UrlCase> {};
 TEST_P(SafeFileNameTest, Example) {
   EXPECT_EQ(SafeFileName(GetParam().address), GetParam().expected);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Examples, SafeFileNameTest,
-    testing::Values(
-        UrlCase{"http://a.b/c.php?id=5", "http---a-b-c-php-id=5.jpg"},
-        UrlCase{"a:b/c.d?e\\f&g%h'i*j\"k<l>m|n o=p", "a-b-c-d-e-f-g-h-i-j-k-l-m-n o=p.jpg"},
-        UrlCase{"0123456789012345678901234567890123456789", "0123456789012345678901234567890123456789.jpg"},
-        UrlCase{"X0123456789012345678901234567890123456789", "0123456789012345678901234567890123456789.jpg"}));
+INSTANTIATE_TEST_SUITE_P(Examples, SafeFileNameTest,
+                         testing::Values(UrlCase{"http://a.b/c.php?id=5",
+                                                 "http---a-b-c-php-id=5.jpg"},
+                                         UrlCase{"a:b/c.d?e\\f&g%h'i*j\"k<l>m|n o=p",
+                                                 "a-b-c-d-e-f-g-h-i-j-k-l-m-n o=p.jpg"},
+                                         UrlCase{"0123456789012345678901234567890123456789",
+                                                 "0123456789012345678901234567890123456789.jpg"},
+                                         UrlCase{"X0123456789012345678901234567890123456789",
+                                                 "0123456789012345678901234567890123456789.jpg"}));
 
 TEST(SafeFileName, NeverStartsInsideAUtf8Character) {
   // 39 ASCII bytes after a two-byte letter: the cut lands on its second byte.
@@ -39,8 +40,7 @@ class SiteOfTest : public testing::TestWithParam<UrlCase> {};
 TEST_P(SiteOfTest, Example) { EXPECT_EQ(SiteOf(GetParam().address), GetParam().expected); }
 INSTANTIATE_TEST_SUITE_P(Examples, SiteOfTest,
                          testing::Values(UrlCase{"http://x.y.a.b/c/d.html", "a.b"},
-                                         UrlCase{"http://a.b", "a.b"},
-                                         UrlCase{"http://h/p", "h"},
+                                         UrlCase{"http://a.b", "a.b"}, UrlCase{"http://h/p", "h"},
                                          UrlCase{"http://10.1.2.3/x", "2.3"},
                                          UrlCase{"http://www.a.b:8080/x", "a.b:8080"},
                                          UrlCase{"http://u:p@www.a.b/c/d", "www.a.b/c/d"},

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "crawler/CrawlState.h"
-#include "tasks/PictureEntry.h"
+#include "core/CrawlState.h"
+#include "core/PictureEntry.h"
 
 namespace vexilo {
 
@@ -33,9 +33,11 @@ class TaskStateFiles {
   // Puts pictures in front of the cut-off downloads saved for a task that is not loaded.
   void PrependCutOff(const std::string& folderName,
                      const std::vector<QueuedPicture>& pictures) const;
-  // Reads the files back. A missing file leaves its part of rows and state as it is. The
+  // Reads the files back. A missing file leaves its part of rows and state as it is; the
+  // queue pairs the lines of pictureurl.dat and savedname.dat, and a queued picture whose
+  // save path line is missing gets an empty SavePath (the crawl start gives it one). The
   // counters are brought into range: CrawlLevel and CrawlIndex at least 1, DispatchedCount
-  // from 0 to the length of PictureUrls; a counti.dat that does not hold three whole
+  // from 0 to the length of the queue; a counti.dat that does not hold three whole
   // numbers gives 1, 1, 0.
   void LoadCrawlState(const std::string& folderName, std::vector<PictureEntry>& rows,
                       CrawlState& state) const;

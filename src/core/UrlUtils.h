@@ -11,6 +11,9 @@
 
 namespace vexilo {
 
+// Something other than a folder exists at path (a link is followed).
+bool IsFile(const std::filesystem::path& path);
+
 // The address with : / . ? \ & % ' * " < > | made "-", cut to its last 40 bytes, + ".jpg".
 std::string SafeFileName(std::string_view address);
 // The last two dot-separated labels of the host (with port); everything after the first

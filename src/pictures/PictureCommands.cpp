@@ -1,0 +1,145 @@
+#include "pictures/PictureCommands.h"
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+
+#include "pictures/DecodePicture.h"
+#include "pictures/FileTimeText.h"
+#include "pictures/ThumbnailMaker.h"
+
+namespace vexilo {
+
+std::string TaskListedText(int count) { return std::to_string(count) + " pictures are listed."; }
+std::string FolderListedText(int count) { return "Total " + std::to_string(count) + " pictures."; }
+std::string SelectedText(int count) { return "Total " + std::to_string(count) + " Pictures."; }
+
+PictureCommands::PictureCommands(PictureCommandParts parts) : mParts(parts) {}
+
+void PictureCommands::ListTaskFolder(std::string folder) {
+  if (!mLoadingIdle) return;
+  ClearGrid();
+  if (folder.empty()) return;
+  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  mParts.Pictures.Files.ScanFolder(folder);
+  ShowListing(TaskListedText(mParts.Pictures.Files.Count()));
+}
+
+void PictureCommands::ClearGrid() {
+  mParts.Grid.ClearGrid();
+  mParts.Pictures.Files.Clear();
+  mParts.Pictures.Thumbnails.clear();
+}
+
+void PictureCommands::ListFolderPictures(std::string folder) {
+  std::error_code ec;
+  if (!mLoadingIdle || !std::filesystem::is_directory(folder, ec)) return;
+  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  mParts.Pictures.Files.ScanFolder(folder);
+  ShowListing(FolderListedText(mParts.Pictures.Files.Count()));
+}
+
+void PictureCommands::ShowListing(const std::string& statusText) {
+  mParts.Status.SetStatusText(kCountPanel, statusText);
+  BuildGrid();
+}
+
+void PictureCommands::BuildGrid() {
+  TImageFileList& files = mParts.Pictures.Files;
+  std::vector<Bitmap24>& thumbnails = mParts.Pictures.Thumbnails;
+  mLoadingIdle = false;
+  const int count = files.Count();
+  thumbnails.clear();
+  std::vector<std::string> kept;
+  bool failed = false;
+  // Whether the loop ends normally or not, the grid paints again and list entry i is grid
+  // item i again.
+  auto finish = [&] {
+    mParts.Grid.EndBuild();
+    if (failed) files.ReplaceAll(kept);
+    mLoadingIdle = true;
+    std::vector<std::pair<std::string, Bitmap24>> held;
+    held.swap(mHeldAppends);
+    for (const auto& [path, thumbnail] : held) AppendNow(path, thumbnail);
+  };
+  mParts.Grid.BeginBuild(count);
+  try {
+    // Decoding runs ahead on the maker's threads while items are added here in order.
+    ThumbnailMaker maker(files.Paths(), mParts.Grid.ButtonFace());
+    for (int i = 0; i < count; ++i) {
+      files.SetCurrentIndex(i);
+      kept.push_back(files.CurrentPath());
+      ThumbnailResult result = maker.Next();
+      if (result.Ok()) {
+        thumbnails.push_back(std::move(result.Thumbnail));
+        mParts.Grid.AddGridItem(thumbnails.back(), files.CurrentFileName());
+      } else {
+        failed = true;
+        kept.pop_back();
+      }
+      mParts.Grid.BuildStep(i);
+    }
+  } catch (...) {
+    // A failure part way leaves the items after it out of the grid: drop them from the list.
+    failed = true;
+    kept.resize(std::min(kept.size(), thumbnails.size()));
+    finish();
+    throw;
+  }
+  finish();
+}
+
+void PictureCommands::AppendPicture(const std::string& path, const Bitmap24& thumbnail) {
+  if (!mLoadingIdle) {
+    mHeldAppends.emplace_back(path, thumbnail);
+    return;
+  }
+  AppendNow(path, thumbnail);
+}
+
+void PictureCommands::AppendNow(const std::string& path, const Bitmap24& thumbnail) {
+  std::vector<Bitmap24>& thumbnails = mParts.Pictures.Thumbnails;
+  try {
+    thumbnails.push_back(thumbnail);
+    try {
+      mParts.Pictures.Files.Add(path);
+    } catch (...) {
+      thumbnails.pop_back();
+      throw;
+    }
+    mParts.Grid.AddGridItem(thumbnail, std::filesystem::path(path).filename().string());
+  } catch (const std::exception&) {
+    // Out of memory: the picture is neither listed nor shown.
+  }
+}
+
+void PictureCommands::SelectPicture(int item) {
+  TImageFileList& files = mParts.Pictures.Files;
+  if (item < 0 || files.Count() == 0) return;
+  try {
+    files.SetCurrentIndex(item);
+    mParts.Status.SetStatusText(kCountPanel, SelectedText(files.Count()));
+    std::string path = files.CurrentPath();
+    mParts.Status.SetStatusText(kTimePanel, FileTimeText(path));
+    ShowPreview(path);
+  } catch (const std::exception&) {
+    // A picture gone since the listing leaves the panel and the preview as they were.
+  }
+}
+
+void PictureCommands::ShowPreview(const std::string& path) {
+  mParts.Grid.HidePreview();
+  try {
+    // The pane never needs more pixels than its longer side; a JPEG decodes reduced to that.
+    ReducedPicture picture = DecodeReducedPicture(path, std::max(mParts.Grid.PreviewSide(), 1));
+    mParts.Grid.ShowPreview(picture.Pixels, picture.FullWidth, picture.FullHeight);
+  } catch (const std::exception&) {
+    mParts.Grid.HidePreview();
+  }
+}
+
+void PictureCommands::ViewMode() {
+  if (mParts.Pictures.Thumbnails.empty()) mParts.Prompts.ShowMessage(kNoPictureSelected);
+}
+
+}  // namespace vexilo

@@ -1,0 +1,75 @@
+#pragma once
+// The commands on the pictures the grid shows: listing a task's or a folder's pictures into
+// the picture model and the grid, appending a downloaded picture, the grid's selection and
+// preview, and View Mode. The gallery and the export commands come here too; their menu
+// entries stay disabled until they do. Keeps grid item i, file list entry i and thumbnail i
+// the same picture. Main thread only.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/StatusSink.h"
+#include "core/UserPrompts.h"
+#include "pictures/Bitmap24.h"
+#include "pictures/PictureGridView.h"
+#include "pictures/PictureModel.h"
+
+namespace vexilo {
+
+inline constexpr const char* kNoPictureSelected = "No picture is selected!";
+
+// "Total 5 pictures." etc.: the status texts of the listings and of a selection.
+std::string TaskListedText(int count);
+std::string FolderListedText(int count);
+std::string SelectedText(int count);
+
+// What the commands work on; every member outlives them.
+struct PictureCommandParts {
+  PictureModel& Pictures;
+  PictureGridView& Grid;
+  StatusSink& Status;
+  UserPrompts& Prompts;
+};
+
+class PictureCommands {
+ public:
+  explicit PictureCommands(PictureCommandParts parts);
+  PictureCommands(const PictureCommands&) = delete;
+  PictureCommands& operator=(const PictureCommands&) = delete;
+
+  // False while a grid build runs.
+  bool LoadingIdle() const { return mLoadingIdle; }
+
+  // The task's share of a task selection: empties the grid and, when folder is not empty,
+  // scans it and builds the grid. While a build runs the grid is left alone.
+  void ListTaskFolder(std::string folder);
+  // Empties the grid and with it the picture model, so that later appends keep item i and
+  // entry i the same picture.
+  void ClearGrid();
+  // A folder selected in the folder tree; nothing while a build runs or when it is no folder.
+  void ListFolderPictures(std::string folder);
+  // A picture a download has saved, with the thumbnail its worker made: nothing is decoded
+  // here. One that arrives during a build is held and appended when the build ends.
+  void AppendPicture(const std::string& path, const Bitmap24& thumbnail);
+  // The grid's selection changed to item (-1: nothing selected).
+  void SelectPicture(int item);
+  // Shows the picture in the preview pane; on failure the pane shows its grey only.
+  void ShowPreview(const std::string& path);
+  // File > View Mode, the tool bar button and the grid's open (double-click, Enter): says
+  // kNoPictureSelected when the grid is empty, then opens the viewer on the selected picture
+  // (not built yet: nothing more happens).
+  void ViewMode();
+
+ private:
+  // After a scan: the count into the count panel, then the grid build.
+  void ShowListing(const std::string& statusText);
+  void BuildGrid();
+  void AppendNow(const std::string& path, const Bitmap24& thumbnail);
+
+  PictureCommandParts mParts;
+  bool mLoadingIdle = true;
+  std::vector<std::pair<std::string, Bitmap24>> mHeldAppends;
+};
+
+}  // namespace vexilo

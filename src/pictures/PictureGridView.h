@@ -1,0 +1,41 @@
+#pragma once
+// The picture grid, the preview pane and the listing's progress bar, as the picture
+// commands drive them. The main window implements it over its widgets; tests record it.
+// Main thread only.
+
+#include <cstdint>
+#include <string>
+
+#include "pictures/Bitmap24.h"
+
+namespace vexilo {
+
+class PictureGridView {
+ public:
+  virtual ~PictureGridView() = default;
+
+  // Removes every item and shows the empty grid at once.
+  virtual void ClearGrid() = 0;
+  virtual void AddGridItem(const Bitmap24& thumbnail, const std::string& caption) = 0;
+
+  // A listing's grid build: BeginBuild empties the grid, shows the progress bar for count
+  // items, stops the grid painting and keeps user input from the window; BuildStep runs
+  // after item index, shows the progress and lets pending events run (a download reported
+  // meanwhile comes back in through PictureCommands::AppendPicture); EndBuild undoes
+  // BeginBuild. EndBuild also runs when the build fails part way.
+  virtual void BeginBuild(int count) = 0;
+  virtual void BuildStep(int index) = 0;
+  virtual void EndBuild() = 0;
+
+  // The preview pane's longer side in pixels: a picture never needs more to be previewed.
+  virtual int PreviewSide() const = 0;
+  // pixels may be a reduced copy of a picture of fullWidth x fullHeight.
+  virtual void ShowPreview(const Bitmap24& pixels, int fullWidth, int fullHeight) = 0;
+  // Leaves the pane's grey only.
+  virtual void HidePreview() = 0;
+
+  // The grid's background as 0xRRGGBB, for the thumbnails.
+  virtual std::uint32_t ButtonFace() const = 0;
+};
+
+}  // namespace vexilo

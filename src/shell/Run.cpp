@@ -1,0 +1,123 @@
+#include "shell/Run.h"
+
+#include <exception>
+#include <optional>
+#include <utility>
+
+#include "crawler/Crawler.h"
+#include "downloader/DownloadScheduler.h"
+#include "pictures/ThumbnailMaker.h"
+#include "shell/DownloadSettings.h"
+#include "tasks/TaskCommands.h"
+
+namespace vexilo {
+
+TRun::TRun(RunParts parts)
+    : mParts(std::move(parts)),
+      mTaskList(mParts.ProgramFolder),
+      mStateFiles(mParts.ProgramFolder),
+      mPictureCommands({mPictures, mParts.Grid, mParts.Status, mParts.Prompts}) {
+  mThumbnailFace.store(mParts.Grid.ButtonFace());
+  mScheduler = std::make_unique<DownloadScheduler>(
+      mCrawlState, mFlags, mSettings, mRunningTask, mStateFiles, mParts.Prompts, mParts.Status,
+      mParts.Reports, mParts.Timer,
+      PictureHooks{[this](const std::string& savedPath) -> std::optional<Bitmap24> {
+                     ThumbnailResult made = MakeThumbnailResult(savedPath, mThumbnailFace.load());
+                     if (!made.Ok()) return std::nullopt;
+                     return std::move(made.Thumbnail);
+                   },
+                   [this](const std::string& savedPath, const Bitmap24& thumbnail) {
+                     mPictureCommands.AppendPicture(savedPath, thumbnail);
+                   }},
+      mParts.Limits);
+  mCrawler = std::make_unique<Crawler>(
+      mParts.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mFlags, mParts.Browser,
+      mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this));
+}
+
+TRun::~TRun() = default;
+
+void TRun::Start() {
+  mPictureCommands.ClearGrid();
+  mFlags.CrawlIdle = true;
+  // Each is loaded on its own: a broken task list must not leave the settings unloaded, or
+  // the next save would blank the stored proxy and password. Only what loaded is saved.
+  try {
+    std::filesystem::create_directories(mParts.ProgramFolder / TaskStateFiles::kStateFolder);
+    mStateFiles.RemoveStaleTemporaries();
+    mTaskList.LoadTaskList();
+  } catch (const std::exception& error) {
+    mParts.Prompts.ShowError(error.what());
+  }
+  for (int i = 0; i < mTaskList.TaskCount(); ++i) mParts.Tree.AddTaskNode(mTaskList.TaskName(i));
+  try {
+    LoadSettings(mParts.Settings, mParts.ProgramFolder, mSettings);
+    mSettingsLoaded = true;
+  } catch (const std::exception& error) {
+    mParts.Prompts.ShowError(error.what());
+  }
+}
+
+void TRun::AttachDialogs(RunDialogs dialogs) {
+  mTaskCommands = std::make_unique<TaskCommands>(
+      TaskCommandParts{mParts.ProgramFolder, mTaskList, mCurrentTask, mFlags, mSettings,
+                       mParts.Tree, *this, mParts.Address, *this, dialogs.Wizard,
+                       dialogs.TaskSettings, dialogs.DeleteTask, mParts.Prompts, mParts.Shell});
+}
+
+TaskCommands& TRun::Tasks() { return *mTaskCommands; }
+
+void TRun::ShutDown() {
+  // Each save is tried on its own: a task list that cannot be written must not keep the
+  // crawl running or the settings unsaved.
+  try {
+    if (mTaskList.Loaded()) mTaskList.SaveTaskList();
+  } catch (const std::exception&) {
+  }
+  try {
+    if (mSettingsLoaded) SaveSettings(mParts.Settings, mSettings);
+  } catch (const std::exception&) {
+  }
+  mFlags.CrawlIdle = true;
+  mFlags.StopRequested = true;
+  mScheduler->Shutdown();
+}
+
+void TRun::DownloadTick() { mScheduler->Tick(); }
+
+void TRun::ListTaskPictures(int node) {
+  if (node < 0 || node >= mTaskList.TaskCount()) return;
+  try {
+    mPictureCommands.ListTaskFolder(mTaskList.TaskLine(node, TaskRecord::kTaskFolderLine));
+  } catch (const std::exception& error) {
+    mParts.Prompts.ShowError(error.what());
+  }
+  try {
+    mCurrentTask = mTaskList.ReadTaskRecord(node);
+    mPictureRows = mStateFiles.ReadPictureRows(mCurrentTask.FolderName);
+  } catch (const std::exception& error) {
+    mPictureRows.clear();
+    mParts.Prompts.ShowError(error.what());
+  }
+  mParts.Window.ShowPictureRows(mPictureRows);
+}
+
+void TRun::ClearPictures() { mPictureCommands.ClearGrid(); }
+
+void TRun::RunCrawl() {
+  mRunningTask = mCurrentTask;
+  mCrawler->RunCrawl();
+}
+
+void TRun::StartDownloads() {
+  mThumbnailFace.store(mParts.Grid.ButtonFace());
+  mScheduler->StartCrawl();
+}
+
+void TRun::PictureListReset() { mParts.Window.ShowPictureRows(mPictureRows); }
+
+void TRun::PictureRowAdded(const PictureEntry& row) { mParts.Window.AddPictureRow(row); }
+
+void TRun::SetGridVisible(bool visible) { mParts.Window.SetGridVisible(visible); }
+
+}  // namespace vexilo

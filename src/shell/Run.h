@@ -1,0 +1,141 @@
+#pragma once
+// TRun: everything that lives for the run, and the wiring between the logic objects. It
+// holds the task list, the current and the running task record, the crawl state, the
+// picture list rows, the run flags, the settings and the picture model, and builds the
+// crawler, the download scheduler, the task commands and the picture commands over the
+// seams the main window (or a test) hands in. It runs start-up and shut-down. The main
+// window owns it. Main thread only.
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "core/AppSettings.h"
+#include "core/CrawlState.h"
+#include "core/DesktopShell.h"
+#include "core/EventPump.h"
+#include "core/MainThread.h"
+#include "core/PictureEntry.h"
+#include "core/RunFlags.h"
+#include "core/SettingsStore.h"
+#include "core/StatusSink.h"
+#include "core/TaskRecord.h"
+#include "core/TaskStateFiles.h"
+#include "core/UserPrompts.h"
+#include "crawler/CrawlHooks.h"
+#include "crawler/PageBrowser.h"
+#include "downloader/DownloadRequest.h"
+#include "downloader/DownloadTimer.h"
+#include "pictures/PictureCommands.h"
+#include "pictures/PictureGridView.h"
+#include "pictures/PictureModel.h"
+#include "shell/RunWindow.h"
+#include "tasks/CommandSeams.h"
+#include "tasks/TaskDialogs.h"
+#include "tasks/TaskList.h"
+#include "tasks/TaskTreeView.h"
+
+namespace vexilo {
+
+class Crawler;
+class DownloadScheduler;
+class TaskCommands;
+
+// The outside services and the views the run works through; all must outlive it.
+struct RunParts {
+  std::filesystem::path ProgramFolder;  // holds GTask.lis and the task folder
+  SettingsStore& Settings;
+  UserPrompts& Prompts;
+  DesktopShell& Shell;
+  StatusSink& Status;
+  EventPump& Pump;
+  MainThread& Reports;  // where download workers report
+  DownloadTimer& Timer;
+  PageBrowser& Browser;
+  TaskTreeView& Tree;
+  AddressBox& Address;
+  PictureGridView& Grid;
+  RunWindow& Window;
+  // Tests shorten these.
+  TransferLimits Limits = {};
+};
+
+// The task dialogs, created after start-up because they read the loaded settings.
+struct RunDialogs {
+  NewTaskDialog& Wizard;
+  TaskSettingsDialog& TaskSettings;
+  DeleteTaskDialog& DeleteTask;
+};
+
+class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
+ public:
+  explicit TRun(RunParts parts);
+  ~TRun() override;
+  TRun(const TRun&) = delete;
+  TRun& operator=(const TRun&) = delete;
+
+  // Start-up: the task folder and its stale temporaries, GTask.lis and the task tree's
+  // nodes, then the settings. The task list and the settings are loaded each on its own; a
+  // failure is shown as an error, and what failed to load is never saved over.
+  void Start();
+  // Builds the task commands over the dialogs; once, after Start.
+  void AttachDialogs(RunDialogs dialogs);
+  // Shut-down: saves the task list and the settings (each only when it was loaded), tells a
+  // running crawl to stop, and aborts and joins the running downloads, so that none reports
+  // to a window that is gone. Never raises.
+  void ShutDown();
+
+  // The download timer's tick.
+  void DownloadTick();
+
+  TaskCommands& Tasks();  // after AttachDialogs
+  PictureCommands& Pictures() { return mPictureCommands; }
+  DownloadScheduler& Scheduler() { return *mScheduler; }
+
+  const std::filesystem::path& ProgramFolder() const { return mParts.ProgramFolder; }
+  TaskList& TaskLines() { return mTaskList; }
+  TaskRecord& CurrentTask() { return mCurrentTask; }
+  CrawlState& Crawl() { return mCrawlState; }
+  const std::vector<PictureEntry>& PictureRows() const { return mPictureRows; }
+  RunFlags& Flags() { return mFlags; }
+  AppSettings& Settings() { return mSettings; }
+  const PictureModel& PictureSet() const { return mPictures; }
+
+ private:
+  // TaskPictureView
+  void ListTaskPictures(int node) override;
+  void ClearPictures() override;
+  // CrawlRunner: crawls a copy of the current task record.
+  void RunCrawl() override;
+  // CrawlHooks
+  void StartDownloads() override;
+  void PictureListReset() override;
+  void PictureRowAdded(const PictureEntry& row) override;
+  void SetGridVisible(bool visible) override;
+
+  RunParts mParts;
+  TaskList mTaskList;
+  TaskRecord mCurrentTask;
+  // The record the running crawl and its downloads use, copied from the current task record
+  // when the crawl starts, so that selecting another task later cannot redirect them.
+  TaskRecord mRunningTask;
+  CrawlState mCrawlState;
+  std::vector<PictureEntry> mPictureRows;
+  RunFlags mFlags;
+  AppSettings mSettings;
+  bool mSettingsLoaded = false;
+  PictureModel mPictures;
+  TaskStateFiles mStateFiles;
+  // The grid's background for the thumbnails download workers make: read from the view on
+  // the main thread, never by a worker.
+  std::atomic<std::uint32_t> mThumbnailFace{0};
+  PictureCommands mPictureCommands;
+  // Declared after everything its workers report to, so it is destroyed (and joined) first.
+  std::unique_ptr<DownloadScheduler> mScheduler;
+  std::unique_ptr<Crawler> mCrawler;
+  std::unique_ptr<TaskCommands> mTaskCommands;
+};
+
+}  // namespace vexilo

@@ -1,0 +1,22 @@
+#pragma once
+// What the run shows in the main window besides the task tree, the address box and the
+// picture grid: the picture list pane and the swap of the grid for the browser while the
+// user logs on. Main thread only.
+
+#include <vector>
+
+#include "core/PictureEntry.h"
+
+namespace vexilo {
+
+class RunWindow {
+ public:
+  virtual ~RunWindow() = default;
+  // The picture list pane shows rows anew.
+  virtual void ShowPictureRows(const std::vector<PictureEntry>& rows) = 0;
+  virtual void AddPictureRow(const PictureEntry& row) = 0;
+  // Hidden while the user logs on in the browser beneath the grid.
+  virtual void SetGridVisible(bool visible) = 0;
+};
+
+}  // namespace vexilo

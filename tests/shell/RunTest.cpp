@@ -1,0 +1,156 @@
+// The run object without a display: start-up, shut-down and the listing of a task's
+// pictures, with the window's views and the outside services faked.
+
+#include <gtest/gtest.h>
+
+#include "core/LineFile.h"
+#include "pictures/BmpWriter.h"
+#include "shell/Run.h"
+#include "support/FakeSeams.h"
+#include "support/RecordingGrid.h"
+#include "support/TempDir.h"
+#include "tasks/TaskCommands.h"
+#include "tasks/TaskFakes.h"
+
+namespace vexilo {
+namespace {
+
+using test::TempDir;
+using test::WriteFileBytes;
+
+class BlankBrowser : public PageBrowser {
+ public:
+  void Navigate(const std::string&) override {}
+  void Stop() override {}
+  int ReadyState() override { return kReadyStateComplete; }
+  std::string LocationURL() override { return "about:blank"; }
+  std::optional<PageDocument> Document() override { return std::nullopt; }
+  void SetMode(BrowserMode) override {}
+};
+
+class StillTimer : public DownloadTimer {
+ public:
+  void SetEnabled(bool enabled) override { On = enabled; }
+  bool Enabled() const override { return On; }
+  bool On = false;
+};
+
+class RecordingWindow : public RunWindow {
+ public:
+  void ShowPictureRows(const std::vector<PictureEntry>& rows) override { Rows = rows; }
+  void AddPictureRow(const PictureEntry& row) override { Rows.push_back(row); }
+  void SetGridVisible(bool visible) override { GridVisible = visible; }
+  std::vector<PictureEntry> Rows;
+  bool GridVisible = true;
+};
+
+std::vector<std::string> TaskLines(const std::vector<TaskRecord>& tasks) {
+  std::vector<std::string> lines;
+  for (const TaskRecord& task : tasks) {
+    auto block = ToLines(task);
+    lines.insert(lines.end(), block.begin(), block.end());
+  }
+  return lines;
+}
+
+TaskRecord Task(const std::string& name, const std::string& folder) {
+  TaskRecord task;
+  task.Name = name;
+  task.TaskFolder = folder;
+  task.TaskType = "0";
+  task.FolderName = name;
+  return task;
+}
+
+class RunTest : public testing::Test {
+ protected:
+  std::unique_ptr<TRun> Start() {
+    auto run =
+        std::make_unique<TRun>(RunParts{dir.Path(), store, prompts, shell, status, pump, reports,
+                                        timer, browser, tree, address, grid, window});
+    run->Start();
+    run->AttachDialogs({wizard, settingsDialog, deleteDialog});
+    return run;
+  }
+
+  TempDir dir;
+  test::MemorySettingsStore store;
+  test::RecordingPrompts prompts;
+  test::RecordingShell shell;
+  test::RecordingStatus status;
+  test::FakeEventPump pump;
+  test::FakeMainThread reports;
+  StillTimer timer;
+  BlankBrowser browser;
+  test::FakeTree tree;
+  test::FakeAddress address;
+  test::RecordingGrid grid;
+  RecordingWindow window;
+  test::FakeWizard wizard;
+  test::FakeSettingsDialog settingsDialog;
+  test::FakeDeleteDialog deleteDialog;
+};
+
+TEST_F(RunTest, StartUpLoadsTasksAndSettingsAndShutDownSavesThem) {
+  WriteLines(dir / "GTask.lis", TaskLines({Task("a", ""), Task("b", "")}));
+  WriteFileBytes(dir / ".GTask.lis.u8Fq2Z", "half");
+  auto run = Start();
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "task"));
+  EXPECT_FALSE(std::filesystem::exists(dir / ".GTask.lis.u8Fq2Z"));
+  EXPECT_EQ(tree.Captions, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(run->Settings().DownFolder, (dir / "pictures").string());
+  EXPECT_TRUE(run->Flags().CrawlIdle);
+  EXPECT_TRUE(prompts.Errors.empty());
+
+  run->Settings().ProxyServer = "proxy";
+  run->Flags().CrawlIdle = false;
+  run->ShutDown();
+  EXPECT_EQ(ReadLines(dir / "GTask.lis"), TaskLines({Task("a", ""), Task("b", "")}));
+  EXPECT_EQ(store.Values.at("ProxyServer"), "proxy");
+  EXPECT_TRUE(run->Flags().CrawlIdle);
+  EXPECT_TRUE(run->Flags().StopRequested);
+  run->DownloadTick();  // after shut-down the scheduler hands nothing out
+  EXPECT_FALSE(timer.On);
+}
+
+TEST_F(RunTest, AFailedStartSavesNothingOver) {
+  store.FailOpen = true;
+  std::filesystem::create_directory(dir / "GTask.lis");
+  auto run = Start();
+  EXPECT_EQ(prompts.Errors.size(), 2u);
+  EXPECT_TRUE(tree.Captions.empty());
+  run->ShutDown();
+  EXPECT_TRUE(store.Values.empty());
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "GTask.lis"));
+}
+
+TEST_F(RunTest, SelectingATaskListsItsPicturesAndRows) {
+  std::filesystem::create_directory(dir / "pics");
+  Bitmap24 picture(20, 10);
+  WriteBmp(picture, dir / "pics" / "p.bmp");
+  WriteLines(dir / "GTask.lis",
+             TaskLines({Task("a", (dir / "pics").string() + "/"), Task("b", "")}));
+  std::filesystem::create_directories(dir / "task" / "a");
+  WriteLines(dir / "task" / "a" / "listview.dat", {"p.bmp", "http://x/p.bmp", "20", "10"});
+  auto run = Start();
+
+  run->Tasks().SelectNode(0);
+  EXPECT_EQ(run->CurrentTask().Name, "a");
+  EXPECT_EQ(grid.Captions, std::vector<std::string>{"p.bmp"});
+  EXPECT_EQ(run->PictureSet().Files.Count(), 1);
+  EXPECT_EQ(run->PictureSet().Thumbnails.size(), 1u);
+  EXPECT_EQ(window.Rows, (std::vector<PictureEntry>{{"p.bmp", "http://x/p.bmp", "20", "10"}}));
+  EXPECT_EQ(status.Text(kCountPanel), "1 pictures are listed.");
+
+  run->Tasks().SelectNode(1);
+  EXPECT_EQ(run->CurrentTask().Name, "b");
+  EXPECT_TRUE(grid.Captions.empty());
+  EXPECT_TRUE(window.Rows.empty());
+
+  run->Flags().CrawlIdle = false;
+  EXPECT_FALSE(run->Tasks().SelectionChangeAllowed());
+  EXPECT_EQ(prompts.Messages, std::vector<std::string>{"Please wait for completing current task."});
+}
+
+}  // namespace
+}  // namespace vexilo
