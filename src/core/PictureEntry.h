@@ -6,9 +6,9 @@
 namespace vexilo {
 
 struct PictureEntry {
-  std::string Name;    // the file-name part of the picture's address
-  std::string Link;    // the picture's address
-  std::string Width;   // pixels in decimal, any text the harvest found, or empty
+  std::string Name;   // the file-name part of the picture's address
+  std::string Link;   // the picture's address
+  std::string Width;  // pixels in decimal, any text the harvest found, or empty
   std::string Height;
 
   bool operator==(const PictureEntry&) const = default;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/DesktopShell.h"
-#include "core/UserPrompts.h"
 #include "core/PictureEntry.h"
+#include "core/UserPrompts.h"
 
 namespace vexilo {
 

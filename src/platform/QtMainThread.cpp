@@ -13,7 +13,8 @@ void QtMainThread::RunAndWait(const std::function<void()>& work) {
     work();
     return;
   }
-  QMetaObject::invokeMethod(context, [&work] { work(); }, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      context, [&work] { work(); }, Qt::BlockingQueuedConnection);
 }
 
 void QtMainThread::Post(std::function<void()> work) {

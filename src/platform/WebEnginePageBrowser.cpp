@@ -1,18 +1,17 @@
 #include "platform/WebEnginePageBrowser.h"
 
-#include <algorithm>
-#include <chrono>
-#include <functional>
-#include <limits>
-#include <memory>
-#include <stdexcept>
-
 #include <QVariant>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <stdexcept>
 
 namespace vexilo {
 namespace {

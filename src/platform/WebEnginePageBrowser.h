@@ -4,12 +4,11 @@
 // show dialogs. The main window shows Page() in the view beneath the picture grid.
 // Main thread only.
 
-#include <memory>
-
 #include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QUrl>
+#include <memory>
 
 #include "crawler/PageBrowser.h"
 #include "platform/QtEventPump.h"

@@ -1,12 +1,10 @@
-#include "core/LineFile.h"
-
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <ostream>
 
-#include <gtest/gtest.h>
-
 #include "core/Errors.h"
+#include "core/LineFile.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -36,9 +34,9 @@ INSTANTIATE_TEST_SUITE_P(
     LineEnds, ReadLinesTest,
     testing::Values(ReadCase{"", {}}, ReadCase{"a\r\nb\r\n", {"a", "b"}},
                     ReadCase{"a\nb\n", {"a", "b"}}, ReadCase{"a\rb\r", {"a", "b"}},
-                    ReadCase{"a\r\nb", {"a", "b"}},            // unterminated last line
-                    ReadCase{"\r\n\r\n", {"", ""}},            // empty lines stay lines
-                    ReadCase{"a\n\rb", {"a", "", "b"}},        // LF CR is two line ends
+                    ReadCase{"a\r\nb", {"a", "b"}},      // unterminated last line
+                    ReadCase{"\r\n\r\n", {"", ""}},      // empty lines stay lines
+                    ReadCase{"a\n\rb", {"a", "", "b"}},  // LF CR is two line ends
                     ReadCase{"x\r\n\n\ry", {"x", "", "", "y"}}));
 
 TEST(ReadLines, MissingFileIsAnError) {
@@ -104,10 +102,10 @@ TEST(RemoveStaleTemporaries, RemovesOnlyWhatAKilledSaveOfANamedFileLeaves) {
   const char* stale[] = {".GTask.lis.aZ09xY", ".counti.dat.QWERTY"};
   const char* kept[] = {
       "GTask.lis",          ".GTask.lis.abc12",   // five characters
-      ".GTask.lis.abc1234",  ".GTask.lis.ab-12x",  // seven; not a letter or digit
-      "GTask.lis.abc123",    ".gtask.lis.abc123",  // no leading dot; another name
-      ".other.dat.abc123",   ".GTask.lisXabc123",  // not one of the names
-      ".GTask.lis.",         "..GTask.lis.abc123",
+      ".GTask.lis.abc1234", ".GTask.lis.ab-12x",  // seven; not a letter or digit
+      "GTask.lis.abc123",   ".gtask.lis.abc123",  // no leading dot; another name
+      ".other.dat.abc123",  ".GTask.lisXabc123",  // not one of the names
+      ".GTask.lis.",        "..GTask.lis.abc123",
   };
   for (const char* name : stale) WriteFileBytes(dir / name, "x");
   for (const char* name : kept) WriteFileBytes(dir / name, "x");

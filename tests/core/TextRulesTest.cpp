@@ -1,8 +1,7 @@
-#include "core/TextRules.h"
-
 #include <gtest/gtest.h>
 
 #include "core/Errors.h"
+#include "core/TextRules.h"
 
 namespace vexilo {
 namespace {
@@ -22,7 +21,8 @@ TEST(TextRules, WholeNumbers) {
   EXPECT_EQ(ParseWholeNumber("+5"), 5);
   EXPECT_EQ(ParseWholeNumber("2147483647"), 2147483647);
   EXPECT_EQ(ParseWholeNumber("-2147483648"), -2147483648LL);
-  for (const char* bad : {"", "-", "+", "x", "1x", " 1", "1 ", "2147483648", "0x10", "+-1", "1.0"}) {
+  for (const char* bad :
+       {"", "-", "+", "x", "1x", " 1", "1 ", "2147483648", "0x10", "+-1", "1.0"}) {
     EXPECT_EQ(ParseWholeNumber(bad), std::nullopt) << bad;
   }
   EXPECT_THROW(ToWholeNumber("abc"), ConversionError);

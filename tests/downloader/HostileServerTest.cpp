@@ -46,16 +46,15 @@ struct Outcome {
 // Sends bytes bytes in pieces of piece bytes, one every pause, while the client reads.
 bool SendSlowly(httplib::Response& response, std::size_t piece, milliseconds pause,
                 std::uint64_t bytes) {
-  response.set_chunked_content_provider(
-      "image/jpeg", [=](size_t offset, httplib::DataSink& sink) {
-        if (offset >= bytes) {
-          sink.done();
-          return true;
-        }
-        std::this_thread::sleep_for(pause);
-        const std::string block(piece, 't');
-        return sink.write(block.data(), block.size());
-      });
+  response.set_chunked_content_provider("image/jpeg", [=](size_t offset, httplib::DataSink& sink) {
+    if (offset >= bytes) {
+      sink.done();
+      return true;
+    }
+    std::this_thread::sleep_for(pause);
+    const std::string block(piece, 't');
+    return sink.write(block.data(), block.size());
+  });
   return true;
 }
 
@@ -169,9 +168,9 @@ TEST_F(HostileServerTest, StopEndsAStalledTransferWithinAboutASecondUnderTheDefa
   const Outcome outcome = Fetch(mServer.Url("/stall"), TransferLimits{});
   const Clock::time_point returned = Clock::now();
   stop.join();
-  RecordProperty("after_stop_ms", std::to_string(std::chrono::duration_cast<milliseconds>(
-                                                     returned - stopped)
-                                                     .count()));
+  RecordProperty(
+      "after_stop_ms",
+      std::to_string(std::chrono::duration_cast<milliseconds>(returned - stopped).count()));
 
   EXPECT_FALSE(outcome.Downloaded);
   EXPECT_LT(returned - stopped, kSlotFreeWithin);
@@ -179,16 +178,16 @@ TEST_F(HostileServerTest, StopEndsAStalledTransferWithinAboutASecondUnderTheDefa
 }
 
 TEST_F(HostileServerTest, UnresolvableHostFailsAtOnceAndSpoilsNoLaterDownload) {
-  EXPECT_TRUE(FetchToFile(Request(mServer.Url("/picture.jpg"), "a.jpg"), ShortLimits(), mAbort,
-                          mHandles));
+  EXPECT_TRUE(
+      FetchToFile(Request(mServer.Url("/picture.jpg"), "a.jpg"), ShortLimits(), mAbort, mHandles));
   const Outcome dead = Fetch("http://pics.invalid/x.jpg");
   EXPECT_FALSE(dead.Downloaded);
   EXPECT_LT(dead.Took, kSlotFreeWithin);
   EXPECT_EQ(dead.BytesLeft, 0u);
 
   for (const char* name : {"b.jpg", "c.jpg", "d.jpg"}) {
-    EXPECT_TRUE(FetchToFile(Request(mServer.Url("/picture.jpg"), name), ShortLimits(), mAbort,
-                            mHandles));
+    EXPECT_TRUE(
+        FetchToFile(Request(mServer.Url("/picture.jpg"), name), ShortLimits(), mAbort, mHandles));
     EXPECT_TRUE(ReadFileBytes(mFolder / name) == kPicture) << name << " is not whole";
   }
 }

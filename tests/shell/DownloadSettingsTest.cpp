@@ -1,6 +1,6 @@
-#include <ostream>
-
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 #include "core/Errors.h"
 #include "shell/DownloadSettings.h"

@@ -1,10 +1,9 @@
 // main() for tests that need real widgets or the WebEngine browser (offscreen platform).
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QApplication>
-
-#include <gtest/gtest.h>
 
 // Under AddressSanitizer: the Chromium inside Qt WebEngine frees some of its own objects with
 // a sized delete of a base type, and it, fontconfig and udev keep allocations for the life of

@@ -1,11 +1,9 @@
-#include "tasks/TaskList.h"
-
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "core/Errors.h"
 #include "support/TempDir.h"
+#include "tasks/TaskList.h"
 
 namespace vexilo {
 namespace {

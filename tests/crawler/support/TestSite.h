@@ -2,13 +2,13 @@
 // A small web site served by an in-process HTTP server on 127.0.0.1 with a free port. It
 // records the path of every request it gets.
 
+#include <httplib.h>
+
 #include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <httplib.h>
 
 namespace vexilo::test {
 
