@@ -41,6 +41,9 @@
 #include "tasks/StartUnit.h"
 #include "tasks/TaskCommands.h"
 #include "tasks/TaskSettingUnit.h"
+#include "viewer/MainWindowViewerHost.h"
+#include "viewer/UnitFormView.h"
+#include "viewer/ViewerOpening.h"
 
 namespace vexilo {
 namespace {
@@ -107,6 +110,7 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
                    },
                    [this](const std::string& savedPath, const Bitmap24& thumbnail) {
                      mBrowser->AppendPicture(savedPath, thumbnail);
+                     if (mViewer) mViewer->PicturesAppended();
                    }});
   mCrawler =
       std::make_unique<Crawler>(mProgramFolder, mRunningTask, mCrawlState, mPictureRows, mRunFlags,
@@ -260,6 +264,9 @@ void TMainForm::InitialiseRun() {
 void TMainForm::CreateOtherWindows() {
   mWizardForm = new TTaskWizardForm(mSettings, mProgramFolder, mServices.Prompts, this);
   mAboutForm = new TAboutForm(mServices.Shell, this);
+  mViewerHost = std::make_unique<TMainWindowViewerHost>(*this, *mGrid);
+  mViewer = std::make_unique<TFormView>(mPictures, *mViewerHost, mServices.Prompts);
+  connect(mGrid, &TPictureGrid::openRequested, mViewer.get(), &TFormView::OpenViewer);
   mOptionForm = new TOptionForm(mSettings, mServices.Settings, mProgramFolder, mServices.Shell,
                                 mServices.Prompts, this);
   mTaskSettingForm = new TTaskSettingForm(mSettings, mProgramFolder, mServices.Prompts, this);
@@ -368,7 +375,7 @@ void TMainForm::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void TMainForm::ViewMode() {
-  if (mGrid->count() == 0) mServices.Prompts.ShowMessage("No picture is selected!");
+  if (mViewer) ViewModeCommand(*mViewerHost, mServices.Prompts, [this] { mViewer->OpenViewer(); });
 }
 
 void TMainForm::ShowDownloadSettings() {

@@ -42,6 +42,8 @@ class TAboutForm;
 class TDeleteTaskForm;
 class TTaskSettingForm;
 class TTaskWizardForm;
+class TFormView;
+class TMainWindowViewerHost;
 class TaskCommands;
 class TFolderTree;
 class TMainActions;
@@ -142,6 +144,7 @@ class TMainForm : public QMainWindow,
   TTaskWizardForm* WizardForm() const { return mWizardForm; }
   TTaskSettingForm* TaskSettingForm() const { return mTaskSettingForm; }
   TDeleteTaskForm* DeleteTaskForm() const { return mDeleteTaskForm; }
+  TFormView* Viewer() const { return mViewer.get(); }
   DownloadScheduler& Scheduler() { return *mScheduler; }
   WebEnginePageBrowser& PageBrowser() { return *mPageBrowser; }
 
@@ -192,6 +195,8 @@ class TMainForm : public QMainWindow,
   TPictureListView* mPictureList = nullptr;
   std::unique_ptr<TStatusPanels> mStatus;
   std::unique_ptr<TPictureBrowser> mBrowser;
+  std::unique_ptr<TMainWindowViewerHost> mViewerHost;
+  std::unique_ptr<TFormView> mViewer;
   QtDownloadTimer mDownloadTimer;
   // Declared after everything its workers report to, so it is destroyed (and joined) first.
   std::unique_ptr<DownloadScheduler> mScheduler;
