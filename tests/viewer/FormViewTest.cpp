@@ -182,6 +182,9 @@ TEST_F(FormViewTest, ThreePicturesWrapBothWays) {
   EXPECT_EQ(Shown(), 1);
   view.Commands().PopupLast->trigger();
   EXPECT_EQ(Shown(), 3);
+  // Keys typed into the picture area follow the same map.
+  QTest::keyClick(view.PictureArea(), Qt::Key_Space);
+  EXPECT_EQ(Shown(), 1);
 }
 
 TEST_F(FormViewTest, FirstAndLastStayOnTheOnlyPicture) {
