@@ -142,14 +142,17 @@ int main(int argc, char** argv) {
   Report("Space, neighbour decoded ahead", ahead);
   Report("Space, held down (no pause)", rushed);
   Report("Space, full decode on main thread", mainThread);
-  std::printf("pictures held by the read-ahead at most: %.1f MB = %.2f pictures (+1 on show "
-              "when it is not among them)\n",
-              mostHeldMb, mostHeldMb / pictureMb);
-  std::printf("peak resident growth during read-ahead: %.1f MB; goal: 3 pictures + one "
-              "screen = %.1f MB\n",
-              aheadPeakRss, 3 * pictureMb + screenMb);
-  std::printf("(glibc keeps freed 17 MB blocks once its dynamic mmap threshold has risen; "
-              "MALLOC_MMAP_THRESHOLD_=4194304 shows the pixels alone)\n");
+  std::printf(
+      "pictures held by the read-ahead at most: %.1f MB = %.2f pictures (+1 on show "
+      "when it is not among them)\n",
+      mostHeldMb, mostHeldMb / pictureMb);
+  std::printf(
+      "peak resident growth during read-ahead: %.1f MB; goal: 3 pictures + one "
+      "screen = %.1f MB\n",
+      aheadPeakRss, 3 * pictureMb + screenMb);
+  std::printf(
+      "(glibc keeps freed 17 MB blocks once its dynamic mmap threshold has risen; "
+      "MALLOC_MMAP_THRESHOLD_=4194304 shows the pixels alone)\n");
   if (gUnpainted > 0) std::printf("WARNING: %d steps were not painted\n", gUnpainted);
   return gUnpainted > 0 ? 1 : 0;
 }

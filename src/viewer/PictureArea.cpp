@@ -80,8 +80,7 @@ void TPictureArea::paintEvent(QPaintEvent* event) {
   const int right = std::min(
       mPixels.width(), static_cast<int>(std::ceil((visible.right() + 1 - panel.left()) / scaleX)));
   const int bottom = std::min(
-      mPixels.height(),
-      static_cast<int>(std::ceil((visible.bottom() + 1 - panel.top()) / scaleY)));
+      mPixels.height(), static_cast<int>(std::ceil((visible.bottom() + 1 - panel.top()) / scaleY)));
   if (right <= left || bottom <= top) return;
 
   painter.setClipRect(visible);

@@ -9,8 +9,8 @@ int Offset(int area, int panel) { return area < panel ? 0 : (area - panel) / 2; 
 
 }  // namespace
 
-PictureLayout LayoutPicture(int pictureWidth, int pictureHeight, bool fit, int level,
-                            int areaWidth, int areaHeight) {
+PictureLayout LayoutPicture(int pictureWidth, int pictureHeight, bool fit, int level, int areaWidth,
+                            int areaHeight) {
   PictureLayout layout;
   layout.Level = fit ? kFitZoomLevel : level;
   layout.Width = ZoomedExtent(pictureWidth, layout.Level);

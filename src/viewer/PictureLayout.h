@@ -17,7 +17,7 @@ struct PictureLayout {
 // where the panel fits the area it is centred (halves truncated), where it does not it sits
 // at 0 and the area scrolls over it. A picture that fits on one axis only is centred on that
 // axis alone.
-PictureLayout LayoutPicture(int pictureWidth, int pictureHeight, bool fit, int level,
-                            int areaWidth, int areaHeight);
+PictureLayout LayoutPicture(int pictureWidth, int pictureHeight, bool fit, int level, int areaWidth,
+                            int areaHeight);
 
 }  // namespace vexilo

@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 #include <exception>
 
 #include "core/UserPrompts.h"
@@ -134,8 +135,8 @@ void TFormView::BuildActions() {
   a.PopupFullScreen->setCheckable(true);
 
   // Full screen and the wallpaper come later; until then their entries cannot be chosen.
-  for (QAction* later : {a.FullScreenEntry, a.FullScreenButton, a.PopupFullScreen,
-                         a.SetWallpaper}) {
+  for (QAction* later :
+       {a.FullScreenEntry, a.FullScreenButton, a.PopupFullScreen, a.SetWallpaper}) {
     later->setEnabled(false);
   }
   for (QAction* button : {a.VexiloModeButton, a.PreviousButton, a.NextButton, a.ZoomInButton,
@@ -182,11 +183,11 @@ void TFormView::BuildToolBar() {
   mToolBar->setIconSize(QSize(16, 16));
   mToolBar->setFixedHeight(kToolBarHeight);
   mToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
-  const std::initializer_list<QAction*> groups[] = {{a.VexiloModeButton},
-                                                    {a.PreviousButton, a.NextButton},
-                                                    {a.ZoomInButton, a.ZoomOutButton,
-                                                     a.FitImageButton},
-                                                    {a.FullScreenButton}};
+  const std::initializer_list<QAction*> groups[] = {
+      {a.VexiloModeButton},
+      {a.PreviousButton, a.NextButton},
+      {a.ZoomInButton, a.ZoomOutButton, a.FitImageButton},
+      {a.FullScreenButton}};
   bool first = true;
   for (const auto& group : groups) {
     if (!first) mToolBar->addSeparator();
@@ -279,9 +280,8 @@ void TFormView::LoadPicture(const std::string& path) {
 void TFormView::LayoutPicture(bool fit, bool keepScroll) {
   const SharedPicture& picture = mArea->Picture();
   const QSize area = mArea->AreaSize();
-  mLayout = vexilo::LayoutPicture(picture ? picture->Width() : 0,
-                                  picture ? picture->Height() : 0, fit, mZoom.Level(),
-                                  area.width(), area.height());
+  mLayout = vexilo::LayoutPicture(picture ? picture->Width() : 0, picture ? picture->Height() : 0,
+                                  fit, mZoom.Level(), area.width(), area.height());
   mArea->SetPanel(QRect(mLayout.Left, mLayout.Top, mLayout.Width, mLayout.Height), keepScroll);
   UpdateViewerStatus();
 }
@@ -306,9 +306,15 @@ void TFormView::UpdateViewerStatus() {
   for (std::size_t i = 0; i < texts.size(); ++i) {
     mPanels[i]->setText(QString::fromStdString(texts[i]));
   }
-  for (std::size_t i : {2u, 3u}) {
-    mPanels[i]->setFixedWidth(mPanels[i]->fontMetrics().horizontalAdvance(mPanels[i]->text()) +
-                              kViewerTextMargin);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const int textWidth = mPanels[i]->fontMetrics().horizontalAdvance(mPanels[i]->text());
+    if (i == 2 || i == 3) {
+      mPanels[i]->setFixedWidth(textWidth + kViewerTextMargin);
+    } else {
+      // The fixed widths were measured for a smaller font than today's desktops use: a
+      // panel widens rather than cut its time or count short.
+      mPanels[i]->setFixedWidth(std::max(kViewerPanelWidths[i], textWidth + kViewerPanelPadding));
+    }
   }
 }
 

@@ -117,7 +117,7 @@ void ViewerPictureCache::WaitIdle() {
   std::unique_lock lock(mMutex);
   mDone.wait(lock, [this] {
     return !mInHand && std::none_of(mEntries.begin(), mEntries.end(),
-                                  [](const auto& entry) { return entry->Queued; });
+                                    [](const auto& entry) { return entry->Queued; });
   });
 }
 

@@ -10,9 +10,10 @@ namespace vexilo {
 
 inline constexpr int kViewerPanelCount = 6;
 // Panel widths at creation; panels 2 and 3 then take their text's width + kViewerTextMargin.
-inline constexpr std::array<int, kViewerPanelCount> kViewerPanelWidths = {50, 120, 50,
-                                                                          50, 50,  500};
+inline constexpr std::array<int, kViewerPanelCount> kViewerPanelWidths = {50, 120, 50, 50, 50, 500};
 inline constexpr int kViewerTextMargin = 20;
+// Panels 0, 1 and 4 keep their width unless their text needs more: its width + this.
+inline constexpr int kViewerPanelPadding = 10;
 inline constexpr char kViewerHint[] = "Press SPACE to view next picture in sequence.";
 
 struct ViewerStatusInput {

@@ -6,7 +6,7 @@
 namespace vexilo {
 namespace {
 
-constexpr std::array<int, kMaxZoomLevel> kPercents = {5,   7,   10,  15,  20,  30,  50, 70,
+constexpr std::array<int, kMaxZoomLevel> kPercents = {5,   7,   10,  15,  20,  30,  50,  70,
                                                       100, 150, 200, 300, 500, 700, 1000};
 
 // The menu rule's factors, as exact ten-thousandths: a double 7.5938 times a height could

@@ -24,8 +24,8 @@ SharedPicture Quadrants(int width, int height) {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const bool right = x >= width / 2, bottom = y >= height / 2;
-      picture->SetPixel(x, y, bottom ? (right ? kBottomRight : kBottomLeft)
-                                     : (right ? kTopRight : kTopLeft));
+      picture->SetPixel(
+          x, y, bottom ? (right ? kBottomRight : kBottomLeft) : (right ? kTopRight : kTopLeft));
     }
   }
   return picture;

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "pictures/ImageFileList.h"
 #include "support/FakeSeams.h"
 #include "support/TempDir.h"
-#include "pictures/ImageFileList.h"
 #include "viewer/LoadStep.h"
 #include "viewer/PictureLayout.h"
 #include "viewer/ViewerHost.h"
@@ -88,14 +88,13 @@ TEST(ZoomRulesTest, ZoomMenuRuleAtItsBounds) {
     bool zoomIn, zoomOut;
   };
   const Row rows[] = {
-      {75938, 10000, true, true},    // exactly trunc(H x 7.5938): a double would miss it
-      {75939, 10000, false, true},   // past it
-      {1176, 10000, true, true},     // exactly trunc(H x 0.1176)
-      {1175, 10000, true, false},    // below it
-      {7, 1, true, true},            // trunc(7.5938) = 7
-      {8, 1, false, true},
-      {0, 0, true, true},            // an empty picture enables both
-      {6000, 600, false, true},      // 1000 %: the menu agrees with the level bound
+      {75938, 10000, true, true},   // exactly trunc(H x 7.5938): a double would miss it
+      {75939, 10000, false, true},  // past it
+      {1176, 10000, true, true},    // exactly trunc(H x 0.1176)
+      {1175, 10000, true, false},   // below it
+      {7, 1, true, true},           // trunc(7.5938) = 7
+      {8, 1, false, true},         {0, 0, true, true},  // an empty picture enables both
+      {6000, 600, false, true},  // 1000 %: the menu agrees with the level bound
   };
   for (const Row& row : rows) {
     ViewerZoom zoom;
@@ -253,9 +252,8 @@ TEST(ViewerStatusTest, PanelTexts) {
   input.PictureWidth = 800;
   input.PictureHeight = 600;
   input.ZoomLevel = 10;
-  EXPECT_EQ(ViewerStatusTexts(input),
-            (std::array<std::string, 5>{"3/17", "03/04/2025 05:06:08", "a.b.jpg", "800x600",
-                                        "150%"}));
+  EXPECT_EQ(ViewerStatusTexts(input), (std::array<std::string, 5>{"3/17", "03/04/2025 05:06:08",
+                                                                  "a.b.jpg", "800x600", "150%"}));
 }
 
 TEST(ViewerStatusTest, TimeFormatAndAMissingFile) {
