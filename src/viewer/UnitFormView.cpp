@@ -83,7 +83,9 @@ TFormView::TFormView(TImageFileList& pictures, ViewerHost& host, UserPrompts& pr
   BuildStatusBar();
   connect(mArea, &TPictureArea::panelDoubleClicked, this, &TFormView::ReturnToBrowser);
   connect(mArea, &TPictureArea::resized, this, [this] {
-    if (isVisible()) LayoutPicture(false, true);
+    // The window system also reports sizes that did not change (while a message box is
+    // up, say): only a real change re-centres the picture.
+    if (isVisible() && mArea->AreaSize() != mLaidOutArea) LayoutPicture(false, true);
   });
   connect(mArea, &TPictureArea::popupRequested, this, [this](const QPoint& at) {
     mActions.PopupFullScreen->setChecked(mFullScreen);
@@ -280,6 +282,7 @@ void TFormView::LoadPicture(const std::string& path) {
 void TFormView::LayoutPicture(bool fit, bool keepScroll) {
   const SharedPicture& picture = mArea->Picture();
   const QSize area = mArea->AreaSize();
+  mLaidOutArea = area;
   mLayout = vexilo::LayoutPicture(picture ? picture->Width() : 0, picture ? picture->Height() : 0,
                                   fit, mZoom.Level(), area.width(), area.height());
   mArea->SetPanel(QRect(mLayout.Left, mLayout.Top, mLayout.Width, mLayout.Height), keepScroll);

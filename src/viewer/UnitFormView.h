@@ -11,6 +11,7 @@
 // viewer is shown: the main window, which alone lists folders, is hidden then.
 
 #include <QMainWindow>
+#include <QSize>
 #include <array>
 #include <string>
 #include <vector>
@@ -121,6 +122,7 @@ class TFormView : public QMainWindow {
   ViewerPictureCache mCache;
   ViewerZoom mZoom;
   PictureLayout mLayout;
+  QSize mLaidOutArea;  // the area size mLayout was made for
   bool mFullScreen = false;
   Actions mActions{};
   TPictureArea* mArea = nullptr;

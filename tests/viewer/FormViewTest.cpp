@@ -222,6 +222,20 @@ TEST_F(FormViewTest, UnreadableFifthOfTenKeepsTheFourthAndSkipsOn) {
   EXPECT_EQ(view.StatusText(0), "7/10");
 }
 
+// A bitmap that cannot be read on the way back moves one further back too.
+TEST_F(FormViewTest, UnreadableBitmapOnTheWayBackMovesOneFurtherBack) {
+  MakePictures(10, {5});
+  host.Selected = 5;
+  view.OpenViewer();
+  std::vector<SeenBox> boxes =
+      AnswerBoxesDuring([&] { QTest::keyClick(&view, Qt::Key_Backspace); });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(Shown(), 6);
+  EXPECT_EQ(view.StatusText(0), "4/10");
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  EXPECT_EQ(Shown(), 3);
+}
+
 TEST_F(FormViewTest, ZoomInStepsToTheTopAndDisablesZoomIn) {
   MakePicture(800, 600);
   view.OpenViewer();
