@@ -9,4 +9,5 @@ shift || true
 folder=${VEXILO_BENCH_PICTURES:-/tmp/vexilo-bench-pictures}
 "$root/bench/pictures/make-bench-pictures.sh" "$folder"
 /work/tools/buildslot cmake --build "$build" --target viewer_bench
-QT_QPA_PLATFORM=offscreen /work/tools/buildslot "$build/bench/viewer/viewer_bench" "$folder/large" "$@"
+QT_QPA_PLATFORM=offscreen /work/tools/buildslot \
+  "$build/bench/viewer/viewer_bench" "$folder/large" "$@"
