@@ -110,7 +110,9 @@ void PictureCommands::AppendNow(const std::string& path, const Bitmap24& thumbna
     mParts.Grid.AddGridItem(thumbnail, std::filesystem::path(path).filename().string());
   } catch (const std::exception&) {
     // Out of memory: the picture is neither listed nor shown.
+    return;
   }
+  if (mViewer.PicturesAppended) mViewer.PicturesAppended();
 }
 
 void PictureCommands::SelectPicture(int item) {
@@ -140,6 +142,7 @@ void PictureCommands::ShowPreview(const std::string& path) {
 
 void PictureCommands::ViewMode() {
   if (mParts.Pictures.Thumbnails.empty()) mParts.Prompts.ShowMessage(kNoPictureSelected);
+  if (mViewer.Open) mViewer.Open();
 }
 
 }  // namespace vexilo

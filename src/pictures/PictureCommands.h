@@ -5,6 +5,7 @@
 // entries stay disabled until they do. Keeps grid item i, file list entry i and thumbnail i
 // the same picture. Main thread only.
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,9 +58,17 @@ class PictureCommands {
   // Shows the picture in the preview pane; on failure the pane shows its grey only.
   void ShowPreview(const std::string& path);
   // File > View Mode, the tool bar button and the grid's open (double-click, Enter): says
-  // kNoPictureSelected when the grid is empty, then opens the viewer on the selected picture
-  // (not built yet: nothing more happens).
+  // kNoPictureSelected when the grid is empty, then opens the viewer (which opens nothing on
+  // an empty grid).
   void ViewMode();
+
+  // The viewer window, once the window has made it: View Mode opens it, and it is told of
+  // every picture appended, so that its count stays right. Empty hooks detach it.
+  struct ViewerHooks {
+    std::function<void()> Open;
+    std::function<void()> PicturesAppended;
+  };
+  void AttachViewer(ViewerHooks hooks) { mViewer = std::move(hooks); }
 
  private:
   // After a scan: the count into the count panel, then the grid build.
@@ -70,6 +79,7 @@ class PictureCommands {
   PictureCommandParts mParts;
   bool mLoadingIdle = true;
   std::vector<std::pair<std::string, Bitmap24>> mHeldAppends;
+  ViewerHooks mViewer;
 };
 
 }  // namespace vexilo

@@ -101,6 +101,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   const std::vector<PictureEntry>& PictureRows() const { return mPictureRows; }
   RunFlags& Flags() { return mFlags; }
   AppSettings& Settings() { return mSettings; }
+  PictureModel& PictureSet() { return mPictures; }
   const PictureModel& PictureSet() const { return mPictures; }
 
  private:

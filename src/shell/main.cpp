@@ -33,6 +33,9 @@
 #include "tasks/StartUnit.h"
 #include "tasks/TaskCommands.h"
 #include "tasks/TaskSettingUnit.h"
+#include "viewer/MainWindowViewerHost.h"
+#include "viewer/UnitFormView.h"
+#include "viewer/ViewerOpening.h"
 
 namespace vexilo {
 namespace {
@@ -85,6 +88,10 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
 // The run goes first (its downloads joined), then the view before the page it shows, which
 // the page browser owns.
 TMainForm::~TMainForm() {
+  // The viewer reads the run's picture list: it goes first, told of no more downloads.
+  if (mRun) mRun->Pictures().AttachViewer({});
+  mViewer.reset();
+  mViewerHost.reset();
   mRun.reset();
   delete mBrowserView;
   mBrowserView = nullptr;
@@ -174,6 +181,10 @@ void TMainForm::CreateOtherWindows() {
   AppSettings& settings = mRun->Settings();
   mWizardForm = new TTaskWizardForm(settings, mProgramFolder, mServices.Prompts, this);
   mAboutForm = new TAboutForm(mServices.Shell, this);
+  mViewerHost = std::make_unique<TMainWindowViewerHost>(*this, *mGrid);
+  mViewer = std::make_unique<TFormView>(mRun->PictureSet().Files, *mViewerHost, mServices.Prompts);
+  mRun->Pictures().AttachViewer(
+      {[this] { mViewer->OpenViewer(); }, [this] { mViewer->PicturesAppended(); }});
   mOptionForm = new TOptionForm(settings, mServices.Settings, mProgramFolder, mServices.Shell,
                                 mServices.Prompts, this);
   mTaskSettingForm = new TTaskSettingForm(settings, mProgramFolder, mServices.Prompts, this);

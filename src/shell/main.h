@@ -25,6 +25,8 @@ class DesktopShell;
 class SettingsStore;
 class TAboutForm;
 class TDeleteTaskForm;
+class TFormView;
+class TMainWindowViewerHost;
 class TFolderTree;
 class TMainActions;
 class TOptionForm;
@@ -116,6 +118,8 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   QtDownloadTimer mDownloadTimer;
   std::unique_ptr<TStatusPanels> mStatus;
   std::unique_ptr<TPictureBrowser> mPictureView;
+  std::unique_ptr<TMainWindowViewerHost> mViewerHost;
+  std::unique_ptr<TFormView> mViewer;
   std::unique_ptr<WebEnginePageBrowser> mPageBrowser;
   // Declared after everything it works through, so it is destroyed (and its downloads
   // joined) first.

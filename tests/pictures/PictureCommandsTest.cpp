@@ -112,12 +112,19 @@ TEST_F(PictureCommandsTest, SelectionShowsCountTimeAndPreview) {
   EXPECT_EQ(grid.Previews.size(), 1u);
 }
 
-TEST_F(PictureCommandsTest, ViewModeSaysSoOnlyWhenTheGridIsEmpty) {
+TEST_F(PictureCommandsTest, ViewModeSaysSoOnlyWhenTheGridIsEmptyAndAsksTheViewerEachTime) {
+  int opened = 0;
+  int appended = 0;
+  commands.AttachViewer({[&] { ++opened; }, [&] { ++appended; }});
   commands.ViewMode();
   EXPECT_EQ(prompts.Messages, std::vector<std::string>{"No picture is selected!"});
+  EXPECT_EQ(opened, 1);
   commands.ListFolderPictures(dir.Path().string());
   commands.ViewMode();
   EXPECT_EQ(prompts.Messages.size(), 1u);
+  EXPECT_EQ(opened, 2);
+  commands.AppendPicture("/new.jpg", Bitmap24(80, 80));
+  EXPECT_EQ(appended, 1);
 }
 
 }  // namespace

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Makes the benchmark pictures once (200 JPEGs of 3000 x 2000 among them), then runs the
+# viewer benchmark on them in a build slot.
+# Usage: bench/viewer/run-bench.sh [build folder, default build] [steps]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$root/build}
+shift || true
+folder=${VEXILO_BENCH_PICTURES:-/tmp/vexilo-bench-pictures}
+"$root/bench/pictures/make-bench-pictures.sh" "$folder"
+/work/tools/buildslot cmake --build "$build" --target viewer_bench
+QT_QPA_PLATFORM=offscreen /work/tools/buildslot \
+  "$build/bench/viewer/viewer_bench" "$folder/large" "$@"

@@ -1,0 +1,430 @@
+#include "viewer/UnitFormView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <algorithm>
+#include <exception>
+
+#include "core/UserPrompts.h"
+#include "pictures/ImageFileList.h"
+#include "viewer/PictureArea.h"
+#include "viewer/ViewerHost.h"
+#include "viewer/ViewerKeys.h"
+#include "viewer/ViewerOpening.h"
+#include "viewer/ViewerStatus.h"
+
+namespace vexilo {
+
+// The key map is written without Qt; it must agree with Qt's numbering.
+static_assert(viewerkey::kSpace == Qt::Key_Space && viewerkey::kPlus == Qt::Key_Plus &&
+              viewerkey::kMinus == Qt::Key_Minus && viewerkey::kSlash == Qt::Key_Slash &&
+              viewerkey::kEqual == Qt::Key_Equal && viewerkey::kQuestion == Qt::Key_Question &&
+              viewerkey::kUnderscore == Qt::Key_Underscore &&
+              viewerkey::kEscape == Qt::Key_Escape && viewerkey::kBackspace == Qt::Key_Backspace &&
+              viewerkey::kReturn == Qt::Key_Return && viewerkey::kEnter == Qt::Key_Enter &&
+              viewerkey::kLeft == Qt::Key_Left && viewerkey::kUp == Qt::Key_Up &&
+              viewerkey::kRight == Qt::Key_Right && viewerkey::kDown == Qt::Key_Down &&
+              viewerkey::kPageUp == Qt::Key_PageUp && viewerkey::kPageDown == Qt::Key_PageDown);
+
+namespace {
+
+constexpr int kDesignWidth = 808;
+constexpr int kDesignHeight = 580;
+constexpr int kToolBarHeight = 27;
+constexpr int kButtonSide = 25;
+constexpr int kStatusBarHeight = 19;
+const char* const kOpenFailed = "Error to shift to view mode, please re-start Vexilo.";
+
+// Desktops without an icon theme still get a recognisable button.
+QIcon ThemeIcon(const char* name, const QString& glyph) {
+  QIcon themed = QIcon::fromTheme(name);
+  if (!themed.isNull()) return themed;
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  QFont font = painter.font();
+  font.setBold(true);
+  font.setPixelSize(glyph.size() > 1 ? 9 : 15);
+  painter.setFont(font);
+  painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
+  return QIcon(pixmap);
+}
+
+QIcon StandardIcon(QStyle::StandardPixmap which) {
+  return QApplication::style()->standardIcon(which);
+}
+
+}  // namespace
+
+TFormView::TFormView(TImageFileList& pictures, ViewerHost& host, UserPrompts& prompts,
+                     QWidget* parent)
+    : QMainWindow(parent), mPictures(pictures), mHost(host), mPrompts(prompts) {
+  setWindowTitle("Vexilo - View Picture");
+  resize(kDesignWidth, kDesignHeight);
+  mArea = new TPictureArea;
+  setCentralWidget(mArea);
+  BuildActions();
+  BuildMenus();
+  BuildToolBar();
+  BuildStatusBar();
+  connect(mArea, &TPictureArea::panelDoubleClicked, this, &TFormView::ReturnToBrowser);
+  connect(mArea, &TPictureArea::resized, this, [this] {
+    // The window system also reports sizes that did not change (while a message box is
+    // up, say): only a real change re-centres the picture.
+    if (isVisible() && mArea->AreaSize() != mLaidOutArea) LayoutPicture(false, true);
+  });
+  connect(mArea, &TPictureArea::popupRequested, this, [this](const QPoint& at) {
+    mActions.PopupFullScreen->setChecked(mFullScreen);
+    mPopup->popup(at);
+  });
+}
+
+TFormView::~TFormView() = default;
+
+void TFormView::BuildActions() {
+  auto make = [this](const QString& text, void (TFormView::*command)()) {
+    auto* action = new QAction(text, this);
+    if (command != nullptr) connect(action, &QAction::triggered, this, command);
+    return action;
+  };
+  Actions& a = mActions;
+  a.VexiloMode = make("&Vexilo Mode", &TFormView::ReturnToBrowser);
+  a.Exit = make("&Exit", nullptr);
+  connect(a.Exit, &QAction::triggered, this, &QWidget::close);
+  a.ZoomInEntry = make("Zoom &In", &TFormView::ZoomIn);
+  a.ZoomOutEntry = make("Zoom &Out", &TFormView::ZoomOut);
+  a.FullScreenEntry = make("&Full Screen", nullptr);
+  a.Previous = make("&Previous", &TFormView::ShowPrevious);
+  a.Next = make("&Next", &TFormView::ShowNext);
+  a.First = make("&First", &TFormView::ShowFirst);
+  a.Last = make("&Last", &TFormView::ShowLast);
+  a.SetWallpaper = make("Set &Wallpaper", nullptr);
+
+  a.VexiloModeButton = make("Vexilo Mode", &TFormView::ReturnToBrowser);
+  a.VexiloModeButton->setIcon(StandardIcon(QStyle::SP_FileDialogListView));
+  a.PreviousButton = make("Previous", &TFormView::ShowPrevious);
+  a.PreviousButton->setIcon(StandardIcon(QStyle::SP_ArrowLeft));
+  a.NextButton = make("Next", &TFormView::ShowNext);
+  a.NextButton->setIcon(StandardIcon(QStyle::SP_ArrowRight));
+  a.ZoomInButton = make("Zoom In", &TFormView::ZoomIn);
+  a.ZoomInButton->setIcon(ThemeIcon("zoom-in", "+"));
+  a.ZoomOutButton = make("Zoom Out", &TFormView::ZoomOut);
+  a.ZoomOutButton->setIcon(ThemeIcon("zoom-out", QString(QChar(0x2212))));
+  a.FitImageButton = make("Fit Image", &TFormView::FitImage);
+  a.FitImageButton->setIcon(ThemeIcon("zoom-original", "1:1"));
+  a.FullScreenButton = make("Full Screen", nullptr);
+  a.FullScreenButton->setIcon(ThemeIcon("view-fullscreen", QString(QChar(0x25A1))));
+
+  a.PopupPrevious = make("Previous", &TFormView::ShowPrevious);
+  a.PopupNext = make("Next", &TFormView::ShowNext);
+  a.PopupFirst = make("First", &TFormView::ShowFirst);
+  a.PopupLast = make("Last", &TFormView::ShowLast);
+  a.PopupFullScreen = make("Full Screen", nullptr);
+  a.PopupFullScreen->setCheckable(true);
+
+  // Full screen and the wallpaper come later; until then their entries cannot be chosen.
+  for (QAction* later :
+       {a.FullScreenEntry, a.FullScreenButton, a.PopupFullScreen, a.SetWallpaper}) {
+    later->setEnabled(false);
+  }
+  for (QAction* button : {a.VexiloModeButton, a.PreviousButton, a.NextButton, a.ZoomInButton,
+                          a.ZoomOutButton, a.FitImageButton, a.FullScreenButton}) {
+    button->setToolTip(button->text());
+  }
+}
+
+void TFormView::BuildMenus() {
+  const Actions& a = mActions;
+  QMenu* file = menuBar()->addMenu("&File");
+  file->addAction(a.VexiloMode);
+  file->addSeparator();
+  file->addAction(a.Exit);
+  mZoomMenu = menuBar()->addMenu("&Zoom");
+  mZoomMenu->addAction(a.ZoomInEntry);
+  mZoomMenu->addAction(a.ZoomOutEntry);
+  mZoomMenu->addSeparator();
+  mZoomMenu->addAction(a.FullScreenEntry);
+  connect(mZoomMenu, &QMenu::aboutToShow, this, [this] {
+    const SharedPicture& picture = mArea->Picture();
+    mZoom.ZoomMenuOpened(mLayout.Height, picture ? picture->Height() : 0);
+    SyncZoomControls();
+  });
+  QMenu* view = menuBar()->addMenu("&View");
+  for (QAction* entry : {a.Previous, a.Next, a.First, a.Last}) view->addAction(entry);
+  QMenu* tools = menuBar()->addMenu("&Tools");
+  tools->addAction(a.SetWallpaper);
+
+  mPopup = new QMenu(this);
+  for (QAction* entry : {a.PopupPrevious, a.PopupNext, a.PopupFirst, a.PopupLast}) {
+    mPopup->addAction(entry);
+  }
+  mPopup->addSeparator();
+  mPopup->addAction(a.PopupFullScreen);
+}
+
+void TFormView::BuildToolBar() {
+  const Actions& a = mActions;
+  mToolBar = addToolBar("View");
+  mToolBar->setObjectName("viewerToolBar");
+  mToolBar->setMovable(false);
+  mToolBar->setFloatable(false);
+  mToolBar->setIconSize(QSize(16, 16));
+  mToolBar->setFixedHeight(kToolBarHeight);
+  mToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+  const std::initializer_list<QAction*> groups[] = {
+      {a.VexiloModeButton},
+      {a.PreviousButton, a.NextButton},
+      {a.ZoomInButton, a.ZoomOutButton, a.FitImageButton},
+      {a.FullScreenButton}};
+  bool first = true;
+  for (const auto& group : groups) {
+    if (!first) mToolBar->addSeparator();
+    first = false;
+    for (QAction* button : group) {
+      mToolBar->addAction(button);
+      if (QWidget* widget = mToolBar->widgetForAction(button)) {
+        widget->setFixedSize(kButtonSide, kButtonSide);
+        widget->setFocusPolicy(Qt::NoFocus);
+      }
+    }
+  }
+}
+
+void TFormView::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setFixedHeight(kStatusBarHeight);
+  bar->setSizeGripEnabled(false);
+  for (int i = 0; i < kViewerPanelCount; ++i) {
+    auto* panel = new QLabel;
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setFixedWidth(kViewerPanelWidths[static_cast<std::size_t>(i)]);
+    panel->setAlignment(i + 1 < kViewerPanelCount ? Qt::AlignCenter
+                                                  : Qt::AlignLeft | Qt::AlignVCenter);
+    bar->addWidget(panel);
+    mPanels[static_cast<std::size_t>(i)] = panel;
+  }
+  mPanels[5]->setText(kViewerHint);
+}
+
+std::string TFormView::StatusText(int panel) const {
+  return mPanels.at(static_cast<std::size_t>(panel))->text().toStdString();
+}
+
+int TFormView::StatusWidth(int panel) const {
+  return mPanels.at(static_cast<std::size_t>(panel))->width();
+}
+
+void TFormView::OpenViewer() {
+  try {
+    if (!PrepareViewerOpen(mHost, mPictures)) return;
+    LoadPicture(mPictures.CurrentPath());
+    if (const QScreen* desktop = screen()) setGeometry(desktop->availableGeometry());
+    showMaximized();
+    mZoom.Fit();
+    LayoutPicture(true, false);
+    mHost.HideMainWindow();
+    raise();
+    activateWindow();
+    mArea->setFocus();
+  } catch (const std::exception&) {
+    mPrompts.ShowMessage(kOpenFailed);
+  }
+}
+
+void TFormView::ShowNext() { Step(ViewerStep::Next); }
+void TFormView::ShowPrevious() { Step(ViewerStep::Previous); }
+void TFormView::ShowFirst() { Step(ViewerStep::First); }
+void TFormView::ShowLast() { Step(ViewerStep::Last); }
+
+void TFormView::Step(ViewerStep step) {
+  LoadStep(mPictures, step,
+           {[this](const std::string& path) { LoadPicture(path); },
+            [this](const std::string& path) { ShowReadError(path); }});
+  mZoom.Fit();
+  LayoutPicture(true, false);
+}
+
+std::vector<std::string> TFormView::Neighbours() const {
+  std::vector<std::string> paths;
+  const int count = mPictures.Count();
+  const int at = mPictures.CurrentIndex();
+  if (count < 2 || at < 0 || at >= count) return paths;
+  const auto& all = mPictures.Paths();
+  paths.push_back(all[static_cast<std::size_t>(NextPosition(at, count))]);
+  paths.push_back(all[static_cast<std::size_t>(PreviousPosition(at, count))]);
+  return paths;
+}
+
+void TFormView::LoadPicture(const std::string& path) {
+  std::vector<std::string> neighbours = Neighbours();
+  std::vector<std::string> wanted = neighbours;
+  wanted.push_back(path);
+  // Pictures that are no neighbour of the new position go before a new one is decoded.
+  mCache.Retain(wanted);
+  mArea->SetPicture(mCache.Get(path));
+  mCache.Prefetch(neighbours);
+}
+
+void TFormView::LayoutPicture(bool fit, bool keepScroll) {
+  const SharedPicture& picture = mArea->Picture();
+  const QSize area = mArea->AreaSize();
+  mLaidOutArea = area;
+  mLayout = vexilo::LayoutPicture(picture ? picture->Width() : 0, picture ? picture->Height() : 0,
+                                  fit, mZoom.Level(), area.width(), area.height());
+  mArea->SetPanel(QRect(mLayout.Left, mLayout.Top, mLayout.Width, mLayout.Height), keepScroll);
+  UpdateViewerStatus();
+}
+
+void TFormView::UpdateViewerStatus() {
+  ViewerStatusInput input;
+  input.CurrentIndex = mPictures.CurrentIndex();
+  input.Count = mPictures.Count();
+  try {
+    const std::string& path = mPictures.CurrentPath();
+    input.FileTime = FileTimeForViewer(path);
+    input.FileName = mPictures.CurrentFileName();
+  } catch (const std::exception&) {
+    // A position off the list shows no name and no time.
+  }
+  if (const SharedPicture& picture = mArea->Picture()) {
+    input.PictureWidth = picture->Width();
+    input.PictureHeight = picture->Height();
+  }
+  input.ZoomLevel = mZoom.Level();
+  const auto texts = ViewerStatusTexts(input);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    mPanels[i]->setText(QString::fromStdString(texts[i]));
+  }
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const int textWidth = mPanels[i]->fontMetrics().horizontalAdvance(mPanels[i]->text());
+    if (i == 2 || i == 3) {
+      mPanels[i]->setFixedWidth(textWidth + kViewerTextMargin);
+    } else {
+      // The fixed widths were measured for a smaller font than today's desktops use: a
+      // panel widens rather than cut its time or count short.
+      mPanels[i]->setFixedWidth(std::max(kViewerPanelWidths[i], textWidth + kViewerPanelPadding));
+    }
+  }
+}
+
+void TFormView::ZoomIn() {
+  if (!mZoom.ZoomIn()) return;
+  LayoutPicture(false, true);
+  SyncZoomControls();
+}
+
+void TFormView::ZoomOut() {
+  if (!mZoom.ZoomOut()) return;
+  LayoutPicture(false, true);
+  SyncZoomControls();
+}
+
+void TFormView::FitImage() {
+  mZoom.Fit();
+  LayoutPicture(true, false);
+}
+
+void TFormView::SyncZoomControls() {
+  const ZoomControls& controls = mZoom.Controls();
+  mActions.ZoomInEntry->setEnabled(controls.MenuZoomIn);
+  mActions.ZoomOutEntry->setEnabled(controls.MenuZoomOut);
+  mActions.ZoomInButton->setEnabled(controls.ButtonZoomIn);
+  mActions.ZoomOutButton->setEnabled(controls.ButtonZoomOut);
+}
+
+void TFormView::ReturnToBrowser() {
+  mHost.SelectGridItem(mPictures.CurrentIndex());
+  mHost.ShowMainWindow();
+  hide();
+  // Nothing decoded stays behind while the grid is in use.
+  mCache.Retain({});
+  mArea->SetPicture(nullptr);
+}
+
+void TFormView::PicturesAppended() {
+  if (!isVisible()) return;
+  UpdateViewerStatus();
+  // The last picture's next neighbour is now the new one.
+  mCache.Prefetch(Neighbours());
+}
+
+void TFormView::SetReadAhead(bool on) { mCache.SetReadAhead(on); }
+
+void TFormView::ShowReadError(const std::string& path) {
+  QMessageBox box(QMessageBox::Critical, "Error",
+                  QString::fromStdString("Error in reading " + path + "!\n"), QMessageBox::Yes,
+                  this);
+  box.button(QMessageBox::Yes)->setText("&Yes");
+  box.exec();
+}
+
+void TFormView::keyPressEvent(QKeyEvent* event) {
+  const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
+  QScrollBar* across = mArea->horizontalScrollBar();
+  QScrollBar* down = mArea->verticalScrollBar();
+  switch (ActionForKey(event->key(), keypad)) {
+    case ViewerAction::ShowPrevious:
+      ShowPrevious();
+      break;
+    case ViewerAction::ReturnToBrowser:
+      ReturnToBrowser();
+      break;
+    case ViewerAction::LeaveFullScreen:
+      break;  // never in full screen yet
+    case ViewerAction::ShowNext:
+      ShowNext();
+      break;
+    case ViewerAction::PageUp:
+      down->triggerAction(QAbstractSlider::SliderPageStepSub);
+      break;
+    case ViewerAction::PageDown:
+      down->triggerAction(QAbstractSlider::SliderPageStepAdd);
+      break;
+    case ViewerAction::LineLeft:
+      across->triggerAction(QAbstractSlider::SliderSingleStepSub);
+      break;
+    case ViewerAction::LineUp:
+      down->triggerAction(QAbstractSlider::SliderSingleStepSub);
+      break;
+    case ViewerAction::LineRight:
+      across->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+      break;
+    case ViewerAction::LineDown:
+      down->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+      break;
+    case ViewerAction::ZoomIn:
+      if (mZoom.ZoomInKeyAllowed()) ZoomIn();
+      break;
+    case ViewerAction::ZoomOut:
+      if (mZoom.ZoomOutKeyAllowed()) ZoomOut();
+      break;
+    case ViewerAction::FitImage:
+      FitImage();
+      break;
+    case ViewerAction::None:
+      QMainWindow::keyPressEvent(event);
+      break;
+  }
+}
+
+void TFormView::closeEvent(QCloseEvent* event) {
+  event->accept();
+  // A hidden viewer closed along with the program is no request to end it.
+  if (isVisible()) mHost.ShutDownApplication();
+}
+
+}  // namespace vexilo

@@ -1,0 +1,135 @@
+#pragma once
+// TFormView: the viewer window. It shows the pictures of the picture file list one at a time
+// in place of the main window, steps through the list with wrap-around, zooms in fifteen
+// fixed levels, and returns to the grid on the picture reached. Created hidden at start-up;
+// lives for the run; closing it ends the program through the host's shut-down.
+//
+// Main thread only. Between two of its commands only the download reports run (nested in
+// the main thread's event loop, also while one of its message boxes is open); they only
+// append to the picture file list, which never moves the viewer's position, and then call
+// PicturesAppended so panel 0 counts them. The list is never emptied or reordered while the
+// viewer is shown: the main window, which alone lists folders, is hidden then.
+
+#include <QMainWindow>
+#include <QSize>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "viewer/LoadStep.h"
+#include "viewer/PictureLayout.h"
+#include "viewer/ViewerPictureCache.h"
+#include "viewer/ZoomRules.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace vexilo {
+
+class TImageFileList;
+class TPictureArea;
+class UserPrompts;
+class ViewerHost;
+
+class TFormView : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Every reference must outlive the window.
+  TFormView(TImageFileList& pictures, ViewerHost& host, UserPrompts& prompts,
+            QWidget* parent = nullptr);
+  ~TFormView() override;
+
+  // Opens on the grid's selected picture (the first when none is): nothing with an empty
+  // grid; "Error to shift to view mode, please re-start Vexilo." when it cannot be opened.
+  void OpenViewer();
+  void ShowNext();
+  void ShowPrevious();
+  void ShowFirst();
+  void ShowLast();
+  void ZoomIn();
+  void ZoomOut();
+  void FitImage();
+  // Back to the main window with the grid item of the picture reached selected.
+  void ReturnToBrowser();
+  // Pictures were added to the list while the viewer is open.
+  void PicturesAppended();
+
+  // Off: every picture is decoded on the main thread when it is needed (for the benchmark).
+  void SetReadAhead(bool on);
+  ViewerPictureCache& Cache() { return mCache; }
+
+  TPictureArea* PictureArea() const { return mArea; }
+  int ZoomLevel() const { return mZoom.Level(); }
+  std::string StatusText(int panel) const;
+  int StatusWidth(int panel) const;
+  QToolBar* ToolBar() const { return mToolBar; }
+  QMenu* ZoomMenu() const { return mZoomMenu; }
+  QMenu* Popup() const { return mPopup; }
+
+  // The window's actions, for the menus, the tool bar and tests. Zoom entries and buttons
+  // are separate actions: their enabled states differ.
+  struct Actions {
+    QAction* VexiloMode;
+    QAction* Exit;
+    QAction* ZoomInEntry;
+    QAction* ZoomOutEntry;
+    QAction* FullScreenEntry;
+    QAction* Previous;
+    QAction* Next;
+    QAction* First;
+    QAction* Last;
+    QAction* SetWallpaper;
+    QAction* VexiloModeButton;
+    QAction* PreviousButton;
+    QAction* NextButton;
+    QAction* ZoomInButton;
+    QAction* ZoomOutButton;
+    QAction* FitImageButton;
+    QAction* FullScreenButton;
+    QAction* PopupPrevious;
+    QAction* PopupNext;
+    QAction* PopupFirst;
+    QAction* PopupLast;
+    QAction* PopupFullScreen;
+  };
+  const Actions& Commands() const { return mActions; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildActions();
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildStatusBar();
+  void Step(ViewerStep step);
+  // Shows the picture at path, decoded ahead when it was; raises when it cannot be read.
+  void LoadPicture(const std::string& path);
+  // The neighbours of the current position, nearest first (none with one picture).
+  std::vector<std::string> Neighbours() const;
+  void LayoutPicture(bool fit, bool keepScroll);
+  void UpdateViewerStatus();
+  void SyncZoomControls();
+  void ShowReadError(const std::string& path);
+
+  TImageFileList& mPictures;
+  ViewerHost& mHost;
+  UserPrompts& mPrompts;
+  ViewerPictureCache mCache;
+  ViewerZoom mZoom;
+  PictureLayout mLayout;
+  QSize mLaidOutArea;  // the area size mLayout was made for
+  bool mFullScreen = false;
+  Actions mActions{};
+  TPictureArea* mArea = nullptr;
+  QToolBar* mToolBar = nullptr;
+  QMenu* mZoomMenu = nullptr;
+  QMenu* mPopup = nullptr;
+  std::array<QLabel*, 6> mPanels{};
+};
+
+}  // namespace vexilo

@@ -1,0 +1,43 @@
+#include "viewer/ViewerKeys.h"
+
+namespace vexilo {
+
+ViewerAction ActionForKey(int key, bool keypad) {
+  using namespace viewerkey;
+  switch (key) {
+    case kBackspace:
+      return ViewerAction::ShowPrevious;
+    case kReturn:
+    case kEnter:
+      return ViewerAction::ReturnToBrowser;
+    case kEscape:
+      return ViewerAction::LeaveFullScreen;
+    case kSpace:
+      return ViewerAction::ShowNext;
+    case kPageUp:
+      return ViewerAction::PageUp;
+    case kPageDown:
+      return ViewerAction::PageDown;
+    case kLeft:
+      return ViewerAction::LineLeft;
+    case kUp:
+      return ViewerAction::LineUp;
+    case kRight:
+      return ViewerAction::LineRight;
+    case kDown:
+      return ViewerAction::LineDown;
+    case kPlus:
+    case kEqual:
+      return ViewerAction::ZoomIn;
+    case kMinus:
+    case kUnderscore:
+      return ViewerAction::ZoomOut;
+    case kSlash:
+    case kQuestion:
+      return keypad ? ViewerAction::None : ViewerAction::FitImage;
+    default:
+      return ViewerAction::None;
+  }
+}
+
+}  // namespace vexilo

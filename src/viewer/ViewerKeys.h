@@ -1,0 +1,49 @@
+#pragma once
+// The viewer's key map. Keys arrive as Qt::Key values, spelled here as plain numbers so that
+// the logic needs no Qt; the window checks them against Qt's enum at compile time.
+
+namespace vexilo {
+
+namespace viewerkey {
+inline constexpr int kSpace = 0x20;
+inline constexpr int kPlus = 0x2b;
+inline constexpr int kMinus = 0x2d;
+inline constexpr int kSlash = 0x2f;
+inline constexpr int kEqual = 0x3d;       // the main keyboard's plus key, unshifted
+inline constexpr int kQuestion = 0x3f;    // the slash key, shifted
+inline constexpr int kUnderscore = 0x5f;  // the main keyboard's minus key, shifted
+inline constexpr int kEscape = 0x01000000;
+inline constexpr int kBackspace = 0x01000003;
+inline constexpr int kReturn = 0x01000004;
+inline constexpr int kEnter = 0x01000005;  // the keypad's Enter
+inline constexpr int kLeft = 0x01000012;
+inline constexpr int kUp = 0x01000013;
+inline constexpr int kRight = 0x01000014;
+inline constexpr int kDown = 0x01000015;
+inline constexpr int kPageUp = 0x01000016;
+inline constexpr int kPageDown = 0x01000017;
+}  // namespace viewerkey
+
+enum class ViewerAction {
+  None,
+  ShowPrevious,
+  ReturnToBrowser,
+  LeaveFullScreen,
+  ShowNext,
+  PageUp,
+  PageDown,
+  LineLeft,
+  LineUp,
+  LineRight,
+  LineDown,
+  ZoomIn,
+  ZoomOut,
+  FitImage,
+};
+
+// keypad: the key came from the numeric pad. Plus and minus act alike from either pad;
+// the slash key is the main keyboard's only (the pad's divide key does nothing). The zoom
+// actions still have to pass the zoom rules' key test.
+ViewerAction ActionForKey(int key, bool keypad);
+
+}  // namespace vexilo

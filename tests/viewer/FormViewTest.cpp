@@ -1,0 +1,335 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "pictures/BmpWriter.h"
+#include "pictures/ImageFileList.h"
+#include "support/FakeSeams.h"
+#include "support/TempDir.h"
+#include "viewer/PictureArea.h"
+#include "viewer/UnitFormView.h"
+#include "viewer/ViewerHost.h"
+
+namespace vexilo {
+namespace {
+
+class RecordingHost : public ViewerHost {
+ public:
+  int GridCount() const override { return Count; }
+  int SelectedGridItem() const override { return Selected; }
+  void SelectGridItem(int index) override { Selected = index; }
+  void ShowMainWindow() override { MainShown = true; }
+  void HideMainWindow() override { MainShown = false; }
+  void ShutDownApplication() override { ++ShutDowns; }
+
+  int Count = 0;
+  int Selected = -1;
+  bool MainShown = true;
+  int ShutDowns = 0;
+};
+
+// What a message box showed; the box is answered with its first button.
+struct SeenBox {
+  QString Title, Text;
+  QStringList Buttons;
+  QMessageBox::Icon Icon = QMessageBox::NoIcon;
+};
+
+// Answers the next message box that opens while `action` runs.
+std::vector<SeenBox> AnswerBoxesDuring(const std::function<void()>& action) {
+  std::vector<SeenBox> seen;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    SeenBox shown{box->windowTitle(), box->text(), {}, box->icon()};
+    for (QAbstractButton* button : box->buttons()) shown.Buttons << button->text();
+    seen.push_back(shown);
+    box->buttons().front()->click();
+  });
+  poll.start(0);
+  action();
+  return seen;
+}
+
+std::vector<std::string> Captions(const QList<QAction*>& actions) {
+  std::vector<std::string> captions;
+  for (const QAction* action : actions) {
+    captions.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+  }
+  return captions;
+}
+
+class FormViewTest : public testing::Test {
+ protected:
+  // Pictures named 01.bmp.. of width 100 + i and height 50 + i, so the size tells which one
+  // is on show; the ones in `unreadable` are not bitmaps at all.
+  void MakePictures(int count, std::vector<int> unreadable = {}) {
+    for (int i = 1; i <= count; ++i) {
+      char name[16];
+      std::snprintf(name, sizeof name, "%02d.bmp", i);
+      if (std::find(unreadable.begin(), unreadable.end(), i) != unreadable.end()) {
+        test::WriteFileBytes(dir / name, "not a bitmap");
+      } else {
+        WriteBmp(Bitmap24(100 + i, 50 + i), dir / name);
+      }
+      pictures.Add((dir / name).string());
+    }
+    host.Count = count;
+  }
+  void MakePicture(int width, int height) {
+    Bitmap24 picture(width, height);
+    picture.Fill(0x336699);
+    WriteBmp(picture, dir / "one.bmp");
+    pictures.Add((dir / "one.bmp").string());
+    host.Count = 1;
+  }
+  // Which picture is on show, by its width.
+  int Shown() const { return view.PictureArea()->Picture()->Width() - 100; }
+
+  test::TempDir dir;
+  TImageFileList pictures;
+  RecordingHost host;
+  test::RecordingPrompts prompts;
+  TFormView view{pictures, host, prompts};
+};
+
+TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {
+  EXPECT_EQ(view.windowTitle(), "Vexilo - View Picture");
+  std::vector<std::string> menus;
+  for (QAction* menu : view.menuBar()->actions()) menus.push_back(menu->text().toStdString());
+  EXPECT_EQ(menus, (std::vector<std::string>{"&File", "&Zoom", "&View", "&Tools"}));
+  const auto menuOf = [&](int i) { return view.menuBar()->actions()[i]->menu()->actions(); };
+  EXPECT_EQ(Captions(menuOf(0)), (std::vector<std::string>{"&Vexilo Mode", "-", "&Exit"}));
+  EXPECT_EQ(Captions(menuOf(1)),
+            (std::vector<std::string>{"Zoom &In", "Zoom &Out", "-", "&Full Screen"}));
+  EXPECT_EQ(Captions(menuOf(2)),
+            (std::vector<std::string>{"&Previous", "&Next", "&First", "&Last"}));
+  EXPECT_EQ(Captions(menuOf(3)), std::vector<std::string>{"Set &Wallpaper"});
+
+  std::vector<std::string> tips;
+  for (QAction* action : view.ToolBar()->actions()) {
+    tips.push_back(action->isSeparator() ? "-" : action->toolTip().toStdString());
+  }
+  EXPECT_EQ(tips, (std::vector<std::string>{"Vexilo Mode", "-", "Previous", "Next", "-", "Zoom In",
+                                            "Zoom Out", "Fit Image", "-", "Full Screen"}));
+  EXPECT_EQ(Captions(view.Popup()->actions()),
+            (std::vector<std::string>{"Previous", "Next", "First", "Last", "-", "Full Screen"}));
+  const TFormView::Actions& a = view.Commands();
+  EXPECT_TRUE(a.PopupFullScreen->isCheckable());
+  // Full screen is not there yet: its entries cannot be chosen.
+  for (QAction* later : {a.PopupFullScreen, a.FullScreenButton, a.FullScreenEntry}) {
+    EXPECT_FALSE(later->isEnabled());
+  }
+  for (QAction* zoom : {a.ZoomInEntry, a.ZoomOutEntry, a.ZoomInButton, a.ZoomOutButton}) {
+    EXPECT_TRUE(zoom->isEnabled());
+  }
+  const int widths[] = {50, 120, 50, 50, 50, 500};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(view.StatusWidth(i), widths[i]) << i;
+  EXPECT_EQ(view.StatusText(5), "Press SPACE to view next picture in sequence.");
+}
+
+TEST_F(FormViewTest, OpensOnTheSelectionAndHidesTheMainWindow) {
+  MakePictures(3);
+  host.Selected = 1;
+  view.OpenViewer();
+  EXPECT_TRUE(view.isVisible());
+  EXPECT_FALSE(host.MainShown);
+  EXPECT_EQ(Shown(), 2);
+  EXPECT_EQ(view.StatusText(0), "2/3");
+  EXPECT_EQ(view.StatusText(2), "02.bmp");
+  EXPECT_EQ(view.StatusText(3), "102x52");
+  EXPECT_EQ(view.StatusText(4), "100%");
+  EXPECT_EQ(view.StatusText(1).size(), 19u);
+  const QFontMetrics metrics = view.statusBar()->fontMetrics();
+  EXPECT_EQ(view.StatusWidth(2), metrics.horizontalAdvance("02.bmp") + 20);
+  EXPECT_EQ(view.StatusWidth(3), metrics.horizontalAdvance("102x52") + 20);
+  // The time never is cut short.
+  EXPECT_GE(view.StatusWidth(1),
+            metrics.horizontalAdvance(QString::fromStdString(view.StatusText(1))));
+}
+
+TEST_F(FormViewTest, NothingOpensOnAnEmptyGridAndAFailureSaysSo) {
+  view.OpenViewer();
+  EXPECT_FALSE(view.isVisible());
+  EXPECT_TRUE(prompts.Messages.empty());
+  MakePictures(2, {1});
+  view.OpenViewer();
+  EXPECT_FALSE(view.isVisible());
+  EXPECT_TRUE(host.MainShown);
+  EXPECT_EQ(prompts.Messages,
+            std::vector<std::string>{"Error to shift to view mode, please re-start Vexilo."});
+  EXPECT_EQ(host.Selected, 0);
+}
+
+TEST_F(FormViewTest, ThreePicturesWrapBothWays) {
+  MakePictures(3);
+  host.Selected = 2;
+  view.OpenViewer();
+  QTest::keyClick(&view, Qt::Key_Space);
+  EXPECT_EQ(Shown(), 1);
+  EXPECT_EQ(view.StatusText(0), "1/3");
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  EXPECT_EQ(Shown(), 3);
+  EXPECT_EQ(view.StatusText(0), "3/3");
+  view.Commands().First->trigger();
+  EXPECT_EQ(Shown(), 1);
+  view.Commands().PopupLast->trigger();
+  EXPECT_EQ(Shown(), 3);
+  // Keys typed into the picture area follow the same map.
+  QTest::keyClick(view.PictureArea(), Qt::Key_Space);
+  EXPECT_EQ(Shown(), 1);
+}
+
+TEST_F(FormViewTest, FirstAndLastStayOnTheOnlyPicture) {
+  MakePictures(1);
+  view.OpenViewer();
+  view.ShowFirst();
+  EXPECT_EQ(view.StatusText(0), "1/1");
+  view.ShowLast();
+  view.ShowNext();
+  EXPECT_EQ(view.StatusText(0), "1/1");
+  EXPECT_EQ(Shown(), 1);
+}
+
+TEST_F(FormViewTest, UnreadableFifthOfTenKeepsTheFourthAndSkipsOn) {
+  MakePictures(10, {5});
+  host.Selected = 3;
+  view.OpenViewer();
+  EXPECT_EQ(view.StatusText(0), "4/10");
+  std::vector<SeenBox> boxes = AnswerBoxesDuring([&] { QTest::keyClick(&view, Qt::Key_Space); });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].Title, "Error");
+  EXPECT_EQ(boxes[0].Text,
+            QString::fromStdString("Error in reading " + (dir / "05.bmp").string() + "!\n"));
+  EXPECT_EQ(boxes[0].Buttons, QStringList{"&Yes"});
+  EXPECT_EQ(boxes[0].Icon, QMessageBox::Critical);
+  EXPECT_EQ(Shown(), 4);
+  EXPECT_EQ(view.StatusText(0), "6/10");
+  EXPECT_EQ(view.StatusText(3), "104x54");
+  QTest::keyClick(&view, Qt::Key_Space);
+  EXPECT_EQ(Shown(), 7);
+  EXPECT_EQ(view.StatusText(0), "7/10");
+}
+
+// A bitmap that cannot be read on the way back moves one further back too.
+TEST_F(FormViewTest, UnreadableBitmapOnTheWayBackMovesOneFurtherBack) {
+  MakePictures(10, {5});
+  host.Selected = 5;
+  view.OpenViewer();
+  std::vector<SeenBox> boxes =
+      AnswerBoxesDuring([&] { QTest::keyClick(&view, Qt::Key_Backspace); });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(Shown(), 6);
+  EXPECT_EQ(view.StatusText(0), "4/10");
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  EXPECT_EQ(Shown(), 3);
+}
+
+TEST_F(FormViewTest, ZoomInStepsToTheTopAndDisablesZoomIn) {
+  MakePicture(800, 600);
+  view.OpenViewer();
+  view.Commands().ZoomInButton->trigger();
+  EXPECT_EQ(view.PictureArea()->Panel().size(), QSize(1200, 900));
+  EXPECT_EQ(view.StatusText(4), "150%");
+  for (int step = 0; step < 5; ++step) QTest::keyClick(&view, Qt::Key_Plus, Qt::KeypadModifier);
+  EXPECT_EQ(view.StatusText(4), "1000%");
+  EXPECT_EQ(view.PictureArea()->Panel().size(), QSize(8000, 6000));
+  const TFormView::Actions& a = view.Commands();
+  EXPECT_FALSE(a.ZoomInEntry->isEnabled());
+  EXPECT_FALSE(a.ZoomInButton->isEnabled());
+  EXPECT_TRUE(a.ZoomOutEntry->isEnabled());
+  QTest::keyClick(&view, Qt::Key_Minus);
+  EXPECT_EQ(view.StatusText(4), "700%");
+  EXPECT_TRUE(a.ZoomInEntry->isEnabled());
+  EXPECT_TRUE(a.ZoomInButton->isEnabled());
+}
+
+TEST_F(FormViewTest, ZoomOutOfASmallPictureWithThePanelTexts) {
+  MakePicture(100, 100);
+  view.OpenViewer();
+  const std::pair<int, const char*> steps[] = {
+      {70, "70%"}, {50, "50%"}, {30, "30%"}, {20, "20%"}, {15, "15%"}};
+  for (const auto& [side, text] : steps) {
+    QTest::keyClick(&view, Qt::Key_Underscore);
+    EXPECT_EQ(view.PictureArea()->Panel().size(), QSize(side, side));
+    EXPECT_EQ(view.StatusText(4), text);
+  }
+  QTest::keyClick(&view, Qt::Key_Slash);
+  EXPECT_EQ(view.StatusText(4), "100%");
+  EXPECT_EQ(view.StatusText(0), "1/1");
+}
+
+TEST_F(FormViewTest, SpaceAtTheTopReturnsToLevelNineWithZoomInStillDisabled) {
+  MakePictures(2);
+  view.OpenViewer();
+  for (int step = 0; step < 6; ++step) view.ZoomIn();
+  QTest::keyClick(&view, Qt::Key_Space);
+  EXPECT_EQ(view.ZoomLevel(), 9);
+  const TFormView::Actions& a = view.Commands();
+  EXPECT_FALSE(a.ZoomInEntry->isEnabled());
+  EXPECT_FALSE(a.ZoomInButton->isEnabled());
+  // The key follows the disabled menu entry.
+  QTest::keyClick(&view, Qt::Key_Equal);
+  EXPECT_EQ(view.ZoomLevel(), 9);
+  // Opening the Zoom menu re-enables its entry, not the button.
+  emit view.ZoomMenu()->aboutToShow();
+  EXPECT_TRUE(a.ZoomInEntry->isEnabled());
+  EXPECT_FALSE(a.ZoomInButton->isEnabled());
+  QTest::keyClick(&view, Qt::Key_Plus);
+  EXPECT_EQ(view.ZoomLevel(), 10);
+}
+
+TEST_F(FormViewTest, EnterAndDoubleClickReturnOnThePictureReached) {
+  MakePictures(4);
+  host.Selected = 0;
+  view.OpenViewer();
+  QTest::keyClick(&view, Qt::Key_Space);
+  QTest::keyClick(&view, Qt::Key_Space);
+  QTest::keyClick(&view, Qt::Key_Return);
+  EXPECT_EQ(host.Selected, 2);
+  EXPECT_TRUE(host.MainShown);
+  EXPECT_FALSE(view.isVisible());
+
+  view.OpenViewer();
+  EXPECT_EQ(Shown(), 3);
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  TPictureArea* area = view.PictureArea();
+  QTest::mouseDClick(area->viewport(), Qt::LeftButton, {}, area->Panel().center());
+  EXPECT_EQ(host.Selected, 1);
+  EXPECT_FALSE(view.isVisible());
+  EXPECT_EQ(host.ShutDowns, 0);
+}
+
+TEST_F(FormViewTest, ClosingTheShownViewerAsksForShutDown) {
+  MakePictures(1);
+  view.close();
+  EXPECT_EQ(host.ShutDowns, 0);
+  view.OpenViewer();
+  view.Commands().Exit->trigger();
+  EXPECT_EQ(host.ShutDowns, 1);
+}
+
+TEST_F(FormViewTest, AppendedPicturesCountInPanelZero) {
+  MakePictures(2);
+  host.Selected = 1;
+  view.OpenViewer();
+  pictures.Add(pictures.Paths().front());
+  view.PicturesAppended();
+  EXPECT_EQ(view.StatusText(0), "2/3");
+  QTest::keyClick(&view, Qt::Key_Space);
+  EXPECT_EQ(view.StatusText(0), "3/3");
+}
+
+}  // namespace
+}  // namespace vexilo
