@@ -1,9 +1,9 @@
 #pragma once
 // The commands on the pictures the grid shows: listing a task's or a folder's pictures into
 // the picture model and the grid, appending a downloaded picture, the grid's selection and
-// preview, and View Mode. The gallery and the export commands come here too; their menu
-// entries stay disabled until they do. Keeps grid item i, file list entry i and thumbnail i
-// the same picture. Main thread only.
+// preview, and View Mode. (The gallery and the export commands read the same model from
+// TRun: gallery/ builds on pictures/, so pictures/ cannot call it.) Keeps grid item i, file
+// list entry i and thumbnail i the same picture. Main thread only.
 
 #include <functional>
 #include <string>

@@ -66,10 +66,6 @@ TMainActions::TMainActions(QWidget* window) : QObject(window) {
   ExportLists = Make("&Export lists");
   TrayRestore = Make("&Restore");
   TrayExit = Make("&Exit");
-  // Their commands are not built yet: shown, but not offered as if they worked.
-  for (QAction* notYetBuilt : {CreateThumbnails, CopyUrl, ExportLists}) {
-    notYetBuilt->setEnabled(false);
-  }
 
   BuildMenus(window);
 }

@@ -6,6 +6,8 @@
 
 #include "crawler/Crawler.h"
 #include "downloader/DownloadScheduler.h"
+#include "gallery/ExportLinks.h"
+#include "gallery/GalleryGenerator.h"
 #include "pictures/ThumbnailMaker.h"
 #include "shell/DownloadSettings.h"
 #include "tasks/TaskCommands.h"
@@ -66,6 +68,20 @@ void TRun::AttachDialogs(RunDialogs dialogs) {
 }
 
 TaskCommands& TRun::Tasks() { return *mTaskCommands; }
+
+void TRun::CreateGallery() {
+  vexilo::CreateGallery({mParts.ProgramFolder, mPictures.Files,
+                         [this](int i) -> const Bitmap24& { return mPictures.Thumbnails.at(i); },
+                         mParts.Shell, mParts.Prompts});
+}
+
+void TRun::CopyLinkToClipboard(int row) {
+  vexilo::CopyLinkToClipboard(mPictureRows, row, mParts.Shell);
+}
+
+void TRun::ExportLinks() {
+  vexilo::ExportLinks(mPictureRows, mParts.ProgramFolder, mParts.Shell, mParts.Prompts);
+}
 
 void TRun::ShutDown() {
   // Each save is tried on its own: a task list that cannot be written must not keep the

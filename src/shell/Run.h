@@ -90,6 +90,13 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // The download timer's tick.
   void DownloadTick();
 
+  // Thumbnails > Create Thumbnails: the pictures the grid shows as an HTML gallery.
+  void CreateGallery();
+  // The picture list's pop-up: the address of row (-1: none selected) to the clipboard, and
+  // every row's address to exportlists.txt.
+  void CopyLinkToClipboard(int row);
+  void ExportLinks();
+
   TaskCommands& Tasks();  // after AttachDialogs
   PictureCommands& Pictures() { return mPictureCommands; }
   DownloadScheduler& Scheduler() { return *mScheduler; }

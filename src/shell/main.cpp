@@ -147,6 +147,12 @@ void TMainForm::ConnectCommands() {
   });
   mFolderTree->SetKeysAllowed([&pictures] { return pictures.LoadingIdle(); });
 
+  connect(a.CreateThumbnails, &QAction::triggered, this, [this] { mRun->CreateGallery(); });
+  connect(a.CopyUrl, &QAction::triggered, this, [this] {
+    const QList<QTableWidgetItem*> selected = mPictureList->selectedItems();
+    mRun->CopyLinkToClipboard(selected.isEmpty() ? -1 : selected.front()->row());
+  });
+  connect(a.ExportLists, &QAction::triggered, this, [this] { mRun->ExportLinks(); });
   connect(a.DownloadSettings, &QAction::triggered, this, [this] {
     if (mOptionForm != nullptr) mOptionForm->ShowModal();
   });

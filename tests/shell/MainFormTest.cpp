@@ -255,13 +255,17 @@ TEST_F(MainFormTest, ViewModeWithAnEmptyGridSaysSoOnce) {
   EXPECT_EQ(prompts.Messages.size(), 2u);
 }
 
-TEST_F(MainFormTest, EntriesOfCommandsNotBuiltYetAreDisabled) {
+TEST_F(MainFormTest, TheGalleryAndExportEntriesReachTheirCommands) {
   auto form = Start();
   const TMainActions& a = *test::Part<TMainActions>(*form);
-  EXPECT_FALSE(a.CreateThumbnails->isEnabled());
-  EXPECT_FALSE(a.CopyUrl->isEnabled());
-  EXPECT_FALSE(a.ExportLists->isEnabled());
-  EXPECT_TRUE(a.ViewMode->isEnabled());
+  a.ExportLists->trigger();  // no rows: nothing written, nothing opened
+  a.CopyUrl->trigger();      // no row selected: the clipboard stays
+  EXPECT_FALSE(std::filesystem::exists(dir / "exportlists.txt"));
+  EXPECT_TRUE(shell.Clipboard.empty());
+  a.CreateThumbnails->trigger();
+  EXPECT_EQ(prompts.Errors,
+            std::vector<std::string>{"The templet file is not exists, please re-install!"});
+  EXPECT_TRUE(shell.Opened.empty());
 }
 
 TEST_F(MainFormTest, HelpOpensTheGuideOrSaysItIsMissing) {
