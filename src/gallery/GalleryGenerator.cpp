@@ -5,23 +5,12 @@
 #include <vector>
 
 #include "core/LineFile.h"
+#include "gallery/CopyNewFile.h"
 #include "gallery/GalleryPages.h"
 #include "pictures/BmpWriter.h"
 
 namespace vexilo {
 namespace {
-
-class RestoreCurrentIndex {
- public:
-  explicit RestoreCurrentIndex(TImageFileList& list) : mList(list), mIndex(list.CurrentIndex()) {}
-  ~RestoreCurrentIndex() { mList.SetCurrentIndex(mIndex); }
-  RestoreCurrentIndex(const RestoreCurrentIndex&) = delete;
-  RestoreCurrentIndex& operator=(const RestoreCurrentIndex&) = delete;
-
- private:
-  TImageFileList& mList;
-  int mIndex;
-};
 
 void CreateFolder(const std::filesystem::path& folder) {
   std::error_code ec;
@@ -36,10 +25,8 @@ void WritePictures(const GalleryParts& parts, const std::filesystem::path& folde
     WriteBmp(parts.ThumbnailOf(i), folder / "small" / (std::to_string(i) + ".bmp"));
     pictures.SetCurrentIndex(i);
     CreateFolder(folder / "large");
-    std::error_code ignored;  // a picture that cannot be copied is left out
-    std::filesystem::copy_file(pictures.CurrentPath(),
-                               folder / "large" / pictures.CurrentFileName(),
-                               std::filesystem::copy_options::skip_existing, ignored);
+    // An existing copy is kept; a picture that cannot be copied is left out.
+    CopyNewFile(pictures.CurrentPath(), folder / "large" / pictures.CurrentFileName());
   }
 }
 
@@ -48,7 +35,7 @@ void WritePictures(const GalleryParts& parts, const std::filesystem::path& folde
 std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesystem::path& folder,
                                    const std::filesystem::path& templateFile) {
   TImageFileList& pictures = parts.Pictures;
-  const RestoreCurrentIndex restore(pictures);
+  const int current = pictures.CurrentIndex();
   CreateFolder(folder);
   WritePictures(parts, folder);
   const int count = pictures.Count();
@@ -63,6 +50,7 @@ std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesys
         });
     WriteLines(folder / ("page" + std::to_string(page) + ".html"), SplitLines(expanded));
   }
+  pictures.SetCurrentIndex(current);
   return folder / "page0.html";
 }
 

@@ -16,7 +16,8 @@ inline constexpr int kGalleryPageSize = 36;
 // exactly still has an empty last page.
 int LastGalleryPage(int count);
 
-// The link and thumbnail of picture n, whose file name is inserted as it stands.
+// The link and thumbnail of picture n. The file name is percent-encoded in the link and
+// HTML-escaped in the alt text, so that no name breaks the page; a plain name stands as it is.
 std::string GalleryImageFragment(const std::string& fileName, int n);
 
 // Previous, the numbers of every page (page's own in bold) and Next.

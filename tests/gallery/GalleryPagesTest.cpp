@@ -52,9 +52,16 @@ int Images(const std::string& page) {
 }
 
 TEST(GalleryPages, ImageFragmentAndLinkBarAreExact) {
-  EXPECT_EQ(GalleryImageFragment("a b\".jpg", 40),
-            "<a href=\"large/a b\".jpg\">\r\n<IMG border=\"0\" alt=\"a b\".jpg\" "
+  EXPECT_EQ(GalleryImageFragment("(1)Photo_2-x.JPG", 40),
+            "<a href=\"large/(1)Photo_2-x.JPG\">\r\n<IMG border=\"0\" alt=\"(1)Photo_2-x.JPG\" "
             "src=\"small/40.bmp\" width=\"80\" height=\"80\"></a>");
+  // A name cannot break the page or inject markup, and its link still names the file.
+  EXPECT_EQ(
+      GalleryImageFragment("a\"b<c>&.jpg", 1),
+      "<a href=\"large/a%22b%3Cc%3E%26.jpg\">\r\n<IMG border=\"0\" "
+      "alt=\"a&quot;b&lt;c&gt;&amp;.jpg\" src=\"small/1.bmp\" width=\"80\" height=\"80\"></a>");
+  EXPECT_NE(GalleryImageFragment("#1 100%.jpg", 2).find("href=\"large/%231%20100%25.jpg\""),
+            std::string::npos);
   EXPECT_EQ(GalleryLinkBar(0, 0),
             "\r\n<p align=\"center\"><span >[Previous]</span>\r\n<b> 0</b>\r\n"
             "<span>[Next]</span></p>\r\n");
