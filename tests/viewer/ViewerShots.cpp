@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "RecordingWallpaperSetter.h"
 #include "pictures/ImageFileList.h"
 #include "support/FakeSeams.h"
 #include "support/TempDir.h"
@@ -103,7 +104,8 @@ int main(int argc, char** argv) {
   }
   ShotHost host;
   test::RecordingPrompts prompts;
-  TFormView view(pictures, host, prompts);
+  test::RecordingWallpaperSetter wallpaper;
+  TFormView view(pictures, host, prompts, wallpaper, folder.Path());
   view.OpenViewer();
   bool ok = Shoot(&view, out.filePath("viewer-fit.png"));
 
