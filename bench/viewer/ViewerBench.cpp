@@ -20,6 +20,7 @@
 #include "viewer/PictureArea.h"
 #include "viewer/UnitFormView.h"
 #include "viewer/ViewerHost.h"
+#include "viewer/WallpaperSetter.h"
 
 namespace {
 
@@ -37,6 +38,11 @@ class BenchHost : public vexilo::ViewerHost {
 
  private:
   int mCount;
+};
+
+class NoWallpaper : public vexilo::WallpaperSetter {
+ public:
+  void SetWallpaper(const std::string&) override {}
 };
 
 class NoPrompts : public vexilo::UserPrompts {
@@ -98,7 +104,8 @@ int main(int argc, char** argv) {
   for (const std::string& file : files) pictures.Add(file);
   BenchHost host(pictures.Count());
   NoPrompts prompts;
-  vexilo::TFormView view(pictures, host, prompts);
+  NoWallpaper wallpaper;
+  vexilo::TFormView view(pictures, host, prompts, wallpaper, {});
   // Qt's own start-up (style, fonts, the window's backing store) is not the viewer's.
   view.showMaximized();
   // Painting needs the window exposed, which the platform reports through the event queue.

@@ -188,7 +188,8 @@ void TMainForm::CreateOtherWindows() {
   mWizardForm = new TTaskWizardForm(settings, mProgramFolder, mServices.Prompts, this);
   mAboutForm = new TAboutForm(mServices.Shell, this);
   mViewerHost = std::make_unique<TMainWindowViewerHost>(*this, *mGrid);
-  mViewer = std::make_unique<TFormView>(mRun->PictureSet().Files, *mViewerHost, mServices.Prompts);
+  mViewer = std::make_unique<TFormView>(mRun->PictureSet().Files, *mViewerHost, mServices.Prompts,
+                                        mWallpaperSetter, mProgramFolder);
   mRun->Pictures().AttachViewer(
       {[this] { mViewer->OpenViewer(); }, [this] { mViewer->PicturesAppended(); }});
   mOptionForm = new TOptionForm(settings, mServices.Settings, mProgramFolder, mServices.Shell,

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/ProcessWallpaperSetter.h"
 #include "platform/QtDownloadTimer.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtMainThread.h"
@@ -119,6 +120,7 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   std::unique_ptr<TStatusPanels> mStatus;
   std::unique_ptr<TPictureBrowser> mPictureView;
   std::unique_ptr<TMainWindowViewerHost> mViewerHost;
+  ProcessWallpaperSetter mWallpaperSetter;
   std::unique_ptr<TFormView> mViewer;
   std::unique_ptr<WebEnginePageBrowser> mPageBrowser;
   // Declared after everything it works through, so it is destroyed (and its downloads

@@ -13,11 +13,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "core/UserPrompts.h"
 #include "pictures/ImageFileList.h"
@@ -26,6 +28,7 @@
 #include "viewer/ViewerKeys.h"
 #include "viewer/ViewerOpening.h"
 #include "viewer/ViewerStatus.h"
+#include "viewer/Wallpaper.h"
 
 namespace vexilo {
 
@@ -71,12 +74,21 @@ QIcon StandardIcon(QStyle::StandardPixmap which) {
 }  // namespace
 
 TFormView::TFormView(TImageFileList& pictures, ViewerHost& host, UserPrompts& prompts,
+                     WallpaperSetter& wallpaper, std::filesystem::path programFolder,
                      QWidget* parent)
-    : QMainWindow(parent), mPictures(pictures), mHost(host), mPrompts(prompts) {
+    : QMainWindow(parent),
+      mPictures(pictures),
+      mHost(host),
+      mPrompts(prompts),
+      mWallpaper(wallpaper),
+      mProgramFolder(std::move(programFolder)) {
   setWindowTitle("Vexilo - View Picture");
   resize(kDesignWidth, kDesignHeight);
-  mArea = new TPictureArea;
-  setCentralWidget(mArea);
+  // The area is placed by hand: in full screen it reaches past the holder's edges.
+  mAreaHolder = new QWidget;
+  mArea = new TPictureArea(mAreaHolder);
+  mAreaHolder->installEventFilter(this);
+  setCentralWidget(mAreaHolder);
   BuildActions();
   BuildMenus();
   BuildToolBar();
@@ -107,12 +119,12 @@ void TFormView::BuildActions() {
   connect(a.Exit, &QAction::triggered, this, &QWidget::close);
   a.ZoomInEntry = make("Zoom &In", &TFormView::ZoomIn);
   a.ZoomOutEntry = make("Zoom &Out", &TFormView::ZoomOut);
-  a.FullScreenEntry = make("&Full Screen", nullptr);
+  a.FullScreenEntry = make("&Full Screen", &TFormView::EnterFullScreen);
   a.Previous = make("&Previous", &TFormView::ShowPrevious);
   a.Next = make("&Next", &TFormView::ShowNext);
   a.First = make("&First", &TFormView::ShowFirst);
   a.Last = make("&Last", &TFormView::ShowLast);
-  a.SetWallpaper = make("Set &Wallpaper", nullptr);
+  a.SetWallpaper = make("Set &Wallpaper", &TFormView::SetWallpaper);
 
   a.VexiloModeButton = make("Vexilo Mode", &TFormView::ReturnToBrowser);
   a.VexiloModeButton->setIcon(StandardIcon(QStyle::SP_FileDialogListView));
@@ -126,7 +138,7 @@ void TFormView::BuildActions() {
   a.ZoomOutButton->setIcon(ThemeIcon("zoom-out", QString(QChar(0x2212))));
   a.FitImageButton = make("Fit Image", &TFormView::FitImage);
   a.FitImageButton->setIcon(ThemeIcon("zoom-original", "1:1"));
-  a.FullScreenButton = make("Full Screen", nullptr);
+  a.FullScreenButton = make("Full Screen", &TFormView::EnterFullScreen);
   a.FullScreenButton->setIcon(ThemeIcon("view-fullscreen", QString(QChar(0x25A1))));
 
   a.PopupPrevious = make("Previous", &TFormView::ShowPrevious);
@@ -135,12 +147,13 @@ void TFormView::BuildActions() {
   a.PopupLast = make("Last", &TFormView::ShowLast);
   a.PopupFullScreen = make("Full Screen", nullptr);
   a.PopupFullScreen->setCheckable(true);
-
-  // Full screen and the wallpaper come later; until then their entries cannot be chosen.
-  for (QAction* later :
-       {a.FullScreenEntry, a.FullScreenButton, a.PopupFullScreen, a.SetWallpaper}) {
-    later->setEnabled(false);
-  }
+  connect(a.PopupFullScreen, &QAction::triggered, this, [this] {
+    if (mFullScreen) {
+      LeaveFullScreen();
+    } else {
+      EnterFullScreen();
+    }
+  });
   for (QAction* button : {a.VexiloModeButton, a.PreviousButton, a.NextButton, a.ZoomInButton,
                           a.ZoomOutButton, a.FitImageButton, a.FullScreenButton}) {
     button->setToolTip(button->text());
@@ -232,8 +245,7 @@ void TFormView::OpenViewer() {
   try {
     if (!PrepareViewerOpen(mHost, mPictures)) return;
     LoadPicture(mPictures.CurrentPath());
-    if (const QScreen* desktop = screen()) setGeometry(desktop->availableGeometry());
-    showMaximized();
+    ShowWindow();
     mZoom.Fit();
     LayoutPicture(true, false);
     mHost.HideMainWindow();
@@ -243,6 +255,75 @@ void TFormView::OpenViewer() {
   } catch (const std::exception&) {
     mPrompts.ShowMessage(kOpenFailed);
   }
+}
+
+void TFormView::ShowWindow() {
+  if (mFullScreen) {
+    showFullScreen();
+  } else {
+    if (const QScreen* desktop = screen()) setGeometry(desktop->availableGeometry());
+    showMaximized();
+  }
+  PlaceArea();
+}
+
+void TFormView::PlaceArea() {
+  QRect place = mAreaHolder->rect();
+  if (mFullScreen) {
+    // The window manager may not have resized the window yet: the screen is what counts.
+    const QScreen* desktop = screen();
+    const QSize size = desktop != nullptr ? desktop->geometry().size() : place.size();
+    const int frame = mArea->frameWidth();
+    place = QRect(-frame, -frame, size.width() + 2 * frame, size.height() + 2 * frame);
+  }
+  mArea->setGeometry(place);
+}
+
+bool TFormView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == mAreaHolder && event->type() == QEvent::Resize) PlaceArea();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormView::EnterFullScreen() {
+  if (mFullScreen) return;
+  mFullScreen = true;
+  menuBar()->hide();
+  mToolBar->hide();
+  statusBar()->hide();
+  // A new window flag hides the window; ShowWindow brings it back.
+  setWindowFlag(Qt::FramelessWindowHint, true);
+  ShowWindow();
+  FitImage();
+  mArea->setFocus();
+}
+
+void TFormView::LeaveFullScreen() {
+  if (!mFullScreen) return;
+  mFullScreen = false;
+  setWindowFlag(Qt::FramelessWindowHint, false);
+  menuBar()->show();
+  mToolBar->show();
+  statusBar()->show();
+  ShowWindow();
+  FitImage();
+  mArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mArea->setFocus();
+}
+
+void TFormView::SetWallpaper() {
+  std::string path;
+  try {
+    path = mPictures.CurrentPath();
+  } catch (const std::exception&) {
+    return;  // no current picture: nothing to do, and nothing said
+  }
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  if (primary == nullptr || dataFolder.isEmpty()) return;
+  const QSize size = primary->size();
+  SetAsWallpaper(path, size.width(), size.height(), dataFolder.toStdString(), mProgramFolder,
+                 mWallpaper);
 }
 
 void TFormView::ShowNext() { Step(ViewerStep::Next); }
@@ -384,7 +465,8 @@ void TFormView::keyPressEvent(QKeyEvent* event) {
       ReturnToBrowser();
       break;
     case ViewerAction::LeaveFullScreen:
-      break;  // never in full screen yet
+      if (mFullScreen) LeaveFullScreen();
+      break;
     case ViewerAction::ShowNext:
       ShowNext();
       break;

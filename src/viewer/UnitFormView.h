@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <QSize>
 #include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -32,13 +33,15 @@ class TImageFileList;
 class TPictureArea;
 class UserPrompts;
 class ViewerHost;
+class WallpaperSetter;
 
 class TFormView : public QMainWindow {
   Q_OBJECT
 
  public:
-  // Every reference must outlive the window.
+  // Every reference must outlive the window. programFolder holds blank.bmp.
   TFormView(TImageFileList& pictures, ViewerHost& host, UserPrompts& prompts,
+            WallpaperSetter& wallpaper, std::filesystem::path programFolder,
             QWidget* parent = nullptr);
   ~TFormView() override;
 
@@ -52,6 +55,13 @@ class TFormView : public QMainWindow {
   void ZoomIn();
   void ZoomOut();
   void FitImage();
+  // The whole screen for the picture: no border, menu bar, tool bar or status bar. Stays on
+  // across ReturnToBrowser: the viewer opens in full screen again until it is left.
+  void EnterFullScreen();
+  void LeaveFullScreen();
+  bool IsFullScreen() const { return mFullScreen; }
+  // The picture at the list's position becomes the desktop wallpaper; failures are silent.
+  void SetWallpaper();
   // Back to the main window with the grid item of the picture reached selected.
   void ReturnToBrowser();
   // Pictures were added to the list while the viewer is open.
@@ -100,6 +110,7 @@ class TFormView : public QMainWindow {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildActions();
@@ -115,16 +126,23 @@ class TFormView : public QMainWindow {
   void UpdateViewerStatus();
   void SyncZoomControls();
   void ShowReadError(const std::string& path);
+  // Shows the window in its layout: full screen or maximised.
+  void ShowWindow();
+  // The picture area fills its holder; in full screen its frame lies just off the screen.
+  void PlaceArea();
 
   TImageFileList& mPictures;
   ViewerHost& mHost;
   UserPrompts& mPrompts;
+  WallpaperSetter& mWallpaper;
+  std::filesystem::path mProgramFolder;
   ViewerPictureCache mCache;
   ViewerZoom mZoom;
   PictureLayout mLayout;
   QSize mLaidOutArea;  // the area size mLayout was made for
   bool mFullScreen = false;
   Actions mActions{};
+  QWidget* mAreaHolder = nullptr;
   TPictureArea* mArea = nullptr;
   QToolBar* mToolBar = nullptr;
   QMenu* mZoomMenu = nullptr;

@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "RecordingWallpaperSetter.h"
 #include "pictures/BmpWriter.h"
 #include "pictures/ImageFileList.h"
 #include "support/FakeSeams.h"
@@ -101,7 +102,8 @@ class FormViewTest : public testing::Test {
   TImageFileList pictures;
   RecordingHost host;
   test::RecordingPrompts prompts;
-  TFormView view{pictures, host, prompts};
+  test::RecordingWallpaperSetter wallpaper;
+  TFormView view{pictures, host, prompts, wallpaper, dir.Path()};
 };
 
 TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {
@@ -127,9 +129,9 @@ TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {
             (std::vector<std::string>{"Previous", "Next", "First", "Last", "-", "Full Screen"}));
   const TFormView::Actions& a = view.Commands();
   EXPECT_TRUE(a.PopupFullScreen->isCheckable());
-  // Full screen is not there yet: its entries cannot be chosen.
-  for (QAction* later : {a.PopupFullScreen, a.FullScreenButton, a.FullScreenEntry}) {
-    EXPECT_FALSE(later->isEnabled());
+  for (QAction* command :
+       {a.PopupFullScreen, a.FullScreenButton, a.FullScreenEntry, a.SetWallpaper}) {
+    EXPECT_TRUE(command->isEnabled());
   }
   for (QAction* zoom : {a.ZoomInEntry, a.ZoomOutEntry, a.ZoomInButton, a.ZoomOutButton}) {
     EXPECT_TRUE(zoom->isEnabled());
@@ -329,6 +331,128 @@ TEST_F(FormViewTest, AppendedPicturesCountInPanelZero) {
   EXPECT_EQ(view.StatusText(0), "2/3");
   QTest::keyClick(&view, Qt::Key_Space);
   EXPECT_EQ(view.StatusText(0), "3/3");
+}
+
+// The window as the user sees it: no border, menu bar, tool bar or status bar, the picture
+// area covering exactly the screen.
+void ExpectFullScreenLayout(TFormView& view) {
+  EXPECT_TRUE(view.IsFullScreen());
+  EXPECT_TRUE(view.windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_FALSE(view.menuBar()->isVisible());
+  EXPECT_FALSE(view.ToolBar()->isVisible());
+  EXPECT_FALSE(view.statusBar()->isVisible());
+  TPictureArea* area = view.PictureArea();
+  const QRect screen = view.screen()->geometry();
+  const int frame = area->frameWidth();
+  EXPECT_EQ(area->geometry(),
+            QRect(-frame, -frame, screen.width() + 2 * frame, screen.height() + 2 * frame));
+  EXPECT_EQ(area->AreaSize(), screen.size());
+}
+
+void ExpectWindowedLayout(TFormView& view) {
+  EXPECT_FALSE(view.IsFullScreen());
+  EXPECT_FALSE(view.windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_TRUE(view.menuBar()->isVisible());
+  EXPECT_TRUE(view.ToolBar()->isVisible());
+  EXPECT_TRUE(view.statusBar()->isVisible());
+  TPictureArea* area = view.PictureArea();
+  EXPECT_EQ(area->geometry(), view.centralWidget()->rect());
+  EXPECT_EQ(area->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+  EXPECT_EQ(area->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+}
+
+TEST_F(FormViewTest, FullScreenSurvivesEnterAndIsLeftWithEscape) {
+  MakePictures(3);
+  view.OpenViewer();
+  view.ZoomIn();
+  view.Commands().FullScreenEntry->trigger();
+  ExpectFullScreenLayout(view);
+  EXPECT_EQ(view.ZoomLevel(), 9);  // laid out fit
+  const QSize screen = view.screen()->geometry().size();
+  EXPECT_EQ(view.PictureArea()->Panel().topLeft(),
+            QPoint((screen.width() - 101) / 2, (screen.height() - 51) / 2));
+
+  // Keys still work in full screen; Enter goes back to the grid without leaving it.
+  QTest::keyClick(&view, Qt::Key_Space);
+  EXPECT_EQ(Shown(), 2);
+  QTest::keyClick(&view, Qt::Key_Return);
+  EXPECT_FALSE(view.isVisible());
+  EXPECT_TRUE(host.MainShown);
+  EXPECT_EQ(host.Selected, 1);
+
+  view.OpenViewer();
+  EXPECT_TRUE(view.isVisible());
+  ExpectFullScreenLayout(view);
+  QTest::keyClick(&view, Qt::Key_Escape);
+  ExpectWindowedLayout(view);
+  EXPECT_TRUE(view.isVisible());
+  EXPECT_EQ(Shown(), 2);
+  // Esc outside full screen does nothing.
+  QTest::keyClick(&view, Qt::Key_Escape);
+  ExpectWindowedLayout(view);
+  EXPECT_TRUE(view.isVisible());
+}
+
+TEST_F(FormViewTest, ThePopupEntryTogglesFullScreenAndTheButtonEntersIt) {
+  MakePictures(1);
+  view.OpenViewer();
+  const TFormView::Actions& a = view.Commands();
+  a.PopupFullScreen->trigger();
+  ExpectFullScreenLayout(view);
+  a.PopupFullScreen->trigger();
+  ExpectWindowedLayout(view);
+  a.FullScreenButton->trigger();
+  ExpectFullScreenLayout(view);
+  // The pop-up shows the state it would leave.
+  emit view.PictureArea()->popupRequested(QPoint(10, 10));
+  EXPECT_TRUE(a.PopupFullScreen->isChecked());
+  view.Popup()->hide();
+  a.PopupFullScreen->trigger();
+  ExpectWindowedLayout(view);
+}
+
+TEST_F(FormViewTest, ZoomKeysInFullScreenFollowTheHiddenMenuEntries) {
+  MakePictures(2);
+  view.OpenViewer();
+  view.EnterFullScreen();
+  for (int step = 0; step < 6; ++step) QTest::keyClick(&view, Qt::Key_Plus);
+  EXPECT_EQ(view.ZoomLevel(), 15);
+  QTest::keyClick(&view, Qt::Key_Space);  // back to level 9, zoom-in entry still disabled
+  EXPECT_FALSE(view.Commands().ZoomInEntry->isEnabled());
+  QTest::keyClick(&view, Qt::Key_Plus);
+  EXPECT_EQ(view.ZoomLevel(), 9);
+  QTest::keyClick(&view, Qt::Key_Minus);
+  EXPECT_LT(view.ZoomLevel(), 9);
+}
+
+TEST_F(FormViewTest, SetWallpaperHandsTheBlankThenTheSavedPicture) {
+  // Nothing may reach the real data folder.
+  const QByteArray home = qgetenv("HOME"), dataHome = qgetenv("XDG_DATA_HOME");
+  qputenv("HOME", QByteArray::fromStdString((dir / "home").string()));
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString((dir / "data").string()));
+  MakePictures(2);
+  host.Selected = 1;
+  view.OpenViewer();
+  view.Commands().SetWallpaper->trigger();
+  qputenv("HOME", home);
+  qputenv("XDG_DATA_HOME", dataHome);
+  ASSERT_EQ(wallpaper.Files.size(), 2u);
+  EXPECT_EQ(wallpaper.Files[0], (dir / "blank.bmp").string());
+  const std::filesystem::path saved = wallpaper.Files[1];
+  EXPECT_EQ(saved.filename(), "Vexilo.bmp");
+  EXPECT_EQ(saved.string().rfind((dir / "data").string(), 0), 0u) << saved;
+  // The second picture is smaller than any screen and of another shape: saved as it is.
+  EXPECT_EQ(test::ReadFileBytes(saved), test::ReadFileBytes(dir / "02.bmp"));
+  EXPECT_TRUE(prompts.Messages.empty());
+}
+
+TEST_F(FormViewTest, SetWallpaperFailsSilently) {
+  MakePictures(1, {1});
+  view.Commands().SetWallpaper->trigger();  // no current picture
+  pictures.SetCurrentIndex(0);
+  view.Commands().SetWallpaper->trigger();  // not a bitmap
+  EXPECT_TRUE(wallpaper.Files.empty());
+  EXPECT_TRUE(prompts.Messages.empty());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include "RecordingWallpaperSetter.h"
 #include "pictures/BmpWriter.h"
 #include "pictures/ImageFileList.h"
 #include "support/FakeSeams.h"
@@ -108,7 +109,8 @@ TEST(ViewerScrollKeysTest, LineAndPageStepsOfTheScrollBars) {
   pictures.Add((dir / "big.bmp").string());
   NoHost host;
   test::RecordingPrompts prompts;
-  TFormView view(pictures, host, prompts);
+  test::RecordingWallpaperSetter wallpaper;
+  TFormView view(pictures, host, prompts, wallpaper, dir.Path());
   view.OpenViewer();
   view.ZoomIn();
   view.ZoomIn();

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "RecordingWallpaperSetter.h"
 #include "pictures/ImageFileList.h"
 #include "support/FakeSeams.h"
 #include "support/TempDir.h"
@@ -103,7 +104,8 @@ int main(int argc, char** argv) {
   }
   ShotHost host;
   test::RecordingPrompts prompts;
-  TFormView view(pictures, host, prompts);
+  test::RecordingWallpaperSetter wallpaper;
+  TFormView view(pictures, host, prompts, wallpaper, folder.Path());
   view.OpenViewer();
   bool ok = Shoot(&view, out.filePath("viewer-fit.png"));
 
@@ -126,5 +128,13 @@ int main(int argc, char** argv) {
   });
   view.ShowNext();
   ok = Shoot(&view, out.filePath("viewer-after-unreadable.png")) && ok;
+
+  // Full screen: the whole screen, with nothing of a window around the picture.
+  view.ShowFirst();
+  view.EnterFullScreen();
+  Settle(800);
+  ok = Save(view.screen()->grabWindow(0), out.filePath("viewer-full-screen.png")) && ok;
+  view.LeaveFullScreen();
+  ok = Shoot(&view, out.filePath("viewer-full-screen-left.png")) && ok;
   return ok ? 0 : 1;
 }

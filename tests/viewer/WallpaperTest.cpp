@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "RecordingWallpaperSetter.h"
 #include "pictures/BmpReader.h"
 #include "pictures/BmpWriter.h"
 #include "support/TempDir.h"
@@ -8,11 +9,7 @@
 namespace vexilo {
 namespace {
 
-class RecordingSetter : public WallpaperSetter {
- public:
-  void SetWallpaper(const std::string& bmpPath) override { Files.push_back(bmpPath); }
-  std::vector<std::string> Files;
-};
+using RecordingSetter = test::RecordingWallpaperSetter;
 
 struct FitCase {
   int W, H, SW, SH;
