@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/Errors.h"
+#include "core/UniqueFd.h"
 #include "core/WriteAll.h"
 
 namespace vexilo {
@@ -57,11 +58,6 @@ std::string Serialise(const std::vector<std::string>& lines) {
   return text;
 }
 
-struct FdCloser {
-  int Fd;
-  ~FdCloser() { ::close(Fd); }
-};
-
 bool ReadAll(int fd, std::string& text) {
   char buffer[64 * 1024];
   for (;;) {
@@ -82,7 +78,7 @@ std::string ReadText(const std::filesystem::path& file) {
   // file is read.
   const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) throw FileError("Cannot open file \"" + file.string() + "\". " + SystemReason());
-  const FdCloser closer{fd};
+  const UniqueFd closer(fd);
   struct stat info {};
   if (::fstat(fd, &info) != 0) {
     throw FileError("Cannot open file \"" + file.string() + "\". " + SystemReason());

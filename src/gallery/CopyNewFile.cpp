@@ -8,29 +8,11 @@
 
 #include <cerrno>
 
+#include "core/UniqueFd.h"
 #include "core/WriteAll.h"
 
 namespace vexilo {
 namespace {
-
-class Fd {
- public:
-  explicit Fd(int fd) : mFd(fd) {}
-  ~Fd() {
-    if (mFd >= 0) ::close(mFd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int Get() const { return mFd; }
-  bool Close() {
-    const int fd = mFd;
-    mFd = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int mFd;
-};
 
 // A copy in user space, for file systems the kernel cannot copy between.
 bool CopyByReading(int in, int out) {
@@ -68,11 +50,11 @@ bool CopyInKernel(int in, int out) {
 }  // namespace
 
 bool CopyNewFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-  Fd in(::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  UniqueFd in(::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   struct stat info {};
   if (in.Get() < 0 || ::fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   // O_EXCL never replaces a file and never follows a link planted at the name.
-  Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  UniqueFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
   if (out.Get() < 0) return false;
   if (CopyInKernel(in.Get(), out.Get()) && out.Close()) return true;
   ::unlink(to.c_str());

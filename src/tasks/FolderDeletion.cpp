@@ -13,6 +13,7 @@
 
 #include "core/TaskStateFiles.h"
 #include "core/TextRules.h"
+#include "core/UniqueFd.h"
 
 namespace vexilo {
 namespace {
@@ -55,20 +56,6 @@ std::optional<fs::path> SafeTarget(const std::string& path, const ProtectedFolde
   return resolved;
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : mFd(fd) {}
-  ~Fd() {
-    if (mFd >= 0) ::close(mFd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int Get() const { return mFd; }
-
- private:
-  int mFd;
-};
-
 bool InUseAt(int folderFd, const char* name) {
   struct stat info {};
   if (::fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -78,7 +65,7 @@ bool InUseAt(int folderFd, const char* name) {
   // The owner of everything here may be root, who can open any file: go by the permissions.
   if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
 
-  Fd file(::openat(folderFd, name, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  UniqueFd file(::openat(folderFd, name, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (file.Get() < 0) return true;
   struct flock probe {};
   probe.l_type = F_WRLCK;
