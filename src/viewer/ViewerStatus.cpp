@@ -1,7 +1,6 @@
 #include "viewer/ViewerStatus.h"
 
-#include <chrono>
-
+#include "pictures/FileTimeText.h"
 #include "viewer/ZoomRules.h"
 
 namespace vexilo {
@@ -13,22 +12,11 @@ std::array<std::string, 5> ViewerStatusTexts(const ViewerStatusInput& input) {
           std::to_string(ZoomPercent(input.ZoomLevel)) + "%"};
 }
 
-std::string FormatViewerTime(std::time_t time) {
-  std::tm local{};
-  localtime_r(&time, &local);
-  local.tm_sec &= ~1;
-  char text[32];
-  std::size_t length = std::strftime(text, sizeof text, "%m/%d/%Y %H:%M:%S", &local);
-  return std::string(text, length);
-}
+std::string FormatViewerTime(std::time_t time) { return FormatFileTime(time, "%m/%d/%Y %H:%M:%S"); }
 
 std::string FileTimeForViewer(const std::filesystem::path& file) {
-  std::error_code error;
-  auto written = std::filesystem::last_write_time(file, error);
-  if (error) return "";
-  auto system = std::chrono::file_clock::to_sys(written);
-  return FormatViewerTime(std::chrono::system_clock::to_time_t(
-      std::chrono::time_point_cast<std::chrono::system_clock::duration>(system)));
+  const std::optional<std::time_t> written = FileWriteTime(file);
+  return written ? FormatViewerTime(*written) : "";
 }
 
 }  // namespace vexilo
