@@ -9,10 +9,10 @@
 #include "platform/QtEventPump.h"
 #include "platform/WebEnginePageBrowser.h"
 #include "support/FakeSeams.h"
+#include "support/LoopbackServer.h"
 #include "support/QueueLists.h"
 #include "support/RecordingHooks.h"
 #include "support/TempDir.h"
-#include "support/TestSite.h"
 
 namespace vexilo {
 namespace {
@@ -65,13 +65,13 @@ class WebEngineCrawlTest : public testing::Test {
     ASSERT_TRUE(done());
   }
   bool AnyPictureRequested() const {
-    for (const std::string& path : mSite.Requests()) {
-      if (path.starts_with("/pics/") || path == "/favicon.ico") return true;
+    for (const test::SeenRequest& seen : mSite.Requests()) {
+      if (seen.Path.starts_with("/pics/") || seen.Path == "/favicon.ico") return true;
     }
     return false;
   }
 
-  test::TestSite mSite;
+  test::LoopbackServer mSite{test::LoopbackServer::Connections::OnePerRequest};
   test::TempDir mProgram;
   TaskRecord mTask;
   CrawlState mState;
@@ -177,7 +177,7 @@ TEST_F(WebEngineCrawlTest, LocationFollowsHttpAndMetaRedirects) {
 TEST_F(WebEngineCrawlTest, ReadyStateBelongsToTheLastNavigate) {
   mSite.AddEndlessPage("/endless.html", Page({"/x.html"}) + std::string(2048, ' '));
   mBrowser.Navigate(Url("/endless.html"));
-  PumpUntil([&] { return mSite.WasRequested("/endless.html"); });
+  PumpUntil([&] { return mSite.Hits("/endless.html") > 0; });
   mBrowser.Navigate("about:blank");
   mBrowser.Navigate(Url("/site/dir/a.html"));
   PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
@@ -199,7 +199,7 @@ TEST_F(WebEngineCrawlTest, ANavigateWhileTheLastLoadEndsStillCompletes) {
   mBrowser.SetMode(BrowserMode::Logon);
   mBrowser.Navigate(Url("/site/dir/a.html"));
   // Its picture is on the way: the page is about to finish loading.
-  PumpUntil([&] { return mSite.WasRequested("/pics/2.jpg"); });
+  PumpUntil([&] { return mSite.Hits("/pics/2.jpg") > 0; });
   mBrowser.Navigate(Url("/site/dir/a2.html"));
   PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
   EXPECT_EQ(mBrowser.Document()->Links, (Strings{Url("/site/dir/z.html")}));
@@ -208,7 +208,7 @@ TEST_F(WebEngineCrawlTest, ANavigateWhileTheLastLoadEndsStillCompletes) {
 TEST_F(WebEngineCrawlTest, LogonModeFetchesPicturesAndCrawlModeDoesNot) {
   mBrowser.SetMode(BrowserMode::Logon);
   mBrowser.Navigate(Url("/site/dir/a.html"));
-  PumpUntil([&] { return mSite.WasRequested("/pics/2.jpg"); });
+  PumpUntil([&] { return mSite.Hits("/pics/2.jpg") > 0; });
   PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
 
   mBrowser.SetMode(BrowserMode::Crawl);
@@ -216,7 +216,7 @@ TEST_F(WebEngineCrawlTest, LogonModeFetchesPicturesAndCrawlModeDoesNot) {
   mBrowser.Navigate(Url("/site/dir/a2.html"));
   PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
   EXPECT_EQ(mBrowser.Document()->Images.size(), 1u);
-  EXPECT_FALSE(mSite.WasRequested("/pics/3.jpg"));
+  EXPECT_EQ(mSite.Hits("/pics/3.jpg"), 0);
 }
 
 // A short page with a huge <base> would make every relative link megabytes long.
@@ -267,9 +267,9 @@ TEST_F(WebEngineCrawlTest, APageThatAsksForAPopUpGetsNone) {
   mSite.AddPicture("/pics/after.gif");
   mBrowser.SetMode(BrowserMode::Logon);
   mBrowser.Navigate(Url("/popup.html"));
-  PumpUntil([&] { return mSite.WasRequested("/pics/after.gif"); });
+  PumpUntil([&] { return mSite.Hits("/pics/after.gif") > 0; });
   PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
-  EXPECT_FALSE(mSite.WasRequested("/target.html"));
+  EXPECT_EQ(mSite.Hits("/target.html"), 0);
   EXPECT_EQ(mBrowser.LocationURL(), Url("/popup.html"));
 }
 

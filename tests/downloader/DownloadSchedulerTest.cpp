@@ -5,12 +5,12 @@
 #include <optional>
 #include <ostream>
 
-#include "LoopbackServer.h"
 #include "core/LineFile.h"
 #include "core/SaveFailureNotice.h"
 #include "downloader/DownloadScheduler.h"
 #include "downloader/DownloadTimer.h"
 #include "support/FakeSeams.h"
+#include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
 namespace vexilo::test {
@@ -29,7 +29,6 @@ class FakeTimer : public DownloadTimer {
 class DownloadSchedulerTest : public testing::Test {
  protected:
   DownloadSchedulerTest() {
-    mServer.Start();
     mTask.FolderName = "cats";
     mTask.TaskFolder = mPictures.Path().string() + "/";
     std::filesystem::create_directories(mStateFiles.StateFolder(mTask.FolderName));

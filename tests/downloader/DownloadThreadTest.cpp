@@ -9,9 +9,9 @@
 #include <stdexcept>
 #include <thread>
 
-#include "LoopbackServer.h"
 #include "downloader/DownloadThread.h"
 #include "support/FakeSeams.h"
+#include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
 namespace vexilo::test {
@@ -86,7 +86,6 @@ class DownloadThreadTest : public testing::Test {
     http.Get("/auth", [](const httplib::Request&, httplib::Response& response) {
       response.set_content("guarded", "image/jpeg");
     });
-    mServer.Start();
   }
 
   WorkerOutcome Run(DownloadRequest request, TransferLimits limits = {}) {

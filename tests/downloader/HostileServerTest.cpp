@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "LoopbackServer.h"
 #include "downloader/HttpFetch.h"
+#include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
 namespace vexilo::test {
@@ -78,7 +78,6 @@ class HostileServerTest : public testing::Test {
         return sink.write(block.data(), block.size());
       });
     });
-    mServer.Start();
   }
 
   DownloadRequest Request(const std::string& url, const std::string& name = "picture.jpg") const {

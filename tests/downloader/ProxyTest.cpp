@@ -12,8 +12,8 @@
 #include <ostream>
 #include <thread>
 
-#include "LoopbackServer.h"
 #include "downloader/HttpFetch.h"
+#include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
 extern char** environ;
@@ -101,7 +101,6 @@ class ProxyDownloadTest : public testing::Test {
     mServer.Http().Get("/picture.jpg", [](const httplib::Request&, httplib::Response& response) {
       response.set_content("jpeg bytes", "image/jpeg");
     });
-    mServer.Start();
     ASSERT_TRUE(mProxy.Running());
   }
 

@@ -21,9 +21,9 @@
 #include "shell/main.h"
 #include "support/EventWait.h"
 #include "support/FakeSeams.h"
+#include "support/LoopbackServer.h"
 #include "support/MainFormParts.h"
 #include "support/TempDir.h"
-#include "support/TestSite.h"
 
 namespace vexilo {
 namespace {
@@ -40,7 +40,7 @@ class MainFormCrawl : public testing::Test {
   }
 
   test::TempDir mDir;
-  test::TestSite mSite;
+  test::LoopbackServer mSite{test::LoopbackServer::Connections::OnePerRequest};
   test::MemorySettingsStore mStore;
   test::RecordingPrompts mPrompts;
   test::RecordingShell mShell;

@@ -3,18 +3,13 @@
 // Resume, Restart.
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <QAction>
 #include <QComboBox>
 #include <QListWidget>
 #include <QTimer>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
-#include <map>
-#include <mutex>
-#include <thread>
 
 #include "downloader/DownloadScheduler.h"
 #include "pictures/PictureGrid.h"
@@ -23,6 +18,7 @@
 #include "shell/main.h"
 #include "support/EventWait.h"
 #include "support/FakeSeams.h"
+#include "support/LoopbackServer.h"
 #include "support/MainFormParts.h"
 #include "support/TempDir.h"
 
@@ -34,76 +30,33 @@ using test::ReadFileBytes;
 using test::TempDir;
 
 // Two pages with three pictures; the second page can be held back until Release().
-class Site {
+class Site : public test::LoopbackServer {
  public:
   Site() {
     const std::string jpeg =
         ReadFileBytes(test::TestData("libjpeg-turbo-testimages/testimgari.jpg"));
-    mServer.Get("/index.html", [this](const httplib::Request&, httplib::Response& response) {
-      Count("/index.html");
-      response.set_content(
-          "<html><body><a href=\"/more.html\">more</a>"
-          "<img src=\"/a.jpg\" width=\"227\" height=\"149\"></body></html>",
-          "text/html");
-    });
-    mServer.Get("/more.html", [this](const httplib::Request&, httplib::Response& response) {
-      Count("/more.html");
-      std::unique_lock lock(mMutex);
-      mChanged.wait(lock, [this] { return !mHeld; });
+    AddPage("/index.html",
+            "<html><body><a href=\"/more.html\">more</a>"
+            "<img src=\"/a.jpg\" width=\"227\" height=\"149\"></body></html>");
+    Http().Get("/more.html", [this](const httplib::Request&, httplib::Response& response) {
+      WaitAtGate(kMoreGate);
       response.set_content(
           "<html><body><img src=\"/b.jpg\" width=\"227\" height=\"149\">"
           "<img src=\"/c.jpg\" width=\"227\" height=\"149\"></body></html>",
           "text/html");
     });
     for (const char* picture : {"/a.jpg", "/b.jpg", "/c.jpg"}) {
-      mServer.Get(picture,
-                  [this, picture, jpeg](const httplib::Request&, httplib::Response& response) {
-                    Count(picture);
-                    response.set_content(jpeg, "image/jpeg");
-                  });
+      Http().Get(picture, [jpeg](const httplib::Request&, httplib::Response& response) {
+        response.set_content(jpeg, "image/jpeg");
+      });
     }
-    mPort = mServer.bind_to_any_port("127.0.0.1");
-    mThread = std::thread([this] { mServer.listen_after_bind(); });
-  }
-  ~Site() {
     Release();
-    mServer.stop();
-    mThread.join();
   }
-
-  int Port() const { return mPort; }
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(mPort) + path;
-  }
-  int Hits(const std::string& path) {
-    std::lock_guard lock(mMutex);
-    return mHits[path];
-  }
-  void Hold() {
-    std::lock_guard lock(mMutex);
-    mHeld = true;
-  }
-  void Release() {
-    {
-      std::lock_guard lock(mMutex);
-      mHeld = false;
-    }
-    mChanged.notify_all();
-  }
+  void Hold() { CloseGate(kMoreGate); }
+  void Release() { OpenGate(kMoreGate); }
 
  private:
-  void Count(const std::string& path) {
-    std::lock_guard lock(mMutex);
-    ++mHits[path];
-  }
-
-  httplib::Server mServer;
-  int mPort = 0;
-  std::thread mThread;
-  std::mutex mMutex;
-  std::condition_variable mChanged;
-  std::map<std::string, int> mHits;
-  bool mHeld = false;
+  static constexpr int kMoreGate = 1;
 };
 
 class RoadOfOneTaskTest : public testing::Test {

@@ -1,18 +1,28 @@
-#include "LoopbackServer.h"
+#include "support/LoopbackServer.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 
 namespace vexilo::test {
 namespace {
-constexpr auto kWaitLimit = std::chrono::seconds(30);
-}
 
-LoopbackServer::LoopbackServer() {
+constexpr auto kWaitLimit = std::chrono::seconds(30);
+// A 1 x 1 GIF.
+const std::string kGif(
+    "GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01"
+    "\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02"
+    "D\x01\x00;",
+    43);
+
+}  // namespace
+
+LoopbackServer::LoopbackServer(Connections connections) {
+  if (connections == Connections::OnePerRequest) mServer.set_keep_alive_max_count(1);
   mServer.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
     {
       std::lock_guard lock(mMutex);
@@ -23,30 +33,67 @@ LoopbackServer::LoopbackServer() {
   });
   mServer.Get(R"(/gate/(\d+))",
               [this](const httplib::Request& request, httplib::Response& response) {
-                AnswerGate(std::stoi(request.matches[1].str()), response);
+                const int gate = std::stoi(request.matches[1].str());
+                WaitAtGate(gate);
+                response.set_content("picture " + std::to_string(gate), "image/jpeg");
               });
   mServer.Get("/stall", [this](const httplib::Request&, httplib::Response& response) {
     std::unique_lock lock(mMutex);
     mChanged.wait(lock, [this] { return mAllOpen; });
     response.set_content("too late", "text/plain");
   });
+  mPort = mServer.bind_to_any_port("127.0.0.1");
+  if (mPort <= 0) throw std::runtime_error("no loopback port for the test server");
+  // Connections wait in the backlog until the loop accepts them.
+  mThread = std::thread([this] { mServer.listen_after_bind(); });
 }
 
 LoopbackServer::~LoopbackServer() {
+  mStopping = true;
   OpenAllGates();
   mServer.stop();
-  if (mThread.joinable()) mThread.join();
-}
-
-void LoopbackServer::Start() {
-  mPort = mServer.bind_to_any_port("127.0.0.1");
-  if (mPort <= 0) throw std::runtime_error("no loopback port for the test server");
-  mThread = std::thread([this] { mServer.listen_after_bind(); });
-  while (!mServer.is_running()) std::this_thread::yield();
+  mThread.join();
 }
 
 std::string LoopbackServer::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(mPort) + path;
+}
+
+void LoopbackServer::AddPage(const std::string& path, const std::string& body) {
+  mServer.Get(path, [body](const httplib::Request&, httplib::Response& response) {
+    response.set_content(body, "text/html; charset=utf-8");
+  });
+}
+
+void LoopbackServer::AddPicture(const std::string& path) {
+  mServer.Get(path, [](const httplib::Request&, httplib::Response& response) {
+    response.set_content(kGif, "image/gif");
+  });
+}
+
+void LoopbackServer::AddRedirect(const std::string& path, const std::string& target) {
+  mServer.Get(path, [target](const httplib::Request&, httplib::Response& response) {
+    response.set_redirect(target);
+  });
+}
+
+void LoopbackServer::AddEndlessPage(const std::string& path, const std::string& body) {
+  mServer.Get(path, [this, body](const httplib::Request&, httplib::Response& response) {
+    // The server compresses "text/" answers, which holds back what a chunk sends; a media
+    // type spelt with a capital passes uncompressed and still reads as HTML.
+    response.set_chunked_content_provider(
+        "Text/html; charset=utf-8", [this, body](size_t offset, httplib::DataSink& sink) {
+          if (mStopping) return false;
+          if (offset == 0) return sink.write(body.data(), body.size());
+          std::this_thread::sleep_for(std::chrono::milliseconds(50));
+          return sink.write(" ", 1);
+        });
+  });
+}
+
+void LoopbackServer::WaitAtGate(int gate) {
+  std::unique_lock lock(mMutex);
+  mChanged.wait(lock, [&] { return mAllOpen || mOpenGates.count(gate) > 0; });
 }
 
 void LoopbackServer::OpenGate(int gate) {
@@ -55,6 +102,11 @@ void LoopbackServer::OpenGate(int gate) {
     mOpenGates.insert(gate);
   }
   mChanged.notify_all();
+}
+
+void LoopbackServer::CloseGate(int gate) {
+  std::lock_guard lock(mMutex);
+  mOpenGates.erase(gate);
 }
 
 void LoopbackServer::OpenAllGates() {
@@ -70,17 +122,16 @@ bool LoopbackServer::WaitForRequests(std::size_t count) {
   return mChanged.wait_for(lock, kWaitLimit, [&] { return mRequests.size() >= count; });
 }
 
-std::vector<SeenRequest> LoopbackServer::Requests() {
+std::vector<SeenRequest> LoopbackServer::Requests() const {
   std::lock_guard lock(mMutex);
   return mRequests;
 }
 
-void LoopbackServer::AnswerGate(int gate, httplib::Response& response) {
-  {
-    std::unique_lock lock(mMutex);
-    mChanged.wait(lock, [&] { return mAllOpen || mOpenGates.count(gate) > 0; });
-  }
-  response.set_content("picture " + std::to_string(gate), "image/jpeg");
+int LoopbackServer::Hits(const std::string& path) const {
+  std::lock_guard lock(mMutex);
+  return static_cast<int>(
+      std::count_if(mRequests.begin(), mRequests.end(),
+                    [&](const SeenRequest& seen) { return seen.Path == path; }));
 }
 
 int UnusedPort() {

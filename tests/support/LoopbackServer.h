@@ -1,12 +1,13 @@
 #pragma once
-// An in-process HTTP server on 127.0.0.1 with a free port, for the download tests.
-// Routes:
+// An in-process HTTP server on 127.0.0.1 with a free port, for every test that needs a web
+// site. It serves from construction and records every request it gets. Built-in routes:
 //   /gate/<n>   waits until gate n (or every gate) is opened, then answers "picture <n>";
 //   /stall      answers nothing until the server goes.
-// Tests add their own routes through Http() before calling Start().
+// Tests add their own routes through Http() or the Add helpers before they are requested.
 
 #include <httplib.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
@@ -25,29 +26,47 @@ struct SeenRequest {
 
 class LoopbackServer {
  public:
-  LoopbackServer();
+  // OnePerRequest closes each connection after its answer: an idle kept-alive connection (a
+  // browser's) would hold up the stop for seconds.
+  enum class Connections { KeptAlive, OnePerRequest };
+
+  explicit LoopbackServer(Connections connections = Connections::KeptAlive);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
 
   httplib::Server& Http() { return mServer; }
-  void Start();
   int Port() const { return mPort; }
+  // "http://127.0.0.1:<port>" + path.
   std::string Url(const std::string& path) const;
 
+  // Serves body as an HTML page at path.
+  void AddPage(const std::string& path, const std::string& body);
+  // A tiny GIF at path.
+  void AddPicture(const std::string& path);
+  // A 302 answer that sends the client to target.
+  void AddRedirect(const std::string& path, const std::string& target);
+  // A page that sends body at once and then never finishes.
+  void AddEndlessPage(const std::string& path, const std::string& body);
+
+  // Blocks a handler until gate (or every gate) is open.
+  void WaitAtGate(int gate);
   void OpenGate(int gate);
+  void CloseGate(int gate);
   void OpenAllGates();
+
   // Waits until count requests have arrived (before they are answered).
   bool WaitForRequests(std::size_t count);
-  std::vector<SeenRequest> Requests();
+  std::vector<SeenRequest> Requests() const;
+  // How many requests asked for path.
+  int Hits(const std::string& path) const;
 
  private:
-  void AnswerGate(int gate, httplib::Response& response);
-
   httplib::Server mServer;
   int mPort = 0;
   std::thread mThread;
-  std::mutex mMutex;
+  std::atomic<bool> mStopping{false};
+  mutable std::mutex mMutex;
   std::condition_variable mChanged;
   std::set<int> mOpenGates;
   bool mAllOpen = false;
