@@ -46,6 +46,8 @@ LoopbackServer::LoopbackServer(Connections connections) {
   if (mPort <= 0) throw std::runtime_error("no loopback port for the test server");
   // Connections wait in the backlog until the loop accepts them.
   mThread = std::thread([this] { mServer.listen_after_bind(); });
+  // A stop() before the loop runs is lost, and the join would wait for ever.
+  while (!mServer.is_running()) std::this_thread::yield();
 }
 
 LoopbackServer::~LoopbackServer() {
