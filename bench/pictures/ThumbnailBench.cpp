@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "FolderFiles.h"
 #include "pictures/DecodePicture.h"
 #include "pictures/ThumbnailMaker.h"
 
@@ -26,16 +27,6 @@ constexpr std::uint32_t kFace = 0xF0F0F0;
 std::filesystem::path BenchFolder() {
   const char* folder = std::getenv("VEXILO_BENCH_PICTURES");
   return folder ? folder : "/tmp/vexilo-bench-pictures";
-}
-
-std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
-  std::vector<std::string> files;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    files.push_back(entry.path().string());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
 }
 
 unsigned Cores() { return std::max(1u, std::thread::hardware_concurrency()); }
@@ -109,7 +100,7 @@ int main(int argc, char** argv) {
     bool jpeg;
   };
   for (Set set : {Set{"large", true}, Set{"small", true}, Set{"gif", false}, Set{"bmp", false}}) {
-    std::vector<std::string> files = FilesIn(BenchFolder() / set.name);
+    std::vector<std::string> files = vexilo::bench::SortedFolderFiles(BenchFolder() / set.name);
     if (files.empty()) {
       std::fprintf(stderr, "no pictures in %s: run make-bench-pictures.sh\n",
                    (BenchFolder() / set.name).c_str());

@@ -8,6 +8,6 @@ build=${1:-$root/build}
 shift || true
 folder=${VEXILO_BENCH_PICTURES:-/tmp/vexilo-bench-pictures}
 "$root/bench/pictures/make-bench-pictures.sh" "$folder"
-/work/tools/buildslot cmake --build "$build" --target viewer_bench
-QT_QPA_PLATFORM=offscreen /work/tools/buildslot \
+"$root/scripts/build-slot" cmake --build "$build" --target viewer_bench
+QT_QPA_PLATFORM=offscreen "$root/scripts/build-slot" \
   "$build/bench/viewer/viewer_bench" "$folder/large" "$@"
