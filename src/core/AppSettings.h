@@ -1,8 +1,11 @@
 #pragma once
-// The application settings: eight text values kept in the settings store between runs.
+// The application settings: eight text values kept in the settings store between runs, and
+// the advanced options stored beside them.
 // Owned by the main window; workers get copies of what they need.
 
 #include <string>
+
+#include "core/AdvancedSettings.h"
 
 namespace vexilo {
 
@@ -15,6 +18,7 @@ struct AppSettings {
   std::string AuthPass;
   std::string PreviewVisible;  // carried through unchanged
   std::string GridVisible;     // carried through unchanged
+  AdvancedSettings Advanced;
 
   bool operator==(const AppSettings&) const = default;
 };

@@ -31,9 +31,11 @@ constexpr const char* kCancelled = "Vexilo task is cancelled!";
 
 Crawler::Crawler(std::filesystem::path programFolder, const TaskRecord& task, CrawlState& state,
                  std::vector<PictureEntry>& pictureRows, RunFlags& flags, PageBrowser& browser,
-                 EventPump& pump, UserPrompts& prompts, StatusSink& status, CrawlHooks& hooks)
+                 EventPump& pump, UserPrompts& prompts, StatusSink& status, CrawlHooks& hooks,
+                 const AdvancedSettings& options)
     : mStateFiles(std::move(programFolder)),
       mTask(task),
+      mOptions(options),
       mState(state),
       mPictureRows(pictureRows),
       mFlags(flags),
@@ -44,7 +46,7 @@ Crawler::Crawler(std::filesystem::path programFolder, const TaskRecord& task, Cr
       mHooks(hooks),
       mIndexes(state),
       mLinks(task, mIndexes),
-      mPictures(task, mIndexes, pictureRows, flags, hooks) {}
+      mPictures(task, mIndexes, pictureRows, flags, hooks, options) {}
 
 void Crawler::RunCrawl() {
   mMaySave = false;

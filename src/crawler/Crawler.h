@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/AdvancedSettings.h"
 #include "core/CrawlState.h"
 #include "core/EventPump.h"
 #include "core/PictureEntry.h"
@@ -27,10 +28,12 @@ namespace vexilo {
 class Crawler {
  public:
   // programFolder holds the task/ folder of state files. Every reference is to an object of
-  // the main window that outlives the crawler; task is read afresh by every RunCrawl.
+  // the main window that outlives the crawler; task and options are read afresh by every
+  // RunCrawl.
   Crawler(std::filesystem::path programFolder, const TaskRecord& task, CrawlState& state,
           std::vector<PictureEntry>& pictureRows, RunFlags& flags, PageBrowser& browser,
-          EventPump& pump, UserPrompts& prompts, StatusSink& status, CrawlHooks& hooks);
+          EventPump& pump, UserPrompts& prompts, StatusSink& status, CrawlHooks& hooks,
+          const AdvancedSettings& options = AdvancedSettings::Defaults());
   Crawler(const Crawler&) = delete;
   Crawler& operator=(const Crawler&) = delete;
 
@@ -57,6 +60,7 @@ class Crawler {
 
   TaskStateFiles mStateFiles;
   const TaskRecord& mTask;
+  const AdvancedSettings& mOptions;
   CrawlState& mState;
   std::vector<PictureEntry>& mPictureRows;
   RunFlags& mFlags;

@@ -61,8 +61,13 @@ std::string WithSpacesDecodedOnce(std::string_view address) {
 
 PictureHarvester::PictureHarvester(const TaskRecord& task, CrawlIndexes& indexes,
                                    std::vector<PictureEntry>& pictureRows, const RunFlags& flags,
-                                   CrawlHooks& hooks)
-    : mTask(task), mIndexes(indexes), mPictureRows(pictureRows), mFlags(flags), mHooks(hooks) {}
+                                   CrawlHooks& hooks, const AdvancedSettings& options)
+    : mTask(task),
+      mOptions(options),
+      mIndexes(indexes),
+      mPictureRows(pictureRows),
+      mFlags(flags),
+      mHooks(hooks) {}
 
 void PictureHarvester::StartCrawl(std::string taskFolder) {
   mTaskFolder = std::move(taskFolder);

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/AdvancedSettings.h"
 #include "core/PictureEntry.h"
 #include "core/RunFlags.h"
 #include "core/TaskRecord.h"
@@ -30,8 +31,8 @@ class PictureHarvester {
  public:
   // Every reference must outlive the harvester.
   PictureHarvester(const TaskRecord& task, CrawlIndexes& indexes,
-                   std::vector<PictureEntry>& pictureRows, const RunFlags& flags,
-                   CrawlHooks& hooks);
+                   std::vector<PictureEntry>& pictureRows, const RunFlags& flags, CrawlHooks& hooks,
+                   const AdvancedSettings& options = AdvancedSettings::Defaults());
 
   // Called at every crawl start with the folder the pictures go into.
   void StartCrawl(std::string taskFolder);
@@ -47,6 +48,7 @@ class PictureHarvester {
   void AddRow(PictureEntry row);
 
   const TaskRecord& mTask;
+  const AdvancedSettings& mOptions;
   CrawlIndexes& mIndexes;
   std::vector<PictureEntry>& mPictureRows;
   const RunFlags& mFlags;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/TextRules.h"
+#include "shell/AdvancedOptions.h"
 
 namespace vexilo {
 namespace {
@@ -34,6 +35,8 @@ void LoadSettings(SettingsStore& store, const std::filesystem::path& programFold
   settings.AuthPass = store.Read("AuthPass");
   settings.PreviewVisible = store.Read("PreviewVisible");
   settings.GridVisible = store.Read("GridVisible");
+  settings.Advanced = AdvancedSettings{};
+  ReadAdvancedSettings(store, settings.Advanced);
   store.Close();
 }
 
@@ -47,6 +50,7 @@ void SaveSettings(SettingsStore& store, const AppSettings& settings) {
   store.Write("AuthPass", settings.AuthPass);
   store.Write("PreviewVisible", settings.PreviewVisible);
   store.Write("GridVisible", settings.GridVisible);
+  WriteAdvancedSettings(store, settings.Advanced);
   store.Close();
 }
 

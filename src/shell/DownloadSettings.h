@@ -16,12 +16,13 @@ std::string DefaultDownFolder(const std::filesystem::path& programFolder);
 
 // Fills settings from the store. A blank DownFolder becomes the default, one trailing "/"
 // is removed, a CR or LF in it becomes a blank; a blank DownloadThread becomes "3"; the rest
-// is taken as stored.
+// is taken as stored; an advanced option that is missing keeps its default.
 // Raises FileError when the store cannot be opened.
 void LoadSettings(SettingsStore& store, const std::filesystem::path& programFolder,
                   AppSettings& settings);
 
-// Writes all eight values. Raises FileError when the store cannot be written.
+// Writes all eight values and the advanced options. Raises FileError when the store cannot be
+// written.
 void SaveSettings(SettingsStore& store, const AppSettings& settings);
 
 // The values the dialog edits, as its fields hold them.

@@ -32,9 +32,10 @@ TRun::TRun(RunParts parts)
                      mPictureCommands.AppendPicture(savedPath, thumbnail);
                    }},
       mParts.Limits);
-  mCrawler = std::make_unique<Crawler>(
-      mParts.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mFlags, mParts.Browser,
-      mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this));
+  mCrawler =
+      std::make_unique<Crawler>(mParts.ProgramFolder, mRunningTask, mCrawlState, mPictureRows,
+                                mFlags, mParts.Browser, mParts.Pump, mParts.Prompts, mParts.Status,
+                                static_cast<CrawlHooks&>(*this), mSettings.Advanced);
 }
 
 TRun::~TRun() = default;

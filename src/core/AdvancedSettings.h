@@ -1,0 +1,34 @@
+#pragma once
+// The options of File > Advanced Settings, kept beside the application settings in the same
+// store. Where they change what a crawl or a folder listing gives, they are off by default,
+// so that a task behaves as it always did until the user turns one on.
+
+namespace vexilo {
+
+struct AdvancedSettings {
+  // The folder scan lists .png, .webp and .avif files, a picture keeps such an ending when
+  // it is saved, and a file whose bytes are another picture kind than its name says is read
+  // by its bytes.
+  bool ListModernPictures = false;
+  // Harvesting takes the picture a browser would show: the linked full-size picture, the
+  // largest srcset candidate, lazy-loading attributes, CSS backgrounds, same-origin frames.
+  bool BrowserPictures = false;
+  // Pages run their scripts while crawling and are scrolled to their end before they are read.
+  bool RunPageScripts = false;
+  // The minimum width and height compare the size read from the picture's first bytes.
+  bool RealSizeFilter = false;
+  // JPEGs are shown turned the way their camera's orientation tag says.
+  bool ExifOrientation = true;
+  // A downloaded picture whose bytes equal one already in the task is removed again.
+  bool KeepOneCopy = false;
+
+  bool operator==(const AdvancedSettings&) const = default;
+
+  // The defaults, for whoever is built without the run's settings.
+  static const AdvancedSettings& Defaults() {
+    static const AdvancedSettings defaults;
+    return defaults;
+  }
+};
+
+}  // namespace vexilo

@@ -1,0 +1,55 @@
+#include "shell/AdvancedOptions.h"
+
+#include <array>
+#include <string>
+
+#include "core/TextRules.h"
+
+namespace vexilo {
+namespace {
+
+constexpr std::array kOptions = {
+    AdvancedOption{"ListModernPictures", "List PNG, WebP and AVIF pictures",
+                   "Folders list .png, .webp and .avif files too, downloads keep those endings, "
+                   "and a picture saved under the wrong ending is read by its contents.",
+                   &AdvancedSettings::ListModernPictures},
+    AdvancedOption{"FindPicturesLikeBrowser", "Find pictures the way a browser shows them",
+                   "Takes the full-size picture a thumbnail links to, the largest srcset "
+                   "candidate, lazy-loaded pictures, CSS backgrounds and pictures in frames.",
+                   &AdvancedSettings::BrowserPictures},
+    AdvancedOption{"RunPageScripts", "Run page scripts while crawling",
+                   "Pages run their scripts and are scrolled to their end (at most 10 seconds) "
+                   "before they are read, so galleries built by scripts yield their pictures.",
+                   &AdvancedSettings::RunPageScripts},
+    AdvancedOption{"FilterByRealSize", "Filter by the real picture size",
+                   "The minimum width and height compare the size read from the first bytes "
+                   "of each picture instead of the size the page gives it.",
+                   &AdvancedSettings::RealSizeFilter},
+    AdvancedOption{"ExifOrientation", "Turn photos the way the camera held them",
+                   "JPEG photos are shown turned as their orientation tag says.",
+                   &AdvancedSettings::ExifOrientation},
+    AdvancedOption{"KeepOneCopy", "Keep one copy of identical pictures",
+                   "A downloaded picture whose bytes equal one already downloaded in the same "
+                   "task is removed again and marked as a duplicate.",
+                   &AdvancedSettings::KeepOneCopy},
+};
+
+}  // namespace
+
+std::span<const AdvancedOption> AdvancedOptions() { return kOptions; }
+
+void ReadAdvancedSettings(SettingsStore& store, AdvancedSettings& settings) {
+  for (const AdvancedOption& option : kOptions) {
+    std::string value = Trim(store.Read(option.StoredName));
+    if (value == "1") settings.*option.Flag = true;
+    if (value == "0") settings.*option.Flag = false;
+  }
+}
+
+void WriteAdvancedSettings(SettingsStore& store, const AdvancedSettings& settings) {
+  for (const AdvancedOption& option : kOptions) {
+    store.Write(option.StoredName, settings.*option.Flag ? "1" : "0");
+  }
+}
+
+}  // namespace vexilo
