@@ -96,12 +96,16 @@ int main(int argc, char** argv) {
   QtMainThread mainThread(&context);
   std::size_t appended = 0;
   QtTimer timer;
-  DownloadScheduler scheduler(
-      crawl, flags, settings, task, stateFiles, prompts, status, mainThread, timer,
-      PictureHooks{MakeBenchThumbnail, [&](const std::string&, const Bitmap24&) {
-                     // The crawl ends with the last report: completion follows.
-                     if (++appended == crawl.Queue.size()) flags.CrawlIdle = true;
-                   }});
+  DownloadScheduler scheduler(crawl, flags, settings, task, stateFiles, prompts, status, mainThread,
+                              timer,
+                              PictureHooks{MakeBenchThumbnail,
+                                           [&](const std::string&, const Bitmap24&) {
+                                             // The crawl ends with the last report: completion
+                                             // follows.
+                                             if (++appended == crawl.Queue.size())
+                                               flags.CrawlIdle = true;
+                                           },
+                                           nullptr, nullptr});
   timer.OnTimeout([&] { scheduler.Tick(); });
 
   const auto start = std::chrono::steady_clock::now();

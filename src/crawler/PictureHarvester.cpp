@@ -89,7 +89,8 @@ void PictureHarvester::QueuePicture(const std::string& address) {
 std::string PictureHarvester::MakeSavePath(std::string_view address) {
   return vexilo::MakeSavePath(
       mTaskFolder, address,
-      [this](const std::string& path) { return mIndexes.IsSavePathQueued(path); }, mSaveNumbers);
+      [this](const std::string& path) { return mIndexes.IsSavePathQueued(path); }, mSaveNumbers,
+      mOptions.ListModernPictures);
 }
 
 void PictureHarvester::HarvestImages(const PageDocument& document) {

@@ -1,5 +1,6 @@
 #include "crawler/SavePaths.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -10,6 +11,7 @@ namespace vexilo {
 namespace {
 
 constexpr std::array<std::string_view, 4> kPictureEndings = {".bmp", ".jpg", ".gif", "jpeg"};
+constexpr std::array<std::string_view, 3> kModernEndings = {".png", "webp", "avif"};
 // ".jpeg" is the longest ending a name keeps.
 constexpr size_t kKeptEnding = 5;
 
@@ -32,19 +34,22 @@ std::string TaskFolderOf(const std::string& taskFolder) {
   return taskFolder;
 }
 
-std::string SaveNameOf(std::string_view address) {
+std::string SaveNameOf(std::string_view address, bool keepModernEndings) {
   std::string ending =
       LowerAscii(address.size() > 4 ? address.substr(address.size() - 4) : address);
-  for (std::string_view pictureEnding : kPictureEndings) {
-    if (ending == pictureEnding) return Shortened(FileNameOf(address));
+  auto endsIn = [&ending](const auto& endings) {
+    return std::find(endings.begin(), endings.end(), ending) != endings.end();
+  };
+  if (endsIn(kPictureEndings) || (keepModernEndings && endsIn(kModernEndings))) {
+    return Shortened(FileNameOf(address));
   }
   return SafeFileName(address);
 }
 
 std::string MakeSavePath(const std::string& folder, std::string_view address,
                          const std::function<bool(const std::string& path)>& isQueued,
-                         SaveNumbers& nextNumbers) {
-  std::string name = SaveNameOf(address);
+                         SaveNumbers& nextNumbers, bool keepModernEndings) {
+  std::string name = SaveNameOf(address, keepModernEndings);
   std::string path = folder + "/" + name;
   if (!IsFile(path) && !isQueued(path)) return path;
   int& number = nextNumbers[path];

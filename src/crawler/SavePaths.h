@@ -18,8 +18,9 @@ inline constexpr size_t kLongestSaveName = 240;
 std::string TaskFolderOf(const std::string& taskFolder);
 
 // The file name for the address before any "(n)": FileNameOf for ".bmp", ".jpg", ".gif" and
-// "jpeg" endings, else SafeFileName; shortened to kLongestSaveName bytes keeping its ending.
-std::string SaveNameOf(std::string_view address);
+// "jpeg" endings (with keepModernEndings also ".png", "webp" and "avif"), else SafeFileName;
+// shortened to kLongestSaveName bytes keeping its ending.
+std::string SaveNameOf(std::string_view address, bool keepModernEndings = false);
 
 // Per plain save path, the "(n)" to try first: one past the last handed out. Kept for one
 // crawl, it spares a page of thousands of pictures of one name a count from (1) for each.
@@ -30,6 +31,6 @@ using SaveNumbers = std::unordered_map<std::string, int>;
 // nextNumbers names) for which neither a file exists nor isQueued(path) holds.
 std::string MakeSavePath(const std::string& folder, std::string_view address,
                          const std::function<bool(const std::string& path)>& isQueued,
-                         SaveNumbers& nextNumbers);
+                         SaveNumbers& nextNumbers, bool keepModernEndings = false);
 
 }  // namespace vexilo

@@ -24,8 +24,17 @@ void TDownloadThead::Execute() {
   }
   // A failed download leaves an error page or a partial file: not a picture to show. At
   // shut-down no decode is started.
+  std::string removedBecause;
+  if (downloaded && !mLinks.Abort.load() && mLinks.Pictures.CheckPicture) {
+    try {
+      removedBecause = mLinks.Pictures.CheckPicture(mRequest.SavePath);
+    } catch (...) {
+      // A check that cannot be made keeps the picture.
+    }
+  }
   std::optional<Bitmap24> thumbnail;
-  if (downloaded && !mLinks.Abort.load() && mLinks.Pictures.MakeThumbnail) {
+  if (downloaded && removedBecause.empty() && !mLinks.Abort.load() &&
+      mLinks.Pictures.MakeThumbnail) {
     try {
       thumbnail = mLinks.Pictures.MakeThumbnail(mRequest.SavePath);
     } catch (...) {
@@ -34,12 +43,14 @@ void TDownloadThead::Execute() {
   }
   {
     std::lock_guard lock(mLinks.DownloadLock);
-    if (thumbnail) {
-      try {
+    try {
+      if (thumbnail) {
         mLinks.Reports.RunAndWait([this, &thumbnail] { ReportDownload(*thumbnail); });
-      } catch (...) {
-        // The report is lost; the slot must still be freed.
+      } else if (!removedBecause.empty()) {
+        mLinks.Reports.RunAndWait([this, &removedBecause] { ReportRemoval(removedBecause); });
       }
+    } catch (...) {
+      // The report is lost; the slot must still be freed.
     }
     mLinks.ActiveWorkers.fetch_sub(1);
   }
@@ -56,6 +67,15 @@ void TDownloadThead::ReportDownload(const Bitmap24& thumbnail) {
     mLinks.Pictures.AppendPicture(mRequest.SavePath, thumbnail);
   } catch (...) {
     // A picture the grid cannot take is simply not shown.
+  }
+}
+
+void TDownloadThead::ReportRemoval(const std::string& status) {
+  if (!mLinks.Pictures.MarkPicture) return;
+  try {
+    mLinks.Pictures.MarkPicture(mRequest.SavePath, status);
+  } catch (...) {
+    // The row keeps its old look.
   }
 }
 

@@ -26,6 +26,11 @@ struct PictureHooks {
   std::function<std::optional<Bitmap24>(const std::string& savedPath)> MakeThumbnail;
   // Main thread, with the download lock held.
   std::function<void(const std::string& savedPath, const Bitmap24& thumbnail)> AppendPicture;
+  // Worker thread, outside the download lock, before MakeThumbnail: "" keeps the saved file;
+  // any other text says why it was removed again, reported through MarkPicture instead.
+  std::function<std::string(const std::string& savedPath)> CheckPicture;
+  // Main thread, with the download lock held.
+  std::function<void(const std::string& savedPath, const std::string& status)> MarkPicture;
 };
 
 // What a worker shares with whoever started it. Everything here must outlive the worker's
@@ -58,6 +63,7 @@ class TDownloadThead {
  private:
   void Execute();
   void ReportDownload(const Bitmap24& thumbnail);  // main thread
+  void ReportRemoval(const std::string& status);   // main thread
 
   DownloadRequest mRequest;
   TransferLimits mLimits;

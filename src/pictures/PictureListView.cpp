@@ -4,10 +4,10 @@
 
 namespace vexilo {
 
-TPictureListView::TPictureListView(QWidget* parent) : QTableWidget(0, 4, parent) {
-  setHorizontalHeaderLabels({"Name", "Link", "Width", "Height"});
-  const int widths[] = {100, 290, 80, 80};
-  for (int column = 0; column < 4; ++column) setColumnWidth(column, widths[column]);
+TPictureListView::TPictureListView(QWidget* parent) : QTableWidget(0, 5, parent) {
+  setHorizontalHeaderLabels({"Name", "Link", "Width", "Height", "Status"});
+  const int widths[] = {100, 290, 80, 80, 100};
+  for (int column = 0; column < 5; ++column) setColumnWidth(column, widths[column]);
   horizontalHeader()->setHighlightSections(false);
   verticalHeader()->hide();
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
@@ -33,6 +33,11 @@ void TPictureListView::AddRow(const PictureEntry& row) {
   for (int column = 0; column < 4; ++column) {
     setItem(r, column, new QTableWidgetItem(QString::fromStdString(*texts[column])));
   }
+}
+
+void TPictureListView::SetStatus(int row, const std::string& status) {
+  if (row < 0 || row >= rowCount()) return;
+  setItem(row, 4, new QTableWidgetItem(QString::fromStdString(status)));
 }
 
 }  // namespace vexilo

@@ -1,6 +1,7 @@
 #pragma once
 // The picture list: the harvested picture addresses of the selected task in report view,
-// columns "Name", "Link", "Width", "Height". Read-only; whole rows are selected.
+// columns "Name", "Link", "Width", "Height", and "Status" for a download removed again (it
+// lives only while the rows are shown). Read-only; whole rows are selected.
 
 #include <QTableWidget>
 #include <vector>
@@ -17,6 +18,8 @@ class TPictureListView : public QTableWidget {
 
   void ShowRows(const std::vector<PictureEntry>& rows);
   void AddRow(const PictureEntry& row);
+  // A row out of range is passed over.
+  void SetStatus(int row, const std::string& status);
 };
 
 }  // namespace vexilo

@@ -21,6 +21,7 @@ void ForToolBar(QAction* action, QStyle::StandardPixmap icon, const QString& too
 TMainActions::TMainActions(QWidget* window) : QObject(window) {
   ViewMode = Make("&View Mode");
   DownloadSettings = Make("&Download Settings");
+  AdvancedSettings = Make("&Advanced Settings");
   MinimizeToTray = Make("&Minimize to System Tray");
   Exit = Make("E&xit");
 
@@ -77,6 +78,7 @@ void TMainActions::BuildMenus(QWidget* window) {
   FileMenu->addAction(ViewMode);
   FileMenu->addSeparator();
   FileMenu->addAction(DownloadSettings);
+  FileMenu->addAction(AdvancedSettings);
   FileMenu->addSeparator();
   FileMenu->addAction(MinimizeToTray);
   FileMenu->addSeparator();

@@ -22,6 +22,7 @@ class TMainActions : public QObject {
   // File
   QAction* ViewMode;
   QAction* DownloadSettings;
+  QAction* AdvancedSettings;
   QAction* MinimizeToTray;
   QAction* Exit;
   // Task

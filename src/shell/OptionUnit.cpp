@@ -15,43 +15,10 @@
 #include "core/AppSettings.h"
 #include "core/DesktopShell.h"
 #include "core/UserPrompts.h"
-#include "shell/AppIcon.h"
+#include "shell/DialogBand.h"
 #include "shell/ThreadsSpinBox.h"
 
 namespace vexilo {
-namespace {
-
-QFrame* SunkenLine() {
-  auto* line = new QFrame;
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-  return line;
-}
-
-QWidget* HeaderBand() {
-  auto* band = new QWidget;
-  band->setAutoFillBackground(true);
-  band->setBackgroundRole(QPalette::Base);
-  auto* title = new QLabel("Download Settings");
-  QFont bold = title->font();
-  bold.setBold(true);
-  title->setFont(bold);
-  auto* hint = new QLabel("Input the download parameter then press \"OK\" button to save.");
-  auto* icon = new QLabel;
-  icon->setPixmap(AppIcon().pixmap(32, 32));
-
-  auto* texts = new QVBoxLayout;
-  texts->addWidget(title);
-  texts->addWidget(hint);
-  auto* layout = new QHBoxLayout(band);
-  layout->setContentsMargins(12, 8, 12, 8);
-  layout->addLayout(texts, 1);
-  layout->addWidget(icon);
-  return band;
-}
-
-}  // namespace
-
 TOptionForm::TOptionForm(AppSettings& settings, SettingsStore& store,
                          std::filesystem::path programFolder, DesktopShell& shell,
                          UserPrompts& prompts, QWidget* parent)
@@ -125,7 +92,8 @@ TOptionForm::TOptionForm(AppSettings& settings, SettingsStore& store,
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->addWidget(HeaderBand());
+  layout->addWidget(DialogBand("Download Settings",
+                               "Input the download parameter then press \"OK\" button to save."));
   layout->addWidget(SunkenLine());
   layout->addLayout(body, 1);
 

@@ -1,11 +1,14 @@
 #include "shell/Run.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <utility>
 
 #include "crawler/Crawler.h"
+#include "crawler/PictureHarvester.h"
 #include "downloader/DownloadScheduler.h"
+#include "downloader/DownloadedPictureChecks.h"
 #include "gallery/ExportLinks.h"
 #include "gallery/GalleryGenerator.h"
 #include "pictures/ThumbnailMaker.h"
@@ -23,14 +26,19 @@ TRun::TRun(RunParts parts)
   mScheduler = std::make_unique<DownloadScheduler>(
       mCrawlState, mFlags, mSettings, mRunningTask, mStateFiles, mParts.Prompts, mParts.Status,
       mParts.Reports, mParts.Timer,
-      PictureHooks{[this](const std::string& savedPath) -> std::optional<Bitmap24> {
-                     ThumbnailResult made = MakeThumbnailResult(savedPath, mThumbnailFace.load());
-                     if (!made.Ok()) return std::nullopt;
-                     return std::move(made.Thumbnail);
-                   },
-                   [this](const std::string& savedPath, const Bitmap24& thumbnail) {
-                     mPictureCommands.AppendPicture(savedPath, thumbnail);
-                   }},
+      PictureHooks{
+          [this](const std::string& savedPath) -> std::optional<Bitmap24> {
+            ThumbnailResult made = MakeThumbnailResult(savedPath, mThumbnailFace.load());
+            if (!made.Ok()) return std::nullopt;
+            return std::move(made.Thumbnail);
+          },
+          [this](const std::string& savedPath, const Bitmap24& thumbnail) {
+            mPictureCommands.AppendPicture(savedPath, thumbnail);
+          },
+          [this](const std::string& savedPath) { return CheckDownloadedPicture(savedPath); },
+          [this](const std::string& savedPath, const std::string& status) {
+            MarkRemovedPicture(savedPath, status);
+          }},
       mParts.Limits);
   mCrawler =
       std::make_unique<Crawler>(mParts.ProgramFolder, mRunningTask, mCrawlState, mPictureRows,
@@ -128,7 +136,40 @@ void TRun::RunCrawl() {
 
 void TRun::StartDownloads() {
   mThumbnailFace.store(mParts.Grid.ButtonFace());
+  std::vector<std::string> earlier;
+  const size_t dispatched = static_cast<size_t>(std::max(0, mCrawlState.DispatchedCount));
+  for (size_t i = 0; i < dispatched && i < mCrawlState.Queue.size(); ++i) {
+    earlier.push_back(mCrawlState.Queue[i].SavePath);
+  }
+  auto checks = std::make_shared<DownloadedPictureChecks>(
+      PictureCheckRules{mSettings.Advanced.KeepOneCopy}, std::move(earlier));
+  {
+    std::lock_guard lock(mChecksLock);
+    mChecks = std::move(checks);
+  }
   mScheduler->StartCrawl();
+}
+
+std::string TRun::CheckDownloadedPicture(const std::string& savedPath) {
+  std::shared_ptr<DownloadedPictureChecks> checks;
+  {
+    std::lock_guard lock(mChecksLock);
+    checks = mChecks;
+  }
+  return checks ? checks->Check(savedPath) : "";
+}
+
+void TRun::MarkRemovedPicture(const std::string& savedPath, const std::string& status) {
+  // Rows are appended with the queue, one per queued picture, so they share their positions;
+  // the rows shown may belong to another task by now, and are then left alone.
+  for (size_t i = mCrawlState.Queue.size(); i-- > 0;) {
+    if (mCrawlState.Queue[i].SavePath != savedPath) continue;
+    if (i < mPictureRows.size() &&
+        mCrawlState.Queue[i].Url.ends_with(WithSpacesDecodedOnce(mPictureRows[i].Link))) {
+      mParts.Window.SetPictureRowStatus(static_cast<int>(i), status);
+    }
+    return;
+  }
 }
 
 void TRun::PictureListReset() { mParts.Window.ShowPictureRows(mPictureRows); }

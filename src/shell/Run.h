@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "core/AppSettings.h"
@@ -41,6 +42,7 @@ namespace vexilo {
 
 class Crawler;
 class DownloadScheduler;
+class DownloadedPictureChecks;
 class TaskCommands;
 
 // The outside services and the views the run works through; all must outlive it.
@@ -122,6 +124,9 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   void PictureListReset() override;
   void PictureRowAdded(const PictureEntry& row) override;
   void SetGridVisible(bool visible) override;
+  // Download workers: the checks of the downloads started last, and what they removed.
+  std::string CheckDownloadedPicture(const std::string& savedPath);
+  void MarkRemovedPicture(const std::string& savedPath, const std::string& status);
 
   RunParts mParts;
   TaskList mTaskList;
@@ -140,6 +145,9 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // the main thread, never by a worker.
   std::atomic<std::uint32_t> mThumbnailFace{0};
   PictureCommands mPictureCommands;
+  // Replaced at every start of downloads, read by their workers.
+  std::mutex mChecksLock;
+  std::shared_ptr<DownloadedPictureChecks> mChecks;
   // Declared after everything its workers report to, so it is destroyed (and joined) first.
   std::unique_ptr<DownloadScheduler> mScheduler;
   std::unique_ptr<Crawler> mCrawler;

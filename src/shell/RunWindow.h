@@ -3,6 +3,7 @@
 // picture grid: the picture list pane and the swap of the grid for the browser while the
 // user logs on. Main thread only.
 
+#include <string>
 #include <vector>
 
 #include "core/PictureEntry.h"
@@ -15,6 +16,7 @@ class RunWindow {
   // The picture list pane shows rows anew.
   virtual void ShowPictureRows(const std::vector<PictureEntry>& rows) = 0;
   virtual void AddPictureRow(const PictureEntry& row) = 0;
+  virtual void SetPictureRowStatus(int row, const std::string& status) = 0;
   // Hidden while the user logs on in the browser beneath the grid.
   virtual void SetGridVisible(bool visible) = 0;
 };

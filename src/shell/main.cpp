@@ -20,6 +20,7 @@
 #include "pictures/PreviewPane.h"
 #include "platform/WebEnginePageBrowser.h"
 #include "shell/AboutUnit.h"
+#include "shell/AdvancedSettingsUnit.h"
 #include "shell/AppIcon.h"
 #include "shell/FolderTree.h"
 #include "shell/MainActions.h"
@@ -156,6 +157,9 @@ void TMainForm::ConnectCommands() {
   connect(a.DownloadSettings, &QAction::triggered, this, [this] {
     if (mOptionForm != nullptr) mOptionForm->ShowModal();
   });
+  connect(a.AdvancedSettings, &QAction::triggered, this, [this] {
+    if (mAdvancedForm != nullptr) mAdvancedForm->ShowModal();
+  });
   connect(a.MinimizeToTray, &QAction::triggered, this, &TMainForm::MinimizeToTray);
   connect(a.Exit, &QAction::triggered, this, &QWidget::close);
   connect(a.BrowserPaneTask, &QAction::triggered, this, [this] { ShowBrowserPane(true); });
@@ -194,6 +198,8 @@ void TMainForm::CreateOtherWindows() {
       {[this] { mViewer->OpenViewer(); }, [this] { mViewer->PicturesAppended(); }});
   mOptionForm = new TOptionForm(settings, mServices.Settings, mProgramFolder, mServices.Shell,
                                 mServices.Prompts, this);
+  mAdvancedForm =
+      new TAdvancedSettingsForm(settings, mServices.Settings, mServices.Prompts, nullptr, this);
   mTaskSettingForm = new TTaskSettingForm(settings, mProgramFolder, mServices.Prompts, this);
   mDeleteTaskForm = new TDeleteTaskForm(this);
   WireTaskCommands();
@@ -239,6 +245,10 @@ void TMainForm::ShowPictureRows(const std::vector<PictureEntry>& rows) {
 }
 
 void TMainForm::AddPictureRow(const PictureEntry& row) { mPictureList->AddRow(row); }
+
+void TMainForm::SetPictureRowStatus(int row, const std::string& status) {
+  mPictureList->SetStatus(row, status);
+}
 
 void TMainForm::SetGridVisible(bool visible) {
   mGridArea->setCurrentWidget(visible ? static_cast<QWidget*>(mGrid) : mBrowserView);

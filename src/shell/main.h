@@ -31,6 +31,7 @@ class TMainWindowViewerHost;
 class TFolderTree;
 class TMainActions;
 class TOptionForm;
+class TAdvancedSettingsForm;
 class TPictureBrowser;
 class TPictureGrid;
 class TPictureListView;
@@ -75,6 +76,7 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   // RunWindow
   void ShowPictureRows(const std::vector<PictureEntry>& rows) override;
   void AddPictureRow(const PictureEntry& row) override;
+  void SetPictureRowStatus(int row, const std::string& status) override;
   void SetGridVisible(bool visible) override;
 
  signals:
@@ -110,6 +112,7 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   QSystemTrayIcon* mTray = nullptr;
   TAboutForm* mAboutForm = nullptr;
   TOptionForm* mOptionForm = nullptr;
+  TAdvancedSettingsForm* mAdvancedForm = nullptr;
   TTaskWizardForm* mWizardForm = nullptr;
   TTaskSettingForm* mTaskSettingForm = nullptr;
   TDeleteTaskForm* mDeleteTaskForm = nullptr;

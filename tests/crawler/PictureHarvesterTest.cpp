@@ -43,6 +43,10 @@ TEST(WithSpacesDecodedOnce, TurnsDoubleEncodedSpacesIntoSingle) {
 TEST(SaveNameOf, KeepsPictureNamesAndMakesOthersSafe) {
   EXPECT_EQ(SaveNameOf("http://a/b/c.JPEG"), "c.JPEG");
   EXPECT_EQ(SaveNameOf("http://a/b/c.png"), "http---a-b-c-png.jpg");
+  EXPECT_EQ(SaveNameOf("http://a/b/c.png", true), "c.png");
+  EXPECT_EQ(SaveNameOf("http://a/b/c.WebP", true), "c.WebP");
+  EXPECT_EQ(SaveNameOf("http://a/b/c.avif", true), "c.avif");
+  EXPECT_EQ(SaveNameOf("http://a/b/c.png?w=1", true), "http---a-b-c-png-w=1.jpg");
   std::string longName = std::string(300, 'n') + ".jpeg";
   std::string saved = SaveNameOf("http://a/" + longName);
   EXPECT_EQ(saved.size(), kLongestSaveName);

@@ -73,7 +73,8 @@ class DownloadSchedulerTest : public testing::Test {
   // The gated bodies are no pictures: every saved file counts as one.
   PictureHooks Hooks() {
     return {[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
-            [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); }};
+            [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); },
+            nullptr, nullptr};
   }
   std::string SavedCount() {
     const std::vector<std::string> lines =

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "core/Errors.h"
+#include "shell/AdvancedOptions.h"
 #include "shell/DownloadSettings.h"
 #include "support/FakeSeams.h"
 
@@ -74,14 +75,33 @@ TEST(LoadSettings, TakesTheOtherValuesAsStored) {
   EXPECT_EQ(Loaded(store).DownloadThread, "3");
 }
 
-TEST(SaveSettings, WritesAllEightInOrder) {
+TEST(SaveSettings, WritesAllEightInOrderThenTheAdvancedOptions) {
   MemorySettingsStore store;
   AppSettings settings = Loaded(store);
   SaveSettings(store, settings);
-  EXPECT_EQ(store.WriteOrder,
-            (std::vector<std::string>{"DownFolder", "DownloadThread", "ProxyServer", "ProxyPort",
-                                      "AuthName", "AuthPass", "PreviewVisible", "GridVisible"}));
+  std::vector<std::string> order{"DownFolder", "DownloadThread", "ProxyServer",    "ProxyPort",
+                                 "AuthName",   "AuthPass",       "PreviewVisible", "GridVisible"};
+  for (const AdvancedOption& option : AdvancedOptions()) order.push_back(option.StoredName);
+  EXPECT_EQ(store.WriteOrder, order);
   EXPECT_EQ(store.Values.at("GridVisible"), "");
+}
+
+TEST(LoadSettings, AdvancedOptionsKeepTheirDefaultsUnlessStoredAsOneOrZero) {
+  MemorySettingsStore store;
+  AppSettings settings = Loaded(store);
+  EXPECT_EQ(settings.Advanced, AdvancedSettings{});
+  EXPECT_TRUE(settings.Advanced.ExifOrientation);
+  EXPECT_FALSE(settings.Advanced.ListModernPictures);
+
+  store.Values = {{"ListModernPictures", "1"}, {"ExifOrientation", " 0 "}, {"KeepOneCopy", "yes"}};
+  settings = Loaded(store);
+  EXPECT_TRUE(settings.Advanced.ListModernPictures);
+  EXPECT_FALSE(settings.Advanced.ExifOrientation);
+  EXPECT_FALSE(settings.Advanced.KeepOneCopy) << "a hand-edited value keeps the default";
+
+  settings.Advanced.RealSizeFilter = true;
+  SaveSettings(store, settings);
+  EXPECT_EQ(Loaded(store).Advanced, settings.Advanced);
 }
 
 TEST(ThreadsFieldValue, BringsNumbersIntoRange) {

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTimer>
+#include <filesystem>
 #include <memory>
 
 #include "core/LineFile.h"
@@ -72,6 +73,39 @@ TEST_F(MainFormCrawl, QuickStartDownloadsThePicturesIntoTheGrid) {
     return test::PanelText(*mForm, 2) == "Vexilo task is completed!";
   })) << test::PanelText(*mForm, 2);
   EXPECT_TRUE(mPrompts.Errors.empty());
+  mForm->close();
+}
+
+TEST_F(MainFormCrawl, KeepingOneCopyRemovesTheSecondAndMarksItsRow) {
+  mSite.AddPage("/",
+                "<html><body><a href='/'>home</a><img src='/one.gif'><img src='/two.gif'>"
+                "<img src='/three.gif'></body></html>");
+  // The loopback server sends the same picture for every picture address.
+  for (const char* picture : {"/one.gif", "/two.gif", "/three.gif"}) mSite.AddPicture(picture);
+  mForm->Run().Settings().Advanced.KeepOneCopy = true;
+
+  test::Part<QComboBox>(*mForm, "addressBox")
+      ->setCurrentText(QString::fromStdString(mSite.Url("/")));
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
+  auto* list = test::Part<TPictureListView>(*mForm);
+  auto marked = [list] {
+    int count = 0;
+    for (int row = 0; row < list->rowCount(); ++row) {
+      count += list->item(row, 4) != nullptr && list->item(row, 4)->text() == "duplicate";
+    }
+    return count;
+  };
+  ASSERT_TRUE(test::ProcessEventsUntil([&] {
+    return test::PanelText(*mForm, 2) == "Vexilo task is completed!" && marked() == 2;
+  })) << "rows marked: "
+      << marked();
+  EXPECT_EQ(test::Part<TPictureGrid>(*mForm)->count(), 1);
+  int files = 0;
+  for ([[maybe_unused]] const auto& entry :
+       std::filesystem::directory_iterator(mForm->Run().CurrentTask().TaskFolder)) {
+    ++files;
+  }
+  EXPECT_EQ(files, 1);
   mForm->close();
 }
 

@@ -128,8 +128,8 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
   EXPECT_EQ(buttons,
             (std::vector<std::string>{"&File", "T&ask", "&View", "&Thumbnails", "&Help  "}));
   EXPECT_EQ(Captions(a.FileMenu),
-            (std::vector<std::string>{"&View Mode", "-", "&Download Settings", "-",
-                                      "&Minimize to System Tray", "-", "E&xit"}));
+            (std::vector<std::string>{"&View Mode", "-", "&Download Settings", "&Advanced Settings",
+                                      "-", "&Minimize to System Tray", "-", "E&xit"}));
   const std::vector<std::string> taskEntries{"&New",      "&Stop",   "&Delete",
                                              "-",         "&Resume", "R&estart ",
                                              "Se&ttings", "-",       "&Open destination folder"};
@@ -296,7 +296,10 @@ TEST_F(MainFormTest, MenuEntriesOpenTheirDialogsModally) {
   test::Part<TMainActions>(*form)->About->trigger();
   closeNextDialog();
   test::Part<TMainActions>(*form)->DownloadSettings->trigger();
-  EXPECT_EQ(shown, (std::vector<QString>{"About Vexilo", "Download Settings"}));
+  closeNextDialog();
+  test::Part<TMainActions>(*form)->AdvancedSettings->trigger();
+  EXPECT_EQ(shown,
+            (std::vector<QString>{"About Vexilo", "Download Settings", "Advanced Settings"}));
 }
 
 TEST_F(MainFormTest, ShutDownSavesTheTaskListAndTheSettings) {
@@ -425,10 +428,10 @@ TEST_F(MainFormTest, SelectingATaskListsItsPictureRows) {
 TEST_F(MainFormTest, PictureListHasItsColumns) {
   auto form = Start();
   TPictureListView* list = test::Part<TPictureListView>(*form);
-  ASSERT_EQ(list->columnCount(), 4);
-  const char* names[] = {"Name", "Link", "Width", "Height"};
-  const int widths[] = {100, 290, 80, 80};
-  for (int c = 0; c < 4; ++c) {
+  ASSERT_EQ(list->columnCount(), 5);
+  const char* names[] = {"Name", "Link", "Width", "Height", "Status"};
+  const int widths[] = {100, 290, 80, 80, 100};
+  for (int c = 0; c < 5; ++c) {
     EXPECT_EQ(list->horizontalHeaderItem(c)->text(), names[c]);
     EXPECT_EQ(list->columnWidth(c), widths[c]);
   }

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "core/AppSettings.h"
+#include "shell/AdvancedOptions.h"
 #include "shell/OptionUnit.h"
 #include "shell/ThreadsSpinBox.h"
 #include "support/FakeSeams.h"
@@ -46,7 +47,7 @@ TEST_F(OptionFormTest, FirstRunShowsTheDefaultsAndOkStoresAllValues) {
     dialog->OkButton()->click();
   });
   EXPECT_EQ(form.ShowModal(), QDialog::Accepted);
-  EXPECT_EQ(store.Values.size(), 8u);
+  EXPECT_EQ(store.Values.size(), 8u + AdvancedOptions().size());
   EXPECT_EQ(store.Values.at("DownFolder"), "/opt/vexilo/pictures");
   EXPECT_EQ(store.Values.at("DownloadThread"), "3");
   EXPECT_EQ(store.Values.at("PreviewVisible"), "");

@@ -39,6 +39,7 @@ class RecordingWindow : public RunWindow {
  public:
   void ShowPictureRows(const std::vector<PictureEntry>& rows) override { Rows = rows; }
   void AddPictureRow(const PictureEntry& row) override { Rows.push_back(row); }
+  void SetPictureRowStatus(int, const std::string&) override {}
   void SetGridVisible(bool visible) override { GridVisible = visible; }
   std::vector<PictureEntry> Rows;
   bool GridVisible = true;

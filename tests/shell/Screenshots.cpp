@@ -1,6 +1,6 @@
 // Takes the screenshots of the main window (with a task and its pictures), the download
-// settings dialog and the about box into the folder given as the argument. Run it under a
-// real X server (scripts/screenshots starts Xvfb); it is no test.
+// settings dialog, the advanced settings dialog and the about box into the folder given as the
+// argument. Run it under a real X server (scripts/screenshots starts Xvfb); it is no test.
 
 #include <QApplication>
 #include <QDir>
@@ -14,6 +14,7 @@
 #include "core/TaskStateFiles.h"
 #include "pictures/PictureGrid.h"
 #include "shell/AboutUnit.h"
+#include "shell/AdvancedSettingsUnit.h"
 #include "shell/OptionUnit.h"
 #include "shell/TaskTree.h"
 #include "shell/main.h"
@@ -105,6 +106,14 @@ int main(int argc, char** argv) {
                                       test::Part<TOptionForm>(form)->rect().center());
   ok = Shoot(test::Part<TOptionForm>(form), out.filePath("download-settings.png")) && ok;
   test::Part<TOptionForm>(form)->hide();
+
+  auto* advanced = test::Part<TAdvancedSettingsForm>(form);
+  advanced->setModal(false);
+  advanced->FillBoxes();
+  advanced->show();
+  advanced->move(form.frameGeometry().center() - advanced->rect().center());
+  ok = Shoot(advanced, out.filePath("advanced-settings.png")) && ok;
+  advanced->hide();
 
   test::Part<TAboutForm>(form)->setModal(false);
   test::Part<TAboutForm>(form)->show();

@@ -1,0 +1,38 @@
+#pragma once
+// What a finished download must pass before it is shown, by the advanced options: a picture
+// whose bytes equal one already downloaded in the task is removed again. One object per
+// start of a task's downloads; any thread.
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace vexilo {
+
+struct PictureCheckRules {
+  bool KeepOneCopy = false;
+};
+
+class DownloadedPictureChecks {
+ public:
+  // earlierPictures: the task's pictures downloaded before this start, which a new one may
+  // repeat. They are read at the first check, not here.
+  DownloadedPictureChecks(PictureCheckRules rules, std::vector<std::string> earlierPictures);
+
+  // "" keeps the picture. Otherwise its file has been removed, and the text says why
+  // ("duplicate"). A file that cannot be read is kept: showing it is the grid's business.
+  std::string Check(const std::string& savedPath);
+
+ private:
+  // With mLock held: true when the file repeats one seen before; otherwise it is remembered.
+  bool SeenBefore(const std::string& path);
+
+  const PictureCheckRules mRules;
+  std::mutex mLock;
+  std::vector<std::string> mEarlierPictures;                  // emptied once read
+  std::unordered_multimap<std::uint64_t, std::string> mSeen;  // content hash, file
+};
+
+}  // namespace vexilo

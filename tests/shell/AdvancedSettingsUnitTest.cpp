@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "core/AppSettings.h"
+#include "shell/AdvancedOptions.h"
+#include "shell/AdvancedSettingsUnit.h"
+#include "shell/DownloadSettings.h"
+#include "support/FakeSeams.h"
+
+namespace vexilo {
+namespace {
+
+class AdvancedSettingsFormTest : public testing::Test {
+ protected:
+  AdvancedSettingsFormTest() { LoadSettings(store, "/opt/vexilo", settings); }
+
+  // Shows the dialog and, once it runs, does what `act` says to it.
+  int ShowAnd(const std::function<void()>& act) {
+    QTimer::singleShot(0, &form, act);
+    return form.ShowModal();
+  }
+
+  test::MemorySettingsStore store;
+  test::RecordingPrompts prompts;
+  AppSettings settings;
+  int applied = 0;
+  TAdvancedSettingsForm form{settings, store, prompts, [this] { ++applied; }};
+};
+
+TEST_F(AdvancedSettingsFormTest, ShowsEachOptionAndOkKeepsSavesAndAppliesThem) {
+  ASSERT_EQ(form.OptionBoxes().size(), AdvancedOptions().size());
+  std::vector<bool> shown;
+  ShowAnd([&] {
+    for (QCheckBox* box : form.OptionBoxes()) shown.push_back(box->isChecked());
+    form.reject();
+  });
+  std::vector<bool> defaults;
+  for (const AdvancedOption& option : AdvancedOptions()) {
+    defaults.push_back(AdvancedSettings{}.*option.Flag);
+  }
+  EXPECT_EQ(shown, defaults);
+  EXPECT_EQ(applied, 0) << "Cancel applies nothing";
+
+  int result = ShowAnd([&] {
+    for (QCheckBox* box : form.OptionBoxes()) box->setChecked(!box->isChecked());
+    form.OkButton()->click();
+  });
+  EXPECT_EQ(result, QDialog::Accepted);
+  EXPECT_EQ(applied, 1);
+  for (const AdvancedOption& option : AdvancedOptions()) {
+    bool expected = !(AdvancedSettings{}.*option.Flag);
+    EXPECT_EQ(settings.Advanced.*option.Flag, expected) << option.Caption;
+    EXPECT_EQ(store.Values.at(option.StoredName), expected ? "1" : "0") << option.Caption;
+  }
+}
+
+TEST_F(AdvancedSettingsFormTest, AStoreFailureIsToldAndTheChoiceHoldsForTheRun) {
+  store.FailWrite = true;
+  ShowAnd([&] {
+    form.OptionBoxes().front()->setChecked(true);
+    form.OkButton()->click();
+    EXPECT_TRUE(form.isVisible());
+    form.reject();
+  });
+  EXPECT_EQ(prompts.Errors.size(), 1u);
+  EXPECT_TRUE(settings.Advanced.*AdvancedOptions().front().Flag);
+  EXPECT_EQ(applied, 1);
+}
+
+}  // namespace
+}  // namespace vexilo
