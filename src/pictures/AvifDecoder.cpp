@@ -61,7 +61,6 @@ Bitmap24 DecodeAvif(const std::filesystem::path& path, DecodeLease* lease) {
   avifRGBImageSetDefaults(&rgb, &image);
   rgb.format = AVIF_RGB_FORMAT_BGRA;
   rgb.depth = 8;
-  rgb.alphaPremultiplied = AVIF_TRUE;
   rgb.rowBytes = static_cast<std::uint32_t>(width * 4);
   std::vector<std::uint8_t> bgra(static_cast<size_t>(width * height * 4));
   rgb.pixels = bgra.data();

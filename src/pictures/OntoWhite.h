@@ -8,8 +8,8 @@
 
 namespace vexilo {
 
-// Copies premultiplied blue, green, red, alpha rows, top row first, `rowBytes` apart, onto
-// white into `target`, whose size they have.
-void CopyOntoWhite(const std::uint8_t* premultipliedBgra, std::size_t rowBytes, Bitmap24& target);
+// Draws blue, green, red, alpha rows (alpha not premultiplied, mixed in sRGB as browsers do),
+// top row first, `rowBytes` apart, onto white into `target`, whose size they have.
+void CopyOntoWhite(const std::uint8_t* bgra, std::size_t rowBytes, Bitmap24& target);
 
 }  // namespace vexilo

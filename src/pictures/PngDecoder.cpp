@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "pictures/OntoWhite.h"
 #include "pictures/PictureError.h"
 #include "pictures/PictureFile.h"
 
@@ -12,8 +14,8 @@ namespace vexilo {
 
 namespace {
 
-// libpng's simplified reader: it converts every kind to 8-bit BGR itself and reports errors
-// in the image record rather than by a long jump.
+// libpng's simplified reader: it converts every kind to 8-bit BGR(A) itself and reports
+// errors in the image record rather than by a long jump.
 struct ImageGuard {
   png_image& image;
   ~ImageGuard() { png_image_free(&image); }
@@ -39,16 +41,25 @@ Bitmap24 DecodePng(const std::filesystem::path& path, DecodeLease* lease) {
   if (!PictureSizeFitsFile(width, height, bytes.size())) {
     Fail(path, PictureBombProblem(width, height, bytes.size()));
   }
-  image.format = PNG_FORMAT_BGR;
+  // libpng would mix transparency in linear light; browsers, and the other kinds here, mix
+  // in sRGB, so transparent pictures come as 8-bit BGRA and are drawn onto white after.
+  const bool transparent = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+  image.format = transparent ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR;
   // Without gAMA or sRGB, 16-bit samples are sRGB like 8-bit ones, not linear light.
   image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
-  if (lease) lease->Take(width * height);
+  const std::int64_t pixels = width * height;
+  if (lease) lease->Take(transparent ? pixels + (pixels * 4 + 2) / 3 : pixels);
   Bitmap24 bitmap(static_cast<int>(width), static_cast<int>(height));
-  const png_color white{255, 255, 255};
-  // Bitmap24 keeps its rows bottom-up, which libpng writes for a negative stride.
-  if (!png_image_finish_read(&image, &white, bitmap.Bits(), -bitmap.Stride(), nullptr)) {
-    Fail(path, image.message);
+  if (!transparent) {
+    // Bitmap24 keeps its rows bottom-up, which libpng writes for a negative stride.
+    if (!png_image_finish_read(&image, nullptr, bitmap.Bits(), -bitmap.Stride(), nullptr)) {
+      Fail(path, image.message);
+    }
+    return bitmap;
   }
+  std::vector<std::uint8_t> bgra(static_cast<size_t>(pixels) * 4);
+  if (!png_image_finish_read(&image, nullptr, bgra.data(), 0, nullptr)) Fail(path, image.message);
+  CopyOntoWhite(bgra.data(), static_cast<size_t>(width) * 4, bitmap);
   return bitmap;
 }
 

@@ -93,7 +93,7 @@ class WebpReader {
     config.output.is_external_memory = 1;
     if (features.has_alpha) {
       bgra.resize(static_cast<size_t>(pixels) * 4);
-      config.output.colorspace = MODE_bgrA;
+      config.output.colorspace = MODE_BGRA;
       config.output.u.RGBA.rgba = bgra.data();
       config.output.u.RGBA.stride = width * 4;
       config.output.u.RGBA.size = bgra.size();
@@ -118,7 +118,7 @@ class WebpReader {
     if (mLease) mLease->Take(pixels + (pixels * 8 + 2) / 3);
     WebPAnimDecoderOptions options;
     if (!WebPAnimDecoderOptionsInit(&options)) Fail("libwebp version mismatch");
-    options.color_mode = MODE_bgrA;
+    options.color_mode = MODE_BGRA;
     options.use_threads = 0;
     const WebPData data{Data(), mBytes.size()};
     std::unique_ptr<WebPAnimDecoder, AnimDecoderDeleter> decoder(
