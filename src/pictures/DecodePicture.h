@@ -3,8 +3,8 @@
 // GIF with giflib (the first image drawn on the logical screen), PNG with libpng, WebP with
 // libwebp, AVIF with libavif (first frames, transparency on white), every other name read as
 // a Windows bitmap. With the modern kinds of PictureReading.h on, a file whose first bytes
-// name another of these kinds is decoded by its bytes. Any thread; each call uses decoder
-// state of its own.
+// name another of these kinds is decoded by its bytes, and with EXIF orientation on a JPEG
+// comes turned as its camera says. Any thread; each call uses decoder state of its own.
 
 #include <filesystem>
 
@@ -21,7 +21,8 @@ Bitmap24 DecodePicture(const std::filesystem::path& path);
 
 // Like DecodePicture, but a JPEG is decoded with DCT scaling at the largest reduction (1/2,
 // 1/4 or 1/8) that leaves its long side at least `minLongSide` pixels, and a still WebP
-// scaled while decoding to that long side. Other kinds come at full size. What the decode holds is taken from `lease`, when given, before it is allocated.
+// scaled while decoding to that long side. Other kinds come at full size. What the decode
+// holds is taken from `lease`, when given, before it is allocated.
 ReducedPicture DecodeReducedPicture(const std::filesystem::path& path, int minLongSide,
                                     DecodeLease* lease = nullptr);
 

@@ -75,8 +75,7 @@ class WebpReader {
     const int longSide = width > height ? width : height;
     if (minLongSide > 0 && longSide > minLongSide) {
       const auto scale = [&](int side) {
-        const std::int64_t scaled =
-            (std::int64_t{side} * minLongSide + longSide / 2) / longSide;
+        const std::int64_t scaled = (std::int64_t{side} * minLongSide + longSide / 2) / longSide;
         return scaled < 1 ? 1 : static_cast<int>(scaled);
       };
       width = scale(width);

@@ -68,8 +68,8 @@ TEST(ModernDecodeTest, ReducedDecodeScalesWebpOnlyAndKeepsTheFullSize) {
   }
   // Scaled colours stay those of the picture.
   Bitmap24 small = DecodeReducedPicture(Data("alpha.webp"), 48).Pixels;
-  QImage reference = OnWhite("rgba.png").scaled(48, 32, Qt::IgnoreAspectRatio,
-                                                Qt::SmoothTransformation);
+  QImage reference =
+      OnWhite("rgba.png").scaled(48, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   EXPECT_EQ(test::DifferenceFrom(small, reference, 48), "");
 }
 
@@ -79,17 +79,17 @@ TEST(ModernDecodeTest, EmptyTruncatedAndDamagedFilesAreRefused) {
                            "animated.webp", "photo.avif", "alpha.avif"}) {
     SCOPED_TRACE(name);
     const std::string bytes = test::ReadFileBytes(Data(name));
-    const std::filesystem::path cut = dir / ("cut" + std::filesystem::path(name).extension().string());
-    for (size_t length : {size_t{0}, size_t{20}, bytes.size() / 4, bytes.size() / 2,
-                          bytes.size() * 3 / 4}) {
+    const std::filesystem::path cut =
+        dir / ("cut" + std::filesystem::path(name).extension().string());
+    for (size_t length :
+         {size_t{0}, size_t{20}, bytes.size() / 4, bytes.size() / 2, bytes.size() * 3 / 4}) {
       SCOPED_TRACE(length);
       test::WriteFileBytes(cut, bytes.substr(0, length));
       try {
         Bitmap24 bitmap = DecodePicture(cut);
         ADD_FAILURE() << "decoded as " << bitmap.Width() << "x" << bitmap.Height();
       } catch (const PictureError& error) {
-        EXPECT_NE(std::string(error.what()).find(cut.string()), std::string::npos)
-            << error.what();
+        EXPECT_NE(std::string(error.what()).find(cut.string()), std::string::npos) << error.what();
       }
     }
   }

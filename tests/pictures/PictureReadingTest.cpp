@@ -51,10 +51,13 @@ TEST(PictureReadingTest, ModernKindsDecodeAFileByItsBytes) {
     const char* source;
     const char* copy;
   };
-  const std::vector<Case> cases = {{"rgb.png", "png.jpg"},     {"lossy.webp", "webp.bmp"},
-                                   {"photo.avif", "avif.gif"}, {"orient3.jpg", "jpeg.png"},
+  const std::vector<Case> cases = {{"rgb.png", "png.jpg"},
+                                   {"lossy.webp", "webp.bmp"},
+                                   {"photo.avif", "avif.gif"},
+                                   {"orient3.jpg", "jpeg.png"},
                                    {"alpha.webp", "webp.avif"}};
-  for (const Case& c : cases) test::WriteFileBytes(dir / c.copy, test::ReadFileBytes(Data(c.source)));
+  for (const Case& c : cases)
+    test::WriteFileBytes(dir / c.copy, test::ReadFileBytes(Data(c.source)));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.copy);
     {
@@ -154,9 +157,9 @@ TEST(PictureReadingTest, OrientationReaderSurvivesHostileSegments) {
   badValue[19] = 9;
   std::string wrongType = tiff;
   wrongType[13] = 4;
-  for (const std::string& bad : {withTiff(farIfd), withTiff(manyEntries), withTiff(badValue),
-                                 withTiff(wrongType), withTiff(tiff.substr(0, 15)),
-                                 jpeg.substr(0, 30), "\xFF\xD8\xFF\xE1\xFF\xFF"s, ""s}) {
+  for (const std::string& bad :
+       {withTiff(farIfd), withTiff(manyEntries), withTiff(badValue), withTiff(wrongType),
+        withTiff(tiff.substr(0, 15)), jpeg.substr(0, 30), "\xFF\xD8\xFF\xE1\xFF\xFF"s, ""s}) {
     EXPECT_EQ(ReadExifOrientation(bad), 1);
   }
 }
