@@ -54,6 +54,9 @@ Bitmap24 DecodeAvif(const std::filesystem::path& path, DecodeLease* lease) {
   // The decoded planes (up to 16 bits a sample, with alpha), four bytes a pixel of BGRA, and
   // the bitmap: about five 3-byte pixels a pixel.
   if (lease) lease->Take(width * height * 5);
+  // The coded frame may claim more than the header: the codec, made on the first frame, is
+  // held to the size checked and paid for.
+  decoder->imageSizeLimit = static_cast<std::uint32_t>(width * height);
   result = avifDecoderNextImage(decoder.get());
   if (result != AVIF_RESULT_OK) Fail(path, *decoder, result);
   const avifImage& image = *decoder->image;

@@ -160,6 +160,11 @@ TEST(ModernDecodeTest, AbsurdSizesAreRefusedBeforeAllocating) {
   avif.replace(ispe + 8, 8, Be32(8000) + Be32(8000));
   test::WriteFileBytes(dir / "bomb.avif", avif);
   ExpectRefusedUnpaid(dir / "bomb.avif", "cannot come from a file of");
+
+  // A header smaller than the coded frame: the codec may not decode past what was paid for.
+  avif.replace(ispe + 8, 8, Be32(48) + Be32(32));
+  test::WriteFileBytes(dir / "small.avif", avif);
+  EXPECT_THROW(DecodePicture(dir / "small.avif"), PictureError);
 }
 
 }  // namespace
