@@ -1,15 +1,19 @@
 // libFuzzer target for the picture decoders. The input becomes a file named by its contents'
-// signature (.jpg for FF D8, .gif for "GIF", else .bmp), because the decoders are chosen by
-// name; JPEGs also go through the reduced decode the thumbnails use.
+// signature (.jpg, .gif, .png, .webp, .avif, else .bmp), because the decoders are chosen by
+// name; JPEGs (with their EXIF orientation) and WebPs also go through the reduced decode the
+// thumbnails use.
 
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <fstream>
 #include <string>
+#include <string_view>
 
+#include "core/PictureHeader.h"
 #include "pictures/DecodePicture.h"
 #include "pictures/PictureError.h"
 
@@ -19,16 +23,34 @@ std::string InputFile(const char* extension) {
   return "/dev/shm/vexilo-fuzz-" + std::to_string(::getpid()) + extension;
 }
 
+const char* ExtensionFor(std::string_view bytes) {
+  switch (vexilo::SniffPictureFormat(bytes.substr(0, 32))) {
+    case vexilo::PictureFormat::Jpeg:
+      return ".jpg";
+    case vexilo::PictureFormat::Gif:
+      return ".gif";
+    case vexilo::PictureFormat::Png:
+      return ".png";
+    case vexilo::PictureFormat::WebP:
+      return ".webp";
+    case vexilo::PictureFormat::Avif:
+      return ".avif";
+    case vexilo::PictureFormat::Bmp:
+    case vexilo::PictureFormat::Unknown:
+      break;
+  }
+  return ".bmp";
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const char* extension = ".bmp";
-  if (size >= 2 && data[0] == 0xFF && data[1] == 0xD8) extension = ".jpg";
-  if (size >= 3 && data[0] == 'G' && data[1] == 'I' && data[2] == 'F') extension = ".gif";
-  std::string file = InputFile(extension);
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::string extension = ExtensionFor(bytes);
+  std::string file = InputFile(extension.c_str());
   {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.write(bytes.data(), static_cast<std::streamsize>(size));
   }
   try {
     vexilo::Bitmap24 bitmap = vexilo::DecodePicture(file);
@@ -37,11 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int y = 0; y < bitmap.Height(); ++y) sink = sink ^ bitmap.Row(y)[bitmap.Width() * 3 - 1];
   } catch (const vexilo::PictureError&) {
   }
-  if (extension[1] == 'j') {
+  if (extension == ".jpg" || extension == ".webp") {
     try {
       vexilo::DecodeReducedPicture(file, 64);
     } catch (const vexilo::PictureError&) {
     }
   }
+  std::remove(file.c_str());
   return 0;
 }

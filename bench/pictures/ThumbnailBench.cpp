@@ -1,6 +1,7 @@
-// Thumbnails per second on folders of pictures made by make-bench-pictures.sh: full-size
-// decode, reduced decode (one thread and all cores), the ThumbnailMaker on all cores, and
-// vipsthumbnail --size 80x80 on the same files in the same run.
+// Thumbnails per second on folders of pictures made by make-bench-pictures.sh (JPEG, GIF, BMP,
+// PNG, WebP): full-size decode, reduced decode of the kinds that scale while decoding (one
+// thread and all cores), the ThumbnailMaker on all cores, and vipsthumbnail --size 80x80 on
+// the same files in the same run.
 // Folder: $VEXILO_BENCH_PICTURES, else /tmp/vexilo-bench-pictures.
 
 #include <benchmark/benchmark.h>
@@ -97,9 +98,10 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   struct Set {
     const char* name;
-    bool jpeg;
+    bool scaled;  // decoded smaller for a thumbnail (JPEG, WebP)
   };
-  for (Set set : {Set{"large", true}, Set{"small", true}, Set{"gif", false}, Set{"bmp", false}}) {
+  for (Set set : {Set{"large", true}, Set{"small", true}, Set{"gif", false}, Set{"bmp", false},
+                  Set{"png", false}, Set{"webp", true}}) {
     std::vector<std::string> files = vexilo::bench::SortedFolderFiles(BenchFolder() / set.name);
     if (files.empty()) {
       std::fprintf(stderr, "no pictures in %s: run make-bench-pictures.sh\n",
@@ -115,7 +117,7 @@ int main(int argc, char** argv) {
           ->MinTime(1.0);
     };
     add("FullDecode", FullDecode);
-    if (set.jpeg) {
+    if (set.scaled) {
       add("ReducedDecode", ReducedDecode);
       add("ReducedDecodeAllCores", ReducedDecodeAllCores);
     }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fuzzes the picture decoders with libFuzzer under AddressSanitizer and UBSan.
 # Usage: bench/pictures/run-fuzz.sh [seconds]   (default 300)
-# Builds in build-fuzz/ with clang, seeds from the shared picture corpora (read only),
+# Builds in build-fuzz/ with clang, seeds from the shared picture corpora and the PNG, WebP,
+# AVIF and EXIF pictures of tests/pictures/data (read only),
 # keeps what it learns in build-fuzz/corpus and any crash in build-fuzz/crashes.
 set -euo pipefail
 seconds=${1:-300}
@@ -21,4 +22,4 @@ cd "$build"
   -timeout=10 -rss_limit_mb=2560 -print_final_stats=1 -artifact_prefix="$build/crashes/" \
   "$build/corpus" "$testdata/bmpsuite/g" "$testdata/bmpsuite/q" "$testdata/bmpsuite/b" \
   "$testdata/giflib-pic/pic" "$testdata/gif-test-suite/gifs" "$testdata/imagetestsuite/gif" \
-  "$testdata/imagetestsuite/jpg" "$testdata/libjpeg-turbo-testimages"
+  "$testdata/imagetestsuite/jpg" "$testdata/libjpeg-turbo-testimages" "$root/tests/pictures/data"

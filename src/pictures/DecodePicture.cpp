@@ -1,15 +1,25 @@
 #include "pictures/DecodePicture.h"
 
 #include <system_error>
+#include <utility>
 
+#include "core/PictureHeader.h"
+#include "pictures/AvifDecoder.h"
 #include "pictures/BmpReader.h"
 #include "pictures/GifDecoder.h"
 #include "pictures/JpegDecoder.h"
 #include "pictures/PictureError.h"
+#include "pictures/PictureFile.h"
+#include "pictures/PictureReading.h"
+#include "pictures/PngDecoder.h"
+#include "pictures/WebpDecoder.h"
 
 namespace vexilo {
 
 namespace {
+
+// Enough for every signature SniffPictureFormat knows.
+constexpr std::size_t kSignatureBytes = 32;
 
 // A folder scan lists anything by name: say so for a folder instead of a decoder's puzzled
 // message, and never open a pipe or a device, whose reads could block for ever.
@@ -24,26 +34,51 @@ void RefuseNonFiles(const std::filesystem::path& path) {
   }
 }
 
+// The kind the name says; with the modern kinds on, the kind the bytes say when they name one.
+PictureFormat FormatToDecode(const std::filesystem::path& path) {
+  const PictureFormat named = NamedPictureFormat(path.string());
+  if (!CurrentPictureReading().ModernKinds) return named;
+  const PictureFormat sniffed = SniffPictureFormat(ReadPictureStart(path, kSignatureBytes));
+  return sniffed == PictureFormat::Unknown ? named : sniffed;
+}
+
+ReducedPicture AtFullSize(Bitmap24 pixels) {
+  ReducedPicture picture;
+  picture.FullWidth = pixels.Width();
+  picture.FullHeight = pixels.Height();
+  picture.Pixels = std::move(pixels);
+  return picture;
+}
+
+ReducedPicture Decode(const std::filesystem::path& path, int minLongSide, DecodeLease* lease) {
+  RefuseNonFiles(path);
+  switch (FormatToDecode(path)) {
+    case PictureFormat::Jpeg:
+      return DecodeJpeg(path, minLongSide, lease);
+    case PictureFormat::Gif:
+      return AtFullSize(DecodeGif(path, lease));
+    case PictureFormat::Png:
+      return AtFullSize(DecodePng(path, lease));
+    case PictureFormat::WebP:
+      return DecodeWebp(path, minLongSide, lease);
+    case PictureFormat::Avif:
+      return AtFullSize(DecodeAvif(path, lease));
+    case PictureFormat::Bmp:
+    case PictureFormat::Unknown:
+      break;
+  }
+  return AtFullSize(DecodeBmp(path, lease));
+}
+
 }  // namespace
 
 Bitmap24 DecodePicture(const std::filesystem::path& path) {
-  RefuseNonFiles(path);
-  const std::string name = path.string();
-  if (IsJpegFile(name)) return DecodeJpeg(path, 0).Pixels;
-  if (IsGifFile(name)) return DecodeGif(path);
-  return DecodeBmp(path);
+  return Decode(path, 0, nullptr).Pixels;
 }
 
 ReducedPicture DecodeReducedPicture(const std::filesystem::path& path, int minLongSide,
                                     DecodeLease* lease) {
-  RefuseNonFiles(path);
-  const std::string name = path.string();
-  if (IsJpegFile(name)) return DecodeJpeg(path, minLongSide, lease);
-  ReducedPicture picture;
-  picture.Pixels = IsGifFile(name) ? DecodeGif(path, lease) : DecodeBmp(path, lease);
-  picture.FullWidth = picture.Pixels.Width();
-  picture.FullHeight = picture.Pixels.Height();
-  return picture;
+  return Decode(path, minLongSide, lease);
 }
 
 }  // namespace vexilo

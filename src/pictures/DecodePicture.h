@@ -1,7 +1,10 @@
 #pragma once
 // Turns a picture file into a Bitmap24 by its kind (see PictureKind.h): JPEG with libjpeg-turbo,
-// GIF with giflib (the first image drawn on the logical screen), every other name read as a
-// Windows bitmap. Any thread; each call uses decoder state of its own.
+// GIF with giflib (the first image drawn on the logical screen), PNG with libpng, WebP with
+// libwebp, AVIF with libavif (first frames, transparency on white), every other name read as
+// a Windows bitmap. With the modern kinds of PictureReading.h on, a file whose first bytes
+// name another of these kinds is decoded by its bytes, and with EXIF orientation on a JPEG
+// comes turned as its camera says. Any thread; each call uses decoder state of its own.
 
 #include <filesystem>
 
@@ -17,8 +20,9 @@ namespace vexilo {
 Bitmap24 DecodePicture(const std::filesystem::path& path);
 
 // Like DecodePicture, but a JPEG is decoded with DCT scaling at the largest reduction (1/2,
-// 1/4 or 1/8) that leaves its long side at least `minLongSide` pixels. Other kinds come at
-// full size. What the decode holds is taken from `lease`, when given, before it is allocated.
+// 1/4 or 1/8) that leaves its long side at least `minLongSide` pixels, and a still WebP
+// scaled while decoding to that long side. Other kinds come at full size. What the decode
+// holds is taken from `lease`, when given, before it is allocated.
 ReducedPicture DecodeReducedPicture(const std::filesystem::path& path, int minLongSide,
                                     DecodeLease* lease = nullptr);
 

@@ -24,9 +24,10 @@ class TImageFileList {
   // now lies past the end.
   void ReplaceAll(const std::vector<std::string>& paths);
   // Lists the pictures of `folder` (no trailing "/"): every entry whose name ends in .bmp,
-  // .gif, .jpg or .jpeg in any letter case, folders included, as folder + "/" + name, sorted
-  // by name without regard to case (ties by the exact name). A missing or unreadable folder
-  // gives an empty list. Current becomes -1.
+  // .gif, .jpg or .jpeg in any letter case (and .png, .webp, .avif with the modern kinds of
+  // PictureReading.h on), folders included, as folder + "/" + name, sorted by name without
+  // regard to case (ties by the exact name). A missing or unreadable folder gives an empty
+  // list. Current becomes -1.
   void ScanFolder(const std::string& folder);
 
   int Count() const { return static_cast<int>(mPaths.size()); }

@@ -3,13 +3,16 @@
 #include <csetjmp>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "pictures/ExifOrientation.h"
 #include "pictures/PictureError.h"
 #include "pictures/PictureFile.h"
+#include "pictures/PictureReading.h"
 
 namespace vexilo {
 
@@ -84,7 +87,7 @@ std::int64_t DecodeCost(const jpeg_decompress_struct& cinfo) {
 // Every libjpeg call that can jump back on an error happens in here. Nothing in this frame
 // has a destructor, so the jump skips no clean-up; the caller destroys the decompressor.
 bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, jpeg_progress_mgr& progress,
-               const std::string& bytes, int minLongSide, DecodeLease* lease,
+               const std::string& bytes, int minLongSide, bool turned, DecodeLease* lease,
                ReducedPicture& result) {
   if (setjmp(errors.jump)) return false;
   jpeg_create_decompress(&cinfo);
@@ -121,7 +124,10 @@ bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, jpeg_progres
   }
   if (lease) {
     jpeg_calc_output_dimensions(&cinfo);
-    lease->Take(DecodeCost(cinfo));
+    // Turning the picture makes a second copy of it.
+    const std::int64_t turnCost =
+        turned ? std::int64_t{cinfo.output_width} * cinfo.output_height : 0;
+    lease->Take(DecodeCost(cinfo) + turnCost);
   }
   jpeg_start_decompress(&cinfo);
   result.Pixels =
@@ -167,10 +173,14 @@ ReducedPicture DecodeJpeg(const std::filesystem::path& path, int minLongSide, De
   errors.pub.error_exit = OnError;
   errors.pub.emit_message = OnMessage;
   DecompressorGuard guard{cinfo};
+  const int orientation = CurrentPictureReading().ExifOrientation ? ReadExifOrientation(bytes) : 1;
   ReducedPicture result;
-  if (!RunDecode(cinfo, errors, progress, bytes, minLongSide, lease, result)) {
+  if (!RunDecode(cinfo, errors, progress, bytes, minLongSide, orientation != 1, lease, result)) {
     throw PictureError("Cannot read the JPEG file " + path.string() + ": " + errors.message);
   }
+  OrientPicture(result.Pixels, orientation);
+  // The thumbnail's geometry follows the picture as shown.
+  if (OrientationSwapsSides(orientation)) std::swap(result.FullWidth, result.FullHeight);
   return result;
 }
 

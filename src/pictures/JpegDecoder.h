@@ -1,6 +1,8 @@
 #pragma once
 // JPEG files through libjpeg-turbo. Grayscale, CMYK and YCCK come out as RGB; progressive and
-// arithmetic-coded files are read too. Raises PictureError.
+// arithmetic-coded files are read too. With EXIF orientation on (PictureReading.h) the picture
+// comes turned as its tag says, and FullWidth x FullHeight is the turned picture's size.
+// Raises PictureError.
 
 #include <filesystem>
 

@@ -1,5 +1,6 @@
 #include "pictures/PictureFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -29,6 +30,14 @@ std::string ReadPictureFile(const std::filesystem::path& path) {
   in.seekg(0);
   in.read(bytes.data(), size);
   if (!in) throw PictureError("Cannot read " + path.string());
+  return bytes;
+}
+
+std::string ReadPictureStart(const std::filesystem::path& path, std::size_t count) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(count, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(count));
+  bytes.resize(in ? count : static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
   return bytes;
 }
 

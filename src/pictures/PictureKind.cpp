@@ -1,6 +1,7 @@
 #include "pictures/PictureKind.h"
 
 #include "core/TextRules.h"
+#include "pictures/PictureReading.h"
 
 namespace vexilo {
 
@@ -19,8 +20,24 @@ bool IsJpegFile(std::string_view path) {
 
 bool IsGifFile(std::string_view path) { return PictureExtension(path) == ".gif"; }
 
+bool IsModernPictureName(std::string_view path) {
+  std::string extension = PictureExtension(path);
+  return extension == ".png" || extension == ".webp" || extension == ".avif";
+}
+
 bool IsListedPictureName(std::string_view name) {
-  return IsJpegFile(name) || IsGifFile(name) || PictureExtension(name) == ".bmp";
+  if (IsJpegFile(name) || IsGifFile(name) || PictureExtension(name) == ".bmp") return true;
+  return CurrentPictureReading().ModernKinds && IsModernPictureName(name);
+}
+
+PictureFormat NamedPictureFormat(std::string_view path) {
+  std::string extension = PictureExtension(path);
+  if (extension == ".jpg" || extension == ".jpeg") return PictureFormat::Jpeg;
+  if (extension == ".gif") return PictureFormat::Gif;
+  if (extension == ".png") return PictureFormat::Png;
+  if (extension == ".webp") return PictureFormat::WebP;
+  if (extension == ".avif") return PictureFormat::Avif;
+  return PictureFormat::Bmp;
 }
 
 }  // namespace vexilo

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/PictureHeader.h"
+
 namespace vexilo {
 
 // Lower-case extension with its dot (".jpg"), or "" when the name has none.
@@ -15,7 +17,12 @@ std::string PictureExtension(std::string_view path);
 bool IsJpegFile(std::string_view path);
 // ".gif".
 bool IsGifFile(std::string_view path);
-// One of the extensions a folder scan lists: ".bmp", ".gif", ".jpg", ".jpeg".
+// ".png", ".webp" or ".avif".
+bool IsModernPictureName(std::string_view path);
+// One of the extensions a folder scan lists: ".bmp", ".gif", ".jpg", ".jpeg", and with the
+// modern kinds of PictureReading.h on also the IsModernPictureName ones.
 bool IsListedPictureName(std::string_view name);
+// The decoder a name asks for: Jpeg, Gif, Png, WebP, Avif, and Bmp for every other name.
+PictureFormat NamedPictureFormat(std::string_view path);
 
 }  // namespace vexilo

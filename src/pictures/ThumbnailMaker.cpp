@@ -11,7 +11,8 @@ namespace vexilo {
 
 namespace {
 
-// The long side a reduced JPEG must keep: the thumbnail's picture area is 64 pixels wide.
+// The long side a reduced JPEG or WebP must keep: the thumbnail's picture area is 64 pixels
+// wide.
 constexpr int kMinReducedSide = 64;
 
 }  // namespace

@@ -34,8 +34,9 @@ struct ThumbnailResult {
   bool Ok() const { return Error.empty(); }
 };
 
-// The thumbnail of one file, as the maker makes it: a JPEG decoded reduced, the geometry from
-// its full size, the decode's pixels held from `budget`. Raises PictureError. Any thread.
+// The thumbnail of one file, as the maker makes it: a JPEG or WebP decoded reduced, the
+// geometry from its full size, the decode's pixels held from `budget`. Raises PictureError.
+// Any thread.
 Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
                            DecodeBudget& budget = DecodeBudget::Shared());
 // The same, with a failure (std::bad_alloc too) as the result's Error. Any thread.

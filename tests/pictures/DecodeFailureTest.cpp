@@ -52,7 +52,7 @@ TEST(DecodeFailureTest, ContentsMustMatchTheName) {
   test::WriteFileBytes(dir / "png.jpg", png);
   ExpectRefused(dir / "png.bmp", "not a Windows bitmap");
   ExpectRefused(dir / "jpeg.gif", "GIF");
-  ExpectRefused(dir / "jpeg.png", "not a Windows bitmap");
+  ExpectRefused(dir / "jpeg.png", "PNG");
   ExpectRefused(dir / "png.jpg", "Not a JPEG file");
 }
 
