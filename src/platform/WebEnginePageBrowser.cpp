@@ -1,5 +1,6 @@
 #include "platform/WebEnginePageBrowser.h"
 
+#include <QScopeGuard>
 #include <QVariant>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -72,10 +73,11 @@ constexpr const char* kSnapshotScript = R"JS(
     } catch (err) { return ''; }
   }
   function isSpace(c) { return c === ' ' || c === '\t' || c === '\n' || c === '\r' || c === '\f'; }
-  // The srcset candidate with the largest w descriptor, else the largest density, into best.
+  // The srcset candidate with the largest w descriptor, else the largest density, into best;
+  // one too long to keep is no candidate.
   function addCandidates(best, srcset, e) {
     var s = srcset ? String(srcset) : '', n = Math.min(s.length, maxText), at = 0;
-    var start, url, descriptor, w, x;
+    var start, url, descriptor, href, w, x;
     while (at < n) {
       while (at < n && (isSpace(s[at]) || s[at] === ',')) at++;
       start = at;
@@ -89,7 +91,8 @@ constexpr const char* kSnapshotScript = R"JS(
         while (at < n && s[at] !== ',') at++;
         descriptor = s.slice(start, at);
       }
-      if (!url || /^data:/i.test(url)) continue;
+      href = fitting(absolute(url, e));
+      if (!href) continue;
       w = -1; x = 1;
       descriptor.trim().split(/\s+/).forEach(function (token) {
         var m = /^(\d+)w$/i.exec(token);
@@ -98,7 +101,7 @@ constexpr const char* kSnapshotScript = R"JS(
         if (m) x = +m[1];
       });
       if (w > best.w || (w < 0 && best.w < 0 && x > best.x)) {
-        best.w = w; best.x = x; best.href = absolute(url, e);
+        best.w = w; best.x = x; best.href = href;
       }
     }
   }
@@ -166,14 +169,12 @@ constexpr const char* kSnapshotScript = R"JS(
 })(%1, %2, %3, %4)
 )JS";
 
-// Scrolls to the end of the page and returns its height then. The scroll event is sent too:
-// a page that is not shown gets no rendering steps, in which a browser sends it.
+// Scrolls to the end of the page and returns its height then.
 constexpr const char* kScrollToEndScript = R"JS(
 (function () {
   var root = document.scrollingElement || document.documentElement;
   if (!root) return -1;
   window.scrollTo(0, root.scrollHeight);
-  window.dispatchEvent(new Event('scroll'));
   return root.scrollHeight;
 })()
 )JS";
@@ -380,6 +381,13 @@ void WebEnginePageBrowser::SettlePage(const std::function<bool()>& stopRequested
   const auto deadline = mPump.Now() + mSettleLimits.Longest;
   const QString scroll = QString::fromLatin1(kScrollToEndScript);
   const QString height = QString::fromLatin1(kHeightScript);
+  // A hidden page gets its timers slowed to one a second: a gallery that adds its pictures
+  // in a timer after the scroll would grow a picture a second.
+  const bool wasVisible = LivePage().isVisible();
+  LivePage().setVisible(true);
+  const auto restore = qScopeGuard([&] {
+    if (!mPage.isNull()) mPage->setVisible(wasVisible);
+  });
   for (int step = 0; step < mSettleLimits.MostSteps; ++step) {
     std::optional<QVariant> before = Evaluate(scroll, deadline, stopRequested);
     if (!before || before->toLongLong() < 0) return;

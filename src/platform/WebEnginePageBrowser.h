@@ -1,8 +1,8 @@
 #pragma once
 // PageBrowser on a Qt WebEngine page. Crawl mode loads only documents (no plugins, pictures
-// or icons, and no scripts unless crawl scripts are on); logon mode is a normal page. Pages never get new windows and never
-// show dialogs. The main window shows Page() in the view beneath the picture grid.
-// Main thread only.
+// or icons, and no scripts unless crawl scripts are on); logon mode is a normal page. Pages never
+// get new windows and never show dialogs. The main window shows Page() in the view beneath the
+// picture grid. Main thread only.
 
 #include <QPointer>
 #include <QSet>
