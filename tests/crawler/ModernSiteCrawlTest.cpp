@@ -76,26 +76,6 @@ INSTANTIATE_TEST_SUITE_P(
                               "gallery/g4.jpg", "gallery/g5.jpg", "gallery/g6.jpg"}}),
     [](const testing::TestParamInfo<SiteCase>& row) { return std::string(row.param.name); });
 
-TEST_F(ModernSiteTest, TheLinkedPictureKeepsTheRowOfItsThumbnail) {
-  mOptions.BrowserPictures = true;
-  mTask.StartUrl = Url("/modern/index.html");
-  Crawl();
-  ASSERT_FALSE(mRows.empty());
-  EXPECT_EQ(mRows.front(), (PictureEntry{"big.jpg", Url("/modern/full/big.jpg"), "160", "120"}));
-  EXPECT_EQ(test::QueuedSavePaths(mState).front(), (mProgram / "pictures/t/big.jpg").string());
-}
-
-// The options are read at every crawl start: turned off again, the crawl is today's.
-TEST_F(ModernSiteTest, OptionsTurnedOffAgainGiveTodaysCrawl) {
-  mOptions.BrowserPictures = true;
-  mOptions.RunPageScripts = true;
-  mTask.StartUrl = Url("/modern/index.html");
-  Crawl();
-  mOptions = AdvancedSettings{};
-  Crawl();
-  EXPECT_EQ(test::QueuedUrls(mState), Addresses(kTodaysGallery));
-}
-
 struct LinkCase {
   const char* href;
   bool picture;

@@ -249,13 +249,5 @@ TEST_F(PictureHarvesterTest, WithoutBrowserPicturesOnlyTheSrcCounts) {
   EXPECT_EQ(test::QueuedUrls(mState), (std::vector<std::string>{"http://a/t.jpg"}));
 }
 
-TEST_F(PictureHarvesterTest, StopEndsBrowserPicturesBeforeTheExtraImages) {
-  mOptions.BrowserPictures = true;
-  mHooks.OnRow = [&](const PictureEntry&) { mFlags.StopRequested = true; };
-  mHarvester.HarvestPictures(
-      PageDocument{{}, {{"http://a/1.jpg", 1, 1}}, {{"http://a/2.jpg", 1, 1}}});
-  EXPECT_EQ(test::QueuedUrls(mState), (std::vector<std::string>{"http://a/1.jpg"}));
-}
-
 }  // namespace
 }  // namespace vexilo
