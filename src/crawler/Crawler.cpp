@@ -98,6 +98,8 @@ void Crawler::StartCrawl() {
   mHooks.StartDownloads();
 
   mLinks.StartCrawl(mTask.StartUrl);
+  mBrowser.SetBrowserPictures(mOptions.BrowserPictures);
+  mBrowser.SetCrawlScripts(mOptions.RunPageScripts);
   std::error_code ec;
   std::filesystem::create_directories(mTaskFolder, ec);
   if (ec) throw FileError("Cannot create folder \"" + mTaskFolder + "\". " + ec.message());
@@ -164,6 +166,10 @@ bool Crawler::VisitPage(const std::string& address, bool firstLevel) {
     }
   }
 
+  if (mOptions.RunPageScripts) {
+    mBrowser.SettlePage([this] { return mFlags.StopRequested; });
+    if (mFlags.StopRequested) return Cancel();
+  }
   if (std::optional<PageDocument> document = mBrowser.Document()) {
     mLinks.HarvestLinks(*document);
     mPictures.HarvestPictures(*document);

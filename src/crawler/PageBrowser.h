@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,9 +13,13 @@
 namespace vexilo {
 
 struct PageImage {
-  std::string Href;  // the full address of the picture
+  std::string Href;  // the full address of the picture; empty when the element has no src
   std::int32_t Width = 0;
   std::int32_t Height = 0;
+  // Read only for browser pictures, all absolute, empty when the element has none:
+  std::string LinkedPicture{};     // an enclosing link's target whose path names a picture
+  std::string LargestCandidate{};  // the widest (else densest) srcset, data-srcset or source one
+  std::string LazySource{};        // data-src, data-original or data-lazy-src
 
   bool operator==(const PageImage&) const = default;
 };
@@ -32,6 +37,9 @@ struct SnapshotLimits {
 struct PageDocument {
   std::vector<std::string> Links;  // every link's href (anchors and areas), absolute
   std::vector<PageImage> Images;   // every image element, in document order
+  // Read only for browser pictures: CSS background pictures of elements (sized as their
+  // element), then the images of same-origin frames.
+  std::vector<PageImage> ExtraImages{};
 
   bool operator==(const PageDocument&) const = default;
 };
@@ -58,6 +66,15 @@ class PageBrowser {
   virtual std::optional<PageDocument> Document() = 0;
   // Applies from the next page on.
   virtual void SetMode(BrowserMode mode) = 0;
+
+  // Document() also reads what a browser would show for each image, CSS backgrounds and
+  // same-origin frames. A browser that cannot, ignores it.
+  virtual void SetBrowserPictures(bool /*on*/) {}
+  // Crawl mode runs page scripts (pictures stay off). Applies from the next page on.
+  virtual void SetCrawlScripts(bool /*on*/) {}
+  // Scrolls the page to its end step by step until it stops growing, so that what its
+  // scripts build on scrolling is there for Document(); returns early once stopRequested().
+  virtual void SettlePage(const std::function<bool()>& /*stopRequested*/) {}
 };
 
 }  // namespace vexilo

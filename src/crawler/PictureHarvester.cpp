@@ -4,6 +4,7 @@
 
 #include "core/TextRules.h"
 #include "core/UrlUtils.h"
+#include "crawler/PictureChoice.h"
 #include "crawler/SavePaths.h"
 
 namespace vexilo {
@@ -94,21 +95,34 @@ std::string PictureHarvester::MakeSavePath(std::string_view address) {
 }
 
 void PictureHarvester::HarvestImages(const PageDocument& document) {
-  const bool filtered = mTask.TaskType == kAdvancedTaskType && !mTask.DownloadUrlFilter.empty();
-  const std::string lowerFilter = LowerAscii(mTask.DownloadUrlFilter);
-  for (const PageImage& image : document.Images) {
-    if (mFlags.StopRequested) return;
-    if (mTask.MinWidth > 0 && image.Width < mTask.MinWidth) continue;
-    if (mTask.MinHeight > 0 && image.Height < mTask.MinHeight) continue;
-    std::string lowerHref = LowerAscii(image.Href);
-    if (!Contains(lowerHref, "http")) continue;
-    if (filtered && !Contains(lowerHref, lowerFilter)) continue;
-    std::string address = WithSpacesDecodedOnce(image.Href);
-    if (mIndexes.HasTrimmedPicture(address)) continue;
-    QueuePicture(address);
-    AddRow({FileNameOf(address), image.Href, std::to_string(image.Width),
-            std::to_string(image.Height)});
+  if (!mOptions.BrowserPictures) {
+    for (const PageImage& image : document.Images) {
+      if (!HarvestImage(image, image.Href)) return;
+    }
+    return;
   }
+  const PictureChoice choice(document);
+  for (const std::vector<PageImage>* list : {&document.Images, &document.ExtraImages}) {
+    for (const PageImage& image : *list) {
+      const std::string address = choice.AddressOf(image);
+      if (!address.empty() && !HarvestImage(image, address)) return;
+    }
+  }
+}
+
+bool PictureHarvester::HarvestImage(const PageImage& image, const std::string& href) {
+  if (mFlags.StopRequested) return false;
+  if (mTask.MinWidth > 0 && image.Width < mTask.MinWidth) return true;
+  if (mTask.MinHeight > 0 && image.Height < mTask.MinHeight) return true;
+  const bool filtered = mTask.TaskType == kAdvancedTaskType && !mTask.DownloadUrlFilter.empty();
+  std::string lowerHref = LowerAscii(href);
+  if (!Contains(lowerHref, "http")) return true;
+  if (filtered && !Contains(lowerHref, LowerAscii(mTask.DownloadUrlFilter))) return true;
+  std::string address = WithSpacesDecodedOnce(href);
+  if (mIndexes.HasTrimmedPicture(address)) return true;
+  QueuePicture(address);
+  AddRow({FileNameOf(address), href, std::to_string(image.Width), std::to_string(image.Height)});
+  return true;
 }
 
 void PictureHarvester::HarvestLinkPictures(const PageDocument& document) {

@@ -44,6 +44,8 @@ class PictureHarvester {
 
  private:
   void HarvestImages(const PageDocument& document);
+  // The image rules for one element whose picture is at href; false once stop is requested.
+  bool HarvestImage(const PageImage& image, const std::string& href);
   void HarvestLinkPictures(const PageDocument& document);
   void AddRow(PictureEntry row);
 

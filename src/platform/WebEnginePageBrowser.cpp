@@ -1,5 +1,6 @@
 #include "platform/WebEnginePageBrowser.h"
 
+#include <QScopeGuard>
 #include <QVariant>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -24,30 +25,162 @@ constexpr int kReadyStateLoading = 1;
 // (%1 longest href, %2 items, %3 characters) already in the page, before any of it is copied.
 // An image with a missing or blank src is left out: its src property is the page's own
 // address (or nothing), and the page would be queued as a picture.
+// With browser pictures (%4) each image also gives [linked picture, largest candidate, lazy
+// source] and is kept when any of its addresses is; a third list holds the CSS backgrounds
+// and the images of same-origin frames in that form. Every address counts towards the limits.
 constexpr const char* kSnapshotScript = R"JS(
-(function (maxLength, maxItems, maxText) {
-  function collect(elements, hrefOf, entryOf) {
-    var list = [], text = 0, i, href;
+(function (maxLength, maxItems, maxText, browserPictures) {
+  var kMostStyledElements = 20000, kDeepestFrame = 3;
+  function collect(elements, entryOf) {
+    var list = [], text = 0, i, entry;
     for (i = 0; i < elements.length && list.length < maxItems; i++) {
-      href = String(hrefOf(elements[i]));
-      if (!href || href.length > maxLength) continue;
-      if (text + href.length > maxText) break;
-      text += href.length;
-      list.push(entryOf(href, elements[i]));
+      entry = entryOf(elements[i]);
+      if (!entry) continue;
+      if (text + entry.size > maxText) break;
+      text += entry.size;
+      list.push(entry.value);
     }
     return list;
   }
-  var links = collect(document.links, function (e) { return e.href; },
-                      function (href) { return href; });
-  var images = collect(document.images,
-                       function (e) {
-                         var given = e.getAttribute('src');
-                         return given && given.trim() ? e.src : '';
-                       },
-                       function (href, e) { return [href, e.width | 0, e.height | 0]; });
-  return [links, images];
-})(%1, %2, %3)
+  function fitting(value) {
+    value = value ? String(value) : '';
+    return value.length > maxLength ? '' : value;
+  }
+  function sourceOf(e) {
+    var given = e.getAttribute('src');
+    return given && given.trim() ? fitting(e.src) : '';
+  }
+  var links = collect(document.links, function (e) {
+    var href = fitting(e.href);
+    return href ? {size: href.length, value: href} : null;
+  });
+  if (!browserPictures) {
+    return [links, collect(document.images, function (e) {
+      var href = sourceOf(e);
+      return href ? {size: href.length, value: [href, e.width | 0, e.height | 0]} : null;
+    })];
+  }
+
+  function absolute(address, e) {
+    address = address ? String(address).trim() : '';
+    if (!address || /^data:/i.test(address)) return '';
+    try { return new URL(address, e.baseURI).href; } catch (err) { return ''; }
+  }
+  function linkedPicture(e) {
+    var link = e.closest('a[href]'), href = link ? absolute(link.getAttribute('href'), link) : '';
+    try {
+      return href && /\.(jpe?g|png|gif|webp|avif|bmp)$/i.test(new URL(href).pathname) ? href : '';
+    } catch (err) { return ''; }
+  }
+  function isSpace(c) { return c === ' ' || c === '\t' || c === '\n' || c === '\r' || c === '\f'; }
+  // The srcset candidate with the largest w descriptor, else the largest density, into best;
+  // one too long to keep is no candidate.
+  function addCandidates(best, srcset, e) {
+    var s = srcset ? String(srcset) : '', n = Math.min(s.length, maxText), at = 0;
+    var start, url, descriptor, href, w, x;
+    while (at < n) {
+      while (at < n && (isSpace(s[at]) || s[at] === ',')) at++;
+      start = at;
+      while (at < n && !isSpace(s[at])) at++;
+      url = s.slice(start, at);
+      descriptor = '';
+      if (url.charAt(url.length - 1) === ',') {
+        url = url.replace(/,+$/, '');
+      } else {
+        start = at;
+        while (at < n && s[at] !== ',') at++;
+        descriptor = s.slice(start, at);
+      }
+      href = fitting(absolute(url, e));
+      if (!href) continue;
+      w = -1; x = 1;
+      descriptor.trim().split(/\s+/).forEach(function (token) {
+        var m = /^(\d+)w$/i.exec(token);
+        if (m) w = +m[1];
+        m = /^(\d*\.?\d+)x$/i.exec(token);
+        if (m) x = +m[1];
+      });
+      if (w > best.w || (w < 0 && best.w < 0 && x > best.x)) {
+        best.w = w; best.x = x; best.href = href;
+      }
+    }
+  }
+  function largestCandidate(e) {
+    var best = {href: '', w: -1, x: -1}, parent = e.parentElement, i, child;
+    if (parent && parent.localName === 'picture') {
+      for (i = 0; i < parent.children.length; i++) {
+        child = parent.children[i];
+        if (child.localName !== 'source') continue;
+        addCandidates(best, child.getAttribute('srcset'), child);
+        addCandidates(best, child.getAttribute('data-srcset'), child);
+      }
+    }
+    addCandidates(best, e.getAttribute('srcset'), e);
+    addCandidates(best, e.getAttribute('data-srcset'), e);
+    return best.href;
+  }
+  function lazySource(e) {
+    var names = ['data-src', 'data-original', 'data-lazy-src'], i, href;
+    for (i = 0; i < names.length; i++) {
+      href = absolute(e.getAttribute(names[i]), e);
+      if (href) return href;
+    }
+    return '';
+  }
+  function entry(fields) {
+    var size = fields[0].length + fields[3].length + fields[4].length + fields[5].length;
+    return size ? {size: size, value: fields} : null;
+  }
+  function imageEntry(e) {
+    return entry([sourceOf(e), e.width | 0, e.height | 0, fitting(linkedPicture(e)),
+                  fitting(largestCandidate(e)), fitting(lazySource(e))]);
+  }
+  function backgrounds(into) {
+    var elements = document.querySelectorAll('*'), i, style, pattern, m, href;
+    for (i = 0; i < elements.length && i < kMostStyledElements && into.length < maxItems; i++) {
+      style = getComputedStyle(elements[i]).backgroundImage;
+      if (!style || style === 'none') continue;
+      pattern = /url\(\s*(?:"((?:[^"\\]|\\.)*)"|'((?:[^'\\]|\\.)*)'|([^)\s]*))\s*\)/g;
+      while ((m = pattern.exec(style)) && into.length < maxItems) {
+        href = absolute(String(m[1] || m[2] || m[3] || '').replace(/\\(.)/g, '$1'), elements[i]);
+        if (href) into.push({element: elements[i], background: href});
+      }
+    }
+  }
+  function frameImages(doc, depth, into) {
+    var frames = doc.querySelectorAll('iframe, frame'), i, j, inner;
+    for (i = 0; i < frames.length && into.length < maxItems; i++) {
+      try { inner = frames[i].contentDocument; } catch (err) { inner = null; }
+      if (!inner) continue;
+      for (j = 0; j < inner.images.length && into.length < maxItems; j++) {
+        into.push({element: inner.images[j]});
+      }
+      if (depth < kDeepestFrame) frameImages(inner, depth + 1, into);
+    }
+  }
+  var extras = [];
+  backgrounds(extras);
+  frameImages(document, 1, extras);
+  return [links, collect(document.images, imageEntry), collect(extras, function (item) {
+    if (!item.background) return imageEntry(item.element);
+    return entry([fitting(item.background), item.element.offsetWidth | 0,
+                  item.element.offsetHeight | 0, '', '', '']);
+  })];
+})(%1, %2, %3, %4)
 )JS";
+
+// Scrolls to the end of the page and returns its height then.
+constexpr const char* kScrollToEndScript = R"JS(
+(function () {
+  var root = document.scrollingElement || document.documentElement;
+  if (!root) return -1;
+  window.scrollTo(0, root.scrollHeight);
+  return root.scrollHeight;
+})()
+)JS";
+
+constexpr const char* kHeightScript =
+    "(document.scrollingElement || document.documentElement || {scrollHeight: -1}).scrollHeight";
 
 constexpr const char* kLoadStateScript = "[location.href, document.readyState]";
 
@@ -96,16 +229,26 @@ std::int32_t ToSize(const QVariant& value) {
       std::min<qlonglong>(size, std::numeric_limits<std::int32_t>::max()));
 }
 
+void AppendImages(const QVariant& list, std::vector<PageImage>& images) {
+  for (const QVariant& image : list.toList()) {
+    QVariantList fields = image.toList();
+    if (fields.size() != 3 && fields.size() != 6) continue;
+    images.push_back({ToText(fields[0]), ToSize(fields[1]), ToSize(fields[2])});
+    if (fields.size() == 6) {
+      images.back().LinkedPicture = ToText(fields[3]);
+      images.back().LargestCandidate = ToText(fields[4]);
+      images.back().LazySource = ToText(fields[5]);
+    }
+  }
+}
+
 std::optional<PageDocument> ToDocument(const QVariant& result) {
   QVariantList parts = result.toList();
-  if (parts.size() != 2) return std::nullopt;
+  if (parts.size() != 2 && parts.size() != 3) return std::nullopt;
   PageDocument document;
   for (const QVariant& link : parts[0].toList()) document.Links.push_back(ToText(link));
-  for (const QVariant& image : parts[1].toList()) {
-    QVariantList fields = image.toList();
-    if (fields.size() != 3) continue;
-    document.Images.push_back({ToText(fields[0]), ToSize(fields[1]), ToSize(fields[2])});
-  }
+  AppendImages(parts[1], document.Images);
+  if (parts.size() == 3) AppendImages(parts[2], document.ExtraImages);
   return document;
 }
 
@@ -186,31 +329,78 @@ void WebEnginePageBrowser::CheckDocumentLoaded(QWebEnginePage& page) {
 
 std::string WebEnginePageBrowser::LocationURL() { return ToText(LivePage().url()); }
 
-std::optional<PageDocument> WebEnginePageBrowser::Document() {
+std::optional<QVariant> WebEnginePageBrowser::Evaluate(const QString& script,
+                                                       EventPump::Clock::time_point deadline,
+                                                       const std::function<bool()>& stop) {
   struct Answer {
     bool Arrived = false;
     QVariant Value;
   };
   // The callback may come after this returns (or never): it keeps the answer alive itself.
   auto answer = std::make_shared<Answer>();
-  LivePage().runJavaScript(mSnapshotScript, QWebEngineScript::ApplicationWorld,
+  LivePage().runJavaScript(script, QWebEngineScript::ApplicationWorld,
                            [answer](const QVariant& value) {
                              answer->Arrived = true;
                              answer->Value = value;
                            });
-  const auto deadline = mPump.Now() + kLongestDocumentWait;
-  while (!answer->Arrived && !mPage.isNull() && mPump.Now() < deadline) mPump.ProcessEvents();
+  while (!answer->Arrived && !mPage.isNull() && mPump.Now() < deadline && !(stop && stop())) {
+    mPump.ProcessEvents();
+  }
   if (!answer->Arrived) return std::nullopt;
-  return ToDocument(answer->Value);
+  return answer->Value;
+}
+
+std::optional<PageDocument> WebEnginePageBrowser::Document() {
+  const QString script =
+      mSnapshotScript.arg(mBrowserPictures ? QLatin1String("true") : QLatin1String("false"));
+  std::optional<QVariant> answer = Evaluate(script, mPump.Now() + kLongestDocumentWait);
+  if (!answer) return std::nullopt;
+  return ToDocument(*answer);
 }
 
 void WebEnginePageBrowser::SetMode(BrowserMode mode) {
+  mMode = mode;
   const bool logon = mode == BrowserMode::Logon;
   QWebEngineSettings* settings = LivePage().settings();
-  settings->setAttribute(QWebEngineSettings::JavascriptEnabled, logon);
+  settings->setAttribute(QWebEngineSettings::JavascriptEnabled, logon || mCrawlScripts);
   settings->setAttribute(QWebEngineSettings::AutoLoadImages, logon);
   settings->setAttribute(QWebEngineSettings::PluginsEnabled, logon);
   settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, logon);
+}
+
+void WebEnginePageBrowser::SetBrowserPictures(bool on) { mBrowserPictures = on; }
+
+void WebEnginePageBrowser::SetCrawlScripts(bool on) {
+  mCrawlScripts = on;
+  SetMode(mMode);
+}
+
+void WebEnginePageBrowser::SetSettleLimits(SettleLimits limits) { mSettleLimits = limits; }
+
+void WebEnginePageBrowser::SettlePage(const std::function<bool()>& stopRequested) {
+  const auto deadline = mPump.Now() + mSettleLimits.Longest;
+  const QString scroll = QString::fromLatin1(kScrollToEndScript);
+  const QString height = QString::fromLatin1(kHeightScript);
+  // A hidden page gets its timers slowed to one a second: a gallery that adds its pictures
+  // in a timer after the scroll would grow a picture a second.
+  const bool wasVisible = LivePage().isVisible();
+  LivePage().setVisible(true);
+  const auto restore = qScopeGuard([&] {
+    if (!mPage.isNull()) mPage->setVisible(wasVisible);
+  });
+  for (int step = 0; step < mSettleLimits.MostSteps; ++step) {
+    std::optional<QVariant> before = Evaluate(scroll, deadline, stopRequested);
+    if (!before || before->toLongLong() < 0) return;
+    // The page grows as its scripts answer the scroll, which may take them a while (a fetch).
+    const auto stepEnd = std::min(deadline, mPump.Now() + mSettleLimits.GrowthWait);
+    bool grew = false;
+    while (!grew && mPump.Now() < stepEnd && !stopRequested()) {
+      mPump.ProcessEvents();
+      std::optional<QVariant> now = Evaluate(height, stepEnd, stopRequested);
+      grew = now && now->toLongLong() > before->toLongLong();
+    }
+    if (!grew) return;
+  }
 }
 
 void WebEnginePageBrowser::OnNavigation(const QUrl& url, int type) {

@@ -1,14 +1,18 @@
 #pragma once
-// PageBrowser on a Qt WebEngine page. Crawl mode loads only documents (no scripts, plugins,
-// pictures or icons); logon mode is a normal page. Pages never get new windows and never
-// show dialogs. The main window shows Page() in the view beneath the picture grid.
-// Main thread only.
+// PageBrowser on a Qt WebEngine page. Crawl mode loads only documents (no plugins, pictures
+// or icons, and no scripts unless crawl scripts are on); logon mode is a normal page. Pages never
+// get new windows and never show dialogs. The main window shows Page() in the view beneath the
+// picture grid. Main thread only.
 
 #include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QUrl>
+#include <QVariant>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "crawler/PageBrowser.h"
 #include "platform/QtEventPump.h"
@@ -18,6 +22,14 @@ class QWebEnginePage;
 class QWebEngineProfile;
 
 namespace vexilo {
+
+// How long SettlePage scrolls a page: at most Longest in all and MostSteps scrolls, and it
+// ends once a scroll has not made the page taller within GrowthWait.
+struct SettleLimits {
+  std::chrono::milliseconds Longest{10000};
+  int MostSteps = 50;
+  std::chrono::milliseconds GrowthWait{1000};
+};
 
 class WebEnginePageBrowser : public PageBrowser {
  public:
@@ -34,19 +46,33 @@ class WebEnginePageBrowser : public PageBrowser {
   void Stop() override;
   int ReadyState() override;
   std::string LocationURL() override;
-  // Reads the document in a script world of its own, which runs with page scripts off;
-  // pumps events until the answer comes, at most a few seconds.
+  // Reads the document in a script world of its own, which runs even with page scripts off
+  // and which the page's scripts cannot change; pumps events until the answer comes, at most
+  // a few seconds.
   std::optional<PageDocument> Document() override;
   void SetMode(BrowserMode mode) override;
+  void SetBrowserPictures(bool on) override;
+  void SetCrawlScripts(bool on) override;
+  // Scrolls in the page's own scroll events; pumps events all the while.
+  void SettlePage(const std::function<bool()>& stopRequested) override;
+  void SetSettleLimits(SettleLimits limits);
 
  private:
   QWebEnginePage& LivePage() const;
+  // The script's value, run in a world of its own; pumps events until it comes, the deadline
+  // passes or stop() holds.
+  std::optional<QVariant> Evaluate(const QString& script, EventPump::Clock::time_point deadline,
+                                   const std::function<bool()>& stop = {});
   void CheckDocumentLoaded(QWebEnginePage& page);
   void OnNavigation(const QUrl& url, int type);
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);
 
   QPointer<QWebEnginePage> mPage;
-  QString mSnapshotScript;
+  QString mSnapshotScript;  // %4 left for whether browser pictures are read
+  BrowserMode mMode = BrowserMode::Crawl;
+  bool mBrowserPictures = false;
+  bool mCrawlScripts = false;
+  SettleLimits mSettleLimits;
   QtEventPump mPump;
   // No loading report has named the last Navigate's address (or where it was redirected) yet.
   bool mAwaitingStart = false;

@@ -63,8 +63,9 @@ class CrawlerTest : public testing::Test {
   test::RecordingPrompts mPrompts = test::RecordingPrompts::MessagesOnly();
   test::RecordingStatus mStatus;
   test::RecordingHooks mHooks;
-  Crawler mCrawler{mProgram.Path(), mTask, mState,   mRows,   mFlags,
-                   mBrowser,        mPump, mPrompts, mStatus, mHooks};
+  AdvancedSettings mOptions;
+  Crawler mCrawler{mProgram.Path(), mTask,    mState,  mRows,  mFlags,  mBrowser,
+                   mPump,           mPrompts, mStatus, mHooks, mOptions};
 };
 
 TEST_F(CrawlerTest, VisitsLevelByLevelAndSavesAtTheEnd) {
@@ -220,6 +221,39 @@ INSTANTIATE_TEST_SUITE_P(Waits, StopTest,
                                          StopCase{"LogonMinute", 130, 1, 1, 1},
                                          StopCase{"LaterPageWait", 105, 0, 2, 1},
                                          StopCase{"SecondPageOfALevel", 115, 0, 2, 2}));
+
+TEST_F(CrawlerTest, EveryCrawlStartGivesTheBrowserTheOptionsAsTheyAreThen) {
+  Page("http://s.com/", {"http://s.com/a"});
+  Page("http://s.com/a");
+  mTask.LinkLevels = 1;
+  mOptions.BrowserPictures = true;
+  mOptions.RunPageScripts = true;
+  mCrawler.RunCrawl();
+  EXPECT_TRUE(mBrowser.BrowserPictures);
+  EXPECT_TRUE(mBrowser.CrawlScripts);
+  EXPECT_EQ(mBrowser.Settles, 2);
+
+  mOptions = AdvancedSettings{};
+  mCrawler.RunCrawl();
+  EXPECT_FALSE(mBrowser.BrowserPictures);
+  EXPECT_FALSE(mBrowser.CrawlScripts);
+  EXPECT_EQ(mBrowser.Settles, 2);
+}
+
+TEST_F(CrawlerTest, StopWhileThePageIsScrolledCancelsBeforeItIsRead) {
+  Page("http://s.com/", {"http://s.com/a"}).Document->Images = {{"http://s.com/p.jpg", 1, 1}};
+  mOptions.RunPageScripts = true;
+  mBrowser.OnSettle = [this](const std::function<bool()>& stopRequested) {
+    mFlags.StopRequested = true;
+    EXPECT_TRUE(stopRequested());
+  };
+  mCrawler.RunCrawl();
+  EXPECT_EQ(mPrompts.Messages, (Strings{"Vexilo task is cancelled!"}));
+  EXPECT_TRUE(mState.Queue.empty());
+  EXPECT_TRUE(mState.TempUrls.empty());
+  EXPECT_FALSE(mFlags.CrawlIdle);
+  EXPECT_EQ(SavedState().CrawlIndex, 1);
+}
 
 TEST_F(CrawlerTest, StopWhileAPageIsAnalysedIsSeenInTheNextPagesWait) {
   mBrowser.Pages["http://s.com/"].Document = PageDocument{

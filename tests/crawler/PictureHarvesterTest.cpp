@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "crawler/PictureChoice.h"
 #include "crawler/PictureHarvester.h"
 #include "crawler/SavePaths.h"
 #include "support/QueueLists.h"
@@ -91,7 +92,8 @@ class PictureHarvesterTest : public testing::Test {
   std::vector<PictureEntry> mRows;
   RunFlags mFlags;
   test::RecordingHooks mHooks;
-  PictureHarvester mHarvester{mTask, mIndexes, mRows, mFlags, mHooks};
+  AdvancedSettings mOptions;
+  PictureHarvester mHarvester{mTask, mIndexes, mRows, mFlags, mHooks, mOptions};
 };
 
 TEST_F(PictureHarvesterTest, ImageModeFiltersAndQueuesEachPictureOnce) {
@@ -174,6 +176,81 @@ TEST_F(PictureHarvesterTest, StopEndsHarvestingBeforeTheNextElement) {
   EXPECT_EQ(test::QueuedUrls(mState), (std::vector<std::string>{"http://a/1.jpg"}));
   EXPECT_EQ(mState.Queue.size(), 1u);
   EXPECT_EQ(mRows.size(), 1u);
+}
+
+struct ChoiceCase {
+  const char* name;
+  PageImage image;
+  const char* chosen;
+};
+void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
+
+class PictureChoiceTest : public testing::TestWithParam<ChoiceCase> {};
+TEST_P(PictureChoiceTest, TakesTheFirstUsableAddressInBrowserOrder) {
+  const PageImage& image = GetParam().image;
+  EXPECT_EQ(PictureChoice(PageDocument{{}, {image}}).AddressOf(image), GetParam().chosen);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Order, PictureChoiceTest,
+    testing::Values(
+        ChoiceCase{"linked",
+                   {"http://a/t.jpg", 1, 1, "http://a/l.jpg", "http://a/c.jpg", "http://a/z.jpg"},
+                   "http://a/l.jpg"},
+        ChoiceCase{"candidate",
+                   {"http://a/t.jpg", 1, 1, "", "http://a/c.jpg", "http://a/z.jpg"},
+                   "http://a/c.jpg"},
+        ChoiceCase{"lazy", {"http://a/t.jpg", 1, 1, "", "", "http://a/z.jpg"}, "http://a/z.jpg"},
+        ChoiceCase{"src", {"http://a/t.jpg", 1, 1, "", "", ""}, "http://a/t.jpg"},
+        ChoiceCase{"data skipped",
+                   {"http://a/t.jpg", 1, 1, " DATA:image/gif;http", "data:x", ""},
+                   "http://a/t.jpg"},
+        ChoiceCase{"only data", {"data:image/png;base64,http", 1, 1, "", "", ""}, ""},
+        ChoiceCase{"nothing", {"", 1, 1, "", "", ""}, ""}));
+
+// A lazy page shows one tiny picture in every element until it is scrolled to.
+TEST(PictureChoice, ASrcSharedByThreeElementsWithAlternativesIsAPlaceholder) {
+  const PageImage dataOnly{"http://a/two.gif", 1, 1, "", "", "data:x"};
+  const PageDocument document{{},
+                              {{"http://a/ph.gif", 1, 1, "", "", "http://a/1.jpg"},
+                               {"http://a/ph.gif", 1, 1, "", "http://a/2.jpg", ""},
+                               {"http://a/ph.gif", 1, 1, "data:x", "", ""},
+                               {"http://a/two.gif", 1, 1, "", "", "http://a/3.jpg"},
+                               dataOnly},
+                              {{"http://a/ph.gif", 1, 1, "", "", ""}}};
+  const PictureChoice choice(document);
+  EXPECT_EQ(choice.AddressOf(document.Images[1]), "http://a/2.jpg");
+  EXPECT_EQ(choice.AddressOf(document.Images[2]), "");
+  EXPECT_EQ(choice.AddressOf(document.ExtraImages[0]), "");
+  EXPECT_EQ(choice.AddressOf(dataOnly), "http://a/two.gif");  // shared twice only
+}
+
+TEST_F(PictureHarvesterTest, BrowserPicturesKeepEveryRuleAfterTheChoice) {
+  mOptions.BrowserPictures = true;
+  mTask.TaskType = "1";
+  mTask.DownloadUrlFilter = "full";
+  mTask.MinWidth = 100;
+  const PageDocument document{
+      {},
+      {{"http://a/t1.jpg", 100, 1, "http://a/full/my%2520big.jpg", "", ""},
+       {"http://a/full/t2.jpg", 99, 1, "http://a/full/b.jpg", "", ""},       // too narrow
+       {"http://a/full/t3.jpg", 100, 1, "", "http://a/small/c.jpg", ""},     // filtered out
+       {"http://a/t4.jpg", 200, 1, "", "", " http://a/full/my%20big.jpg"}},  // again
+      {{"http://a/full/bg.jpg", 300, 1, "", "", ""}}};
+  mHarvester.HarvestPictures(document);
+  EXPECT_EQ(test::QueuedUrls(mState),
+            (std::vector<std::string>{"http://a/full/my%20big.jpg", "http://a/full/bg.jpg"}));
+  EXPECT_EQ(mRows,
+            (std::vector<PictureEntry>{{"my%20big.jpg", "http://a/full/my%2520big.jpg", "100", "1"},
+                                       {"bg.jpg", "http://a/full/bg.jpg", "300", "1"}}));
+}
+
+TEST_F(PictureHarvesterTest, WithoutBrowserPicturesOnlyTheSrcCounts) {
+  mHarvester.HarvestPictures(
+      PageDocument{{},
+                   {{"http://a/t.jpg", 1, 1, "http://a/l.jpg", "http://a/c.jpg", "http://a/z.jpg"},
+                    {"", 1, 1, "", "", "http://a/y.jpg"}},
+                   {{"http://a/bg.jpg", 1, 1, "", "", ""}}});
+  EXPECT_EQ(test::QueuedUrls(mState), (std::vector<std::string>{"http://a/t.jpg"}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // A PageBrowser over scripted pages on the fake clock: each page loads after a set time (or
 // never), may redirect to another address, and has a document (or none).
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -37,6 +38,17 @@ class ScriptedBrowser : public PageBrowser {
   std::string LocationURL() override;
   std::optional<PageDocument> Document() override;
   void SetMode(BrowserMode mode) override { mMode = mode; }
+  void SetBrowserPictures(bool on) override { BrowserPictures = on; }
+  void SetCrawlScripts(bool on) override { CrawlScripts = on; }
+  void SettlePage(const std::function<bool()>& stopRequested) override {
+    ++Settles;
+    if (OnSettle) OnSettle(stopRequested);
+  }
+
+  bool BrowserPictures = false;
+  bool CrawlScripts = false;
+  int Settles = 0;
+  std::function<void(const std::function<bool()>&)> OnSettle;
 
   // The navigations to addresses other than "about:blank", in order.
   const std::vector<Navigation>& Visits() const { return mVisits; }
