@@ -11,6 +11,7 @@
 #include "downloader/DownloadedPictureChecks.h"
 #include "gallery/ExportLinks.h"
 #include "gallery/GalleryGenerator.h"
+#include "pictures/PictureReading.h"
 #include "pictures/ThumbnailMaker.h"
 #include "shell/DownloadSettings.h"
 #include "tasks/TaskCommands.h"
@@ -67,6 +68,7 @@ void TRun::Start() {
   } catch (const std::exception& error) {
     mParts.Prompts.ShowError(error.what());
   }
+  ApplyAdvancedSettings();
 }
 
 void TRun::AttachDialogs(RunDialogs dialogs) {
@@ -106,6 +108,10 @@ void TRun::ShutDown() {
   mFlags.CrawlIdle = true;
   mFlags.StopRequested = true;
   mScheduler->Shutdown();
+}
+
+void TRun::ApplyAdvancedSettings() {
+  SetPictureReading({mSettings.Advanced.ListModernPictures, mSettings.Advanced.ExifOrientation});
 }
 
 void TRun::DownloadTick() { mScheduler->Tick(); }

@@ -89,6 +89,10 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // to a window that is gone. Never raises.
   void ShutDown();
 
+  // Puts the advanced options that are not read per crawl into effect for the whole process:
+  // how pictures are listed and read. After start-up and after every change of the options.
+  void ApplyAdvancedSettings();
+
   // The download timer's tick.
   void DownloadTick();
 

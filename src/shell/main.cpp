@@ -198,8 +198,9 @@ void TMainForm::CreateOtherWindows() {
       {[this] { mViewer->OpenViewer(); }, [this] { mViewer->PicturesAppended(); }});
   mOptionForm = new TOptionForm(settings, mServices.Settings, mProgramFolder, mServices.Shell,
                                 mServices.Prompts, this);
-  mAdvancedForm =
-      new TAdvancedSettingsForm(settings, mServices.Settings, mServices.Prompts, nullptr, this);
+  mAdvancedForm = new TAdvancedSettingsForm(
+      settings, mServices.Settings, mServices.Prompts, [this] { mRun->ApplyAdvancedSettings(); },
+      this);
   mTaskSettingForm = new TTaskSettingForm(settings, mProgramFolder, mServices.Prompts, this);
   mDeleteTaskForm = new TDeleteTaskForm(this);
   WireTaskCommands();

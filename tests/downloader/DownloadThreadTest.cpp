@@ -101,7 +101,8 @@ class DownloadThreadTest : public testing::Test {
                           [&](const std::string& path, const Bitmap24& thumbnail) {
                             outcome.Appended.push_back(path);
                             outcome.Thumbnails.push_back(thumbnail);
-                          }};
+                          },
+                          nullptr, nullptr};
     TDownloadThead worker(std::move(request), limits,
                           WorkerLinks{downloadLock, activeWorkers, abort, mMainThread, mHandles,
                                       std::move(pictures), [&] { slotFreed.store(true); }});

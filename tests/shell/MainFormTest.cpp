@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QMenu>
@@ -17,7 +18,9 @@
 #include "core/LineFile.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PictureListView.h"
+#include "pictures/PictureReading.h"
 #include "pictures/PreviewPane.h"
+#include "shell/AdvancedSettingsUnit.h"
 #include "shell/FolderTree.h"
 #include "shell/MainActions.h"
 #include "shell/ProductInfo.h"
@@ -300,6 +303,26 @@ TEST_F(MainFormTest, MenuEntriesOpenTheirDialogsModally) {
   test::Part<TMainActions>(*form)->AdvancedSettings->trigger();
   EXPECT_EQ(shown,
             (std::vector<QString>{"About Vexilo", "Download Settings", "Advanced Settings"}));
+}
+
+TEST_F(MainFormTest, TheAdvancedOptionsSetHowPicturesAreReadAtStartAndOnOk) {
+  ScopedPictureReading restore({});
+  store.Values = {{"ListModernPictures", "1"}, {"ExifOrientation", "0"}};
+  auto form = Start();
+  EXPECT_TRUE(CurrentPictureReading().ModernKinds);
+  EXPECT_FALSE(CurrentPictureReading().ExifOrientation);
+
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<TAdvancedSettingsForm*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    for (QCheckBox* box : dialog->OptionBoxes()) box->setChecked(!box->isChecked());
+    dialog->OkButton()->click();
+  });
+  test::Part<TMainActions>(*form)->AdvancedSettings->trigger();
+  EXPECT_FALSE(CurrentPictureReading().ModernKinds);
+  EXPECT_TRUE(CurrentPictureReading().ExifOrientation);
+  EXPECT_EQ(store.Values.at("ListModernPictures"), "0");
+  form->close();
 }
 
 TEST_F(MainFormTest, ShutDownSavesTheTaskListAndTheSettings) {
