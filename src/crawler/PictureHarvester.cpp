@@ -1,5 +1,6 @@
 #include "crawler/PictureHarvester.h"
 
+#include <unordered_set>
 #include <utility>
 
 #include "core/TextRules.h"
@@ -61,13 +62,17 @@ std::string WithSpacesDecodedOnce(std::string_view address) {
 
 PictureHarvester::PictureHarvester(const TaskRecord& task, CrawlIndexes& indexes,
                                    std::vector<PictureEntry>& pictureRows, const RunFlags& flags,
-                                   CrawlHooks& hooks, const AdvancedSettings& options)
+                                   CrawlHooks& hooks, const AdvancedSettings& options,
+                                   PictureSizeProbe* sizeProbe,
+                                   PictureSizeProbe::KeepWaiting keepWaiting)
     : mTask(task),
       mOptions(options),
       mIndexes(indexes),
       mPictureRows(pictureRows),
       mFlags(flags),
-      mHooks(hooks) {}
+      mHooks(hooks),
+      mSizeProbe(sizeProbe),
+      mKeepWaiting(std::move(keepWaiting)) {}
 
 void PictureHarvester::StartCrawl(std::string taskFolder) {
   mTaskFolder = std::move(taskFolder);
@@ -94,20 +99,80 @@ std::string PictureHarvester::MakeSavePath(std::string_view address) {
 
 void PictureHarvester::HarvestImages(const PageDocument& document) {
   const bool filtered = mTask.TaskType == kAdvancedTaskType && !mTask.DownloadUrlFilter.empty();
-  const std::string lowerFilter = LowerAscii(mTask.DownloadUrlFilter);
+  const std::string lowerFilter = filtered ? LowerAscii(mTask.DownloadUrlFilter) : "";
+  if (FiltersByRealSize()) {
+    HarvestImagesByRealSize(document, lowerFilter);
+    return;
+  }
   for (const PageImage& image : document.Images) {
     if (mFlags.StopRequested) return;
-    if (mTask.MinWidth > 0 && image.Width < mTask.MinWidth) continue;
-    if (mTask.MinHeight > 0 && image.Height < mTask.MinHeight) continue;
-    std::string lowerHref = LowerAscii(image.Href);
-    if (!Contains(lowerHref, "http")) continue;
-    if (filtered && !Contains(lowerHref, lowerFilter)) continue;
-    std::string address = WithSpacesDecodedOnce(image.Href);
-    if (mIndexes.HasTrimmedPicture(address)) continue;
-    QueuePicture(address);
-    AddRow({FileNameOf(address), image.Href, std::to_string(image.Width),
+    if (!FitsMinimumSize(image.Width, image.Height)) continue;
+    std::optional<std::string> address = AcceptedAddress(image.Href, lowerFilter);
+    if (!address) continue;
+    QueuePicture(*address);
+    AddRow({FileNameOf(*address), image.Href, std::to_string(image.Width),
             std::to_string(image.Height)});
   }
+}
+
+void PictureHarvester::HarvestImagesByRealSize(const PageDocument& document,
+                                               const std::string& lowerFilter) {
+  // The element's reported size is not looked at: an image the browser never loaded
+  // reports a placeholder's.
+  struct Candidate {
+    std::string Address;
+    const PageImage* Image;
+  };
+  std::vector<Candidate> candidates;
+  std::vector<std::string> addresses;
+  std::unordered_set<std::string> trimmedOnPage;  // nothing of this page is queued yet
+  for (const PageImage& image : document.Images) {
+    if (mFlags.StopRequested) return;
+    std::optional<std::string> address = AcceptedAddress(image.Href, lowerFilter);
+    if (!address || !trimmedOnPage.insert(Trim(*address)).second) continue;
+    addresses.push_back(*address);
+    candidates.push_back({std::move(*address), &image});
+  }
+  if (candidates.empty()) return;
+
+  const std::vector<std::optional<PictureDimensions>> sizes =
+      mSizeProbe->ReadSizes(addresses, mKeepWaiting);
+  for (size_t i = 0; i < candidates.size(); ++i) {
+    if (mFlags.StopRequested) return;
+    const Candidate& candidate = candidates[i];
+    int width = candidate.Image->Width;
+    int height = candidate.Image->Height;
+    // A size that cannot be read here is checked once the picture is downloaded.
+    if (i < sizes.size() && sizes[i]) {
+      width = sizes[i]->Width;
+      height = sizes[i]->Height;
+      if (!FitsMinimumSize(width, height)) continue;
+    }
+    QueuePicture(candidate.Address);
+    AddRow({FileNameOf(candidate.Address), candidate.Image->Href, std::to_string(width),
+            std::to_string(height)});
+  }
+}
+
+bool PictureHarvester::FiltersByRealSize() const {
+  // Without a minimum there is nothing to compare, so nothing is fetched ahead.
+  return mOptions.RealSizeFilter && mSizeProbe != nullptr &&
+         (mTask.MinWidth > 0 || mTask.MinHeight > 0);
+}
+
+bool PictureHarvester::FitsMinimumSize(int width, int height) const {
+  return (mTask.MinWidth <= 0 || width >= mTask.MinWidth) &&
+         (mTask.MinHeight <= 0 || height >= mTask.MinHeight);
+}
+
+std::optional<std::string> PictureHarvester::AcceptedAddress(const std::string& href,
+                                                            const std::string& lowerFilter) const {
+  const std::string lowerHref = LowerAscii(href);
+  if (!Contains(lowerHref, "http")) return std::nullopt;
+  if (!lowerFilter.empty() && !Contains(lowerHref, lowerFilter)) return std::nullopt;
+  std::string address = WithSpacesDecodedOnce(href);
+  if (mIndexes.HasTrimmedPicture(address)) return std::nullopt;
+  return address;
 }
 
 void PictureHarvester::HarvestLinkPictures(const PageDocument& document) {

@@ -2,6 +2,7 @@
 // Picture harvesting: the picture addresses of a loaded page, filtered by the task and
 // queued for download with their save paths and a picture list row each. Main thread only.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "crawler/CrawlHooks.h"
 #include "crawler/CrawlIndexes.h"
 #include "crawler/PageBrowser.h"
+#include "crawler/PictureSizeProbe.h"
 #include "crawler/SavePaths.h"
 
 namespace vexilo {
@@ -29,10 +31,13 @@ std::string WithSpacesDecodedOnce(std::string_view address);
 
 class PictureHarvester {
  public:
-  // Every reference must outlive the harvester.
+  // Every reference must outlive the harvester. sizeProbe (may be null: the real-size filter
+  // then stays off) reads the real sizes, waiting through keepWaiting.
   PictureHarvester(const TaskRecord& task, CrawlIndexes& indexes,
                    std::vector<PictureEntry>& pictureRows, const RunFlags& flags, CrawlHooks& hooks,
-                   const AdvancedSettings& options = AdvancedSettings::Defaults());
+                   const AdvancedSettings& options = AdvancedSettings::Defaults(),
+                   PictureSizeProbe* sizeProbe = nullptr,
+                   PictureSizeProbe::KeepWaiting keepWaiting = {});
 
   // Called at every crawl start with the folder the pictures go into.
   void StartCrawl(std::string taskFolder);
@@ -44,6 +49,15 @@ class PictureHarvester {
 
  private:
   void HarvestImages(const PageDocument& document);
+  // Image mode with the real-size filter: the page's candidates are collected, their sizes
+  // read together, and then they are queued or dropped in document order.
+  void HarvestImagesByRealSize(const PageDocument& document, const std::string& lowerFilter);
+  bool FiltersByRealSize() const;
+  bool FitsMinimumSize(int width, int height) const;
+  // The address to queue for an image's href, nullopt when the task's rules skip it or it is
+  // already queued. lowerFilter is empty when the task filters nothing.
+  std::optional<std::string> AcceptedAddress(const std::string& href,
+                                             const std::string& lowerFilter) const;
   void HarvestLinkPictures(const PageDocument& document);
   void AddRow(PictureEntry row);
 
@@ -53,6 +67,8 @@ class PictureHarvester {
   std::vector<PictureEntry>& mPictureRows;
   const RunFlags& mFlags;
   CrawlHooks& mHooks;
+  PictureSizeProbe* mSizeProbe;
+  PictureSizeProbe::KeepWaiting mKeepWaiting;
   std::string mTaskFolder;
   SaveNumbers mSaveNumbers;
 };
