@@ -146,8 +146,8 @@ bool WalkBoxes(std::string_view bytes, size_t start, size_t end, Found found) {
 }
 
 // The content of the first box of type in [start, end); a "full box" skips its version and flags.
-std::optional<Box> FindBox(std::string_view bytes, size_t start, size_t end,
-                           std::string_view type, bool fullBox) {
+std::optional<Box> FindBox(std::string_view bytes, size_t start, size_t end, std::string_view type,
+                           bool fullBox) {
   std::optional<Box> result;
   WalkBoxes(bytes, start, end, [&](const Box& box) {
     if (box.Type != type) return false;
@@ -220,13 +220,20 @@ PictureFormat SniffPictureFormat(std::string_view bytes) {
 
 std::optional<PictureDimensions> ReadPictureDimensions(std::string_view bytes) {
   switch (SniffPictureFormat(bytes)) {
-    case PictureFormat::Jpeg: return JpegDimensions(bytes);
-    case PictureFormat::Png: return PngDimensions(bytes);
-    case PictureFormat::Gif: return GifDimensions(bytes);
-    case PictureFormat::Bmp: return BmpDimensions(bytes);
-    case PictureFormat::WebP: return WebPDimensions(bytes);
-    case PictureFormat::Avif: return AvifDimensions(bytes);
-    case PictureFormat::Unknown: break;
+    case PictureFormat::Jpeg:
+      return JpegDimensions(bytes);
+    case PictureFormat::Png:
+      return PngDimensions(bytes);
+    case PictureFormat::Gif:
+      return GifDimensions(bytes);
+    case PictureFormat::Bmp:
+      return BmpDimensions(bytes);
+    case PictureFormat::WebP:
+      return WebPDimensions(bytes);
+    case PictureFormat::Avif:
+      return AvifDimensions(bytes);
+    case PictureFormat::Unknown:
+      break;
   }
   return std::nullopt;
 }

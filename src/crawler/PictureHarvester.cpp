@@ -166,7 +166,7 @@ bool PictureHarvester::FitsMinimumSize(int width, int height) const {
 }
 
 std::optional<std::string> PictureHarvester::AcceptedAddress(const std::string& href,
-                                                            const std::string& lowerFilter) const {
+                                                             const std::string& lowerFilter) const {
   const std::string lowerHref = LowerAscii(href);
   if (!Contains(lowerHref, "http")) return std::nullopt;
   if (!lowerFilter.empty() && !Contains(lowerHref, lowerFilter)) return std::nullopt;

@@ -6,6 +6,7 @@
 
 #include "crawler/Crawler.h"
 #include "downloader/DownloadScheduler.h"
+#include "downloader/HeaderSizeProbe.h"
 #include "gallery/ExportLinks.h"
 #include "gallery/GalleryGenerator.h"
 #include "pictures/ThumbnailMaker.h"
@@ -32,10 +33,11 @@ TRun::TRun(RunParts parts)
                      mPictureCommands.AppendPicture(savedPath, thumbnail);
                    }},
       mParts.Limits);
-  mCrawler =
-      std::make_unique<Crawler>(mParts.ProgramFolder, mRunningTask, mCrawlState, mPictureRows,
-                                mFlags, mParts.Browser, mParts.Pump, mParts.Prompts, mParts.Status,
-                                static_cast<CrawlHooks&>(*this), mSettings.Advanced);
+  mSizeProbe = std::make_unique<HeaderSizeProbe>(mSettings);
+  mCrawler = std::make_unique<Crawler>(
+      mParts.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mFlags, mParts.Browser,
+      mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this),
+      mSettings.Advanced, mSizeProbe.get());
 }
 
 TRun::~TRun() = default;

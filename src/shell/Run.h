@@ -40,6 +40,7 @@
 namespace vexilo {
 
 class Crawler;
+class PictureSizeProbe;
 class DownloadScheduler;
 class TaskCommands;
 
@@ -142,6 +143,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   PictureCommands mPictureCommands;
   // Declared after everything its workers report to, so it is destroyed (and joined) first.
   std::unique_ptr<DownloadScheduler> mScheduler;
+  std::unique_ptr<PictureSizeProbe> mSizeProbe;
   std::unique_ptr<Crawler> mCrawler;
   std::unique_ptr<TaskCommands> mTaskCommands;
 };

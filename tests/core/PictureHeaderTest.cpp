@@ -63,8 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FileCase{"bmpsuite/g/pal8os2.bmp", 127, 64},      // OS/2 core header
                     FileCase{"bmpsuite/g/pal8topdown.bmp", 127, 64},  // negative height
                     FileCase{"bmpsuite/g/pal8v5.bmp", 127, 64},
-                    FileCase{"own/size37x23.png", 37, 23},
-                    FileCase{"own/lossy37x23.webp", 37, 23},
+                    FileCase{"own/size37x23.png", 37, 23}, FileCase{"own/lossy37x23.webp", 37, 23},
                     FileCase{"own/lossless37x23.webp", 37, 23},
                     FileCase{"own/alpha37x23.webp", 37, 23},
                     FileCase{"own/size37x23.avif", 37, 23}));
@@ -114,23 +113,23 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"jpeg scan before any frame", Jpeg("\xFF\xDA\x00\x02"s + kSof), std::nullopt},
         HostileCase{"jpeg huffman table is no frame", Jpeg("\xFF\xC4\x00\x07\x08\x00\x40\x00\x80"s),
                     std::nullopt},
-        HostileCase{"jpeg height left to a later marker", Jpeg("\xFF\xC0\x00\x11\x08\x00\x00\x00\x80"s),
-                    std::nullopt},
+        HostileCase{"jpeg height left to a later marker",
+                    Jpeg("\xFF\xC0\x00\x11\x08\x00\x00\x00\x80"s), std::nullopt},
         HostileCase{"jpeg garbage between segments", Jpeg("\xFF\xE0\x00\x02xx"s + kSof),
                     std::nullopt},
-        HostileCase{"png without IHDR", "\x89PNG\r\n\x1A\n"s + Big32(13) + "IDAT" + Big32(5) +
-                                            Big32(5),
-                    std::nullopt},
-        HostileCase{"png width past int", "\x89PNG\r\n\x1A\n"s + Big32(13) + "IHDR" +
-                                              Big32(0x80000000u) + Big32(5),
+        HostileCase{"png without IHDR",
+                    "\x89PNG\r\n\x1A\n"s + Big32(13) + "IDAT" + Big32(5) + Big32(5), std::nullopt},
+        HostileCase{"png width past int",
+                    "\x89PNG\r\n\x1A\n"s + Big32(13) + "IHDR" + Big32(0x80000000u) + Big32(5),
                     std::nullopt},
         HostileCase{"gif empty screen", "GIF89a\0\0\0\0"s, std::nullopt},
-        HostileCase{"bmp with the lowest height", "BM"s + std::string(12, '\0') + "\x28\0\0\0"s +
-                                                     "\x05\0\0\0"s + "\0\0\0\x80"s,
+        HostileCase{"bmp with the lowest height",
+                    "BM"s + std::string(12, '\0') + "\x28\0\0\0"s + "\x05\0\0\0"s + "\0\0\0\x80"s,
                     std::nullopt},  // its size does not fit an int
-        HostileCase{"bmp negative width", "BM"s + std::string(12, '\0') + "\x28\0\0\0"s +
-                                              "\xFB\xFF\xFF\xFF"s + "\x05\0\0\0"s,
-                    std::nullopt},
+        HostileCase{
+            "bmp negative width",
+            "BM"s + std::string(12, '\0') + "\x28\0\0\0"s + "\xFB\xFF\xFF\xFF"s + "\x05\0\0\0"s,
+            std::nullopt},
         HostileCase{"webp vp8 without its start code",
                     "RIFF\0\0\0\0WEBPVP8 "s + std::string(18, '\0'), std::nullopt},
         HostileCase{"avif largest extent wins", Avif(Ispe(8, 8) + Ispe(640, 480) + Ispe(16, 16)),
@@ -143,10 +142,10 @@ INSTANTIATE_TEST_SUITE_P(
                     std::nullopt},
         HostileCase{"avif box too small to be one",
                     kAvifType + Big32(4) + "meta" + Big32(0) + Ispe(9, 9), std::nullopt},
-        HostileCase{"avif meta to the end of the file",
-                    kAvifType + Big32(0) + "meta" + kNoFlags +
-                        Box("iprp", Box("ipco", Ispe(300, 200))),
-                    PictureDimensions{300, 200}}));
+        HostileCase{
+            "avif meta to the end of the file",
+            kAvifType + Big32(0) + "meta" + kNoFlags + Box("iprp", Box("ipco", Ispe(300, 200))),
+            PictureDimensions{300, 200}}));
 
 }  // namespace
 }  // namespace vexilo

@@ -243,7 +243,7 @@ TEST_F(CrawlerTest, RealSizeProbeWaitsThroughTheEventPumpAndEndsOnStop) {
   options.RealSizeFilter = true;
   test::ScriptedSizeProbe probe;
   probe.WaitUntilStopped = true;
-  Crawler crawler{mProgram.Path(), mTask,   mState,  mRows,   mFlags, mBrowser,
+  Crawler crawler{mProgram.Path(), mTask,    mState,  mRows,  mFlags,  mBrowser,
                   mPump,           mPrompts, mStatus, mHooks, options, &probe};
   StopAt(5);
   crawler.RunCrawl();

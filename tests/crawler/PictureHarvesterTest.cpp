@@ -221,8 +221,7 @@ class RealSizeHarvestTest : public testing::Test {
   test::ScriptedSizeProbe mProbe;
   int mWaits = 0;
   int mStopAtWait = -1;
-  PictureHarvester mHarvester{mTask,  mIndexes, mRows,   mFlags,
-                              mHooks, mOptions, &mProbe, [this] {
+  PictureHarvester mHarvester{mTask, mIndexes, mRows, mFlags, mHooks, mOptions, &mProbe, [this] {
                                 if (++mWaits == mStopAtWait) mFlags.StopRequested = true;
                                 return !mFlags.StopRequested;
                               }};
@@ -254,19 +253,35 @@ INSTANTIATE_TEST_SUITE_P(
     Harvest, RealSizeCaseTest,
     testing::Values(
         // Off: the markup decides, as it always did.
-        RealSizeCase{"Off", false, 200, 100, {},
+        RealSizeCase{"Off",
+                     false,
+                     200,
+                     100,
+                     {},
                      {{"tiny.jpg", "http://a/tiny.jpg", "900", "900"},
                       {"big.jpg ", " http://a/big.jpg ", "900", "900"}}},
         // On: the real size decides; an unread one goes on to the download, with its markup.
-        RealSizeCase{"On", true, 200, 100, kCandidates,
+        RealSizeCase{"On",
+                     true,
+                     200,
+                     100,
+                     kCandidates,
                      {{"big.jpg", "http://a/big.jpg", "800", "600"},
                       {"unread.jpg", "http://a/unread.jpg", "10", "10"},
                       {"edge.jpg", "http://a/edge.jpg", "200", "100"}}},
-        RealSizeCase{"OnlyAHeight", true, 0, 101, kCandidates,
+        RealSizeCase{"OnlyAHeight",
+                     true,
+                     0,
+                     101,
+                     kCandidates,
                      {{"big.jpg", "http://a/big.jpg", "800", "600"},
                       {"unread.jpg", "http://a/unread.jpg", "10", "10"}}},
         // No minimum: nothing to compare, so nothing is fetched ahead.
-        RealSizeCase{"NoMinimum", true, 0, 0, {},
+        RealSizeCase{"NoMinimum",
+                     true,
+                     0,
+                     0,
+                     {},
                      {{"big.jpg", "http://a/big.jpg", "16", "16"},
                       {"tiny.jpg", "http://a/tiny.jpg", "900", "900"},
                       {"unread.jpg", "http://a/unread.jpg", "10", "10"},

@@ -17,8 +17,8 @@ class ScriptedSizeProbe : public PictureSizeProbe {
   bool WaitUntilStopped = false;
   std::vector<std::vector<std::string>> Calls;
 
-  std::vector<std::optional<PictureDimensions>> ReadSizes(
-      const std::vector<std::string>& addresses, const KeepWaiting& keepWaiting) override {
+  std::vector<std::optional<PictureDimensions>> ReadSizes(const std::vector<std::string>& addresses,
+                                                          const KeepWaiting& keepWaiting) override {
     Calls.push_back(addresses);
     std::vector<std::optional<PictureDimensions>> sizes(addresses.size());
     if (WaitUntilStopped) {
