@@ -156,7 +156,7 @@ void PictureHarvester::HarvestImagesByRealSize(const PageDocument& document,
 
 bool PictureHarvester::FiltersByRealSize() const {
   // Without a minimum there is nothing to compare, so nothing is fetched ahead.
-  return mOptions.RealSizeFilter && mSizeProbe != nullptr &&
+  return mOptions.RealSizeFilter && mSizeProbe != nullptr && mKeepWaiting &&
          (mTask.MinWidth > 0 || mTask.MinHeight > 0);
 }
 

@@ -242,7 +242,7 @@ TEST_F(CrawlerTest, RealSizeProbeWaitsThroughTheEventPumpAndEndsOnStop) {
   AdvancedSettings options;
   options.RealSizeFilter = true;
   test::ScriptedSizeProbe probe;
-  probe.WaitUntilStopped = true;
+  probe.Waits = INT_MAX;
   Crawler crawler{mProgram.Path(), mTask,    mState,  mRows,  mFlags,  mBrowser,
                   mPump,           mPrompts, mStatus, mHooks, options, &probe};
   StopAt(5);

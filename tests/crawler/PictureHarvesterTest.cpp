@@ -173,12 +173,6 @@ TEST_F(PictureHarvesterTest, StopEndsHarvestingBeforeTheNextElement) {
   EXPECT_EQ(mRows.size(), 1u);
 }
 
-}  // namespace
-}  // namespace vexilo
-
-namespace vexilo {
-namespace {
-
 // One page whose markup lies about its pictures' sizes (as a never-loaded image does).
 const PageDocument kLyingPage{{},
                               {{"http://a/big.jpg", 16, 16},
@@ -193,110 +187,69 @@ struct RealSizeCase {
   const char* Name;
   bool Option;
   int MinWidth;
-  int MinHeight;
-  std::vector<std::string> Probed;  // empty: no probe was made
+  std::vector<std::vector<std::string>> Probed;
   std::vector<PictureEntry> Rows;
 };
 void PrintTo(const RealSizeCase& c, std::ostream* os) { *os << c.Name; }
 
-class RealSizeHarvestTest : public testing::Test {
+class RealSizeHarvestTest : public PictureHarvesterTest,
+                            public testing::WithParamInterface<RealSizeCase> {
  protected:
   RealSizeHarvestTest() {
-    mHarvester.StartCrawl(mFolder.Path().string());
-    mHarvester.QueuePicture("http://a/queued.jpg");  // from an earlier page
+    mIndexes.AppendPicture("http://a/queued.jpg", "");  // from an earlier page
     mProbe.Sizes = {{"http://a/big.jpg", {800, 600}},
                     {"http://a/tiny.jpg", {16, 16}},
                     {"http://a/edge.jpg", {200, 100}},
                     {"http://a/queued.jpg", {800, 600}}};
   }
 
-  TempDir mFolder;
-  TaskRecord mTask;
   AdvancedSettings mOptions;
-  CrawlState mState;
-  CrawlIndexes mIndexes{mState};
-  std::vector<PictureEntry> mRows;
-  RunFlags mFlags;
-  test::RecordingHooks mHooks;
   test::ScriptedSizeProbe mProbe;
-  int mWaits = 0;
-  int mStopAtWait = -1;
-  PictureHarvester mHarvester{mTask, mIndexes, mRows, mFlags, mHooks, mOptions, &mProbe, [this] {
-                                if (++mWaits == mStopAtWait) mFlags.StopRequested = true;
-                                return !mFlags.StopRequested;
-                              }};
+  PictureHarvester mProbing{mTask,  mIndexes, mRows,   mFlags,
+                            mHooks, mOptions, &mProbe, [this] { return !mFlags.StopRequested; }};
 };
 
-class RealSizeCaseTest : public RealSizeHarvestTest,
-                         public testing::WithParamInterface<RealSizeCase> {};
-
-TEST_P(RealSizeCaseTest, ComparesTheRealSizeWhereItCanBeRead) {
+TEST_P(RealSizeHarvestTest, ComparesTheRealSizeWhereItCanBeRead) {
   mOptions.RealSizeFilter = GetParam().Option;
   mTask.MinWidth = GetParam().MinWidth;
-  mTask.MinHeight = GetParam().MinHeight;
-  mHarvester.HarvestPictures(kLyingPage);
-  if (GetParam().Probed.empty()) {
-    EXPECT_TRUE(mProbe.Calls.empty());
-  } else {
-    EXPECT_EQ(mProbe.Calls, std::vector<std::vector<std::string>>{GetParam().Probed});
-  }
+  mTask.MinHeight = GetParam().MinWidth > 0 ? 100 : 0;
+  mProbing.StartCrawl(mFolder.Path().string());
+  mProbing.HarvestPictures(kLyingPage);
+  EXPECT_EQ(mProbe.Calls, GetParam().Probed);
   EXPECT_EQ(mRows, GetParam().Rows);
   std::vector<std::string> queued{"http://a/queued.jpg"};
   for (const PictureEntry& row : GetParam().Rows) queued.push_back(row.Link);
   EXPECT_EQ(test::QueuedUrls(mState), queued);
 }
 
-const std::vector<std::string> kCandidates{"http://a/big.jpg", "http://a/tiny.jpg",
-                                           "http://a/unread.jpg", "http://a/edge.jpg"};
-
 INSTANTIATE_TEST_SUITE_P(
-    Harvest, RealSizeCaseTest,
+    Harvest, RealSizeHarvestTest,
     testing::Values(
         // Off: the markup decides, as it always did.
         RealSizeCase{"Off",
                      false,
                      200,
-                     100,
                      {},
                      {{"tiny.jpg", "http://a/tiny.jpg", "900", "900"},
                       {"big.jpg ", " http://a/big.jpg ", "900", "900"}}},
         // On: the real size decides; an unread one goes on to the download, with its markup.
-        RealSizeCase{"On",
-                     true,
-                     200,
-                     100,
-                     kCandidates,
-                     {{"big.jpg", "http://a/big.jpg", "800", "600"},
-                      {"unread.jpg", "http://a/unread.jpg", "10", "10"},
-                      {"edge.jpg", "http://a/edge.jpg", "200", "100"}}},
-        RealSizeCase{"OnlyAHeight",
-                     true,
-                     0,
-                     101,
-                     kCandidates,
-                     {{"big.jpg", "http://a/big.jpg", "800", "600"},
-                      {"unread.jpg", "http://a/unread.jpg", "10", "10"}}},
+        RealSizeCase{
+            "On",
+            true,
+            200,
+            {{"http://a/big.jpg", "http://a/tiny.jpg", "http://a/unread.jpg", "http://a/edge.jpg"}},
+            {{"big.jpg", "http://a/big.jpg", "800", "600"},
+             {"unread.jpg", "http://a/unread.jpg", "10", "10"},
+             {"edge.jpg", "http://a/edge.jpg", "200", "100"}}},
         // No minimum: nothing to compare, so nothing is fetched ahead.
         RealSizeCase{"NoMinimum",
                      true,
-                     0,
                      0,
                      {},
                      {{"big.jpg", "http://a/big.jpg", "16", "16"},
                       {"tiny.jpg", "http://a/tiny.jpg", "900", "900"},
                       {"unread.jpg", "http://a/unread.jpg", "10", "10"},
                       {"edge.jpg", "http://a/edge.jpg", "1", "1"}}}));
-
-TEST_F(RealSizeHarvestTest, StopWhileProbingQueuesNothingOfThePage) {
-  mOptions.RealSizeFilter = true;
-  mTask.MinWidth = 1;
-  mProbe.WaitUntilStopped = true;
-  mStopAtWait = 3;
-  mHarvester.HarvestPictures(kLyingPage);
-  EXPECT_EQ(mWaits, 3);
-  EXPECT_EQ(test::QueuedUrls(mState), std::vector<std::string>{"http://a/queued.jpg"});
-  EXPECT_TRUE(mRows.empty());
-}
 
 }  // namespace
 }  // namespace vexilo
