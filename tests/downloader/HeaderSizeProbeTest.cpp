@@ -180,6 +180,15 @@ TEST_F(HeaderSizeProbeTest, HarvestKeepsTheLargePicturesAndDropsTheSmallOne) {
   }
 }
 
+TEST_F(HeaderSizeProbeTest, GoesThroughTheDownloadsProxy) {
+  mSettings.ProxyServer = "127.0.0.1";
+  mSettings.ProxyPort = std::to_string(mServer.Port());
+  Read({"http://pictures.invalid/big.jpg"});
+  const std::vector<SeenRequest> requests = mServer.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].Path, "http://pictures.invalid/big.jpg");
+}
+
 TEST_F(HeaderSizeProbeTest, StopEndsTheWaitAtOnce) {
   ProbeLimits limits = ShortLimits();
   limits.TotalTime = milliseconds(60000);  // only the stop can end this in time
