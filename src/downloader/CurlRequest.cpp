@@ -13,11 +13,6 @@ const std::string& UserAgent() {
   return agent;
 }
 
-template <typename Value>
-bool Set(CURL* curl, CURLoption option, Value value) {
-  return curl_easy_setopt(curl, option, value) == CURLE_OK;
-}
-
 }  // namespace
 
 std::optional<ProxyAddress> ProxyFor(const std::string& server, const std::string& port) {
@@ -33,23 +28,25 @@ void InitCurlOnce() {
 }
 
 bool ConfigurePictureRequest(CURL* curl, const DownloadRequest& request) {
-  bool ok = Set(curl, CURLOPT_URL, request.Url.c_str()) &&
-            Set(curl, CURLOPT_PROTOCOLS_STR, "http,https") &&
-            Set(curl, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_1}) &&
-            Set(curl, CURLOPT_USERAGENT, UserAgent().c_str()) &&
-            Set(curl, CURLOPT_FOLLOWLOCATION, 0L) && Set(curl, CURLOPT_NOSIGNAL, 1L);
+  bool ok = SetCurlOption(curl, CURLOPT_URL, request.Url.c_str()) &&
+            SetCurlOption(curl, CURLOPT_PROTOCOLS_STR, "http,https") &&
+            SetCurlOption(curl, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_1}) &&
+            SetCurlOption(curl, CURLOPT_USERAGENT, UserAgent().c_str()) &&
+            SetCurlOption(curl, CURLOPT_FOLLOWLOCATION, 0L) &&
+            SetCurlOption(curl, CURLOPT_NOSIGNAL, 1L);
   if (ok && !request.UserName.empty()) {
-    ok = Set(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
-         Set(curl, CURLOPT_USERNAME, request.UserName.c_str()) &&
-         Set(curl, CURLOPT_PASSWORD, request.Password.c_str());
+    ok = SetCurlOption(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
+         SetCurlOption(curl, CURLOPT_USERNAME, request.UserName.c_str()) &&
+         SetCurlOption(curl, CURLOPT_PASSWORD, request.Password.c_str());
   }
   if (!ok) return false;
   // An empty proxy also keeps libcurl from taking one from the environment.
   const std::optional<ProxyAddress> proxy = ProxyFor(request.ProxyServer, request.ProxyPort);
-  if (!proxy) return Set(curl, CURLOPT_PROXY, "");
-  return Set(curl, CURLOPT_PROXY, proxy->Host.c_str()) &&
-         Set(curl, CURLOPT_PROXYPORT, proxy->Port) &&
-         Set(curl, CURLOPT_PROXYTYPE, long{CURLPROXY_HTTP}) && Set(curl, CURLOPT_NOPROXY, "");
+  if (!proxy) return SetCurlOption(curl, CURLOPT_PROXY, "");
+  return SetCurlOption(curl, CURLOPT_PROXY, proxy->Host.c_str()) &&
+         SetCurlOption(curl, CURLOPT_PROXYPORT, proxy->Port) &&
+         SetCurlOption(curl, CURLOPT_PROXYTYPE, long{CURLPROXY_HTTP}) &&
+         SetCurlOption(curl, CURLOPT_NOPROXY, "");
 }
 
 }  // namespace vexilo

@@ -23,6 +23,11 @@ struct ProxyAddress {
 // is not a whole number from 1 to 65535 means 80.
 std::optional<ProxyAddress> ProxyFor(const std::string& server, const std::string& port);
 
+template <typename Value>
+bool SetCurlOption(CURL* curl, CURLoption option, Value value) {
+  return curl_easy_setopt(curl, option, value) == CURLE_OK;
+}
+
 // libcurl's global set-up, done once before the first handle is made.
 void InitCurlOnce();
 

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string_view>
 #include <system_error>
@@ -31,13 +32,19 @@ constexpr std::size_t kSignatureBytes = 32;
 // picture, or the byte cap is reached, and then ends the transfer from the write callback.
 class HeaderRead {
  public:
-  HeaderRead(CURL* curl, std::size_t maxBytes) : mCurl(curl), mMaxBytes(maxBytes) {}
+  explicit HeaderRead(std::size_t maxBytes) : mMaxBytes(maxBytes) {}
+  void Attach(CURL* curl) { mCurl = curl; }
 
   std::optional<PictureDimensions> Size() const { return mSize; }
 
   static size_t Write(char* data, size_t size, size_t count, void* self) {
-    return static_cast<HeaderRead*>(self)->Take(std::string_view(data, size * count)) ? size * count
-                                                                                      : 0;
+    try {
+      return static_cast<HeaderRead*>(self)->Take(std::string_view(data, size * count))
+                 ? size * count
+                 : 0;
+    } catch (...) {
+      return 0;  // no exception may cross libcurl
+    }
   }
 
  private:
@@ -62,7 +69,7 @@ class HeaderRead {
            std::string_view(range->value).starts_with("bytes 0-");
   }
 
-  CURL* mCurl;
+  CURL* mCurl = nullptr;
   std::size_t mMaxBytes;
   std::string mBytes;
   std::optional<PictureDimensions> mSize;
@@ -74,70 +81,89 @@ struct Transfer {
   std::unique_ptr<HeaderRead> Read;
 };
 
-template <typename Value>
-bool Set(CURL* curl, CURLoption option, Value value) {
-  return curl_easy_setopt(curl, option, value) == CURLE_OK;
-}
-
 bool ConfigureProbe(CURL* curl, const DownloadRequest& request, const ProbeLimits& limits,
                     const std::string& range, HeaderRead& read) {
-  return ConfigurePictureRequest(curl, request) && Set(curl, CURLOPT_RANGE, range.c_str()) &&
-         Set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.ConnectTimeout.count())) &&
-         Set(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.TotalTime.count())) &&
-         Set(curl, CURLOPT_WRITEFUNCTION, &HeaderRead::Write) &&
-         Set(curl, CURLOPT_WRITEDATA, static_cast<void*>(&read));
+  return ConfigurePictureRequest(curl, request) &&
+         SetCurlOption(curl, CURLOPT_RANGE, range.c_str()) &&
+         SetCurlOption(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                       static_cast<long>(limits.ConnectTimeout.count())) &&
+         SetCurlOption(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.TotalTime.count())) &&
+         SetCurlOption(curl, CURLOPT_WRITEFUNCTION, &HeaderRead::Write) &&
+         SetCurlOption(curl, CURLOPT_WRITEDATA, static_cast<void*>(&read));
 }
 
-// The worker: at most MostAtOnce transfers at a time until every request is answered or
-// the batch is cancelled. An address that cannot be asked for stays unknown.
-void RunBatch(ProbeBatch& batch) {
-  InitCurlOnce();
-  CURLM* multi = curl_multi_init();
-  if (multi == nullptr) return;
-  const std::string range = "0-" + std::to_string(batch.Limits.MaxBytes - 1);
-  std::vector<Transfer> running;
-  std::size_t next = 0;
-  auto startMore = [&] {
-    for (; next < batch.Requests.size() && running.size() < batch.Limits.MostAtOnce; ++next) {
-      CURL* curl = curl_easy_init();
-      if (curl == nullptr) continue;
-      auto read = std::make_unique<HeaderRead>(curl, batch.Limits.MaxBytes);
-      if (!ConfigureProbe(curl, batch.Requests[next], batch.Limits, range, *read) ||
-          curl_multi_add_handle(multi, curl) != CURLM_OK) {
-        curl_easy_cleanup(curl);
+// The worker's side of a batch: at most MostAtOnce transfers at a time until every request is
+// answered or the batch is cancelled. An address that cannot be asked for stays unknown.
+class BatchRun {
+ public:
+  explicit BatchRun(ProbeBatch& batch)
+      : mBatch(batch),
+        mMulti(curl_multi_init()),
+        mRange("0-" + std::to_string(batch.Limits.MaxBytes - 1)),
+        mMostAtOnce(std::min(batch.Limits.MostAtOnce, batch.Requests.size())) {
+    // Never grows past this, so that tracking a started transfer cannot fail.
+    mRunning.reserve(mMostAtOnce);
+  }
+  ~BatchRun() {
+    for (Transfer& transfer : mRunning) Close(transfer.Curl);
+    if (mMulti != nullptr) curl_multi_cleanup(mMulti);
+  }
+  BatchRun(const BatchRun&) = delete;
+  BatchRun& operator=(const BatchRun&) = delete;
+
+  void Run() {
+    if (mMulti == nullptr) return;
+    StartMore();
+    while (!mRunning.empty() && !mBatch.Cancelled.load()) {
+      int stillRunning = 0;
+      if (curl_multi_perform(mMulti, &stillRunning) != CURLM_OK) return;
+      int left = 0;
+      while (CURLMsg* message = curl_multi_info_read(mMulti, &left)) {
+        if (message->msg == CURLMSG_DONE) Finish(message->easy_handle);
+      }
+      StartMore();
+      if (!mRunning.empty()) curl_multi_poll(mMulti, nullptr, 0, kPollMilliseconds, nullptr);
+    }
+  }
+
+ private:
+  void StartMore() {
+    for (; mNext < mBatch.Requests.size() && mRunning.size() < mMostAtOnce; ++mNext) {
+      Transfer transfer{mNext, nullptr, std::make_unique<HeaderRead>(mBatch.Limits.MaxBytes)};
+      transfer.Curl = curl_easy_init();
+      if (transfer.Curl == nullptr) continue;
+      transfer.Read->Attach(transfer.Curl);
+      if (!ConfigureProbe(transfer.Curl, mBatch.Requests[mNext], mBatch.Limits, mRange,
+                          *transfer.Read) ||
+          curl_multi_add_handle(mMulti, transfer.Curl) != CURLM_OK) {
+        curl_easy_cleanup(transfer.Curl);
         continue;
       }
-      running.push_back({next, curl, std::move(read)});
+      mRunning.push_back(std::move(transfer));
     }
-  };
-  auto finish = [&](CURL* curl) {
-    for (auto it = running.begin(); it != running.end(); ++it) {
-      if (it->Curl != curl) continue;
-      batch.Sizes[it->Index] = it->Read->Size();
-      curl_multi_remove_handle(multi, curl);
-      curl_easy_cleanup(curl);
-      running.erase(it);
-      return;
-    }
-  };
+  }
 
-  startMore();
-  while (!running.empty() && !batch.Cancelled.load()) {
-    int stillRunning = 0;
-    if (curl_multi_perform(multi, &stillRunning) != CURLM_OK) break;
-    int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
-      if (message->msg == CURLMSG_DONE) finish(message->easy_handle);
-    }
-    startMore();
-    if (!running.empty()) curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
+  void Finish(CURL* curl) {
+    auto done = std::find_if(mRunning.begin(), mRunning.end(),
+                             [curl](const Transfer& transfer) { return transfer.Curl == curl; });
+    if (done == mRunning.end()) return;
+    mBatch.Sizes[done->Index] = done->Read->Size();
+    Close(curl);
+    mRunning.erase(done);
   }
-  for (Transfer& transfer : running) {
-    curl_multi_remove_handle(multi, transfer.Curl);
-    curl_easy_cleanup(transfer.Curl);
+
+  void Close(CURL* curl) {
+    curl_multi_remove_handle(mMulti, curl);
+    curl_easy_cleanup(curl);
   }
-  curl_multi_cleanup(multi);
-}
+
+  ProbeBatch& mBatch;
+  CURLM* mMulti;
+  const std::string mRange;
+  const std::size_t mMostAtOnce;
+  std::vector<Transfer> mRunning;
+  std::size_t mNext = 0;
+};
 
 }  // namespace
 
@@ -164,7 +190,7 @@ std::vector<std::optional<PictureDimensions>> HeaderSizeProbe::ReadSizes(
   try {
     worker = std::thread([batch] {
       try {
-        RunBatch(*batch);
+        BatchRun(*batch).Run();
       } catch (...) {
         // Out of memory: what was read stands, the rest stays unknown.
       }

@@ -119,27 +119,25 @@ int WatchTransfer(void* watch, curl_off_t, curl_off_t received, curl_off_t, curl
   return static_cast<TransferWatch*>(watch)->KeepGoing(bytes) ? 0 : 1;
 }
 
-template <typename Value>
-bool Set(CURL* curl, CURLoption option, Value value) {
-  return curl_easy_setopt(curl, option, value) == CURLE_OK;
-}
-
 bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits& limits,
                OutputFile& file, TransferWatch& watch) {
   // Only tunes speed: a handle that refuses it still downloads.
   (void)curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kBufferSize);
   return ConfigurePictureRequest(curl, request) &&
          // A pooled handle keeps only the connection of its last transfer.
-         Set(curl, CURLOPT_MAXCONNECTS, 1L) &&
-         Set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.ConnectTimeout.count())) &&
-         Set(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.TotalTime.count())) &&
-         Set(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
-         Set(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.StallTime.count())) &&
-         Set(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.MaxBodyBytes)) &&
-         Set(curl, CURLOPT_WRITEFUNCTION, &WriteBody) &&
-         Set(curl, CURLOPT_WRITEDATA, static_cast<void*>(&file)) &&
-         Set(curl, CURLOPT_NOPROGRESS, 0L) && Set(curl, CURLOPT_XFERINFOFUNCTION, &WatchTransfer) &&
-         Set(curl, CURLOPT_XFERINFODATA, static_cast<void*>(&watch));
+         SetCurlOption(curl, CURLOPT_MAXCONNECTS, 1L) &&
+         SetCurlOption(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                       static_cast<long>(limits.ConnectTimeout.count())) &&
+         SetCurlOption(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.TotalTime.count())) &&
+         SetCurlOption(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
+         SetCurlOption(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.StallTime.count())) &&
+         SetCurlOption(curl, CURLOPT_MAXFILESIZE_LARGE,
+                       static_cast<curl_off_t>(limits.MaxBodyBytes)) &&
+         SetCurlOption(curl, CURLOPT_WRITEFUNCTION, &WriteBody) &&
+         SetCurlOption(curl, CURLOPT_WRITEDATA, static_cast<void*>(&file)) &&
+         SetCurlOption(curl, CURLOPT_NOPROGRESS, 0L) &&
+         SetCurlOption(curl, CURLOPT_XFERINFOFUNCTION, &WatchTransfer) &&
+         SetCurlOption(curl, CURLOPT_XFERINFODATA, static_cast<void*>(&watch));
 }
 
 bool IsPlainSuccess(CURL* curl) {
