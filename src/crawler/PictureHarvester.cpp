@@ -119,38 +119,33 @@ void PictureHarvester::HarvestImagesByRealSize(const PageDocument& document,
                                                const std::string& lowerFilter) {
   // The element's reported size is not looked at: an image the browser never loaded
   // reports a placeholder's.
-  struct Candidate {
-    std::string Address;
-    const PageImage* Image;
-  };
-  std::vector<Candidate> candidates;
   std::vector<std::string> addresses;
+  std::vector<const PageImage*> images;           // the element of each address
   std::unordered_set<std::string> trimmedOnPage;  // nothing of this page is queued yet
   for (const PageImage& image : document.Images) {
     if (mFlags.StopRequested) return;
     std::optional<std::string> address = AcceptedAddress(image.Href, lowerFilter);
     if (!address || !trimmedOnPage.insert(Trim(*address)).second) continue;
-    addresses.push_back(*address);
-    candidates.push_back({std::move(*address), &image});
+    addresses.push_back(std::move(*address));
+    images.push_back(&image);
   }
-  if (candidates.empty()) return;
+  if (addresses.empty()) return;
 
   const std::vector<std::optional<PictureDimensions>> sizes =
       mSizeProbe->ReadSizes(addresses, mKeepWaiting);
-  for (size_t i = 0; i < candidates.size(); ++i) {
+  for (size_t i = 0; i < addresses.size(); ++i) {
     if (mFlags.StopRequested) return;
-    const Candidate& candidate = candidates[i];
-    int width = candidate.Image->Width;
-    int height = candidate.Image->Height;
+    int width = images[i]->Width;
+    int height = images[i]->Height;
     // A size that cannot be read here is checked once the picture is downloaded.
     if (i < sizes.size() && sizes[i]) {
       width = sizes[i]->Width;
       height = sizes[i]->Height;
       if (!FitsMinimumSize(width, height)) continue;
     }
-    QueuePicture(candidate.Address);
-    AddRow({FileNameOf(candidate.Address), candidate.Image->Href, std::to_string(width),
-            std::to_string(height)});
+    QueuePicture(addresses[i]);
+    AddRow(
+        {FileNameOf(addresses[i]), images[i]->Href, std::to_string(width), std::to_string(height)});
   }
 }
 
