@@ -32,7 +32,7 @@ constexpr const char* kCancelled = "Vexilo task is cancelled!";
 Crawler::Crawler(std::filesystem::path programFolder, const TaskRecord& task, CrawlState& state,
                  std::vector<PictureEntry>& pictureRows, RunFlags& flags, PageBrowser& browser,
                  EventPump& pump, UserPrompts& prompts, StatusSink& status, CrawlHooks& hooks,
-                 const AdvancedSettings& options)
+                 const AdvancedSettings& options, PictureSizeProbe* sizeProbe)
     : mStateFiles(std::move(programFolder)),
       mTask(task),
       mOptions(options),
@@ -46,7 +46,10 @@ Crawler::Crawler(std::filesystem::path programFolder, const TaskRecord& task, Cr
       mHooks(hooks),
       mIndexes(state),
       mLinks(task, mIndexes),
-      mPictures(task, mIndexes, pictureRows, flags, hooks, options) {}
+      mPictures(task, mIndexes, pictureRows, flags, hooks, options, sizeProbe, [this] {
+        mPump.ProcessEvents();
+        return !mFlags.StopRequested;
+      }) {}
 
 void Crawler::RunCrawl() {
   mMaySave = false;

@@ -22,6 +22,7 @@
 #include "crawler/LinkHarvester.h"
 #include "crawler/PageBrowser.h"
 #include "crawler/PictureHarvester.h"
+#include "crawler/PictureSizeProbe.h"
 
 namespace vexilo {
 
@@ -29,11 +30,12 @@ class Crawler {
  public:
   // programFolder holds the task/ folder of state files. Every reference is to an object of
   // the main window that outlives the crawler; task and options are read afresh by every
-  // RunCrawl.
+  // RunCrawl. sizeProbe, when given, serves the real-size filter.
   Crawler(std::filesystem::path programFolder, const TaskRecord& task, CrawlState& state,
           std::vector<PictureEntry>& pictureRows, RunFlags& flags, PageBrowser& browser,
           EventPump& pump, UserPrompts& prompts, StatusSink& status, CrawlHooks& hooks,
-          const AdvancedSettings& options = AdvancedSettings::Defaults());
+          const AdvancedSettings& options = AdvancedSettings::Defaults(),
+          PictureSizeProbe* sizeProbe = nullptr);
   Crawler(const Crawler&) = delete;
   Crawler& operator=(const Crawler&) = delete;
 

@@ -1,5 +1,6 @@
 #include "crawler/PictureHarvester.h"
 
+#include <unordered_set>
 #include <utility>
 
 #include "core/TextRules.h"
@@ -62,13 +63,17 @@ std::string WithSpacesDecodedOnce(std::string_view address) {
 
 PictureHarvester::PictureHarvester(const TaskRecord& task, CrawlIndexes& indexes,
                                    std::vector<PictureEntry>& pictureRows, const RunFlags& flags,
-                                   CrawlHooks& hooks, const AdvancedSettings& options)
+                                   CrawlHooks& hooks, const AdvancedSettings& options,
+                                   PictureSizeProbe* sizeProbe,
+                                   PictureSizeProbe::KeepWaiting keepWaiting)
     : mTask(task),
       mOptions(options),
       mIndexes(indexes),
       mPictureRows(pictureRows),
       mFlags(flags),
-      mHooks(hooks) {}
+      mHooks(hooks),
+      mSizeProbe(sizeProbe),
+      mKeepWaiting(std::move(keepWaiting)) {}
 
 void PictureHarvester::StartCrawl(std::string taskFolder) {
   mTaskFolder = std::move(taskFolder);
@@ -95,34 +100,96 @@ std::string PictureHarvester::MakeSavePath(std::string_view address) {
 }
 
 void PictureHarvester::HarvestImages(const PageDocument& document) {
-  if (!mOptions.BrowserPictures) {
-    for (const PageImage& image : document.Images) {
-      if (!HarvestImage(image, image.Href)) return;
-    }
+  const bool filtered = mTask.TaskType == kAdvancedTaskType && !mTask.DownloadUrlFilter.empty();
+  const std::string lowerFilter = filtered ? LowerAscii(mTask.DownloadUrlFilter) : "";
+  const std::vector<Candidate> candidates = CandidatesOf(document);
+  if (FiltersByRealSize()) {
+    HarvestImagesByRealSize(candidates, lowerFilter);
     return;
+  }
+  for (const Candidate& candidate : candidates) {
+    if (mFlags.StopRequested) return;
+    const PageImage& image = *candidate.Image;
+    if (!FitsMinimumSize(image.Width, image.Height)) continue;
+    std::optional<std::string> address = AcceptedAddress(candidate.Href, lowerFilter);
+    if (!address) continue;
+    QueuePicture(*address);
+    AddRow({FileNameOf(*address), candidate.Href, std::to_string(image.Width),
+            std::to_string(image.Height)});
+  }
+}
+
+std::vector<PictureHarvester::Candidate> PictureHarvester::CandidatesOf(
+    const PageDocument& document) const {
+  std::vector<Candidate> candidates;
+  if (!mOptions.BrowserPictures) {
+    candidates.reserve(document.Images.size());
+    for (const PageImage& image : document.Images) candidates.push_back({&image, image.Href});
+    return candidates;
   }
   const PictureChoice choice(document);
   for (const std::vector<PageImage>* list : {&document.Images, &document.ExtraImages}) {
     for (const PageImage& image : *list) {
-      const std::string address = choice.AddressOf(image);
-      if (!address.empty() && !HarvestImage(image, address)) return;
+      std::string address = choice.AddressOf(image);
+      if (!address.empty()) candidates.push_back({&image, std::move(address)});
     }
+  }
+  return candidates;
+}
+
+void PictureHarvester::HarvestImagesByRealSize(const std::vector<Candidate>& candidates,
+                                               const std::string& lowerFilter) {
+  // The element's reported size is not looked at: an image the browser never loaded
+  // reports a placeholder's.
+  std::vector<std::string> addresses;
+  std::vector<const Candidate*> elements;         // the element of each address
+  std::unordered_set<std::string> trimmedOnPage;  // nothing of this page is queued yet
+  for (const Candidate& candidate : candidates) {
+    if (mFlags.StopRequested) return;
+    std::optional<std::string> address = AcceptedAddress(candidate.Href, lowerFilter);
+    if (!address || !trimmedOnPage.insert(Trim(*address)).second) continue;
+    addresses.push_back(std::move(*address));
+    elements.push_back(&candidate);
+  }
+  if (addresses.empty()) return;
+
+  const std::vector<std::optional<PictureDimensions>> sizes =
+      mSizeProbe->ReadSizes(addresses, mKeepWaiting);
+  for (size_t i = 0; i < addresses.size(); ++i) {
+    if (mFlags.StopRequested) return;
+    int width = elements[i]->Image->Width;
+    int height = elements[i]->Image->Height;
+    // A size that cannot be read here is checked once the picture is downloaded.
+    if (i < sizes.size() && sizes[i]) {
+      width = sizes[i]->Width;
+      height = sizes[i]->Height;
+      if (!FitsMinimumSize(width, height)) continue;
+    }
+    QueuePicture(addresses[i]);
+    AddRow({FileNameOf(addresses[i]), elements[i]->Href, std::to_string(width),
+            std::to_string(height)});
   }
 }
 
-bool PictureHarvester::HarvestImage(const PageImage& image, const std::string& href) {
-  if (mFlags.StopRequested) return false;
-  if (mTask.MinWidth > 0 && image.Width < mTask.MinWidth) return true;
-  if (mTask.MinHeight > 0 && image.Height < mTask.MinHeight) return true;
-  const bool filtered = mTask.TaskType == kAdvancedTaskType && !mTask.DownloadUrlFilter.empty();
-  std::string lowerHref = LowerAscii(href);
-  if (!Contains(lowerHref, "http")) return true;
-  if (filtered && !Contains(lowerHref, LowerAscii(mTask.DownloadUrlFilter))) return true;
+bool PictureHarvester::FiltersByRealSize() const {
+  // Without a minimum there is nothing to compare, so nothing is fetched ahead.
+  return mOptions.RealSizeFilter && mSizeProbe != nullptr && mKeepWaiting &&
+         (mTask.MinWidth > 0 || mTask.MinHeight > 0);
+}
+
+bool PictureHarvester::FitsMinimumSize(int width, int height) const {
+  return (mTask.MinWidth <= 0 || width >= mTask.MinWidth) &&
+         (mTask.MinHeight <= 0 || height >= mTask.MinHeight);
+}
+
+std::optional<std::string> PictureHarvester::AcceptedAddress(const std::string& href,
+                                                             const std::string& lowerFilter) const {
+  const std::string lowerHref = LowerAscii(href);
+  if (!Contains(lowerHref, "http")) return std::nullopt;
+  if (!lowerFilter.empty() && !Contains(lowerHref, lowerFilter)) return std::nullopt;
   std::string address = WithSpacesDecodedOnce(href);
-  if (mIndexes.HasTrimmedPicture(address)) return true;
-  QueuePicture(address);
-  AddRow({FileNameOf(address), href, std::to_string(image.Width), std::to_string(image.Height)});
-  return true;
+  if (mIndexes.HasTrimmedPicture(address)) return std::nullopt;
+  return address;
 }
 
 void PictureHarvester::HarvestLinkPictures(const PageDocument& document) {

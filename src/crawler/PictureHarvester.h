@@ -2,6 +2,7 @@
 // Picture harvesting: the picture addresses of a loaded page, filtered by the task and
 // queued for download with their save paths and a picture list row each. Main thread only.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "crawler/CrawlHooks.h"
 #include "crawler/CrawlIndexes.h"
 #include "crawler/PageBrowser.h"
+#include "crawler/PictureSizeProbe.h"
 #include "crawler/SavePaths.h"
 
 namespace vexilo {
@@ -29,10 +31,13 @@ std::string WithSpacesDecodedOnce(std::string_view address);
 
 class PictureHarvester {
  public:
-  // Every reference must outlive the harvester.
+  // Every reference must outlive the harvester. sizeProbe (may be null: the real-size filter
+  // then stays off) reads the real sizes, waiting through keepWaiting.
   PictureHarvester(const TaskRecord& task, CrawlIndexes& indexes,
                    std::vector<PictureEntry>& pictureRows, const RunFlags& flags, CrawlHooks& hooks,
-                   const AdvancedSettings& options = AdvancedSettings::Defaults());
+                   const AdvancedSettings& options = AdvancedSettings::Defaults(),
+                   PictureSizeProbe* sizeProbe = nullptr,
+                   PictureSizeProbe::KeepWaiting keepWaiting = {});
 
   // Called at every crawl start with the folder the pictures go into.
   void StartCrawl(std::string taskFolder);
@@ -44,8 +49,23 @@ class PictureHarvester {
 
  private:
   void HarvestImages(const PageDocument& document);
-  // The image rules for one element whose picture is at href; false once stop is requested.
-  bool HarvestImage(const PageImage& image, const std::string& href);
+  // An image element and the address harvested for it: its href, or with browser pictures on
+  // the address a browser would show.
+  struct Candidate {
+    const PageImage* Image;
+    std::string Href;
+  };
+  std::vector<Candidate> CandidatesOf(const PageDocument& document) const;
+  // Image mode with the real-size filter: the page's candidates are collected, their sizes
+  // read together, and then they are queued or dropped in document order.
+  void HarvestImagesByRealSize(const std::vector<Candidate>& candidates,
+                               const std::string& lowerFilter);
+  bool FiltersByRealSize() const;
+  bool FitsMinimumSize(int width, int height) const;
+  // The address to queue for an image's href, nullopt when the task's rules skip it or it is
+  // already queued. lowerFilter is empty when the task filters nothing.
+  std::optional<std::string> AcceptedAddress(const std::string& href,
+                                             const std::string& lowerFilter) const;
   void HarvestLinkPictures(const PageDocument& document);
   void AddRow(PictureEntry row);
 
@@ -55,6 +75,8 @@ class PictureHarvester {
   std::vector<PictureEntry>& mPictureRows;
   const RunFlags& mFlags;
   CrawlHooks& mHooks;
+  PictureSizeProbe* mSizeProbe;
+  PictureSizeProbe::KeepWaiting mKeepWaiting;
   std::string mTaskFolder;
   SaveNumbers mSaveNumbers;
 };

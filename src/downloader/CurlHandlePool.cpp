@@ -1,14 +1,8 @@
 #include "downloader/CurlHandlePool.h"
 
+#include "downloader/CurlRequest.h"
+
 namespace vexilo {
-namespace {
-
-void InitCurlOnce() {
-  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-  (void)initialised;
-}
-
-}  // namespace
 
 CurlHandlePool::CurlHandlePool(std::size_t capacity) : mCapacity(capacity) { InitCurlOnce(); }
 

@@ -16,12 +16,6 @@ namespace {
 // As large as the curl tool's: fewer reads and writes per picture.
 constexpr long kBufferSize = 100 * 1024;
 
-const std::string& UserAgent() {
-  static const std::string agent =
-      std::string("Vexilo libcurl/") + curl_version_info(CURLVERSION_NOW)->version;
-  return agent;
-}
-
 class OutputFile {
  public:
   OutputFile(const std::string& path, std::uint64_t maxBytes)
@@ -125,44 +119,25 @@ int WatchTransfer(void* watch, curl_off_t, curl_off_t received, curl_off_t, curl
   return static_cast<TransferWatch*>(watch)->KeepGoing(bytes) ? 0 : 1;
 }
 
-template <typename Value>
-bool Set(CURL* curl, CURLoption option, Value value) {
-  return curl_easy_setopt(curl, option, value) == CURLE_OK;
-}
-
 bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits& limits,
                OutputFile& file, TransferWatch& watch) {
   // Only tunes speed: a handle that refuses it still downloads.
   (void)curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kBufferSize);
-  bool ok =
-      Set(curl, CURLOPT_URL, request.Url.c_str()) &&
-      Set(curl, CURLOPT_PROTOCOLS_STR, "http,https") &&
-      Set(curl, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_1}) &&
-      Set(curl, CURLOPT_USERAGENT, UserAgent().c_str()) && Set(curl, CURLOPT_FOLLOWLOCATION, 0L) &&
-      Set(curl, CURLOPT_NOSIGNAL, 1L) &&
-      // A pooled handle keeps only the connection of its last transfer.
-      Set(curl, CURLOPT_MAXCONNECTS, 1L) &&
-      Set(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.ConnectTimeout.count())) &&
-      Set(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.TotalTime.count())) &&
-      Set(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
-      Set(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.StallTime.count())) &&
-      Set(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.MaxBodyBytes)) &&
-      Set(curl, CURLOPT_WRITEFUNCTION, &WriteBody) &&
-      Set(curl, CURLOPT_WRITEDATA, static_cast<void*>(&file)) &&
-      Set(curl, CURLOPT_NOPROGRESS, 0L) && Set(curl, CURLOPT_XFERINFOFUNCTION, &WatchTransfer) &&
-      Set(curl, CURLOPT_XFERINFODATA, static_cast<void*>(&watch));
-  if (ok && !request.UserName.empty()) {
-    ok = Set(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
-         Set(curl, CURLOPT_USERNAME, request.UserName.c_str()) &&
-         Set(curl, CURLOPT_PASSWORD, request.Password.c_str());
-  }
-  if (!ok) return false;
-  // An empty proxy also keeps libcurl from taking one from the environment.
-  const std::optional<ProxyAddress> proxy = ProxyFor(request.ProxyServer, request.ProxyPort);
-  if (!proxy) return Set(curl, CURLOPT_PROXY, "");
-  return Set(curl, CURLOPT_PROXY, proxy->Host.c_str()) &&
-         Set(curl, CURLOPT_PROXYPORT, proxy->Port) &&
-         Set(curl, CURLOPT_PROXYTYPE, long{CURLPROXY_HTTP}) && Set(curl, CURLOPT_NOPROXY, "");
+  return ConfigurePictureRequest(curl, request) &&
+         // A pooled handle keeps only the connection of its last transfer.
+         SetCurlOption(curl, CURLOPT_MAXCONNECTS, 1L) &&
+         SetCurlOption(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                       static_cast<long>(limits.ConnectTimeout.count())) &&
+         SetCurlOption(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.TotalTime.count())) &&
+         SetCurlOption(curl, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
+         SetCurlOption(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.StallTime.count())) &&
+         SetCurlOption(curl, CURLOPT_MAXFILESIZE_LARGE,
+                       static_cast<curl_off_t>(limits.MaxBodyBytes)) &&
+         SetCurlOption(curl, CURLOPT_WRITEFUNCTION, &WriteBody) &&
+         SetCurlOption(curl, CURLOPT_WRITEDATA, static_cast<void*>(&file)) &&
+         SetCurlOption(curl, CURLOPT_NOPROGRESS, 0L) &&
+         SetCurlOption(curl, CURLOPT_XFERINFOFUNCTION, &WatchTransfer) &&
+         SetCurlOption(curl, CURLOPT_XFERINFODATA, static_cast<void*>(&watch));
 }
 
 bool IsPlainSuccess(CURL* curl) {
@@ -175,13 +150,6 @@ bool IsPlainSuccess(CURL* curl) {
 }
 
 }  // namespace
-
-std::optional<ProxyAddress> ProxyFor(const std::string& server, const std::string& port) {
-  if (server.empty() || port.empty()) return std::nullopt;
-  const std::optional<std::int32_t> number = ParseWholeNumber(port);
-  const bool usable = number && *number >= 1 && *number <= 65535;
-  return ProxyAddress{server, usable ? long{*number} : 80L};
-}
 
 bool FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
                  const std::atomic<bool>& abort, CurlHandlePool& handles) {

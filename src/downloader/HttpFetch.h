@@ -2,24 +2,13 @@
 // One HTTP/1.1 GET into a file with libcurl. Any thread; one call per transfer.
 
 #include <atomic>
-#include <optional>
 #include <string>
 
 #include "downloader/CurlHandlePool.h"
+#include "downloader/CurlRequest.h"
 #include "downloader/DownloadRequest.h"
 
 namespace vexilo {
-
-struct ProxyAddress {
-  std::string Host;
-  long Port = 80;
-
-  bool operator==(const ProxyAddress&) const = default;
-};
-
-// The proxy a download goes through: only when host and port are both set; a port that
-// is not a whole number from 1 to 65535 means 80.
-std::optional<ProxyAddress> ProxyFor(const std::string& server, const std::string& port);
 
 // Creates (or empties) the file at request.SavePath and writes the response body into it as
 // it arrives, whatever the status. Redirections are not followed. True only for a complete

@@ -9,6 +9,7 @@
 #include "crawler/PictureHarvester.h"
 #include "downloader/DownloadScheduler.h"
 #include "downloader/DownloadedPictureChecks.h"
+#include "downloader/HeaderSizeProbe.h"
 #include "gallery/ExportLinks.h"
 #include "gallery/GalleryGenerator.h"
 #include "pictures/PictureReading.h"
@@ -41,10 +42,11 @@ TRun::TRun(RunParts parts)
             MarkRemovedPicture(savedPath, status);
           }},
       mParts.Limits);
-  mCrawler =
-      std::make_unique<Crawler>(mParts.ProgramFolder, mRunningTask, mCrawlState, mPictureRows,
-                                mFlags, mParts.Browser, mParts.Pump, mParts.Prompts, mParts.Status,
-                                static_cast<CrawlHooks&>(*this), mSettings.Advanced);
+  mSizeProbe = std::make_unique<HeaderSizeProbe>(mSettings);
+  mCrawler = std::make_unique<Crawler>(
+      mParts.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mFlags, mParts.Browser,
+      mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this),
+      mSettings.Advanced, mSizeProbe.get());
 }
 
 TRun::~TRun() = default;

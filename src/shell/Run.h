@@ -41,6 +41,7 @@
 namespace vexilo {
 
 class Crawler;
+class PictureSizeProbe;
 class DownloadScheduler;
 class DownloadedPictureChecks;
 class TaskCommands;
@@ -154,6 +155,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   std::shared_ptr<DownloadedPictureChecks> mChecks;
   // Declared after everything its workers report to, so it is destroyed (and joined) first.
   std::unique_ptr<DownloadScheduler> mScheduler;
+  std::unique_ptr<PictureSizeProbe> mSizeProbe;
   std::unique_ptr<Crawler> mCrawler;
   std::unique_ptr<TaskCommands> mTaskCommands;
 };

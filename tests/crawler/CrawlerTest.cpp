@@ -11,6 +11,7 @@
 #include "support/QueueLists.h"
 #include "support/RecordingHooks.h"
 #include "support/ScriptedBrowser.h"
+#include "support/ScriptedSizeProbe.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -265,6 +266,25 @@ TEST_F(CrawlerTest, StopWhileAPageIsAnalysedIsSeenInTheNextPagesWait) {
   EXPECT_EQ(SavedState().CrawlLevel, 2);
   EXPECT_EQ(SavedState().CrawlIndex, 1);
   EXPECT_EQ(SavedState().WantUrls, (Strings{"http://s.com/a"}));
+}
+
+TEST_F(CrawlerTest, RealSizeProbeWaitsThroughTheEventPumpAndEndsOnStop) {
+  mBrowser.Pages["http://s.com/"].Document = PageDocument{
+      {"http://s.com/a"}, {{"http://s.com/1.jpg", 1, 1}, {"http://s.com/2.jpg", 1, 1}}};
+  Page("http://s.com/a");
+  mTask.MinWidth = 100;
+  AdvancedSettings options;
+  options.RealSizeFilter = true;
+  test::ScriptedSizeProbe probe;
+  probe.Waits = INT_MAX;
+  Crawler crawler{mProgram.Path(), mTask,    mState,  mRows,  mFlags,  mBrowser,
+                  mPump,           mPrompts, mStatus, mHooks, options, &probe};
+  StopAt(5);
+  crawler.RunCrawl();
+  EXPECT_EQ(probe.Calls, (std::vector<Strings>{{"http://s.com/1.jpg", "http://s.com/2.jpg"}}));
+  EXPECT_GE(mPump.Elapsed(), 5);
+  EXPECT_TRUE(test::QueuedUrls(mState).empty());
+  EXPECT_EQ(SavedState().CrawlLevel, 2);  // cancelled in the next page's wait
 }
 
 class ResumeTest : public CrawlerTest {

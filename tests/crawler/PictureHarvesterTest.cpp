@@ -7,6 +7,7 @@
 #include "crawler/SavePaths.h"
 #include "support/QueueLists.h"
 #include "support/RecordingHooks.h"
+#include "support/ScriptedSizeProbe.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -252,6 +253,84 @@ TEST_F(PictureHarvesterTest, WithoutBrowserPicturesOnlyTheSrcCounts) {
                    {{"http://a/bg.jpg", 1, 1, "", "", ""}}});
   EXPECT_EQ(test::QueuedUrls(mState), (std::vector<std::string>{"http://a/t.jpg"}));
 }
+
+// One page whose markup lies about its pictures' sizes (as a never-loaded image does).
+const PageDocument kLyingPage{{},
+                              {{"http://a/big.jpg", 16, 16},
+                               {"http://a/tiny.jpg", 900, 900},
+                               {"http://a/unread.jpg", 10, 10},
+                               {"http://a/edge.jpg", 1, 1},
+                               {" http://a/big.jpg ", 900, 900},  // the same picture again
+                               {"ftp://a/other.jpg", 900, 900},
+                               {"http://a/queued.jpg", 900, 900}}};
+
+struct RealSizeCase {
+  const char* Name;
+  bool Option;
+  int MinWidth;
+  std::vector<std::vector<std::string>> Probed;
+  std::vector<PictureEntry> Rows;
+};
+void PrintTo(const RealSizeCase& c, std::ostream* os) { *os << c.Name; }
+
+class RealSizeHarvestTest : public PictureHarvesterTest,
+                            public testing::WithParamInterface<RealSizeCase> {
+ protected:
+  RealSizeHarvestTest() {
+    mIndexes.AppendPicture("http://a/queued.jpg", "");  // from an earlier page
+    mProbe.Sizes = {{"http://a/big.jpg", {800, 600}},
+                    {"http://a/tiny.jpg", {16, 16}},
+                    {"http://a/edge.jpg", {200, 100}},
+                    {"http://a/queued.jpg", {800, 600}}};
+  }
+
+  AdvancedSettings mOptions;
+  test::ScriptedSizeProbe mProbe;
+  PictureHarvester mProbing{mTask,  mIndexes, mRows,   mFlags,
+                            mHooks, mOptions, &mProbe, [this] { return !mFlags.StopRequested; }};
+};
+
+TEST_P(RealSizeHarvestTest, ComparesTheRealSizeWhereItCanBeRead) {
+  mOptions.RealSizeFilter = GetParam().Option;
+  mTask.MinWidth = GetParam().MinWidth;
+  mTask.MinHeight = GetParam().MinWidth > 0 ? 100 : 0;
+  mProbing.StartCrawl(mFolder.Path().string());
+  mProbing.HarvestPictures(kLyingPage);
+  EXPECT_EQ(mProbe.Calls, GetParam().Probed);
+  EXPECT_EQ(mRows, GetParam().Rows);
+  std::vector<std::string> queued{"http://a/queued.jpg"};
+  for (const PictureEntry& row : GetParam().Rows) queued.push_back(row.Link);
+  EXPECT_EQ(test::QueuedUrls(mState), queued);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Harvest, RealSizeHarvestTest,
+    testing::Values(
+        // Off: the markup decides, as it always did.
+        RealSizeCase{"Off",
+                     false,
+                     200,
+                     {},
+                     {{"tiny.jpg", "http://a/tiny.jpg", "900", "900"},
+                      {"big.jpg ", " http://a/big.jpg ", "900", "900"}}},
+        // On: the real size decides; an unread one goes on to the download, with its markup.
+        RealSizeCase{
+            "On",
+            true,
+            200,
+            {{"http://a/big.jpg", "http://a/tiny.jpg", "http://a/unread.jpg", "http://a/edge.jpg"}},
+            {{"big.jpg", "http://a/big.jpg", "800", "600"},
+             {"unread.jpg", "http://a/unread.jpg", "10", "10"},
+             {"edge.jpg", "http://a/edge.jpg", "200", "100"}}},
+        // No minimum: nothing to compare, so nothing is fetched ahead.
+        RealSizeCase{"NoMinimum",
+                     true,
+                     0,
+                     {},
+                     {{"big.jpg", "http://a/big.jpg", "16", "16"},
+                      {"tiny.jpg", "http://a/tiny.jpg", "900", "900"},
+                      {"unread.jpg", "http://a/unread.jpg", "10", "10"},
+                      {"edge.jpg", "http://a/edge.jpg", "1", "1"}}}));
 
 }  // namespace
 }  // namespace vexilo

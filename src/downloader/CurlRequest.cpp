@@ -1,0 +1,52 @@
+#include "downloader/CurlRequest.h"
+
+#include <cstdint>
+
+#include "core/TextRules.h"
+
+namespace vexilo {
+namespace {
+
+const std::string& UserAgent() {
+  static const std::string agent =
+      std::string("Vexilo libcurl/") + curl_version_info(CURLVERSION_NOW)->version;
+  return agent;
+}
+
+}  // namespace
+
+std::optional<ProxyAddress> ProxyFor(const std::string& server, const std::string& port) {
+  if (server.empty() || port.empty()) return std::nullopt;
+  const std::optional<std::int32_t> number = ParseWholeNumber(port);
+  const bool usable = number && *number >= 1 && *number <= 65535;
+  return ProxyAddress{server, usable ? long{*number} : 80L};
+}
+
+void InitCurlOnce() {
+  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  (void)initialised;
+}
+
+bool ConfigurePictureRequest(CURL* curl, const DownloadRequest& request) {
+  bool ok = SetCurlOption(curl, CURLOPT_URL, request.Url.c_str()) &&
+            SetCurlOption(curl, CURLOPT_PROTOCOLS_STR, "http,https") &&
+            SetCurlOption(curl, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_1}) &&
+            SetCurlOption(curl, CURLOPT_USERAGENT, UserAgent().c_str()) &&
+            SetCurlOption(curl, CURLOPT_FOLLOWLOCATION, 0L) &&
+            SetCurlOption(curl, CURLOPT_NOSIGNAL, 1L);
+  if (ok && !request.UserName.empty()) {
+    ok = SetCurlOption(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
+         SetCurlOption(curl, CURLOPT_USERNAME, request.UserName.c_str()) &&
+         SetCurlOption(curl, CURLOPT_PASSWORD, request.Password.c_str());
+  }
+  if (!ok) return false;
+  // An empty proxy also keeps libcurl from taking one from the environment.
+  const std::optional<ProxyAddress> proxy = ProxyFor(request.ProxyServer, request.ProxyPort);
+  if (!proxy) return SetCurlOption(curl, CURLOPT_PROXY, "");
+  return SetCurlOption(curl, CURLOPT_PROXY, proxy->Host.c_str()) &&
+         SetCurlOption(curl, CURLOPT_PROXYPORT, proxy->Port) &&
+         SetCurlOption(curl, CURLOPT_PROXYTYPE, long{CURLPROXY_HTTP}) &&
+         SetCurlOption(curl, CURLOPT_NOPROXY, "");
+}
+
+}  // namespace vexilo

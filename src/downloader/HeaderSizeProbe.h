@@ -1,0 +1,52 @@
+#pragma once
+// The real-size filter's probe: one ranged GET per candidate picture for its first bytes,
+// several at once on a worker thread of libcurl's multi interface, with the proxy and
+// credentials that the picture's download will use. ReadSizes is for the main thread.
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/AppSettings.h"
+#include "crawler/PictureSizeProbe.h"
+
+namespace vexilo {
+
+// When a probe gives up on a picture; tests shorten them.
+struct ProbeLimits {
+  std::chrono::milliseconds ConnectTimeout{10000};
+  std::chrono::milliseconds TotalTime{20000};
+  // Asked for with Range, and all that is read from a server that sends the whole picture.
+  std::size_t MaxBytes = 64 * 1024;
+  std::size_t MostAtOnce = 8;
+};
+
+struct ProbeBatch;
+
+class HeaderSizeProbe : public PictureSizeProbe {
+ public:
+  // settings (the main window's) is read afresh by every ReadSizes.
+  explicit HeaderSizeProbe(const AppSettings& settings, ProbeLimits limits = {});
+  // Waits for a batch that a stop left behind.
+  ~HeaderSizeProbe() override;
+  HeaderSizeProbe(const HeaderSizeProbe&) = delete;
+  HeaderSizeProbe& operator=(const HeaderSizeProbe&) = delete;
+
+  std::vector<std::optional<PictureDimensions>> ReadSizes(const std::vector<std::string>& addresses,
+                                                          const KeepWaiting& keepWaiting) override;
+
+ private:
+  void FinishAbandoned();
+
+  const AppSettings& mSettings;
+  ProbeLimits mLimits;
+  // A batch given up on by a stop ends within moments on its own; it is joined before the
+  // next one starts, so that at most one runs.
+  std::thread mAbandoned;
+};
+
+}  // namespace vexilo
