@@ -12,6 +12,7 @@
 #include "core/CrawlState.h"
 #include "core/EventPump.h"
 #include "core/PictureEntry.h"
+#include "core/PictureSizeProbe.h"
 #include "core/RunFlags.h"
 #include "core/StatusSink.h"
 #include "core/TaskRecord.h"
@@ -22,7 +23,6 @@
 #include "crawler/LinkHarvester.h"
 #include "crawler/PageBrowser.h"
 #include "crawler/PictureHarvester.h"
-#include "crawler/PictureSizeProbe.h"
 
 namespace vexilo {
 

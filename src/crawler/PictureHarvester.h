@@ -9,12 +9,12 @@
 
 #include "core/AdvancedSettings.h"
 #include "core/PictureEntry.h"
+#include "core/PictureSizeProbe.h"
 #include "core/RunFlags.h"
 #include "core/TaskRecord.h"
 #include "crawler/CrawlHooks.h"
 #include "crawler/CrawlIndexes.h"
 #include "crawler/PageBrowser.h"
-#include "crawler/PictureSizeProbe.h"
 #include "crawler/SavePaths.h"
 
 namespace vexilo {

@@ -2,16 +2,21 @@
 
 #include <xxhash.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
 #include <utility>
 
+#include "core/PictureHeader.h"
+
 namespace vexilo {
 namespace {
 
 constexpr std::size_t kChunk = 256 * 1024;
+// As much of a file as its size is read from: what the probe before the download fetches.
+constexpr std::size_t kHeaderBytes = 64 * 1024;
 
 std::optional<std::uint64_t> HashOf(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -56,13 +61,29 @@ DownloadedPictureChecks::DownloadedPictureChecks(PictureCheckRules rules,
     : mRules(rules), mEarlierPictures(std::move(earlierPictures)) {}
 
 std::string DownloadedPictureChecks::Check(const std::string& savedPath) {
-  if (!mRules.KeepOneCopy) return "";
-  std::lock_guard lock(mLock);
-  if (!SeenBefore(savedPath)) return "";
+  std::string reason;
+  if (TooSmall(savedPath)) {
+    reason = "too small";
+  } else if (mRules.KeepOneCopy) {
+    std::lock_guard lock(mLock);
+    if (SeenBefore(savedPath)) reason = "duplicate";
+  }
+  if (reason.empty()) return "";
   std::error_code error;
-  // A copy that cannot be removed is kept, and shown like any picture.
+  // A file that cannot be removed is kept, and shown like any picture.
   if (!std::filesystem::remove(savedPath, error) || error) return "";
-  return "duplicate";
+  return reason;
+}
+
+bool DownloadedPictureChecks::TooSmall(const std::string& path) const {
+  if (!mRules.RealSizeFilter || (mRules.MinWidth <= 0 && mRules.MinHeight <= 0)) return false;
+  std::ifstream file(path, std::ios::binary);
+  std::string head(kHeaderBytes, '\0');
+  file.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+  std::optional<PictureDimensions> size = ReadPictureDimensions(head);
+  return size && ((mRules.MinWidth > 0 && size->Width < mRules.MinWidth) ||
+                  (mRules.MinHeight > 0 && size->Height < mRules.MinHeight));
 }
 
 bool DownloadedPictureChecks::SeenBefore(const std::string& path) {

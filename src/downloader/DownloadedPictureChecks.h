@@ -1,7 +1,8 @@
 #pragma once
 // What a finished download must pass before it is shown, by the advanced options: a picture
-// whose bytes equal one already downloaded in the task is removed again. One object per
-// start of a task's downloads; any thread.
+// whose header gives a size below the task's minimum (when the real size counts), or whose
+// bytes equal one already downloaded in the task, is removed again. One object per start of
+// a task's downloads; any thread.
 
 #include <cstdint>
 #include <mutex>
@@ -13,6 +14,11 @@ namespace vexilo {
 
 struct PictureCheckRules {
   bool KeepOneCopy = false;
+  // With RealSizeFilter, a picture narrower than MinWidth or lower than MinHeight (each
+  // counted when above 0) by its header goes; one whose header cannot be read stays.
+  bool RealSizeFilter = false;
+  int MinWidth = 0;
+  int MinHeight = 0;
 };
 
 class DownloadedPictureChecks {
@@ -22,10 +28,12 @@ class DownloadedPictureChecks {
   DownloadedPictureChecks(PictureCheckRules rules, std::vector<std::string> earlierPictures);
 
   // "" keeps the picture. Otherwise its file has been removed, and the text says why
-  // ("duplicate"). A file that cannot be read is kept: showing it is the grid's business.
+  // ("too small", "duplicate"). A file that cannot be read is kept: showing it is the grid's
+  // business.
   std::string Check(const std::string& savedPath);
 
  private:
+  bool TooSmall(const std::string& path) const;
   // With mLock held: true when the file repeats one seen before; otherwise it is remembered.
   bool SeenBefore(const std::string& path);
 

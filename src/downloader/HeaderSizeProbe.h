@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/AppSettings.h"
-#include "crawler/PictureSizeProbe.h"
+#include "core/PictureSizeProbe.h"
 
 namespace vexilo {
 

@@ -150,7 +150,9 @@ void TRun::StartDownloads() {
     earlier.push_back(mCrawlState.Queue[i].SavePath);
   }
   auto checks = std::make_shared<DownloadedPictureChecks>(
-      PictureCheckRules{mSettings.Advanced.KeepOneCopy}, std::move(earlier));
+      PictureCheckRules{mSettings.Advanced.KeepOneCopy, mSettings.Advanced.RealSizeFilter,
+                        mRunningTask.MinWidth, mRunningTask.MinHeight},
+      std::move(earlier));
   {
     std::lock_guard lock(mChecksLock);
     mChecks = std::move(checks);

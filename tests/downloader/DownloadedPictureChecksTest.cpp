@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <string>
 
 #include "downloader/DownloadedPictureChecks.h"
 #include "support/TempDir.h"
@@ -51,6 +53,31 @@ TEST_F(DownloadedPictureChecksTest, KeepsEverythingWhenOffOrUnreadable) {
   DownloadedPictureChecks on({.KeepOneCopy = true}, {});
   EXPECT_EQ(on.Check((mDir / "missing.jpg").string()), "");
   EXPECT_EQ(on.Check(first), "");
+}
+
+// The first bytes of a PNG of width x height: all that its size is read from.
+std::string PngHeader(std::uint32_t width, std::uint32_t height) {
+  std::string bytes("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
+  for (std::uint32_t value : {width, height}) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>(value >> shift);
+  }
+  return bytes + std::string("\x08\x02\0\0\0", 5);
+}
+
+TEST_F(DownloadedPictureChecksTest, RemovesPicturesTheirHeadersShowTooSmall) {
+  DownloadedPictureChecks checks({.RealSizeFilter = true, .MinWidth = 200, .MinHeight = 0}, {});
+  std::string small = File("small.png", PngHeader(16, 600));
+  std::string wide = File("wide.png", PngHeader(200, 1));
+  std::string unreadable = File("page.jpg", "<html>not a picture</html>");
+  EXPECT_EQ(checks.Check(small), "too small");
+  EXPECT_EQ(checks.Check(wide), "") << "a limit of 0 counts for nothing";
+  EXPECT_EQ(checks.Check(unreadable), "");
+  EXPECT_FALSE(std::filesystem::exists(small));
+  EXPECT_TRUE(std::filesystem::exists(wide));
+
+  DownloadedPictureChecks sizeOff({.KeepOneCopy = true, .MinWidth = 200}, {});
+  std::string again = File("again.png", PngHeader(16, 600));
+  EXPECT_EQ(sizeOff.Check(again), "");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "crawler/PictureSizeProbe.h"
+#include "core/PictureSizeProbe.h"
 
 namespace vexilo::test {
 
@@ -17,8 +17,8 @@ class ScriptedSizeProbe : public PictureSizeProbe {
   int Waits = 0;
   std::vector<std::vector<std::string>> Calls;
 
-  std::vector<std::optional<PictureDimensions>> ReadSizes(
-      const std::vector<std::string>& addresses, const KeepWaiting& keepWaiting) override {
+  std::vector<std::optional<PictureDimensions>> ReadSizes(const std::vector<std::string>& addresses,
+                                                          const KeepWaiting& keepWaiting) override {
     Calls.push_back(addresses);
     std::vector<std::optional<PictureDimensions>> sizes(addresses.size());
     for (int i = 0; i < Waits; ++i) {
