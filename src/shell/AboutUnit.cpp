@@ -3,7 +3,6 @@
 #include <QtWebEngineCore/qtwebenginecoreglobal.h>
 
 #include <QDialogButtonBox>
-#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -12,6 +11,7 @@
 #include "shell/AppIcon.h"
 #include "shell/LinkLabel.h"
 #include "shell/ProductInfo.h"
+#include "tasks/DialogButtons.h"
 
 namespace vexilo {
 
@@ -55,10 +55,6 @@ TAboutForm::TAboutForm(DesktopShell& shell, QWidget* parent)
   top->addSpacing(8);
   top->addLayout(text, 1);
 
-  auto* line = new QFrame;
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
   buttons->button(QDialogButtonBox::Ok)->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -68,7 +64,7 @@ TAboutForm::TAboutForm(DesktopShell& shell, QWidget* parent)
   layout->setSpacing(4);
   layout->addLayout(top);
   layout->addStretch();
-  layout->addWidget(line);
+  layout->addWidget(SunkenLine());
   layout->addWidget(buttons);
 
   connect(mHomePage, &TLinkLabel::clicked, this, [this] { mShell.Open(kHomePage); });

@@ -46,9 +46,8 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(AppSettings& settings, SettingsStor
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->addWidget(DialogBand("Advanced Settings",
-                               "Options beyond the usual crawl. Each applies from the next "
-                               "crawl or listing on."));
+  layout->addWidget(
+      DialogBand("Advanced Settings", "Each option applies from the next crawl or listing on."));
   layout->addWidget(SunkenLine());
   layout->addLayout(body, 1);
   setFixedWidth(520);

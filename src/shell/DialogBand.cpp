@@ -1,6 +1,5 @@
 #include "shell/DialogBand.h"
 
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -28,13 +27,6 @@ QWidget* DialogBand(const QString& title, const QString& hint) {
   layout->addLayout(texts, 1);
   layout->addWidget(icon);
   return band;
-}
-
-QFrame* SunkenLine() {
-  auto* line = new QFrame;
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-  return line;
 }
 
 }  // namespace vexilo

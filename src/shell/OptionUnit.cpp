@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,6 +16,7 @@
 #include "core/UserPrompts.h"
 #include "shell/DialogBand.h"
 #include "shell/ThreadsSpinBox.h"
+#include "tasks/DialogButtons.h"
 
 namespace vexilo {
 TOptionForm::TOptionForm(AppSettings& settings, SettingsStore& store,

@@ -1,6 +1,7 @@
 #include "tasks/DialogButtons.h"
 
 #include <QDialog>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -16,6 +17,13 @@ QHBoxLayout* MakeOkCancelRow(QDialog* dialog, QPushButton** ok) {
   buttons->addWidget(*ok);
   buttons->addWidget(cancel);
   return buttons;
+}
+
+QFrame* SunkenLine() {
+  auto* line = new QFrame;
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  return line;
 }
 
 }  // namespace vexilo

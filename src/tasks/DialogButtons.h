@@ -1,7 +1,9 @@
 #pragma once
-// The "OK" (default) and "Cancel" row at the foot of the task dialogs, right-aligned.
+// The pieces the dialogs share: the "OK" (default) and "Cancel" row at their foot,
+// right-aligned, and the sunken line that parts their sections.
 
 class QDialog;
+class QFrame;
 class QHBoxLayout;
 class QPushButton;
 
@@ -9,5 +11,6 @@ namespace vexilo {
 
 // Cancel rejects the dialog; the caller connects "OK", which is returned through ok.
 QHBoxLayout* MakeOkCancelRow(QDialog* dialog, QPushButton** ok);
+QFrame* SunkenLine();
 
 }  // namespace vexilo

@@ -1,6 +1,5 @@
 #include "tasks/StartUnit.h"
 
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -11,6 +10,7 @@
 #include <utility>
 
 #include "core/Errors.h"
+#include "tasks/DialogButtons.h"
 #include "tasks/TaskWizardFlow.h"
 
 namespace vexilo {
@@ -43,13 +43,6 @@ QPixmap HeaderPicture() {
   p.setBrush(QColor(60, 150, 70));
   p.drawPath(hills);
   return picture;
-}
-
-QFrame* Line() {
-  auto* line = new QFrame;
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-  return line;
 }
 
 }  // namespace
@@ -110,12 +103,12 @@ TTaskWizardForm::TTaskWizardForm(const AppSettings& settings, std::filesystem::p
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(header);
-  layout->addWidget(Line());
+  layout->addWidget(SunkenLine());
   auto* body = new QVBoxLayout;
   body->setContentsMargins(14, 6, 14, 6);
   body->addWidget(mStack);
   layout->addLayout(body, 1);
-  layout->addWidget(Line());
+  layout->addWidget(SunkenLine());
   layout->addSpacing(10);
   layout->addLayout(buttons);
   ShowPage(1);
