@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
                                              if (++appended == crawl.Queue.size())
                                                flags.CrawlIdle = true;
                                            },
-                                           nullptr, nullptr});
+                                           nullptr, nullptr, nullptr});
   timer.OnTimeout([&] { scheduler.Tick(); });
 
   const auto start = std::chrono::steady_clock::now();

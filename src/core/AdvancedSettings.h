@@ -21,6 +21,11 @@ struct AdvancedSettings {
   bool ExifOrientation = true;
   // A downloaded picture whose bytes equal one already in the task is removed again.
   bool KeepOneCopy = false;
+  // Downloads follow up to 5 redirections, from http to https but never back, and the
+  // picture list shows the address they end at.
+  bool FollowRedirects = false;
+  // A download that brings an error status or no picture of a known kind is deleted.
+  bool KeepOnlyRealPictures = false;
 
   bool operator==(const AdvancedSettings&) const = default;
 

@@ -27,12 +27,39 @@ void InitCurlOnce() {
   (void)initialised;
 }
 
-bool ConfigurePictureRequest(CURL* curl, const DownloadRequest& request) {
+int RedirectGuard::BeforeRequest(void* self, char*, char*, int, int) {
+  auto& guard = *static_cast<RedirectGuard*>(self);
+  // Moved on to the next hop's address before its connection is made.
+  const char* url = nullptr;
+  if (curl_easy_getinfo(guard.mCurl, CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK || url == nullptr) {
+    return CURL_PREREQFUNC_ABORT;
+  }
+  return guard.Allows(url) ? CURL_PREREQFUNC_OK : CURL_PREREQFUNC_ABORT;
+}
+
+bool RedirectGuard::Allows(std::string_view url) {
+  const bool secure = LowerAscii(url).starts_with("https:");
+  if (!secure && mWentSecure) return false;
+  mWentSecure = mWentSecure || secure;
+  return true;
+}
+
+bool ConfigurePictureRequest(CURL* curl, const DownloadRequest& request, RedirectGuard& guard) {
+  guard.Attach(curl);
+  const bool follow = request.FollowRedirects;
   bool ok = SetCurlOption(curl, CURLOPT_URL, request.Url.c_str()) &&
             SetCurlOption(curl, CURLOPT_PROTOCOLS_STR, "http,https") &&
             SetCurlOption(curl, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_1}) &&
             SetCurlOption(curl, CURLOPT_USERAGENT, UserAgent().c_str()) &&
-            SetCurlOption(curl, CURLOPT_FOLLOWLOCATION, 0L) &&
+            SetCurlOption(curl, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L) &&
+            SetCurlOption(curl, CURLOPT_MAXREDIRS, kMostRedirects) &&
+            SetCurlOption(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") &&
+            // Never the credentials to another host, port or scheme a redirection leads to.
+            SetCurlOption(curl, CURLOPT_UNRESTRICTED_AUTH, 0L) &&
+            SetCurlOption(curl, CURLOPT_PREREQFUNCTION,
+                          follow ? &RedirectGuard::BeforeRequest
+                                 : static_cast<curl_prereq_callback>(nullptr)) &&
+            SetCurlOption(curl, CURLOPT_PREREQDATA, static_cast<void*>(&guard)) &&
             SetCurlOption(curl, CURLOPT_NOSIGNAL, 1L);
   if (ok && !request.UserName.empty()) {
     ok = SetCurlOption(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)) &&

@@ -1,6 +1,6 @@
 #pragma once
 // What one picture download needs: the address, where to save it, and copies of the
-// credential and proxy settings taken when the download was handed out.
+// credential, proxy and advanced settings taken when the download was handed out.
 
 #include <chrono>
 #include <cstdint>
@@ -11,11 +11,19 @@ namespace vexilo {
 struct DownloadRequest {
   std::string Url;
   std::string SavePath;
-  std::string UserName;     // sent to the picture's server only when not empty
+  // Left empty for a picture off the task's own site. Sent only when not empty, and never
+  // to another host, port or scheme that a redirection leads to.
+  std::string UserName;
   std::string Password;     // sent only together with a user name
   std::string ProxyServer;  // the proxy is used only when both of these are set
   std::string ProxyPort;    // decimal text; anything but a port number means 80
+  // Up to kMostRedirects redirections are followed, from http to https but never back.
+  bool FollowRedirects = false;
+  // A body that is not a whole 2xx picture of a known kind is deleted, not kept.
+  bool KeepOnlyRealPictures = false;
 };
+
+constexpr long kMostRedirects = 5;
 
 // No picture is this large; a server sending more is broken or hostile and would fill the disk.
 constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{1} << 30;

@@ -7,6 +7,7 @@
 #include "core/Errors.h"
 #include "core/SaveFailureNotice.h"
 #include "core/TextRules.h"
+#include "downloader/PictureRequest.h"
 
 namespace vexilo {
 namespace {
@@ -152,8 +153,8 @@ void DownloadScheduler::HandOut(std::int64_t freeSlots, std::int64_t queued,
 }
 
 void DownloadScheduler::StartDownload(const QueuedPicture& picture) {
-  DownloadRequest request{picture.Url,        picture.SavePath,      mSettings.AuthName,
-                          mSettings.AuthPass, mSettings.ProxyServer, mSettings.ProxyPort};
+  DownloadRequest request =
+      PictureRequest(mSettings, mTask.StartUrl, picture.Url, picture.SavePath);
   WorkerLinks links{mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mPictures,
                     // A freed slot is filled at once instead of at the next tick.
                     [this] {

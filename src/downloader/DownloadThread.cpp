@@ -16,15 +16,16 @@ void TDownloadThead::Join() {
 }
 
 void TDownloadThead::Execute() {
-  bool downloaded = false;
+  FetchResult fetched;
   try {
-    downloaded = FetchToFile(mRequest, mLimits, mLinks.Abort, mLinks.Handles);
+    fetched = FetchToFile(mRequest, mLimits, mLinks.Abort, mLinks.Handles);
   } catch (...) {
     // A failed download only frees its slot.
   }
+  const bool downloaded = fetched.Downloaded;
   // A failed download leaves an error page or a partial file: not a picture to show. At
   // shut-down no decode is started.
-  std::string removedBecause;
+  std::string removedBecause = fetched.RemovedBecause;
   if (downloaded && !mLinks.Abort.load() && mLinks.Pictures.CheckPicture) {
     try {
       removedBecause = mLinks.Pictures.CheckPicture(mRequest.SavePath);
@@ -44,10 +45,9 @@ void TDownloadThead::Execute() {
   {
     std::lock_guard lock(mLinks.DownloadLock);
     try {
-      if (thumbnail) {
-        mLinks.Reports.RunAndWait([this, &thumbnail] { ReportDownload(*thumbnail); });
-      } else if (!removedBecause.empty()) {
-        mLinks.Reports.RunAndWait([this, &removedBecause] { ReportRemoval(removedBecause); });
+      if (thumbnail || !removedBecause.empty() || !fetched.FinalUrl.empty()) {
+        mLinks.Reports.RunAndWait(
+            [&] { Report(fetched.FinalUrl, thumbnail, removedBecause); });
       }
     } catch (...) {
       // The report is lost; the slot must still be freed.
@@ -60,6 +60,16 @@ void TDownloadThead::Execute() {
     // The next timer tick fills the slot instead.
   }
   mFinished.store(true);
+}
+
+void TDownloadThead::Report(const std::string& finalUrl, const std::optional<Bitmap24>& thumbnail,
+                            const std::string& removedBecause) {
+  if (!finalUrl.empty()) ReportFinalAddress(finalUrl);
+  if (thumbnail) {
+    ReportDownload(*thumbnail);
+  } else if (!removedBecause.empty()) {
+    ReportRemoval(removedBecause);
+  }
 }
 
 void TDownloadThead::ReportDownload(const Bitmap24& thumbnail) {
@@ -76,6 +86,15 @@ void TDownloadThead::ReportRemoval(const std::string& status) {
     mLinks.Pictures.MarkPicture(mRequest.SavePath, status);
   } catch (...) {
     // The row keeps its old look.
+  }
+}
+
+void TDownloadThead::ReportFinalAddress(const std::string& finalUrl) {
+  if (!mLinks.Pictures.ShowFinalAddress) return;
+  try {
+    mLinks.Pictures.ShowFinalAddress(mRequest.SavePath, finalUrl);
+  } catch (...) {
+    // The row keeps the address the page gave.
   }
 }
 

@@ -31,6 +31,9 @@ struct PictureHooks {
   std::function<std::string(const std::string& savedPath)> CheckPicture;
   // Main thread, with the download lock held.
   std::function<void(const std::string& savedPath, const std::string& status)> MarkPicture;
+  // Main thread, with the download lock held, before the picture is appended or marked: the
+  // address a followed redirection ended at.
+  std::function<void(const std::string& savedPath, const std::string& finalUrl)> ShowFinalAddress;
 };
 
 // What a worker shares with whoever started it. Everything here must outlive the worker's
@@ -62,8 +65,12 @@ class TDownloadThead {
 
  private:
   void Execute();
-  void ReportDownload(const Bitmap24& thumbnail);  // main thread
-  void ReportRemoval(const std::string& status);   // main thread
+  // Main thread: whatever of the three the download has to tell.
+  void Report(const std::string& finalUrl, const std::optional<Bitmap24>& thumbnail,
+              const std::string& removedBecause);
+  void ReportDownload(const Bitmap24& thumbnail);     // main thread
+  void ReportRemoval(const std::string& status);      // main thread
+  void ReportFinalAddress(const std::string& finalUrl);  // main thread
 
   DownloadRequest mRequest;
   TransferLimits mLimits;

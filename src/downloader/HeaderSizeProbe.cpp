@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "downloader/CurlRequest.h"
+#include "downloader/PictureRequest.h"
 
 namespace vexilo {
 
@@ -36,6 +37,7 @@ class HeaderRead {
   void Attach(CURL* curl) { mCurl = curl; }
 
   std::optional<PictureDimensions> Size() const { return mSize; }
+  RedirectGuard& Guard() { return mGuard; }
 
   static size_t Write(char* data, size_t size, size_t count, void* self) {
     try {
@@ -70,6 +72,7 @@ class HeaderRead {
   }
 
   CURL* mCurl = nullptr;
+  RedirectGuard mGuard;
   std::size_t mMaxBytes;
   std::string mBytes;
   std::optional<PictureDimensions> mSize;
@@ -83,7 +86,7 @@ struct Transfer {
 
 bool ConfigureProbe(CURL* curl, const DownloadRequest& request, const ProbeLimits& limits,
                     const std::string& range, HeaderRead& read) {
-  return ConfigurePictureRequest(curl, request) &&
+  return ConfigurePictureRequest(curl, request, read.Guard()) &&
          SetCurlOption(curl, CURLOPT_RANGE, range.c_str()) &&
          SetCurlOption(curl, CURLOPT_CONNECTTIMEOUT_MS,
                        static_cast<long>(limits.ConnectTimeout.count())) &&
@@ -167,8 +170,9 @@ class BatchRun {
 
 }  // namespace
 
-HeaderSizeProbe::HeaderSizeProbe(const AppSettings& settings, ProbeLimits limits)
-    : mSettings(settings), mLimits(limits) {}
+HeaderSizeProbe::HeaderSizeProbe(const AppSettings& settings, const TaskRecord& task,
+                                 ProbeLimits limits)
+    : mSettings(settings), mTask(task), mLimits(limits) {}
 
 HeaderSizeProbe::~HeaderSizeProbe() { FinishAbandoned(); }
 
@@ -183,8 +187,7 @@ std::vector<std::optional<PictureDimensions>> HeaderSizeProbe::ReadSizes(
   batch->Limits = mLimits;
   batch->Sizes.resize(addresses.size());
   for (const std::string& address : addresses) {
-    batch->Requests.push_back({address, "", mSettings.AuthName, mSettings.AuthPass,
-                               mSettings.ProxyServer, mSettings.ProxyPort});
+    batch->Requests.push_back(PictureRequest(mSettings, mTask.StartUrl, address, ""));
   }
   std::thread worker;
   try {

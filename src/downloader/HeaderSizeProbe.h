@@ -1,7 +1,7 @@
 #pragma once
 // The real-size filter's probe: one ranged GET per candidate picture for its first bytes,
-// several at once on a worker thread of libcurl's multi interface, with the proxy and
-// credentials that the picture's download will use. ReadSizes is for the main thread.
+// several at once on a worker thread of libcurl's multi interface, with the proxy,
+// credentials and redirection rule that the picture's download will use. ReadSizes is for the main thread.
 
 #include <chrono>
 #include <cstddef>
@@ -13,6 +13,7 @@
 
 #include "core/AppSettings.h"
 #include "core/PictureSizeProbe.h"
+#include "core/TaskRecord.h"
 
 namespace vexilo {
 
@@ -29,8 +30,9 @@ struct ProbeBatch;
 
 class HeaderSizeProbe : public PictureSizeProbe {
  public:
-  // settings (the main window's) is read afresh by every ReadSizes.
-  explicit HeaderSizeProbe(const AppSettings& settings, ProbeLimits limits = {});
+  // settings (the main window's) and task (the running one, whose site alone gets the
+  // credentials) are read afresh by every ReadSizes.
+  HeaderSizeProbe(const AppSettings& settings, const TaskRecord& task, ProbeLimits limits = {});
   // Waits for a batch that a stop left behind.
   ~HeaderSizeProbe() override;
   HeaderSizeProbe(const HeaderSizeProbe&) = delete;
@@ -43,6 +45,7 @@ class HeaderSizeProbe : public PictureSizeProbe {
   void FinishAbandoned();
 
   const AppSettings& mSettings;
+  const TaskRecord& mTask;
   ProbeLimits mLimits;
   // A batch given up on by a stop ends within moments on its own; it is joined before the
   // next one starts, so that at most one runs.

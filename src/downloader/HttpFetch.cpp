@@ -4,9 +4,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <memory>
+#include <string_view>
 
+#include "core/PictureHeader.h"
 #include "core/TextRules.h"
 #include "core/WriteAll.h"
 
@@ -15,6 +19,10 @@ namespace {
 
 // As large as the curl tool's: fewer reads and writes per picture.
 constexpr long kBufferSize = 100 * 1024;
+// Enough to tell a picture's kind by its signature.
+constexpr std::size_t kSignatureBytes = 32;
+// A hostile reason phrase must not flood the picture list.
+constexpr std::size_t kMostStatusText = 80;
 
 class OutputFile {
  public:
@@ -37,8 +45,13 @@ class OutputFile {
       mOverflowed = true;
     }
     mRoomLeft -= size;
+    if (mHead.size() < kSignatureBytes) {
+      mHead.append(data, std::min(size, kSignatureBytes - mHead.size()));
+    }
     return vexilo::WriteAll(mFd, data, size) && fits;
   }
+  // The body's first bytes.
+  const std::string& Head() const { return mHead; }
   // True once the body went past the room.
   bool Overflowed() const { return mOverflowed; }
   // A failed close can mean the last data never reached the disk.
@@ -52,6 +65,33 @@ class OutputFile {
   int mFd;
   std::uint64_t mRoomLeft;  // a chunked body announces no length, so the writes are counted
   bool mOverflowed = false;
+  std::string mHead;
+};
+
+// The last response's status line without its HTTP version: "404 Not Found". libcurl keeps
+// the code but not the reason phrase.
+class StatusLine {
+ public:
+  static size_t Take(char* data, size_t size, size_t count, void* self) {
+    const size_t total = size * count;
+    try {
+      static_cast<StatusLine*>(self)->TakeLine(std::string_view(data, total));
+    } catch (...) {
+      // Out of memory: the status stays as it was; no exception may cross libcurl.
+    }
+    return total;
+  }
+  const std::string& Text() const { return mText; }
+
+ private:
+  void TakeLine(std::string_view line) {
+    if (!line.starts_with("HTTP/")) return;
+    const size_t space = line.find(' ');
+    line = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
+    mText = Trim(line.substr(0, std::min(line.size(), kMostStatusText)));
+  }
+
+  std::string mText;
 };
 
 // Goes back to the pool only after a transfer that went well: a handle that failed (a host
@@ -119,11 +159,18 @@ int WatchTransfer(void* watch, curl_off_t, curl_off_t received, curl_off_t, curl
   return static_cast<TransferWatch*>(watch)->KeepGoing(bytes) ? 0 : 1;
 }
 
+struct TransferParts {
+  OutputFile& File;
+  TransferWatch& Watch;
+  RedirectGuard& Guard;
+  StatusLine& Status;
+};
+
 bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits& limits,
-               OutputFile& file, TransferWatch& watch) {
+               const TransferParts& parts) {
   // Only tunes speed: a handle that refuses it still downloads.
   (void)curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kBufferSize);
-  return ConfigurePictureRequest(curl, request) &&
+  return ConfigurePictureRequest(curl, request, parts.Guard) &&
          // A pooled handle keeps only the connection of its last transfer.
          SetCurlOption(curl, CURLOPT_MAXCONNECTS, 1L) &&
          SetCurlOption(curl, CURLOPT_CONNECTTIMEOUT_MS,
@@ -134,40 +181,103 @@ bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits&
          SetCurlOption(curl, CURLOPT_MAXFILESIZE_LARGE,
                        static_cast<curl_off_t>(limits.MaxBodyBytes)) &&
          SetCurlOption(curl, CURLOPT_WRITEFUNCTION, &WriteBody) &&
-         SetCurlOption(curl, CURLOPT_WRITEDATA, static_cast<void*>(&file)) &&
+         SetCurlOption(curl, CURLOPT_WRITEDATA, static_cast<void*>(&parts.File)) &&
+         SetCurlOption(curl, CURLOPT_HEADERFUNCTION, &StatusLine::Take) &&
+         SetCurlOption(curl, CURLOPT_HEADERDATA, static_cast<void*>(&parts.Status)) &&
          SetCurlOption(curl, CURLOPT_NOPROGRESS, 0L) &&
          SetCurlOption(curl, CURLOPT_XFERINFOFUNCTION, &WatchTransfer) &&
-         SetCurlOption(curl, CURLOPT_XFERINFODATA, static_cast<void*>(&watch));
+         SetCurlOption(curl, CURLOPT_XFERINFODATA, static_cast<void*>(&parts.Watch));
+}
+
+long StatusCode(CURL* curl) {
+  long status = 0;
+  if (curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return 0;
+  return status;
 }
 
 bool IsPlainSuccess(CURL* curl) {
-  long status = 0;
-  if (curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return false;
+  const long status = StatusCode(curl);
   curl_header* location = nullptr;
   const bool hasLocation =
       curl_easy_header(curl, "Location", 0, CURLH_HEADER, -1, &location) == CURLHE_OK;
   return status >= 200 && status < 300 && !hasLocation;
 }
 
+// Where the transfer ended when it followed at least one redirection, without user name and
+// password: libcurl writes the credentials into a followed relative address.
+std::string FinalUrlOf(CURL* curl) {
+  long redirects = 0;
+  const char* url = nullptr;
+  if (curl_easy_getinfo(curl, CURLINFO_REDIRECT_COUNT, &redirects) != CURLE_OK || redirects < 1 ||
+      curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK || url == nullptr) {
+    return "";
+  }
+  const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parts(curl_url(), &curl_url_cleanup);
+  char* bare = nullptr;
+  if (!parts || curl_url_set(parts.get(), CURLUPART_URL, url, 0) != CURLUE_OK ||
+      curl_url_set(parts.get(), CURLUPART_USER, nullptr, 0) != CURLUE_OK ||
+      curl_url_set(parts.get(), CURLUPART_PASSWORD, nullptr, 0) != CURLUE_OK ||
+      curl_url_get(parts.get(), CURLUPART_URL, &bare, 0) != CURLUE_OK) {
+    return "";  // better no address shown than one with the password in it
+  }
+  std::string result = bare;
+  curl_free(bare);
+  return result;
+}
+
+// Why a finished transfer left no picture worth keeping; "" when it did.
+std::string WhyNoPicture(CURL* curl, bool complete, const std::string& statusText,
+                         const std::string& head) {
+  const long status = StatusCode(curl);
+  if (status != 0 && (status < 200 || status >= 300)) {
+    return statusText.empty() ? std::to_string(status) : statusText;
+  }
+  if (!complete) return "download failed";
+  if (!IsPlainSuccess(curl)) return statusText.empty() ? std::to_string(status) : statusText;
+  return SniffPictureFormat(head) == PictureFormat::Unknown ? "not a picture" : "";
+}
+
 }  // namespace
 
-bool FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
-                 const std::atomic<bool>& abort, CurlHandlePool& handles) {
+FetchResult FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
+                        const std::atomic<bool>& abort, CurlHandlePool& handles) {
+  FetchResult fetched;
   OutputFile file(request.SavePath, limits.MaxBodyBytes);
-  if (!file.IsOpen()) return false;
+  if (!file.IsOpen()) return fetched;
   BorrowedHandle curl(handles);
   TransferWatch watch(limits, abort);
-  if (curl.Get() == nullptr || !Configure(curl.Get(), request, limits, file, watch)) return false;
+  RedirectGuard guard;
+  StatusLine status;
+  if (curl.Get() == nullptr ||
+      !Configure(curl.Get(), request, limits, {file, watch, guard, status})) {
+    if (request.KeepOnlyRealPictures) {
+      ::unlink(request.SavePath.c_str());
+      fetched.RemovedBecause = "download failed";
+    }
+    return fetched;
+  }
   const CURLcode result = curl_easy_perform(curl.Get());
   const bool success = result == CURLE_OK && IsPlainSuccess(curl.Get());
   const bool closed = file.Close();
+  // A chain that failed, or led to an address refused, shows where it started.
+  if (request.FollowRedirects && result == CURLE_OK) fetched.FinalUrl = FinalUrlOf(curl.Get());
   if (result == CURLE_FILESIZE_EXCEEDED || file.Overflowed()) {
     // Cut off by the size cap: garbage by construction, and possibly a gigabyte of it.
     ::unlink(request.SavePath.c_str());
-    return false;
+    return fetched;
+  }
+  // A transfer cut off by Stop or Exit is fetched again on Resume into the same file.
+  if (request.KeepOnlyRealPictures && !abort.load()) {
+    fetched.RemovedBecause =
+        WhyNoPicture(curl.Get(), result == CURLE_OK && closed, status.Text(), file.Head());
+    if (!fetched.RemovedBecause.empty()) {
+      ::unlink(request.SavePath.c_str());
+      return fetched;
+    }
   }
   if (success) curl.KeepForReuse();
-  return closed && success;
+  fetched.Downloaded = closed && success;
+  return fetched;
 }
 
 }  // namespace vexilo

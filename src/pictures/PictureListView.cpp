@@ -40,4 +40,9 @@ void TPictureListView::SetStatus(int row, const std::string& status) {
   setItem(row, 4, new QTableWidgetItem(QString::fromStdString(status)));
 }
 
+void TPictureListView::SetLink(int row, const std::string& link) {
+  if (row < 0 || row >= rowCount()) return;
+  setItem(row, 1, new QTableWidgetItem(QString::fromStdString(link)));
+}
+
 }  // namespace vexilo

@@ -20,6 +20,8 @@ class TPictureListView : public QTableWidget {
   void AddRow(const PictureEntry& row);
   // A row out of range is passed over.
   void SetStatus(int row, const std::string& status);
+  // Shows link in the row's Link column; a row out of range is passed over.
+  void SetLink(int row, const std::string& link);
 };
 
 }  // namespace vexilo

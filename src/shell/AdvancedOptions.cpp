@@ -32,6 +32,14 @@ constexpr std::array kOptions = {
                    "A downloaded picture whose bytes equal one already downloaded in the same "
                    "task is removed again and marked as a duplicate.",
                    &AdvancedSettings::KeepOneCopy},
+    AdvancedOption{"FollowRedirects", "Follow redirects",
+                   "Downloads follow up to 5 redirections, from http to https but never back, "
+                   "and the picture list shows the address they end at.",
+                   &AdvancedSettings::FollowRedirects},
+    AdvancedOption{"KeepOnlyRealPictures", "Keep only real pictures",
+                   "A download answered with an error, or whose contents are no picture, is "
+                   "deleted and its row marked with the reason.",
+                   &AdvancedSettings::KeepOnlyRealPictures},
 };
 
 }  // namespace

@@ -40,9 +40,12 @@ TRun::TRun(RunParts parts)
           [this](const std::string& savedPath) { return CheckDownloadedPicture(savedPath); },
           [this](const std::string& savedPath, const std::string& status) {
             MarkRemovedPicture(savedPath, status);
+          },
+          [this](const std::string& savedPath, const std::string& finalUrl) {
+            ShowFinalAddress(savedPath, finalUrl);
           }},
       mParts.Limits);
-  mSizeProbe = std::make_unique<HeaderSizeProbe>(mSettings);
+  mSizeProbe = std::make_unique<HeaderSizeProbe>(mSettings, mRunningTask);
   mCrawler = std::make_unique<Crawler>(
       mParts.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mFlags, mParts.Browser,
       mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this),
@@ -169,16 +172,31 @@ std::string TRun::CheckDownloadedPicture(const std::string& savedPath) {
   return checks ? checks->Check(savedPath) : "";
 }
 
-void TRun::MarkRemovedPicture(const std::string& savedPath, const std::string& status) {
+int TRun::RowOfDownload(const std::string& savedPath) const {
   // Rows are appended with the queue, one per queued picture, so they share their positions;
   // the rows shown may belong to another task by now, and are then left alone.
   for (size_t i = mCrawlState.Queue.size(); i-- > 0;) {
     if (mCrawlState.Queue[i].SavePath != savedPath) continue;
     if (i < mPictureRows.size() &&
         mCrawlState.Queue[i].Url.ends_with(WithSpacesDecodedOnce(mPictureRows[i].Link))) {
-      mParts.Window.SetPictureRowStatus(static_cast<int>(i), status);
+      return static_cast<int>(i);
     }
-    return;
+    return -1;
+  }
+  return -1;
+}
+
+void TRun::MarkRemovedPicture(const std::string& savedPath, const std::string& status) {
+  if (const int row = RowOfDownload(savedPath); row >= 0) {
+    mParts.Window.SetPictureRowStatus(row, status);
+  }
+}
+
+void TRun::ShowFinalAddress(const std::string& savedPath, const std::string& finalUrl) {
+  // Only shown: the row's own Link stays the address the page gave, which the list's file
+  // keeps and by which the row is found again.
+  if (const int row = RowOfDownload(savedPath); row >= 0) {
+    mParts.Window.SetPictureRowLink(row, finalUrl);
   }
 }
 

@@ -132,6 +132,9 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // Download workers: the checks of the downloads started last, and what they removed.
   std::string CheckDownloadedPicture(const std::string& savedPath);
   void MarkRemovedPicture(const std::string& savedPath, const std::string& status);
+  void ShowFinalAddress(const std::string& savedPath, const std::string& finalUrl);
+  // The shown row of the running crawl's picture saved at savedPath, or -1.
+  int RowOfDownload(const std::string& savedPath) const;
 
   RunParts mParts;
   TaskList mTaskList;

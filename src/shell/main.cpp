@@ -251,6 +251,10 @@ void TMainForm::SetPictureRowStatus(int row, const std::string& status) {
   mPictureList->SetStatus(row, status);
 }
 
+void TMainForm::SetPictureRowLink(int row, const std::string& link) {
+  mPictureList->SetLink(row, link);
+}
+
 void TMainForm::SetGridVisible(bool visible) {
   mGridArea->setCurrentWidget(visible ? static_cast<QWidget*>(mGrid) : mBrowserView);
 }

@@ -74,7 +74,13 @@ class DownloadSchedulerTest : public testing::Test {
   PictureHooks Hooks() {
     return {[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
             [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); },
-            nullptr, nullptr};
+            nullptr,
+            [this](const std::string& path, const std::string& status) {
+              mMarked.push_back(path + ": " + status);
+            },
+            [this](const std::string& path, const std::string& finalUrl) {
+              mFinalAddresses.push_back(path + ": " + finalUrl);
+            }};
   }
   std::string SavedCount() {
     const std::vector<std::string> lines =
@@ -95,6 +101,8 @@ class DownloadSchedulerTest : public testing::Test {
   FakeMainThread mMainThread;
   FakeTimer mTimer;
   std::vector<std::string> mAppended;
+  std::vector<std::string> mMarked;
+  std::vector<std::string> mFinalAddresses;
   // The disk as the scheduler sees it: only folders that exist can be measured.
   std::uint64_t mFreeBytes = std::uint64_t{1} << 40;
   DiskFloor mDiskFloor{DiskFloor::kDefaultBytes,
@@ -330,6 +338,46 @@ TEST_F(DownloadSchedulerTest, ShutdownReleasesWaitingWorkersAndDropsTheirReports
   EXPECT_TRUE(mAppended.empty());
   EXPECT_EQ(mScheduler.ActiveWorkers(), 0);
   EXPECT_EQ(mCrawl.DispatchedCount, 2);
+}
+
+// Settled when a picture is handed out: the options, and the credentials for the task's site.
+TEST_F(DownloadSchedulerTest, HandsEachDownloadTheOptionsAndOnlyItsSitesCredentials) {
+  mSettings.AuthName = "user";
+  mSettings.AuthPass = "secret";
+  mSettings.Advanced.FollowRedirects = true;
+  mSettings.Advanced.KeepOnlyRealPictures = true;
+  mTask.StartUrl = mServer.Url("/");
+  LoopbackServer other;
+  other.AddPicture("/third.gif");
+  mServer.AddRedirect("/moved", "/gate/1");
+  mServer.Http().Get("/missing", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 404;
+    response.set_content("gone", "text/html");
+  });
+  const std::string thirdParty = "http://localhost:" + std::to_string(other.Port()) + "/third.gif";
+  mCrawl.Queue = {{mServer.Url("/moved"), SavedName(1)},
+                  {mServer.Url("/missing"), SavedName(2)},
+                  {thirdParty, SavedName(3)}};
+  StartCrawl();
+  mFlags.CrawlIdle = true;
+  mServer.OpenAllGates();
+  mScheduler.Tick();
+  FinishAll();
+
+  EXPECT_EQ(mFinalAddresses, std::vector<std::string>{SavedName(1) + ": " + GateUrl(1)});
+  std::sort(mMarked.begin(), mMarked.end());
+  // The gate's body is text, no picture.
+  EXPECT_EQ(mMarked, (std::vector<std::string>{SavedName(1) + ": not a picture",
+                                               SavedName(2) + ": 404 Not Found"}));
+  EXPECT_EQ(mAppended, std::vector<std::string>{SavedName(3)});
+  EXPECT_FALSE(std::filesystem::exists(SavedName(2)));
+  for (const SeenRequest& request : mServer.Requests()) {
+    EXPECT_EQ(httplib::detail::get_header_value(request.Headers, "Authorization", 0, ""),
+              std::string("Basic dXNlcjpzZWNyZXQ="))
+        << request.Path;
+  }
+  ASSERT_EQ(other.Requests().size(), 1u);
+  EXPECT_FALSE(other.Requests()[0].Headers.contains("Authorization"));
 }
 
 TEST_F(DownloadSchedulerTest, SavePathOutsideTheTaskFolderIsSkippedButCounted) {

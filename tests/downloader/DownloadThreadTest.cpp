@@ -102,7 +102,7 @@ class DownloadThreadTest : public testing::Test {
                             outcome.Appended.push_back(path);
                             outcome.Thumbnails.push_back(thumbnail);
                           },
-                          nullptr, nullptr};
+                          nullptr, nullptr, nullptr};
     TDownloadThead worker(std::move(request), limits,
                           WorkerLinks{downloadLock, activeWorkers, abort, mMainThread, mHandles,
                                       std::move(pictures), [&] { slotFreed.store(true); }});

@@ -66,6 +66,7 @@ bool Pump() {
 class HeaderSizeProbeTest : public testing::Test {
  protected:
   void SetUp() override {
+    mTask.StartUrl = mServer.Url("/");
     httplib::Server& http = mServer.Http();
     // Served whole or in part as the request's Range says.
     http.Get("/big.jpg", [](const httplib::Request&, httplib::Response& response) {
@@ -85,11 +86,12 @@ class HeaderSizeProbeTest : public testing::Test {
   }
 
   Sizes Read(const std::vector<std::string>& addresses, ProbeLimits limits = ShortLimits()) {
-    HeaderSizeProbe probe(mSettings, limits);
+    HeaderSizeProbe probe(mSettings, mTask, limits);
     return probe.ReadSizes(addresses, &Pump);
   }
 
   AppSettings mSettings;
+  TaskRecord mTask;  // its site is the test server's, as a crawl of it would have
   LoopbackServer mServer;
 };
 
@@ -165,7 +167,7 @@ TEST_F(HeaderSizeProbeTest, HarvestKeepsTheLargePicturesAndDropsTheSmallOne) {
   } hooks;
   // The test server's listen backlog is small: a connection it drops is retried after a
   // second, which short limits would not wait for.
-  HeaderSizeProbe probe(mSettings);
+  HeaderSizeProbe probe(mSettings, mTask);
   PictureHarvester harvester(task, indexes, rows, flags, hooks, options, &probe, &Pump);
   harvester.StartCrawl(folder.Path().string());
   harvester.HarvestPictures(page);
@@ -194,7 +196,7 @@ TEST_F(HeaderSizeProbeTest, StopEndsTheWaitAtOnce) {
   limits.TotalTime = milliseconds(60000);  // only the stop can end this in time
   const auto start = std::chrono::steady_clock::now();
   {
-    HeaderSizeProbe probe(mSettings, limits);
+    HeaderSizeProbe probe(mSettings, mTask, limits);
     int waits = 0;
     const Sizes sizes = probe.ReadSizes({mServer.Url("/stall"), mServer.Url("/big.jpg")}, [&] {
       if (++waits < 3) return Pump();

@@ -92,7 +92,7 @@ class HostileServerTest : public testing::Test {
     const DownloadRequest request = Request(url);
     Outcome outcome;
     const Clock::time_point start = Clock::now();
-    outcome.Downloaded = FetchToFile(request, limits, mAbort, mHandles);
+    outcome.Downloaded = FetchToFile(request, limits, mAbort, mHandles).Downloaded;
     outcome.Took = Clock::now() - start;
     std::error_code ec;
     outcome.FileLeft = std::filesystem::exists(request.SavePath, ec);
@@ -178,7 +178,7 @@ TEST_F(HostileServerTest, StopEndsAStalledTransferWithinAboutASecondUnderTheDefa
 
 TEST_F(HostileServerTest, UnresolvableHostFailsAtOnceAndSpoilsNoLaterDownload) {
   EXPECT_TRUE(
-      FetchToFile(Request(mServer.Url("/picture.jpg"), "a.jpg"), ShortLimits(), mAbort, mHandles));
+      FetchToFile(Request(mServer.Url("/picture.jpg"), "a.jpg"), ShortLimits(), mAbort, mHandles).Downloaded);
   const Outcome dead = Fetch("http://pics.invalid/x.jpg");
   EXPECT_FALSE(dead.Downloaded);
   EXPECT_LT(dead.Took, kSlotFreeWithin);
@@ -186,7 +186,7 @@ TEST_F(HostileServerTest, UnresolvableHostFailsAtOnceAndSpoilsNoLaterDownload) {
 
   for (const char* name : {"b.jpg", "c.jpg", "d.jpg"}) {
     EXPECT_TRUE(
-        FetchToFile(Request(mServer.Url("/picture.jpg"), name), ShortLimits(), mAbort, mHandles));
+        FetchToFile(Request(mServer.Url("/picture.jpg"), name), ShortLimits(), mAbort, mHandles).Downloaded);
     EXPECT_TRUE(ReadFileBytes(mFolder / name) == kPicture) << name << " is not whole";
   }
 }

@@ -40,6 +40,7 @@ class RecordingWindow : public RunWindow {
   void ShowPictureRows(const std::vector<PictureEntry>& rows) override { Rows = rows; }
   void AddPictureRow(const PictureEntry& row) override { Rows.push_back(row); }
   void SetPictureRowStatus(int, const std::string&) override {}
+  void SetPictureRowLink(int, const std::string&) override {}
   void SetGridVisible(bool visible) override { GridVisible = visible; }
   std::vector<PictureEntry> Rows;
   bool GridVisible = true;

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "downloader/CurlRequest.h"
+#include "downloader/HttpFetch.h"
+#include "downloader/PictureRequest.h"
+#include "support/LoopbackServer.h"
+#include "support/TempDir.h"
+
+namespace vexilo::test {
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kBasicUserSecret = "Basic dXNlcjpzZWNyZXQ=";
+
+TransferLimits ShortLimits() {
+  TransferLimits limits;
+  limits.ConnectTimeout = std::chrono::milliseconds(1000);
+  limits.TotalTime = std::chrono::milliseconds(3000);
+  return limits;
+}
+
+std::string AuthorizationOf(const SeenRequest& request) {
+  return httplib::detail::get_header_value(request.Headers, "Authorization", 0, "");
+}
+
+// The task's site on 127.0.0.1 and a third-party host on "localhost": different sites to
+// SiteOf, one machine to the test.
+class FetchRulesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    mSettings.AuthName = "user";
+    mSettings.AuthPass = "secret";
+    httplib::Server& http = mSite.Http();
+    // /hop/<n> sends the client on n more times before the picture.
+    http.Get(R"(/hop/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
+      const int left = std::stoi(request.matches[1]);
+      if (left == 0) {
+        response.set_content("GIF89a\x01\x00\x01\x00\x00\x00\x00;"s, "image/gif");
+      } else {
+        response.set_redirect("/hop/" + std::to_string(left - 1));
+        response.set_content("moved", "text/html");
+      }
+    });
+    http.Get("/missing.jpg", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 404;
+      response.set_content("<html>gone</html>", "text/html");
+    });
+    http.Get("/broken.jpg", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 500;
+      response.set_content("<html>oops</html>", "text/html");
+    });
+    http.Get("/page.jpg", [](const httplib::Request&, httplib::Response& response) {
+      response.set_content("<html>no picture here, only a page that says so</html>", "text/html");
+    });
+    mSite.AddPicture("/pic.gif");
+    mSite.AddRedirect("/away.gif", OtherUrl("/pic.gif"));
+    mSite.AddRedirect("/to-ftp.gif", "ftp://127.0.0.1:" + std::to_string(mOther.Port()) + "/x");
+    mOther.AddPicture("/pic.gif");
+  }
+
+  std::string OtherUrl(const std::string& path) const {
+    return "http://localhost:" + std::to_string(mOther.Port()) + path;
+  }
+
+  // As the scheduler builds it for a task that started at the site's front page.
+  DownloadRequest Request(const std::string& url) const {
+    return PictureRequest(mSettings, mSite.Url("/"), url, SavePath());
+  }
+  std::string SavePath() const { return (mFolder / "picture.jpg").string(); }
+
+  FetchResult Fetch(const DownloadRequest& request) {
+    return FetchToFile(request, ShortLimits(), mAbort, mHandles);
+  }
+
+  TempDir mFolder;
+  AppSettings mSettings;
+  LoopbackServer mSite;
+  LoopbackServer mOther;
+  std::atomic<bool> mAbort{false};
+  CurlHandlePool mHandles{2};
+};
+
+struct SiteCase {
+  const char* Start;
+  const char* Picture;
+  bool OnSite;
+};
+void PrintTo(const SiteCase& row, std::ostream* out) { *out << row.Start << " / " << row.Picture; }
+
+class OnTaskSiteTest : public testing::TestWithParam<SiteCase> {};
+
+TEST_P(OnTaskSiteTest, ComparesTheSitesOfBothHosts) {
+  EXPECT_EQ(OnTaskSite(GetParam().Start, GetParam().Picture), GetParam().OnSite);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, OnTaskSiteTest,
+    testing::Values(SiteCase{"http://www.example.com/", "https://cdn.example.com/a.jpg", true},
+                    SiteCase{"HTTP://WWW.Example.COM/x", "http://example.com/a.jpg", true},
+                    SiteCase{"http://example.com/", "http://example.org/a.jpg", false},
+                    SiteCase{"http://example.com:8080/", "http://example.com/a.jpg", false},
+                    // An "@" further on must not pass a foreign host as the site's.
+                    SiteCase{"http://example.com/", "http://evil.test/a.jpg?to=me@example.com",
+                             false},
+                    SiteCase{"http://example.com/", "http://example.com@evil.test/a.jpg", false},
+                    SiteCase{"", "http://example.com/a.jpg", false}));
+
+TEST_F(FetchRulesTest, CredentialsGoOnlyToTheTaskSite) {
+  EXPECT_TRUE(Fetch(Request(mSite.Url("/pic.gif"))).Downloaded);
+  EXPECT_TRUE(Fetch(Request(OtherUrl("/pic.gif"))).Downloaded);
+  ASSERT_EQ(mSite.Requests().size(), 1u);
+  EXPECT_EQ(AuthorizationOf(mSite.Requests()[0]), kBasicUserSecret);
+  ASSERT_EQ(mOther.Requests().size(), 1u);
+  EXPECT_EQ(AuthorizationOf(mOther.Requests()[0]), "");
+}
+
+TEST_F(FetchRulesTest, CredentialsStayBehindWhenARedirectionLeavesTheHost) {
+  DownloadRequest request = Request(mSite.Url("/away.gif"));
+  request.FollowRedirects = true;
+  const FetchResult fetched = Fetch(request);
+  EXPECT_TRUE(fetched.Downloaded);
+  EXPECT_EQ(fetched.FinalUrl, OtherUrl("/pic.gif"));
+  ASSERT_EQ(mSite.Requests().size(), 1u);
+  EXPECT_EQ(AuthorizationOf(mSite.Requests()[0]), kBasicUserSecret);
+  ASSERT_EQ(mOther.Requests().size(), 1u);
+  EXPECT_EQ(AuthorizationOf(mOther.Requests()[0]), "");
+}
+
+struct RedirectCase {
+  const char* Name;
+  const char* Path;
+  bool Follow;
+  bool Downloaded;
+  const char* FinalPath;  // "" when none was followed, or the chain failed
+};
+void PrintTo(const RedirectCase& row, std::ostream* out) { *out << row.Name; }
+
+class RedirectTest : public FetchRulesTest, public testing::WithParamInterface<RedirectCase> {};
+
+TEST_P(RedirectTest, FollowsAsTheOptionSays) {
+  const RedirectCase& row = GetParam();
+  DownloadRequest request = Request(mSite.Url(row.Path));
+  request.FollowRedirects = row.Follow;
+  const FetchResult fetched = Fetch(request);
+  EXPECT_EQ(fetched.Downloaded, row.Downloaded);
+  // Never with the credentials libcurl writes into a followed relative address.
+  EXPECT_EQ(fetched.FinalUrl, *row.FinalPath ? mSite.Url(row.FinalPath) : "");
+  // Without "Keep only real pictures" whatever arrived stays, as it always did.
+  EXPECT_TRUE(std::filesystem::exists(SavePath()));
+  EXPECT_EQ(fetched.RemovedBecause, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Chains, RedirectTest,
+    testing::Values(RedirectCase{"OffKeepsTheRedirection", "/hop/1", false, false, ""},
+                    RedirectCase{"OneIsFollowed", "/hop/1", true, true, "/hop/0"},
+                    RedirectCase{"FiveAreFollowed", "/hop/5", true, true, "/hop/0"},
+                    RedirectCase{"SixAreTooMany", "/hop/6", true, false, ""},
+                    RedirectCase{"OtherSchemesAreRefused", "/to-ftp.gif", true, false, ""}),
+    [](const testing::TestParamInfo<RedirectCase>& row) { return row.param.Name; });
+
+TEST_F(FetchRulesTest, OffTheFileHoldsTheRedirectionsBody) {
+  EXPECT_FALSE(Fetch(Request(mSite.Url("/hop/1"))).Downloaded);
+  EXPECT_EQ(ReadFileBytes(SavePath()), "moved");
+}
+
+// Each hop of a followed transfer in turn: once one was https, plain http is refused.
+TEST(RedirectGuard, RefusesPlainHttpAfterHttps) {
+  struct Chain {
+    std::vector<std::string> Hops;
+    bool Allowed;  // every hop
+  };
+  const std::vector<Chain> chains = {
+      {{"http://a.test/1", "http://a.test/2"}, true},
+      {{"http://a.test/1", "https://a.test/2"}, true},
+      {{"https://a.test/1", "HTTPS://b.test/2"}, true},
+      {{"https://a.test/1", "http://a.test/2"}, false},
+      {{"HTTPS://a.test/1", "http://a.test/2"}, false},
+      {{"http://a.test/1", "https://a.test/2", "http://a.test/3"}, false},
+  };
+  for (const Chain& chain : chains) {
+    RedirectGuard guard;
+    bool allowed = true;
+    for (const std::string& hop : chain.Hops) allowed = guard.Allows(hop) && allowed;
+    EXPECT_EQ(allowed, chain.Allowed) << chain.Hops.back() << " after " << chain.Hops.front();
+  }
+}
+
+struct KeepCase {
+  const char* Name;
+  const char* Path;
+  const char* RemovedBecause;  // with the option; "" keeps the file
+};
+void PrintTo(const KeepCase& row, std::ostream* out) { *out << row.Name; }
+
+class KeepOnlyRealPicturesTest : public FetchRulesTest,
+                                 public testing::WithParamInterface<KeepCase> {};
+
+TEST_P(KeepOnlyRealPicturesTest, DeletesWhatIsNoPictureOnlyWhenOn) {
+  const KeepCase& row = GetParam();
+  DownloadRequest request = Request(mSite.Url(row.Path));
+
+  const FetchResult kept = Fetch(request);
+  EXPECT_EQ(kept.RemovedBecause, "");
+  EXPECT_TRUE(std::filesystem::exists(SavePath())) << "off: the body stays, as it always did";
+
+  request.KeepOnlyRealPictures = true;
+  const FetchResult checked = Fetch(request);
+  EXPECT_EQ(checked.RemovedBecause, row.RemovedBecause);
+  EXPECT_EQ(std::filesystem::exists(SavePath()), *row.RemovedBecause == '\0');
+  EXPECT_EQ(checked.Downloaded, kept.Downloaded && *row.RemovedBecause == '\0');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, KeepOnlyRealPicturesTest,
+    testing::Values(KeepCase{"Picture", "/pic.gif", ""},
+                    KeepCase{"NotFound", "/missing.jpg", "404 Not Found"},
+                    KeepCase{"ServerError", "/broken.jpg", "500 Internal Server Error"},
+                    KeepCase{"PageSentAsPicture", "/page.jpg", "not a picture"},
+                    KeepCase{"RedirectionNotFollowed", "/hop/1", "302 Found"}),
+    [](const testing::TestParamInfo<KeepCase>& row) { return row.param.Name; });
+
+TEST_F(FetchRulesTest, KeepOnlyRealPicturesDeletesWhatAFailedConnectionLeft) {
+  DownloadRequest request =
+      Request("http://127.0.0.1:" + std::to_string(UnusedPort()) + "/pic.gif");
+  request.KeepOnlyRealPictures = true;
+  const FetchResult fetched = Fetch(request);
+  EXPECT_FALSE(fetched.Downloaded);
+  EXPECT_EQ(fetched.RemovedBecause, "download failed");
+  EXPECT_FALSE(std::filesystem::exists(SavePath()));
+}
+
+}  // namespace
+}  // namespace vexilo::test
