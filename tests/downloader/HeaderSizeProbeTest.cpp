@@ -182,6 +182,29 @@ TEST_F(HeaderSizeProbeTest, HarvestKeepsTheLargePicturesAndDropsTheSmallOne) {
   }
 }
 
+// As the picture's download would: credentials for the task's site only, redirections as
+// the option says.
+TEST_F(HeaderSizeProbeTest, FollowsTheDownloadsRulesForCredentialsAndRedirections) {
+  mSettings.AuthName = "user";
+  mSettings.AuthPass = "secret";
+  LoopbackServer other;
+  other.Http().Get("/big.jpg", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content(Jpeg(800, 600), "image/jpeg");
+  });
+  const std::string thirdParty = "http://localhost:" + std::to_string(other.Port()) + "/big.jpg";
+  EXPECT_EQ(Read({thirdParty, mServer.Url("/moved.jpg")}),
+            (Sizes{PictureDimensions{800, 600}, std::nullopt}));
+  ASSERT_EQ(other.Requests().size(), 1u);
+  EXPECT_FALSE(other.Requests()[0].Headers.contains("Authorization"));
+
+  mSettings.Advanced.FollowRedirects = true;
+  EXPECT_EQ(Read({mServer.Url("/moved.jpg")}), (Sizes{PictureDimensions{800, 600}}));
+  for (const SeenRequest& request : mServer.Requests()) {
+    EXPECT_EQ(httplib::detail::get_header_value(request.Headers, "Authorization", 0, ""),
+              "Basic dXNlcjpzZWNyZXQ="s);
+  }
+}
+
 TEST_F(HeaderSizeProbeTest, GoesThroughTheDownloadsProxy) {
   mSettings.ProxyServer = "127.0.0.1";
   mSettings.ProxyPort = std::to_string(mServer.Port());

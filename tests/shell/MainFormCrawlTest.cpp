@@ -109,6 +109,48 @@ TEST_F(MainFormCrawl, KeepingOneCopyRemovesTheSecondAndMarksItsRow) {
   mForm->close();
 }
 
+TEST_F(MainFormCrawl, RedirectedPictureShowsWhereItCameFromAndAnErrorPageIsNotKept) {
+  mSite.AddPage("/",
+                "<html><body><a href='/'>home</a><img src='/old.gif'><img src='/gone.gif'>"
+                "</body></html>");
+  mSite.AddRedirect("/old.gif", "/new.gif");
+  mSite.AddPicture("/new.gif");
+  mSite.Http().Get("/gone.gif", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 404;
+    response.set_content("<html>gone</html>", "text/html");
+  });
+  mForm->Run().Settings().Advanced.FollowRedirects = true;
+  mForm->Run().Settings().Advanced.KeepOnlyRealPictures = true;
+
+  test::Part<QComboBox>(*mForm, "addressBox")
+      ->setCurrentText(QString::fromStdString(mSite.Url("/")));
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
+  auto* list = test::Part<TPictureListView>(*mForm);
+  auto rowWith = [list](int column, const std::string& text) {
+    for (int row = 0; row < list->rowCount(); ++row) {
+      if (list->item(row, column) != nullptr &&
+          list->item(row, column)->text().toStdString() == text) {
+        return row;
+      }
+    }
+    return -1;
+  };
+  ASSERT_TRUE(test::ProcessEventsUntil([&] {
+    return test::PanelText(*mForm, 2) == "Vexilo task is completed!" &&
+           rowWith(1, mSite.Url("/new.gif")) >= 0 && rowWith(4, "404 Not Found") >= 0;
+  })) << "rows: " << list->rowCount();
+  EXPECT_EQ(list->item(rowWith(4, "404 Not Found"), 1)->text().toStdString(),
+            mSite.Url("/gone.gif"));
+  EXPECT_EQ(test::Part<TPictureGrid>(*mForm)->count(), 1);
+  int files = 0;
+  for ([[maybe_unused]] const auto& entry :
+       std::filesystem::directory_iterator(mForm->Run().CurrentTask().TaskFolder)) {
+    ++files;
+  }
+  EXPECT_EQ(files, 1) << "the error page is not kept";
+  mForm->close();
+}
+
 TEST_F(MainFormCrawl, ClosingDuringACrawlSavesAndStopsIt) {
   mSite.AddEndlessPage("/", "<html><body><a href='/more'>more</a>");
   QSignalSpy done(mForm.get(), &TMainForm::shutDownDone);
