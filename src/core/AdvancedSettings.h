@@ -21,6 +21,9 @@ struct AdvancedSettings {
   bool ExifOrientation = true;
   // A downloaded picture whose bytes equal one already in the task is removed again.
   bool KeepOneCopy = false;
+  // The browser keeps its cookies between runs, and picture requests carry the browser's
+  // cookies, its user agent and the picture's page as Referer.
+  bool BrowserSession = false;
 
   bool operator==(const AdvancedSettings&) const = default;
 

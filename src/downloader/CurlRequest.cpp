@@ -13,6 +13,9 @@ const std::string& UserAgent() {
   return agent;
 }
 
+// libcurl sends no such header for a null option.
+const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
+
 }  // namespace
 
 std::optional<ProxyAddress> ProxyFor(const std::string& server, const std::string& port) {
@@ -31,7 +34,8 @@ bool ConfigurePictureRequest(CURL* curl, const DownloadRequest& request) {
   bool ok = SetCurlOption(curl, CURLOPT_URL, request.Url.c_str()) &&
             SetCurlOption(curl, CURLOPT_PROTOCOLS_STR, "http,https") &&
             SetCurlOption(curl, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_1}) &&
-            SetCurlOption(curl, CURLOPT_USERAGENT, UserAgent().c_str()) &&
+            SetCurlOption(curl, CURLOPT_USERAGENT,
+                          (request.UserAgent.empty() ? UserAgent() : request.UserAgent).c_str()) &&
             SetCurlOption(curl, CURLOPT_FOLLOWLOCATION, 0L) &&
             SetCurlOption(curl, CURLOPT_NOSIGNAL, 1L);
   if (ok && !request.UserName.empty()) {
@@ -39,6 +43,8 @@ bool ConfigurePictureRequest(CURL* curl, const DownloadRequest& request) {
          SetCurlOption(curl, CURLOPT_USERNAME, request.UserName.c_str()) &&
          SetCurlOption(curl, CURLOPT_PASSWORD, request.Password.c_str());
   }
+  ok = ok && SetCurlOption(curl, CURLOPT_COOKIE, OrNull(request.Cookie)) &&
+       SetCurlOption(curl, CURLOPT_REFERER, OrNull(request.Referer));
   if (!ok) return false;
   // An empty proxy also keeps libcurl from taking one from the environment.
   const std::optional<ProxyAddress> proxy = ProxyFor(request.ProxyServer, request.ProxyPort);

@@ -1,7 +1,8 @@
 #pragma once
 // What every request to a picture's server has in common, downloads and size probes alike:
 // the same user agent, the proxy and credentials of the settings, HTTP(S) only, no
-// redirections followed, no cookies. Any thread.
+// redirections followed, no cookies and no Referer unless the request carries the browser's
+// session. Any thread.
 
 #include <curl/curl.h>
 
@@ -31,8 +32,8 @@ bool SetCurlOption(CURL* curl, CURLoption option, Value value) {
 // libcurl's global set-up, done once before the first handle is made.
 void InitCurlOnce();
 
-// Sets the address, protocol, user agent, credential and proxy options of request on curl;
-// false when libcurl refuses one of them.
+// Sets the address, protocol, user agent, credential, proxy, cookie and referer options of
+// request on curl; false when libcurl refuses one of them.
 bool ConfigurePictureRequest(CURL* curl, const DownloadRequest& request);
 
 }  // namespace vexilo

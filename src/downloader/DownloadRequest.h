@@ -15,6 +15,10 @@ struct DownloadRequest {
   std::string Password;     // sent only together with a user name
   std::string ProxyServer;  // the proxy is used only when both of these are set
   std::string ProxyPort;    // decimal text; anything but a port number means 80
+  // With the browser's session, copied on the main thread; each is sent only when not empty.
+  std::string Cookie{};     // the Cookie header's value
+  std::string Referer{};    // the page the picture was found on
+  std::string UserAgent{};  // the browser's, in place of the downloader's own
 };
 
 // No picture is this large; a server sending more is broken or hostile and would fill the disk.

@@ -154,6 +154,11 @@ void DownloadScheduler::HandOut(std::int64_t freeSlots, std::int64_t queued,
 void DownloadScheduler::StartDownload(const QueuedPicture& picture) {
   DownloadRequest request{picture.Url,        picture.SavePath,      mSettings.AuthName,
                           mSettings.AuthPass, mSettings.ProxyServer, mSettings.ProxyPort};
+  if (mSession != nullptr && mSettings.Advanced.BrowserSession) {
+    request.Cookie = mSession->CookieHeaderFor(picture.Url);
+    request.Referer = picture.Page;
+    request.UserAgent = mSession->UserAgent();
+  }
   WorkerLinks links{mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mPictures,
                     // A freed slot is filled at once instead of at the next tick.
                     [this] {

@@ -42,6 +42,7 @@ TRun::TRun(RunParts parts)
             MarkRemovedPicture(savedPath, status);
           }},
       mParts.Limits);
+  mScheduler->SetBrowserSession(mParts.Session);
   mSizeProbe = std::make_unique<HeaderSizeProbe>(mSettings);
   mCrawler = std::make_unique<Crawler>(
       mParts.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mFlags, mParts.Browser,
