@@ -1,8 +1,11 @@
 #include "core/CookieJar.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <string_view>
 
+#include "core/LineFile.h"
 #include "core/TextRules.h"
 
 namespace vexilo {
@@ -60,7 +63,55 @@ bool SameCookie(const BrowserCookie& a, const BrowserCookie& b) {
          a.HostOnly == b.HostOnly && a.Path == b.Path;
 }
 
+constexpr size_t kLinesPerCookie = 7;
+
+bool Sendable(const BrowserCookie& cookie) {
+  return FitsInHeader(cookie.Name) && FitsInHeader(cookie.Value) && !cookie.Domain.empty() &&
+         FitsInHeader(cookie.Domain) && FitsInHeader(cookie.Path);
+}
+
+std::optional<BrowserCookie> CookieFromLines(const std::string* lines) {
+  BrowserCookie cookie{lines[0], lines[1], lines[2], lines[3] == "1", lines[4], lines[5] == "1"};
+  if (!lines[6].empty()) {
+    std::int64_t seconds = 0;
+    const char* end = lines[6].data() + lines[6].size();
+    const auto [stop, error] = std::from_chars(lines[6].data(), end, seconds);
+    if (error != std::errc() || stop != end) return std::nullopt;
+    cookie.Expires = CookieJar::TimePoint(std::chrono::seconds(seconds));
+  }
+  if (cookie.Domain.empty() || !cookie.Path.starts_with('/')) return std::nullopt;
+  return cookie;
+}
+
 }  // namespace
+
+void CookieJar::Save(const std::filesystem::path& file, TimePoint now) const {
+  std::vector<std::string> lines;
+  {
+    std::lock_guard lock(mLock);
+    for (const BrowserCookie& cookie : mCookies) {
+      if ((cookie.Expires && *cookie.Expires <= now) || !Sendable(cookie)) continue;
+      const std::string expires =
+          cookie.Expires ? std::to_string(std::chrono::duration_cast<std::chrono::seconds>(
+                                              cookie.Expires->time_since_epoch())
+                                              .count())
+                         : "";
+      lines.insert(lines.end(), {cookie.Name, cookie.Value, cookie.Domain,
+                                 cookie.HostOnly ? "1" : "0", cookie.Path,
+                                 cookie.Secure ? "1" : "0", expires});
+    }
+  }
+  WriteLines(file, lines);
+}
+
+void CookieJar::Load(const std::filesystem::path& file) {
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) return;
+  const std::vector<std::string> lines = ReadLines(file);
+  for (size_t i = 0; i + kLinesPerCookie <= lines.size(); i += kLinesPerCookie) {
+    if (std::optional<BrowserCookie> cookie = CookieFromLines(&lines[i])) Add(std::move(*cookie));
+  }
+}
 
 void CookieJar::Add(BrowserCookie cookie) {
   std::lock_guard lock(mLock);

@@ -4,6 +4,7 @@
 // browser's cookie store as cookies come and go. Any thread.
 
 #include <chrono>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -34,6 +35,13 @@ class CookieJar {
   // paths first; empty when none does or url is no http(s) address. A cookie that would
   // break the header (a line end, a NUL) is never sent.
   std::string HeaderFor(const std::string& url, TimePoint now) const;
+
+  // The cookies that are still alive at now, seven lines each, into file; one that cannot be
+  // sent is left out. Raises FileError.
+  void Save(const std::filesystem::path& file, TimePoint now) const;
+  // Adds what Save wrote; a missing file adds nothing, a record that does not read is passed
+  // over. Raises FileError when the file is there but cannot be read.
+  void Load(const std::filesystem::path& file);
 
  private:
   mutable std::mutex mLock;

@@ -6,6 +6,7 @@
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
 #include <chrono>
+#include <exception>
 #include <optional>
 
 namespace vexilo {
@@ -48,20 +49,46 @@ QWebEngineProfile* MakeBrowserProfile(bool keep, const QString& folder, QObject*
 
 WebEngineSession::WebEngineSession(QWebEngineProfile* profile)
     : mProfile(profile != nullptr ? profile : QWebEngineProfile::defaultProfile()) {
+  if (!mProfile->isOffTheRecord()) {
+    mCookieFile = std::filesystem::path(mProfile->persistentStoragePath().toStdString()) /
+                  kCookieFile;
+    try {
+      mJar.Load(mCookieFile);
+    } catch (const std::exception&) {
+      // The browser still has its cookies; they come back as it is told of them again.
+    }
+  }
+  mSaveSoon.setSingleShot(true);
+  mSaveSoon.setInterval(1000);
+  QObject::connect(&mSaveSoon, &QTimer::timeout, &mReceiver, [this] { Save(); });
   QWebEngineCookieStore* store = mProfile->cookieStore();
   QObject::connect(store, &QWebEngineCookieStore::cookieAdded, &mReceiver,
                    [this](const QNetworkCookie& stored) {
                      if (std::optional<BrowserCookie> cookie = FromStore(stored)) {
                        mJar.Add(std::move(*cookie));
+                       if (!mCookieFile.empty()) mSaveSoon.start();
                      }
                    });
   QObject::connect(store, &QWebEngineCookieStore::cookieRemoved, &mReceiver,
                    [this](const QNetworkCookie& stored) {
                      if (std::optional<BrowserCookie> cookie = FromStore(stored)) {
                        mJar.Remove(*cookie);
+                       if (!mCookieFile.empty()) mSaveSoon.start();
                      }
                    });
   store->loadAllCookies();
+}
+
+WebEngineSession::~WebEngineSession() { Save(); }
+
+void WebEngineSession::Save() {
+  if (mCookieFile.empty()) return;
+  try {
+    std::filesystem::create_directories(mCookieFile.parent_path());
+    mJar.Save(mCookieFile, std::chrono::system_clock::now());
+  } catch (const std::exception&) {
+    // Only the next start's downloads miss the logon until the browser renews the cookies.
+  }
 }
 
 std::string WebEngineSession::CookieHeaderFor(const std::string& url) const {

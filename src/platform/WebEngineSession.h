@@ -3,10 +3,15 @@
 // profile's cookies kept up to date from its cookie store, and its user agent. Also the
 // profile the browser is made on: one that keeps its cookies in a folder of its own when the
 // session is to last, else the default one, which forgets them. Main thread.
+//
+// The cookie store tells of cookies as they change, but not of those a kept profile brings
+// back from its folder, so the copy of a kept profile is kept beside them in kCookieFile.
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
+#include <filesystem>
 
 #include "core/BrowserSession.h"
 #include "core/CookieJar.h"
@@ -25,8 +30,13 @@ QWebEngineProfile* MakeBrowserProfile(bool keep, const QString& folder, QObject*
 
 class WebEngineSession : public BrowserSession {
  public:
-  // profile null: the default profile. The cookies the profile already holds are read too.
+  static constexpr const char* kCookieFile = "vexilo-cookies.dat";
+
+  // profile null: the default profile. For a profile that is not off the record the copy
+  // saved by an earlier session is read first.
   explicit WebEngineSession(QWebEngineProfile* profile);
+  // Saves the copy of a kept profile.
+  ~WebEngineSession() override;
   WebEngineSession(const WebEngineSession&) = delete;
   WebEngineSession& operator=(const WebEngineSession&) = delete;
 
@@ -35,8 +45,12 @@ class WebEngineSession : public BrowserSession {
   std::string UserAgent() const override;
 
  private:
+  void Save();
+
   QPointer<QWebEngineProfile> mProfile;
   CookieJar mJar;
+  std::filesystem::path mCookieFile;  // empty when the profile keeps nothing
+  QTimer mSaveSoon;                   // one save for a burst of changes
   QObject mReceiver;  // ends the cookie store's connections with the session
 };
 

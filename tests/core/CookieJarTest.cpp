@@ -5,6 +5,9 @@
 #include <chrono>
 #include <ostream>
 
+#include "core/LineFile.h"
+#include "support/TempDir.h"
+
 namespace vexilo {
 namespace {
 
@@ -76,6 +79,34 @@ TEST(CookieJar, KeepsOneCookiePerNameDomainAndPathAndForgetsRemovedOnes) {
   jar.Remove({"id", "", "EXAMPLE.com", false});
   jar.Remove({"id", "", "example.com", true, "/a"});
   EXPECT_EQ(jar.HeaderFor("http://example.com/a/b", kNow), "");
+}
+
+TEST(CookieJar, SavesTheLiveCookiesAndReadsThemBack) {
+  test::TempDir dir;
+  CookieJar saved;
+  Fill(saved);
+  saved.Save(dir / "cookies", kNow);
+  const std::vector<std::string> lines = ReadLines(dir / "cookies");
+  // Neither the expired cookie nor the one that would break the header is kept.
+  EXPECT_EQ(lines.size(), 8u * 7u);
+  CookieJar loaded;
+  loaded.Load(dir / "cookies");
+  for (const char* url : {"https://pics.example.com/members/vip/a.jpg", "http://bare.example.com/",
+                          "http://127.0.0.1:5000/p.gif"}) {
+    EXPECT_EQ(loaded.HeaderFor(url, kNow), saved.HeaderFor(url, kNow)) << url;
+  }
+  EXPECT_EQ(loaded.HeaderFor("http://pics.example.com/", kNow + 2h), "host=1; domain=2");
+
+  // A record that does not read is passed over; a short last one is dropped.
+  test::WriteFileBytes(dir / "bad",
+                       "a\r\n1\r\nx.com\r\n1\r\n/\r\n0\r\nsoon\r\n"
+                       "b\r\n2\r\n\r\n1\r\n/\r\n0\r\n\r\n"
+                       "c\r\n3\r\nx.com\r\n1\r\n/\r\n0\r\n\r\n"
+                       "d\r\n4\r\nx.com\r\n");
+  CookieJar partly;
+  partly.Load(dir / "bad");
+  partly.Load(dir / "missing");
+  EXPECT_EQ(partly.HeaderFor("http://x.com/", kNow), "c=3");
 }
 
 }  // namespace

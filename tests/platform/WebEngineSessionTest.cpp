@@ -126,6 +126,10 @@ TEST_F(WebEngineSessionTest, AKeptProfileRemembersTheLogonAfterARestart) {
   EXPECT_TRUE(ProcessEventsUntil(
       [&] { return session.CookieHeaderFor(mSite.Url("/members/pic.gif")) == kLogonCookie; }));
   EXPECT_TRUE(Download(&session));
+  // The browser, too, is still logged on.
+  WebEnginePageBrowser browser(profile);
+  ASSERT_NO_FATAL_FAILURE(LoadPage(browser, "/login"));
+  EXPECT_EQ(Header(LastRequestFor("/login"), "Cookie"), kLogonCookie);
 }
 
 TEST_F(WebEngineSessionTest, WithoutKeepingTheBrowserForgetsAsBefore) {
