@@ -26,6 +26,9 @@ struct AdvancedSettings {
   bool FollowRedirects = false;
   // A download that brings an error status or no picture of a known kind is deleted.
   bool KeepOnlyRealPictures = false;
+  // The browser keeps its cookies between runs, and picture requests carry the browser's
+  // cookies, its user agent and the picture's page as Referer.
+  bool BrowserSession = false;
 
   bool operator==(const AdvancedSettings&) const = default;
 

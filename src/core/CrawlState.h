@@ -13,6 +13,7 @@ namespace vexilo {
 struct QueuedPicture {
   std::string Url;
   std::string SavePath;
+  std::string Page{};  // the page it was found on: sent as Referer with the browser's session
 
   bool operator==(const QueuedPicture&) const = default;
 };

@@ -1,5 +1,6 @@
 #pragma once
-// One row of the picture list: stored as four lines in listview.dat.
+// One row of the picture list: stored as four lines in listview.dat, and its page as a line
+// of pages.dat.
 
 #include <string>
 
@@ -10,6 +11,7 @@ struct PictureEntry {
   std::string Link;   // the picture's address
   std::string Width;  // pixels in decimal, any text the harvest found, or empty
   std::string Height;
+  std::string Page{};  // the address of the page the picture was found on, or empty
 
   bool operator==(const PictureEntry&) const = default;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "core/Errors.h"
@@ -19,10 +20,13 @@ constexpr const char* kPictures = "pictureurl.dat";
 constexpr const char* kSavedNames = "savedname.dat";
 constexpr const char* kCounters = "counti.dat";
 constexpr const char* kCutOff = "cutoff.dat";  // an address line, then its save path line
+// The page each queued picture was found on, in queue order; the picture list's rows share
+// the queue's positions.
+constexpr const char* kPages = "pages.dat";
 
 // Every file a state folder holds, for the removal of what a killed save left.
-const std::string kStateFileNames[] = {kListView, kVisited,    kWant,     kTemp,
-                                       kPictures, kSavedNames, kCounters, kCutOff};
+const std::string kStateFileNames[] = {kListView,   kVisited,  kWant,   kTemp, kPictures,
+                                       kSavedNames, kCounters, kCutOff, kPages};
 
 void WriteCounters(const std::filesystem::path& folder, const CrawlState& state) {
   WriteLines(folder / kCounters,
@@ -73,6 +77,24 @@ std::vector<QueuedPicture> ReadQueue(const std::filesystem::path& addressFile,
   return queue;
 }
 
+// pages.dat's lines, one per queued picture; none for a task saved before it existed.
+std::vector<std::string> ReadPages(const std::filesystem::path& folder) {
+  if (!FileExists(folder / kPages)) return {};
+  return ReadLines(folder / kPages);
+}
+
+// A cut-off download's page is that of its entry in the queue: cutoff.dat keeps its two lines.
+void GiveCutOffPages(CrawlState& state) {
+  std::unordered_map<std::string, const QueuedPicture*> bySavePath;
+  for (const QueuedPicture& picture : state.Queue) bySavePath.emplace(picture.SavePath, &picture);
+  for (QueuedPicture& picture : state.CutOff) {
+    auto found = bySavePath.find(picture.SavePath);
+    if (found != bySavePath.end() && found->second->Url == picture.Url) {
+      picture.Page = found->second->Page;
+    }
+  }
+}
+
 void CreateStateFolder(const std::filesystem::path& folder) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
@@ -104,15 +126,18 @@ void TaskStateFiles::SaveCrawlState(const std::string& folderName,
   WriteLines(folder / kVisited, state.VisitedUrls);
   WriteLines(folder / kWant, state.WantUrls);
   WriteLines(folder / kTemp, state.TempUrls);
-  std::vector<std::string> addresses, savePaths;
+  std::vector<std::string> addresses, savePaths, pages;
   addresses.reserve(state.Queue.size());
   savePaths.reserve(state.Queue.size());
+  pages.reserve(state.Queue.size());
   for (const QueuedPicture& picture : state.Queue) {
     addresses.push_back(picture.Url);
     savePaths.push_back(picture.SavePath);
+    pages.push_back(picture.Page);
   }
   WriteLines(folder / kPictures, addresses);
   WriteLines(folder / kSavedNames, savePaths);
+  WriteLines(folder / kPages, pages);
   WriteCutOff(folder, state);
   WriteCounters(folder, state);
 }
@@ -163,8 +188,13 @@ void TaskStateFiles::LoadCrawlState(const std::string& folderName, std::vector<P
   LoadListIfPresent(folder / kTemp, state.TempUrls);
   if (FileExists(folder / kPictures)) {
     state.Queue = ReadQueue(folder / kPictures, folder / kSavedNames);
+    const std::vector<std::string> pages = ReadPages(folder);
+    for (size_t i = 0; i < pages.size() && i < state.Queue.size(); ++i) {
+      state.Queue[i].Page = pages[i];
+    }
   }
   if (FileExists(folder / kCutOff)) state.CutOff = ReadCutOff(folder / kCutOff);
+  GiveCutOffPages(state);
 
   if (FileExists(folder / kCounters)) {
     std::vector<std::string> lines = ReadLines(folder / kCounters);
@@ -201,6 +231,8 @@ std::vector<PictureEntry> TaskStateFiles::ReadPictureRows(const std::string& fol
     rows.push_back({std::move(lines[r]), std::move(lines[r + 1]), std::move(lines[r + 2]),
                     std::move(lines[r + 3])});
   }
+  std::vector<std::string> pages = ReadPages(StateFolder(folderName));
+  for (size_t i = 0; i < pages.size() && i < rows.size(); ++i) rows[i].Page = std::move(pages[i]);
   return rows;
 }
 

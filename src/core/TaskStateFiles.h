@@ -1,10 +1,10 @@
 #pragma once
 // The files in which a task keeps the state of its last crawl, in the folder
 // programFolder/task/<folder name>: the picture list, the five crawl lists, the counters and
-// the downloads that were cut off. A task saved before the last of these existed has no such
-// file and loads with none cut off. Each save first removes the temporary files an earlier
-// save cut short left in the folder.
-// Main thread only. Every failure raises FileError.
+// the downloads that were cut off, and the page of each queued picture. A task saved before
+// the last two existed has no such files and loads with none cut off and no pages. Each save first
+// removes the temporary files an earlier save cut short left in the folder. Main thread only. Every
+// failure raises FileError.
 
 #include <filesystem>
 #include <string>
@@ -23,7 +23,7 @@ class TaskStateFiles {
 
   std::filesystem::path StateFolder(const std::string& folderName) const;
 
-  // Writes all eight files, creating the state folder when it is missing.
+  // Writes all nine files, creating the state folder when it is missing.
   void SaveCrawlState(const std::string& folderName, const std::vector<PictureEntry>& rows,
                       const CrawlState& state) const;
   // Writes counti.dat only; the state folder must exist.
@@ -42,6 +42,7 @@ class TaskStateFiles {
   void LoadCrawlState(const std::string& folderName, std::vector<PictureEntry>& rows,
                       CrawlState& state) const;
   // The picture list of listview.dat: one row per whole four lines; none when it is missing.
+  // Row i takes line i of pages.dat as its page.
   std::vector<PictureEntry> ReadPictureRows(const std::string& folderName) const;
 
   // At start-up: removes the temporary files killed saves left in every state folder. Never

@@ -52,8 +52,9 @@ bool CrawlIndexes::IsSavePathQueued(const std::string& path) const {
   return mSavePaths.contains(path);
 }
 
-void CrawlIndexes::AppendPicture(const std::string& address, const std::string& savePath) {
-  mState.Queue.push_back({address, savePath});
+void CrawlIndexes::AppendPicture(const std::string& address, const std::string& savePath,
+                                 const std::string& page) {
+  mState.Queue.push_back({address, savePath, page});
   mPictures.insert(address);
   mTrimmedPictures.insert(Trim(address));
   mSavePaths.insert(savePath);

@@ -31,7 +31,8 @@ class CrawlIndexes {
   // The trimmed address equals the trimmed address of a queued picture.
   bool HasTrimmedPicture(const std::string& address) const;
   bool IsSavePathQueued(const std::string& path) const;
-  void AppendPicture(const std::string& address, const std::string& savePath);
+  void AppendPicture(const std::string& address, const std::string& savePath,
+                     const std::string& page = "");
   // Gives queued picture index (which has none) its save path.
   void SetSavePath(std::size_t index, const std::string& savePath);
 

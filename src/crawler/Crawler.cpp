@@ -175,7 +175,7 @@ bool Crawler::VisitPage(const std::string& address, bool firstLevel) {
   }
   if (std::optional<PageDocument> document = mBrowser.Document()) {
     mLinks.HarvestLinks(*document);
-    mPictures.HarvestPictures(*document);
+    mPictures.HarvestPictures(*document, mBrowser.LocationURL());
   }
   return true;
 }

@@ -80,7 +80,9 @@ void PictureHarvester::StartCrawl(std::string taskFolder) {
   mSaveNumbers.clear();
 }
 
-void PictureHarvester::HarvestPictures(const PageDocument& document) {
+void PictureHarvester::HarvestPictures(const PageDocument& document,
+                                       const std::string& pageAddress) {
+  mPageAddress = pageAddress;
   if (mTask.TaskType == kAdvancedTaskType && mTask.GrabFromLinks == kYes) {
     HarvestLinkPictures(document);
   } else {
@@ -89,7 +91,7 @@ void PictureHarvester::HarvestPictures(const PageDocument& document) {
 }
 
 void PictureHarvester::QueuePicture(const std::string& address) {
-  mIndexes.AppendPicture(address, MakeSavePath(address));
+  mIndexes.AppendPicture(address, MakeSavePath(address), mPageAddress);
 }
 
 std::string PictureHarvester::MakeSavePath(std::string_view address) {
@@ -213,6 +215,7 @@ void PictureHarvester::HarvestLinkPictures(const PageDocument& document) {
 }
 
 void PictureHarvester::AddRow(PictureEntry row) {
+  row.Page = mPageAddress;
   mPictureRows.push_back(std::move(row));
   mHooks.PictureRowAdded(mPictureRows.back());
 }

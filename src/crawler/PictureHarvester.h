@@ -42,8 +42,9 @@ class PictureHarvester {
   // Called at every crawl start with the folder the pictures go into.
   void StartCrawl(std::string taskFolder);
   // Link mode for an advanced task that grabs from links, image mode otherwise. Leaves off
-  // before the next element once stop is requested.
-  void HarvestPictures(const PageDocument& document);
+  // before the next element once stop is requested. Each picture queued and each row keep
+  // pageAddress, the page the document was read from.
+  void HarvestPictures(const PageDocument& document, const std::string& pageAddress = "");
   void QueuePicture(const std::string& address);
   std::string MakeSavePath(std::string_view address);
 
@@ -78,6 +79,7 @@ class PictureHarvester {
   PictureSizeProbe* mSizeProbe;
   PictureSizeProbe::KeepWaiting mKeepWaiting;
   std::string mTaskFolder;
+  std::string mPageAddress;  // of the page being harvested
   SaveNumbers mSaveNumbers;
 };
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/TextRules.h"
+#include "core/UrlUtils.h"
 
 namespace vexilo {
 namespace {
@@ -12,6 +13,9 @@ const std::string& UserAgent() {
       std::string("Vexilo libcurl/") + curl_version_info(CURLVERSION_NOW)->version;
   return agent;
 }
+
+// libcurl sends no such header for a null option.
+const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
 
 }  // namespace
 
@@ -40,17 +44,19 @@ int RedirectGuard::BeforeRequest(void* self, char*, char*, int, int) {
 bool RedirectGuard::Allows(std::string_view url) {
   const bool secure = LowerAscii(url).starts_with("https:");
   if (!secure && mWentSecure) return false;
+  if (!mCookieHost.empty() && LowerAscii(HostOf(url)) != mCookieHost) return false;
   mWentSecure = mWentSecure || secure;
   return true;
 }
 
 bool ConfigurePictureRequest(CURL* curl, const DownloadRequest& request, RedirectGuard& guard) {
-  guard.Attach(curl);
+  guard.Attach(curl, request.Cookie.empty() ? "" : LowerAscii(HostOf(request.Url)));
   const bool follow = request.FollowRedirects;
   bool ok = SetCurlOption(curl, CURLOPT_URL, request.Url.c_str()) &&
             SetCurlOption(curl, CURLOPT_PROTOCOLS_STR, "http,https") &&
             SetCurlOption(curl, CURLOPT_HTTP_VERSION, long{CURL_HTTP_VERSION_1_1}) &&
-            SetCurlOption(curl, CURLOPT_USERAGENT, UserAgent().c_str()) &&
+            SetCurlOption(curl, CURLOPT_USERAGENT,
+                          (request.UserAgent.empty() ? UserAgent() : request.UserAgent).c_str()) &&
             SetCurlOption(curl, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L) &&
             SetCurlOption(curl, CURLOPT_MAXREDIRS, kMostRedirects) &&
             SetCurlOption(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") &&
@@ -66,6 +72,8 @@ bool ConfigurePictureRequest(CURL* curl, const DownloadRequest& request, Redirec
          SetCurlOption(curl, CURLOPT_USERNAME, request.UserName.c_str()) &&
          SetCurlOption(curl, CURLOPT_PASSWORD, request.Password.c_str());
   }
+  ok = ok && SetCurlOption(curl, CURLOPT_COOKIE, OrNull(request.Cookie)) &&
+       SetCurlOption(curl, CURLOPT_REFERER, OrNull(request.Referer));
   if (!ok) return false;
   // An empty proxy also keeps libcurl from taking one from the environment.
   const std::optional<ProxyAddress> proxy = ProxyFor(request.ProxyServer, request.ProxyPort);

@@ -1,13 +1,15 @@
 #pragma once
 // What every request to a picture's server has in common, downloads and size probes alike:
 // the same user agent, the proxy and credentials of the settings, HTTP(S) only, redirections
-// followed only when the request says so, no cookies. Any thread.
+// followed only when the request says so, no cookies and no Referer unless the request carries
+// the browser's session. Any thread.
 
 #include <curl/curl.h>
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "downloader/DownloadRequest.h"
 
@@ -32,13 +34,19 @@ bool SetCurlOption(CURL* curl, CURLoption option, Value value) {
 // libcurl's global set-up, done once before the first handle is made.
 void InitCurlOnce();
 
-// Refuses a redirection from https back to plain http. libcurl's list of protocols holds for
-// every hop alike, so each hop is judged once its connection stands, before its request goes
-// out. Must outlive the transfer it is given to.
+// Refuses a redirection from https back to plain http, and one to another host when the
+// request carries the browser's cookies, which were chosen for its first host. libcurl's list
+// of protocols holds for every hop alike, so each hop is judged once its connection stands,
+// before its request goes out. Must outlive the transfer it is given to.
 class RedirectGuard {
  public:
-  void Attach(CURL* curl) { mCurl = curl; }
-  // Judges the next hop by its address: false for plain http once a hop was https.
+  // cookieHost: the host the request's cookies belong to, or "" when it carries none.
+  void Attach(CURL* curl, std::string cookieHost = "") {
+    mCurl = curl;
+    mCookieHost = std::move(cookieHost);
+  }
+  // Judges the next hop by its address: false for plain http once a hop was https, and for
+  // another host than the cookies'.
   bool Allows(std::string_view url);
 
   // libcurl's CURLOPT_PREREQFUNCTION.
@@ -47,11 +55,12 @@ class RedirectGuard {
 
  private:
   CURL* mCurl = nullptr;
+  std::string mCookieHost;
   bool mWentSecure = false;
 };
 
-// Sets the address, protocol, redirection, user agent, credential and proxy options of
-// request on curl (a handle fresh or reset); false when libcurl refuses one of them.
+// Sets the address, protocol, redirection, user agent, credential, proxy, cookie and referer
+// options of request on curl (a handle fresh or reset); false when libcurl refuses one of them.
 bool ConfigurePictureRequest(CURL* curl, const DownloadRequest& request, RedirectGuard& guard);
 
 }  // namespace vexilo

@@ -21,6 +21,10 @@ struct DownloadRequest {
   bool FollowRedirects = false;
   // A body that is not a whole 2xx picture of a known kind is deleted, not kept.
   bool KeepOnlyRealPictures = false;
+  // With the browser's session, copied on the main thread; each is sent only when not empty.
+  std::string Cookie{};     // the Cookie header's value
+  std::string Referer{};    // the page the picture was found on
+  std::string UserAgent{};  // the browser's, in place of the downloader's own
 };
 
 constexpr long kMostRedirects = 5;

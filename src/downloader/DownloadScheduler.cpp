@@ -155,6 +155,11 @@ void DownloadScheduler::HandOut(std::int64_t freeSlots, std::int64_t queued,
 void DownloadScheduler::StartDownload(const QueuedPicture& picture) {
   DownloadRequest request =
       PictureRequest(mSettings, mTask.StartUrl, picture.Url, picture.SavePath);
+  if (mSession != nullptr && mSettings.Advanced.BrowserSession) {
+    request.Cookie = mSession->CookieHeaderFor(picture.Url);
+    request.Referer = picture.Page;
+    request.UserAgent = mSession->UserAgent();
+  }
   WorkerLinks links{mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mPictures,
                     // A freed slot is filled at once instead of at the next tick.
                     [this] {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/AppSettings.h"
+#include "core/BrowserSession.h"
 #include "core/CrawlState.h"
 #include "core/MainThread.h"
 #include "core/RunFlags.h"
@@ -73,6 +74,11 @@ class DownloadScheduler {
   // not from inside the pictures' AppendPicture.
   void Shutdown();
 
+  // With AdvancedSettings::BrowserSession on, each request handed out from then on carries
+  // session's cookies for its address, its user agent and the picture's page as Referer.
+  // session (null: none) must outlive the scheduler.
+  void SetBrowserSession(const BrowserSession* session) { mSession = session; }
+
   std::int32_t ActiveWorkers() const { return mActiveWorkers.load(); }
   std::int32_t MaxWorkers() const { return mMaxWorkers; }
   bool DownloadsComplete() const { return mDownloadsComplete; }
@@ -99,6 +105,7 @@ class DownloadScheduler {
   PictureHooks mPictures;
   TransferLimits mLimits;
   DiskFloor mDiskFloor;
+  const BrowserSession* mSession = nullptr;
   ClosableMainThread mMainThread;
 
   std::int32_t mMaxWorkers = kDefaultMaxWorkers;

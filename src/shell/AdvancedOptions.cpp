@@ -1,6 +1,7 @@
 #include "shell/AdvancedOptions.h"
 
 #include <array>
+#include <exception>
 #include <string>
 
 #include "core/TextRules.h"
@@ -40,6 +41,10 @@ constexpr std::array kOptions = {
                    "A download answered with an error, or whose contents are no picture, is "
                    "deleted and its row marked with the reason.",
                    &AdvancedSettings::KeepOnlyRealPictures},
+    AdvancedOption{"BrowserSession", "Download with the browser's session",
+                   "Pictures are requested with the browser's cookies, its user agent and their "
+                   "page as referrer; the browser keeps logons between runs from the next start.",
+                   &AdvancedSettings::BrowserSession},
 };
 
 }  // namespace
@@ -52,6 +57,18 @@ void ReadAdvancedSettings(SettingsStore& store, AdvancedSettings& settings) {
     if (value == "1") settings.*option.Flag = true;
     if (value == "0") settings.*option.Flag = false;
   }
+}
+
+AdvancedSettings StoredAdvancedSettings(SettingsStore& store) {
+  AdvancedSettings settings;
+  try {
+    store.Open();
+    ReadAdvancedSettings(store, settings);
+    store.Close();
+  } catch (const std::exception&) {
+    return AdvancedSettings{};
+  }
+  return settings;
 }
 
 void WriteAdvancedSettings(SettingsStore& store, const AdvancedSettings& settings) {

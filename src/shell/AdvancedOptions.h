@@ -21,6 +21,9 @@ std::span<const AdvancedOption> AdvancedOptions();
 
 // Reads every option from the open store; a missing or unreadable value keeps its default.
 void ReadAdvancedSettings(SettingsStore& store, AdvancedSettings& settings);
+// The options as stored, read before the settings are loaded (the defaults when the store
+// cannot be read). Never raises.
+AdvancedSettings StoredAdvancedSettings(SettingsStore& store);
 // Writes every option into the open store. Raises FileError when it cannot.
 void WriteAdvancedSettings(SettingsStore& store, const AdvancedSettings& settings);
 

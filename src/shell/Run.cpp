@@ -45,6 +45,7 @@ TRun::TRun(RunParts parts)
             ShowFinalAddress(savedPath, finalUrl);
           }},
       mParts.Limits);
+  mScheduler->SetBrowserSession(mParts.Session);
   mSizeProbe = std::make_unique<HeaderSizeProbe>(mSettings, mRunningTask);
   mCrawler = std::make_unique<Crawler>(
       mParts.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mFlags, mParts.Browser,

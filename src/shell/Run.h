@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/AppSettings.h"
+#include "core/BrowserSession.h"
 #include "core/CrawlState.h"
 #include "core/DesktopShell.h"
 #include "core/EventPump.h"
@@ -63,6 +64,8 @@ struct RunParts {
   RunWindow& Window;
   // Tests shorten these.
   TransferLimits Limits = {};
+  // The browser's session, for downloads that carry it; none without a browser.
+  const BrowserSession* Session = nullptr;
 };
 
 // The task dialogs, created after start-up because they read the loaded settings.

@@ -19,7 +19,9 @@
 #include "pictures/PictureListView.h"
 #include "pictures/PreviewPane.h"
 #include "platform/WebEnginePageBrowser.h"
+#include "platform/WebEngineSession.h"
 #include "shell/AboutUnit.h"
+#include "shell/AdvancedOptions.h"
 #include "shell/AdvancedSettingsUnit.h"
 #include "shell/AppIcon.h"
 #include "shell/FolderTree.h"
@@ -75,9 +77,21 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
   statusBar()->setSizeGripEnabled(true);
   mStatus = std::make_unique<TStatusPanels>(statusBar(), kDesignWidth);
   mPictureView = std::make_unique<TPictureBrowser>(*this, *mGrid, *mPreview, *mStatus->Progress());
-  mRun = std::make_unique<TRun>(RunParts{
-      mProgramFolder, mServices.Settings, mServices.Prompts, mServices.Shell, *mStatus, mEventPump,
-      mMainThread, mDownloadTimer, *mPageBrowser, *mTaskTree, *this, *mPictureView, *this});
+  RunParts parts{mProgramFolder,
+                 mServices.Settings,
+                 mServices.Prompts,
+                 mServices.Shell,
+                 *mStatus,
+                 mEventPump,
+                 mMainThread,
+                 mDownloadTimer,
+                 *mPageBrowser,
+                 *mTaskTree,
+                 *this,
+                 *mPictureView,
+                 *this};
+  parts.Session = mSession.get();
+  mRun = std::make_unique<TRun>(std::move(parts));
 
   mTray = new QSystemTrayIcon(AppIcon(), this);
   mTray->setToolTip("Vexilo");
@@ -115,7 +129,12 @@ QWidget* TMainForm::BuildPanes() {
   left->setSizes({kDesignHeight - kPreviewHeight, kPreviewHeight});
 
   mGrid = new TPictureGrid;
-  mPageBrowser = std::make_unique<WebEnginePageBrowser>();
+  // The profile is chosen once, before the settings are loaded, so a change of the option
+  // takes effect at the next start.
+  QWebEngineProfile* profile = MakeBrowserProfile(
+      StoredAdvancedSettings(mServices.Settings).BrowserSession, BrowserProfileFolder(), this);
+  mPageBrowser = std::make_unique<WebEnginePageBrowser>(profile);
+  mSession = std::make_unique<WebEngineSession>(profile);
   mBrowserView = new QWebEngineView;
   mBrowserView->setPage(mPageBrowser->Page());
   mGridArea = new QStackedWidget;

@@ -43,6 +43,7 @@ class TTaskTree;
 class TTaskWizardForm;
 class UserPrompts;
 class WebEnginePageBrowser;
+class WebEngineSession;
 
 // The outside services the main window works through; they must outlive it.
 struct MainFormServices {
@@ -127,6 +128,7 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   ProcessWallpaperSetter mWallpaperSetter;
   std::unique_ptr<TFormView> mViewer;
   std::unique_ptr<WebEnginePageBrowser> mPageBrowser;
+  std::unique_ptr<WebEngineSession> mSession;  // on the page's profile, a child of the window
   // Declared after everything it works through, so it is destroyed (and its downloads
   // joined) first.
   std::unique_ptr<TRun> mRun;

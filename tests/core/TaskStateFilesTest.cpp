@@ -36,8 +36,9 @@ TEST_F(TaskStateFilesTest, RoundTripKeepsEmptyFieldsAndCreatesTheFolder) {
   std::vector<PictureEntry> rows = {{"x.jpg", "http://a/x.jpg", "", ""},
                                     {"y.jpg", "http://a/y.jpg", "640", "w=5"}};
   mFiles.SaveCrawlState("t", rows, SampleState());
-  for (const char* f : {"listview.dat", "visitedurl.dat", "wanturls.dat", "tempurls.dat",
-                        "pictureurl.dat", "savedname.dat", "counti.dat", "cutoff.dat"}) {
+  for (const char* f :
+       {"listview.dat", "visitedurl.dat", "wanturls.dat", "tempurls.dat", "pictureurl.dat",
+        "savedname.dat", "counti.dat", "cutoff.dat", "pages.dat"}) {
     EXPECT_TRUE(std::filesystem::exists(Folder() / f)) << f;
   }
   EXPECT_EQ(ReadFileBytes(Folder() / "counti.dat"), "2\r\n2\r\n1\r\n");
@@ -51,6 +52,45 @@ TEST_F(TaskStateFilesTest, RoundTripKeepsEmptyFieldsAndCreatesTheFolder) {
   mFiles.LoadCrawlState("t", loadedRows, loaded);
   EXPECT_EQ(loadedRows, rows);
   EXPECT_EQ(loaded, SampleState());
+}
+
+TEST_F(TaskStateFilesTest, EachQueuedPictureKeepsItsPageInAFileOfItsOwn) {
+  CrawlState saved = SampleState();
+  saved.Queue[0].Page = "http://a/1";
+  saved.Queue[1].Page = "http://a/2";
+  saved.CutOff = {{"http://a/y.jpg", "/p/t/y.jpg"}, {"http://a/z.jpg", "/p/t/z.jpg"}};
+  std::vector<PictureEntry> rows = {{"x.jpg", "http://a/x.jpg", "1", "2", "http://a/1"},
+                                    {"y.jpg", "http://a/y.jpg", "3", "4", "http://a/2"}};
+  mFiles.SaveCrawlState("t", rows, saved);
+  EXPECT_EQ(ReadFileBytes(Folder() / "pages.dat"), "http://a/1\r\nhttp://a/2\r\n");
+  // listview.dat keeps its four lines per row, cutoff.dat its two per picture.
+  EXPECT_EQ(ReadFileBytes(Folder() / "listview.dat"),
+            "x.jpg\r\nhttp://a/x.jpg\r\n1\r\n2\r\ny.jpg\r\nhttp://a/y.jpg\r\n3\r\n4\r\n");
+  EXPECT_EQ(ReadFileBytes(Folder() / "cutoff.dat"),
+            "http://a/y.jpg\r\n/p/t/y.jpg\r\nhttp://a/z.jpg\r\n/p/t/z.jpg\r\n");
+
+  std::vector<PictureEntry> loadedRows;
+  CrawlState loaded;
+  mFiles.LoadCrawlState("t", loadedRows, loaded);
+  EXPECT_EQ(loadedRows, rows);
+  EXPECT_EQ(mFiles.ReadPictureRows("t"), rows);
+  EXPECT_EQ(loaded.Queue, saved.Queue);
+  // A cut-off download takes the page of its queue entry; one not queued has none.
+  ASSERT_EQ(loaded.CutOff.size(), 2u);
+  EXPECT_EQ(loaded.CutOff[0].Page, "http://a/2");
+  EXPECT_EQ(loaded.CutOff[1].Page, "");
+
+  // A task saved without pages loads as before; a short file gives pages to the first ones.
+  WriteFileBytes(Folder() / "pages.dat", "http://a/1\r\n");
+  mFiles.LoadCrawlState("t", loadedRows, loaded);
+  EXPECT_EQ(loaded.Queue[0].Page, "http://a/1");
+  EXPECT_EQ(loaded.Queue[1].Page, "");
+  EXPECT_EQ(loadedRows[1].Page, "");
+  std::filesystem::remove(Folder() / "pages.dat");
+  CrawlState old;
+  mFiles.LoadCrawlState("t", loadedRows, old);
+  EXPECT_EQ(old.Queue, SampleState().Queue);
+  EXPECT_EQ(loadedRows[0], (PictureEntry{"x.jpg", "http://a/x.jpg", "1", "2"}));
 }
 
 TEST_F(TaskStateFilesTest, MissingFilesKeepTheStartValues) {

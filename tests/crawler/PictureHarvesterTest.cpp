@@ -118,6 +118,20 @@ TEST_F(PictureHarvesterTest, ImageModeFiltersAndQueuesEachPictureOnce) {
   EXPECT_EQ(mHooks.Rows, expected);
 }
 
+TEST_F(PictureHarvesterTest, QueueAndRowsKeepThePageEachPictureWasFoundOn) {
+  mHarvester.HarvestPictures(PageDocument{{}, {{"http://a/1.jpg", 1, 1}}}, "http://a/p1.html");
+  mTask.TaskType = "1";
+  mTask.GrabFromLinks = "1";
+  mHarvester.HarvestPictures(PageDocument{{"http://a/2.jpg"}, {}}, "http://a/p2.html");
+  ASSERT_EQ(mState.Queue.size(), 2u);
+  ASSERT_EQ(mRows.size(), 2u);
+  EXPECT_EQ(mState.Queue[0].Page, "http://a/p1.html");
+  EXPECT_EQ(mRows[0].Page, "http://a/p1.html");
+  EXPECT_EQ(mState.Queue[1].Page, "http://a/p2.html");
+  EXPECT_EQ(mRows[1].Page, "http://a/p2.html");
+  EXPECT_EQ(mHooks.Rows, mRows);
+}
+
 TEST_F(PictureHarvesterTest, ImageModeFilterOfAnAdvancedTask) {
   mTask.TaskType = "1";
   mTask.DownloadUrlFilter = "BIG";

@@ -39,7 +39,10 @@ TEST_P(ScopeCrawlTest, GathersTheLevelsTheScopeAllows) {
   const std::string folder = (mProgram / "pictures/t").string();
   EXPECT_EQ(test::QueuedSavePaths(mState),
             (Strings{folder + "/1.jpg", folder + "/2.jpg", folder + "/3.jpg"}));
-  EXPECT_EQ(mRows.front(), (PictureEntry{"1.jpg", Url("/pics/1.jpg"), "120", "90"}));
+  // The page address is where the browser says it is.
+  EXPECT_EQ(mRows.front(),
+            (PictureEntry{"1.jpg", Url("/pics/1.jpg"), "120", "90", Url("/site/dir/index.html")}));
+  EXPECT_EQ(mState.Queue.front().Page, Url("/site/dir/index.html"));
   EXPECT_TRUE(mFlags.CrawlIdle);
   EXPECT_FALSE(AnyPictureRequested());
 }

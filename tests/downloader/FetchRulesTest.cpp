@@ -173,10 +173,11 @@ TEST_F(FetchRulesTest, OffTheFileHoldsTheRedirectionsBody) {
 }
 
 // Each hop of a followed transfer in turn: once one was https, plain http is refused.
-TEST(RedirectGuard, RefusesPlainHttpAfterHttps) {
+TEST(RedirectGuard, RefusesPlainHttpAfterHttpsAndCookiesToAnotherHost) {
   struct Chain {
     std::vector<std::string> Hops;
     bool Allowed;  // every hop
+    std::string CookieHost = "";
   };
   const std::vector<Chain> chains = {
       {{"http://a.test/1", "http://a.test/2"}, true},
@@ -185,9 +186,12 @@ TEST(RedirectGuard, RefusesPlainHttpAfterHttps) {
       {{"https://a.test/1", "http://a.test/2"}, false},
       {{"HTTPS://a.test/1", "http://a.test/2"}, false},
       {{"http://a.test/1", "https://a.test/2", "http://a.test/3"}, false},
+      {{"http://a.test/1", "https://A.test/2"}, true, "a.test"},
+      {{"http://a.test/1", "http://b.test/2"}, false, "a.test"},
   };
   for (const Chain& chain : chains) {
     RedirectGuard guard;
+    guard.Attach(nullptr, chain.CookieHost);
     bool allowed = true;
     for (const std::string& hop : chain.Hops) allowed = guard.Allows(hop) && allowed;
     EXPECT_EQ(allowed, chain.Allowed) << chain.Hops.back() << " after " << chain.Hops.front();

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include "core/LineFile.h"
@@ -323,6 +324,31 @@ TEST_F(MainFormTest, TheAdvancedOptionsSetHowPicturesAreReadAtStartAndOnOk) {
   EXPECT_TRUE(CurrentPictureReading().ExifOrientation);
   EXPECT_EQ(store.Values.at("ListModernPictures"), "0");
   form->close();
+}
+
+TEST_F(MainFormTest, TheBrowserKeepsItsCookiesInTheDataFolderOnlyWithTheSessionOption) {
+  const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString((dir / "data").string()));
+  for (const char* option : {"1", "0"}) {
+    store.Values = {{"BrowserSession", option}};
+    auto form = Start();
+    const QWebEngineProfile* profile = test::Part<QWebEngineView>(*form)->page()->profile();
+    if (option == std::string("1")) {
+      EXPECT_FALSE(profile->isOffTheRecord());
+      EXPECT_EQ(profile->persistentCookiesPolicy(), QWebEngineProfile::ForcePersistentCookies);
+      EXPECT_TRUE(profile->persistentStoragePath().startsWith(
+          QString::fromStdString((dir / "data").string())))
+          << profile->persistentStoragePath().toStdString();
+    } else {
+      EXPECT_EQ(profile, QWebEngineProfile::defaultProfile());
+    }
+    form->close();
+  }
+  if (dataHome.isNull()) {
+    qunsetenv("XDG_DATA_HOME");
+  } else {
+    qputenv("XDG_DATA_HOME", dataHome);
+  }
 }
 
 TEST_F(MainFormTest, ShutDownSavesTheTaskListAndTheSettings) {
