@@ -21,6 +21,9 @@ struct AdvancedSettings {
   bool ExifOrientation = true;
   // A downloaded picture whose bytes equal one already in the task is removed again.
   bool KeepOneCopy = false;
+  // A download that failed for a passing reason (no connection, time-out, 408, 429, 5xx) is
+  // fetched again, up to three more times, after growing waits.
+  bool RetryFailed = false;
 
   bool operator==(const AdvancedSettings&) const = default;
 

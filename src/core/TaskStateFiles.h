@@ -1,8 +1,8 @@
 #pragma once
 // The files in which a task keeps the state of its last crawl, in the folder
 // programFolder/task/<folder name>: the picture list, the five crawl lists, the counters and
-// the downloads that were cut off. A task saved before the last of these existed has no such
-// file and loads with none cut off. Each save first removes the temporary files an earlier
+// the downloads that were cut off and those that failed. A task saved before either of these
+// existed has no such file and loads with none cut off or failed. Each save first removes the temporary files an earlier
 // save cut short left in the folder.
 // Main thread only. Every failure raises FileError.
 
@@ -23,7 +23,7 @@ class TaskStateFiles {
 
   std::filesystem::path StateFolder(const std::string& folderName) const;
 
-  // Writes all eight files, creating the state folder when it is missing.
+  // Writes all nine files, creating the state folder when it is missing.
   void SaveCrawlState(const std::string& folderName, const std::vector<PictureEntry>& rows,
                       const CrawlState& state) const;
   // Writes counti.dat only; the state folder must exist.
@@ -33,6 +33,11 @@ class TaskStateFiles {
   // Puts pictures in front of the cut-off downloads saved for a task that is not loaded.
   void PrependCutOff(const std::string& folderName,
                      const std::vector<QueuedPicture>& pictures) const;
+  // Writes the failed downloads only, creating the state folder when it is missing.
+  void SaveFailed(const std::string& folderName, const CrawlState& state) const;
+  // Adds failed downloads to those saved for a task that is not loaded.
+  void AppendFailed(const std::string& folderName,
+                    const std::vector<FailedPicture>& pictures) const;
   // Reads the files back. A missing file leaves its part of rows and state as it is; the
   // queue pairs the lines of pictureurl.dat and savedname.dat, and a queued picture whose
   // save path line is missing gets an empty SavePath (the crawl start gives it one). The
@@ -43,6 +48,10 @@ class TaskStateFiles {
                       CrawlState& state) const;
   // The picture list of listview.dat: one row per whole four lines; none when it is missing.
   std::vector<PictureEntry> ReadPictureRows(const std::string& folderName) const;
+  // The saved download queue and failed downloads, as LoadCrawlState reads them; empty when
+  // missing.
+  std::vector<QueuedPicture> ReadQueue(const std::string& folderName) const;
+  std::vector<FailedPicture> ReadFailed(const std::string& folderName) const;
 
   // At start-up: removes the temporary files killed saves left in every state folder. Never
   // fails; nothing but such files is removed.

@@ -16,15 +16,16 @@ void TDownloadThead::Join() {
 }
 
 void TDownloadThead::Execute() {
-  bool downloaded = false;
+  DownloadResult result;
   try {
-    downloaded = FetchToFile(mRequest, mLimits, mLinks.Abort, mLinks.Handles);
+    result.Fetch = FetchToFile(mRequest, mLimits, mLinks.Abort, mLinks.Handles);
   } catch (...) {
-    // A failed download only frees its slot.
+    result.Fetch = {false, "could not start", false, {}};
   }
+  const bool downloaded = result.Fetch.Ok;
   // A failed download leaves an error page or a partial file: not a picture to show. At
   // shut-down no decode is started.
-  std::string removedBecause;
+  std::string& removedBecause = result.RemovedBecause;
   if (downloaded && !mLinks.Abort.load() && mLinks.Pictures.CheckPicture) {
     try {
       removedBecause = mLinks.Pictures.CheckPicture(mRequest.SavePath);
@@ -44,11 +45,10 @@ void TDownloadThead::Execute() {
   {
     std::lock_guard lock(mLinks.DownloadLock);
     try {
-      if (thumbnail) {
-        mLinks.Reports.RunAndWait([this, &thumbnail] { ReportDownload(*thumbnail); });
-      } else if (!removedBecause.empty()) {
-        mLinks.Reports.RunAndWait([this, &removedBecause] { ReportRemoval(removedBecause); });
-      }
+      mLinks.Reports.RunAndWait([this, &thumbnail, &result] {
+        if (thumbnail) ReportDownload(*thumbnail);
+        if (mLinks.Finished) mLinks.Finished(result);
+      });
     } catch (...) {
       // The report is lost; the slot must still be freed.
     }
@@ -67,15 +67,6 @@ void TDownloadThead::ReportDownload(const Bitmap24& thumbnail) {
     mLinks.Pictures.AppendPicture(mRequest.SavePath, thumbnail);
   } catch (...) {
     // A picture the grid cannot take is simply not shown.
-  }
-}
-
-void TDownloadThead::ReportRemoval(const std::string& status) {
-  if (!mLinks.Pictures.MarkPicture) return;
-  try {
-    mLinks.Pictures.MarkPicture(mRequest.SavePath, status);
-  } catch (...) {
-    // The row keeps its old look.
   }
 }
 

@@ -140,34 +140,46 @@ bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits&
          SetCurlOption(curl, CURLOPT_XFERINFODATA, static_cast<void*>(&watch));
 }
 
-bool IsPlainSuccess(CURL* curl) {
+FetchOutcome ResponseOutcome(CURL* curl) {
   long status = 0;
-  if (curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return false;
+  if (curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) {
+    return {false, "no response", false, {}};
+  }
   curl_header* location = nullptr;
   const bool hasLocation =
       curl_easy_header(curl, "Location", 0, CURLH_HEADER, -1, &location) == CURLHE_OK;
-  return status >= 200 && status < 300 && !hasLocation;
+  if (status >= 200 && status < 300 && !hasLocation) return {true, "", false, {}};
+  curl_off_t retryAfter = 0;  // libcurl turns an HTTP date into seconds from now
+  if (curl_easy_getinfo(curl, CURLINFO_RETRY_AFTER, &retryAfter) != CURLE_OK || retryAfter < 0) {
+    retryAfter = 0;
+  }
+  if (status >= 200 && status < 300) return {false, "redirected", false, {}};
+  return StatusFailure(status, std::chrono::seconds(retryAfter));
 }
 
 }  // namespace
 
-bool FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
-                 const std::atomic<bool>& abort, CurlHandlePool& handles) {
+FetchOutcome FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
+                         const std::atomic<bool>& abort, CurlHandlePool& handles) {
   OutputFile file(request.SavePath, limits.MaxBodyBytes);
-  if (!file.IsOpen()) return false;
+  if (!file.IsOpen()) return {false, "could not create the file", false, {}};
   BorrowedHandle curl(handles);
   TransferWatch watch(limits, abort);
-  if (curl.Get() == nullptr || !Configure(curl.Get(), request, limits, file, watch)) return false;
+  if (curl.Get() == nullptr || !Configure(curl.Get(), request, limits, file, watch)) {
+    return {false, "could not start", false, {}};
+  }
   const CURLcode result = curl_easy_perform(curl.Get());
-  const bool success = result == CURLE_OK && IsPlainSuccess(curl.Get());
+  const FetchOutcome outcome =
+      result == CURLE_OK ? ResponseOutcome(curl.Get()) : TransferFailure(result, abort.load());
   const bool closed = file.Close();
   if (result == CURLE_FILESIZE_EXCEEDED || file.Overflowed()) {
     // Cut off by the size cap: garbage by construction, and possibly a gigabyte of it.
     ::unlink(request.SavePath.c_str());
-    return false;
+    return {false, "too large", false, {}};
   }
-  if (success) curl.KeepForReuse();
-  return closed && success;
+  if (outcome.Ok) curl.KeepForReuse();
+  if (outcome.Ok && !closed) return {false, "could not write the file", false, {}};
+  return outcome;
 }
 
 }  // namespace vexilo

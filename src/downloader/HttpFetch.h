@@ -7,18 +7,19 @@
 #include "downloader/CurlHandlePool.h"
 #include "downloader/CurlRequest.h"
 #include "downloader/DownloadRequest.h"
+#include "downloader/FetchOutcome.h"
 
 namespace vexilo {
 
 // Creates (or empties) the file at request.SavePath and writes the response body into it as
-// it arrives, whatever the status. Redirections are not followed. True only for a complete
-// transfer with a 2xx status and no "Location" header. When the file cannot be created, or
+// it arrives, whatever the status. Redirections are not followed. Ok only for a complete
+// transfer with a 2xx status and no "Location" header; otherwise the outcome says why. When the file cannot be created, or
 // the save path is a symbolic link, no request is sent. A body past limits.MaxBodyBytes fails
 // and its file is deleted; a failure by any other limit keeps what arrived. Setting abort
 // makes a running transfer give up within about a second. The libcurl handle, and with it any
 // connection still open to the server, is borrowed from handles and given back only after a
 // successful transfer.
-bool FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
-                 const std::atomic<bool>& abort, CurlHandlePool& handles);
+FetchOutcome FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
+                         const std::atomic<bool>& abort, CurlHandlePool& handles);
 
 }  // namespace vexilo

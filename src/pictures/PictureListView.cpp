@@ -37,7 +37,12 @@ void TPictureListView::AddRow(const PictureEntry& row) {
 
 void TPictureListView::SetStatus(int row, const std::string& status) {
   if (row < 0 || row >= rowCount()) return;
-  setItem(row, 4, new QTableWidgetItem(QString::fromStdString(status)));
+  // A row's status changes several times during a download; its item is kept.
+  if (QTableWidgetItem* item = this->item(row, 4)) {
+    item->setText(QString::fromStdString(status));
+  } else {
+    setItem(row, 4, new QTableWidgetItem(QString::fromStdString(status)));
+  }
 }
 
 }  // namespace vexilo

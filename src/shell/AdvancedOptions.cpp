@@ -32,6 +32,10 @@ constexpr std::array kOptions = {
                    "A downloaded picture whose bytes equal one already downloaded in the same "
                    "task is removed again and marked as a duplicate.",
                    &AdvancedSettings::KeepOneCopy},
+    AdvancedOption{"RetryFailed", "Retry failed pictures",
+                   "A picture that failed for a passing reason (no connection, time-out, a busy "
+                   "server) is fetched again up to three times, waiting longer each time.",
+                   &AdvancedSettings::RetryFailed},
 };
 
 }  // namespace
