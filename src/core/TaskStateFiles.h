@@ -2,9 +2,9 @@
 // The files in which a task keeps the state of its last crawl, in the folder
 // programFolder/task/<folder name>: the picture list, the five crawl lists, the counters and
 // the downloads that were cut off and those that failed. A task saved before either of these
-// existed has no such file and loads with none cut off or failed. Each save first removes the temporary files an earlier
-// save cut short left in the folder.
-// Main thread only. Every failure raises FileError.
+// existed has no such file and loads with none cut off or failed. Each save first removes the
+// temporary files an earlier save cut short left in the folder. Main thread only. Every failure
+// raises FileError.
 
 #include <filesystem>
 #include <string>

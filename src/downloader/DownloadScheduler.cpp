@@ -197,19 +197,18 @@ bool DownloadScheduler::StartDownload(Handout handout) {
   DownloadRequest request{handout.Picture.Url, handout.Picture.SavePath, mSettings.AuthName,
                           mSettings.AuthPass,  mSettings.ProxyServer,    mSettings.ProxyPort};
   const std::uint64_t id = ++mNextId;
-  WorkerLinks links{mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mPictures,
-                    [this, id, handout](const DownloadResult& result) {
-                      DownloadEnded(id, handout, result);
-                    },
-                    // A freed slot is filled at once instead of at the next tick.
-                    [this] {
-                      mMainThread.Post([this] {
-                        if (mTimer.Enabled()) Tick();
-                      });
-                    }};
-  mWorkers.push_back({std::make_unique<TDownloadThead>(std::move(request), mLimits,
-                                                       std::move(links)),
-                      handout, id, host, false});
+  WorkerLinks links{
+      mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mPictures,
+      [this, id, handout](const DownloadResult& result) { DownloadEnded(id, handout, result); },
+      // A freed slot is filled at once instead of at the next tick.
+      [this] {
+        mMainThread.Post([this] {
+          if (mTimer.Enabled()) Tick();
+        });
+      }};
+  mWorkers.push_back(
+      {std::make_unique<TDownloadThead>(std::move(request), mLimits, std::move(links)), handout, id,
+       host, false});
   try {
     mWorkers.back().Worker->Start();
   } catch (...) {
@@ -269,11 +268,10 @@ void DownloadScheduler::KeepFailure(const Handout& handout, const std::string& r
 }
 
 void DownloadScheduler::ForgetFailure(const Handout& handout) {
-  auto found = std::find_if(mCrawl.Failed.begin(), mCrawl.Failed.end(),
-                            [&](const FailedPicture& failed) {
-                              return failed.Url == handout.Picture.Url &&
-                                     failed.SavePath == handout.Picture.SavePath;
-                            });
+  auto found =
+      std::find_if(mCrawl.Failed.begin(), mCrawl.Failed.end(), [&](const FailedPicture& failed) {
+        return failed.Url == handout.Picture.Url && failed.SavePath == handout.Picture.SavePath;
+      });
   if (found == mCrawl.Failed.end()) return;
   mCrawl.Failed.erase(found);
   SaveFailedOnceIdle();

@@ -51,8 +51,8 @@ FetchOutcome TransferFailure(int curlCode, bool aborted) {
 }
 
 FetchOutcome StatusFailure(long status, std::chrono::seconds retryAfter) {
-  FetchOutcome outcome = Failure(StatusText(status), status == 408 || status == 429 ||
-                                                         (status >= 500 && status < 600));
+  FetchOutcome outcome = Failure(StatusText(status),
+                                 status == 408 || status == 429 || (status >= 500 && status < 600));
   outcome.RetryAfter = retryAfter;
   return outcome;
 }

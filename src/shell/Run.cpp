@@ -28,7 +28,8 @@ constexpr const char* kWaitingStatus = "waiting";
 // row whose link is not the picture's belongs to something else (another task's list).
 bool RowIsPicture(const std::vector<PictureEntry>& rows, std::size_t position,
                   const QueuedPicture& picture) {
-  return position < rows.size() && picture.Url.ends_with(WithSpacesDecodedOnce(rows[position].Link));
+  return position < rows.size() &&
+         picture.Url.ends_with(WithSpacesDecodedOnce(rows[position].Link));
 }
 
 }  // namespace
@@ -53,7 +54,9 @@ TRun::TRun(RunParts parts)
           },
           [this](const std::string& savedPath) { return CheckDownloadedPicture(savedPath); },
           [this](std::int64_t queuePosition, const std::string& savedPath,
-                 const std::string& status) { SetPictureStatus(queuePosition, savedPath, status); }},
+                 const std::string& status) {
+            SetPictureStatus(queuePosition, savedPath, status);
+          }},
       mParts.Limits, DiskFloor{}, mParts.Retries);
   mSizeProbe = std::make_unique<HeaderSizeProbe>(mSettings);
   mCrawler = std::make_unique<Crawler>(
@@ -229,7 +232,8 @@ void TRun::ShowSavedStatuses(const std::vector<QueuedPicture>& queue,
   for (std::size_t i = 0; i < shown; ++i) rowOfPath[queue[i].SavePath] = i;
   auto show = [&](const std::string& savePath, const std::string& status) {
     auto found = rowOfPath.find(savePath);
-    if (found != rowOfPath.end() && RowIsPicture(mPictureRows, found->second, queue[found->second])) {
+    if (found != rowOfPath.end() &&
+        RowIsPicture(mPictureRows, found->second, queue[found->second])) {
       mParts.Window.SetPictureRowStatus(static_cast<int>(found->second), status);
     }
   };

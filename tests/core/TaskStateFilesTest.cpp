@@ -37,9 +37,9 @@ TEST_F(TaskStateFilesTest, RoundTripKeepsEmptyFieldsAndCreatesTheFolder) {
   std::vector<PictureEntry> rows = {{"x.jpg", "http://a/x.jpg", "", ""},
                                     {"y.jpg", "http://a/y.jpg", "640", "w=5"}};
   mFiles.SaveCrawlState("t", rows, SampleState());
-  for (const char* f : {"listview.dat", "visitedurl.dat", "wanturls.dat", "tempurls.dat",
-                        "pictureurl.dat", "savedname.dat", "counti.dat", "cutoff.dat",
-                        "failed.dat"}) {
+  for (const char* f :
+       {"listview.dat", "visitedurl.dat", "wanturls.dat", "tempurls.dat", "pictureurl.dat",
+        "savedname.dat", "counti.dat", "cutoff.dat", "failed.dat"}) {
     EXPECT_TRUE(std::filesystem::exists(Folder() / f)) << f;
   }
   EXPECT_EQ(ReadFileBytes(Folder() / "counti.dat"), "2\r\n2\r\n1\r\n");

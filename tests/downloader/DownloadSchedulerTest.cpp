@@ -109,13 +109,12 @@ class DownloadSchedulerTest : public testing::Test {
                          return mFreeBytes;
                        }};
   // Retries are due at once: the tests look at what is fetched, not at the clock.
-  RetryPolicy mRetries{{std::chrono::milliseconds(0), std::chrono::milliseconds(0),
-                        std::chrono::milliseconds(0)},
-                       std::chrono::milliseconds(0)};
-  DownloadScheduler mScheduler{mCrawl,      mFlags,   mSettings,        mTask,
-                               mStateFiles, mPrompts, mStatus,          mMainThread,
-                               mTimer,      Hooks(),  TransferLimits{}, mDiskFloor,
-                               mRetries};
+  RetryPolicy mRetries{
+      {std::chrono::milliseconds(0), std::chrono::milliseconds(0), std::chrono::milliseconds(0)},
+      std::chrono::milliseconds(0)};
+  DownloadScheduler mScheduler{mCrawl,           mFlags,     mSettings,   mTask,  mStateFiles,
+                               mPrompts,         mStatus,    mMainThread, mTimer, Hooks(),
+                               TransferLimits{}, mDiskFloor, mRetries};
 };
 
 TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {
@@ -484,14 +483,14 @@ TEST_P(DownloadFailureTest, IsRetriedOnlyWhenPassingAndAllowedAndEndsVisible) {
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, DownloadFailureTest,
-    testing::Values(
-        FailureCase{"BusyOnceRetried", true, "/busy", 1, 2, "done", "1 downloaded, 0 failed"},
-        FailureCase{"BusyOnceNotRetriedWhenOff", false, "/busy", 1, 1,
-                    "failed: 503 Service Unavailable", "0 downloaded, 1 failed"},
-        FailureCase{"BusyForEverTriedFourTimes", true, "/busy", 99, 4,
-                    "failed: 503 Service Unavailable", "0 downloaded, 1 failed"},
-        FailureCase{"NotFoundNeverRetried", true, "/missing", 0, 1, "failed: 404 Not Found",
-                    "0 downloaded, 1 failed"}));
+    testing::Values(FailureCase{"BusyOnceRetried", true, "/busy", 1, 2, "done",
+                                "1 downloaded, 0 failed"},
+                    FailureCase{"BusyOnceNotRetriedWhenOff", false, "/busy", 1, 1,
+                                "failed: 503 Service Unavailable", "0 downloaded, 1 failed"},
+                    FailureCase{"BusyForEverTriedFourTimes", true, "/busy", 99, 4,
+                                "failed: 503 Service Unavailable", "0 downloaded, 1 failed"},
+                    FailureCase{"NotFoundNeverRetried", true, "/missing", 0, 1,
+                                "failed: 404 Not Found", "0 downloaded, 1 failed"}));
 
 TEST_F(DownloadSchedulerTest, StopGivesUpAWaitingRetryAndKeepsItFailed) {
   mSettings.Advanced.RetryFailed = true;
@@ -499,8 +498,8 @@ TEST_F(DownloadSchedulerTest, StopGivesUpAWaitingRetryAndKeepsItFailed) {
   site.SetBusy(99);
   const RetryPolicy inAnHour{{std::chrono::hours(1), std::chrono::hours(1), std::chrono::hours(1)},
                              std::chrono::hours(1)};
-  DownloadScheduler scheduler{mCrawl,  mFlags,   mSettings,        mTask,      mStateFiles,
-                              mPrompts, mStatus, mMainThread,      mTimer,     Hooks(),
+  DownloadScheduler scheduler{mCrawl,           mFlags,     mSettings,   mTask,  mStateFiles,
+                              mPrompts,         mStatus,    mMainThread, mTimer, Hooks(),
                               TransferLimits{}, mDiskFloor, inAnHour};
   mCrawl.Queue.push_back({site.Url("/busy"), SavedName(0)});
   mFlags.CrawlIdle = false;
@@ -517,8 +516,9 @@ TEST_F(DownloadSchedulerTest, StopGivesUpAWaitingRetryAndKeepsItFailed) {
 
   EXPECT_EQ(scheduler.WaitingRetries(), 0u);
   EXPECT_EQ(mStatuses[SavedName(0)].back(), "failed: 503 Service Unavailable");
-  EXPECT_EQ(mCrawl.Failed, (std::vector<FailedPicture>{
-                               {site.Url("/busy"), SavedName(0), "503 Service Unavailable"}}));
+  EXPECT_EQ(
+      mCrawl.Failed,
+      (std::vector<FailedPicture>{{site.Url("/busy"), SavedName(0), "503 Service Unavailable"}}));
   EXPECT_FALSE(mTimer.Enabled());
 }
 
@@ -555,9 +555,9 @@ TEST(RetryWaitTest, GrowsThenGivesUpAndHonoursTheServerUpToItsLimit) {
     std::optional<milliseconds> Wait;
   };
   const Row rows[] = {
-      {1, seconds(0), seconds(2)},      {2, seconds(0), seconds(8)},
-      {3, seconds(0), seconds(30)},     {4, seconds(0), std::nullopt},
-      {1, seconds(120), seconds(120)},  {2, seconds(3600), std::chrono::minutes(5)},
+      {1, seconds(0), seconds(2)},     {2, seconds(0), seconds(8)},
+      {3, seconds(0), seconds(30)},    {4, seconds(0), std::nullopt},
+      {1, seconds(120), seconds(120)}, {2, seconds(3600), std::chrono::minutes(5)},
       {4, seconds(5), std::nullopt},
   };
   for (const Row& row : rows) {

@@ -104,13 +104,11 @@ class DownloadThreadTest : public testing::Test {
                             outcome.Thumbnails.push_back(thumbnail);
                           },
                           nullptr, nullptr};
-    TDownloadThead worker(std::move(request), limits,
-                          WorkerLinks{downloadLock, activeWorkers, abort, mMainThread, mHandles,
-                                      std::move(pictures),
-                                      [&](const DownloadResult& result) {
-                                        outcome.Results.push_back(result);
-                                      },
-                                      [&] { slotFreed.store(true); }});
+    TDownloadThead worker(
+        std::move(request), limits,
+        WorkerLinks{downloadLock, activeWorkers, abort, mMainThread, mHandles, std::move(pictures),
+                    [&](const DownloadResult& result) { outcome.Results.push_back(result); },
+                    [&] { slotFreed.store(true); }});
     worker.Start();
     EXPECT_TRUE(mMainThread.RunUntil([&] { return worker.Finished(); }));
     worker.Join();
@@ -166,16 +164,15 @@ TEST_P(DownloadResponseTest, KeepsTheBodyAndAppendsOnlyAPlainSuccess) {
   EXPECT_EQ(outcome.Results[0].Fetch.Transient, row.Transient);
 }
 
-INSTANTIATE_TEST_SUITE_P(Responses, DownloadResponseTest,
-                         testing::Values(
-                             ResponseCase{"/length", BigBody(), true, ""},
-                             ResponseCase{"/chunked", "first-second", true, ""},
-                             ResponseCase{"/missing", "<h1>Not Found</h1>", false,
-                                          "404 Not Found"},
-                             ResponseCase{"/moved", "moved to /length", false, "302 Found"},
-                             ResponseCase{"/created", "made elsewhere", false, "redirected"},
-                             ResponseCase{"/broken", "server error", false,
-                                          "500 Internal Server Error", true}));
+INSTANTIATE_TEST_SUITE_P(
+    Responses, DownloadResponseTest,
+    testing::Values(ResponseCase{"/length", BigBody(), true, ""},
+                    ResponseCase{"/chunked", "first-second", true, ""},
+                    ResponseCase{"/missing", "<h1>Not Found</h1>", false, "404 Not Found"},
+                    ResponseCase{"/moved", "moved to /length", false, "302 Found"},
+                    ResponseCase{"/created", "made elsewhere", false, "redirected"},
+                    ResponseCase{"/broken", "server error", false, "500 Internal Server Error",
+                                 true}));
 
 TEST_F(DownloadThreadTest, TheWorkerMakesTheThumbnailAndTheMainThreadOnlyAddsIt) {
   Bitmap24 thumbnail(80, 80);

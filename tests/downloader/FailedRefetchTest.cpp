@@ -1,7 +1,6 @@
-#include "downloader/FailedRefetch.h"
-
 #include <gtest/gtest.h>
 
+#include "downloader/FailedRefetch.h"
 #include "support/FakeSeams.h"
 
 namespace vexilo::test {
@@ -9,7 +8,8 @@ namespace {
 
 CrawlState WithFailures() {
   CrawlState state;
-  state.Queue = {{"http://a/1.jpg", "/p/1.jpg"}, {"http://a/2.jpg", "/p/2.jpg"},
+  state.Queue = {{"http://a/1.jpg", "/p/1.jpg"},
+                 {"http://a/2.jpg", "/p/2.jpg"},
                  {"http://a/3.jpg", "/p/3.jpg"}};
   state.DispatchedCount = 3;
   state.CutOff = {{"http://a/3.jpg", "/p/3.jpg"}};

@@ -186,9 +186,9 @@ TEST_F(HostileServerTest, StopEndsAStalledTransferWithinAboutASecondUnderTheDefa
 }
 
 TEST_F(HostileServerTest, UnresolvableHostFailsAtOnceAndSpoilsNoLaterDownload) {
-  EXPECT_TRUE(FetchToFile(Request(mServer.Url("/picture.jpg"), "a.jpg"), ShortLimits(), mAbort,
-                          mHandles)
-                  .Ok);
+  EXPECT_TRUE(
+      FetchToFile(Request(mServer.Url("/picture.jpg"), "a.jpg"), ShortLimits(), mAbort, mHandles)
+          .Ok);
   const Outcome dead = Fetch("http://pics.invalid/x.jpg");
   EXPECT_FALSE(dead.Downloaded);
   EXPECT_EQ(dead.Reason, "could not resolve host");
@@ -196,9 +196,9 @@ TEST_F(HostileServerTest, UnresolvableHostFailsAtOnceAndSpoilsNoLaterDownload) {
   EXPECT_EQ(dead.BytesLeft, 0u);
 
   for (const char* name : {"b.jpg", "c.jpg", "d.jpg"}) {
-    EXPECT_TRUE(FetchToFile(Request(mServer.Url("/picture.jpg"), name), ShortLimits(), mAbort,
-                            mHandles)
-                    .Ok);
+    EXPECT_TRUE(
+        FetchToFile(Request(mServer.Url("/picture.jpg"), name), ShortLimits(), mAbort, mHandles)
+            .Ok);
     EXPECT_TRUE(ReadFileBytes(mFolder / name) == kPicture) << name << " is not whole";
   }
 }

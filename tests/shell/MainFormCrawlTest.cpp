@@ -132,15 +132,14 @@ TEST_F(MainFormCrawl, EveryFailureShowsItsReasonAndResumeFetchesItAgain) {
     }
     return testing::PrintToString(texts);
   };
-  const std::string doneAndFailed = testing::PrintToString(
-      std::vector<std::string>{"done", "failed: 404 Not Found"});
+  const std::string doneAndFailed =
+      testing::PrintToString(std::vector<std::string>{"done", "failed: 404 Not Found"});
 
   test::Part<QComboBox>(*mForm, "addressBox")
       ->setCurrentText(QString::fromStdString(mSite.Url("/")));
   test::Part<TMainActions>(*mForm)->QuickStart->trigger();
   ASSERT_TRUE(test::ProcessEventsUntil([&] {
-    return test::PanelText(*mForm, 2) == "Vexilo task is completed!" &&
-           statuses() == doneAndFailed;
+    return test::PanelText(*mForm, 2) == "Vexilo task is completed!" && statuses() == doneAndFailed;
   })) << statuses();
   EXPECT_EQ(test::PanelText(*mForm, 0), "1 downloaded, 1 failed");
   const std::string folderName = mForm->Run().CurrentTask().FolderName;
@@ -156,8 +155,7 @@ TEST_F(MainFormCrawl, EveryFailureShowsItsReasonAndResumeFetchesItAgain) {
 
   back = true;
   test::Part<TMainActions>(*mForm)->ResumeTask->trigger();
-  EXPECT_EQ(mPrompts.Questions,
-            std::vector<std::string>{"Fetch the 1 picture that failed again?"});
+  EXPECT_EQ(mPrompts.Questions, std::vector<std::string>{"Fetch the 1 picture that failed again?"});
   ASSERT_TRUE(test::ProcessEventsUntil([&] {
     return test::Part<TPictureGrid>(*mForm)->count() == 2;
   })) << statuses();

@@ -65,10 +65,17 @@ void WriteSampleTask(const std::filesystem::path& programFolder) {
   list.SaveTaskList();
 
   std::vector<PictureEntry> rows;
-  for (const char* name : {"testorig.jpg", "testimgint.jpg", "monkey12.jpg", "shira_bird8.bmp"}) {
-    rows.push_back({name, std::string("https://www.example.com/gallery/") + name, "227", "149"});
+  CrawlState state;  // every picture handed out; two of them failed
+  for (const char* name : {"testorig.jpg", "testimgint.jpg", "monkey12.jpg", "shira_bird8.bmp",
+                           "gone.jpg", "elsewhere.jpg"}) {
+    const std::string address = std::string("https://www.example.com/gallery/") + name;
+    rows.push_back({name, address, "227", "149"});
+    state.Queue.push_back({address, task.TaskFolder + "/" + name});
   }
-  TaskStateFiles(programFolder).SaveCrawlState(task.FolderName, rows, CrawlState{});
+  state.DispatchedCount = static_cast<std::int32_t>(state.Queue.size());
+  state.Failed = {{state.Queue[4].Url, state.Queue[4].SavePath, "404 Not Found"},
+                  {state.Queue[5].Url, state.Queue[5].SavePath, "could not resolve host"}};
+  TaskStateFiles(programFolder).SaveCrawlState(task.FolderName, rows, state);
 }
 
 }  // namespace
