@@ -6,7 +6,8 @@ namespace vexilo {
 
 TPictureListView::TPictureListView(QWidget* parent) : QTableWidget(0, 5, parent) {
   setHorizontalHeaderLabels({"Name", "Link", "Width", "Height", "Status"});
-  const int widths[] = {100, 290, 80, 80, 100};
+  // Status holds "failed: " and a reason such as "could not resolve host".
+  const int widths[] = {100, 290, 80, 80, 200};
   for (int column = 0; column < 5; ++column) setColumnWidth(column, widths[column]);
   horizontalHeader()->setHighlightSections(false);
   verticalHeader()->hide();
