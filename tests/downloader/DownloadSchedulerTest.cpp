@@ -492,8 +492,9 @@ INSTANTIATE_TEST_SUITE_P(
                     FailureCase{"NotFoundNeverRetried", true, "/missing", 0, 1,
                                 "failed: 404 Not Found", "0 downloaded, 1 failed"}));
 
-TEST_F(DownloadSchedulerTest, StopGivesUpAWaitingRetryAndKeepsItFailed) {
+TEST_F(DownloadSchedulerTest, AWaitingRetryHoldsNoSlotAndStopGivesItUpKeepingItFailed) {
   mSettings.Advanced.RetryFailed = true;
+  mSettings.DownloadThread = "1";
   FailingSite site;
   site.SetBusy(99);
   const RetryPolicy inAnHour{{std::chrono::hours(1), std::chrono::hours(1), std::chrono::hours(1)},
@@ -502,14 +503,20 @@ TEST_F(DownloadSchedulerTest, StopGivesUpAWaitingRetryAndKeepsItFailed) {
                               mPrompts,         mStatus,    mMainThread, mTimer, Hooks(),
                               TransferLimits{}, mDiskFloor, inAnHour};
   mCrawl.Queue.push_back({site.Url("/busy"), SavedName(0)});
+  Queue(1, 1);
   mFlags.CrawlIdle = false;
   scheduler.StartCrawl();
   scheduler.Tick();
   ASSERT_TRUE(mMainThread.RunUntil([&] { return scheduler.WaitingRetries() == 1; }));
   EXPECT_EQ(mStatuses[SavedName(0)].back(), "retrying");
   EXPECT_EQ(mCrawl.Failed.size(), 1u) << "a crash now leaves it to Resume";
+  // The freed slot serves the next picture while the retry waits for its time.
+  ASSERT_TRUE(mMainThread.RunUntil([&] { return mCrawl.DispatchedCount == 2; }));
   scheduler.Tick();
-  EXPECT_EQ(site.Hits("/busy"), 1) << "the retry waits for its time";
+  EXPECT_EQ(scheduler.ActiveWorkers(), 1);
+  EXPECT_EQ(site.Hits("/busy"), 1);
+  mServer.OpenGate(1);
+  ASSERT_TRUE(mMainThread.RunUntil([&] { return scheduler.ActiveWorkers() == 0; }));
 
   mFlags.StopRequested = true;
   scheduler.Tick();
