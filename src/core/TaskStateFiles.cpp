@@ -26,7 +26,7 @@ constexpr const char* kPages = "pages.dat";
 constexpr const char* kFailed = "failed.dat";  // address, save path and reason lines
 
 // Every file a state folder holds, for the removal of what a killed save left.
-const std::string kStateFileNames[] = {kListView, kVisited,  kWant,   kTemp,   kPictures,
+const std::string kStateFileNames[] = {kListView,   kVisited,  kWant,   kTemp,  kPictures,
                                        kSavedNames, kCounters, kCutOff, kPages, kFailed};
 
 void WriteCounters(const std::filesystem::path& folder, const CrawlState& state) {

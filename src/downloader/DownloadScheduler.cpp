@@ -195,8 +195,8 @@ bool DownloadScheduler::StartDownload(Handout handout) {
   std::string host = HostKey(handout.Picture.Url);
   if (mHostLoad[host] >= kMostPerHost) return false;
   mStatus.SetStatusText(kProgressPanel, kDownloadingText + handout.Picture.Url);
-  DownloadRequest request = PictureRequest(mSettings, mTask.StartUrl, handout.Picture.Url,
-                                           handout.Picture.SavePath);
+  DownloadRequest request =
+      PictureRequest(mSettings, mTask.StartUrl, handout.Picture.Url, handout.Picture.SavePath);
   if (mSession != nullptr && mSettings.Advanced.BrowserSession) {
     request.Cookie = mSession->CookieHeaderFor(handout.Picture.Url);
     request.Referer = handout.Picture.Page;

@@ -289,7 +289,8 @@ FetchResult FetchToFile(const DownloadRequest& request, const TransferLimits& li
         WhyNoPicture(curl.Get(), result == CURLE_OK && closed, status.Text(), file.Head());
     if (!fetched.RemovedBecause.empty()) {
       ::unlink(request.SavePath.c_str());
-      if (fetched.Ok) static_cast<FetchOutcome&>(fetched) = {false, fetched.RemovedBecause, false, {}};
+      if (fetched.Ok)
+        static_cast<FetchOutcome&>(fetched) = {false, fetched.RemovedBecause, false, {}};
       return fetched;
     }
   }

@@ -94,7 +94,7 @@ class HostileServerTest : public testing::Test {
     Outcome outcome;
     const Clock::time_point start = Clock::now();
     const FetchOutcome fetched = FetchToFile(request, limits, mAbort, mHandles);
-    outcome.Ok = fetched.Ok;
+    outcome.Downloaded = fetched.Ok;
     outcome.Reason = fetched.Reason;
     outcome.Took = Clock::now() - start;
     std::error_code ec;
@@ -116,7 +116,7 @@ class HostileServerTest : public testing::Test {
 TEST_F(HostileServerTest, StalledServerFreesTheSlotAndLeavesAnEmptyFile) {
   const Outcome outcome = Fetch(mServer.Url("/stall"));
 
-  EXPECT_FALSE(outcome.Ok);
+  EXPECT_FALSE(outcome.Downloaded);
   EXPECT_EQ(outcome.Reason, "timed out");
   EXPECT_LT(outcome.Took, kSlotFreeWithin);
   EXPECT_TRUE(outcome.FileLeft);
@@ -126,7 +126,7 @@ TEST_F(HostileServerTest, StalledServerFreesTheSlotAndLeavesAnEmptyFile) {
 TEST_F(HostileServerTest, TrickleBelowTheRateFloorIsEndedAndKeepsWhatArrived) {
   const Outcome outcome = Fetch(mServer.Url("/trickle"));
 
-  EXPECT_FALSE(outcome.Ok);
+  EXPECT_FALSE(outcome.Downloaded);
   EXPECT_EQ(outcome.Reason, "timed out");
   EXPECT_LT(outcome.Took, kSlotFreeWithin);
   EXPECT_TRUE(outcome.FileLeft);
@@ -137,7 +137,7 @@ TEST_F(HostileServerTest, TrickleBelowTheRateFloorIsEndedAndKeepsWhatArrived) {
 TEST_F(HostileServerTest, SteadyEndlessBodyIsEndedByTheCeilingAndKeepsWhatArrived) {
   const Outcome outcome = Fetch(mServer.Url("/steady"));
 
-  EXPECT_FALSE(outcome.Ok);
+  EXPECT_FALSE(outcome.Downloaded);
   EXPECT_EQ(outcome.Reason, "timed out");
   EXPECT_LT(outcome.Took, kSlotFreeWithin);
   EXPECT_GT(outcome.BytesLeft, 0u);
@@ -147,7 +147,7 @@ TEST_F(HostileServerTest, SteadyEndlessBodyIsEndedByTheCeilingAndKeepsWhatArrive
 TEST_F(HostileServerTest, FastEndlessBodyIsCutAtTheCapAndDeleted) {
   const Outcome outcome = Fetch(mServer.Url("/endless"));
 
-  EXPECT_FALSE(outcome.Ok);
+  EXPECT_FALSE(outcome.Downloaded);
   EXPECT_EQ(outcome.Reason, "too large");
   EXPECT_LT(outcome.Took, kSlotFreeWithin);
   EXPECT_FALSE(outcome.FileLeft);
@@ -158,7 +158,7 @@ TEST_F(HostileServerTest, HugeAnnouncedLengthIsRefusedAndDeleted) {
 
   const Outcome outcome = Fetch(raw.Url("/huge.jpg"), TransferLimits{});
 
-  EXPECT_FALSE(outcome.Ok);
+  EXPECT_FALSE(outcome.Downloaded);
   EXPECT_EQ(outcome.Reason, "too large");
   EXPECT_LT(outcome.Took, kSlotFreeWithin);
   EXPECT_FALSE(outcome.FileLeft);
@@ -179,7 +179,7 @@ TEST_F(HostileServerTest, StopEndsAStalledTransferWithinAboutASecondUnderTheDefa
       "after_stop_ms",
       std::to_string(std::chrono::duration_cast<milliseconds>(returned - stopped).count()));
 
-  EXPECT_FALSE(outcome.Ok);
+  EXPECT_FALSE(outcome.Downloaded);
   EXPECT_EQ(outcome.Reason, "stopped");
   EXPECT_LT(returned - stopped, kSlotFreeWithin);
   EXPECT_EQ(outcome.BytesLeft, 0u);
@@ -190,7 +190,7 @@ TEST_F(HostileServerTest, UnresolvableHostFailsAtOnceAndSpoilsNoLaterDownload) {
       FetchToFile(Request(mServer.Url("/picture.jpg"), "a.jpg"), ShortLimits(), mAbort, mHandles)
           .Ok);
   const Outcome dead = Fetch("http://pics.invalid/x.jpg");
-  EXPECT_FALSE(dead.Ok);
+  EXPECT_FALSE(dead.Downloaded);
   EXPECT_EQ(dead.Reason, "could not resolve host");
   EXPECT_LT(dead.Took, kSlotFreeWithin);
   EXPECT_EQ(dead.BytesLeft, 0u);
@@ -218,7 +218,7 @@ TEST_P(MalformedResponseTest, FailsAtOnceWithAnEmptyFile) {
 
   const Outcome outcome = Fetch(raw.Url("/picture.jpg"));
 
-  EXPECT_FALSE(outcome.Ok);
+  EXPECT_FALSE(outcome.Downloaded);
   EXPECT_LT(outcome.Took, kSlotFreeWithin);
   EXPECT_EQ(outcome.BytesLeft, 0u);
 }

@@ -138,9 +138,10 @@ TEST_F(MainFormCrawl, RedirectedPictureShowsWhereItCameFromAndAnErrorPageIsNotKe
   };
   ASSERT_TRUE(test::ProcessEventsUntil([&] {
     return test::PanelText(*mForm, 2) == "Vexilo task is completed!" &&
-           rowWith(1, mSite.Url("/new.gif")) >= 0 && rowWith(4, "404 Not Found") >= 0;
-  })) << "rows: " << list->rowCount();
-  EXPECT_EQ(list->item(rowWith(4, "404 Not Found"), 1)->text().toStdString(),
+           rowWith(1, mSite.Url("/new.gif")) >= 0 && rowWith(4, "failed: 404 Not Found") >= 0;
+  })) << "rows: "
+      << list->rowCount();
+  EXPECT_EQ(list->item(rowWith(4, "failed: 404 Not Found"), 1)->text().toStdString(),
             mSite.Url("/gone.gif"));
   EXPECT_EQ(test::Part<TPictureGrid>(*mForm)->count(), 1);
   int files = 0;
