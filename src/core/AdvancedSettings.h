@@ -29,6 +29,9 @@ struct AdvancedSettings {
   // The browser keeps its cookies between runs, and picture requests carry the browser's
   // cookies, its user agent and the picture's page as Referer.
   bool BrowserSession = false;
+  // A download that failed for a passing reason (no connection, time-out, 408, 429, 5xx) is
+  // fetched again, up to three more times, after growing waits.
+  bool RetryFailed = false;
 
   bool operator==(const AdvancedSettings&) const = default;
 

@@ -18,6 +18,15 @@ struct QueuedPicture {
   bool operator==(const QueuedPicture&) const = default;
 };
 
+// A picture whose download failed for good, and why ("404 Not Found", "timed out").
+struct FailedPicture {
+  std::string Url;
+  std::string SavePath;
+  std::string Reason;
+
+  bool operator==(const FailedPicture&) const = default;
+};
+
 struct CrawlState {
   std::vector<std::string> WantUrls;     // the level being crawled, in visiting order
   std::vector<std::string> TempUrls;     // gathered for the next level
@@ -29,6 +38,8 @@ struct CrawlState {
   // Handed out, but cut off by shut-down before they finished: fetched again first, into the
   // same save paths. DispatchedCount still counts them.
   std::vector<QueuedPicture> CutOff;
+  // Handed out and failed, kept so that Resume can offer to fetch them again.
+  std::vector<FailedPicture> Failed;
 
   bool operator==(const CrawlState&) const = default;
 };

@@ -23,10 +23,11 @@ constexpr const char* kCutOff = "cutoff.dat";  // an address line, then its save
 // The page each queued picture was found on, in queue order; the picture list's rows share
 // the queue's positions.
 constexpr const char* kPages = "pages.dat";
+constexpr const char* kFailed = "failed.dat";  // address, save path and reason lines
 
 // Every file a state folder holds, for the removal of what a killed save left.
-const std::string kStateFileNames[] = {kListView,   kVisited,  kWant,   kTemp, kPictures,
-                                       kSavedNames, kCounters, kCutOff, kPages};
+const std::string kStateFileNames[] = {kListView,   kVisited,  kWant,   kTemp,  kPictures,
+                                       kSavedNames, kCounters, kCutOff, kPages, kFailed};
 
 void WriteCounters(const std::filesystem::path& folder, const CrawlState& state) {
   WriteLines(folder / kCounters,
@@ -41,6 +42,15 @@ void WriteCutOff(const std::filesystem::path& folder, const CrawlState& state) {
     lines.insert(lines.end(), {picture.Url, picture.SavePath});
   }
   WriteLines(folder / kCutOff, lines);
+}
+
+void WriteFailed(const std::filesystem::path& folder, const CrawlState& state) {
+  std::vector<std::string> lines;
+  lines.reserve(state.Failed.size() * 3);
+  for (const FailedPicture& picture : state.Failed) {
+    lines.insert(lines.end(), {picture.Url, picture.SavePath, picture.Reason});
+  }
+  WriteLines(folder / kFailed, lines);
 }
 
 bool FileExists(const std::filesystem::path& file) {
@@ -61,10 +71,19 @@ std::vector<QueuedPicture> ReadCutOff(const std::filesystem::path& file) {
   return pictures;
 }
 
+std::vector<FailedPicture> ReadFailedFile(const std::filesystem::path& file) {
+  std::vector<std::string> lines = ReadLines(file);
+  std::vector<FailedPicture> pictures;
+  for (size_t i = 0; i + 3 <= lines.size(); i += 3) {
+    pictures.push_back({std::move(lines[i]), std::move(lines[i + 1]), std::move(lines[i + 2])});
+  }
+  return pictures;
+}
+
 // One entry per address line; a save path line past the last address is dropped, and an
 // address without one (a missing or short savedname.dat) gets an empty save path.
-std::vector<QueuedPicture> ReadQueue(const std::filesystem::path& addressFile,
-                                     const std::filesystem::path& savePathFile) {
+std::vector<QueuedPicture> ReadQueueFiles(const std::filesystem::path& addressFile,
+                                          const std::filesystem::path& savePathFile) {
   std::vector<std::string> addresses = ReadLines(addressFile);
   std::vector<std::string> savePaths;
   if (FileExists(savePathFile)) savePaths = ReadLines(savePathFile);
@@ -139,6 +158,7 @@ void TaskStateFiles::SaveCrawlState(const std::string& folderName,
   WriteLines(folder / kSavedNames, savePaths);
   WriteLines(folder / kPages, pages);
   WriteCutOff(folder, state);
+  WriteFailed(folder, state);
   WriteCounters(folder, state);
 }
 
@@ -167,6 +187,21 @@ void TaskStateFiles::PrependCutOff(const std::string& folderName,
   SaveCutOff(folderName, state);
 }
 
+void TaskStateFiles::SaveFailed(const std::string& folderName, const CrawlState& state) const {
+  std::filesystem::path folder = StateFolder(folderName);
+  CreateStateFolder(folder);
+  vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
+  WriteFailed(folder, state);
+}
+
+void TaskStateFiles::AppendFailed(const std::string& folderName,
+                                  const std::vector<FailedPicture>& pictures) const {
+  CrawlState state;
+  state.Failed = ReadFailed(folderName);
+  state.Failed.insert(state.Failed.end(), pictures.begin(), pictures.end());
+  SaveFailed(folderName, state);
+}
+
 void TaskStateFiles::RemoveStaleTemporaries() const {
   std::error_code ec;
   for (std::filesystem::directory_iterator it(mProgramFolder / kStateFolder, ec), end;
@@ -187,7 +222,7 @@ void TaskStateFiles::LoadCrawlState(const std::string& folderName, std::vector<P
   LoadListIfPresent(folder / kWant, state.WantUrls);
   LoadListIfPresent(folder / kTemp, state.TempUrls);
   if (FileExists(folder / kPictures)) {
-    state.Queue = ReadQueue(folder / kPictures, folder / kSavedNames);
+    state.Queue = ReadQueueFiles(folder / kPictures, folder / kSavedNames);
     const std::vector<std::string> pages = ReadPages(folder);
     for (size_t i = 0; i < pages.size() && i < state.Queue.size(); ++i) {
       state.Queue[i].Page = pages[i];
@@ -195,6 +230,7 @@ void TaskStateFiles::LoadCrawlState(const std::string& folderName, std::vector<P
   }
   if (FileExists(folder / kCutOff)) state.CutOff = ReadCutOff(folder / kCutOff);
   GiveCutOffPages(state);
+  if (FileExists(folder / kFailed)) state.Failed = ReadFailedFile(folder / kFailed);
 
   if (FileExists(folder / kCounters)) {
     std::vector<std::string> lines = ReadLines(folder / kCounters);
@@ -234,6 +270,18 @@ std::vector<PictureEntry> TaskStateFiles::ReadPictureRows(const std::string& fol
   std::vector<std::string> pages = ReadPages(StateFolder(folderName));
   for (size_t i = 0; i < pages.size() && i < rows.size(); ++i) rows[i].Page = std::move(pages[i]);
   return rows;
+}
+
+std::vector<QueuedPicture> TaskStateFiles::ReadQueue(const std::string& folderName) const {
+  std::filesystem::path folder = StateFolder(folderName);
+  if (!FileExists(folder / kPictures)) return {};
+  return ReadQueueFiles(folder / kPictures, folder / kSavedNames);
+}
+
+std::vector<FailedPicture> TaskStateFiles::ReadFailed(const std::string& folderName) const {
+  std::filesystem::path file = StateFolder(folderName) / kFailed;
+  if (!FileExists(file)) return {};
+  return ReadFailedFile(file);
 }
 
 }  // namespace vexilo

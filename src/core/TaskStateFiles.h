@@ -1,10 +1,10 @@
 #pragma once
 // The files in which a task keeps the state of its last crawl, in the folder
 // programFolder/task/<folder name>: the picture list, the five crawl lists, the counters and
-// the downloads that were cut off, and the page of each queued picture. A task saved before
-// the last two existed has no such files and loads with none cut off and no pages. Each save first
-// removes the temporary files an earlier save cut short left in the folder. Main thread only. Every
-// failure raises FileError.
+// the downloads that were cut off and those that failed, and the page of each queued picture.
+// A task saved before these existed has no such files and loads with none cut off or failed and
+// no pages. Each save first removes the temporary files an earlier save cut short left in the
+// folder. Main thread only. Every failure raises FileError.
 
 #include <filesystem>
 #include <string>
@@ -33,6 +33,11 @@ class TaskStateFiles {
   // Puts pictures in front of the cut-off downloads saved for a task that is not loaded.
   void PrependCutOff(const std::string& folderName,
                      const std::vector<QueuedPicture>& pictures) const;
+  // Writes the failed downloads only, creating the state folder when it is missing.
+  void SaveFailed(const std::string& folderName, const CrawlState& state) const;
+  // Adds failed downloads to those saved for a task that is not loaded.
+  void AppendFailed(const std::string& folderName,
+                    const std::vector<FailedPicture>& pictures) const;
   // Reads the files back. A missing file leaves its part of rows and state as it is; the
   // queue pairs the lines of pictureurl.dat and savedname.dat, and a queued picture whose
   // save path line is missing gets an empty SavePath (the crawl start gives it one). The
@@ -44,6 +49,10 @@ class TaskStateFiles {
   // The picture list of listview.dat: one row per whole four lines; none when it is missing.
   // Row i takes line i of pages.dat as its page.
   std::vector<PictureEntry> ReadPictureRows(const std::string& folderName) const;
+  // The saved download queue and failed downloads, as LoadCrawlState reads them; empty when
+  // missing.
+  std::vector<QueuedPicture> ReadQueue(const std::string& folderName) const;
+  std::vector<FailedPicture> ReadFailed(const std::string& folderName) const;
 
   // At start-up: removes the temporary files killed saves left in every state folder. Never
   // fails; nothing but such files is removed.

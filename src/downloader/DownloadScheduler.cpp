@@ -7,6 +7,7 @@
 #include "core/Errors.h"
 #include "core/SaveFailureNotice.h"
 #include "core/TextRules.h"
+#include "core/UrlUtils.h"
 #include "downloader/PictureRequest.h"
 
 namespace vexilo {
@@ -33,6 +34,15 @@ bool LiesDirectlyIn(const std::string& savePath, const std::filesystem::path& fo
   return file.has_filename() && file.filename() != ".." && file.parent_path() == folder;
 }
 
+// Host name and port: what one server's connection limit is about.
+std::string HostKey(const std::string& url) { return LowerAscii(HostOf(url)); }
+
+constexpr const char* kDownloadingStatus = "downloading";
+constexpr const char* kDoneStatus = "done";
+constexpr const char* kRetryingStatus = "retrying";
+constexpr const char* kSkippedStatus = "skipped";
+constexpr const char* kFailedStatus = "failed: ";
+
 }  // namespace
 
 DownloadScheduler::DownloadScheduler(CrawlState& crawl, RunFlags& flags,
@@ -40,7 +50,8 @@ DownloadScheduler::DownloadScheduler(CrawlState& crawl, RunFlags& flags,
                                      TaskStateFiles& stateFiles, UserPrompts& prompts,
                                      StatusSink& status, MainThread& mainThread,
                                      DownloadTimer& timer, PictureHooks pictures,
-                                     TransferLimits limits, DiskFloor diskFloor)
+                                     TransferLimits limits, DiskFloor diskFloor,
+                                     RetryPolicy retries)
     : mCrawl(crawl),
       mFlags(flags),
       mSettings(settings),
@@ -52,12 +63,17 @@ DownloadScheduler::DownloadScheduler(CrawlState& crawl, RunFlags& flags,
       mPictures(std::move(pictures)),
       mLimits(limits),
       mDiskFloor(std::move(diskFloor)),
+      mRetryPolicy(retries),
       mMainThread(mainThread) {}
 
 DownloadScheduler::~DownloadScheduler() { Shutdown(); }
 
 void DownloadScheduler::StartCrawl() {
   if (mShutDown) return;
+  DropRetries();
+  ++mCrawlNumber;
+  mDownloaded = 0;
+  mFailed = 0;
   mDownloadsComplete = false;
   mMaxWorkers = MaxWorkersFrom(mSettings.DownloadThread);
   mTimer.SetEnabled(true);
@@ -66,6 +82,7 @@ void DownloadScheduler::StartCrawl() {
 void DownloadScheduler::Tick() {
   if (mShutDown) return;
   if (mDownloadsComplete || mFlags.StopRequested) {
+    DropRetries();
     mTimer.SetEnabled(false);
     return;
   }
@@ -87,8 +104,11 @@ void DownloadScheduler::Shutdown() {
   // merely fetched once more.
   std::map<std::string, std::vector<QueuedPicture>> cutOff;  // by task folder name
   for (const RunningDownload& running : mWorkers) {
-    if (!running.Worker->Finished()) cutOff[running.FolderName].push_back(running.Picture);
+    if (!running.Worker->Finished()) {
+      cutOff[running.Download.FolderName].push_back(running.Download.Picture);
+    }
   }
+  mRetries.clear();  // already among the failed downloads
   mAbort.store(true);
   for (const RunningDownload& running : mWorkers) running.Worker->Join();
   mWorkers.clear();
@@ -112,7 +132,8 @@ void DownloadScheduler::ScheduleDownloads() {
   ReapFinishedWorkers();
   const auto queued = static_cast<std::int64_t>(mCrawl.Queue.size());
   const std::int64_t pending = (mCrawl.DispatchedCount < 0 ? 0 : queued - mCrawl.DispatchedCount) +
-                               static_cast<std::int64_t>(mCrawl.CutOff.size());
+                               static_cast<std::int64_t>(mCrawl.CutOff.size()) +
+                               static_cast<std::int64_t>(mRetries.size());
   if (mFlags.CrawlIdle && pending + ActiveWorkers() < 1) {
     mDownloadsComplete = true;
     mHandles.Clear();  // no reason to keep connections open to the servers
@@ -130,51 +151,169 @@ void DownloadScheduler::ScheduleDownloads() {
 
 void DownloadScheduler::HandOut(std::int64_t freeSlots, std::int64_t queued,
                                 const std::filesystem::path& taskFolder) {
-  auto start = [&](const QueuedPicture& picture) {
-    if (!LiesDirectlyIn(picture.SavePath, taskFolder)) return;
-    mStatus.SetStatusText(kProgressPanel, kDownloadingText + picture.Url);
-    StartDownload(picture);
-    mActiveWorkers.fetch_add(1);
+  // False while the picture's host is full: it waits, and with it whatever follows it.
+  auto start = [&](Handout handout) {
+    if (!LiesDirectlyIn(handout.Picture.SavePath, taskFolder)) {
+      Mark(handout, kSkippedStatus);
+      return true;
+    }
+    if (!StartDownload(std::move(handout))) return false;
     --freeSlots;
+    return true;
   };
+  bool hostFull = false;
   bool refetched = false;
   while (freeSlots > 0 && !mCrawl.CutOff.empty()) {
-    start(mCrawl.CutOff.front());
+    if (!start({mCrawl.CutOff.front(), -1, mTask.FolderName, mCrawlNumber, 0})) {
+      hostFull = true;
+      break;
+    }
     mCrawl.CutOff.erase(mCrawl.CutOff.begin());
     refetched = true;
   }
   // While the crawl runs, its own saving keeps the state files.
   if (refetched && mFlags.CrawlIdle) mStateFiles.SaveCutOff(mTask.FolderName, mCrawl);
-  while (freeSlots > 0 && mCrawl.DispatchedCount < queued) {
-    start(mCrawl.Queue[static_cast<std::size_t>(mCrawl.DispatchedCount)]);
+  const auto now = std::chrono::steady_clock::now();
+  for (auto retry = mRetries.begin(); freeSlots > 0 && retry != mRetries.end();) {
+    if (retry->Due > now || !start(retry->Download)) {
+      ++retry;
+    } else {
+      retry = mRetries.erase(retry);
+    }
+  }
+  while (!hostFull && freeSlots > 0 && mCrawl.DispatchedCount < queued) {
+    const std::int64_t k = mCrawl.DispatchedCount;
+    if (!start({mCrawl.Queue[static_cast<std::size_t>(k)], k, mTask.FolderName, mCrawlNumber, 0})) {
+      break;
+    }
     ++mCrawl.DispatchedCount;
     if (mFlags.CrawlIdle) mStateFiles.SaveCounters(mTask.FolderName, mCrawl);
   }
 }
 
-void DownloadScheduler::StartDownload(const QueuedPicture& picture) {
+bool DownloadScheduler::StartDownload(Handout handout) {
+  std::string host = HostKey(handout.Picture.Url);
+  if (mHostLoad[host] >= kMostPerHost) return false;
+  mStatus.SetStatusText(kProgressPanel, kDownloadingText + handout.Picture.Url);
   DownloadRequest request =
-      PictureRequest(mSettings, mTask.StartUrl, picture.Url, picture.SavePath);
+      PictureRequest(mSettings, mTask.StartUrl, handout.Picture.Url, handout.Picture.SavePath);
   if (mSession != nullptr && mSettings.Advanced.BrowserSession) {
-    request.Cookie = mSession->CookieHeaderFor(picture.Url);
-    request.Referer = picture.Page;
+    request.Cookie = mSession->CookieHeaderFor(handout.Picture.Url);
+    request.Referer = handout.Picture.Page;
     request.UserAgent = mSession->UserAgent();
   }
-  WorkerLinks links{mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mPictures,
-                    // A freed slot is filled at once instead of at the next tick.
-                    [this] {
-                      mMainThread.Post([this] {
-                        if (mTimer.Enabled()) Tick();
-                      });
-                    }};
+  const std::uint64_t id = ++mNextId;
+  WorkerLinks links{
+      mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mPictures,
+      [this, id, handout](const DownloadResult& result) { DownloadEnded(id, handout, result); },
+      // A freed slot is filled at once instead of at the next tick.
+      [this] {
+        mMainThread.Post([this] {
+          if (mTimer.Enabled()) Tick();
+        });
+      }};
   mWorkers.push_back(
-      {std::make_unique<TDownloadThead>(std::move(request), mLimits, std::move(links)), picture,
-       mTask.FolderName});
+      {std::make_unique<TDownloadThead>(std::move(request), mLimits, std::move(links)), handout, id,
+       host, false});
   try {
     mWorkers.back().Worker->Start();
   } catch (...) {
     mWorkers.pop_back();
     throw;
+  }
+  ++mHostLoad[host];
+  mActiveWorkers.fetch_add(1);
+  Mark(handout, kDownloadingStatus);
+  return true;
+}
+
+void DownloadScheduler::DownloadEnded(std::uint64_t id, const Handout& handout,
+                                      const DownloadResult& result) {
+  ReleaseHost(id);
+  const bool thisCrawl = handout.Crawl == mCrawlNumber;
+  try {
+    if (handout.Retries > 0 && thisCrawl) ForgetFailure(handout);
+    if (result.Fetch.Ok) {
+      if (thisCrawl) ++mDownloaded;
+      Mark(handout, result.RemovedBecause.empty() ? kDoneStatus : result.RemovedBecause);
+    } else if (MayRetry(handout, result.Fetch)) {
+      const std::chrono::milliseconds wait =
+          *RetryWait(mRetryPolicy, handout.Retries + 1, result.Fetch.RetryAfter);
+      Handout again = handout;
+      ++again.Retries;
+      mRetries.push_back({again, result.Fetch.Reason, std::chrono::steady_clock::now() + wait});
+      Mark(handout, kRetryingStatus);
+      KeepFailure(handout, result.Fetch.Reason);
+    } else {
+      if (thisCrawl) ++mFailed;
+      Mark(handout, kFailedStatus + result.Fetch.Reason);
+      KeepFailure(handout, result.Fetch.Reason);
+    }
+  } catch (const FileError& error) {
+    TellSaveFailureOnce(mFlags, mPrompts, error.what());
+  } catch (...) {
+    // The picture's row or count is off; the downloads go on.
+  }
+  if (thisCrawl) ShowCounts();
+}
+
+bool DownloadScheduler::MayRetry(const Handout& handout, const FetchOutcome& fetch) const {
+  return mSettings.Advanced.RetryFailed && fetch.Transient && handout.Crawl == mCrawlNumber &&
+         !mFlags.StopRequested && !mShutDown &&
+         RetryWait(mRetryPolicy, handout.Retries + 1, fetch.RetryAfter).has_value();
+}
+
+void DownloadScheduler::KeepFailure(const Handout& handout, const std::string& reason) {
+  FailedPicture failed{handout.Picture.Url, handout.Picture.SavePath, reason};
+  if (handout.FolderName != mTask.FolderName) {
+    mStateFiles.AppendFailed(handout.FolderName, {failed});
+    return;
+  }
+  mCrawl.Failed.push_back(std::move(failed));
+  SaveFailedOnceIdle();
+}
+
+void DownloadScheduler::ForgetFailure(const Handout& handout) {
+  auto found =
+      std::find_if(mCrawl.Failed.begin(), mCrawl.Failed.end(), [&](const FailedPicture& failed) {
+        return failed.Url == handout.Picture.Url && failed.SavePath == handout.Picture.SavePath;
+      });
+  if (found == mCrawl.Failed.end()) return;
+  mCrawl.Failed.erase(found);
+  SaveFailedOnceIdle();
+}
+
+void DownloadScheduler::SaveFailedOnceIdle() {
+  // While the crawl runs, its own saving keeps the state files.
+  if (mFlags.CrawlIdle) mStateFiles.SaveFailed(mTask.FolderName, mCrawl);
+}
+
+void DownloadScheduler::ShowCounts() {
+  mStatus.SetStatusText(kCountPanel, std::to_string(mDownloaded) + " downloaded, " +
+                                         std::to_string(mFailed) + " failed");
+}
+
+void DownloadScheduler::DropRetries() {
+  for (const WaitingRetry& retry : mRetries) Mark(retry.Download, kFailedStatus + retry.Reason);
+  mRetries.clear();
+}
+
+void DownloadScheduler::Mark(const Handout& handout, const std::string& status) {
+  // Rows show the running task only.
+  if (!mPictures.MarkPicture || handout.FolderName != mTask.FolderName) return;
+  try {
+    mPictures.MarkPicture(handout.QueuePosition, handout.Picture.SavePath, status);
+  } catch (...) {
+    // The row keeps its old look.
+  }
+}
+
+void DownloadScheduler::ReleaseHost(std::uint64_t id) {
+  for (RunningDownload& running : mWorkers) {
+    if (running.Id != id || running.HostReleased) continue;
+    running.HostReleased = true;
+    if (--mHostLoad[running.Host] < 1) mHostLoad.erase(running.Host);
+    return;
   }
 }
 
@@ -195,6 +334,10 @@ bool DownloadScheduler::DiskTooFull(const std::string& taskFolder) {
 }
 
 void DownloadScheduler::ReapFinishedWorkers() {
+  // A worker whose report was lost still gives its host's place back.
+  for (const RunningDownload& running : mWorkers) {
+    if (running.Worker->Finished() && !running.HostReleased) ReleaseHost(running.Id);
+  }
   std::erase_if(mWorkers,
                 [](const RunningDownload& running) { return running.Worker->Finished(); });
 }

@@ -16,16 +16,16 @@ void TDownloadThead::Join() {
 }
 
 void TDownloadThead::Execute() {
-  FetchResult fetched;
+  DownloadResult result;
   try {
-    fetched = FetchToFile(mRequest, mLimits, mLinks.Abort, mLinks.Handles);
+    result.Fetch = FetchToFile(mRequest, mLimits, mLinks.Abort, mLinks.Handles);
   } catch (...) {
-    // A failed download only frees its slot.
+    result.Fetch.Reason = "could not start";
   }
-  const bool downloaded = fetched.Downloaded;
+  const bool downloaded = result.Fetch.Ok;
   // A failed download leaves an error page or a partial file: not a picture to show. At
   // shut-down no decode is started.
-  std::string removedBecause = fetched.RemovedBecause;
+  std::string& removedBecause = result.RemovedBecause;
   if (downloaded && !mLinks.Abort.load() && mLinks.Pictures.CheckPicture) {
     try {
       removedBecause = mLinks.Pictures.CheckPicture(mRequest.SavePath);
@@ -45,10 +45,11 @@ void TDownloadThead::Execute() {
   {
     std::lock_guard lock(mLinks.DownloadLock);
     try {
-      if (thumbnail || !removedBecause.empty() || !fetched.FinalUrl.empty()) {
-        mLinks.Reports.RunAndWait(
-            [&] { Report(fetched.FinalUrl, thumbnail, removedBecause); });
-      }
+      mLinks.Reports.RunAndWait([this, &thumbnail, &result] {
+        if (!result.Fetch.FinalUrl.empty()) ReportFinalAddress(result.Fetch.FinalUrl);
+        if (thumbnail) ReportDownload(*thumbnail);
+        if (mLinks.Finished) mLinks.Finished(result);
+      });
     } catch (...) {
       // The report is lost; the slot must still be freed.
     }
@@ -62,30 +63,11 @@ void TDownloadThead::Execute() {
   mFinished.store(true);
 }
 
-void TDownloadThead::Report(const std::string& finalUrl, const std::optional<Bitmap24>& thumbnail,
-                            const std::string& removedBecause) {
-  if (!finalUrl.empty()) ReportFinalAddress(finalUrl);
-  if (thumbnail) {
-    ReportDownload(*thumbnail);
-  } else if (!removedBecause.empty()) {
-    ReportRemoval(removedBecause);
-  }
-}
-
 void TDownloadThead::ReportDownload(const Bitmap24& thumbnail) {
   try {
     mLinks.Pictures.AppendPicture(mRequest.SavePath, thumbnail);
   } catch (...) {
     // A picture the grid cannot take is simply not shown.
-  }
-}
-
-void TDownloadThead::ReportRemoval(const std::string& status) {
-  if (!mLinks.Pictures.MarkPicture) return;
-  try {
-    mLinks.Pictures.MarkPicture(mRequest.SavePath, status);
-  } catch (...) {
-    // The row keeps its old look.
   }
 }
 

@@ -14,6 +14,7 @@
 #include "core/MainThread.h"
 #include "downloader/CurlHandlePool.h"
 #include "downloader/DownloadRequest.h"
+#include "downloader/HttpFetch.h"
 #include "pictures/Bitmap24.h"
 
 namespace vexilo {
@@ -27,13 +28,23 @@ struct PictureHooks {
   // Main thread, with the download lock held.
   std::function<void(const std::string& savedPath, const Bitmap24& thumbnail)> AppendPicture;
   // Worker thread, outside the download lock, before MakeThumbnail: "" keeps the saved file;
-  // any other text says why it was removed again, reported through MarkPicture instead.
+  // any other text says why it was removed again, which becomes its status.
   std::function<std::string(const std::string& savedPath)> CheckPicture;
-  // Main thread, with the download lock held.
-  std::function<void(const std::string& savedPath, const std::string& status)> MarkPicture;
+  // Main thread: the picture's status in the picture list ("downloading", "done", "failed:
+  // 404 Not Found", "duplicate", ...). queuePosition is its entry in the download queue, or
+  // -1 for one handed out again (cut off or failed before).
+  std::function<void(std::int64_t queuePosition, const std::string& savedPath,
+                     const std::string& status)>
+      MarkPicture;
   // Main thread, with the download lock held, before the picture is appended or marked: the
   // address a followed redirection ended at.
   std::function<void(const std::string& savedPath, const std::string& finalUrl)> ShowFinalAddress;
+};
+
+// How a worker's picture ended.
+struct DownloadResult {
+  FetchResult Fetch;
+  std::string RemovedBecause;  // "" unless a check removed the downloaded file again
 };
 
 // What a worker shares with whoever started it. Everything here must outlive the worker's
@@ -45,6 +56,8 @@ struct WorkerLinks {
   MainThread& Reports;                       // runs the report and waits for it
   CurlHandlePool& Handles;                   // lends the HTTP client
   PictureHooks Pictures;
+  // Main thread, with the download lock held, after AppendPicture: how the picture ended.
+  std::function<void(const DownloadResult&)> Finished;
   // Worker thread, after the download lock is released: the slot is free again.
   std::function<void()> SlotFreed;
 };
@@ -65,11 +78,7 @@ class TDownloadThead {
 
  private:
   void Execute();
-  // Main thread: whatever of the three the download has to tell.
-  void Report(const std::string& finalUrl, const std::optional<Bitmap24>& thumbnail,
-              const std::string& removedBecause);
-  void ReportDownload(const Bitmap24& thumbnail);     // main thread
-  void ReportRemoval(const std::string& status);      // main thread
+  void ReportDownload(const Bitmap24& thumbnail);        // main thread
   void ReportFinalAddress(const std::string& finalUrl);  // main thread
 
   DownloadRequest mRequest;

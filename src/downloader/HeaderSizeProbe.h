@@ -1,7 +1,8 @@
 #pragma once
 // The real-size filter's probe: one ranged GET per candidate picture for its first bytes,
 // several at once on a worker thread of libcurl's multi interface, with the proxy,
-// credentials and redirection rule that the picture's download will use. ReadSizes is for the main thread.
+// credentials and redirection rule that the picture's download will use. ReadSizes is for the
+// main thread.
 
 #include <chrono>
 #include <cstddef>

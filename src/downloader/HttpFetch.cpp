@@ -195,12 +195,21 @@ long StatusCode(CURL* curl) {
   return status;
 }
 
-bool IsPlainSuccess(CURL* curl) {
-  const long status = StatusCode(curl);
+FetchOutcome ResponseOutcome(CURL* curl) {
+  long status = 0;
+  if (curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) {
+    return {false, "no response", false, {}};
+  }
   curl_header* location = nullptr;
   const bool hasLocation =
       curl_easy_header(curl, "Location", 0, CURLH_HEADER, -1, &location) == CURLHE_OK;
-  return status >= 200 && status < 300 && !hasLocation;
+  if (status >= 200 && status < 300 && !hasLocation) return {true, "", false, {}};
+  curl_off_t retryAfter = 0;  // libcurl turns an HTTP date into seconds from now
+  if (curl_easy_getinfo(curl, CURLINFO_RETRY_AFTER, &retryAfter) != CURLE_OK || retryAfter < 0) {
+    retryAfter = 0;
+  }
+  if (status >= 200 && status < 300) return {false, "redirected", false, {}};
+  return StatusFailure(status, std::chrono::seconds(retryAfter));
 }
 
 // Where the transfer ended when it followed at least one redirection, without user name and
@@ -230,26 +239,32 @@ std::string WhyNoPicture(CURL* curl, bool complete, const std::string& statusTex
                          const std::string& head) {
   const long status = StatusCode(curl);
   if (status != 0 && (status < 200 || status >= 300)) {
-    return statusText.empty() ? std::to_string(status) : statusText;
+    return statusText.empty() ? StatusText(status) : statusText;
   }
   if (!complete) return "download failed";
-  if (!IsPlainSuccess(curl)) return statusText.empty() ? std::to_string(status) : statusText;
+  if (!ResponseOutcome(curl).Ok) return statusText.empty() ? StatusText(status) : statusText;
   return SniffPictureFormat(head) == PictureFormat::Unknown ? "not a picture" : "";
+}
+
+FetchResult FailedFetch(std::string reason) {
+  FetchResult failed;
+  failed.Reason = std::move(reason);
+  return failed;
 }
 
 }  // namespace
 
 FetchResult FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
                         const std::atomic<bool>& abort, CurlHandlePool& handles) {
-  FetchResult fetched;
   OutputFile file(request.SavePath, limits.MaxBodyBytes);
-  if (!file.IsOpen()) return fetched;
+  if (!file.IsOpen()) return FailedFetch("could not create the file");
   BorrowedHandle curl(handles);
   TransferWatch watch(limits, abort);
   RedirectGuard guard;
   StatusLine status;
   if (curl.Get() == nullptr ||
       !Configure(curl.Get(), request, limits, {file, watch, guard, status})) {
+    FetchResult fetched = FailedFetch("could not start");
     if (request.KeepOnlyRealPictures) {
       ::unlink(request.SavePath.c_str());
       fetched.RemovedBecause = "download failed";
@@ -257,14 +272,16 @@ FetchResult FetchToFile(const DownloadRequest& request, const TransferLimits& li
     return fetched;
   }
   const CURLcode result = curl_easy_perform(curl.Get());
-  const bool success = result == CURLE_OK && IsPlainSuccess(curl.Get());
+  FetchResult fetched;
+  static_cast<FetchOutcome&>(fetched) =
+      result == CURLE_OK ? ResponseOutcome(curl.Get()) : TransferFailure(result, abort.load());
   const bool closed = file.Close();
   // A chain that failed, or led to an address refused, shows where it started.
   if (request.FollowRedirects && result == CURLE_OK) fetched.FinalUrl = FinalUrlOf(curl.Get());
   if (result == CURLE_FILESIZE_EXCEEDED || file.Overflowed()) {
     // Cut off by the size cap: garbage by construction, and possibly a gigabyte of it.
     ::unlink(request.SavePath.c_str());
-    return fetched;
+    return FailedFetch("too large");
   }
   // A transfer cut off by Stop or Exit is fetched again on Resume into the same file.
   if (request.KeepOnlyRealPictures && !abort.load()) {
@@ -272,11 +289,13 @@ FetchResult FetchToFile(const DownloadRequest& request, const TransferLimits& li
         WhyNoPicture(curl.Get(), result == CURLE_OK && closed, status.Text(), file.Head());
     if (!fetched.RemovedBecause.empty()) {
       ::unlink(request.SavePath.c_str());
+      if (fetched.Ok)
+        static_cast<FetchOutcome&>(fetched) = {false, fetched.RemovedBecause, false, {}};
       return fetched;
     }
   }
-  if (success) curl.KeepForReuse();
-  fetched.Downloaded = closed && success;
+  if (fetched.Ok) curl.KeepForReuse();
+  if (fetched.Ok && !closed) return FailedFetch("could not write the file");
   return fetched;
 }
 

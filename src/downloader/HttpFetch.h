@@ -7,12 +7,13 @@
 #include "downloader/CurlHandlePool.h"
 #include "downloader/CurlRequest.h"
 #include "downloader/DownloadRequest.h"
+#include "downloader/FetchOutcome.h"
 
 namespace vexilo {
 
-struct FetchResult {
-  // A complete transfer with a 2xx status and no "Location" header.
-  bool Downloaded = false;
+// How the transfer ended (Ok: a complete transfer with a 2xx status, no "Location" header
+// and, with KeepOnlyRealPictures, a picture), and what else the worker tells of it.
+struct FetchResult : FetchOutcome {
   // The address a followed redirection ended at, without user name and password; empty when
   // none was followed or the transfer failed.
   std::string FinalUrl;
@@ -30,6 +31,7 @@ struct FetchResult {
 // makes a running transfer give up within about a second. The libcurl handle, and with it any
 // connection still open to the server, is borrowed from handles and given back only after a
 // successful transfer.
+// A failed outcome says why, in the words the picture list shows.
 FetchResult FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
                         const std::atomic<bool>& abort, CurlHandlePool& handles);
 

@@ -6,7 +6,8 @@ namespace vexilo {
 
 TPictureListView::TPictureListView(QWidget* parent) : QTableWidget(0, 5, parent) {
   setHorizontalHeaderLabels({"Name", "Link", "Width", "Height", "Status"});
-  const int widths[] = {100, 290, 80, 80, 100};
+  // Status holds "failed: " and a reason such as "could not resolve host".
+  const int widths[] = {100, 290, 80, 80, 200};
   for (int column = 0; column < 5; ++column) setColumnWidth(column, widths[column]);
   horizontalHeader()->setHighlightSections(false);
   verticalHeader()->hide();
@@ -37,7 +38,12 @@ void TPictureListView::AddRow(const PictureEntry& row) {
 
 void TPictureListView::SetStatus(int row, const std::string& status) {
   if (row < 0 || row >= rowCount()) return;
-  setItem(row, 4, new QTableWidgetItem(QString::fromStdString(status)));
+  // A row's status changes several times during a download; its item is kept.
+  if (QTableWidgetItem* item = this->item(row, 4)) {
+    item->setText(QString::fromStdString(status));
+  } else {
+    setItem(row, 4, new QTableWidgetItem(QString::fromStdString(status)));
+  }
 }
 
 void TPictureListView::SetLink(int row, const std::string& link) {

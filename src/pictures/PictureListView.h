@@ -1,7 +1,8 @@
 #pragma once
 // The picture list: the harvested picture addresses of the selected task in report view,
-// columns "Name", "Link", "Width", "Height", and "Status" for a download removed again (it
-// lives only while the rows are shown). Read-only; whole rows are selected.
+// columns "Name", "Link", "Width", "Height", and "Status" (how the picture's download fares:
+// set by the run while the rows are shown, not stored with them). Read-only; whole rows are
+// selected.
 
 #include <QTableWidget>
 #include <vector>

@@ -45,6 +45,10 @@ constexpr std::array kOptions = {
                    "Pictures are requested with the browser's cookies, its user agent and their "
                    "page as referrer; the browser keeps logons between runs from the next start.",
                    &AdvancedSettings::BrowserSession},
+    AdvancedOption{"RetryFailed", "Retry failed pictures",
+                   "A picture that failed for a passing reason (no connection, time-out, a busy "
+                   "server) is fetched again up to three times, waiting longer each time.",
+                   &AdvancedSettings::RetryFailed},
 };
 
 }  // namespace

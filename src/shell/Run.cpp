@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "crawler/Crawler.h"
 #include "crawler/PictureHarvester.h"
 #include "downloader/DownloadScheduler.h"
 #include "downloader/DownloadedPictureChecks.h"
+#include "downloader/FailedRefetch.h"
 #include "downloader/HeaderSizeProbe.h"
 #include "gallery/ExportLinks.h"
 #include "gallery/GalleryGenerator.h"
@@ -18,6 +20,19 @@
 #include "tasks/TaskCommands.h"
 
 namespace vexilo {
+namespace {
+
+constexpr const char* kWaitingStatus = "waiting";
+
+// Rows are appended with the queue, one per queued picture, so they share their positions; a
+// row whose link is not the picture's belongs to something else (another task's list).
+bool RowIsPicture(const std::vector<PictureEntry>& rows, std::size_t position,
+                  const QueuedPicture& picture) {
+  return position < rows.size() &&
+         picture.Url.ends_with(WithSpacesDecodedOnce(rows[position].Link));
+}
+
+}  // namespace
 
 TRun::TRun(RunParts parts)
     : mParts(std::move(parts)),
@@ -38,13 +53,12 @@ TRun::TRun(RunParts parts)
             mPictureCommands.AppendPicture(savedPath, thumbnail);
           },
           [this](const std::string& savedPath) { return CheckDownloadedPicture(savedPath); },
-          [this](const std::string& savedPath, const std::string& status) {
-            MarkRemovedPicture(savedPath, status);
-          },
+          [this](std::int64_t queuePosition, const std::string& savedPath,
+                 const std::string& status) { SetPictureStatus(queuePosition, savedPath, status); },
           [this](const std::string& savedPath, const std::string& finalUrl) {
             ShowFinalAddress(savedPath, finalUrl);
           }},
-      mParts.Limits);
+      mParts.Limits, DiskFloor{}, mParts.Retries);
   mScheduler->SetBrowserSession(mParts.Session);
   mSizeProbe = std::make_unique<HeaderSizeProbe>(mSettings, mRunningTask);
   mCrawler = std::make_unique<Crawler>(
@@ -137,6 +151,14 @@ void TRun::ListTaskPictures(int node) {
     mParts.Prompts.ShowError(error.what());
   }
   mParts.Window.ShowPictureRows(mPictureRows);
+  try {
+    std::vector<FailedPicture> failed = mStateFiles.ReadFailed(mCurrentTask.FolderName);
+    if (!failed.empty()) {
+      ShowSavedStatuses(mStateFiles.ReadQueue(mCurrentTask.FolderName), failed, false);
+    }
+  } catch (const std::exception&) {
+    // The rows are shown without their statuses.
+  }
 }
 
 void TRun::ClearPictures() { mPictureCommands.ClearGrid(); }
@@ -147,6 +169,8 @@ void TRun::RunCrawl() {
 }
 
 void TRun::StartDownloads() {
+  if (mFlags.ResumeRequested) OfferToRefetchFailed(mCrawlState, mParts.Prompts);
+  if (!mPictureRows.empty()) ShowSavedStatuses(mCrawlState.Queue, mCrawlState.Failed, true);
   mThumbnailFace.store(mParts.Grid.ButtonFace());
   std::vector<std::string> earlier;
   const size_t dispatched = static_cast<size_t>(std::max(0, mCrawlState.DispatchedCount));
@@ -173,24 +197,32 @@ std::string TRun::CheckDownloadedPicture(const std::string& savedPath) {
   return checks ? checks->Check(savedPath) : "";
 }
 
-int TRun::RowOfDownload(const std::string& savedPath) const {
-  // Rows are appended with the queue, one per queued picture, so they share their positions;
-  // the rows shown may belong to another task by now, and are then left alone.
-  for (size_t i = mCrawlState.Queue.size(); i-- > 0;) {
-    if (mCrawlState.Queue[i].SavePath != savedPath) continue;
-    if (i < mPictureRows.size() &&
-        mCrawlState.Queue[i].Url.ends_with(WithSpacesDecodedOnce(mPictureRows[i].Link))) {
-      return static_cast<int>(i);
+void TRun::SetPictureStatus(std::int64_t queuePosition, const std::string& savedPath,
+                            const std::string& status) {
+  const std::vector<QueuedPicture>& queue = mCrawlState.Queue;
+  if (queuePosition >= 0 && static_cast<std::size_t>(queuePosition) < queue.size() &&
+      queue[static_cast<std::size_t>(queuePosition)].SavePath == savedPath) {
+    const auto row = static_cast<std::size_t>(queuePosition);
+    if (RowIsPicture(mPictureRows, row, queue[row])) {
+      mParts.Window.SetPictureRowStatus(static_cast<int>(row), status);
     }
-    return -1;
+    return;
   }
-  return -1;
-}
-
-void TRun::MarkRemovedPicture(const std::string& savedPath, const std::string& status) {
+  // Handed out again (cut off or failed before): the last entry with its save path.
   if (const int row = RowOfDownload(savedPath); row >= 0) {
     mParts.Window.SetPictureRowStatus(row, status);
   }
+}
+
+int TRun::RowOfDownload(const std::string& savedPath) const {
+  // Rows are appended with the queue, one per queued picture, so they share their positions;
+  // the rows shown may belong to another task by now, and are then left alone.
+  const std::vector<QueuedPicture>& queue = mCrawlState.Queue;
+  for (std::size_t i = queue.size(); i-- > 0;) {
+    if (queue[i].SavePath != savedPath) continue;
+    return RowIsPicture(mPictureRows, i, queue[i]) ? static_cast<int>(i) : -1;
+  }
+  return -1;
 }
 
 void TRun::ShowFinalAddress(const std::string& savedPath, const std::string& finalUrl) {
@@ -201,9 +233,41 @@ void TRun::ShowFinalAddress(const std::string& savedPath, const std::string& fin
   }
 }
 
+void TRun::ShowSavedStatuses(const std::vector<QueuedPicture>& queue,
+                             const std::vector<FailedPicture>& failed, bool waiting) {
+  const std::size_t shown = std::min(queue.size(), mPictureRows.size());
+  if (waiting) {
+    const std::size_t first =
+        static_cast<std::size_t>(std::clamp<std::int64_t>(mCrawlState.DispatchedCount, 0, shown));
+    for (std::size_t i = first; i < shown; ++i) {
+      if (RowIsPicture(mPictureRows, i, queue[i])) {
+        mParts.Window.SetPictureRowStatus(static_cast<int>(i), kWaitingStatus);
+      }
+    }
+  }
+  std::unordered_map<std::string, std::size_t> rowOfPath;  // the last entry of a save path
+  for (std::size_t i = 0; i < shown; ++i) rowOfPath[queue[i].SavePath] = i;
+  auto show = [&](const std::string& savePath, const std::string& status) {
+    auto found = rowOfPath.find(savePath);
+    if (found != rowOfPath.end() &&
+        RowIsPicture(mPictureRows, found->second, queue[found->second])) {
+      mParts.Window.SetPictureRowStatus(static_cast<int>(found->second), status);
+    }
+  };
+  for (const FailedPicture& picture : failed) show(picture.SavePath, "failed: " + picture.Reason);
+  if (waiting) {
+    for (const QueuedPicture& picture : mCrawlState.CutOff) show(picture.SavePath, kWaitingStatus);
+  }
+}
+
 void TRun::PictureListReset() { mParts.Window.ShowPictureRows(mPictureRows); }
 
-void TRun::PictureRowAdded(const PictureEntry& row) { mParts.Window.AddPictureRow(row); }
+void TRun::PictureRowAdded(const PictureEntry& row) {
+  mParts.Window.AddPictureRow(row);
+  if (!mPictureRows.empty()) {
+    mParts.Window.SetPictureRowStatus(static_cast<int>(mPictureRows.size() - 1), kWaitingStatus);
+  }
+}
 
 void TRun::SetGridVisible(bool visible) { mParts.Window.SetGridVisible(visible); }
 

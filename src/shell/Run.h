@@ -30,6 +30,7 @@
 #include "crawler/PageBrowser.h"
 #include "downloader/DownloadRequest.h"
 #include "downloader/DownloadTimer.h"
+#include "downloader/RetryPolicy.h"
 #include "pictures/PictureCommands.h"
 #include "pictures/PictureGridView.h"
 #include "pictures/PictureModel.h"
@@ -66,6 +67,7 @@ struct RunParts {
   TransferLimits Limits = {};
   // The browser's session, for downloads that carry it; none without a browser.
   const BrowserSession* Session = nullptr;
+  RetryPolicy Retries = {};
 };
 
 // The task dialogs, created after start-up because they read the loaded settings.
@@ -132,9 +134,15 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   void PictureListReset() override;
   void PictureRowAdded(const PictureEntry& row) override;
   void SetGridVisible(bool visible) override;
-  // Download workers: the checks of the downloads started last, and what they removed.
+  // Download workers: the checks of the downloads started last.
   std::string CheckDownloadedPicture(const std::string& savedPath);
-  void MarkRemovedPicture(const std::string& savedPath, const std::string& status);
+  // The scheduler: a picture's status in its row, when the rows shown are its task's.
+  void SetPictureStatus(std::int64_t queuePosition, const std::string& savedPath,
+                        const std::string& status);
+  // The statuses the saved state gives the rows shown: "waiting" for the pictures still to
+  // hand out (when waiting is set), "failed: <reason>" for those that failed.
+  void ShowSavedStatuses(const std::vector<QueuedPicture>& queue,
+                         const std::vector<FailedPicture>& failed, bool waiting);
   void ShowFinalAddress(const std::string& savedPath, const std::string& finalUrl);
   // The shown row of the running crawl's picture saved at savedPath, or -1.
   int RowOfDownload(const std::string& savedPath) const;

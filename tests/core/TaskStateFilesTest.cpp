@@ -22,6 +22,7 @@ CrawlState SampleState() {
   s.CrawlIndex = 2;
   s.DispatchedCount = 1;
   s.CutOff = {{"http://a/x.jpg", "/p/t/x.jpg"}};
+  s.Failed = {{"http://a/z.jpg", "/p/t/z.jpg", "404 Not Found"}};
   return s;
 }
 
@@ -38,7 +39,7 @@ TEST_F(TaskStateFilesTest, RoundTripKeepsEmptyFieldsAndCreatesTheFolder) {
   mFiles.SaveCrawlState("t", rows, SampleState());
   for (const char* f :
        {"listview.dat", "visitedurl.dat", "wanturls.dat", "tempurls.dat", "pictureurl.dat",
-        "savedname.dat", "counti.dat", "cutoff.dat", "pages.dat"}) {
+        "savedname.dat", "counti.dat", "cutoff.dat", "pages.dat", "failed.dat"}) {
     EXPECT_TRUE(std::filesystem::exists(Folder() / f)) << f;
   }
   EXPECT_EQ(ReadFileBytes(Folder() / "counti.dat"), "2\r\n2\r\n1\r\n");
@@ -105,6 +106,7 @@ TEST_F(TaskStateFilesTest, MissingFilesKeepTheStartValues) {
   EXPECT_EQ(s.WantUrls, start.WantUrls);
   EXPECT_EQ(s.Queue, (std::vector<QueuedPicture>{{"http://a/x.jpg", ""}}));
   EXPECT_TRUE(s.CutOff.empty());  // a task saved before cut-off downloads were kept
+  EXPECT_TRUE(s.Failed.empty());  // or before failed ones were
   EXPECT_EQ(s.CrawlLevel, 1);
   EXPECT_EQ(s.DispatchedCount, 0);
 }
@@ -145,6 +147,25 @@ TEST_F(TaskStateFilesTest, CutOffDownloadsAreWholePairsAndSaveOnTheirOwn) {
   CrawlState loaded;
   mFiles.LoadCrawlState("t", rows, loaded);
   EXPECT_EQ(loaded.CutOff, (std::vector<QueuedPicture>{{"http://a/1.jpg", "/p/t/1.jpg"}}));
+}
+
+TEST_F(TaskStateFilesTest, FailedDownloadsAreWholeTriplesThatSaveAndGrowOnTheirOwn) {
+  CrawlState s;
+  s.Failed = {{"http://a/1.jpg", "/p/t/1.jpg", "404 Not Found"}};
+  mFiles.SaveFailed("t", s);
+  EXPECT_EQ(ReadFileBytes(Folder() / "failed.dat"),
+            "http://a/1.jpg\r\n/p/t/1.jpg\r\n404 Not Found\r\n");
+  mFiles.AppendFailed("t", {{"http://a/2.jpg", "/p/t/2.jpg", "timed out"}});
+  EXPECT_EQ(mFiles.ReadFailed("t"),
+            (std::vector<FailedPicture>{{"http://a/1.jpg", "/p/t/1.jpg", "404 Not Found"},
+                                        {"http://a/2.jpg", "/p/t/2.jpg", "timed out"}}));
+
+  WriteFileBytes(Folder() / "failed.dat", "http://a/1.jpg\n/p/t/1.jpg\nx\nhttp://a/3.jpg\n");
+  std::vector<PictureEntry> rows;
+  CrawlState loaded;
+  mFiles.LoadCrawlState("t", rows, loaded);
+  EXPECT_EQ(loaded.Failed, (std::vector<FailedPicture>{{"http://a/1.jpg", "/p/t/1.jpg", "x"}}));
+  EXPECT_TRUE(mFiles.ReadFailed("missing").empty());
 }
 
 struct CounterCase {

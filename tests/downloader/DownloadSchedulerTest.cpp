@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <ostream>
 
@@ -75,8 +77,8 @@ class DownloadSchedulerTest : public testing::Test {
     return {[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
             [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); },
             nullptr,
-            [this](const std::string& path, const std::string& status) {
-              mMarked.push_back(path + ": " + status);
+            [this](std::int64_t, const std::string& path, const std::string& status) {
+              mStatuses[path].push_back(status);
             },
             [this](const std::string& path, const std::string& finalUrl) {
               mFinalAddresses.push_back(path + ": " + finalUrl);
@@ -101,7 +103,7 @@ class DownloadSchedulerTest : public testing::Test {
   FakeMainThread mMainThread;
   FakeTimer mTimer;
   std::vector<std::string> mAppended;
-  std::vector<std::string> mMarked;
+  std::map<std::string, std::vector<std::string>> mStatuses;  // by save path, in order
   std::vector<std::string> mFinalAddresses;
   // The disk as the scheduler sees it: only folders that exist can be measured.
   std::uint64_t mFreeBytes = std::uint64_t{1} << 40;
@@ -110,9 +112,13 @@ class DownloadSchedulerTest : public testing::Test {
                          if (!std::filesystem::is_directory(folder)) return std::nullopt;
                          return mFreeBytes;
                        }};
-  DownloadScheduler mScheduler{mCrawl,      mFlags,   mSettings,        mTask,
-                               mStateFiles, mPrompts, mStatus,          mMainThread,
-                               mTimer,      Hooks(),  TransferLimits{}, mDiskFloor};
+  // Retries are due at once: the tests look at what is fetched, not at the clock.
+  RetryPolicy mRetries{
+      {std::chrono::milliseconds(0), std::chrono::milliseconds(0), std::chrono::milliseconds(0)},
+      std::chrono::milliseconds(0)};
+  DownloadScheduler mScheduler{mCrawl,           mFlags,     mSettings,   mTask,  mStateFiles,
+                               mPrompts,         mStatus,    mMainThread, mTimer, Hooks(),
+                               TransferLimits{}, mDiskFloor, mRetries};
 };
 
 TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {
@@ -365,10 +371,9 @@ TEST_F(DownloadSchedulerTest, HandsEachDownloadTheOptionsAndOnlyItsSitesCredenti
   FinishAll();
 
   EXPECT_EQ(mFinalAddresses, std::vector<std::string>{SavedName(1) + ": " + GateUrl(1)});
-  std::sort(mMarked.begin(), mMarked.end());
   // The gate's body is text, no picture.
-  EXPECT_EQ(mMarked, (std::vector<std::string>{SavedName(1) + ": not a picture",
-                                               SavedName(2) + ": 404 Not Found"}));
+  EXPECT_EQ(mStatuses[SavedName(1)].back(), "failed: not a picture");
+  EXPECT_EQ(mStatuses[SavedName(2)].back(), "failed: 404 Not Found");
   EXPECT_EQ(mAppended, std::vector<std::string>{SavedName(3)});
   EXPECT_FALSE(std::filesystem::exists(SavedName(2)));
   for (const SeenRequest& request : mServer.Requests()) {
@@ -445,6 +450,170 @@ TEST_F(DownloadSchedulerTest, BeforeTheTaskFolderExistsTheDownloadFolderIsMeasur
   EXPECT_EQ(mCrawl.DispatchedCount, 0);
   EXPECT_EQ(mStatus.Text(2),
             "Downloads paused: less than 256 MiB free in " + mPictures.Path().string() + ".");
+}
+
+// A server that is busy for its first `busy` requests (503, Retry-After: 1), then serves.
+class FailingSite {
+ public:
+  FailingSite() {
+    mServer.Http().Get("/busy", [this](const httplib::Request&, httplib::Response& response) {
+      if (mAnswered++ < mBusy) {
+        response.status = 503;
+        response.set_header("Retry-After", "1");
+        response.set_content("busy", "text/plain");
+      } else {
+        response.set_content("picture", "image/jpeg");
+      }
+    });
+    mServer.Http().Get("/missing", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 404;
+      response.set_content("not here", "text/plain");
+    });
+  }
+  std::string Url(const std::string& path) const { return mServer.Url(path); }
+  int Hits(const std::string& path) const { return mServer.Hits(path); }
+  void SetBusy(int busy) { mBusy = busy; }
+
+ private:
+  std::atomic<int> mBusy{0};
+  std::atomic<int> mAnswered{0};
+  LoopbackServer mServer;  // goes first, before what its handlers use
+};
+
+struct FailureCase {
+  const char* Name;
+  bool RetryFailed;
+  const char* Path;
+  int Busy;                // 503 answers before the picture
+  int Hits;                // requests the picture costs
+  const char* LastStatus;  // of its row
+  const char* Counts;      // status panel 0 at the end
+};
+
+void PrintTo(const FailureCase& row, std::ostream* out) { *out << row.Name; }
+
+class DownloadFailureTest : public DownloadSchedulerTest,
+                            public testing::WithParamInterface<FailureCase> {
+ protected:
+  FailingSite mSite;
+};
+
+TEST_P(DownloadFailureTest, IsRetriedOnlyWhenPassingAndAllowedAndEndsVisible) {
+  const FailureCase& row = GetParam();
+  mSettings.Advanced.RetryFailed = row.RetryFailed;
+  mSite.SetBusy(row.Busy);
+  const std::string saveAs = SavedName(0);
+  mCrawl.Queue.push_back({mSite.Url(row.Path), saveAs});
+  StartCrawl();
+  mFlags.CrawlIdle = true;
+
+  mScheduler.Tick();
+  ASSERT_TRUE(mMainThread.RunUntil([this] { return mScheduler.DownloadsComplete(); }));
+
+  EXPECT_EQ(mSite.Hits(row.Path), row.Hits);
+  ASSERT_FALSE(mStatuses[saveAs].empty());
+  EXPECT_EQ(mStatuses[saveAs].back(), row.LastStatus);
+  EXPECT_EQ(mStatus.Text(0), row.Counts);
+  const bool failed = std::string(row.LastStatus).starts_with("failed: ");
+  EXPECT_EQ(mAppended.size(), failed ? 0u : 1u);
+  const std::vector<FailedPicture> expected =
+      failed ? std::vector<FailedPicture>{{mSite.Url(row.Path), saveAs,
+                                           std::string(row.LastStatus).substr(8)}}
+             : std::vector<FailedPicture>{};
+  EXPECT_EQ(mCrawl.Failed, expected);
+  EXPECT_EQ(mStateFiles.ReadFailed(mTask.FolderName), expected) << "saved once the crawl ended";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, DownloadFailureTest,
+    testing::Values(FailureCase{"BusyOnceRetried", true, "/busy", 1, 2, "done",
+                                "1 downloaded, 0 failed"},
+                    FailureCase{"BusyOnceNotRetriedWhenOff", false, "/busy", 1, 1,
+                                "failed: 503 Service Unavailable", "0 downloaded, 1 failed"},
+                    FailureCase{"BusyForEverTriedFourTimes", true, "/busy", 99, 4,
+                                "failed: 503 Service Unavailable", "0 downloaded, 1 failed"},
+                    FailureCase{"NotFoundNeverRetried", true, "/missing", 0, 1,
+                                "failed: 404 Not Found", "0 downloaded, 1 failed"}));
+
+TEST_F(DownloadSchedulerTest, AWaitingRetryHoldsNoSlotAndStopGivesItUpKeepingItFailed) {
+  mSettings.Advanced.RetryFailed = true;
+  mSettings.DownloadThread = "1";
+  FailingSite site;
+  site.SetBusy(99);
+  const RetryPolicy inAnHour{{std::chrono::hours(1), std::chrono::hours(1), std::chrono::hours(1)},
+                             std::chrono::hours(1)};
+  DownloadScheduler scheduler{mCrawl,           mFlags,     mSettings,   mTask,  mStateFiles,
+                              mPrompts,         mStatus,    mMainThread, mTimer, Hooks(),
+                              TransferLimits{}, mDiskFloor, inAnHour};
+  mCrawl.Queue.push_back({site.Url("/busy"), SavedName(0)});
+  Queue(1, 1);
+  mFlags.CrawlIdle = false;
+  scheduler.StartCrawl();
+  scheduler.Tick();
+  ASSERT_TRUE(mMainThread.RunUntil([&] { return scheduler.WaitingRetries() == 1; }));
+  EXPECT_EQ(mStatuses[SavedName(0)].back(), "retrying");
+  EXPECT_EQ(mCrawl.Failed.size(), 1u) << "a crash now leaves it to Resume";
+  // The freed slot serves the next picture while the retry waits for its time.
+  ASSERT_TRUE(mMainThread.RunUntil([&] { return mCrawl.DispatchedCount == 2; }));
+  scheduler.Tick();
+  EXPECT_EQ(scheduler.ActiveWorkers(), 1);
+  EXPECT_EQ(site.Hits("/busy"), 1);
+  mServer.OpenGate(1);
+  ASSERT_TRUE(mMainThread.RunUntil([&] { return scheduler.ActiveWorkers() == 0; }));
+
+  mFlags.StopRequested = true;
+  scheduler.Tick();
+
+  EXPECT_EQ(scheduler.WaitingRetries(), 0u);
+  EXPECT_EQ(mStatuses[SavedName(0)].back(), "failed: 503 Service Unavailable");
+  EXPECT_EQ(
+      mCrawl.Failed,
+      (std::vector<FailedPicture>{{site.Url("/busy"), SavedName(0), "503 Service Unavailable"}}));
+  EXPECT_FALSE(mTimer.Enabled());
+}
+
+TEST_F(DownloadSchedulerTest, AtMostFourDownloadsGoToOneHostAndThePicturesBehindWait) {
+  mSettings.DownloadThread = "10";
+  Queue(6);
+  LoopbackServer other{LoopbackServer::Connections::OnePerRequest};  // stops at once
+  other.AddPicture("/other.gif");
+  mCrawl.Queue.push_back({other.Url("/other.gif"), SavedName(99)});
+  StartCrawl();
+
+  mScheduler.Tick();
+  EXPECT_EQ(mScheduler.ActiveWorkers(), 4);
+  EXPECT_EQ(mCrawl.DispatchedCount, 4) << "the queue keeps its order";
+  EXPECT_EQ(mStatuses[SavedName(4)], std::vector<std::string>{});
+
+  Finish(0);
+  EXPECT_EQ(mCrawl.DispatchedCount, 5);
+  EXPECT_EQ(mScheduler.ActiveWorkers(), 4);
+  Finish(1);
+  EXPECT_EQ(mCrawl.DispatchedCount, 7) << "picture 5 fills the host; the other host's follows";
+  EXPECT_EQ(mScheduler.ActiveWorkers(), 5);
+  FinishAll();
+  EXPECT_EQ(mStatuses[SavedName(99)].back(), "done");
+}
+
+TEST(RetryWaitTest, GrowsThenGivesUpAndHonoursTheServerUpToItsLimit) {
+  using std::chrono::milliseconds;
+  using std::chrono::seconds;
+  const RetryPolicy policy;
+  struct Row {
+    int Retry;
+    seconds RetryAfter;
+    std::optional<milliseconds> Wait;
+  };
+  const Row rows[] = {
+      {1, seconds(0), seconds(2)},     {2, seconds(0), seconds(8)},
+      {3, seconds(0), seconds(30)},    {4, seconds(0), std::nullopt},
+      {1, seconds(120), seconds(120)}, {2, seconds(3600), std::chrono::minutes(5)},
+      {4, seconds(5), std::nullopt},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(RetryWait(policy, row.Retry, row.RetryAfter), row.Wait)
+        << "retry " << row.Retry << ", Retry-After " << row.RetryAfter.count();
+  }
 }
 
 struct WorkerCountCase {

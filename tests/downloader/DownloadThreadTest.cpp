@@ -21,6 +21,7 @@ struct WorkerOutcome {
   std::vector<std::string> Appended;
   std::vector<Bitmap24> Thumbnails;     // handed to the main thread with Appended
   std::vector<std::thread::id> MadeOn;  // the threads the thumbnails were made on
+  std::vector<DownloadResult> Results;  // reported on the main thread
   std::int32_t ActiveWorkers = 0;
   bool SlotFreed = false;
 };
@@ -103,9 +104,11 @@ class DownloadThreadTest : public testing::Test {
                             outcome.Thumbnails.push_back(thumbnail);
                           },
                           nullptr, nullptr, nullptr};
-    TDownloadThead worker(std::move(request), limits,
-                          WorkerLinks{downloadLock, activeWorkers, abort, mMainThread, mHandles,
-                                      std::move(pictures), [&] { slotFreed.store(true); }});
+    TDownloadThead worker(
+        std::move(request), limits,
+        WorkerLinks{downloadLock, activeWorkers, abort, mMainThread, mHandles, std::move(pictures),
+                    [&](const DownloadResult& result) { outcome.Results.push_back(result); },
+                    [&] { slotFreed.store(true); }});
     worker.Start();
     EXPECT_TRUE(mMainThread.RunUntil([&] { return worker.Finished(); }));
     worker.Join();
@@ -135,6 +138,8 @@ struct ResponseCase {
   const char* Route;
   std::string Body;  // what the file must hold afterwards
   bool Appended;
+  std::string Reason;  // the failure reported, "" for a success
+  bool Transient = false;
 };
 
 void PrintTo(const ResponseCase& row, std::ostream* out) { *out << row.Route; }
@@ -153,15 +158,21 @@ TEST_P(DownloadResponseTest, KeepsTheBodyAndAppendsOnlyAPlainSuccess) {
             row.Appended ? std::vector<std::string>{request.SavePath} : std::vector<std::string>{});
   EXPECT_EQ(outcome.ActiveWorkers, 0);
   EXPECT_TRUE(outcome.SlotFreed);
+  ASSERT_EQ(outcome.Results.size(), 1u) << "every download reports how it ended";
+  EXPECT_EQ(outcome.Results[0].Fetch.Ok, row.Reason.empty());
+  EXPECT_EQ(outcome.Results[0].Fetch.Reason, row.Reason);
+  EXPECT_EQ(outcome.Results[0].Fetch.Transient, row.Transient);
 }
 
-INSTANTIATE_TEST_SUITE_P(Responses, DownloadResponseTest,
-                         testing::Values(ResponseCase{"/length", BigBody(), true},
-                                         ResponseCase{"/chunked", "first-second", true},
-                                         ResponseCase{"/missing", "<h1>Not Found</h1>", false},
-                                         ResponseCase{"/moved", "moved to /length", false},
-                                         ResponseCase{"/created", "made elsewhere", false},
-                                         ResponseCase{"/broken", "server error", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Responses, DownloadResponseTest,
+    testing::Values(ResponseCase{"/length", BigBody(), true, ""},
+                    ResponseCase{"/chunked", "first-second", true, ""},
+                    ResponseCase{"/missing", "<h1>Not Found</h1>", false, "404 Not Found"},
+                    ResponseCase{"/moved", "moved to /length", false, "302 Found"},
+                    ResponseCase{"/created", "made elsewhere", false, "redirected"},
+                    ResponseCase{"/broken", "server error", false, "500 Internal Server Error",
+                                 true}));
 
 TEST_F(DownloadThreadTest, TheWorkerMakesTheThumbnailAndTheMainThreadOnlyAddsIt) {
   Bitmap24 thumbnail(80, 80);

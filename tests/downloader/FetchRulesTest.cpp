@@ -114,8 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SiteCase{"", "http://example.com/a.jpg", false}));
 
 TEST_F(FetchRulesTest, CredentialsGoOnlyToTheTaskSite) {
-  EXPECT_TRUE(Fetch(Request(mSite.Url("/pic.gif"))).Downloaded);
-  EXPECT_TRUE(Fetch(Request(OtherUrl("/pic.gif"))).Downloaded);
+  EXPECT_TRUE(Fetch(Request(mSite.Url("/pic.gif"))).Ok);
+  EXPECT_TRUE(Fetch(Request(OtherUrl("/pic.gif"))).Ok);
   ASSERT_EQ(mSite.Requests().size(), 1u);
   EXPECT_EQ(AuthorizationOf(mSite.Requests()[0]), kBasicUserSecret);
   ASSERT_EQ(mOther.Requests().size(), 1u);
@@ -126,7 +126,7 @@ TEST_F(FetchRulesTest, CredentialsStayBehindWhenARedirectionLeavesTheHost) {
   DownloadRequest request = Request(mSite.Url("/away.gif"));
   request.FollowRedirects = true;
   const FetchResult fetched = Fetch(request);
-  EXPECT_TRUE(fetched.Downloaded);
+  EXPECT_TRUE(fetched.Ok);
   EXPECT_EQ(fetched.FinalUrl, OtherUrl("/pic.gif"));
   ASSERT_EQ(mSite.Requests().size(), 1u);
   EXPECT_EQ(AuthorizationOf(mSite.Requests()[0]), kBasicUserSecret);
@@ -150,7 +150,7 @@ TEST_P(RedirectTest, FollowsAsTheOptionSays) {
   DownloadRequest request = Request(mSite.Url(row.Path));
   request.FollowRedirects = row.Follow;
   const FetchResult fetched = Fetch(request);
-  EXPECT_EQ(fetched.Downloaded, row.Downloaded);
+  EXPECT_EQ(fetched.Ok, row.Downloaded);
   // Never with the credentials libcurl writes into a followed relative address.
   EXPECT_EQ(fetched.FinalUrl, *row.FinalPath ? mSite.Url(row.FinalPath) : "");
   // Without "Keep only real pictures" whatever arrived stays, as it always did.
@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<RedirectCase>& row) { return row.param.Name; });
 
 TEST_F(FetchRulesTest, OffTheFileHoldsTheRedirectionsBody) {
-  EXPECT_FALSE(Fetch(Request(mSite.Url("/hop/1"))).Downloaded);
+  EXPECT_FALSE(Fetch(Request(mSite.Url("/hop/1"))).Ok);
   EXPECT_EQ(ReadFileBytes(SavePath()), "moved");
 }
 
@@ -220,7 +220,7 @@ TEST_P(KeepOnlyRealPicturesTest, DeletesWhatIsNoPictureOnlyWhenOn) {
   const FetchResult checked = Fetch(request);
   EXPECT_EQ(checked.RemovedBecause, row.RemovedBecause);
   EXPECT_EQ(std::filesystem::exists(SavePath()), *row.RemovedBecause == '\0');
-  EXPECT_EQ(checked.Downloaded, kept.Downloaded && *row.RemovedBecause == '\0');
+  EXPECT_EQ(checked.Ok, kept.Ok && *row.RemovedBecause == '\0');
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -237,7 +237,7 @@ TEST_F(FetchRulesTest, KeepOnlyRealPicturesDeletesWhatAFailedConnectionLeft) {
       Request("http://127.0.0.1:" + std::to_string(UnusedPort()) + "/pic.gif");
   request.KeepOnlyRealPictures = true;
   const FetchResult fetched = Fetch(request);
-  EXPECT_FALSE(fetched.Downloaded);
+  EXPECT_FALSE(fetched.Ok);
   EXPECT_EQ(fetched.RemovedBecause, "download failed");
   EXPECT_FALSE(std::filesystem::exists(SavePath()));
 }

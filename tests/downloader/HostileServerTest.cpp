@@ -38,6 +38,7 @@ constexpr auto kSlotFreeWithin = std::chrono::seconds(5);
 
 struct Outcome {
   bool Downloaded = false;
+  std::string Reason;
   Clock::duration Took{};
   bool FileLeft = false;
   std::uintmax_t BytesLeft = 0;
@@ -92,7 +93,9 @@ class HostileServerTest : public testing::Test {
     const DownloadRequest request = Request(url);
     Outcome outcome;
     const Clock::time_point start = Clock::now();
-    outcome.Downloaded = FetchToFile(request, limits, mAbort, mHandles).Downloaded;
+    const FetchOutcome fetched = FetchToFile(request, limits, mAbort, mHandles);
+    outcome.Downloaded = fetched.Ok;
+    outcome.Reason = fetched.Reason;
     outcome.Took = Clock::now() - start;
     std::error_code ec;
     outcome.FileLeft = std::filesystem::exists(request.SavePath, ec);
@@ -114,6 +117,7 @@ TEST_F(HostileServerTest, StalledServerFreesTheSlotAndLeavesAnEmptyFile) {
   const Outcome outcome = Fetch(mServer.Url("/stall"));
 
   EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_EQ(outcome.Reason, "timed out");
   EXPECT_LT(outcome.Took, kSlotFreeWithin);
   EXPECT_TRUE(outcome.FileLeft);
   EXPECT_EQ(outcome.BytesLeft, 0u);
@@ -123,6 +127,7 @@ TEST_F(HostileServerTest, TrickleBelowTheRateFloorIsEndedAndKeepsWhatArrived) {
   const Outcome outcome = Fetch(mServer.Url("/trickle"));
 
   EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_EQ(outcome.Reason, "timed out");
   EXPECT_LT(outcome.Took, kSlotFreeWithin);
   EXPECT_TRUE(outcome.FileLeft);
   EXPECT_GT(outcome.BytesLeft, 0u);
@@ -133,6 +138,7 @@ TEST_F(HostileServerTest, SteadyEndlessBodyIsEndedByTheCeilingAndKeepsWhatArrive
   const Outcome outcome = Fetch(mServer.Url("/steady"));
 
   EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_EQ(outcome.Reason, "timed out");
   EXPECT_LT(outcome.Took, kSlotFreeWithin);
   EXPECT_GT(outcome.BytesLeft, 0u);
   EXPECT_LT(outcome.BytesLeft, kShortCap);
@@ -142,6 +148,7 @@ TEST_F(HostileServerTest, FastEndlessBodyIsCutAtTheCapAndDeleted) {
   const Outcome outcome = Fetch(mServer.Url("/endless"));
 
   EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_EQ(outcome.Reason, "too large");
   EXPECT_LT(outcome.Took, kSlotFreeWithin);
   EXPECT_FALSE(outcome.FileLeft);
 }
@@ -152,6 +159,7 @@ TEST_F(HostileServerTest, HugeAnnouncedLengthIsRefusedAndDeleted) {
   const Outcome outcome = Fetch(raw.Url("/huge.jpg"), TransferLimits{});
 
   EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_EQ(outcome.Reason, "too large");
   EXPECT_LT(outcome.Took, kSlotFreeWithin);
   EXPECT_FALSE(outcome.FileLeft);
 }
@@ -172,21 +180,25 @@ TEST_F(HostileServerTest, StopEndsAStalledTransferWithinAboutASecondUnderTheDefa
       std::to_string(std::chrono::duration_cast<milliseconds>(returned - stopped).count()));
 
   EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_EQ(outcome.Reason, "stopped");
   EXPECT_LT(returned - stopped, kSlotFreeWithin);
   EXPECT_EQ(outcome.BytesLeft, 0u);
 }
 
 TEST_F(HostileServerTest, UnresolvableHostFailsAtOnceAndSpoilsNoLaterDownload) {
   EXPECT_TRUE(
-      FetchToFile(Request(mServer.Url("/picture.jpg"), "a.jpg"), ShortLimits(), mAbort, mHandles).Downloaded);
+      FetchToFile(Request(mServer.Url("/picture.jpg"), "a.jpg"), ShortLimits(), mAbort, mHandles)
+          .Ok);
   const Outcome dead = Fetch("http://pics.invalid/x.jpg");
   EXPECT_FALSE(dead.Downloaded);
+  EXPECT_EQ(dead.Reason, "could not resolve host");
   EXPECT_LT(dead.Took, kSlotFreeWithin);
   EXPECT_EQ(dead.BytesLeft, 0u);
 
   for (const char* name : {"b.jpg", "c.jpg", "d.jpg"}) {
     EXPECT_TRUE(
-        FetchToFile(Request(mServer.Url("/picture.jpg"), name), ShortLimits(), mAbort, mHandles).Downloaded);
+        FetchToFile(Request(mServer.Url("/picture.jpg"), name), ShortLimits(), mAbort, mHandles)
+            .Ok);
     EXPECT_TRUE(ReadFileBytes(mFolder / name) == kPicture) << name << " is not whole";
   }
 }

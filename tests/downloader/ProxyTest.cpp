@@ -112,7 +112,7 @@ class ProxyDownloadTest : public testing::Test {
   }
   bool Fetch(const DownloadRequest& request) {
     const std::atomic<bool> abort{false};
-    return FetchToFile(request, TransferLimits{}, abort, mHandles).Downloaded;
+    return FetchToFile(request, TransferLimits{}, abort, mHandles).Ok;
   }
   bool OriginSawTheProxy() {
     const std::vector<SeenRequest> seen = mServer.Requests();

@@ -130,7 +130,7 @@ class SessionDownloadTest : public testing::TestWithParam<SessionCase> {
       mTimer,
       {[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
        [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); }, nullptr,
-       nullptr}};
+       nullptr, nullptr}};
 };
 
 TEST_P(SessionDownloadTest, TheBrowsersSessionGetsThePicture) {

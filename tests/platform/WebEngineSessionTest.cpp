@@ -76,7 +76,7 @@ class WebEngineSessionTest : public testing::Test {
     }
     std::atomic<bool> abort{false};
     CurlHandlePool handles{1};
-    return FetchToFile(request, {}, abort, handles).Downloaded;
+    return FetchToFile(request, {}, abort, handles).Ok;
   }
   SeenRequest LastRequestFor(const std::string& path) const {
     SeenRequest last{};

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTimer>
+#include <atomic>
 #include <filesystem>
 #include <memory>
 
@@ -137,9 +138,10 @@ TEST_F(MainFormCrawl, RedirectedPictureShowsWhereItCameFromAndAnErrorPageIsNotKe
   };
   ASSERT_TRUE(test::ProcessEventsUntil([&] {
     return test::PanelText(*mForm, 2) == "Vexilo task is completed!" &&
-           rowWith(1, mSite.Url("/new.gif")) >= 0 && rowWith(4, "404 Not Found") >= 0;
-  })) << "rows: " << list->rowCount();
-  EXPECT_EQ(list->item(rowWith(4, "404 Not Found"), 1)->text().toStdString(),
+           rowWith(1, mSite.Url("/new.gif")) >= 0 && rowWith(4, "failed: 404 Not Found") >= 0;
+  })) << "rows: "
+      << list->rowCount();
+  EXPECT_EQ(list->item(rowWith(4, "failed: 404 Not Found"), 1)->text().toStdString(),
             mSite.Url("/gone.gif"));
   EXPECT_EQ(test::Part<TPictureGrid>(*mForm)->count(), 1);
   int files = 0;
@@ -148,6 +150,60 @@ TEST_F(MainFormCrawl, RedirectedPictureShowsWhereItCameFromAndAnErrorPageIsNotKe
     ++files;
   }
   EXPECT_EQ(files, 1) << "the error page is not kept";
+  mForm->close();
+}
+
+TEST_F(MainFormCrawl, EveryFailureShowsItsReasonAndResumeFetchesItAgain) {
+  mSite.AddPage("/",
+                "<html><body><a href='/'>home</a><img src='/one.gif'><img src='/gone.gif'>"
+                "</body></html>");
+  mSite.AddPicture("/one.gif");
+  std::atomic<bool> back{false};
+  mSite.Http().Get("/gone.gif", [&back](const httplib::Request&, httplib::Response& response) {
+    if (back) {
+      response.set_content(test::LoopbackServer::TinyGif(), "image/gif");
+    } else {
+      response.status = 404;
+      response.set_content("<h1>Not Found</h1>", "text/html");
+    }
+  });
+  auto* list = test::Part<TPictureListView>(*mForm);
+  auto statuses = [list] {
+    std::vector<std::string> texts;
+    for (int row = 0; row < list->rowCount(); ++row) {
+      texts.push_back(list->item(row, 4) ? list->item(row, 4)->text().toStdString() : "");
+    }
+    return testing::PrintToString(texts);
+  };
+  const std::string doneAndFailed =
+      testing::PrintToString(std::vector<std::string>{"done", "failed: 404 Not Found"});
+
+  test::Part<QComboBox>(*mForm, "addressBox")
+      ->setCurrentText(QString::fromStdString(mSite.Url("/")));
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
+  ASSERT_TRUE(test::ProcessEventsUntil([&] {
+    return test::PanelText(*mForm, 2) == "Vexilo task is completed!" && statuses() == doneAndFailed;
+  })) << statuses();
+  EXPECT_EQ(test::PanelText(*mForm, 0), "1 downloaded, 1 failed");
+  const std::string folderName = mForm->Run().CurrentTask().FolderName;
+  EXPECT_EQ(ReadLines(mDir / "task" / folderName / "failed.dat").size(), 3u);
+  EXPECT_TRUE(mPrompts.Questions.empty());
+
+  // Listing the task again shows what failed, from the saved state.
+  auto* tree = test::Part<TTaskTree>(*mForm);
+  tree->setCurrentItem(tree->Root());
+  tree->setCurrentItem(tree->TaskNode(0));
+  EXPECT_EQ(statuses(),
+            testing::PrintToString(std::vector<std::string>{"", "failed: 404 Not Found"}));
+
+  back = true;
+  test::Part<TMainActions>(*mForm)->ResumeTask->trigger();
+  EXPECT_EQ(mPrompts.Questions, std::vector<std::string>{"Fetch the 1 picture that failed again?"});
+  ASSERT_TRUE(test::ProcessEventsUntil([&] {
+    return test::Part<TPictureGrid>(*mForm)->count() == 2;
+  })) << statuses();
+  EXPECT_EQ(list->item(1, 4)->text().toStdString(), "done");
+  EXPECT_TRUE(ReadLines(mDir / "task" / folderName / "failed.dat").empty());
   mForm->close();
 }
 

@@ -479,7 +479,7 @@ TEST_F(MainFormTest, PictureListHasItsColumns) {
   TPictureListView* list = test::Part<TPictureListView>(*form);
   ASSERT_EQ(list->columnCount(), 5);
   const char* names[] = {"Name", "Link", "Width", "Height", "Status"};
-  const int widths[] = {100, 290, 80, 80, 100};
+  const int widths[] = {100, 290, 80, 80, 200};
   for (int c = 0; c < 5; ++c) {
     EXPECT_EQ(list->horizontalHeaderItem(c)->text(), names[c]);
     EXPECT_EQ(list->columnWidth(c), widths[c]);

@@ -1,8 +1,11 @@
 // Takes the screenshots of the main window (with a task and its pictures), the download
-// settings dialog, the advanced settings dialog and the about box into the folder given as the
-// argument. Run it under a real X server (scripts/screenshots starts Xvfb); it is no test.
+// settings dialog, the advanced settings dialog, the about box and the main window during a
+// crawl on loopback with some failed pictures into the folder given as the argument. Run it under a
+// real X server (scripts/screenshots starts Xvfb); it is no test.
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QScreen>
@@ -15,10 +18,13 @@
 #include "pictures/PictureGrid.h"
 #include "shell/AboutUnit.h"
 #include "shell/AdvancedSettingsUnit.h"
+#include "shell/MainActions.h"
 #include "shell/OptionUnit.h"
+#include "shell/Run.h"
 #include "shell/TaskTree.h"
 #include "shell/main.h"
 #include "support/FakeSeams.h"
+#include "support/LoopbackServer.h"
 #include "support/MainFormParts.h"
 #include "support/TempDir.h"
 #include "tasks/TaskList.h"
@@ -65,10 +71,17 @@ void WriteSampleTask(const std::filesystem::path& programFolder) {
   list.SaveTaskList();
 
   std::vector<PictureEntry> rows;
-  for (const char* name : {"testorig.jpg", "testimgint.jpg", "monkey12.jpg", "shira_bird8.bmp"}) {
-    rows.push_back({name, std::string("https://www.example.com/gallery/") + name, "227", "149"});
+  CrawlState state;  // every picture handed out; two of them failed
+  for (const char* name : {"testorig.jpg", "testimgint.jpg", "monkey12.jpg", "shira_bird8.bmp",
+                           "gone.jpg", "elsewhere.jpg"}) {
+    const std::string address = std::string("https://www.example.com/gallery/") + name;
+    rows.push_back({name, address, "227", "149"});
+    state.Queue.push_back({address, task.TaskFolder + "/" + name});
   }
-  TaskStateFiles(programFolder).SaveCrawlState(task.FolderName, rows, CrawlState{});
+  state.DispatchedCount = static_cast<std::int32_t>(state.Queue.size());
+  state.Failed = {{state.Queue[4].Url, state.Queue[4].SavePath, "404 Not Found"},
+                  {state.Queue[5].Url, state.Queue[5].SavePath, "could not resolve host"}};
+  TaskStateFiles(programFolder).SaveCrawlState(task.FolderName, rows, state);
 }
 
 }  // namespace
@@ -118,5 +131,37 @@ int main(int argc, char** argv) {
   test::Part<TAboutForm>(form)->setModal(false);
   test::Part<TAboutForm>(form)->show();
   ok = Shoot(test::Part<TAboutForm>(form), out.filePath("about-box.png")) && ok;
+  test::Part<TAboutForm>(form)->hide();
+
+  // A crawl that has downloaded three pictures, failed one, waits to retry one, and has three
+  // downloads held at their gates and two more waiting behind them.
+  test::LoopbackServer site{test::LoopbackServer::Connections::OnePerRequest};
+  std::string page = "<html><body><a href='/'>home</a>";
+  for (const char* picture : {"/red.gif", "/green.gif", "/blue.gif"}) {
+    site.AddPicture(picture);
+    page += std::string("<img src='") + picture + "'>";
+  }
+  site.Http().Get("/gone.gif", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 404;
+  });
+  site.Http().Get("/busy.gif", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 503;
+    response.set_header("Retry-After", "60");
+  });
+  page += "<img src='/gone.gif'><img src='/busy.gif'>";
+  for (int gate = 1; gate <= 5; ++gate) page += "<img src='/gate/" + std::to_string(gate) + "'>";
+  site.AddPage("/", page + "</body></html>");
+  const std::filesystem::path down = programFolder / "down";
+  form.Run().Settings().DownFolder = down.string();
+  form.Run().Settings().Advanced.RetryFailed = true;
+  test::Part<QComboBox>(form, "addressBox")->setCurrentText(QString::fromStdString(site.Url("/")));
+  test::Part<TMainActions>(form)->QuickStart->trigger();
+  bool running = false;
+  for (int waited = 0; !running && waited < 300; ++waited) {
+    Settle(100);
+    running = test::PanelText(form, 0) == "3 downloaded, 1 failed";
+  }
+  ok = running && Shoot(&form, out.filePath("crawl-with-failures.png")) && ok;
+  site.OpenAllGates();
   return ok ? 0 : 1;
 }

@@ -73,6 +73,8 @@ void LoopbackServer::AddPicture(const std::string& path) {
   });
 }
 
+const std::string& LoopbackServer::TinyGif() { return kGif; }
+
 void LoopbackServer::AddRedirect(const std::string& path, const std::string& target) {
   mServer.Get(path, [target](const httplib::Request&, httplib::Response& response) {
     response.set_redirect(target);

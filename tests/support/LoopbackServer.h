@@ -44,6 +44,8 @@ class LoopbackServer {
   void AddPage(const std::string& path, const std::string& body);
   // A tiny GIF at path.
   void AddPicture(const std::string& path);
+  // The bytes AddPicture serves.
+  static const std::string& TinyGif();
   // A 302 answer that sends the client to target.
   void AddRedirect(const std::string& path, const std::string& target);
   // A page that sends body at once and then never finishes.

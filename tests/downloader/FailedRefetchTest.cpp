@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include "downloader/FailedRefetch.h"
+#include "support/FakeSeams.h"
+
+namespace vexilo::test {
+namespace {
+
+CrawlState WithFailures() {
+  CrawlState state;
+  state.Queue = {{"http://a/1.jpg", "/p/1.jpg"},
+                 {"http://a/2.jpg", "/p/2.jpg"},
+                 {"http://a/3.jpg", "/p/3.jpg"}};
+  state.DispatchedCount = 3;
+  state.CutOff = {{"http://a/3.jpg", "/p/3.jpg"}};
+  state.Failed = {{"http://a/1.jpg", "/p/1.jpg", "404 Not Found"},
+                  {"http://a/2.jpg", "/p/2.jpg", "timed out"}};
+  return state;
+}
+
+TEST(FailedRefetchTest, YesPutsTheFailedFirstIntoTheirSavePaths) {
+  RecordingPrompts prompts;
+  CrawlState state = WithFailures();
+
+  EXPECT_TRUE(OfferToRefetchFailed(state, prompts));
+
+  EXPECT_EQ(prompts.Questions, std::vector<std::string>{"Fetch the 2 pictures that failed again?"});
+  EXPECT_EQ(state.CutOff, (std::vector<QueuedPicture>{{"http://a/1.jpg", "/p/1.jpg"},
+                                                      {"http://a/2.jpg", "/p/2.jpg"},
+                                                      {"http://a/3.jpg", "/p/3.jpg"}}));
+  EXPECT_TRUE(state.Failed.empty());
+  EXPECT_EQ(state.DispatchedCount, 3) << "they count as handed out already";
+}
+
+TEST(FailedRefetchTest, NoOrNothingFailedChangesNothing) {
+  RecordingPrompts prompts;
+  prompts.Answer = false;
+  CrawlState state = WithFailures();
+  EXPECT_FALSE(OfferToRefetchFailed(state, prompts));
+  EXPECT_EQ(state, WithFailures());
+
+  prompts.Answer = true;
+  prompts.Questions.clear();
+  state.Failed.clear();
+  EXPECT_FALSE(OfferToRefetchFailed(state, prompts));
+  EXPECT_TRUE(prompts.Questions.empty()) << "no failures, no question";
+  EXPECT_EQ(RefetchQuestion(1), "Fetch the 1 picture that failed again?");
+}
+
+}  // namespace
+}  // namespace vexilo::test
