@@ -209,7 +209,9 @@ bool IsAvif(std::string_view bytes) {
 
 PictureFormat SniffPictureFormat(std::string_view bytes) {
   using namespace std::string_view_literals;
-  if (StartsWith(bytes, "\xFF\xD8\xFF"sv)) return PictureFormat::Jpeg;
+  // The start-of-image marker alone: JPEG decoders skip junk before the next marker, so a
+  // file with it is a picture they can read, even when a third FF does not follow.
+  if (StartsWith(bytes, "\xFF\xD8"sv)) return PictureFormat::Jpeg;
   if (StartsWith(bytes, "\x89PNG\r\n\x1A\n"sv)) return PictureFormat::Png;
   if (StartsWith(bytes, "GIF87a") || StartsWith(bytes, "GIF89a")) return PictureFormat::Gif;
   if (StartsWith(bytes, "BM")) return PictureFormat::Bmp;

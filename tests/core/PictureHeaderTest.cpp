@@ -4,6 +4,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "core/PictureHeader.h"
 #include "support/TempDir.h"
@@ -84,6 +85,24 @@ std::string Avif(const std::string& properties) {
   return kAvifType + Box("meta", kNoFlags + Box("iprp", Box("ipco", properties)));
 }
 std::string Jpeg(const std::string& segments) { return "\xFF\xD8"s + segments; }
+
+TEST(SniffPictureFormat, TellsEachKindByItsFirstBytes) {
+  const std::pair<std::string, PictureFormat> cases[] = {
+      {"\xFF\xD8\xFF\xE0"s, PictureFormat::Jpeg},
+      // Junk after the start-of-image marker, which JPEG decoders skip.
+      {"\xFF\xD8\xFE\xFF"s, PictureFormat::Jpeg},
+      {"\x89PNG\r\n\x1A\n"s, PictureFormat::Png},
+      {"GIF89a"s, PictureFormat::Gif},
+      {"BM"s, PictureFormat::Bmp},
+      {"RIFF\0\0\0\0WEBP"s, PictureFormat::WebP},
+      {"\xFF"s, PictureFormat::Unknown},
+      {"<html>"s, PictureFormat::Unknown},
+      {""s, PictureFormat::Unknown},
+  };
+  for (const auto& [bytes, format] : cases) {
+    EXPECT_EQ(SniffPictureFormat(bytes), format) << testing::PrintToString(bytes);
+  }
+}
 
 struct HostileCase {
   const char* Name;
