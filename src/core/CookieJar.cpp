@@ -153,4 +153,9 @@ std::string CookieJar::HeaderFor(const std::string& url, TimePoint now) const {
   return header;
 }
 
+std::vector<BrowserCookie> CookieJar::Cookies() const {
+  std::lock_guard lock(mLock);
+  return mCookies;
+}
+
 }  // namespace vexilo

@@ -42,6 +42,8 @@ class CookieJar {
   // Adds what Save wrote; a missing file adds nothing, a record that does not read is passed
   // over. Raises FileError when the file is there but cannot be read.
   void Load(const std::filesystem::path& file);
+  // A copy of every cookie held.
+  std::vector<BrowserCookie> Cookies() const;
 
  private:
   mutable std::mutex mLock;

@@ -1,5 +1,6 @@
 #include "platform/WebEngineSession.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QNetworkCookie>
 #include <QStandardPaths>
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <exception>
 #include <optional>
+#include <utility>
 
 namespace vexilo {
 namespace {
@@ -28,6 +30,24 @@ std::optional<BrowserCookie> FromStore(const QNetworkCookie& stored) {
         std::chrono::milliseconds(stored.expirationDate().toMSecsSinceEpoch()));
   }
   return cookie;
+}
+
+// The browser's form of a cookie kept in the jar, with the address it belongs to.
+std::pair<QNetworkCookie, QUrl> ToStore(const BrowserCookie& cookie) {
+  QNetworkCookie stored(QByteArray::fromStdString(cookie.Name),
+                        QByteArray::fromStdString(cookie.Value));
+  const QString domain = QString::fromStdString(cookie.Domain);
+  if (!cookie.HostOnly) stored.setDomain('.' + domain);
+  stored.setPath(QString::fromStdString(cookie.Path));
+  stored.setSecure(cookie.Secure);
+  if (cookie.Expires) {
+    stored.setExpirationDate(QDateTime::fromMSecsSinceEpoch(
+        std::chrono::duration_cast<std::chrono::milliseconds>(cookie.Expires->time_since_epoch())
+            .count()));
+  }
+  const QUrl origin(QString(cookie.Secure ? "https://" : "http://") + domain +
+                    QString::fromStdString(cookie.Path));
+  return {stored, origin};
 }
 
 }  // namespace
@@ -77,6 +97,12 @@ WebEngineSession::WebEngineSession(QWebEngineProfile* profile)
                      }
                    });
   store->loadAllCookies();
+  // The browser writes its cookies to disk some time after they change, so a program ended
+  // soon after a logon may find them missing at the next start: the kept copy puts them back.
+  for (const BrowserCookie& cookie : mJar.Cookies()) {
+    const auto [stored, origin] = ToStore(cookie);
+    store->setCookie(stored, origin);
+  }
 }
 
 WebEngineSession::~WebEngineSession() { Save(); }
