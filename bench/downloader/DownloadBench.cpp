@@ -5,7 +5,7 @@
 //   downloader_bench <address list> <output folder> <workers> [crawling]
 //
 // By default the crawl has queued everything and ended, so counti.dat is written after every
-// hand-out. With "crawling" the crawl is still running until the last picture is reported.
+// hand-out. With "crawling" the crawl is still running until the last picture has ended.
 
 #include <QCoreApplication>
 #include <QObject>
@@ -88,6 +88,7 @@ int main(int argc, char** argv) {
   settings.DownloadThread = argv[3];
   TaskRecord task;
   task.FolderName = "bench";
+  task.TaskFolder = output.string();  // nothing is fetched into any other folder
   TaskStateFiles stateFiles(output / ".program");
   std::filesystem::create_directories(stateFiles.StateFolder(task.FolderName));
   QuitOnMessage prompts;
@@ -95,17 +96,19 @@ int main(int argc, char** argv) {
   QObject context;
   QtMainThread mainThread(&context);
   std::size_t appended = 0;
+  std::size_t ended = 0;
   QtTimer timer;
-  DownloadScheduler scheduler(crawl, flags, settings, task, stateFiles, prompts, status, mainThread,
-                              timer,
-                              PictureHooks{MakeBenchThumbnail,
-                                           [&](const std::string&, const Bitmap24&) {
-                                             // The crawl ends with the last report: completion
-                                             // follows.
-                                             if (++appended == crawl.Queue.size())
-                                               flags.CrawlIdle = true;
-                                           },
-                                           nullptr, nullptr, nullptr});
+  DownloadScheduler scheduler(
+      crawl, flags, settings, task, stateFiles, prompts, status, mainThread, timer,
+      PictureHooks{MakeBenchThumbnail, [&](const std::string&, const Bitmap24&) { ++appended; },
+                   nullptr,
+                   [&](std::int64_t, const std::string&, const std::string& mark) {
+                     // The crawl ends with the last picture, however
+                     // it ended: completion follows.
+                     if (mark != "downloading" && ++ended == crawl.Queue.size())
+                       flags.CrawlIdle = true;
+                   },
+                   nullptr});
   timer.OnTimeout([&] { scheduler.Tick(); });
 
   const auto start = std::chrono::steady_clock::now();
