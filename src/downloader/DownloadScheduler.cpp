@@ -45,13 +45,11 @@ constexpr const char* kFailedStatus = "failed: ";
 
 }  // namespace
 
-DownloadScheduler::DownloadScheduler(CrawlState& crawl, RunFlags& flags,
-                                     const AppSettings& settings, const TaskRecord& task,
-                                     TaskStateFiles& stateFiles, UserPrompts& prompts,
-                                     StatusSink& status, MainThread& mainThread,
-                                     DownloadTimer& timer, PictureHooks pictures,
-                                     TransferLimits limits, DiskFloor diskFloor,
-                                     RetryPolicy retries)
+DownloadScheduler::DownloadScheduler(
+    CrawlState& crawl, RunFlags& flags, const AppSettings& settings, const TaskRecord& task,
+    TaskStateFiles& stateFiles, UserPrompts& prompts, StatusSink& status, MainThread& mainThread,
+    DownloadTimer& timer, PictureHooks pictures, TransferLimits limits, DiskFloor diskFloor,
+    RetryPolicy retries, std::chrono::milliseconds counterSaveInterval)
     : mCrawl(crawl),
       mFlags(flags),
       mSettings(settings),
@@ -61,10 +59,16 @@ DownloadScheduler::DownloadScheduler(CrawlState& crawl, RunFlags& flags,
       mStatus(status),
       mTimer(timer),
       mPictures(std::move(pictures)),
-      mLimits(limits),
       mDiskFloor(std::move(diskFloor)),
       mRetryPolicy(retries),
-      mMainThread(mainThread) {}
+      mCounterSaveInterval(counterSaveInterval),
+      mPool(mainThread, limits,
+            {mPictures,
+             [this](std::uint64_t id, const DownloadResult& result) { Reported(id, result); },
+             // Freed slots are filled at once instead of at the next tick.
+             [this] {
+               if (mTimer.Enabled()) Tick();
+             }}) {}
 
 DownloadScheduler::~DownloadScheduler() { Shutdown(); }
 
@@ -84,10 +88,12 @@ void DownloadScheduler::Tick() {
   if (mDownloadsComplete || mFlags.StopRequested) {
     DropRetries();
     mTimer.SetEnabled(false);
+    SaveUnsavedCounters();
     return;
   }
   try {
     ScheduleDownloads();
+    SaveCountersIfDue(false);  // also while nothing is handed out
   } catch (const FileError& error) {
     // Only the state files raise it; the pictures handed out so far stay counted.
     TellSaveFailureOnce(mFlags, mPrompts, error.what());
@@ -99,20 +105,22 @@ void DownloadScheduler::Tick() {
 void DownloadScheduler::Shutdown() {
   if (mShutDown) return;
   mShutDown = true;
-  mMainThread.Close();
-  // A transfer still running now is cut off; one that ends on its own in the meantime is
+  mPool.Shutdown();
+  // Every download not reported yet is cut off, even one whose file was complete: it is
   // merely fetched once more.
   std::map<std::string, std::vector<QueuedPicture>> cutOff;  // by task folder name
-  for (const RunningDownload& running : mWorkers) {
-    if (!running.Worker->Finished()) {
-      cutOff[running.Download.FolderName].push_back(running.Download.Picture);
-    }
+  for (const auto& [id, running] : mRunning) {
+    cutOff[running.Download.FolderName].push_back(running.Download.Picture);
   }
+  mRunning.clear();
+  mHostLoad.clear();
+  mActiveWorkers = 0;
   mRetries.clear();  // already among the failed downloads
-  mAbort.store(true);
-  for (const RunningDownload& running : mWorkers) running.Worker->Join();
-  mWorkers.clear();
-  mHandles.Clear();
+  try {
+    SaveCountersIfDue(true);
+  } catch (...) {
+    // Resume then hands out again what was handed out since the last save.
+  }
   for (const auto& [folderName, pictures] : cutOff) {
     try {
       if (folderName == mTask.FolderName) {
@@ -129,14 +137,14 @@ void DownloadScheduler::Shutdown() {
 }
 
 void DownloadScheduler::ScheduleDownloads() {
-  ReapFinishedWorkers();
   const auto queued = static_cast<std::int64_t>(mCrawl.Queue.size());
   const std::int64_t pending = (mCrawl.DispatchedCount < 0 ? 0 : queued - mCrawl.DispatchedCount) +
                                static_cast<std::int64_t>(mCrawl.CutOff.size()) +
                                static_cast<std::int64_t>(mRetries.size());
   if (mFlags.CrawlIdle && pending + ActiveWorkers() < 1) {
     mDownloadsComplete = true;
-    mHandles.Clear();  // no reason to keep connections open to the servers
+    SaveCountersIfDue(true);
+    mPool.CloseIdleConnections();  // no reason to keep connections open to the servers
     mPrompts.ShowMessage(kCompletedText);
     mStatus.SetStatusText(kProgressPanel, kCompletedText);
     return;
@@ -187,7 +195,31 @@ void DownloadScheduler::HandOut(std::int64_t freeSlots, std::int64_t queued,
       break;
     }
     ++mCrawl.DispatchedCount;
-    if (mFlags.CrawlIdle) mStateFiles.SaveCounters(mTask.FolderName, mCrawl);
+    CountersHandedOut();
+  }
+}
+
+void DownloadScheduler::CountersHandedOut() {
+  // While the crawl runs, its own saving keeps the state files.
+  if (!mFlags.CrawlIdle) return;
+  mCountersUnsaved = true;
+  SaveCountersIfDue(false);
+}
+
+void DownloadScheduler::SaveCountersIfDue(bool now) {
+  if (!mCountersUnsaved) return;
+  const auto time = std::chrono::steady_clock::now();
+  if (!now && time - mCountersSaved < mCounterSaveInterval) return;
+  mCountersSaved = time;  // a failed write is tried again after the interval, not at once
+  mStateFiles.SaveCounters(mTask.FolderName, mCrawl);
+  mCountersUnsaved = false;
+}
+
+void DownloadScheduler::SaveUnsavedCounters() {
+  try {
+    SaveCountersIfDue(true);
+  } catch (const FileError& error) {
+    TellSaveFailureOnce(mFlags, mPrompts, error.what());
   }
 }
 
@@ -203,33 +235,30 @@ bool DownloadScheduler::StartDownload(Handout handout) {
     request.UserAgent = mSession->UserAgent();
   }
   const std::uint64_t id = ++mNextId;
-  WorkerLinks links{
-      mDownloadLock, mActiveWorkers, mAbort, mMainThread, mHandles, mPictures,
-      [this, id, handout](const DownloadResult& result) { DownloadEnded(id, handout, result); },
-      // A freed slot is filled at once instead of at the next tick.
-      [this] {
-        mMainThread.Post([this] {
-          if (mTimer.Enabled()) Tick();
-        });
-      }};
-  mWorkers.push_back(
-      {std::make_unique<TDownloadThead>(std::move(request), mLimits, std::move(links)), handout, id,
-       host, false});
+  mRunning[id] = {handout, host};
   try {
-    mWorkers.back().Worker->Start();
+    mPool.Start(id, std::move(request));
   } catch (...) {
-    mWorkers.pop_back();
+    mRunning.erase(id);
     throw;
   }
   ++mHostLoad[host];
-  mActiveWorkers.fetch_add(1);
+  ++mActiveWorkers;
   Mark(handout, kDownloadingStatus);
   return true;
 }
 
-void DownloadScheduler::DownloadEnded(std::uint64_t id, const Handout& handout,
-                                      const DownloadResult& result) {
-  ReleaseHost(id);
+void DownloadScheduler::Reported(std::uint64_t id, const DownloadResult& result) {
+  const auto found = mRunning.find(id);
+  if (found == mRunning.end()) return;
+  const RunningDownload running = std::move(found->second);
+  mRunning.erase(found);
+  --mActiveWorkers;
+  if (--mHostLoad[running.Host] < 1) mHostLoad.erase(running.Host);
+  DownloadEnded(running.Download, result);
+}
+
+void DownloadScheduler::DownloadEnded(const Handout& handout, const DownloadResult& result) {
   const bool thisCrawl = handout.Crawl == mCrawlNumber;
   try {
     if (handout.Retries > 0 && thisCrawl) ForgetFailure(handout);
@@ -308,15 +337,6 @@ void DownloadScheduler::Mark(const Handout& handout, const std::string& status) 
   }
 }
 
-void DownloadScheduler::ReleaseHost(std::uint64_t id) {
-  for (RunningDownload& running : mWorkers) {
-    if (running.Id != id || running.HostReleased) continue;
-    running.HostReleased = true;
-    if (--mHostLoad[running.Host] < 1) mHostLoad.erase(running.Host);
-    return;
-  }
-}
-
 bool DownloadScheduler::DiskTooFull(const std::string& taskFolder) {
   std::string folder = taskFolder;
   std::optional<std::uint64_t> freeBytes = mDiskFloor.FreeBytes(folder);
@@ -331,15 +351,6 @@ bool DownloadScheduler::DiskTooFull(const std::string& taskFolder) {
   mStatus.SetStatusText(kProgressPanel, kPausedText + std::to_string(mDiskFloor.Bytes >> 20) +
                                             " MiB free in " + folder + ".");
   return true;
-}
-
-void DownloadScheduler::ReapFinishedWorkers() {
-  // A worker whose report was lost still gives its host's place back.
-  for (const RunningDownload& running : mWorkers) {
-    if (running.Worker->Finished() && !running.HostReleased) ReleaseHost(running.Id);
-  }
-  std::erase_if(mWorkers,
-                [](const RunningDownload& running) { return running.Worker->Finished(); });
 }
 
 }  // namespace vexilo

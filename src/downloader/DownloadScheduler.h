@@ -1,16 +1,12 @@
 #pragma once
-// Hands the pictures the crawl queues to download workers, at most MaxWorkers at a time and
+// Hands the pictures the crawl queues to the download pool, at most MaxWorkers at a time and
 // oldest first, and announces "Vexilo task is completed!" once a finished crawl's last picture
-// has been reported. Driven by the 500 ms download timer and by each worker that frees its
-// slot. Main thread only, except where a worker is said to do something.
+// has been reported. Driven by the 500 ms download timer and by the downloads that free their
+// slots. Main thread only.
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <map>
-#include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -23,10 +19,9 @@
 #include "core/TaskRecord.h"
 #include "core/TaskStateFiles.h"
 #include "core/UserPrompts.h"
-#include "downloader/ClosableMainThread.h"
 #include "downloader/DiskSpace.h"
+#include "downloader/DownloadPool.h"
 #include "downloader/DownloadRequest.h"
-#include "downloader/DownloadThread.h"
 #include "downloader/DownloadTimer.h"
 #include "downloader/RetryPolicy.h"
 
@@ -38,16 +33,18 @@ class DownloadScheduler {
   static constexpr const char* kDownloadingText = "Downloading picture ";
   static constexpr const char* kPausedText = "Downloads paused: less than ";
   static constexpr std::int32_t kDefaultMaxWorkers = 3;
-  // The settings dialog offers at most 10; only a hand-edited store asks for more, and one
-  // thread per picture must not become thousands of threads.
+  // The settings dialog offers at most 10; only a hand-edited store asks for more, and
+  // thousands of transfers at once would only bury the servers.
   static constexpr std::int32_t kMostMaxWorkers = 64;
-  // Idle HTTP clients (each with at most one open connection) kept between downloads.
-  static constexpr std::size_t kIdleConnections = 10;
-  // Connections to one host (name and port) at a time, whatever MaxWorkers is.
-  static constexpr int kMostPerHost = 4;
+  // Downloads from one host (name and port) at a time, whatever MaxWorkers is.
+  static constexpr int kMostPerHost = DownloadPool::kMostPerHost;
+  // While the crawl no longer saves the state, counti.dat is written at most this often
+  // during hand-outs, and at once when the downloads stop or end: a crash re-fetches at
+  // most the pictures handed out since, into the same paths.
+  static constexpr std::chrono::milliseconds kCounterSaveInterval{250};
 
   // Every reference must outlive the scheduler. For each picture downloaded successfully the
-  // worker makes its thumbnail and then appends it on the main thread, one at a time. While
+  // pool makes its thumbnail and then appends it on the main thread, one at a time. While
   // the disk under the task's folder (or the download folder, before the task's folder
   // exists) has less free than diskFloor, nothing is handed out. With
   // AppSettings::Advanced.RetryFailed a transient failure is fetched again by retries.
@@ -55,7 +52,8 @@ class DownloadScheduler {
                     const TaskRecord& task, TaskStateFiles& stateFiles, UserPrompts& prompts,
                     StatusSink& status, MainThread& mainThread, DownloadTimer& timer,
                     PictureHooks pictures, TransferLimits limits = {}, DiskFloor diskFloor = {},
-                    RetryPolicy retries = {});
+                    RetryPolicy retries = {},
+                    std::chrono::milliseconds counterSaveInterval = kCounterSaveInterval);
   ~DownloadScheduler();  // Shutdown()
   DownloadScheduler(const DownloadScheduler&) = delete;
   DownloadScheduler& operator=(const DownloadScheduler&) = delete;
@@ -63,7 +61,7 @@ class DownloadScheduler {
   // The crawl start's share, after the crawl has filled the queue and cleared the stop and
   // crawl idle flags: MaxWorkers from AppSettings.DownloadThread (not a whole number counts as
   // 3, below 1 as 1, above kMostMaxWorkers as kMostMaxWorkers), downloads-complete cleared,
-  // timer on. ActiveWorkers keeps counting workers of an earlier crawl that still run, so
+  // timer on. ActiveWorkers keeps counting downloads of an earlier crawl that still run, so
   // MaxWorkers holds across crawls.
   void StartCrawl();
   // One timer tick: switches the timer off once downloads are complete or Stop was
@@ -80,21 +78,24 @@ class DownloadScheduler {
   // to failed.dat once the crawl has ended), also while it waits for a retry, so that a
   // crash or Stop then leaves it to Resume's offer; a retry that ends takes it out again.
   void Tick();
-  // Aborts running transfers and joins every worker; no report and no refill runs after it,
-  // and the pictures whose transfers it cut off are saved first among their task's cut-off
-  // downloads (the running task's also in CrawlState::CutOff), so that Resume fetches them again;
-  // and later ticks do nothing. Workers still waiting for the main thread are released, so it
-  // never waits for the main thread's queue. Takes up to about a second (libcurl looks at the
-  // abort about once a second). Call it before the objects given to the constructor go, and
-  // not from inside the pictures' AppendPicture.
+  // Cuts off running transfers and stops the pool; no report and no refill runs after it,
+  // and the pictures handed out and not yet reported are saved first among their task's
+  // cut-off downloads (the running task's also in CrawlState::CutOff), so that Resume fetches
+  // them again; counti.dat is written if a hand-out since its last save is not in it yet; and
+  // later ticks do nothing. It never waits for the main thread's queue. Call it before the
+  // objects given to the constructor go, and not from inside the pictures' AppendPicture.
   void Shutdown();
+
+  // Writes counti.dat now if a hand-out is not in it yet: before a crawl replaces the state,
+  // which then reads its own. A failure is told once per crawl.
+  void SaveUnsavedCounters();
 
   // With AdvancedSettings::BrowserSession on, each request handed out from then on carries
   // session's cookies for its address, its user agent and the picture's page as Referer.
   // session (null: none) must outlive the scheduler.
   void SetBrowserSession(const BrowserSession* session) { mSession = session; }
 
-  std::int32_t ActiveWorkers() const { return mActiveWorkers.load(); }
+  std::int32_t ActiveWorkers() const { return mActiveWorkers; }
   std::int32_t MaxWorkers() const { return mMaxWorkers; }
   // Pictures that failed and wait for another try.
   std::size_t WaitingRetries() const { return mRetries.size(); }
@@ -122,9 +123,10 @@ class DownloadScheduler {
 
   // False, with nothing started, while the picture's host is full.
   bool StartDownload(Handout handout);
-  // Main thread, under the download lock: counts, retries or keeps the failure, and marks
-  // the picture's row.
-  void DownloadEnded(std::uint64_t id, const Handout& handout, const DownloadResult& result);
+  // Frees the download's slot and host, then DownloadEnded.
+  void Reported(std::uint64_t id, const DownloadResult& result);
+  // Counts, retries or keeps the failure, and marks the picture's row.
+  void DownloadEnded(const Handout& handout, const DownloadResult& result);
   bool MayRetry(const Handout& handout, const FetchOutcome& fetch) const;
   // Adds to, or takes from, the failed downloads of the handout's task, and saves them when
   // the crawl no longer does. Raise FileError when failed.dat cannot be written.
@@ -135,8 +137,9 @@ class DownloadScheduler {
   // Waiting retries stay failed (CrawlState::Failed holds them already) and are not fetched.
   void DropRetries();
   void Mark(const Handout& handout, const std::string& status);
-  void ReleaseHost(std::uint64_t id);
-  void ReapFinishedWorkers();
+  // Raise FileError when counti.dat cannot be written.
+  void CountersHandedOut();
+  void SaveCountersIfDue(bool now);
   // True, with the status saying so, while the pictures' disk is below the floor.
   bool DiskTooFull(const std::string& taskFolder);
 
@@ -149,11 +152,9 @@ class DownloadScheduler {
   StatusSink& mStatus;
   DownloadTimer& mTimer;
   PictureHooks mPictures;
-  TransferLimits mLimits;
   DiskFloor mDiskFloor;
   const BrowserSession* mSession = nullptr;
   RetryPolicy mRetryPolicy;
-  ClosableMainThread mMainThread;
 
   std::int32_t mMaxWorkers = kDefaultMaxWorkers;
   bool mDownloadsComplete = false;
@@ -164,19 +165,17 @@ class DownloadScheduler {
   std::int64_t mFailed = 0;
   std::vector<WaitingRetry> mRetries;
   std::map<std::string, int> mHostLoad;  // running downloads per host
-  // Shared with the workers, which are all joined before these go.
-  std::mutex mDownloadLock;
-  std::atomic<std::int32_t> mActiveWorkers{0};
-  std::atomic<bool> mAbort{false};
-  CurlHandlePool mHandles{kIdleConnections};
+  std::int32_t mActiveWorkers = 0;
   struct RunningDownload {
-    std::unique_ptr<TDownloadThead> Worker;
     Handout Download;  // fetched again on Resume when shut-down cuts it off
-    std::uint64_t Id = 0;
     std::string Host;
-    bool HostReleased = false;
   };
-  std::vector<RunningDownload> mWorkers;
+  std::map<std::uint64_t, RunningDownload> mRunning;  // by id, until reported
+  // Hand-outs not yet in counti.dat, and when it was last written.
+  std::chrono::milliseconds mCounterSaveInterval;
+  bool mCountersUnsaved = false;
+  std::chrono::steady_clock::time_point mCountersSaved{};
+  DownloadPool mPool;  // last: its threads go before what their reports reach
 };
 
 }  // namespace vexilo

@@ -94,31 +94,6 @@ class StatusLine {
   std::string mText;
 };
 
-// Goes back to the pool only after a transfer that went well: a handle that failed (a host
-// that did not resolve, say) can refuse options at its next use, and would fail every later
-// picture that took it.
-class BorrowedHandle {
- public:
-  explicit BorrowedHandle(CurlHandlePool& pool) : mPool(pool), mHandle(pool.Take()) {}
-  ~BorrowedHandle() {
-    if (mReusable) {
-      mPool.Give(mHandle);
-    } else {
-      curl_easy_cleanup(mHandle);
-    }
-  }
-  BorrowedHandle(const BorrowedHandle&) = delete;
-  BorrowedHandle& operator=(const BorrowedHandle&) = delete;
-
-  CURL* Get() const { return mHandle; }
-  void KeepForReuse() { mReusable = true; }
-
- private:
-  CurlHandlePool& mPool;
-  CURL* mHandle;
-  bool mReusable = false;
-};
-
 // Looked at by libcurl at least once a second: ends the transfer on Stop or Exit, or when
 // the bytes of the last window came slower than the floor on the average rate.
 class TransferWatch {
@@ -171,8 +146,6 @@ bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits&
   // Only tunes speed: a handle that refuses it still downloads.
   (void)curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kBufferSize);
   return ConfigurePictureRequest(curl, request, parts.Guard) &&
-         // A pooled handle keeps only the connection of its last transfer.
-         SetCurlOption(curl, CURLOPT_MAXCONNECTS, 1L) &&
          SetCurlOption(curl, CURLOPT_CONNECTTIMEOUT_MS,
                        static_cast<long>(limits.ConnectTimeout.count())) &&
          SetCurlOption(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.TotalTime.count())) &&
@@ -254,49 +227,69 @@ FetchResult FailedFetch(std::string reason) {
 
 }  // namespace
 
-FetchResult FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
-                        const std::atomic<bool>& abort, CurlHandlePool& handles) {
-  OutputFile file(request.SavePath, limits.MaxBodyBytes);
-  if (!file.IsOpen()) return FailedFetch("could not create the file");
-  BorrowedHandle curl(handles);
-  TransferWatch watch(limits, abort);
-  RedirectGuard guard;
-  StatusLine status;
-  if (curl.Get() == nullptr ||
-      !Configure(curl.Get(), request, limits, {file, watch, guard, status})) {
-    FetchResult fetched = FailedFetch("could not start");
-    if (request.KeepOnlyRealPictures) {
-      ::unlink(request.SavePath.c_str());
-      fetched.RemovedBecause = "download failed";
-    }
-    return fetched;
+struct PictureTransfer::Parts {
+  Parts(const std::string& path, const TransferLimits& limits, const std::atomic<bool>& abort)
+      : File(path, limits.MaxBodyBytes), Watch(limits, abort) {}
+
+  OutputFile File;
+  TransferWatch Watch;
+  RedirectGuard Guard;
+  StatusLine Status;
+};
+
+PictureTransfer::PictureTransfer(DownloadRequest request, const TransferLimits& limits,
+                                 const std::atomic<bool>& abort)
+    : mRequest(std::move(request)), mLimits(limits), mAbort(abort) {}
+
+PictureTransfer::~PictureTransfer() = default;
+
+bool PictureTransfer::Prepare(CURL* curl) {
+  mParts = std::make_unique<Parts>(mRequest.SavePath, mLimits, mAbort);
+  if (!mParts->File.IsOpen()) {
+    mParts.reset();
+    mResult = FailedFetch("could not create the file");
+    return false;
   }
-  const CURLcode result = curl_easy_perform(curl.Get());
-  FetchResult fetched;
+  if (curl == nullptr || !Configure(curl, mRequest, mLimits,
+                                    {mParts->File, mParts->Watch, mParts->Guard, mParts->Status})) {
+    mParts.reset();
+    mResult = FailedFetch("could not start");
+    if (mRequest.KeepOnlyRealPictures) {
+      ::unlink(mRequest.SavePath.c_str());
+      mResult.RemovedBecause = "download failed";
+    }
+    return false;
+  }
+  return true;
+}
+
+void PictureTransfer::Finish(CURL* curl, CURLcode code) {
+  if (!mParts) return;
+  const std::unique_ptr<Parts> parts = std::move(mParts);
+  FetchResult& fetched = mResult;
   static_cast<FetchOutcome&>(fetched) =
-      result == CURLE_OK ? ResponseOutcome(curl.Get()) : TransferFailure(result, abort.load());
-  const bool closed = file.Close();
+      code == CURLE_OK ? ResponseOutcome(curl) : TransferFailure(code, mAbort.load());
+  const bool closed = parts->File.Close();
   // A chain that failed, or led to an address refused, shows where it started.
-  if (request.FollowRedirects && result == CURLE_OK) fetched.FinalUrl = FinalUrlOf(curl.Get());
-  if (result == CURLE_FILESIZE_EXCEEDED || file.Overflowed()) {
+  if (mRequest.FollowRedirects && code == CURLE_OK) fetched.FinalUrl = FinalUrlOf(curl);
+  if (code == CURLE_FILESIZE_EXCEEDED || parts->File.Overflowed()) {
     // Cut off by the size cap: garbage by construction, and possibly a gigabyte of it.
-    ::unlink(request.SavePath.c_str());
-    return FailedFetch("too large");
+    ::unlink(mRequest.SavePath.c_str());
+    fetched = FailedFetch("too large");
+    return;
   }
   // A transfer cut off by Stop or Exit is fetched again on Resume into the same file.
-  if (request.KeepOnlyRealPictures && !abort.load()) {
+  if (mRequest.KeepOnlyRealPictures && !mAbort.load()) {
     fetched.RemovedBecause =
-        WhyNoPicture(curl.Get(), result == CURLE_OK && closed, status.Text(), file.Head());
+        WhyNoPicture(curl, code == CURLE_OK && closed, parts->Status.Text(), parts->File.Head());
     if (!fetched.RemovedBecause.empty()) {
-      ::unlink(request.SavePath.c_str());
+      ::unlink(mRequest.SavePath.c_str());
       if (fetched.Ok)
         static_cast<FetchOutcome&>(fetched) = {false, fetched.RemovedBecause, false, {}};
-      return fetched;
+      return;
     }
   }
-  if (fetched.Ok) curl.KeepForReuse();
-  if (fetched.Ok && !closed) return FailedFetch("could not write the file");
-  return fetched;
+  if (fetched.Ok && !closed) fetched = FailedFetch("could not write the file");
 }
 
 }  // namespace vexilo

@@ -1,10 +1,12 @@
 #pragma once
-// One HTTP/1.1 GET into a file with libcurl. Any thread; one call per transfer.
+// One picture's HTTP GET into a file with libcurl.
+
+#include <curl/curl.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 
-#include "downloader/CurlHandlePool.h"
 #include "downloader/CurlRequest.h"
 #include "downloader/DownloadRequest.h"
 #include "downloader/FetchOutcome.h"
@@ -22,17 +24,44 @@ struct FetchResult : FetchOutcome {
   std::string RemovedBecause;
 };
 
-// Creates (or empties) the file at request.SavePath and writes the response body into it as
-// it arrives, whatever the status; with request.KeepOnlyRealPictures a file that did not
-// become a whole picture of a known kind is deleted afterwards, except when abort cut it off.
+// One picture's GET into its file, on a libcurl handle that the caller drives (on its own
+// or in a multi handle) from one thread at a time.
+//
+// Creates (or empties) the file at the request's SavePath and writes the response body into
+// it as it arrives, whatever the status; with KeepOnlyRealPictures a file that did not become
+// a whole picture of a known kind is deleted afterwards, except when abort cut it off.
 // Redirections are followed only as the request says. When the file cannot be created, or
 // the save path is a symbolic link, no request is sent. A body past limits.MaxBodyBytes fails
 // and its file is deleted; a failure by any other limit keeps what arrived. Setting abort
-// makes a running transfer give up within about a second. The libcurl handle, and with it any
-// connection still open to the server, is borrowed from handles and given back only after a
-// successful transfer.
-// A failed outcome says why, in the words the picture list shows.
-FetchResult FetchToFile(const DownloadRequest& request, const TransferLimits& limits,
-                        const std::atomic<bool>& abort, CurlHandlePool& handles);
+// makes a running transfer give up within about a second. A failed outcome says why, in the
+// words the picture list shows.
+class PictureTransfer {
+ public:
+  // limits and abort must outlive the transfer.
+  PictureTransfer(DownloadRequest request, const TransferLimits& limits,
+                  const std::atomic<bool>& abort);
+  ~PictureTransfer();
+  PictureTransfer(const PictureTransfer&) = delete;
+  PictureTransfer& operator=(const PictureTransfer&) = delete;
+
+  // Creates the file and sets every option of curl (fresh or reset; null when none could be
+  // made). False when nothing may be sent: Result() then says why.
+  bool Prepare(CURL* curl);
+  // After curl's transfer ended with code: closes the file, judges the response and removes
+  // what must not stay.
+  void Finish(CURL* curl, CURLcode code);
+
+  const DownloadRequest& Request() const { return mRequest; }
+  const FetchResult& Result() const { return mResult; }
+
+ private:
+  struct Parts;
+
+  DownloadRequest mRequest;
+  const TransferLimits& mLimits;
+  const std::atomic<bool>& mAbort;
+  std::unique_ptr<Parts> mParts;  // the file and the callbacks' state, while prepared
+  FetchResult mResult;
+};
 
 }  // namespace vexilo

@@ -28,6 +28,9 @@ class FakeTimer : public DownloadTimer {
   bool mEnabled = false;
 };
 
+// counti.dat is then written only at the first hand-out, at Stop, at the end and at shut-down.
+constexpr std::chrono::milliseconds kNoCounterSaveDue = std::chrono::hours(1);
+
 class DownloadSchedulerTest : public testing::Test {
  protected:
   DownloadSchedulerTest() {
@@ -58,10 +61,10 @@ class DownloadSchedulerTest : public testing::Test {
     mFlags.StopRequested = false;
     mScheduler.StartCrawl();
   }
-  // Lets the worker of the gate finish, and runs its report and then the refill it asks for
-  // once it has left the download lock. The other workers wait at their gates meanwhile.
+  // Lets the download of the gate finish, and runs its report, which refills the slots. The
+  // other downloads wait at their gates meanwhile.
   void Finish(int gate) {
-    const std::size_t reportAndRefill = mMainThread.RunCount() + 2;
+    const std::size_t reportAndRefill = mMainThread.RunCount() + 1;
     mServer.OpenGate(gate);
     ASSERT_TRUE(mMainThread.RunUntil([&] { return mMainThread.RunCount() >= reportAndRefill; }));
   }
@@ -116,9 +119,10 @@ class DownloadSchedulerTest : public testing::Test {
   RetryPolicy mRetries{
       {std::chrono::milliseconds(0), std::chrono::milliseconds(0), std::chrono::milliseconds(0)},
       std::chrono::milliseconds(0)};
-  DownloadScheduler mScheduler{mCrawl,           mFlags,     mSettings,   mTask,  mStateFiles,
-                               mPrompts,         mStatus,    mMainThread, mTimer, Hooks(),
-                               TransferLimits{}, mDiskFloor, mRetries};
+  DownloadScheduler mScheduler{mCrawl,      mFlags,           mSettings,        mTask,
+                               mStateFiles, mPrompts,         mStatus,          mMainThread,
+                               mTimer,      Hooks(),          TransferLimits{}, mDiskFloor,
+                               mRetries,    kNoCounterSaveDue};
 };
 
 TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {
@@ -203,9 +207,7 @@ TEST_F(DownloadSchedulerTest, AnnouncesAfterTheLastPendingAndRunningPictureHasRe
 
   Finish(0);
   EXPECT_EQ(mCrawl.DispatchedCount, 2);
-  EXPECT_EQ(SavedCount(), "2");
   Finish(1);
-  EXPECT_EQ(SavedCount(), "3");
   EXPECT_TRUE(mPrompts.Messages.empty());
   EXPECT_EQ(mStatus.Text(2), "Downloading picture " + GateUrl(2));
 
@@ -213,6 +215,32 @@ TEST_F(DownloadSchedulerTest, AnnouncesAfterTheLastPendingAndRunningPictureHasRe
   EXPECT_EQ(mPrompts.Messages, std::vector<std::string>{"Vexilo task is completed!"});
   EXPECT_EQ(reportedAtMessage, 3u);
   EXPECT_EQ(mAppended, (std::vector<std::string>{SavedName(0), SavedName(1), SavedName(2)}));
+  EXPECT_EQ(SavedCount(), "3");
+}
+
+TEST_F(DownloadSchedulerTest, WhileDrainingTheCountIsWrittenAtOnceOnlyAtStopAndShutDown) {
+  mSettings.DownloadThread = "1";
+  Queue(4);
+  StartCrawl();
+  mFlags.CrawlIdle = true;
+  mScheduler.Tick();
+  EXPECT_EQ(SavedCount(), "1");
+  Finish(0);
+  EXPECT_EQ(mCrawl.DispatchedCount, 2);
+  EXPECT_EQ(SavedCount(), "1");
+
+  mFlags.StopRequested = true;
+  mScheduler.Tick();
+  EXPECT_EQ(SavedCount(), "2");
+  Finish(1);
+  StartCrawl();
+  mFlags.CrawlIdle = true;
+  mScheduler.Tick();
+  EXPECT_EQ(mCrawl.DispatchedCount, 3);
+  mScheduler.Shutdown();
+
+  EXPECT_EQ(SavedCount(), "3");
+  EXPECT_EQ(mCrawl.CutOff, (std::vector<QueuedPicture>{{GateUrl(2), SavedName(2)}}));
 }
 
 TEST_F(DownloadSchedulerTest, StopWhileDrainingStartsNothingMoreAndKeepsTheCount) {
@@ -236,8 +264,13 @@ TEST_F(DownloadSchedulerTest, StopWhileDrainingStartsNothingMoreAndKeepsTheCount
 
 TEST_F(DownloadSchedulerTest, FailedCounterWriteEndsTheTickAndIsToldOnce) {
   RecordingPrompts prompts;
-  DownloadScheduler scheduler{mCrawl,  mFlags,  mSettings,   mTask,  mStateFiles,
-                              prompts, mStatus, mMainThread, mTimer, Hooks()};
+  DownloadScheduler scheduler{mCrawl,           mFlags,
+                              mSettings,        mTask,
+                              mStateFiles,      prompts,
+                              mStatus,          mMainThread,
+                              mTimer,           Hooks(),
+                              TransferLimits{}, mDiskFloor,
+                              mRetries,         std::chrono::milliseconds(0)};
   Queue(3);
   mFlags.CrawlIdle = true;
   scheduler.StartCrawl();
@@ -327,14 +360,13 @@ TEST_F(DownloadSchedulerTest, WorkersOfAnEarlierCrawlStillCountAgainstTheLimit) 
   EXPECT_EQ(mScheduler.ActiveWorkers(), 3);
 }
 
-TEST_F(DownloadSchedulerTest, ShutdownReleasesWaitingWorkersAndDropsTheirReports) {
+TEST_F(DownloadSchedulerTest, ShutdownDropsTheReportsThatWait) {
   mSettings.DownloadThread = "2";
   Queue(3);
   StartCrawl();
   mScheduler.Tick();
   mServer.OpenGate(0);
-  // Worker 0 now waits for the main thread with the download lock held; worker 1 is still
-  // in its transfer.
+  // Download 0's report now waits for the main thread; download 1 is still in its transfer.
   ASSERT_TRUE(mMainThread.WaitForQueued(1));
 
   mScheduler.Shutdown();
@@ -405,8 +437,9 @@ TEST_F(DownloadSchedulerTest, SavePathOutsideTheTaskFolderIsSkippedButCounted) {
   mScheduler.Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 6);
   EXPECT_EQ(mScheduler.ActiveWorkers(), 2);
-  EXPECT_EQ(SavedCount(), "6");
   FinishAll();
+  mScheduler.Tick();
+  EXPECT_EQ(SavedCount(), "6");
 
   std::vector<std::string> fetched;
   for (const SeenRequest& request : mServer.Requests()) fetched.push_back(request.Path);

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "downloader/DownloadThread.h"
+#include "downloader/DownloadPool.h"
 #include "support/FakeSeams.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -22,7 +22,6 @@ struct WorkerOutcome {
   std::vector<Bitmap24> Thumbnails;     // handed to the main thread with Appended
   std::vector<std::thread::id> MadeOn;  // the threads the thumbnails were made on
   std::vector<DownloadResult> Results;  // reported on the main thread
-  std::int32_t ActiveWorkers = 0;
   bool SlotFreed = false;
 };
 
@@ -89,32 +88,43 @@ class DownloadThreadTest : public testing::Test {
     });
   }
 
+  // One download, run until its report.
   WorkerOutcome Run(DownloadRequest request, TransferLimits limits = {}) {
-    std::mutex downloadLock;
-    std::atomic<std::int32_t> activeWorkers{1};
-    std::atomic<bool> abort{false};
-    std::atomic<bool> slotFreed{false};
-    WorkerOutcome outcome;
-    PictureHooks pictures{[&](const std::string& path) {
-                            outcome.MadeOn.push_back(std::this_thread::get_id());
-                            return mThumbnailOf(path);
-                          },
-                          [&](const std::string& path, const Bitmap24& thumbnail) {
-                            outcome.Appended.push_back(path);
-                            outcome.Thumbnails.push_back(thumbnail);
-                          },
-                          nullptr, nullptr, nullptr};
-    TDownloadThead worker(
-        std::move(request), limits,
-        WorkerLinks{downloadLock, activeWorkers, abort, mMainThread, mHandles, std::move(pictures),
-                    [&](const DownloadResult& result) { outcome.Results.push_back(result); },
-                    [&] { slotFreed.store(true); }});
-    worker.Start();
-    EXPECT_TRUE(mMainThread.RunUntil([&] { return worker.Finished(); }));
-    worker.Join();
-    outcome.ActiveWorkers = activeWorkers.load();
-    outcome.SlotFreed = slotFreed.load();
-    return outcome;
+    std::vector<DownloadRequest> requests;
+    requests.push_back(std::move(request));
+    return RunAll(std::move(requests), limits);
+  }
+
+  // Downloads started together, run until all have reported. The pool is the fixture's, kept
+  // from one call to the next as the scheduler keeps its own; limits count from the first.
+  WorkerOutcome RunAll(std::vector<DownloadRequest> requests, TransferLimits limits = {}) {
+    if (!mPool) {
+      PictureHooks pictures{[this](const std::string& path) {
+                              {
+                                std::lock_guard lock(mOutcomeLock);
+                                mOutcome.MadeOn.push_back(std::this_thread::get_id());
+                              }
+                              return mThumbnailOf(path);
+                            },
+                            [this](const std::string& path, const Bitmap24& thumbnail) {
+                              mOutcome.Appended.push_back(path);
+                              mOutcome.Thumbnails.push_back(thumbnail);
+                            },
+                            nullptr, nullptr, nullptr};
+      mPool = std::make_unique<DownloadPool>(
+          mMainThread, limits,
+          PoolLinks{std::move(pictures),
+                    [this](std::uint64_t, const DownloadResult& result) {
+                      mOutcome.Results.push_back(result);
+                    },
+                    [this] { mOutcome.SlotFreed = true; }});
+    }
+    mOutcome = {};
+    const std::size_t count = requests.size();
+    for (std::size_t i = 0; i < count; ++i) mPool->Start(i, std::move(requests[i]));
+    EXPECT_TRUE(mMainThread.RunUntil([&] { return mOutcome.Results.size() == count; }));
+    std::lock_guard lock(mOutcomeLock);
+    return mOutcome;
   }
 
   DownloadRequest Request(const std::string& route) const {
@@ -131,7 +141,9 @@ class DownloadThreadTest : public testing::Test {
   TempDir mFolder;
   LoopbackServer mServer;
   FakeMainThread mMainThread;
-  CurlHandlePool mHandles{2};  // goes first, so that the server sees its connections close
+  std::mutex mOutcomeLock;  // MadeOn is written on the pool's threads
+  WorkerOutcome mOutcome;
+  std::unique_ptr<DownloadPool> mPool;  // goes first, so that the server sees its connections close
 };
 
 struct ResponseCase {
@@ -156,7 +168,6 @@ TEST_P(DownloadResponseTest, KeepsTheBodyAndAppendsOnlyAPlainSuccess) {
   EXPECT_EQ(ReadFileBytes(request.SavePath), row.Body);
   EXPECT_EQ(outcome.Appended,
             row.Appended ? std::vector<std::string>{request.SavePath} : std::vector<std::string>{});
-  EXPECT_EQ(outcome.ActiveWorkers, 0);
   EXPECT_TRUE(outcome.SlotFreed);
   ASSERT_EQ(outcome.Results.size(), 1u) << "every download reports how it ended";
   EXPECT_EQ(outcome.Results[0].Fetch.Ok, row.Reason.empty());
@@ -202,7 +213,6 @@ TEST_F(DownloadThreadTest, APictureThatCannotBeReadIsNotReported) {
   EXPECT_TRUE(outcome.Appended.empty());
   EXPECT_TRUE(outcome.SlotFreed);
   EXPECT_TRUE(thrown.Appended.empty());
-  EXPECT_EQ(thrown.ActiveWorkers, 0);
   EXPECT_TRUE(thrown.SlotFreed);
 }
 
@@ -266,6 +276,30 @@ TEST_F(DownloadThreadTest, NextPictureFromTheSameServerReusesTheConnection) {
   EXPECT_EQ(seen[0].ClientPort, seen[1].ClientPort);
 }
 
+// A failed transfer's handle is not reused: one that did not resolve once refused every
+// later picture that took it.
+TEST_F(DownloadThreadTest, ADeadHostSpoilsNoLaterDownload) {
+  std::vector<DownloadRequest> requests;
+  requests.push_back(Request("/chunked"));
+  requests.back().SavePath = (mFolder / "a.jpg").string();
+  requests.push_back(Request("/"));
+  requests.back().Url = "http://pics.invalid/x.jpg";
+  requests.back().SavePath = (mFolder / "dead.jpg").string();
+  EXPECT_EQ(RunAll(std::move(requests)).Appended.size(), 1u);
+  std::vector<DownloadRequest> later;
+  for (const char* name : {"b.jpg", "c.jpg", "d.jpg"}) {
+    later.push_back(Request("/chunked"));
+    later.back().SavePath = (mFolder / name).string();
+  }
+
+  const WorkerOutcome outcome = RunAll(std::move(later));
+
+  EXPECT_EQ(outcome.Appended.size(), 3u);
+  for (const char* name : {"b.jpg", "c.jpg", "d.jpg"}) {
+    EXPECT_EQ(ReadFileBytes(mFolder / name), "first-second") << name;
+  }
+}
+
 TEST_F(DownloadThreadTest, SavePathInAFolderThatIsGoneSendsNothingAndFreesTheSlot) {
   DownloadRequest request = Request("/length");
   request.SavePath = (mFolder / "deleted" / "picture.jpg").string();
@@ -275,7 +309,6 @@ TEST_F(DownloadThreadTest, SavePathInAFolderThatIsGoneSendsNothingAndFreesTheSlo
   EXPECT_TRUE(mServer.Requests().empty());
   EXPECT_FALSE(std::filesystem::exists(request.SavePath));
   EXPECT_TRUE(outcome.Appended.empty());
-  EXPECT_EQ(outcome.ActiveWorkers, 0);
   EXPECT_TRUE(outcome.SlotFreed);
 }
 
@@ -292,7 +325,6 @@ TEST_F(DownloadThreadTest, LinkPlantedAtTheSavePathIsNotFollowed) {
   EXPECT_TRUE(std::filesystem::is_symlink(request.SavePath));
   EXPECT_TRUE(mServer.Requests().empty());
   EXPECT_TRUE(outcome.Appended.empty());
-  EXPECT_EQ(outcome.ActiveWorkers, 0);
 }
 
 TEST_F(DownloadThreadTest, RefusedConnectionLeavesAnEmptyFile) {
@@ -304,7 +336,6 @@ TEST_F(DownloadThreadTest, RefusedConnectionLeavesAnEmptyFile) {
   ASSERT_TRUE(std::filesystem::exists(request.SavePath));
   EXPECT_EQ(std::filesystem::file_size(request.SavePath), 0u);
   EXPECT_TRUE(outcome.Appended.empty());
-  EXPECT_EQ(outcome.ActiveWorkers, 0);
 }
 
 TEST_F(DownloadThreadTest, StalledServerIsGivenUp) {
@@ -315,7 +346,6 @@ TEST_F(DownloadThreadTest, StalledServerIsGivenUp) {
 
   EXPECT_EQ(ReadFileBytes(request.SavePath), "");
   EXPECT_TRUE(outcome.Appended.empty());
-  EXPECT_EQ(outcome.ActiveWorkers, 0);
 }
 
 // An announced length past the cap is refused before any byte; a flood is cut at the cap.
@@ -331,7 +361,6 @@ TEST_P(DownloadOversizeTest, BodyPastTheSizeCapFailsTheDownloadAndIsDeleted) {
 
   EXPECT_FALSE(std::filesystem::exists(request.SavePath));
   EXPECT_TRUE(outcome.Appended.empty());
-  EXPECT_EQ(outcome.ActiveWorkers, 0);
   EXPECT_TRUE(outcome.SlotFreed);
 }
 

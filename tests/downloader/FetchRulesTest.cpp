@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "downloader/CurlRequest.h"
-#include "downloader/HttpFetch.h"
 #include "downloader/PictureRequest.h"
+#include "support/FetchOnce.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
@@ -77,7 +77,7 @@ class FetchRulesTest : public testing::Test {
   std::string SavePath() const { return (mFolder / "picture.jpg").string(); }
 
   FetchResult Fetch(const DownloadRequest& request) {
-    return FetchToFile(request, ShortLimits(), mAbort, mHandles);
+    return FetchOnce(request, ShortLimits(), mAbort);
   }
 
   TempDir mFolder;
@@ -85,7 +85,6 @@ class FetchRulesTest : public testing::Test {
   LoopbackServer mSite;
   LoopbackServer mOther;
   std::atomic<bool> mAbort{false};
-  CurlHandlePool mHandles{2};
 };
 
 struct SiteCase {

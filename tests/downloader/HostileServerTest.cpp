@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "downloader/HttpFetch.h"
+#include "support/FetchOnce.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
@@ -93,7 +93,7 @@ class HostileServerTest : public testing::Test {
     const DownloadRequest request = Request(url);
     Outcome outcome;
     const Clock::time_point start = Clock::now();
-    const FetchOutcome fetched = FetchToFile(request, limits, mAbort, mHandles);
+    const FetchOutcome fetched = FetchOnce(request, limits, mAbort);
     outcome.Downloaded = fetched.Ok;
     outcome.Reason = fetched.Reason;
     outcome.Took = Clock::now() - start;
@@ -110,7 +110,6 @@ class HostileServerTest : public testing::Test {
   TempDir mFolder;
   LoopbackServer mServer;
   std::atomic<bool> mAbort{false};
-  CurlHandlePool mHandles{2};
 };
 
 TEST_F(HostileServerTest, StalledServerFreesTheSlotAndLeavesAnEmptyFile) {
@@ -183,24 +182,6 @@ TEST_F(HostileServerTest, StopEndsAStalledTransferWithinAboutASecondUnderTheDefa
   EXPECT_EQ(outcome.Reason, "stopped");
   EXPECT_LT(returned - stopped, kSlotFreeWithin);
   EXPECT_EQ(outcome.BytesLeft, 0u);
-}
-
-TEST_F(HostileServerTest, UnresolvableHostFailsAtOnceAndSpoilsNoLaterDownload) {
-  EXPECT_TRUE(
-      FetchToFile(Request(mServer.Url("/picture.jpg"), "a.jpg"), ShortLimits(), mAbort, mHandles)
-          .Ok);
-  const Outcome dead = Fetch("http://pics.invalid/x.jpg");
-  EXPECT_FALSE(dead.Downloaded);
-  EXPECT_EQ(dead.Reason, "could not resolve host");
-  EXPECT_LT(dead.Took, kSlotFreeWithin);
-  EXPECT_EQ(dead.BytesLeft, 0u);
-
-  for (const char* name : {"b.jpg", "c.jpg", "d.jpg"}) {
-    EXPECT_TRUE(
-        FetchToFile(Request(mServer.Url("/picture.jpg"), name), ShortLimits(), mAbort, mHandles)
-            .Ok);
-    EXPECT_TRUE(ReadFileBytes(mFolder / name) == kPicture) << name << " is not whole";
-  }
 }
 
 struct MalformedCase {

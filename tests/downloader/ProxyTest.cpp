@@ -12,7 +12,7 @@
 #include <ostream>
 #include <thread>
 
-#include "downloader/HttpFetch.h"
+#include "support/FetchOnce.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
@@ -112,7 +112,7 @@ class ProxyDownloadTest : public testing::Test {
   }
   bool Fetch(const DownloadRequest& request) {
     const std::atomic<bool> abort{false};
-    return FetchToFile(request, TransferLimits{}, abort, mHandles).Ok;
+    return FetchOnce(request, TransferLimits{}, abort).Ok;
   }
   bool OriginSawTheProxy() {
     const std::vector<SeenRequest> seen = mServer.Requests();
@@ -124,7 +124,6 @@ class ProxyDownloadTest : public testing::Test {
   TempDir mFolder;
   LoopbackServer mServer;
   TinyProxy mProxy{mFolder};
-  CurlHandlePool mHandles{2};
 };
 
 TEST_F(ProxyDownloadTest, GoesThroughTheProxyWithTheAbsoluteAddress) {

@@ -10,11 +10,10 @@
 #include <atomic>
 #include <memory>
 
-#include "downloader/CurlHandlePool.h"
-#include "downloader/HttpFetch.h"
 #include "platform/WebEnginePageBrowser.h"
 #include "platform/WebEngineSession.h"
 #include "support/EventWait.h"
+#include "support/FetchOnce.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
@@ -75,8 +74,7 @@ class WebEngineSessionTest : public testing::Test {
       request.UserAgent = session->UserAgent();
     }
     std::atomic<bool> abort{false};
-    CurlHandlePool handles{1};
-    return FetchToFile(request, {}, abort, handles).Ok;
+    return FetchOnce(request, {}, abort).Ok;
   }
   SeenRequest LastRequestFor(const std::string& path) const {
     SeenRequest last{};
