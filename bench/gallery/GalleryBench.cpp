@@ -12,7 +12,7 @@ namespace {
 
 class Quiet : public vexilo::DesktopShell, public vexilo::UserPrompts {
  public:
-  void Open(const std::string&) override {}
+  bool Open(const std::string&) override { return true; }
   std::optional<std::string> PickFolder(const std::string&, const std::string&) override {
     return std::nullopt;
   }

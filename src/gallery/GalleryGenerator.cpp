@@ -55,9 +55,8 @@ std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesys
 }
 
 void CreateGallery(const GalleryParts& parts) {
-  const std::filesystem::path templateFile = parts.ProgramFolder / kGalleryTemplateFile;
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(templateFile, ec)) {
+  if (!std::filesystem::is_regular_file(parts.TemplateFile, ec)) {
     parts.Prompts.ShowError(kMissingTemplateText);
     return;
   }
@@ -67,7 +66,7 @@ void CreateGallery(const GalleryParts& parts) {
     const std::optional<std::string> folder =
         parts.Shell.PickFolder(kPickGalleryFolderTitle, offered.string());
     if (!folder) return;
-    const std::filesystem::path firstPage = WriteGallery(parts, *folder, templateFile);
+    const std::filesystem::path firstPage = WriteGallery(parts, *folder, parts.TemplateFile);
     parts.Shell.Open(firstPage.string());
   } catch (const std::exception& error) {
     parts.Prompts.ShowError(error.what());

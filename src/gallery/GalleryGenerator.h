@@ -21,7 +21,8 @@ inline constexpr const char* kPickGalleryFolderTitle =
     "Please select the directory to create thumbnails:";
 
 struct GalleryParts {
-  std::filesystem::path ProgramFolder;  // holds templet.htm and the default folder
+  std::filesystem::path ProgramFolder;  // holds the default folder
+  std::filesystem::path TemplateFile;   // templet.htm
   TImageFileList& Pictures;
   std::function<const Bitmap24&(int i)> ThumbnailOf;  // the grid's thumbnail of picture i
   DesktopShell& Shell;
@@ -36,7 +37,7 @@ struct GalleryParts {
 std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesystem::path& folder,
                                    const std::filesystem::path& templateFile);
 
-// The command: kMissingTemplateText when the program folder has no template; asks for the
+// The command: kMissingTemplateText when there is no template file; asks for the
 // folder (the program folder's "thumbnails", made when missing, offered first); writes the
 // gallery and opens its first page. A failure is told with its text.
 void CreateGallery(const GalleryParts& parts);
