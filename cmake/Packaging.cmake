@@ -17,7 +17,12 @@ foreach(size ${VEXILO_ICON_SIZES})
   install(FILES data/icons/${size}/vexilo.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
-install(FILES ${linux_data}/vexilo.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Man pages are kept compressed, without a time stamp in the gzip header.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/vexilo.1.gz
+  COMMAND gzip -9 -n -c ${linux_data}/vexilo.1 > ${CMAKE_BINARY_DIR}/vexilo.1.gz
+  DEPENDS ${linux_data}/vexilo.1 VERBATIM)
+add_custom_target(vexilo_man ALL DEPENDS ${CMAKE_BINARY_DIR}/vexilo.1.gz)
+install(FILES ${CMAKE_BINARY_DIR}/vexilo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_PACKAGE_NAME vexilo)
 set(CPACK_PACKAGE_VENDOR "The Vexilo developers")
@@ -29,8 +34,10 @@ set(CPACK_PACKAGE_CONTACT "The Vexilo developers")
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-# The libraries' packages come from the binary (dpkg-shlibdeps).
+# The libraries' packages come from the binary (dpkg-shlibdeps); Qt's platform plugins are
+# loaded at run time, where dpkg-shlibdeps cannot see them, and no window opens without them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # Wallpaper and the folder dialog work without these; a desktop usually has them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_STRIP_FILES ON)
