@@ -29,13 +29,12 @@ struct GalleryParts {
   UserPrompts& Prompts;
 };
 
-// Writes the gallery of parts.Pictures into folder from the template file and returns the
+// Writes the gallery of parts.Pictures into folder from parts.TemplateFile and returns the
 // path of page0.html. Small bitmaps and pages are replaced; a large copy never replaces a file
 // and one that fails is left out. The list's current position is put back when it succeeds.
 // Raises ConversionError for an "IMAGE" tag without a whole-number "ImageID" (the pages before
 // stay), FileError when a page or a bitmap cannot be written or the template cannot be read.
-std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesystem::path& folder,
-                                   const std::filesystem::path& templateFile);
+std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesystem::path& folder);
 
 // The command: kMissingTemplateText when there is no template file; asks for the
 // folder (the program folder's "thumbnails", made when missing, offered first); writes the
