@@ -44,6 +44,9 @@ set(CPACK_STRIP_FILES ON)
 include(CPack)
 
 if(VEXILO_BUILD_TESTS)
+  add_test(NAME install_layout
+    COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
+      -DDEST=${CMAKE_BINARY_DIR}/install-check -P ${CMAKE_CURRENT_LIST_DIR}/CheckInstall.cmake)
   find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
   find_program(APPSTREAMCLI appstreamcli)
   if(DESKTOP_FILE_VALIDATE AND APPSTREAMCLI)
