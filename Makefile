@@ -2,11 +2,12 @@
 BUILD       ?= build
 CLANG_BUILD ?= build-clang
 ASAN_BUILD  ?= build-asan
+PACKAGE_BUILD ?= build-package
 JOBS        ?= 2
 # .ci/run sets ON: warnings fail its builds, never a user's.
 WERROR      ?= OFF
 
-.PHONY: deps configure build run test test-clang test-asan format-check clean
+.PHONY: deps configure build run test test-clang test-asan package format-check clean
 
 deps:
 	bash scripts/install-deps
@@ -36,8 +37,16 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure --timeout 900 -j$(JOBS)
 
+# The Debian package, installed under /usr: $(PACKAGE_BUILD)/vexilo_<version>_<arch>.deb.
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DVEXILO_BUILD_TESTS=OFF -DVEXILO_BUILD_BENCH=OFF \
+	  -DVEXILO_WERROR=$(WERROR)
+	cmake --build $(PACKAGE_BUILD) -j$(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+
 format-check: deps
 	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
 clean:
-	rm -rf $(BUILD) $(CLANG_BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(CLANG_BUILD) $(ASAN_BUILD) $(PACKAGE_BUILD)

@@ -12,7 +12,7 @@ namespace {
 
 class Quiet : public vexilo::DesktopShell, public vexilo::UserPrompts {
  public:
-  void Open(const std::string&) override {}
+  bool Open(const std::string&) override { return true; }
   std::optional<std::string> PickFolder(const std::string&, const std::string&) override {
     return std::nullopt;
   }
@@ -34,9 +34,9 @@ int main(int argc, char** argv) {
   const vexilo::Bitmap24 thumbnail(80, 80);
   Quiet quiet;
   const auto start = std::chrono::steady_clock::now();
-  vexilo::WriteGallery(
-      {argv[1], pictures, [&](int) -> const vexilo::Bitmap24& { return thumbnail; }, quiet, quiet},
-      argv[3], argv[1]);
+  vexilo::WriteGallery({argv[3], argv[1], pictures,
+                        [&](int) -> const vexilo::Bitmap24& { return thumbnail; }, quiet, quiet},
+                       argv[3]);
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   std::printf("gallery of %d pictures: %.3f s\n", pictures.Count(), took.count());
 }

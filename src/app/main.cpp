@@ -8,6 +8,7 @@
 #include "platform/QSettingsStore.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtUserPrompts.h"
+#include "platform/SystemFolders.h"
 #include "shell/AppIcon.h"
 
 int main(int argc, char** argv) {
@@ -15,13 +16,16 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vexilo");
   QApplication::setOrganizationName("Vexilo");
+  // Names the desktop entry, so that a desktop matches the window to it (and its icon).
+  QGuiApplication::setDesktopFileName("vexilo");
   QApplication::setWindowIcon(vexilo::AppIcon());
 
   vexilo::QSettingsStore settings;
   vexilo::QtUserPrompts prompts;
   vexilo::QtDesktopShell shell;
-  vexilo::TMainForm mainForm(QCoreApplication::applicationDirPath().toStdString(),
-                             {settings, prompts, shell});
+  vexilo::TMainForm mainForm(
+      vexilo::ResolveAppFolders(vexilo::SystemFolderFacts(QCoreApplication::applicationDirPath())),
+      {settings, prompts, shell});
   // The tray's "Exit" closes a hidden window, which would not end the program by itself.
   QObject::connect(&mainForm, &vexilo::TMainForm::shutDownDone, &app, &QCoreApplication::quit,
                    Qt::QueuedConnection);

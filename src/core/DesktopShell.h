@@ -10,8 +10,9 @@ namespace vexilo {
 class DesktopShell {
  public:
   virtual ~DesktopShell() = default;
-  // Opens a file, a folder or an address with the user's handler for it.
-  virtual void Open(const std::string& pathOrAddress) = 0;
+  // Opens a file, a folder or an address with the user's handler for it; false when no
+  // handler could be started.
+  virtual bool Open(const std::string& pathOrAddress) = 0;
   // Asks for a folder, startFolder shown first when it is not empty; std::nullopt when the
   // user cancels.
   virtual std::optional<std::string> PickFolder(const std::string& title,

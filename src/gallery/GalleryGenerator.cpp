@@ -32,8 +32,7 @@ void WritePictures(const GalleryParts& parts, const std::filesystem::path& folde
 
 }  // namespace
 
-std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesystem::path& folder,
-                                   const std::filesystem::path& templateFile) {
+std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesystem::path& folder) {
   TImageFileList& pictures = parts.Pictures;
   const int current = pictures.CurrentIndex();
   CreateFolder(folder);
@@ -42,7 +41,7 @@ std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesys
   for (int page = 0; page <= LastGalleryPage(count); ++page) {
     // Read afresh for every page, as a template edited meanwhile is meant to be.
     const std::string expanded =
-        ExpandTemplate(ReadText(templateFile), [&](const TemplateTag& tag) {
+        ExpandTemplate(ReadText(parts.TemplateFile), [&](const TemplateTag& tag) {
           return ExpandGalleryTag(tag, page, count, [&](int n) {
             pictures.SetCurrentIndex(n);
             return pictures.CurrentFileName();
@@ -55,9 +54,8 @@ std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesys
 }
 
 void CreateGallery(const GalleryParts& parts) {
-  const std::filesystem::path templateFile = parts.ProgramFolder / kGalleryTemplateFile;
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(templateFile, ec)) {
+  if (!std::filesystem::is_regular_file(parts.TemplateFile, ec)) {
     parts.Prompts.ShowError(kMissingTemplateText);
     return;
   }
@@ -67,7 +65,7 @@ void CreateGallery(const GalleryParts& parts) {
     const std::optional<std::string> folder =
         parts.Shell.PickFolder(kPickGalleryFolderTitle, offered.string());
     if (!folder) return;
-    const std::filesystem::path firstPage = WriteGallery(parts, *folder, templateFile);
+    const std::filesystem::path firstPage = WriteGallery(parts, *folder);
     parts.Shell.Open(firstPage.string());
   } catch (const std::exception& error) {
     parts.Prompts.ShowError(error.what());

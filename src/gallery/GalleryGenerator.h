@@ -21,22 +21,22 @@ inline constexpr const char* kPickGalleryFolderTitle =
     "Please select the directory to create thumbnails:";
 
 struct GalleryParts {
-  std::filesystem::path ProgramFolder;  // holds templet.htm and the default folder
+  std::filesystem::path ProgramFolder;  // holds the default folder
+  std::filesystem::path TemplateFile;   // templet.htm
   TImageFileList& Pictures;
   std::function<const Bitmap24&(int i)> ThumbnailOf;  // the grid's thumbnail of picture i
   DesktopShell& Shell;
   UserPrompts& Prompts;
 };
 
-// Writes the gallery of parts.Pictures into folder from the template file and returns the
+// Writes the gallery of parts.Pictures into folder from parts.TemplateFile and returns the
 // path of page0.html. Small bitmaps and pages are replaced; a large copy never replaces a file
 // and one that fails is left out. The list's current position is put back when it succeeds.
 // Raises ConversionError for an "IMAGE" tag without a whole-number "ImageID" (the pages before
 // stay), FileError when a page or a bitmap cannot be written or the template cannot be read.
-std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesystem::path& folder,
-                                   const std::filesystem::path& templateFile);
+std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesystem::path& folder);
 
-// The command: kMissingTemplateText when the program folder has no template; asks for the
+// The command: kMissingTemplateText when there is no template file; asks for the
 // folder (the program folder's "thumbnails", made when missing, offered first); writes the
 // gallery and opens its first page. A failure is told with its text.
 void CreateGallery(const GalleryParts& parts);

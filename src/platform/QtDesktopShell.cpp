@@ -9,10 +9,10 @@
 
 namespace vexilo {
 
-void QtDesktopShell::Open(const std::string& pathOrAddress) {
+bool QtDesktopShell::Open(const std::string& pathOrAddress) {
   QString text = QString::fromStdString(pathOrAddress);
   QUrl url = QFileInfo::exists(text) ? QUrl::fromLocalFile(text) : QUrl(text);
-  QDesktopServices::openUrl(url);
+  return QDesktopServices::openUrl(url);
 }
 
 std::optional<std::string> QtDesktopShell::PickFolder(const std::string& title,

@@ -8,7 +8,7 @@ namespace vexilo {
 class QtDesktopShell : public DesktopShell {
  public:
   // An existing path opens as a local file or folder, anything else as an address.
-  void Open(const std::string& pathOrAddress) override;
+  bool Open(const std::string& pathOrAddress) override;
   std::optional<std::string> PickFolder(const std::string& title,
                                         const std::string& startFolder) override;
   void SetClipboardText(const std::string& text) override;

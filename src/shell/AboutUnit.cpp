@@ -7,19 +7,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/DesktopShell.h"
 #include "shell/AppIcon.h"
-#include "shell/LinkLabel.h"
 #include "shell/ProductInfo.h"
 #include "tasks/DialogButtons.h"
 
 namespace vexilo {
 
-TAboutForm::TAboutForm(DesktopShell& shell, QWidget* parent)
-    : QDialog(parent),
-      mShell(shell),
-      mHomePage(new TLinkLabel(kHomePage)),
-      mSupport(new TLinkLabel(kSupportAddress)) {
+TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
   setWindowTitle("About Vexilo");
   setFixedSize(399, 193);
 
@@ -43,12 +37,10 @@ TAboutForm::TAboutForm(DesktopShell& shell, QWidget* parent)
   text->addWidget(title);
   text->addWidget(engine);
   text->addWidget(new QLabel(kMakerNotice));
-  auto* invitation =
-      new QLabel("Please visit our website to download more useful utilities for net surfing.");
-  invitation->setWordWrap(true);
-  text->addWidget(invitation);
-  text->addWidget(mHomePage);
-  text->addWidget(mSupport);
+  auto* summary = new QLabel(kProductSummary);
+  summary->setObjectName("summary");
+  summary->setWordWrap(true);
+  text->addWidget(summary);
 
   auto* top = new QHBoxLayout;
   top->addWidget(icon, 0, Qt::AlignTop);
@@ -66,10 +58,6 @@ TAboutForm::TAboutForm(DesktopShell& shell, QWidget* parent)
   layout->addStretch();
   layout->addWidget(SunkenLine());
   layout->addWidget(buttons);
-
-  connect(mHomePage, &TLinkLabel::clicked, this, [this] { mShell.Open(kHomePage); });
-  connect(mSupport, &TLinkLabel::clicked, this,
-          [this] { mShell.Open(std::string("mailto:") + kSupportAddress); });
 }
 
 }  // namespace vexilo

@@ -10,15 +10,11 @@ namespace {
 constexpr int kDefaultThreads = 3;
 }
 
-std::string DefaultDownFolder(const std::filesystem::path& programFolder) {
-  return (programFolder / "pictures").string();
-}
-
-void LoadSettings(SettingsStore& store, const std::filesystem::path& programFolder,
+void LoadSettings(SettingsStore& store, const std::string& defaultDownFolder,
                   AppSettings& settings) {
   store.Open();
   std::string folder = store.Read("DownFolder");
-  if (Trim(folder).empty()) folder = DefaultDownFolder(programFolder);
+  if (Trim(folder).empty()) folder = defaultDownFolder;
   if (!folder.empty() && folder.back() == '/') folder.pop_back();
   // A task's folder is kept as one line of the task list, where a line break becomes a
   // blank: taking the folder as it will be kept leaves the pictures where the task points.
@@ -60,10 +56,9 @@ int ThreadsFieldValue(std::string_view text, int fallback) {
 }
 
 DownloadSettingsFields FieldsFromSettings(const AppSettings& settings,
-                                          const std::filesystem::path& programFolder) {
+                                          const std::string& defaultDownFolder) {
   DownloadSettingsFields fields;
-  fields.Folder =
-      settings.DownFolder.empty() ? DefaultDownFolder(programFolder) : settings.DownFolder;
+  fields.Folder = settings.DownFolder.empty() ? defaultDownFolder : settings.DownFolder;
   fields.Threads = ThreadsFieldValue(settings.DownloadThread, kDefaultThreads);
   fields.ProxyServer = settings.ProxyServer;
   fields.ProxyPort = settings.ProxyPort;
@@ -72,9 +67,9 @@ DownloadSettingsFields FieldsFromSettings(const AppSettings& settings,
   return fields;
 }
 
-void AcceptFields(DownloadSettingsFields fields, const std::filesystem::path& programFolder,
+void AcceptFields(DownloadSettingsFields fields, const std::string& defaultDownFolder,
                   SettingsStore& store, AppSettings& settings) {
-  if (Trim(fields.Folder).empty()) fields.Folder = DefaultDownFolder(programFolder);
+  if (Trim(fields.Folder).empty()) fields.Folder = defaultDownFolder;
   settings.DownFolder = fields.Folder;
   settings.DownloadThread = std::to_string(fields.Threads);
   settings.ProxyServer = fields.ProxyServer;
@@ -82,7 +77,7 @@ void AcceptFields(DownloadSettingsFields fields, const std::filesystem::path& pr
   settings.AuthName = fields.AuthName;
   settings.AuthPass = fields.AuthPass;
   SaveSettings(store, settings);
-  LoadSettings(store, programFolder, settings);
+  LoadSettings(store, defaultDownFolder, settings);
 }
 
 }  // namespace vexilo

@@ -2,7 +2,6 @@
 // The application settings' rules: loading them from the settings store with their defaults,
 // saving them, and what the "Download Settings" dialog shows and keeps. Main thread only.
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -11,14 +10,11 @@
 
 namespace vexilo {
 
-// The program folder's "pictures" folder: the download folder when none is set.
-std::string DefaultDownFolder(const std::filesystem::path& programFolder);
-
-// Fills settings from the store. A blank DownFolder becomes the default, one trailing "/"
-// is removed, a CR or LF in it becomes a blank; a blank DownloadThread becomes "3"; the rest
-// is taken as stored; an advanced option that is missing keeps its default.
-// Raises FileError when the store cannot be opened.
-void LoadSettings(SettingsStore& store, const std::filesystem::path& programFolder,
+// Fills settings from the store. A blank DownFolder becomes defaultDownFolder (AppFolders), one
+// trailing "/" is removed, a CR or LF in it becomes a blank; a blank DownloadThread becomes "3";
+// the rest is taken as stored; an advanced option that is missing keeps its default. Raises
+// FileError when the store cannot be opened.
+void LoadSettings(SettingsStore& store, const std::string& defaultDownFolder,
                   AppSettings& settings);
 
 // Writes all eight values and the advanced options. Raises FileError when the store cannot be
@@ -47,12 +43,12 @@ int ThreadsFieldValue(std::string_view text, int fallback);
 // What the dialog shows on opening. A DownloadThread that is not a number (a hand-edited
 // store) shows as 3.
 DownloadSettingsFields FieldsFromSettings(const AppSettings& settings,
-                                          const std::filesystem::path& programFolder);
+                                          const std::string& defaultDownFolder);
 
 // The dialog's "OK": a blank folder becomes the default, the fields go into settings, which
 // are saved and loaded again so that they take their loaded form. The new values stay in
 // settings even when the store fails (FileError is raised then).
-void AcceptFields(DownloadSettingsFields fields, const std::filesystem::path& programFolder,
+void AcceptFields(DownloadSettingsFields fields, const std::string& defaultDownFolder,
                   SettingsStore& store, AppSettings& settings);
 
 }  // namespace vexilo

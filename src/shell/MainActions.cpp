@@ -50,7 +50,6 @@ TMainActions::TMainActions(QWidget* window) : QObject(window) {
 
   CreateThumbnails = Make("&Create Thumbnails");
   Help = Make("&Help");
-  HomePage = Make("Home&page");
   About = Make("&About...");
 
   PreviousTask = Make("Previous Task");
@@ -113,7 +112,6 @@ void TMainActions::BuildMenus(QWidget* window) {
 
   HelpMenu = new QMenu("&Help  ", window);
   HelpMenu->addAction(Help);
-  HelpMenu->addAction(HomePage);
   HelpMenu->addSeparator();
   HelpMenu->addAction(About);
 

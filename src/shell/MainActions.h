@@ -42,7 +42,6 @@ class TMainActions : public QObject {
   QAction* CreateThumbnails;
   // Help
   QAction* Help;
-  QAction* HomePage;
   QAction* About;
   // Tool bar only
   QAction* PreviousTask;

@@ -19,13 +19,12 @@
 #include "tasks/DialogButtons.h"
 
 namespace vexilo {
-TOptionForm::TOptionForm(AppSettings& settings, SettingsStore& store,
-                         std::filesystem::path programFolder, DesktopShell& shell,
-                         UserPrompts& prompts, QWidget* parent)
+TOptionForm::TOptionForm(AppSettings& settings, SettingsStore& store, std::string defaultDownFolder,
+                         DesktopShell& shell, UserPrompts& prompts, QWidget* parent)
     : QDialog(parent),
       mSettings(settings),
       mStore(store),
-      mProgramFolder(std::move(programFolder)),
+      mDefaultDownFolder(std::move(defaultDownFolder)),
       mShell(shell),
       mPrompts(prompts),
       mFolder(new QLineEdit),
@@ -116,7 +115,7 @@ TOptionForm::TOptionForm(AppSettings& settings, SettingsStore& store,
 }
 
 void TOptionForm::FillFields() {
-  DownloadSettingsFields fields = FieldsFromSettings(mSettings, mProgramFolder);
+  DownloadSettingsFields fields = FieldsFromSettings(mSettings, mDefaultDownFolder);
   mFolder->setText(QString::fromStdString(fields.Folder));
   mThreads->setValue(fields.Threads);
   mProxyServer->setText(QString::fromStdString(fields.ProxyServer));
@@ -150,7 +149,7 @@ void TOptionForm::AcceptSettings() {
   fields.AuthName = mUserName->text().toStdString();
   fields.AuthPass = mPassword->text().toStdString();
   try {
-    AcceptFields(std::move(fields), mProgramFolder, mStore, mSettings);
+    AcceptFields(std::move(fields), mDefaultDownFolder, mStore, mSettings);
   } catch (const std::exception& error) {
     mPrompts.ShowError(error.what());
     return;

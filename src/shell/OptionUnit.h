@@ -3,7 +3,7 @@
 // on "OK", saves them. Created once, hidden; ShowModal fills it anew every time.
 
 #include <QDialog>
-#include <filesystem>
+#include <string>
 
 #include "shell/DownloadSettings.h"
 
@@ -24,7 +24,7 @@ class TOptionForm : public QDialog {
 
  public:
   // settings belong to the main window and must outlive the dialog.
-  TOptionForm(AppSettings& settings, SettingsStore& store, std::filesystem::path programFolder,
+  TOptionForm(AppSettings& settings, SettingsStore& store, std::string defaultDownFolder,
               DesktopShell& shell, UserPrompts& prompts, QWidget* parent = nullptr);
 
   // Fills the fields from the settings, as every showing does.
@@ -49,7 +49,7 @@ class TOptionForm : public QDialog {
 
   AppSettings& mSettings;
   SettingsStore& mStore;
-  std::filesystem::path mProgramFolder;
+  std::string mDefaultDownFolder;  // what a blank folder field stands for
   DesktopShell& mShell;
   UserPrompts& mPrompts;
 

@@ -36,8 +36,8 @@ bool RowIsPicture(const std::vector<PictureEntry>& rows, std::size_t position,
 
 TRun::TRun(RunParts parts)
     : mParts(std::move(parts)),
-      mTaskList(mParts.ProgramFolder),
-      mStateFiles(mParts.ProgramFolder),
+      mTaskList(mParts.Folders.ProgramFolder),
+      mStateFiles(mParts.Folders.ProgramFolder),
       mPictureCommands({mPictures, mParts.Grid, mParts.Status, mParts.Prompts}) {
   mThumbnailFace.store(mParts.Grid.ButtonFace());
   mScheduler = std::make_unique<DownloadScheduler>(
@@ -62,7 +62,7 @@ TRun::TRun(RunParts parts)
   mScheduler->SetBrowserSession(mParts.Session);
   mSizeProbe = std::make_unique<HeaderSizeProbe>(mSettings, mRunningTask);
   mCrawler = std::make_unique<Crawler>(
-      mParts.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mFlags, mParts.Browser,
+      mParts.Folders.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mFlags, mParts.Browser,
       mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this),
       mSettings.Advanced, mSizeProbe.get());
 }
@@ -75,7 +75,8 @@ void TRun::Start() {
   // Each is loaded on its own: a broken task list must not leave the settings unloaded, or
   // the next save would blank the stored proxy and password. Only what loaded is saved.
   try {
-    std::filesystem::create_directories(mParts.ProgramFolder / TaskStateFiles::kStateFolder);
+    std::filesystem::create_directories(mParts.Folders.ProgramFolder /
+                                        TaskStateFiles::kStateFolder);
     mStateFiles.RemoveStaleTemporaries();
     mTaskList.LoadTaskList();
   } catch (const std::exception& error) {
@@ -83,7 +84,7 @@ void TRun::Start() {
   }
   for (int i = 0; i < mTaskList.TaskCount(); ++i) mParts.Tree.AddTaskNode(mTaskList.TaskName(i));
   try {
-    LoadSettings(mParts.Settings, mParts.ProgramFolder, mSettings);
+    LoadSettings(mParts.Settings, mParts.Folders.DefaultDownFolder, mSettings);
     mSettingsLoaded = true;
   } catch (const std::exception& error) {
     mParts.Prompts.ShowError(error.what());
@@ -93,7 +94,7 @@ void TRun::Start() {
 
 void TRun::AttachDialogs(RunDialogs dialogs) {
   mTaskCommands = std::make_unique<TaskCommands>(
-      TaskCommandParts{mParts.ProgramFolder, mTaskList, mCurrentTask, mFlags, mSettings,
+      TaskCommandParts{mParts.Folders.ProgramFolder, mTaskList, mCurrentTask, mFlags, mSettings,
                        mParts.Tree, *this, mParts.Address, *this, dialogs.Wizard,
                        dialogs.TaskSettings, dialogs.DeleteTask, mParts.Prompts, mParts.Shell});
 }
@@ -101,7 +102,8 @@ void TRun::AttachDialogs(RunDialogs dialogs) {
 TaskCommands& TRun::Tasks() { return *mTaskCommands; }
 
 void TRun::CreateGallery() {
-  vexilo::CreateGallery({mParts.ProgramFolder, mPictures.Files,
+  vexilo::CreateGallery({mParts.Folders.ProgramFolder,
+                         mParts.Folders.ShippedFile(kGalleryTemplateFile), mPictures.Files,
                          [this](int i) -> const Bitmap24& { return mPictures.Thumbnails.at(i); },
                          mParts.Shell, mParts.Prompts});
 }
@@ -111,7 +113,7 @@ void TRun::CopyLinkToClipboard(int row) {
 }
 
 void TRun::ExportLinks() {
-  vexilo::ExportLinks(mPictureRows, mParts.ProgramFolder, mParts.Shell, mParts.Prompts);
+  vexilo::ExportLinks(mPictureRows, mParts.Folders.ProgramFolder, mParts.Shell, mParts.Prompts);
 }
 
 void TRun::ShutDown() {

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <vector>
 
+#include "core/AppFolders.h"
 #include "core/AppSettings.h"
 #include "core/BrowserSession.h"
 #include "core/CrawlState.h"
@@ -50,7 +51,7 @@ class TaskCommands;
 
 // The outside services and the views the run works through; all must outlive it.
 struct RunParts {
-  std::filesystem::path ProgramFolder;  // holds GTask.lis and the task folder
+  AppFolders Folders;  // the program folder (GTask.lis, task/), defaults, shipped files
   SettingsStore& Settings;
   UserPrompts& Prompts;
   DesktopShell& Shell;
@@ -113,7 +114,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   PictureCommands& Pictures() { return mPictureCommands; }
   DownloadScheduler& Scheduler() { return *mScheduler; }
 
-  const std::filesystem::path& ProgramFolder() const { return mParts.ProgramFolder; }
+  const std::filesystem::path& ProgramFolder() const { return mParts.Folders.ProgramFolder; }
   TaskList& TaskLines() { return mTaskList; }
   TaskRecord& CurrentTask() { return mCurrentTask; }
   CrawlState& Crawl() { return mCrawlState; }

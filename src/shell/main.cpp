@@ -28,7 +28,6 @@
 #include "shell/MainActions.h"
 #include "shell/MainToolBars.h"
 #include "shell/OptionUnit.h"
-#include "shell/ProductInfo.h"
 #include "shell/Run.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
@@ -39,6 +38,7 @@
 #include "viewer/MainWindowViewerHost.h"
 #include "viewer/UnitFormView.h"
 #include "viewer/ViewerOpening.h"
+#include "viewer/Wallpaper.h"
 
 namespace vexilo {
 namespace {
@@ -60,10 +60,9 @@ QSplitter* Splitter(Qt::Orientation orientation, QWidget* first, QWidget* second
 
 }  // namespace
 
-TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices services,
-                     QWidget* parent)
+TMainForm::TMainForm(AppFolders folders, MainFormServices services, QWidget* parent)
     : QMainWindow(parent),
-      mProgramFolder(std::move(programFolder)),
+      mFolders(std::move(folders)),
       mServices(services),
       mActions(new TMainActions(this)),
       mDownloadTimer([this] { mRun->DownloadTick(); }) {
@@ -77,19 +76,10 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
   statusBar()->setSizeGripEnabled(true);
   mStatus = std::make_unique<TStatusPanels>(statusBar(), kDesignWidth);
   mPictureView = std::make_unique<TPictureBrowser>(*this, *mGrid, *mPreview, *mStatus->Progress());
-  RunParts parts{mProgramFolder,
-                 mServices.Settings,
-                 mServices.Prompts,
-                 mServices.Shell,
-                 *mStatus,
-                 mEventPump,
-                 mMainThread,
-                 mDownloadTimer,
-                 *mPageBrowser,
-                 *mTaskTree,
-                 *this,
-                 *mPictureView,
-                 *this};
+  RunParts parts{
+      mFolders,    mServices.Settings, mServices.Prompts, mServices.Shell, *mStatus, mEventPump,
+      mMainThread, mDownloadTimer,     *mPageBrowser,     *mTaskTree,      *this,    *mPictureView,
+      *this};
   parts.Session = mSession.get();
   mRun = std::make_unique<TRun>(std::move(parts));
 
@@ -186,7 +176,6 @@ void TMainForm::ConnectCommands() {
   connect(a.PreviewPane, &QAction::toggled, mPreview, &QWidget::setVisible);
   connect(a.GridPane, &QAction::toggled, mPictureList, &QWidget::setVisible);
   connect(a.Help, &QAction::triggered, this, &TMainForm::ShowHelp);
-  connect(a.HomePage, &QAction::triggered, this, [this] { mServices.Shell.Open(kHomePage); });
   connect(a.About, &QAction::triggered, this, &TMainForm::ShowAbout);
   connect(a.TrayRestore, &QAction::triggered, this, &TMainForm::RestoreFromTray);
   connect(a.TrayExit, &QAction::triggered, this, &QWidget::close);
@@ -208,19 +197,21 @@ void TMainForm::InitialiseRun() {
 
 void TMainForm::CreateOtherWindows() {
   AppSettings& settings = mRun->Settings();
-  mWizardForm = new TTaskWizardForm(settings, mProgramFolder, mServices.Prompts, this);
-  mAboutForm = new TAboutForm(mServices.Shell, this);
+  mWizardForm = new TTaskWizardForm(settings, mFolders.ProgramFolder, mServices.Prompts, this);
+  mAboutForm = new TAboutForm(this);
   mViewerHost = std::make_unique<TMainWindowViewerHost>(*this, *mGrid);
-  mViewer = std::make_unique<TFormView>(mRun->PictureSet().Files, *mViewerHost, mServices.Prompts,
-                                        mWallpaperSetter, mProgramFolder);
+  mViewer =
+      std::make_unique<TFormView>(mRun->PictureSet().Files, *mViewerHost, mServices.Prompts,
+                                  mWallpaperSetter, mFolders.ShippedFile(kBlankWallpaperFile));
   mRun->Pictures().AttachViewer(
       {[this] { mViewer->OpenViewer(); }, [this] { mViewer->PicturesAppended(); }});
-  mOptionForm = new TOptionForm(settings, mServices.Settings, mProgramFolder, mServices.Shell,
-                                mServices.Prompts, this);
+  mOptionForm = new TOptionForm(settings, mServices.Settings, mFolders.DefaultDownFolder,
+                                mServices.Shell, mServices.Prompts, this);
   mAdvancedForm = new TAdvancedSettingsForm(
       settings, mServices.Settings, mServices.Prompts, [this] { mRun->ApplyAdvancedSettings(); },
       this);
-  mTaskSettingForm = new TTaskSettingForm(settings, mProgramFolder, mServices.Prompts, this);
+  mTaskSettingForm =
+      new TTaskSettingForm(settings, mFolders.ProgramFolder, mServices.Prompts, this);
   mDeleteTaskForm = new TDeleteTaskForm(this);
   WireTaskCommands();
 }
@@ -320,13 +311,15 @@ void TMainForm::ShowAbout() {
 }
 
 void TMainForm::ShowHelp() {
-  std::filesystem::path help = mProgramFolder / "help.html";
+  const std::filesystem::path help = mFolders.ShippedFile(kHelpFile);
   std::error_code ec;
   if (!std::filesystem::is_regular_file(help, ec)) {
-    mServices.Prompts.ShowMessage("Can not find help file, please re-install Vexilo!");
+    mServices.Prompts.ShowMessage(kMissingHelpText);
     return;
   }
-  mServices.Shell.Open(help.string());
+  if (!mServices.Shell.Open(help.string())) {
+    mServices.Prompts.ShowMessage(kHelpNotOpenedText + help.string());
+  }
 }
 
 }  // namespace vexilo

@@ -6,9 +6,9 @@
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
-#include <filesystem>
 #include <memory>
 
+#include "core/AppFolders.h"
 #include "platform/ProcessWallpaperSetter.h"
 #include "platform/QtDownloadTimer.h"
 #include "platform/QtEventPump.h"
@@ -45,6 +45,13 @@ class UserPrompts;
 class WebEnginePageBrowser;
 class WebEngineSession;
 
+// Help > Help: the user guide, opened in the user's browser.
+inline constexpr const char* kHelpFile = "help.html";
+inline constexpr const char* kMissingHelpText = "Can not find help file, please re-install Vexilo!";
+// Followed by the guide's path, so that the user can open it by hand.
+inline constexpr const char* kHelpNotOpenedText =
+    "No program to show the help file was found. The help file is ";
+
 // The outside services the main window works through; they must outlive it.
 struct MainFormServices {
   SettingsStore& Settings;
@@ -56,8 +63,7 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   Q_OBJECT
 
  public:
-  TMainForm(std::filesystem::path programFolder, MainFormServices services,
-            QWidget* parent = nullptr);
+  TMainForm(AppFolders folders, MainFormServices services, QWidget* parent = nullptr);
   ~TMainForm() override;
 
   // Start-up's steps that touch files and settings (TRun::Start), with the browser blank.
@@ -98,7 +104,7 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   void ShowAbout();
   void ShowHelp();
 
-  std::filesystem::path mProgramFolder;
+  AppFolders mFolders;
   MainFormServices mServices;
   bool mMaximizedBeforeTray = true;
 

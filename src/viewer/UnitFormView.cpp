@@ -74,14 +74,14 @@ QIcon StandardIcon(QStyle::StandardPixmap which) {
 }  // namespace
 
 TFormView::TFormView(TImageFileList& pictures, ViewerHost& host, UserPrompts& prompts,
-                     WallpaperSetter& wallpaper, std::filesystem::path programFolder,
+                     WallpaperSetter& wallpaper, std::filesystem::path blankWallpaper,
                      QWidget* parent)
     : QMainWindow(parent),
       mPictures(pictures),
       mHost(host),
       mPrompts(prompts),
       mWallpaper(wallpaper),
-      mProgramFolder(std::move(programFolder)) {
+      mBlankWallpaper(std::move(blankWallpaper)) {
   setWindowTitle("Vexilo - View Picture");
   resize(kDesignWidth, kDesignHeight);
   // The area is placed by hand: in full screen it reaches past the holder's edges.
@@ -322,7 +322,7 @@ void TFormView::SetWallpaper() {
   const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   if (primary == nullptr || dataFolder.isEmpty()) return;
   const QSize size = primary->size();
-  SetAsWallpaper(path, size.width(), size.height(), dataFolder.toStdString(), mProgramFolder,
+  SetAsWallpaper(path, size.width(), size.height(), dataFolder.toStdString(), mBlankWallpaper,
                  mWallpaper);
 }
 

@@ -39,9 +39,9 @@ class TFormView : public QMainWindow {
   Q_OBJECT
 
  public:
-  // Every reference must outlive the window. programFolder holds blank.bmp.
+  // Every reference must outlive the window. blankWallpaper is the shipped blank.bmp.
   TFormView(TImageFileList& pictures, ViewerHost& host, UserPrompts& prompts,
-            WallpaperSetter& wallpaper, std::filesystem::path programFolder,
+            WallpaperSetter& wallpaper, std::filesystem::path blankWallpaper,
             QWidget* parent = nullptr);
   ~TFormView() override;
 
@@ -135,7 +135,7 @@ class TFormView : public QMainWindow {
   ViewerHost& mHost;
   UserPrompts& mPrompts;
   WallpaperSetter& mWallpaper;
-  std::filesystem::path mProgramFolder;
+  std::filesystem::path mBlankWallpaper;
   ViewerPictureCache mCache;
   ViewerZoom mZoom;
   PictureLayout mLayout;

@@ -25,7 +25,7 @@ void ApplyWallpaperFile(WallpaperSetter& setter, const std::filesystem::path& bm
 
 bool SetAsWallpaper(const std::string& picturePath, int screenWidth, int screenHeight,
                     const std::filesystem::path& dataFolder,
-                    const std::filesystem::path& programFolder, WallpaperSetter& setter) {
+                    const std::filesystem::path& blankWallpaper, WallpaperSetter& setter) {
   try {
     if (screenWidth < 1 || screenHeight < 1) return false;
     const Bitmap24 picture = DecodePicture(picturePath);
@@ -43,7 +43,7 @@ bool SetAsWallpaper(const std::string& picturePath, int screenWidth, int screenH
     }
     // The blank picture first, so that a desktop that keeps its wallpaper by path still sees
     // a change when the file under the same name is new.
-    ApplyWallpaperFile(setter, programFolder / kBlankWallpaperFile);
+    ApplyWallpaperFile(setter, blankWallpaper);
     ApplyWallpaperFile(setter, target);
     return true;
   } catch (const std::exception&) {

@@ -25,10 +25,10 @@ WallpaperFit FitWallpaper(int width, int height, int screenWidth, int screenHeig
 void ApplyWallpaperFile(WallpaperSetter& setter, const std::filesystem::path& bmpFile);
 
 // Decodes picturePath, fits it, writes dataFolder/Vexilo.bmp (the folder made when missing),
-// then hands programFolder/blank.bmp and the new file to the desktop. Every failure ends it
-// silently; false then, for tests.
+// then hands blankWallpaper (the shipped blank.bmp) and the new file to the desktop. Every failure
+// ends it silently; false then, for tests.
 bool SetAsWallpaper(const std::string& picturePath, int screenWidth, int screenHeight,
                     const std::filesystem::path& dataFolder,
-                    const std::filesystem::path& programFolder, WallpaperSetter& setter);
+                    const std::filesystem::path& blankWallpaper, WallpaperSetter& setter);
 
 }  // namespace vexilo

@@ -34,8 +34,9 @@ class GalleryGeneratorTest : public testing::Test {
     return it->second;
   }
   GalleryParts Parts() {
-    return {mProgram.Path(), mPictures, [this](int i) -> const Bitmap24& { return Thumbnail(i); },
-            mShell, mPrompts};
+    return {mProgram.Path(), mProgram / kGalleryTemplateFile,
+            mPictures,       [this](int i) -> const Bitmap24& { return Thumbnail(i); },
+            mShell,          mPrompts};
   }
   fs::path Out(const std::string& name) const { return mProgram / "out" / name; }
 

@@ -35,8 +35,8 @@ TEST(GalleryInBrowser, EveryLinkOfSeventyThreePicturesResolves) {
   test::RecordingShell shell;
   shell.PickedFolder = (program / "gallery").string();
   test::RecordingPrompts prompts;
-  CreateGallery({program.Path(), pictures, [&](int) -> const Bitmap24& { return thumbnail; }, shell,
-                 prompts});
+  CreateGallery({program.Path(), program / kGalleryTemplateFile, pictures,
+                 [&](int) -> const Bitmap24& { return thumbnail; }, shell, prompts});
   ASSERT_TRUE(prompts.Errors.empty()) << prompts.Errors.front();
 
   QtEventPump pump;

@@ -16,7 +16,7 @@ namespace {
 
 class AdvancedSettingsFormTest : public testing::Test {
  protected:
-  AdvancedSettingsFormTest() { LoadSettings(store, "/opt/vexilo", settings); }
+  AdvancedSettingsFormTest() { LoadSettings(store, "/opt/vexilo/pictures", settings); }
 
   // Shows the dialog and, once it runs, does what `act` says to it.
   int ShowAnd(const std::function<void()>& act) {

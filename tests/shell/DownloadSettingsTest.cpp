@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <string>
 
 #include "core/Errors.h"
 #include "shell/AdvancedOptions.h"
@@ -12,11 +13,11 @@ namespace {
 
 using test::MemorySettingsStore;
 
-const std::filesystem::path kProgramFolder = "/opt/vexilo";
+const std::string kDefaultDownFolder = "/opt/vexilo/pictures";
 
 AppSettings Loaded(MemorySettingsStore& store) {
   AppSettings settings;
-  LoadSettings(store, kProgramFolder, settings);
+  LoadSettings(store, kDefaultDownFolder, settings);
   return settings;
 }
 
@@ -116,7 +117,7 @@ TEST(ThreadsFieldValue, BringsNumbersIntoRange) {
 TEST(FieldsFromSettings, ShowsTheDefaultsForEmptyOrUnusableValues) {
   AppSettings settings;
   settings.DownloadThread = "lots";
-  DownloadSettingsFields fields = FieldsFromSettings(settings, kProgramFolder);
+  DownloadSettingsFields fields = FieldsFromSettings(settings, kDefaultDownFolder);
   EXPECT_EQ(fields.Folder, "/opt/vexilo/pictures");
   EXPECT_EQ(fields.Threads, 3);
 }
@@ -128,13 +129,13 @@ TEST(AcceptFields, BlankFolderStoresTheDefaultAndReloads) {
   fields.Folder = "  ";
   fields.Threads = 5;
   fields.ProxyServer = " host ";
-  AcceptFields(fields, kProgramFolder, store, settings);
+  AcceptFields(fields, kDefaultDownFolder, store, settings);
   EXPECT_EQ(store.Values.at("DownFolder"), "/opt/vexilo/pictures");
   EXPECT_EQ(store.Values.at("DownloadThread"), "5");
   EXPECT_EQ(settings.ProxyServer, " host ");
 
   fields.Folder = "/data/new/";
-  AcceptFields(fields, kProgramFolder, store, settings);
+  AcceptFields(fields, kDefaultDownFolder, store, settings);
   EXPECT_EQ(store.Values.at("DownFolder"), "/data/new/");
   EXPECT_EQ(settings.DownFolder, "/data/new");
 }
@@ -146,7 +147,7 @@ TEST(AcceptFields, KeepsTheNewValuesWhenTheStoreFails) {
   DownloadSettingsFields fields;
   fields.Folder = "/data/new";
   fields.Threads = 2;
-  EXPECT_THROW(AcceptFields(fields, kProgramFolder, store, settings), FileError);
+  EXPECT_THROW(AcceptFields(fields, kDefaultDownFolder, store, settings), FileError);
   EXPECT_EQ(settings.DownFolder, "/data/new");
   EXPECT_EQ(settings.DownloadThread, "2");
 }

@@ -35,7 +35,8 @@ class MainFormCrawl : public testing::Test {
  protected:
   MainFormCrawl() {
     mStore.Values["DownFolder"] = (mDir / "down").string();
-    mForm = std::make_unique<TMainForm>(mDir.Path(), MainFormServices{mStore, mPrompts, mShell});
+    mForm = std::make_unique<TMainForm>(AppFolders::Beside(mDir.Path()),
+                                        MainFormServices{mStore, mPrompts, mShell});
     mForm->InitialiseRun();
     mForm->CreateOtherWindows();
     mForm->show();

@@ -24,7 +24,6 @@
 #include "shell/AdvancedSettingsUnit.h"
 #include "shell/FolderTree.h"
 #include "shell/MainActions.h"
-#include "shell/ProductInfo.h"
 #include "shell/Run.h"
 #include "shell/StatusPanels.h"
 #include "shell/TaskTree.h"
@@ -72,7 +71,8 @@ std::vector<std::string> Captions(const QMenu* menu) {
 class MainFormTest : public testing::Test {
  protected:
   std::unique_ptr<TMainForm> Start() {
-    auto form = std::make_unique<TMainForm>(dir.Path(), MainFormServices{store, prompts, shell});
+    auto form = std::make_unique<TMainForm>(AppFolders::Beside(dir.Path()),
+                                            MainFormServices{store, prompts, shell});
     form->InitialiseRun();
     form->CreateOtherWindows();
     return form;
@@ -144,8 +144,7 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
   EXPECT_EQ(Captions(a.ViewMenu->actions()[0]->menu()),
             (std::vector<std::string>{"Task", "Folder"}));
   EXPECT_EQ(Captions(a.ThumbnailsMenu), std::vector<std::string>{"&Create Thumbnails"});
-  EXPECT_EQ(Captions(a.HelpMenu),
-            (std::vector<std::string>{"&Help", "Home&page", "-", "&About..."}));
+  EXPECT_EQ(Captions(a.HelpMenu), (std::vector<std::string>{"&Help", "-", "&About..."}));
   EXPECT_EQ(Captions(a.PictureListPopup),
             (std::vector<std::string>{"&Copy URL to clipboard", "&Export lists"}));
   EXPECT_EQ(Captions(a.TrayPopup), (std::vector<std::string>{"&Restore", "-", "&Exit"}));
@@ -272,17 +271,22 @@ TEST_F(MainFormTest, TheGalleryAndExportEntriesReachTheirCommands) {
   EXPECT_TRUE(shell.Opened.empty());
 }
 
-TEST_F(MainFormTest, HelpOpensTheGuideOrSaysItIsMissing) {
+TEST_F(MainFormTest, HelpOpensTheGuideOrSaysWhyItCannot) {
   auto form = Start();
-  test::Part<TMainActions>(*form)->Help->trigger();
+  QAction* help = test::Part<TMainActions>(*form)->Help;
+  help->trigger();
   EXPECT_EQ(prompts.Messages,
             std::vector<std::string>{"Can not find help file, please re-install Vexilo!"});
   EXPECT_TRUE(shell.Opened.empty());
   WriteFileBytes(dir / "help.html", "<html></html>");
-  test::Part<TMainActions>(*form)->Help->trigger();
+  help->trigger();
   EXPECT_EQ(shell.Opened, std::vector<std::string>{(dir / "help.html").string()});
-  test::Part<TMainActions>(*form)->HomePage->trigger();
-  EXPECT_EQ(shell.Opened.back(), kHomePage);
+  EXPECT_EQ(prompts.Messages.size(), 1u);
+
+  shell.OpenSucceeds = false;
+  help->trigger();
+  ASSERT_EQ(prompts.Messages.size(), 2u);
+  EXPECT_EQ(prompts.Messages[1], kHelpNotOpenedText + (dir / "help.html").string());
 }
 
 TEST_F(MainFormTest, MenuEntriesOpenTheirDialogsModally) {

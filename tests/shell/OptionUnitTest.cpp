@@ -19,7 +19,7 @@ namespace {
 class OptionFormTest : public testing::Test {
  protected:
   OptionFormTest() {
-    LoadSettings(store, "/opt/vexilo", settings);
+    LoadSettings(store, "/opt/vexilo/pictures", settings);
     form.FillFields();
   }
 
@@ -27,7 +27,7 @@ class OptionFormTest : public testing::Test {
   test::RecordingPrompts prompts;
   test::RecordingShell shell;
   AppSettings settings;
-  TOptionForm form{settings, store, "/opt/vexilo", shell, prompts};
+  TOptionForm form{settings, store, "/opt/vexilo/pictures", shell, prompts};
 };
 
 TEST_F(OptionFormTest, FirstRunShowsTheDefaultsAndOkStoresAllValues) {

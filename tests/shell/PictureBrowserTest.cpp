@@ -65,7 +65,7 @@ class PictureBrowserTest : public testing::Test {
   test::MemorySettingsStore store;
   test::RecordingPrompts prompts;
   test::RecordingShell shell;
-  TMainForm form{dir.Path(), {store, prompts, shell}};
+  TMainForm form{AppFolders::Beside(dir.Path()), {store, prompts, shell}};
 };
 
 TEST_F(PictureBrowserTest, FolderWithACorruptPictureListsTheOthers) {

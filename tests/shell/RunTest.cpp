@@ -66,10 +66,11 @@ TaskRecord Task(const std::string& name, const std::string& folder) {
 
 class RunTest : public testing::Test {
  protected:
-  std::unique_ptr<TRun> Start() {
+  std::unique_ptr<TRun> Start() { return Start(AppFolders::Beside(dir.Path())); }
+  std::unique_ptr<TRun> Start(AppFolders folders) {
     auto run =
-        std::make_unique<TRun>(RunParts{dir.Path(), store, prompts, shell, status, pump, reports,
-                                        timer, browser, tree, address, grid, window});
+        std::make_unique<TRun>(RunParts{std::move(folders), store, prompts, shell, status, pump,
+                                        reports, timer, browser, tree, address, grid, window});
     run->Start();
     run->AttachDialogs({wizard, settingsDialog, deleteDialog});
     return run;
@@ -92,6 +93,34 @@ class RunTest : public testing::Test {
   test::FakeSettingsDialog settingsDialog;
   test::FakeDeleteDialog deleteDialog;
 };
+
+// An installed program: its files go to the user's data folder, made at the first start, and
+// the gallery reads the template the install shipped.
+TEST_F(RunTest, AnInstalledRunKeepsItsFilesUnderTheUsersHome) {
+  FolderFacts facts;
+  facts.ExecutableFolder = dir / "usr/bin";
+  facts.ExecutableFolderWritable = false;
+  facts.InstalledBinFolder = dir / "usr/bin";
+  facts.InstalledDataFolder = dir / "usr/share/vexilo";
+  facts.UserDataFolder = dir / "home/.local/share";
+  facts.PicturesFolder = dir / "home/Pictures";
+  std::filesystem::create_directories(facts.ExecutableFolder);
+  std::filesystem::create_directories(facts.InstalledDataFolder);
+  WriteFileBytes(facts.InstalledDataFolder / "templet.htm", "<html></html>");
+
+  auto run = Start(ResolveAppFolders(facts));
+  const std::filesystem::path program = dir / "home/.local/share/Vexilo";
+  EXPECT_TRUE(std::filesystem::is_directory(program / "task"));
+  EXPECT_EQ(run->Settings().DownFolder, (dir / "home/Pictures/Vexilo").string());
+  shell.PickedFolder = (dir / "gallery").string();
+  run->CreateGallery();
+  EXPECT_TRUE(prompts.Errors.empty()) << prompts.Errors.front();
+  EXPECT_EQ(shell.PickStarts, std::vector<std::string>{(program / "thumbnails").string()});
+  EXPECT_EQ(test::ReadFileBytes(dir / "gallery/page0.html"), "<html></html>\r\n");
+  run->ShutDown();
+  EXPECT_TRUE(std::filesystem::exists(program / "GTask.lis"));
+  EXPECT_TRUE(std::filesystem::is_empty(facts.ExecutableFolder));
+}
 
 TEST_F(RunTest, StartUpLoadsTasksAndSettingsAndShutDownSavesThem) {
   WriteLines(dir / "GTask.lis", TaskLines({Task("a", ""), Task("b", "")}));

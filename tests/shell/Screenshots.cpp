@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
   test::MemorySettingsStore store;
   test::RecordingPrompts prompts;
   test::RecordingShell shell;
-  TMainForm form(programFolder.Path(), {store, prompts, shell});
+  TMainForm form(AppFolders::Beside(programFolder.Path()), {store, prompts, shell});
   form.InitialiseRun();
   form.CreateOtherWindows();
   form.resize(1100, 720);

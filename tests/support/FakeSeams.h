@@ -58,7 +58,10 @@ class RecordingStatus : public StatusSink {
 
 class RecordingShell : public DesktopShell {
  public:
-  void Open(const std::string& pathOrAddress) override { Opened.push_back(pathOrAddress); }
+  bool Open(const std::string& pathOrAddress) override {
+    Opened.push_back(pathOrAddress);
+    return OpenSucceeds;
+  }
   std::optional<std::string> PickFolder(const std::string& title,
                                         const std::string& startFolder) override {
     PickTitles.push_back(title);
@@ -68,6 +71,7 @@ class RecordingShell : public DesktopShell {
   void SetClipboardText(const std::string& text) override { Clipboard = text; }
 
   std::vector<std::string> Opened;
+  bool OpenSucceeds = true;  // false: as if no handler could be started
   std::vector<std::string> PickTitles;
   std::vector<std::string> PickStarts;
   std::optional<std::string> PickedFolder;

@@ -62,7 +62,8 @@ class Site : public test::LoopbackServer {
 class RoadOfOneTaskTest : public testing::Test {
  protected:
   RoadOfOneTaskTest() {
-    mForm = std::make_unique<TMainForm>(mDir.Path(), MainFormServices{mStore, mPrompts, mShell});
+    mForm = std::make_unique<TMainForm>(AppFolders::Beside(mDir.Path()),
+                                        MainFormServices{mStore, mPrompts, mShell});
     mForm->InitialiseRun();
     mForm->CreateOtherWindows();
   }

@@ -103,7 +103,7 @@ class FormViewTest : public testing::Test {
   RecordingHost host;
   test::RecordingPrompts prompts;
   test::RecordingWallpaperSetter wallpaper;
-  TFormView view{pictures, host, prompts, wallpaper, dir.Path()};
+  TFormView view{pictures, host, prompts, wallpaper, dir / "blank.bmp"};
 };
 
 TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {

@@ -110,7 +110,7 @@ TEST(ViewerScrollKeysTest, LineAndPageStepsOfTheScrollBars) {
   NoHost host;
   test::RecordingPrompts prompts;
   test::RecordingWallpaperSetter wallpaper;
-  TFormView view(pictures, host, prompts, wallpaper, dir.Path());
+  TFormView view(pictures, host, prompts, wallpaper, dir / "blank.bmp");
   view.OpenViewer();
   view.ZoomIn();
   view.ZoomIn();

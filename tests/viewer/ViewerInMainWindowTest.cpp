@@ -48,7 +48,7 @@ class ViewerInMainWindowTest : public testing::Test {
   test::MemorySettingsStore store;
   test::RecordingPrompts prompts;
   test::RecordingShell shell;
-  TMainForm form{programFolder.Path(), {store, prompts, shell}};
+  TMainForm form{AppFolders::Beside(programFolder.Path()), {store, prompts, shell}};
 };
 
 TEST_F(ViewerInMainWindowTest, EnterInTheGridOpensSpaceStepsEnterReturnsSelectingThePicture) {

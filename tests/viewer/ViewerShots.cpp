@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
   ShotHost host;
   test::RecordingPrompts prompts;
   test::RecordingWallpaperSetter wallpaper;
-  TFormView view(pictures, host, prompts, wallpaper, folder.Path());
+  TFormView view(pictures, host, prompts, wallpaper, folder / "blank.bmp");
   view.OpenViewer();
   bool ok = Shoot(&view, out.filePath("viewer-fit.png"));
 

@@ -38,8 +38,8 @@ TEST(SetAsWallpaper, SavesTheFittedPictureAndHandsTheBlankFirst) {
   picture.Fill(0x804020);
   WriteBmp(picture, dir / "pic.bmp");
   RecordingSetter setter;
-  ASSERT_TRUE(
-      SetAsWallpaper((dir / "pic.bmp").string(), 100, 100, dir / "data/new", dir.Path(), setter));
+  ASSERT_TRUE(SetAsWallpaper((dir / "pic.bmp").string(), 100, 100, dir / "data/new",
+                             dir / "blank.bmp", setter));
   EXPECT_EQ(setter.Files, (std::vector<std::string>{(dir / "blank.bmp").string(),
                                                     (dir / "data/new/Vexilo.bmp").string()}));
   const Bitmap24 saved = DecodeBmp(dir / "data/new/Vexilo.bmp");
@@ -54,9 +54,9 @@ TEST(SetAsWallpaper, AnUnreadablePictureEndsSilentlyAndKeepsTheEarlierWallpaper)
   std::filesystem::create_directories(dir / "data");
   test::WriteFileBytes(dir / "data/Vexilo.bmp", "earlier");
   RecordingSetter setter;
-  EXPECT_FALSE(
-      SetAsWallpaper((dir / "broken.jpg").string(), 1024, 768, dir / "data", dir.Path(), setter));
-  EXPECT_FALSE(SetAsWallpaper("", 1024, 768, dir / "data", dir.Path(), setter));
+  EXPECT_FALSE(SetAsWallpaper((dir / "broken.jpg").string(), 1024, 768, dir / "data",
+                              dir / "blank.bmp", setter));
+  EXPECT_FALSE(SetAsWallpaper("", 1024, 768, dir / "data", dir / "blank.bmp", setter));
   EXPECT_TRUE(setter.Files.empty());
   EXPECT_EQ(test::ReadFileBytes(dir / "data/Vexilo.bmp"), "earlier");
 }
