@@ -13,6 +13,7 @@
 #include <QListView>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@
 #include "core/SettingsStore.h"
 #include "core/UserPrompts.h"
 #include "pictures/PictureGrid.h"
+#include "pictures/ThumbnailCache.h"
 #include "shell/Run.h"
 #include "shell/main.h"
 
@@ -107,6 +109,9 @@ int main(int argc, char** argv) {
   const std::string folder = argv[1];
   const QString programFolder = QDir::tempPath() + "/vexilo-grid-bench-program";
   QDir().mkpath(programFolder);
+  // As the program does at start-up; the run script points XDG_CACHE_HOME at a fresh folder.
+  vexilo::UseThumbnailCacheFolder(
+      vexilo::ThumbnailCacheFolderFor(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
   MemoryStore store;
   NoPrompts prompts;
   NoShell shell;

@@ -14,7 +14,7 @@ cache=$(mktemp -d)
 vips=$(mktemp -d)
 trap 'rm -rf "$cache" "$vips"' EXIT
 echo "== grid_bench, thumbnail cache in $cache"
-XDG_CACHE_HOME=$cache QT_QPA_PLATFORM=offscreen "$slot" "$build/bench/grid/grid_bench" \
+XDG_CACHE_HOME=$cache QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 "$slot" "$build/bench/grid/grid_bench" \
   "$folder/pictures"
 echo "== vipsthumbnail -s 128, 2 processes"
 start=$(date +%s.%N)

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <cstdlib>
 
+#include "pictures/ThumbnailCache.h"
 #include "platform/QSettingsStore.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtUserPrompts.h"
@@ -17,6 +19,9 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName("Vexilo");
   QApplication::setWindowIcon(vexilo::AppIcon());
 
+  // Listings read and fill the desktop's shared thumbnail cache, as file managers do.
+  vexilo::UseThumbnailCacheFolder(
+      vexilo::ThumbnailCacheFolderFor(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
   vexilo::QSettingsStore settings;
   vexilo::QtUserPrompts prompts;
   vexilo::QtDesktopShell shell;

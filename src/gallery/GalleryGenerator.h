@@ -23,7 +23,7 @@ inline constexpr const char* kPickGalleryFolderTitle =
 struct GalleryParts {
   std::filesystem::path ProgramFolder;  // holds templet.htm and the default folder
   TImageFileList& Pictures;
-  std::function<const Bitmap24&(int i)> ThumbnailOf;  // the grid's thumbnail of picture i
+  std::function<Bitmap24(int i)> ThumbnailOf;  // the grid's thumbnail of picture i
   DesktopShell& Shell;
   UserPrompts& Prompts;
 };
