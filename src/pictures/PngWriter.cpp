@@ -12,6 +12,7 @@ std::string EncodePng(const Bitmap24& bitmap) {
   image.width = static_cast<png_uint_32>(bitmap.Width());
   image.height = static_cast<png_uint_32>(bitmap.Height());
   image.format = PNG_FORMAT_BGR;
+  image.flags = PNG_IMAGE_FLAG_FAST;  // thumbnails are written during listings
   // Bitmap24 keeps its rows bottom-up: a negative stride.
   const png_int_32 stride = -bitmap.Stride();
   png_alloc_size_t size = 0;
