@@ -32,9 +32,7 @@ class MemoryStore : public vexilo::SettingsStore {
  public:
   void Open() override {}
   std::string Read(const std::string& name) override { return mValues[name]; }
-  void Write(const std::string& name, const std::string& value) override {
-    mValues[name] = value;
-  }
+  void Write(const std::string& name, const std::string& value) override { mValues[name] = value; }
   void Close() override {}
 
  private:
@@ -62,7 +60,8 @@ long StatusKb(const char* name) {
   QFile status("/proc/self/status");
   if (!status.open(QIODevice::ReadOnly)) return -1;
   for (const QByteArray& line : status.readAll().split('\n')) {
-    if (line.startsWith(name)) return line.mid(static_cast<int>(qstrlen(name))).trimmed().split(' ')[0].toLong();
+    if (line.startsWith(name))
+      return line.mid(static_cast<int>(qstrlen(name))).trimmed().split(' ')[0].toLong();
   }
   return -1;
 }

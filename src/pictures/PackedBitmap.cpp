@@ -31,8 +31,8 @@ PackedBitmap::PackedBitmap(const Bitmap24& bitmap)
   }
   uLongf packed = compressBound(static_cast<uLong>(deltas.size()));
   mBytes.resize(packed);
-  if (compress2(mBytes.data(), &packed, deltas.data(), static_cast<uLong>(deltas.size()),
-                kLevel) != Z_OK) {
+  if (compress2(mBytes.data(), &packed, deltas.data(), static_cast<uLong>(deltas.size()), kLevel) !=
+      Z_OK) {
     throw std::bad_alloc();  // deflate fails only for want of memory
   }
   mBytes.resize(packed);

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "pictures/PackedBitmap.h"
 #include "pictures/ImageFileList.h"
+#include "pictures/PackedBitmap.h"
 
 namespace vexilo {
 

@@ -43,7 +43,8 @@ std::map<std::string, std::string> ReadPngText(const std::string& png) {
     if (type == "tEXt") {
       const std::string data = png.substr(at + 8, length);
       const std::size_t nul = data.find('\0');
-      if (nul != std::string::npos && nul > 0) texts.emplace(data.substr(0, nul), data.substr(nul + 1));
+      if (nul != std::string::npos && nul > 0)
+        texts.emplace(data.substr(0, nul), data.substr(nul + 1));
     }
     if (type == "IEND") break;
     at += 12 + static_cast<std::size_t>(length);
@@ -66,9 +67,9 @@ std::string WithPngText(const std::string& png,
     const std::string body = "tEXt" + keyword + '\0' + text;
     AppendBigEndian(chunks, static_cast<std::uint32_t>(body.size() - 4));
     chunks += body;
-    AppendBigEndian(chunks, static_cast<std::uint32_t>(
-                                crc32(0, reinterpret_cast<const Bytef*>(body.data()),
-                                      static_cast<uInt>(body.size()))));
+    AppendBigEndian(chunks,
+                    static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
+                                                     static_cast<uInt>(body.size()))));
   }
   std::string out = png;
   out.insert(kIhdrEnd, chunks);

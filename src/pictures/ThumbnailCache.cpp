@@ -201,13 +201,12 @@ void ThumbnailCache::Write(const std::filesystem::path& picture,
     const std::optional<Key> key = KeyOf(picture);
     if (!key) return;
     const std::string png = WithPngText(
-        EncodePng(normal.Pixels),
-        {{"Thumb::URI", key->Uri},
-         {"Thumb::MTime", std::to_string(key->ModifiedTime)},
-         {"Thumb::Size", std::to_string(key->Size)},
-         {"Thumb::Image::Width", std::to_string(normal.FullWidth)},
-         {"Thumb::Image::Height", std::to_string(normal.FullHeight)},
-         {"Software", "Vexilo"}});
+        EncodePng(normal.Pixels), {{"Thumb::URI", key->Uri},
+                                   {"Thumb::MTime", std::to_string(key->ModifiedTime)},
+                                   {"Thumb::Size", std::to_string(key->Size)},
+                                   {"Thumb::Image::Width", std::to_string(normal.FullWidth)},
+                                   {"Thumb::Image::Height", std::to_string(normal.FullHeight)},
+                                   {"Software", "Vexilo"}});
     const std::filesystem::path thumbnails = mFolder.parent_path();
     if (!MakeFolder(thumbnails.parent_path()) || !MakeFolder(thumbnails) || !MakeFolder(mFolder)) {
       return;

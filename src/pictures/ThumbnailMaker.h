@@ -25,14 +25,14 @@
 #include <vector>
 
 #include "pictures/Bitmap24.h"
-#include "pictures/PackedBitmap.h"
 #include "pictures/DecodeBudget.h"
+#include "pictures/PackedBitmap.h"
 
 namespace vexilo {
 
 struct ThumbnailResult {
   PackedBitmap Thumbnail;  // 80 x 80 when Ok(), packed on the worker
-  std::string Error;   // why the picture could not be read; empty when Ok()
+  std::string Error;       // why the picture could not be read; empty when Ok()
   bool Ok() const { return Error.empty(); }
 };
 

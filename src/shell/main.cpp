@@ -92,8 +92,9 @@ TMainForm::TMainForm(std::filesystem::path programFolder, MainFormServices servi
                  *this};
   parts.Session = mSession.get();
   mRun = std::make_unique<TRun>(std::move(parts));
-  mGrid->SetThumbnailSource(
-      [this](int item) { return mRun->PictureSet().Thumbnails.at(static_cast<size_t>(item)).Unpack(); });
+  mGrid->SetThumbnailSource([this](int item) {
+    return mRun->PictureSet().Thumbnails.at(static_cast<size_t>(item)).Unpack();
+  });
 
   mTray = new QSystemTrayIcon(AppIcon(), this);
   mTray->setToolTip("Vexilo");
@@ -160,9 +161,8 @@ void TMainForm::ConnectCommands() {
   PictureCommands& pictures = mRun->Pictures();
   connect(a.ViewMode, &QAction::triggered, this, [&pictures] { pictures.ViewMode(); });
   connect(mGrid, &TPictureGrid::openRequested, this, [&pictures] { pictures.ViewMode(); });
-  connect(mGrid, &TPictureGrid::selectedRowChanged, this, [&pictures](int row) {
-    pictures.SelectPicture(row);
-  });
+  connect(mGrid, &TPictureGrid::selectedRowChanged, this,
+          [&pictures](int row) { pictures.SelectPicture(row); });
   connect(mFolderTree, &TFolderTree::folderSelected, this, [&pictures](const QString& folder) {
     pictures.ListFolderPictures(folder.toStdString());
   });

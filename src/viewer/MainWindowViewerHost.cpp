@@ -11,9 +11,7 @@ TMainWindowViewerHost::TMainWindowViewerHost(QWidget& mainWindow, TPictureGrid& 
 
 int TMainWindowViewerHost::GridCount() const { return mGrid.count(); }
 
-int TMainWindowViewerHost::SelectedGridItem() const {
-  return mGrid.SelectedRow();
-}
+int TMainWindowViewerHost::SelectedGridItem() const { return mGrid.SelectedRow(); }
 
 void TMainWindowViewerHost::SelectGridItem(int index) {
   if (index < 0 || index >= mGrid.count()) return;

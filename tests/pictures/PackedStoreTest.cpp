@@ -16,7 +16,8 @@ TEST(PackedBitmapTest, UnpacksToTheSameBitmapAndPacksFlatAreasSmall) {
   for (auto [width, height] : {std::pair{80, 80}, std::pair{7, 3}, std::pair{1, 1}}) {
     Bitmap24 bitmap(width, height);
     for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) bitmap.SetPixel(x, y, static_cast<std::uint32_t>(x * 7919 + y * 104729) & 0xFFFFFF);
+      for (int x = 0; x < width; ++x)
+        bitmap.SetPixel(x, y, static_cast<std::uint32_t>(x * 7919 + y * 104729) & 0xFFFFFF);
     }
     EXPECT_TRUE(PackedBitmap(bitmap).Unpack() == bitmap) << width;
   }
@@ -30,15 +31,17 @@ TEST(PackedBitmapTest, UnpacksToTheSameBitmapAndPacksFlatAreasSmall) {
 TEST(PngTextTest, TextsRoundTripAndBrokenStreamsGiveNone) {
   Bitmap24 pixels(4, 2);
   const std::string png = WithPngText(EncodePng(pixels), {{"Thumb::URI", "file:///a"}, {"K", ""}});
-  EXPECT_EQ(ReadPngText(png), (std::map<std::string, std::string>{{"Thumb::URI", "file:///a"}, {"K", ""}}));
+  EXPECT_EQ(ReadPngText(png),
+            (std::map<std::string, std::string>{{"Thumb::URI", "file:///a"}, {"K", ""}}));
   struct Case {
     const char* name;
     std::string bytes;
   };
   std::string hugeLength = png;
   hugeLength[33] = '\x7F';  // the first tEXt chunk claims 2 GB
-  for (const Case& c : {Case{"empty", ""}, Case{"signature only", png.substr(0, 8)},
-                        Case{"cut in a chunk", png.substr(0, 40)}, Case{"huge length", hugeLength}}) {
+  for (const Case& c :
+       {Case{"empty", ""}, Case{"signature only", png.substr(0, 8)},
+        Case{"cut in a chunk", png.substr(0, 40)}, Case{"huge length", hugeLength}}) {
     EXPECT_TRUE(ReadPngText(c.bytes).empty()) << c.name;
   }
   EXPECT_THROW(WithPngText("not a png", {}), std::invalid_argument);

@@ -12,8 +12,8 @@
 #include "pictures/BmpWriter.h"
 #include "pictures/PngText.h"
 #include "pictures/PngWriter.h"
-#include "pictures/ThumbnailCache.h"
 #include "pictures/Thumbnail.h"
+#include "pictures/ThumbnailCache.h"
 #include "pictures/ThumbnailMaker.h"
 #include "support/TempDir.h"
 
@@ -32,15 +32,16 @@ TEST(ThumbnailCacheNamingTest, FoldersUrisAndNamesAreThoseOtherProgramsUse) {
     const char* home;
     const char* folder;
   };
-  for (const Case& c : {Case{"/x/cache", "/h", "/x/cache/thumbnails/normal"},
-                        Case{"", "/h", "/h/.cache/thumbnails/normal"},
-                        Case{"relative", "/h", "/h/.cache/thumbnails/normal"},
-                        Case{nullptr, nullptr, ""}}) {
+  for (const Case& c :
+       {Case{"/x/cache", "/h", "/x/cache/thumbnails/normal"},
+        Case{"", "/h", "/h/.cache/thumbnails/normal"},
+        Case{"relative", "/h", "/h/.cache/thumbnails/normal"}, Case{nullptr, nullptr, ""}}) {
     EXPECT_EQ(ThumbnailCacheFolderFor(c.xdg, c.home).string(), c.folder) << c.folder;
   }
   for (const char* path : {"/home/jens/photos/me.png", "/a b/ü#%?.jpg", "/x/[1]\"<>\\^`{|}.gif",
                            "/keep/!$&'()*+,;=:@-._~.bmp"}) {
-    EXPECT_EQ(FileUri(path), QUrl::fromLocalFile(QString::fromUtf8(path)).toEncoded().toStdString());
+    EXPECT_EQ(FileUri(path),
+              QUrl::fromLocalFile(QString::fromUtf8(path)).toEncoded().toStdString());
   }
   EXPECT_EQ(ThumbnailCacheName("file:///home/jens/photos/me.png"),
             "c6ee772d9e49320e97ec29a7eb5b1697.png");
@@ -51,7 +52,8 @@ class ThumbnailCacheTest : public testing::Test {
   void SetUp() override {
     Bitmap24 picture(300, 100);
     for (int y = 0; y < 100; ++y) {
-      for (int x = 0; x < 300; ++x) picture.SetPixel(x, y, static_cast<std::uint32_t>(x * 0x10101 / 2));
+      for (int x = 0; x < 300; ++x)
+        picture.SetPixel(x, y, static_cast<std::uint32_t>(x * 0x10101 / 2));
     }
     WriteBmp(picture, pictures / "wide.bmp");
     uncached = MakeFileThumbnail(Picture(), kFace);
@@ -61,15 +63,15 @@ class ThumbnailCacheTest : public testing::Test {
 
   std::filesystem::path Picture() const { return pictures / "wide.bmp"; }
   std::filesystem::path Folder() const { return cacheHome / "thumbnails" / "normal"; }
-  std::filesystem::path Entry() const {
-    return Folder() / ThumbnailCacheName(FileUri(Picture()));
-  }
+  std::filesystem::path Entry() const { return Folder() / ThumbnailCacheName(FileUri(Picture())); }
   std::string MTime() const {
     struct stat info {};
     ::stat(Picture().c_str(), &info);
     return std::to_string(info.st_mtime);
   }
-  std::map<std::string, std::string> EntryText() const { return ReadPngText(ReadFileBytes(Entry())); }
+  std::map<std::string, std::string> EntryText() const {
+    return ReadPngText(ReadFileBytes(Entry()));
+  }
   // An entry of the given pixels and texts in place of the picture's.
   void PlaceEntry(const Bitmap24& pixels,
                   const std::vector<std::pair<std::string, std::string>>& texts) const {
@@ -119,7 +121,8 @@ TEST_F(ThumbnailCacheTest, ADecodeLeavesAnOwnerOnlyEntryThatTheNextThumbnailRead
 TEST_F(ThumbnailCacheTest, TheGeometryComesFromTheStoredFullSize) {
   // 128 x 64 pixels of a 1000 x 499 picture: the picture area is 31 rows high, not 32.
   PlaceEntry(Green(128, 64), FreshTexts("1000", "499"));
-  EXPECT_TRUE(MakeFileThumbnail(Picture(), kFace) == MakeThumbnail(Green(128, 64), 1000, 499, kFace));
+  EXPECT_TRUE(MakeFileThumbnail(Picture(), kFace) ==
+              MakeThumbnail(Green(128, 64), 1000, 499, kFace));
   EXPECT_NE(LayoutThumbnail(1000, 499), LayoutThumbnail(128, 64));
 }
 
@@ -147,11 +150,11 @@ TEST_F(ThumbnailCacheTest, AnEntryThatCannotBeTrustedIsIgnoredAndWrittenAnew) {
       {"too small to show", [&] { PlaceEntry(Green(12, 4), FreshTexts()); }},
       {"corrupt pixels",
        [&] {
-         std::string png = WithPngText(EncodePng(Green(128, 43)),
-                                       {{"Thumb::URI", FileUri(Picture())},
-                                        {"Thumb::MTime", MTime()},
-                                        {"Thumb::Image::Width", "300"},
-                                        {"Thumb::Image::Height", "100"}});
+         std::string png =
+             WithPngText(EncodePng(Green(128, 43)), {{"Thumb::URI", FileUri(Picture())},
+                                                     {"Thumb::MTime", MTime()},
+                                                     {"Thumb::Image::Width", "300"},
+                                                     {"Thumb::Image::Height", "100"}});
          png.resize(png.size() - 30);
          WriteFileBytes(Entry(), png);
        }},
@@ -173,7 +176,8 @@ TEST_F(ThumbnailCacheTest, AnEntryThatCannotBeTrustedIsIgnoredAndWrittenAnew) {
     std::filesystem::remove(Entry());
     c.place();
     EXPECT_TRUE(MakeFileThumbnail(Picture(), kFace) == uncached) << c.name;
-    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(Entry()))) << c.name;
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(Entry())))
+        << c.name;
     EXPECT_EQ(EntryText().at("Thumb::MTime"), MTime()) << c.name;
     EXPECT_EQ(EntryText().at("Thumb::Image::Width"), "300") << c.name;
   }

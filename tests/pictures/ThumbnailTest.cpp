@@ -124,7 +124,8 @@ TEST(ThumbnailTest, ReducedJpegGivesTheSameThumbnail) {
   auto distance = [](std::uint32_t a, std::uint32_t b) {
     int d = 0;
     for (int shift : {0, 8, 16}) {
-      d = std::max(d, std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF)));
+      d = std::max(
+          d, std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF)));
     }
     return d;
   };

@@ -31,8 +31,8 @@ class RecordingGrid : public PictureGridView {
   void HidePreview() override { ++PreviewHides; }
   std::uint32_t ButtonFace() const override { return 0xC0C0C0; }
 
-  std::vector<std::string> Captions;   // the grid's items now
-  std::vector<int> Built;              // the count of every build begun
+  std::vector<std::string> Captions;  // the grid's items now
+  std::vector<int> Built;             // the count of every build begun
   std::vector<std::vector<int>> Previews;
   int PreviewHides = 0;
   bool Building = false;
