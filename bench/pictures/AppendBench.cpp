@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -63,11 +64,15 @@ int main(int argc, char** argv) {
   const std::uint32_t face = browser.ButtonFace();
   for (const std::string& file : files) {
     const auto made = Clock::now();
-    vexilo::ThumbnailResult result = vexilo::MakeThumbnailResult(file, face);
+    vexilo::Bitmap24 thumbnail;
+    try {
+      thumbnail = vexilo::MakeFileThumbnail(file, face);
+    } catch (const std::exception&) {
+      continue;  // not reported at all
+    }
     worker += Clock::now() - made;
-    if (!result.Ok()) continue;  // not reported at all
     const auto start = Clock::now();
-    commands.AppendPicture(file, result.Thumbnail);
+    commands.AppendPicture(file, thumbnail);
     const Clock::duration spent = Clock::now() - start;
     total += spent;
     worst = std::max(worst, spent);

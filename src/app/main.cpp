@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <cstdlib>
 
+#include "pictures/ThumbnailCache.h"
 #include "platform/QSettingsStore.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtUserPrompts.h"
@@ -20,6 +22,9 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName("vexilo");
   QApplication::setWindowIcon(vexilo::AppIcon());
 
+  // Listings read and fill the desktop's shared thumbnail cache, as file managers do.
+  vexilo::UseThumbnailCacheFolder(
+      vexilo::ThumbnailCacheFolderFor(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
   vexilo::QSettingsStore settings;
   vexilo::QtUserPrompts prompts;
   vexilo::QtDesktopShell shell;

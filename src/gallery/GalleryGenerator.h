@@ -24,7 +24,7 @@ struct GalleryParts {
   std::filesystem::path ProgramFolder;  // holds the default folder
   std::filesystem::path TemplateFile;   // templet.htm
   TImageFileList& Pictures;
-  std::function<const Bitmap24&(int i)> ThumbnailOf;  // the grid's thumbnail of picture i
+  std::function<Bitmap24(int i)> ThumbnailOf;  // the grid's thumbnail of picture i
   DesktopShell& Shell;
   UserPrompts& Prompts;
 };

@@ -51,6 +51,9 @@ class InputBlock : public QObject {
   QWidget& mWindow;
 };
 
+// How often a build shows the items added: often enough for smooth painting.
+constexpr qint64 kShowInterval = 25;
+
 }  // namespace
 
 TPictureBrowser::TPictureBrowser(QWidget& window, TPictureGrid& grid, TPreviewPane& preview,
@@ -64,8 +67,9 @@ void TPictureBrowser::ClearGrid() {
   mGrid.repaint();
 }
 
-void TPictureBrowser::AddGridItem(const Bitmap24& thumbnail, const std::string& caption) {
-  mGrid.AddPicture(ToQImage(thumbnail), QString::fromStdString(caption));
+void TPictureBrowser::AddGridItem(const std::string& caption) {
+  mGrid.AddPicture(QString::fromStdString(caption));
+  if (!mInputBlock) mGrid.ShowAdded();
 }
 
 void TPictureBrowser::BeginBuild(int count) {
@@ -74,16 +78,27 @@ void TPictureBrowser::BeginBuild(int count) {
   mProgress.setValue(0);
   mProgress.show();
   mGrid.clear();
-  mGrid.setUpdatesEnabled(false);
+  mSinceShown.start();
 }
 
 void TPictureBrowser::BuildStep(int index) {
   mProgress.setValue(index);
+  // Laying out and painting the grid after every item would cost more than the items.
+  if (mSinceShown.elapsed() >= kShowInterval) {
+    mGrid.ShowAdded();
+    mSinceShown.start();
+  }
+  QCoreApplication::processEvents();
+}
+
+void TPictureBrowser::BuildWaits() {
+  mGrid.ShowAdded();
+  mSinceShown.start();
   QCoreApplication::processEvents();
 }
 
 void TPictureBrowser::EndBuild() {
-  mGrid.setUpdatesEnabled(true);
+  mGrid.ShowAdded();
   mProgress.hide();
   mInputBlock.reset();
 }

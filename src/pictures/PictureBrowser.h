@@ -1,9 +1,11 @@
 #pragma once
 // TPictureBrowser: the picture commands' PictureGridView on the main window's widgets: the
 // grid, the preview pane and the status bar's progress bar. During a grid build it keeps
-// user input from the window (with the busy cursor) and lets events run after each item.
+// user input from the window (with the busy cursor), lets events run after each item and
+// shows the items added every few milliseconds, so the grid fills as they come.
 // Main thread only.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <memory>
 
@@ -28,9 +30,10 @@ class TPictureBrowser : public PictureGridView {
   TPictureBrowser& operator=(const TPictureBrowser&) = delete;
 
   void ClearGrid() override;
-  void AddGridItem(const Bitmap24& thumbnail, const std::string& caption) override;
+  void AddGridItem(const std::string& caption) override;
   void BeginBuild(int count) override;
   void BuildStep(int index) override;
+  void BuildWaits() override;
   void EndBuild() override;
   int PreviewSide() const override;
   void ShowPreview(const Bitmap24& pixels, int fullWidth, int fullHeight) override;
@@ -43,6 +46,7 @@ class TPictureBrowser : public PictureGridView {
   TPreviewPane& mPreview;
   QProgressBar& mProgress;
   std::unique_ptr<QObject> mInputBlock;  // set while a build runs
+  QElapsedTimer mSinceShown;             // since a build last showed the items added
 };
 
 }  // namespace vexilo

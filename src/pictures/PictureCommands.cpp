@@ -1,6 +1,7 @@
 #include "pictures/PictureCommands.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <filesystem>
 
@@ -9,6 +10,14 @@
 #include "pictures/ThumbnailMaker.h"
 
 namespace vexilo {
+
+namespace {
+
+// How long a build waits for the next thumbnail before it lets the window's events run: a
+// large picture must not freeze the window.
+constexpr std::chrono::milliseconds kBuildWait{25};
+
+}  // namespace
 
 std::string TaskListedText(int count) { return std::to_string(count) + " pictures are listed."; }
 std::string FolderListedText(int count) { return "Total " + std::to_string(count) + " pictures."; }
@@ -46,7 +55,7 @@ void PictureCommands::ShowListing(const std::string& statusText) {
 
 void PictureCommands::BuildGrid() {
   TImageFileList& files = mParts.Pictures.Files;
-  std::vector<Bitmap24>& thumbnails = mParts.Pictures.Thumbnails;
+  std::vector<PackedBitmap>& thumbnails = mParts.Pictures.Thumbnails;
   mLoadingIdle = false;
   const int count = files.Count();
   thumbnails.clear();
@@ -69,10 +78,11 @@ void PictureCommands::BuildGrid() {
     for (int i = 0; i < count; ++i) {
       files.SetCurrentIndex(i);
       kept.push_back(files.CurrentPath());
+      while (!maker.WaitReady(kBuildWait)) mParts.Grid.BuildWaits();
       ThumbnailResult result = maker.Next();
       if (result.Ok()) {
         thumbnails.push_back(std::move(result.Thumbnail));
-        mParts.Grid.AddGridItem(thumbnails.back(), files.CurrentFileName());
+        mParts.Grid.AddGridItem(files.CurrentFileName());
       } else {
         failed = true;
         kept.pop_back();
@@ -98,16 +108,16 @@ void PictureCommands::AppendPicture(const std::string& path, const Bitmap24& thu
 }
 
 void PictureCommands::AppendNow(const std::string& path, const Bitmap24& thumbnail) {
-  std::vector<Bitmap24>& thumbnails = mParts.Pictures.Thumbnails;
+  std::vector<PackedBitmap>& thumbnails = mParts.Pictures.Thumbnails;
   try {
-    thumbnails.push_back(thumbnail);
+    thumbnails.emplace_back(thumbnail);
     try {
       mParts.Pictures.Files.Add(path);
     } catch (...) {
       thumbnails.pop_back();
       throw;
     }
-    mParts.Grid.AddGridItem(thumbnail, std::filesystem::path(path).filename().string());
+    mParts.Grid.AddGridItem(std::filesystem::path(path).filename().string());
   } catch (const std::exception&) {
     // Out of memory: the picture is neither listed nor shown.
     return;

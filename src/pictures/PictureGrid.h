@@ -1,12 +1,19 @@
 #pragma once
 // The picture grid: 80 x 80 thumbnails as large icons on the button-face colour, captioned
-// with the file names. Item i stands for entry i of the picture file list.
+// with the file names. Item i stands for entry i of the picture file list. The grid keeps
+// only the captions: it paints each thumbnail in view from the picture model's packed ones,
+// so tens of thousands of items cost no pixmap each.
 
-#include <QListWidget>
+#include <QListView>
+#include <functional>
+
+#include "pictures/Bitmap24.h"
 
 namespace vexilo {
 
-class TPictureGrid : public QListWidget {
+class TThumbnailListModel;
+
+class TPictureGrid : public QListView {
   Q_OBJECT
 
  public:
@@ -14,14 +21,32 @@ class TPictureGrid : public QListWidget {
 
   explicit TPictureGrid(QWidget* parent = nullptr);
 
-  void AddPicture(const QImage& thumbnail, const QString& caption);
+  // Where item i's thumbnail comes from; set once the picture model exists.
+  void SetThumbnailSource(std::function<Bitmap24(int item)> source);
+
+  // The items shown.
+  int count() const;
+  // Adds an item for the next thumbnail; ShowAdded shows those added since it last ran, at
+  // once, so that a build of thousands lays the grid out and paints it now and then only.
+  void AddPicture(const QString& caption);
+  void ShowAdded();
+  void clear();
+  // The selected item, -1 when none.
+  int SelectedRow() const;
+  // Selects only item row (nothing when it is out of range) and scrolls it into view.
+  void setCurrentRow(int row);
 
  signals:
   // A double click or Enter: open the viewer on the selected picture.
   void openRequested();
+  // The selection changed; row as SelectedRow().
+  void selectedRowChanged(int row);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  TThumbnailListModel* mModel;
 };
 
 }  // namespace vexilo

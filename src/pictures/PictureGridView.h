@@ -16,15 +16,19 @@ class PictureGridView {
 
   // Removes every item and shows the empty grid at once.
   virtual void ClearGrid() = 0;
-  virtual void AddGridItem(const Bitmap24& thumbnail, const std::string& caption) = 0;
+  // An item for the picture model's last thumbnail (the grid paints it from there).
+  virtual void AddGridItem(const std::string& caption) = 0;
 
   // A listing's grid build: BeginBuild empties the grid, shows the progress bar for count
-  // items, stops the grid painting and keeps user input from the window; BuildStep runs
-  // after item index, shows the progress and lets pending events run (a download reported
-  // meanwhile comes back in through PictureCommands::AppendPicture); EndBuild undoes
-  // BeginBuild. EndBuild also runs when the build fails part way.
+  // items and keeps user input from the window; BuildStep runs after item index, shows the
+  // progress and lets pending events run (a download reported meanwhile comes back in
+  // through PictureCommands::AppendPicture); the grid shows the items added every few
+  // milliseconds as they come; BuildWaits runs while the next thumbnail is still being made
+  // and lets events run; EndBuild undoes BeginBuild, showing every item. EndBuild also runs
+  // when the build fails part way.
   virtual void BeginBuild(int count) = 0;
   virtual void BuildStep(int index) = 0;
+  virtual void BuildWaits() = 0;
   virtual void EndBuild() = 0;
 
   // The preview pane's longer side in pixels: a picture never needs more to be previewed.

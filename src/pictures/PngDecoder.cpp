@@ -21,14 +21,17 @@ struct ImageGuard {
   ~ImageGuard() { png_image_free(&image); }
 };
 
-[[noreturn]] void Fail(const std::filesystem::path& path, const std::string& why) {
-  throw PictureError("Cannot read the PNG file " + path.string() + ": " + why);
+[[noreturn]] void Fail(const std::string& name, const std::string& why) {
+  throw PictureError("Cannot read the PNG file " + name + ": " + why);
 }
 
 }  // namespace
 
 Bitmap24 DecodePng(const std::filesystem::path& path, DecodeLease* lease) {
-  const std::string bytes = ReadPictureFile(path);
+  return DecodePngBytes(ReadPictureFile(path), path.string(), lease);
+}
+
+Bitmap24 DecodePngBytes(const std::string& bytes, const std::string& path, DecodeLease* lease) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   ImageGuard guard{image};

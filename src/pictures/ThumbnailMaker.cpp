@@ -5,31 +5,45 @@
 #include <stdexcept>
 
 #include "pictures/DecodePicture.h"
+#include "pictures/ShrinkBitmap.h"
 #include "pictures/Thumbnail.h"
+#include "pictures/ThumbnailCache.h"
 
 namespace vexilo {
 
 namespace {
 
-// The long side a reduced JPEG or WebP must keep: the thumbnail's picture area is 64 pixels
-// wide.
-constexpr int kMinReducedSide = 64;
+// The cache's normal thumbnail of a picture, from its entry or decoded (and then kept).
+// Thumbnails are always made from it, so a listing looks the same with the cache cold or
+// warm.
+ReducedPicture NormalThumbnail(const std::filesystem::path& path, DecodeBudget& budget) {
+  const ThumbnailCache cache(ThumbnailCacheFolder());
+  if (std::optional<ReducedPicture> entry = cache.Read(path)) return std::move(*entry);
+  ReducedPicture normal;
+  {
+    // Declared first, so the decoded picture is freed before its pixels go back to the budget.
+    DecodeLease lease(budget);
+    ReducedPicture picture = DecodeReducedPicture(path, kNormalThumbnailSide, &lease);
+    normal = {ShrinkToFit(picture.Pixels, kNormalThumbnailSide), picture.FullWidth,
+              picture.FullHeight};
+  }
+  cache.Write(path, normal);
+  return normal;
+}
 
 }  // namespace
 
 Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
                            DecodeBudget& budget) {
-  // Declared first, so the decoded picture is freed before its pixels go back to the budget.
-  DecodeLease lease(budget);
-  ReducedPicture picture = DecodeReducedPicture(path, kMinReducedSide, &lease);
-  return MakeThumbnail(picture.Pixels, picture.FullWidth, picture.FullHeight, buttonFace);
+  const ReducedPicture normal = NormalThumbnail(path, budget);
+  return MakeThumbnail(normal.Pixels, normal.FullWidth, normal.FullHeight, buttonFace);
 }
 
 ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t buttonFace,
                                     DecodeBudget& budget) {
   ThumbnailResult result;
   try {
-    result.Thumbnail = MakeFileThumbnail(path, buttonFace, budget);
+    result.Thumbnail = PackedBitmap(MakeFileThumbnail(path, buttonFace, budget));
   } catch (const std::bad_alloc&) {
     result.Error = "Not enough memory to read " + path;
   } catch (const std::exception& error) {
@@ -64,6 +78,13 @@ int ThumbnailMaker::NextIndex() const {
 bool ThumbnailMaker::NextReady() const {
   std::lock_guard lock(mMutex);
   return mNextToTake >= Count() || mResults[static_cast<size_t>(mNextToTake)].has_value();
+}
+
+bool ThumbnailMaker::WaitReady(std::chrono::milliseconds most) {
+  std::unique_lock lock(mMutex);
+  return mResultReady.wait_for(lock, most, [&] {
+    return mNextToTake >= Count() || mResults[static_cast<size_t>(mNextToTake)].has_value();
+  });
 }
 
 ThumbnailResult ThumbnailMaker::Next() {

@@ -14,6 +14,7 @@
 // Next() is for one consumer thread (the main thread). Destroying the maker stops the
 // workers after the picture each is on and joins them; results not taken are dropped.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
@@ -25,12 +26,13 @@
 
 #include "pictures/Bitmap24.h"
 #include "pictures/DecodeBudget.h"
+#include "pictures/PackedBitmap.h"
 
 namespace vexilo {
 
 struct ThumbnailResult {
-  Bitmap24 Thumbnail;  // 80 x 80 when Ok()
-  std::string Error;   // why the picture could not be read; empty when Ok()
+  PackedBitmap Thumbnail;  // 80 x 80 when Ok(), packed on the worker
+  std::string Error;       // why the picture could not be read; empty when Ok()
   bool Ok() const { return Error.empty(); }
 };
 
@@ -39,7 +41,7 @@ struct ThumbnailResult {
 // Any thread.
 Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
                            DecodeBudget& budget = DecodeBudget::Shared());
-// The same, with a failure (std::bad_alloc too) as the result's Error. Any thread.
+// The same, packed, with a failure (std::bad_alloc too) as the result's Error. Any thread.
 ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t buttonFace,
                                     DecodeBudget& budget = DecodeBudget::Shared());
 
@@ -57,6 +59,8 @@ class ThumbnailMaker {
   int NextIndex() const;
   // True when Next() would return without waiting (or when every entry has been taken).
   bool NextReady() const;
+  // NextReady(), waiting for it up to `most`.
+  bool WaitReady(std::chrono::milliseconds most);
   // The result of entry NextIndex(), waiting for it when needed. Raises std::out_of_range
   // once every entry has been taken.
   ThumbnailResult Next();

@@ -47,7 +47,7 @@ TRun::TRun(RunParts parts)
           [this](const std::string& savedPath) -> std::optional<Bitmap24> {
             ThumbnailResult made = MakeThumbnailResult(savedPath, mThumbnailFace.load());
             if (!made.Ok()) return std::nullopt;
-            return std::move(made.Thumbnail);
+            return made.Thumbnail.Unpack();
           },
           [this](const std::string& savedPath, const Bitmap24& thumbnail) {
             mPictureCommands.AppendPicture(savedPath, thumbnail);
@@ -104,7 +104,7 @@ TaskCommands& TRun::Tasks() { return *mTaskCommands; }
 void TRun::CreateGallery() {
   vexilo::CreateGallery({mParts.Folders.ProgramFolder,
                          mParts.Folders.ShippedFile(kGalleryTemplateFile), mPictures.Files,
-                         [this](int i) -> const Bitmap24& { return mPictures.Thumbnails.at(i); },
+                         [this](int i) { return mPictures.Thumbnails.at(i).Unpack(); },
                          mParts.Shell, mParts.Prompts});
 }
 

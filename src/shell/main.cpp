@@ -82,6 +82,9 @@ TMainForm::TMainForm(AppFolders folders, MainFormServices services, QWidget* par
       *this};
   parts.Session = mSession.get();
   mRun = std::make_unique<TRun>(std::move(parts));
+  mGrid->SetThumbnailSource([this](int item) {
+    return mRun->PictureSet().Thumbnails.at(static_cast<size_t>(item)).Unpack();
+  });
 
   mTray = new QSystemTrayIcon(AppIcon(), this);
   mTray->setToolTip("Vexilo");
@@ -148,10 +151,8 @@ void TMainForm::ConnectCommands() {
   PictureCommands& pictures = mRun->Pictures();
   connect(a.ViewMode, &QAction::triggered, this, [&pictures] { pictures.ViewMode(); });
   connect(mGrid, &TPictureGrid::openRequested, this, [&pictures] { pictures.ViewMode(); });
-  connect(mGrid, &QListWidget::itemSelectionChanged, this, [this, &pictures] {
-    const QList<QListWidgetItem*> selected = mGrid->selectedItems();
-    pictures.SelectPicture(selected.isEmpty() ? -1 : mGrid->row(selected.front()));
-  });
+  connect(mGrid, &TPictureGrid::selectedRowChanged, this,
+          [&pictures](int row) { pictures.SelectPicture(row); });
   connect(mFolderTree, &TFolderTree::folderSelected, this, [&pictures](const QString& folder) {
     pictures.ListFolderPictures(folder.toStdString());
   });

@@ -11,17 +11,13 @@ TMainWindowViewerHost::TMainWindowViewerHost(QWidget& mainWindow, TPictureGrid& 
 
 int TMainWindowViewerHost::GridCount() const { return mGrid.count(); }
 
-int TMainWindowViewerHost::SelectedGridItem() const {
-  const QList<QListWidgetItem*> selected = mGrid.selectedItems();
-  return selected.isEmpty() ? -1 : mGrid.row(selected.front());
-}
+int TMainWindowViewerHost::SelectedGridItem() const { return mGrid.SelectedRow(); }
 
 void TMainWindowViewerHost::SelectGridItem(int index) {
   if (index < 0 || index >= mGrid.count()) return;
   // Cleared first, so the selection handling runs even when the item was selected already.
   mGrid.clearSelection();
-  mGrid.setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
-  mGrid.scrollToItem(mGrid.item(index));
+  mGrid.setCurrentRow(index);
 }
 
 void TMainWindowViewerHost::ShowMainWindow() {

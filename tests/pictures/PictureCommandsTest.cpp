@@ -81,7 +81,7 @@ TEST_F(PictureCommandsTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
   commands.ListTaskFolder(dir.Path().string());
   EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "c.bmp"}));
   ExpectInStep();
-  EXPECT_EQ(grid.Colours.back(), 0x00FF00u);
+  EXPECT_EQ(model.Thumbnails.back().Unpack().Pixel(40, 40), 0x00FF00u);
   EXPECT_EQ(status.Text(kCountPanel), "4 pictures are listed.");
   EXPECT_EQ(grid.Built.size(), 1u);
 }

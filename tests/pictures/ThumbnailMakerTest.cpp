@@ -37,7 +37,8 @@ TEST(ThumbnailMakerTest, ResultsComeInListOrderWithAFailurePerEntry) {
           << result.Error;
     } else {
       ASSERT_TRUE(result.Ok()) << result.Error;
-      EXPECT_TRUE(result.Thumbnail == MakeFileThumbnail(paths[static_cast<size_t>(i)], kFace));
+      EXPECT_TRUE(result.Thumbnail.Unpack() ==
+                  MakeFileThumbnail(paths[static_cast<size_t>(i)], kFace));
     }
   }
   EXPECT_TRUE(maker.NextReady());

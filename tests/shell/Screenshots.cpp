@@ -108,8 +108,7 @@ int main(int argc, char** argv) {
   form.show();
   Settle(500);
   test::Part<TTaskTree>(form)->setCurrentItem(test::Part<TTaskTree>(form)->TaskNode(0));
-  if (test::Part<TPictureGrid>(form)->count() > 3)
-    test::Part<TPictureGrid>(form)->item(3)->setSelected(true);
+  if (test::Part<TPictureGrid>(form)->count() > 3) test::Part<TPictureGrid>(form)->setCurrentRow(3);
   bool ok = Shoot(&form, out.filePath("main-window.png"));
 
   test::Part<TOptionForm>(form)->setModal(false);

@@ -13,12 +13,7 @@ namespace vexilo::test {
 class RecordingGrid : public PictureGridView {
  public:
   void ClearGrid() override { Captions.clear(); }
-  void AddGridItem(const Bitmap24& thumbnail, const std::string& caption) override {
-    Captions.push_back(caption);
-    Colours.push_back(thumbnail.Width() > 0
-                          ? thumbnail.Pixel(thumbnail.Width() / 2, thumbnail.Height() / 2)
-                          : 0u);
-  }
+  void AddGridItem(const std::string& caption) override { Captions.push_back(caption); }
   void BeginBuild(int count) override {
     Captions.clear();
     Building = true;
@@ -27,6 +22,7 @@ class RecordingGrid : public PictureGridView {
   void BuildStep(int index) override {
     if (OnBuildStep) OnBuildStep(index);
   }
+  void BuildWaits() override {}
   void EndBuild() override { Building = false; }
   int PreviewSide() const override { return 210; }
   void ShowPreview(const Bitmap24& pixels, int fullWidth, int fullHeight) override {
@@ -35,9 +31,8 @@ class RecordingGrid : public PictureGridView {
   void HidePreview() override { ++PreviewHides; }
   std::uint32_t ButtonFace() const override { return 0xC0C0C0; }
 
-  std::vector<std::string> Captions;   // the grid's items now
-  std::vector<std::uint32_t> Colours;  // the centre of every thumbnail added, in order
-  std::vector<int> Built;              // the count of every build begun
+  std::vector<std::string> Captions;  // the grid's items now
+  std::vector<int> Built;             // the count of every build begun
   std::vector<std::vector<int>> Previews;
   int PreviewHides = 0;
   bool Building = false;

@@ -68,8 +68,7 @@ TEST_F(ViewerInMainWindowTest, EnterInTheGridOpensSpaceStepsEnterReturnsSelectin
   QTest::keyClick(viewer, Qt::Key_Return);
   EXPECT_TRUE(form.isVisible());
   EXPECT_FALSE(viewer->isVisible());
-  ASSERT_EQ(grid->selectedItems().size(), 1);
-  EXPECT_EQ(grid->row(grid->selectedItems().front()), 1);
+  EXPECT_EQ(grid->SelectedRow(), 1);
   EXPECT_EQ(form.Run().PictureSet().Files.CurrentIndex(), 1);
   EXPECT_EQ(test::PanelText(form, 0), "Total 3 Pictures.");
 }
@@ -78,7 +77,7 @@ TEST_F(ViewerInMainWindowTest, DoubleClickAndViewModeOpenOnTheSelectedPicture) {
   TPictureGrid* grid = Grid();
   TFormView* viewer = Viewer();
   grid->setCurrentRow(2);
-  emit grid->itemDoubleClicked(grid->item(2));
+  emit grid->doubleClicked(grid->model()->index(2, 0));
   ASSERT_TRUE(viewer->isVisible());
   EXPECT_EQ(viewer->StatusText(0), "3/3");
   viewer->Commands().VexiloModeButton->trigger();
@@ -88,7 +87,7 @@ TEST_F(ViewerInMainWindowTest, DoubleClickAndViewModeOpenOnTheSelectedPicture) {
   Actions()->ViewMode->trigger();
   ASSERT_TRUE(viewer->isVisible());
   EXPECT_EQ(viewer->StatusText(0), "1/3");
-  EXPECT_EQ(grid->row(grid->selectedItems().front()), 0);
+  EXPECT_EQ(grid->SelectedRow(), 0);
   EXPECT_TRUE(prompts.Messages.empty());
 }
 
