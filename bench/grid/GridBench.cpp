@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 
+#include "core/AppFolders.h"
 #include "core/DesktopShell.h"
 #include "core/SettingsStore.h"
 #include "core/UserPrompts.h"
@@ -48,7 +49,7 @@ class NoPrompts : public vexilo::UserPrompts {
 
 class NoShell : public vexilo::DesktopShell {
  public:
-  void Open(const std::string&) override {}
+  bool Open(const std::string&) override { return true; }
   std::optional<std::string> PickFolder(const std::string&, const std::string&) override {
     return std::nullopt;
   }
@@ -114,7 +115,8 @@ int main(int argc, char** argv) {
   MemoryStore store;
   NoPrompts prompts;
   NoShell shell;
-  vexilo::TMainForm form(programFolder.toStdString(), {store, prompts, shell});
+  vexilo::TMainForm form(vexilo::AppFolders::Beside(programFolder.toStdString()),
+                         {store, prompts, shell});
   form.InitialiseRun();
   form.show();
   QCoreApplication::processEvents();
