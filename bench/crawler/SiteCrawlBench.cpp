@@ -1,8 +1,10 @@
-// A whole crawl of a site through the real WebEngine browser, in pages per second and CPU
-// use of this process and its browser processes; then the CPU the waits use while a page
-// does not answer. Run by run-site-crawl.sh, which serves the site.
+// Whole crawls of a site through the real WebEngine browser, one page at a time and four at
+// once, in pages per second and CPU use of this process and its browser processes; the same
+// on a copy of the site whose pages are each answered late, when one is given; then the CPU
+// the waits use while a page does not answer. Run by run-site-crawl.sh, which serves the sites.
 //
 //   vexilo_site_crawl_bench <start address> <link levels> <address that never answers>
+//                           [<start address of the slow copy>]
 
 #include <unistd.h>
 
@@ -79,17 +81,9 @@ double Since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-int Run(const std::string& startUrl, int linkLevels, const std::string& silentUrl) {
-  const std::filesystem::path program =
-      std::filesystem::temp_directory_path() / ("vexilo-crawl-bench-" + std::to_string(getpid()));
-  QtEventPump pump;
-  WebEnginePageBrowser browser;
-  // Start the browser processes before the clock runs.
-  browser.Navigate("about:blank");
-  for (int i = 0; i < 200 && browser.ReadyState() != PageBrowser::kReadyStateComplete; ++i) {
-    pump.ProcessEvents();
-  }
-
+void Crawl(const std::string& label, const std::string& startUrl, int linkLevels,
+           int pagesAtOnce, PageBrowser& browser, QtEventPump& pump,
+           const std::filesystem::path& program) {
   TaskRecord task;
   task.StartUrl = startUrl;
   task.LinkLevels = linkLevels;
@@ -102,7 +96,10 @@ int Run(const std::string& startUrl, int linkLevels, const std::string& silentUr
   SilentPrompts prompts;
   CountingStatus status;
   NoHooks hooks;
-  Crawler crawler(program, task, state, rows, flags, browser, pump, prompts, status, hooks);
+  AdvancedSettings options;
+  options.PagesAtOnce = pagesAtOnce;
+  Crawler crawler(program, task, state, rows, flags, browser, pump, prompts, status, hooks,
+                  options);
 
   const double cpuBefore = TreeCpuSeconds();
   const auto start = std::chrono::steady_clock::now();
@@ -110,9 +107,33 @@ int Run(const std::string& startUrl, int linkLevels, const std::string& silentUr
   const double seconds = Since(start);
   const double cpu = TreeCpuSeconds() - cpuBefore;
   std::printf(
-      "crawl: %d pages in %.2f s = %.1f pages/s; CPU %.2f s (%.0f %% of one core); "
-      "%zu pictures queued\n",
-      status.Pages, seconds, status.Pages / seconds, cpu, 100 * cpu / seconds, state.Queue.size());
+      "%s, %2d page(s) at once: %d pages in %.2f s = %.1f pages/s; CPU %.2f s (%.0f %% of one "
+      "core, %.1f ms a page); %zu pictures queued\n",
+      label.c_str(), pagesAtOnce, status.Pages, seconds, status.Pages / seconds, cpu,
+      100 * cpu / seconds, 1000 * cpu / status.Pages, state.Queue.size());
+  std::fflush(stdout);
+}
+
+int Run(const std::string& startUrl, int linkLevels, const std::string& silentUrl,
+        const std::string& slowStartUrl) {
+  const std::filesystem::path program =
+      std::filesystem::temp_directory_path() / ("vexilo-crawl-bench-" + std::to_string(getpid()));
+  QtEventPump pump;
+  WebEnginePageBrowser browser;
+  // Start the browser processes before the clock runs.
+  browser.Navigate("about:blank");
+  for (int i = 0; i < 200 && browser.ReadyState() != PageBrowser::kReadyStateComplete; ++i) {
+    pump.ProcessEvents();
+  }
+
+  for (int pagesAtOnce : {1, 4}) {
+    Crawl("loopback", startUrl, linkLevels, pagesAtOnce, browser, pump, program);
+  }
+  if (!slowStartUrl.empty()) {
+    for (int pagesAtOnce : {1, 4}) {
+      Crawl("100 ms a page", slowStartUrl, linkLevels, pagesAtOnce, browser, pump, program);
+    }
+  }
 
   // The page wait as the crawl runs it, on an address that accepts and never answers.
   const double idleCpuBefore = TreeCpuSeconds();
@@ -138,11 +159,13 @@ int Run(const std::string& startUrl, int linkLevels, const std::string& silentUr
 }  // namespace vexilo
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: %s <start address> <link levels> <silent address>\n", argv[0]);
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr,
+                 "usage: %s <start address> <link levels> <silent address> [<slow start>]\n",
+                 argv[0]);
     return 2;
   }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
-  return vexilo::Run(argv[1], std::stoi(argv[2]), argv[3]);
+  return vexilo::Run(argv[1], std::stoi(argv[2]), argv[3], argc == 5 ? argv[4] : "");
 }

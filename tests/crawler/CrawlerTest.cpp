@@ -190,6 +190,7 @@ void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
 
 class StopTest : public CrawlerTest, public testing::WithParamInterface<StopCase> {};
 TEST_P(StopTest, CancelsAndSavesTheResumePoint) {
+  mOptions.PagesAtOnce = 1;  // the times below are those of one page at a time
   mTask.ManualLogin = GetParam().manualLogin;
   ScriptedPage& start = Page("http://s.com/");  // never loads, no links: the redirect wait
   start.LoadSeconds = -1;
