@@ -81,9 +81,8 @@ double Since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void Crawl(const std::string& label, const std::string& startUrl, int linkLevels,
-           int pagesAtOnce, PageBrowser& browser, QtEventPump& pump,
-           const std::filesystem::path& program) {
+void Crawl(const std::string& label, const std::string& startUrl, int linkLevels, int pagesAtOnce,
+           PageBrowser& browser, QtEventPump& pump, const std::filesystem::path& program) {
   TaskRecord task;
   task.StartUrl = startUrl;
   task.LinkLevels = linkLevels;

@@ -145,7 +145,8 @@ bool Crawler::VisitLevels() {
 bool Crawler::VisitFirstLevel(size_t start) {
   for (size_t i = start; i <= mState.WantUrls.size(); ++i) {
     mState.CrawlIndex = static_cast<std::int32_t>(i);
-    if (!VisitStartingPage(mState.WantUrls[i - 1])) return false;
+    const std::string address = mState.WantUrls[i - 1];
+    if (!VisitStartingPage(address)) return false;
   }
   return true;
 }
@@ -162,8 +163,7 @@ bool Crawler::VisitStartingPage(const std::string& address) {
   if (linkCount < 1) {
     mPump.ProcessEvents();
     mStatus.SetStatusText(kProgressPanel, kSearchingRedirect);
-    WaitUntil(mPump.Now() + kRedirectWait,
-              [&] { return mBrowser.LocationURL() != loadedAddress; });
+    WaitUntil(mPump.Now() + kRedirectWait, [&] { return mBrowser.LocationURL() != loadedAddress; });
     WaitForPage(mBrowser, mPump.Now() + kRedirectWait);
     if (mFlags.StopRequested) return Cancel();
   }

@@ -1,7 +1,8 @@
 #pragma once
 // The "Advanced Settings" dialog: one check box per advanced switch and one number field per
-// advanced number, each with a line saying what it changes. "OK" keeps the choices in the settings, saves them and tells the run, so
-// that they apply from the next crawl, listing or picture on. Created once, hidden.
+// advanced number, each with a line saying what it changes. "OK" keeps the choices in the
+// settings, saves them and tells the run, so that they apply from the next crawl, listing or
+// picture on. Created once, hidden.
 
 #include <QDialog>
 #include <functional>

@@ -518,8 +518,7 @@ TEST_P(SlowPageTest, HoldsBackNothingButItsOwnTurn) {
   const Strings order = {At("a"), At("b"), At("c"), At("d"), At("e")};
   for (std::size_t k = 0; k < 5; ++k) {
     EXPECT_EQ(reads[k].Address, order[k]);
-    EXPECT_NEAR(reads[k].At - levelStart, k < 4 ? GetParam().slowRead : GetParam().fifthRead,
-                0.1)
+    EXPECT_NEAR(reads[k].At - levelStart, k < 4 ? GetParam().slowRead : GetParam().fifthRead, 0.1)
         << order[k];
   }
   EXPECT_TRUE(mFlags.CrawlIdle);
@@ -550,8 +549,18 @@ TEST_F(ParallelCrawlTest, StopWithPagesInFlightThenResumeEndsAsAnUninterruptedCr
   EXPECT_TRUE(mFlags.CrawlIdle);
 }
 
-TEST_F(ParallelCrawlTest, ABrowserWithOnlyOnePageLoadsOneAtATime) {
-  mBrowser.MayOpenPages = false;
+struct OneAtATimeCase {
+  const char* name;
+  bool mayOpenPages;
+  int pagesAtOnce;
+};
+void PrintTo(const OneAtATimeCase& c, std::ostream* os) { *os << c.name; }
+
+class OneAtATimeTest : public ParallelCrawlTest,
+                       public testing::WithParamInterface<OneAtATimeCase> {};
+TEST_P(OneAtATimeTest, LoadsTheNextPageOnlyAfterTheLastWasRead) {
+  mBrowser.MayOpenPages = GetParam().mayOpenPages;
+  mOptions.PagesAtOnce = GetParam().pagesAtOnce;
   mTask.LinkLevels = 1;
   Page(At(""), {At("a"), At("b")});
   Page(At("a")).LoadSeconds = 2;
@@ -561,6 +570,10 @@ TEST_F(ParallelCrawlTest, ABrowserWithOnlyOnePageLoadsOneAtATime) {
   EXPECT_NEAR(mBrowser.Visits()[2].At - mBrowser.Visits()[1].At, 2, 0.05);
   EXPECT_TRUE(mFlags.CrawlIdle);
 }
+INSTANTIATE_TEST_SUITE_P(Cases, OneAtATimeTest,
+                         testing::Values(OneAtATimeCase{"BrowserWithOnePage", false, 4},
+                                         OneAtATimeCase{"NoPagesAtOnce", true, 0},
+                                         OneAtATimeCase{"FewerThanNone", true, -3}));
 
 }  // namespace
 }  // namespace vexilo
