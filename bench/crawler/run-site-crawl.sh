@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Crawls a generated 2000-page site served by nginx on loopback, through the real WebEngine
-# browser, and fetches the same pages with wget -r for comparison.
+# browser, one page at a time and four at once; then the same site from a server that answers
+# every page 100 ms late, as a real site would; and fetches the pages with wget -r for comparison.
 #   bench/crawler/run-site-crawl.sh [build folder]     (default: build)
 set -euo pipefail
 
@@ -12,8 +13,10 @@ work=$(mktemp -d /tmp/vexilo-site-XXXXXX)
 chmod 755 "$work"
 nginx_pid=""
 silent_pid=""
+slow_pid=""
 cleanup() {
   [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null || true
+  [ -n "$slow_pid" ] && kill "$slow_pid" 2>/dev/null || true
   [ -n "$silent_pid" ] && kill "$silent_pid" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$work"
@@ -82,11 +85,30 @@ s.bind(('127.0.0.1', $silent_port)); s.listen(16)
 time.sleep(3600)" &
 silent_pid=$!
 
+# The same site, every answer held back 100 ms on the server's side.
+slow_port=$(free_port)
+python3 - "$work/site" "$slow_port" <<'PY' &
+import functools, http.server, sys, time
+class Late(http.server.SimpleHTTPRequestHandler):
+    def do_GET(self):
+        time.sleep(0.1)
+        super().do_GET()
+    def log_message(self, *args):
+        pass
+server = http.server.ThreadingHTTPServer(("127.0.0.1", int(sys.argv[2])),
+                                         functools.partial(Late, directory=sys.argv[1]))
+server.daemon_threads = True
+server.serve_forever()
+PY
+slow_pid=$!
+
 for _ in $(seq 50); do curl -fs -o /dev/null "http://127.0.0.1:$port/index.html" && break; sleep 0.1; done
+for _ in $(seq 50); do curl -fs -o /dev/null "http://127.0.0.1:$slow_port/index.html" && break; sleep 0.1; done
 
 echo "== Vexilo crawl through WebEngine"
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} QTWEBENGINE_DISABLE_SANDBOX=1 \
-  "$bench" "http://127.0.0.1:$port/index.html" 2 "http://127.0.0.1:$silent_port/x.html" 2>/dev/null
+  "$bench" "http://127.0.0.1:$port/index.html" 2 "http://127.0.0.1:$silent_port/x.html" \
+  "http://127.0.0.1:$slow_port/index.html" 2>/dev/null
 
 echo "== wget -r on the same pages"
 TIMEFORMAT='wget: %R s wall, %U s user + %S s system CPU'

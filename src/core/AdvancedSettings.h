@@ -32,6 +32,11 @@ struct AdvancedSettings {
   // A download that failed for a passing reason (no connection, time-out, 408, 429, 5xx) is
   // fetched again, up to three more times, after growing waits.
   bool RetryFailed = false;
+  // How many pages of a level past the starting page the crawl loads at once; they are
+  // still read in the level's order, so the crawl gives what one page at a time gives.
+  static constexpr int kFewestPagesAtOnce = 1;
+  static constexpr int kMostPagesAtOnce = 16;
+  int PagesAtOnce = 4;
 
   bool operator==(const AdvancedSettings&) const = default;
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdint>
+#include <deque>
 #include <utility>
 
 #include "core/Errors.h"
@@ -65,7 +66,9 @@ void Crawler::RunCrawl() {
     // A failed crawl ends silently; crawl idle stays false until the user presses Stop.
     if (mMaySave && !mSaved) SaveState();
   }
-  // Never leave the grid hidden or the browser fetching pictures, however the crawl ended.
+  // Never leave the grid hidden, the browser fetching pictures or extra pages open, however the
+  // crawl ended.
+  mExtraPages.clear();
   try {
     LeaveLogonMode();
   } catch (...) {
@@ -128,11 +131,9 @@ bool Crawler::VisitLevels() {
     mState.CrawlLevel = static_cast<std::int32_t>(level);
     const size_t start = firstPass ? static_cast<size_t>(mState.CrawlIndex) : 1;
     firstPass = false;
-    for (size_t i = start; i <= mState.WantUrls.size(); ++i) {
-      mState.CrawlIndex = static_cast<std::int32_t>(i);
-      const std::string address = mState.WantUrls[i - 1];
-      if (!VisitPage(address, level == 1)) return false;
-    }
+    const bool visited = level == 1 ? VisitFirstLevel(start) : VisitLevel(start);
+    mExtraPages.clear();
+    if (!visited) return false;
     PromoteLevel();
     mIndexes.ClearTempUrls();
     // Empty levels change nothing but the level number: go straight to the last one.
@@ -141,47 +142,103 @@ bool Crawler::VisitLevels() {
   return true;
 }
 
-bool Crawler::VisitPage(const std::string& address, bool firstLevel) {
-  mBrowser.Navigate(kBlankPage);
-  mBrowser.Navigate(address);
+bool Crawler::VisitFirstLevel(size_t start) {
+  for (size_t i = start; i <= mState.WantUrls.size(); ++i) {
+    mState.CrawlIndex = static_cast<std::int32_t>(i);
+    const std::string address = mState.WantUrls[i - 1];
+    if (!VisitStartingPage(address)) return false;
+  }
+  return true;
+}
+
+bool Crawler::VisitStartingPage(const std::string& address) {
+  StartLoad(mBrowser, address);
   mStatus.SetStatusText(kProgressPanel, kSearchingPage + address);
-  WaitForPage(firstLevel ? EventPump::Clock::duration(kFirstLevelWait)
-                         : std::chrono::seconds(std::max(mTask.IdleSeconds, 0)));
+  WaitForPage(mBrowser, mPump.Now() + kFirstLevelWait);
   if (mFlags.StopRequested) return Cancel();
 
-  if (firstLevel) {
-    std::optional<PageDocument> document = mBrowser.Document();
-    const int linkCount = document ? CountLinks(*document) : 0;
-    const std::string loadedAddress = mBrowser.LocationURL();
-    if (linkCount < 1) {
-      mPump.ProcessEvents();
-      mStatus.SetStatusText(kProgressPanel, kSearchingRedirect);
-      WaitUntil(kRedirectWait, [&] { return mBrowser.LocationURL() != loadedAddress; });
-      WaitForPage(kRedirectWait);
-      if (mFlags.StopRequested) return Cancel();
-    }
-    if (mTask.ManualLogin == 1) {
-      mPrompts.ShowMessage(kLogonMessage);
-      mStatus.SetStatusText(kProgressPanel, kLogonWaiting);
-      WaitUntil(kLogonWait, [] { return false; });
-      if (mFlags.StopRequested) return Cancel();
-      LeaveLogonMode();
-    }
-  }
-
-  if (mOptions.RunPageScripts) {
-    mBrowser.SettlePage([this] { return mFlags.StopRequested; });
+  std::optional<PageDocument> document = mBrowser.Document();
+  const int linkCount = document ? CountLinks(*document) : 0;
+  const std::string loadedAddress = mBrowser.LocationURL();
+  if (linkCount < 1) {
+    mPump.ProcessEvents();
+    mStatus.SetStatusText(kProgressPanel, kSearchingRedirect);
+    WaitUntil(mPump.Now() + kRedirectWait, [&] { return mBrowser.LocationURL() != loadedAddress; });
+    WaitForPage(mBrowser, mPump.Now() + kRedirectWait);
     if (mFlags.StopRequested) return Cancel();
   }
-  if (std::optional<PageDocument> document = mBrowser.Document()) {
+  if (mTask.ManualLogin == 1) {
+    mPrompts.ShowMessage(kLogonMessage);
+    mStatus.SetStatusText(kProgressPanel, kLogonWaiting);
+    WaitUntil(mPump.Now() + kLogonWait, [] { return false; });
+    if (mFlags.StopRequested) return Cancel();
+    LeaveLogonMode();
+  }
+  return Harvest(mBrowser);
+}
+
+bool Crawler::VisitLevel(size_t start) {
+  const size_t count = mState.WantUrls.size();
+  if (start > count) return true;
+  // The pages are loaded in turn over the slots, at most one window ahead of the page being
+  // read, and read strictly in the level's order.
+  OpenExtraPages(std::min<size_t>(PagesAtOnce(), count - start + 1) - 1);
+  const size_t slots = mExtraPages.size() + 1;
+  const EventPump::Clock::duration pageWait = std::chrono::seconds(std::max(mTask.IdleSeconds, 0));
+  std::deque<EventPump::Clock::time_point> deadlines;  // of the loads from position i on
+  size_t next = start;
+  for (size_t i = start; i <= count; ++i) {
+    for (; next <= count && next < i + slots; ++next) {
+      StartLoad(Slot((next - start) % slots), mState.WantUrls[next - 1]);
+      deadlines.push_back(mPump.Now() + pageWait);
+    }
+    mState.CrawlIndex = static_cast<std::int32_t>(i);
+    mStatus.SetStatusText(kProgressPanel, kSearchingPage + mState.WantUrls[i - 1]);
+    PageBrowser& page = Slot((i - start) % slots);
+    WaitForPage(page, deadlines.front());
+    deadlines.pop_front();
+    if (mFlags.StopRequested) return Cancel();
+    if (!Harvest(page)) return false;
+  }
+  return true;
+}
+
+int Crawler::PagesAtOnce() const {
+  return std::clamp(mOptions.PagesAtOnce, AdvancedSettings::kFewestPagesAtOnce,
+                    AdvancedSettings::kMostPagesAtOnce);
+}
+
+void Crawler::OpenExtraPages(size_t count) {
+  while (mExtraPages.size() < count) {
+    std::unique_ptr<PageBrowser> page = mBrowser.OpenPage();
+    if (!page) return;
+    mExtraPages.push_back(std::move(page));
+  }
+}
+
+PageBrowser& Crawler::Slot(size_t slot) { return slot == 0 ? mBrowser : *mExtraPages[slot - 1]; }
+
+void Crawler::StartLoad(PageBrowser& page, const std::string& address) {
+  page.Navigate(kBlankPage);
+  page.Navigate(address);
+}
+
+bool Crawler::Harvest(PageBrowser& page) {
+  if (mOptions.RunPageScripts) {
+    page.SettlePage([this] { return mFlags.StopRequested; });
+    if (mFlags.StopRequested) return Cancel();
+  }
+  if (std::optional<PageDocument> document = page.Document()) {
     mLinks.HarvestLinks(*document);
-    mPictures.HarvestPictures(*document, mBrowser.LocationURL());
+    mPictures.HarvestPictures(*document, page.LocationURL());
   }
   return true;
 }
 
 bool Crawler::Cancel() {
   mBrowser.Stop();
+  for (const std::unique_ptr<PageBrowser>& page : mExtraPages) page->Stop();
+  mExtraPages.clear();
   mPrompts.ShowMessage(kCancelled);
   mStatus.SetStatusText(kProgressPanel, kCancelled);
   LeaveLogonMode();
@@ -189,13 +246,12 @@ bool Crawler::Cancel() {
   return false;
 }
 
-void Crawler::WaitUntil(EventPump::Clock::duration length, const std::function<bool()>& done) {
-  const EventPump::Clock::time_point deadline = mPump.Now() + length;
+void Crawler::WaitUntil(EventPump::Clock::time_point deadline, const std::function<bool()>& done) {
   while (!done() && !mFlags.StopRequested && mPump.Now() < deadline) mPump.ProcessEvents();
 }
 
-void Crawler::WaitForPage(EventPump::Clock::duration length) {
-  WaitUntil(length, [this] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
+void Crawler::WaitForPage(PageBrowser& page, EventPump::Clock::time_point deadline) {
+  WaitUntil(deadline, [&page] { return page.ReadyState() == PageBrowser::kReadyStateComplete; });
 }
 
 void Crawler::EnterLogonMode() {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,10 +53,20 @@ class Crawler {
   void GiveMissingSavePaths();
   // false when the crawl was cancelled.
   bool VisitLevels();
-  bool VisitPage(const std::string& address, bool firstLevel);
+  // Level 1 one page at a time, with the redirect wait and the logon minute.
+  bool VisitFirstLevel(size_t start);
+  bool VisitStartingPage(const std::string& address);
+  // A later level, up to PagesAtOnce() pages loading at once.
+  bool VisitLevel(size_t start);
+  int PagesAtOnce() const;
+  // Opens extra pages up to count, fewer when the browser has none to give.
+  void OpenExtraPages(size_t count);
+  PageBrowser& Slot(size_t slot);  // 0 is the browser itself, then the extra pages
+  static void StartLoad(PageBrowser& page, const std::string& address);
+  bool Harvest(PageBrowser& page);
   bool Cancel();
-  void WaitUntil(EventPump::Clock::duration length, const std::function<bool()>& done);
-  void WaitForPage(EventPump::Clock::duration length);
+  void WaitUntil(EventPump::Clock::time_point deadline, const std::function<bool()>& done);
+  void WaitForPage(PageBrowser& page, EventPump::Clock::time_point deadline);
   void EnterLogonMode();
   void LeaveLogonMode();
   void SaveState();
@@ -67,6 +78,7 @@ class Crawler {
   std::vector<PictureEntry>& mPictureRows;
   RunFlags& mFlags;
   PageBrowser& mBrowser;
+  std::vector<std::unique_ptr<PageBrowser>> mExtraPages;  // open while a level is visited
   EventPump& mPump;
   UserPrompts& mPrompts;
   StatusSink& mStatus;

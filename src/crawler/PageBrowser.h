@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +76,10 @@ class PageBrowser {
   // Scrolls the page to its end step by step until it stops growing, so that what its
   // scripts build on scrolling is there for Document(); returns early once stopRequested().
   virtual void SettlePage(const std::function<bool()>& /*stopRequested*/) {}
+  // Another page of the same browser and profile, to load beside this one: in crawl mode,
+  // with this page's browser-picture and crawl-script choices. Null when the browser has
+  // only the one page; the crawl then loads one page at a time.
+  virtual std::unique_ptr<PageBrowser> OpenPage() { return nullptr; }
 };
 
 }  // namespace vexilo

@@ -259,6 +259,7 @@ WebEnginePageBrowser::WebEnginePageBrowser(QWebEngineProfile* profile, SnapshotL
                           [this](const QUrl& url, QWebEnginePage::NavigationType type) {
                             OnNavigation(url, type);
                           })),
+      mLimits(limits),
       mSnapshotScript(QString::fromLatin1(kSnapshotScript)
                           .arg(limits.MaxHrefLength)
                           .arg(limits.MaxItems)
@@ -401,6 +402,14 @@ void WebEnginePageBrowser::SettlePage(const std::function<bool()>& stopRequested
     }
     if (!grew) return;
   }
+}
+
+std::unique_ptr<PageBrowser> WebEnginePageBrowser::OpenPage() {
+  auto page = std::make_unique<WebEnginePageBrowser>(LivePage().profile(), mLimits);
+  page->SetBrowserPictures(mBrowserPictures);
+  page->SetCrawlScripts(mCrawlScripts);
+  page->SetSettleLimits(mSettleLimits);
+  return page;
 }
 
 void WebEnginePageBrowser::OnNavigation(const QUrl& url, int type) {

@@ -56,6 +56,8 @@ class WebEnginePageBrowser : public PageBrowser {
   // Scrolls in the page's own scroll events; pumps events all the while.
   void SettlePage(const std::function<bool()>& stopRequested) override;
   void SetSettleLimits(SettleLimits limits);
+  // A page of its own on the same profile, with the same limits and options.
+  std::unique_ptr<PageBrowser> OpenPage() override;
 
  private:
   QWebEnginePage& LivePage() const;
@@ -68,6 +70,7 @@ class WebEnginePageBrowser : public PageBrowser {
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);
 
   QPointer<QWebEnginePage> mPage;
+  SnapshotLimits mLimits;
   QString mSnapshotScript;  // %4 left for whether browser pictures are read
   BrowserMode mMode = BrowserMode::Crawl;
   bool mBrowserPictures = false;

@@ -1,7 +1,9 @@
 #include "shell/AdvancedOptions.h"
 
 #include <array>
+#include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "core/TextRules.h"
@@ -51,15 +53,28 @@ constexpr std::array kOptions = {
                    &AdvancedSettings::RetryFailed},
 };
 
+constexpr std::array kNumbers = {
+    AdvancedNumber{"PagesAtOnce", "Pages loaded at once",
+                   "Pages past the starting page are loaded this many at a time and still read "
+                   "in order, so slow sites are crawled faster with the same results.",
+                   &AdvancedSettings::PagesAtOnce, AdvancedSettings::kFewestPagesAtOnce,
+                   AdvancedSettings::kMostPagesAtOnce},
+};
+
 }  // namespace
 
 std::span<const AdvancedOption> AdvancedOptions() { return kOptions; }
+std::span<const AdvancedNumber> AdvancedNumbers() { return kNumbers; }
 
 void ReadAdvancedSettings(SettingsStore& store, AdvancedSettings& settings) {
   for (const AdvancedOption& option : kOptions) {
     std::string value = Trim(store.Read(option.StoredName));
     if (value == "1") settings.*option.Flag = true;
     if (value == "0") settings.*option.Flag = false;
+  }
+  for (const AdvancedNumber& number : kNumbers) {
+    std::optional<std::int32_t> value = ParseWholeNumber(Trim(store.Read(number.StoredName)));
+    if (value && *value >= number.Least && *value <= number.Most) settings.*number.Value = *value;
   }
 }
 
@@ -78,6 +93,9 @@ AdvancedSettings StoredAdvancedSettings(SettingsStore& store) {
 void WriteAdvancedSettings(SettingsStore& store, const AdvancedSettings& settings) {
   for (const AdvancedOption& option : kOptions) {
     store.Write(option.StoredName, settings.*option.Flag ? "1" : "0");
+  }
+  for (const AdvancedNumber& number : kNumbers) {
+    store.Write(number.StoredName, std::to_string(settings.*number.Value));
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The advanced options as the settings store and the Advanced Settings dialog see them: one
-// row per option with its stored name, its caption and a line of help.
+// row per option with its stored name, its caption and a line of help; the switches first,
+// then the numbers.
 
 #include <span>
 
@@ -16,10 +17,21 @@ struct AdvancedOption {
   bool AdvancedSettings::*Flag;
 };
 
+struct AdvancedNumber {
+  const char* StoredName;  // the value's name in the settings store, in decimal
+  const char* Caption;
+  const char* Help;
+  int AdvancedSettings::*Value;
+  int Least;
+  int Most;
+};
+
 // In the order the dialog shows them.
 std::span<const AdvancedOption> AdvancedOptions();
+std::span<const AdvancedNumber> AdvancedNumbers();
 
-// Reads every option from the open store; a missing or unreadable value keeps its default.
+// Reads every option from the open store; a missing or unreadable value, or a number out of
+// its range, keeps its default.
 void ReadAdvancedSettings(SettingsStore& store, AdvancedSettings& settings);
 // The options as stored, read before the settings are loaded (the defaults when the store
 // cannot be read). Never raises.

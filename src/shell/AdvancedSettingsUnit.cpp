@@ -1,8 +1,10 @@
 #include "shell/AdvancedSettingsUnit.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <exception>
 #include <utility>
@@ -39,6 +41,23 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(AppSettings& settings, SettingsStor
     body->addWidget(help);
     mBoxes.push_back(box);
   }
+  for (const AdvancedNumber& number : AdvancedNumbers()) {
+    auto* field = new QSpinBox;
+    field->setRange(number.Least, number.Most);
+    auto* caption = new QLabel(number.Caption);
+    caption->setBuddy(field);
+    auto* row = new QHBoxLayout;
+    row->addWidget(caption);
+    row->addWidget(field);
+    row->addStretch();
+    auto* help = new QLabel(number.Help);
+    help->setWordWrap(true);
+    help->setForegroundRole(QPalette::PlaceholderText);
+    help->setContentsMargins(22, 0, 0, 6);
+    body->addLayout(row);
+    body->addWidget(help);
+    mNumberFields.push_back(field);
+  }
   body->addStretch();
   body->addWidget(SunkenLine());
   body->addLayout(MakeOkCancelRow(this, &mOk));
@@ -59,6 +78,9 @@ void TAdvancedSettingsForm::FillBoxes() {
   for (size_t i = 0; i < mBoxes.size(); ++i) {
     mBoxes[i]->setChecked(mSettings.Advanced.*AdvancedOptions()[i].Flag);
   }
+  for (size_t i = 0; i < mNumberFields.size(); ++i) {
+    mNumberFields[i]->setValue(mSettings.Advanced.*AdvancedNumbers()[i].Value);
+  }
   if (!mBoxes.empty()) mBoxes.front()->setFocus();
 }
 
@@ -74,6 +96,10 @@ int TAdvancedSettingsForm::ShowModal() {
 void TAdvancedSettingsForm::AcceptOptions() {
   for (size_t i = 0; i < mBoxes.size(); ++i) {
     mSettings.Advanced.*AdvancedOptions()[i].Flag = mBoxes[i]->isChecked();
+  }
+  for (size_t i = 0; i < mNumberFields.size(); ++i) {
+    mNumberFields[i]->interpretText();
+    mSettings.Advanced.*AdvancedNumbers()[i].Value = mNumberFields[i]->value();
   }
   // The choices hold for this run even when the store fails; the user is told they were not kept.
   if (mApplied) mApplied();

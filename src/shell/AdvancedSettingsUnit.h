@@ -1,7 +1,8 @@
 #pragma once
-// The "Advanced Settings" dialog: one check box per advanced option, each with a line saying
-// what it changes. "OK" keeps the choices in the settings, saves them and tells the run, so
-// that they apply from the next crawl, listing or picture on. Created once, hidden.
+// The "Advanced Settings" dialog: one check box per advanced switch and one number field per
+// advanced number, each with a line saying what it changes. "OK" keeps the choices in the
+// settings, saves them and tells the run, so that they apply from the next crawl, listing or
+// picture on. Created once, hidden.
 
 #include <QDialog>
 #include <functional>
@@ -9,6 +10,7 @@
 
 class QCheckBox;
 class QPushButton;
+class QSpinBox;
 
 namespace vexilo {
 
@@ -24,13 +26,15 @@ class TAdvancedSettingsForm : public QDialog {
   TAdvancedSettingsForm(AppSettings& settings, SettingsStore& store, UserPrompts& prompts,
                         std::function<void()> applied, QWidget* parent = nullptr);
 
-  // Ticks the boxes from the settings, as every showing does.
+  // Ticks the boxes and fills the number fields from the settings, as every showing does.
   void FillBoxes();
   // FillBoxes, then shows the dialog modally, centred on its parent.
   int ShowModal();
 
   // In the order of AdvancedOptions().
   const std::vector<QCheckBox*>& OptionBoxes() const { return mBoxes; }
+  // In the order of AdvancedNumbers().
+  const std::vector<QSpinBox*>& NumberFields() const { return mNumberFields; }
   QPushButton* OkButton() const { return mOk; }
 
  private:
@@ -41,6 +45,7 @@ class TAdvancedSettingsForm : public QDialog {
   UserPrompts& mPrompts;
   std::function<void()> mApplied;
   std::vector<QCheckBox*> mBoxes;
+  std::vector<QSpinBox*> mNumberFields;
   QPushButton* mOk = nullptr;
 };
 

@@ -12,6 +12,7 @@
 #include "support/RecordingHooks.h"
 #include "support/ScriptedBrowser.h"
 #include "support/ScriptedSizeProbe.h"
+#include "support/StateFileBytes.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -189,6 +190,7 @@ void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
 
 class StopTest : public CrawlerTest, public testing::WithParamInterface<StopCase> {};
 TEST_P(StopTest, CancelsAndSavesTheResumePoint) {
+  mOptions.PagesAtOnce = 1;  // the times below are those of one page at a time
   mTask.ManualLogin = GetParam().manualLogin;
   ScriptedPage& start = Page("http://s.com/");  // never loads, no links: the redirect wait
   start.LoadSeconds = -1;
@@ -418,6 +420,160 @@ TEST_F(CrawlerTest, EmptyLevelsPassAtOnceHoweverManyThereAre) {
   EXPECT_EQ(mState.CrawlLevel, INT_MAX);
   EXPECT_TRUE(mFlags.CrawlIdle);
 }
+
+// Levels past the first loaded several pages at once.
+class ParallelCrawlTest : public CrawlerTest {
+ protected:
+  static std::string At(const std::string& path) { return "http://s.com/" + path; }
+
+  // A level of six pages that load at different speeds, whose pictures share names, so that
+  // what the crawl keeps depends on the order they are read in; then a level of seven.
+  void MakeSite() {
+    Page(At(""), {At("a"), At("b"), At("c"), At("d"), At("e"), At("f")});
+    const double loads[] = {3, 0.5, 2, 0.2, 1, 0.4};
+    for (int k = 0; k < 6; ++k) {
+      const std::string name(1, static_cast<char>('a' + k));
+      ScriptedPage& page = Page(At(name), {At("x" + name), At("y")});
+      page.LoadSeconds = loads[k];
+      page.Document->Images = {{At(name + "/p.jpg"), 1, 1}, {At("q.jpg"), 1, 1}};
+      Page(At("x" + name)).Document->Images = {{At("x" + name + "/p.jpg"), 1, 1}};
+    }
+    Page(At("y"));
+  }
+  std::map<std::string, std::string> StateFiles() const {
+    return test::StateFileBytes(mProgram / "task/t");
+  }
+  // Requests Stop once, when the clock reaches the time.
+  void StopOnceAt(double seconds) {
+    mPump.OnPump([this, seconds, done = false]() mutable {
+      if (done || mPump.Elapsed() < seconds) return;
+      done = true;
+      mFlags.StopRequested = true;
+    });
+  }
+  // The document reads from the first of `first` on, less those of the starting page.
+  std::vector<test::Navigation> LevelReads(const std::string& first) const {
+    std::vector<test::Navigation> reads;
+    for (const test::Navigation& read : mBrowser.Reads()) {
+      if (read.Address != At("")) reads.push_back(read);
+    }
+    while (!reads.empty() && reads.front().Address != first) reads.erase(reads.begin());
+    return reads;
+  }
+};
+
+TEST_F(ParallelCrawlTest, GivesExactlyWhatTheOnePageCrawlGives) {
+  MakeSite();
+  mOptions.PagesAtOnce = 1;
+  mCrawler.RunCrawl();
+  const std::map<std::string, std::string> onePage = StateFiles();
+  const std::vector<PictureEntry> onePageRows = mHooks.Rows;
+  const Strings onePageStatus = mStatus.History(2);
+  EXPECT_EQ(mBrowser.MostOpenPages(), 0);
+  ASSERT_EQ(mState.Queue.size(), 13u);  // q.jpg once, and p.jpg under twelve names
+
+  mHooks.Rows.clear();
+  mOptions.PagesAtOnce = 4;
+  const double start = mPump.Elapsed();
+  const std::size_t firstVisit = mBrowser.Visits().size();
+  mCrawler.RunCrawl();
+  EXPECT_EQ(StateFiles(), onePage);
+  EXPECT_EQ(mHooks.Rows, onePageRows);
+  EXPECT_EQ(Strings(mStatus.History(2).begin() + static_cast<long>(onePageStatus.size()),
+                    mStatus.History(2).end()),
+            onePageStatus);
+  // The first four of level 2 load together, each in a page of its own; the slowest (3 s)
+  // sets the pace instead of the sum of all six (7.1 s).
+  const std::vector<test::Navigation>& visits = mBrowser.Visits();
+  for (int k = 0; k < 4; ++k) {
+    const test::Navigation& visit = visits.at(firstVisit + 1 + static_cast<std::size_t>(k));
+    EXPECT_EQ(visit.Page, k);
+    EXPECT_NEAR(visit.At, visits.at(firstVisit + 1).At, 0.001);
+  }
+  EXPECT_NEAR(mPump.Elapsed() - start, 4, 0.2);
+  EXPECT_EQ(mBrowser.MostOpenPages(), 3);
+  EXPECT_EQ(mBrowser.OpenPages(), 0) << "the extra pages go with their level";
+  EXPECT_TRUE(mFlags.CrawlIdle);
+}
+
+struct SlowCase {
+  const char* name;
+  double slowLoad;   // of the first page of level 2; < 0: never loads
+  double slowRead;   // when it and the three after it are read
+  double fifthRead;  // when the fifth page, loaded in its slot after it, is read
+};
+void PrintTo(const SlowCase& c, std::ostream* os) { *os << c.name; }
+
+class SlowPageTest : public ParallelCrawlTest, public testing::WithParamInterface<SlowCase> {};
+TEST_P(SlowPageTest, HoldsBackNothingButItsOwnTurn) {
+  mTask.LinkLevels = 1;
+  Page(At(""), {At("a"), At("b"), At("c"), At("d"), At("e")});
+  Page(At("a")).LoadSeconds = GetParam().slowLoad;
+  for (const char* name : {"b", "c", "d", "e"}) Page(At(name)).LoadSeconds = 1;
+  mCrawler.RunCrawl();
+
+  const std::vector<test::Navigation> reads = LevelReads(At("a"));
+  ASSERT_EQ(reads.size(), 5u);
+  const double levelStart = mBrowser.Visits().at(1).At;
+  const Strings order = {At("a"), At("b"), At("c"), At("d"), At("e")};
+  for (std::size_t k = 0; k < 5; ++k) {
+    EXPECT_EQ(reads[k].Address, order[k]);
+    EXPECT_NEAR(reads[k].At - levelStart, k < 4 ? GetParam().slowRead : GetParam().fifthRead, 0.1)
+        << order[k];
+  }
+  EXPECT_TRUE(mFlags.CrawlIdle);
+}
+INSTANTIATE_TEST_SUITE_P(Pages, SlowPageTest,
+                         testing::Values(SlowCase{"Slow", 8, 8, 9},
+                                         SlowCase{"NeverLoads", -1, 10, 11}));
+
+TEST_F(ParallelCrawlTest, StopWithPagesInFlightThenResumeEndsAsAnUninterruptedCrawl) {
+  MakeSite();
+  mCrawler.RunCrawl();
+  const std::map<std::string, std::string> uninterrupted = StateFiles();
+
+  // Level 2 starts at once: a to d read at 3 s, e and f loading from then on.
+  StopOnceAt(mPump.Elapsed() + 3.5);
+  const int stops = mBrowser.Stops();
+  mCrawler.RunCrawl();
+  EXPECT_EQ(mPrompts.Messages, (Strings{"Vexilo task is cancelled!"}));
+  EXPECT_EQ(mBrowser.Stops() - stops, 4) << "every page stops at once";
+  EXPECT_EQ(mBrowser.OpenPages(), 0);
+  EXPECT_EQ(SavedState().CrawlLevel, 2);
+  EXPECT_EQ(SavedState().CrawlIndex, 5) << "the first page not yet read";
+  EXPECT_NE(StateFiles(), uninterrupted);
+
+  mFlags.ResumeRequested = true;
+  mCrawler.RunCrawl();
+  EXPECT_EQ(StateFiles(), uninterrupted);
+  EXPECT_TRUE(mFlags.CrawlIdle);
+}
+
+struct OneAtATimeCase {
+  const char* name;
+  bool mayOpenPages;
+  int pagesAtOnce;
+};
+void PrintTo(const OneAtATimeCase& c, std::ostream* os) { *os << c.name; }
+
+class OneAtATimeTest : public ParallelCrawlTest,
+                       public testing::WithParamInterface<OneAtATimeCase> {};
+TEST_P(OneAtATimeTest, LoadsTheNextPageOnlyAfterTheLastWasRead) {
+  mBrowser.MayOpenPages = GetParam().mayOpenPages;
+  mOptions.PagesAtOnce = GetParam().pagesAtOnce;
+  mTask.LinkLevels = 1;
+  Page(At(""), {At("a"), At("b")});
+  Page(At("a")).LoadSeconds = 2;
+  Page(At("b")).LoadSeconds = 2;
+  mCrawler.RunCrawl();
+  ASSERT_EQ(mBrowser.Visits().size(), 3u);
+  EXPECT_NEAR(mBrowser.Visits()[2].At - mBrowser.Visits()[1].At, 2, 0.05);
+  EXPECT_TRUE(mFlags.CrawlIdle);
+}
+INSTANTIATE_TEST_SUITE_P(Cases, OneAtATimeTest,
+                         testing::Values(OneAtATimeCase{"BrowserWithOnePage", false, 4},
+                                         OneAtATimeCase{"NoPagesAtOnce", true, 0},
+                                         OneAtATimeCase{"FewerThanNone", true, -3}));
 
 }  // namespace
 }  // namespace vexilo

@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "support/StateFileBytes.h"
 #include "support/WebEngineCrawlFixture.h"
 
 namespace vexilo {
@@ -66,6 +67,49 @@ INSTANTIATE_TEST_SUITE_P(
                     ScopeCase{3,
                               {"/site/dir/index.html", "/site/dir/a.html", "/site/dir/a2.html",
                                "/site/dir/z.html"}}));
+
+// A generated site of six sections of four pages whose pictures share names. The first section
+// answers only once the fourth has been asked for, so pages loaded together complete out of
+// the level's order (and one page at a time needs the gate open).
+TEST_F(WebEngineCrawlTest, PagesLoadedTogetherGiveTheStateFilesOfOneAtATime) {
+  constexpr int kSections = 6;
+  constexpr int kPages = 4;
+  Strings sections;
+  for (int s = 0; s < kSections; ++s) sections.push_back("/g/s" + std::to_string(s) + "/");
+  mSite.AddPage("/g/", Page(sections, {"/g/top.jpg"}));
+  for (int s = 0; s < kSections; ++s) {
+    const std::string section = sections[static_cast<std::size_t>(s)];
+    Strings links = {"/g/"};
+    for (int p = 0; p < kPages; ++p) links.push_back("p" + std::to_string(p) + ".html");
+    const std::string body = Page(links, {section + "pic.jpg", "/g/pic.jpg"});
+    mSite.Http().Get(section, [this, s, body](const httplib::Request&, httplib::Response& answer) {
+      if (s == 0) mSite.WaitAtGate(1);
+      if (s == 3) mSite.OpenGate(1);
+      answer.set_content(body, "text/html");
+    });
+    for (int p = 0; p < kPages; ++p) {
+      const std::string page = "p" + std::to_string(p) + ".html";
+      mSite.AddPage(section + page,
+                    Page({"p" + std::to_string((p + 1) % kPages) + ".html",
+                          sections[static_cast<std::size_t>((s + 1) % kSections)] + page},
+                         {section + page + "/pic.jpg", "/g/p" + std::to_string(p) + ".jpg"}));
+    }
+  }
+  mTask.StartUrl = Url("/g/");
+  mOptions.PagesAtOnce = 1;
+  mSite.OpenGate(1);
+  Crawl();
+  const std::map<std::string, std::string> onePage = test::StateFileBytes(mProgram / "task/t");
+  ASSERT_EQ(mState.Queue.size(), 1u + 1 + kSections + kSections * kPages + kPages);
+  EXPECT_EQ(mState.VisitedUrls.size(), 1u + kSections + kSections * kPages);
+
+  mSite.CloseGate(1);
+  mOptions.PagesAtOnce = 4;
+  Crawl();
+  EXPECT_EQ(test::StateFileBytes(mProgram / "task/t"), onePage);
+  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_FALSE(AnyPictureRequested());
+}
 
 TEST_F(WebEngineCrawlTest, FollowsAStartingPageThatRedirectsByMetaRefresh) {
   mSite.AddPage(

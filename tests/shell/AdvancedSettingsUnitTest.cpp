@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 
 #include "core/AppSettings.h"
@@ -56,6 +58,23 @@ TEST_F(AdvancedSettingsFormTest, ShowsEachOptionAndOkKeepsSavesAndAppliesThem) {
     EXPECT_EQ(settings.Advanced.*option.Flag, expected) << option.Caption;
     EXPECT_EQ(store.Values.at(option.StoredName), expected ? "1" : "0") << option.Caption;
   }
+}
+
+TEST_F(AdvancedSettingsFormTest, NumberFieldsShowTheSettingAndOkKeepsWhatWasTyped) {
+  ASSERT_EQ(form.NumberFields().size(), AdvancedNumbers().size());
+  QSpinBox* pages = form.NumberFields().front();
+  settings.Advanced.PagesAtOnce = 6;
+  int shown = 0;
+  ShowAnd([&] {
+    shown = pages->value();
+    pages->selectAll();
+    QTest::keyClicks(pages, "12");
+    form.OkButton()->click();
+  });
+  EXPECT_EQ(shown, 6);
+  EXPECT_EQ(settings.Advanced.PagesAtOnce, 12);
+  EXPECT_EQ(store.Values.at("PagesAtOnce"), "12");
+  EXPECT_EQ(pages->maximum(), AdvancedSettings::kMostPagesAtOnce);
 }
 
 TEST_F(AdvancedSettingsFormTest, AStoreFailureIsToldAndTheChoiceHoldsForTheRun) {

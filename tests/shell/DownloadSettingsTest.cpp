@@ -83,6 +83,7 @@ TEST(SaveSettings, WritesAllEightInOrderThenTheAdvancedOptions) {
   std::vector<std::string> order{"DownFolder", "DownloadThread", "ProxyServer",    "ProxyPort",
                                  "AuthName",   "AuthPass",       "PreviewVisible", "GridVisible"};
   for (const AdvancedOption& option : AdvancedOptions()) order.push_back(option.StoredName);
+  for (const AdvancedNumber& number : AdvancedNumbers()) order.push_back(number.StoredName);
   EXPECT_EQ(store.WriteOrder, order);
   EXPECT_EQ(store.Values.at("GridVisible"), "");
 }
@@ -103,6 +104,22 @@ TEST(LoadSettings, AdvancedOptionsKeepTheirDefaultsUnlessStoredAsOneOrZero) {
   settings.Advanced.RealSizeFilter = true;
   SaveSettings(store, settings);
   EXPECT_EQ(Loaded(store).Advanced, settings.Advanced);
+}
+
+TEST(LoadSettings, AnAdvancedNumberOutsideItsRangeKeepsTheDefault) {
+  MemorySettingsStore store;
+  const int pagesAtOnce = AdvancedSettings{}.PagesAtOnce;
+  for (const char* stored : {"0", "17", "-4", "x", "4.5", "0x8", ""}) {
+    store.Values = {{"PagesAtOnce", stored}};
+    EXPECT_EQ(Loaded(store).Advanced.PagesAtOnce, pagesAtOnce) << stored;
+  }
+  store.Values = {{"PagesAtOnce", " 16 "}};
+  EXPECT_EQ(Loaded(store).Advanced.PagesAtOnce, 16);
+  store.Values = {{"PagesAtOnce", "1"}};
+  AppSettings settings = Loaded(store);
+  EXPECT_EQ(settings.Advanced.PagesAtOnce, 1);
+  SaveSettings(store, settings);
+  EXPECT_EQ(store.Values.at("PagesAtOnce"), "1");
 }
 
 TEST(ThreadsFieldValue, BringsNumbersIntoRange) {

@@ -1,11 +1,31 @@
 #include "support/ScriptedBrowser.h"
 
+#include <algorithm>
+
 namespace vexilo::test {
+
+ScriptedBrowser::ScriptedBrowser(ScriptedBrowser& root, int page)
+    : BrowserPictures(root.BrowserPictures),
+      CrawlScripts(root.CrawlScripts),
+      mPump(root.mPump),
+      mRoot(root),
+      mPage(page) {
+  mRoot.mMostOpenPages = std::max(mRoot.mMostOpenPages, ++mRoot.mOpenPages);
+}
+
+ScriptedBrowser::~ScriptedBrowser() {
+  if (&mRoot != this) --mRoot.mOpenPages;
+}
+
+std::unique_ptr<PageBrowser> ScriptedBrowser::OpenPage() {
+  if (!mRoot.MayOpenPages) return nullptr;
+  return std::unique_ptr<PageBrowser>(new ScriptedBrowser(mRoot, ++mRoot.mPagesMade));
+}
 
 void ScriptedBrowser::Navigate(const std::string& address) {
   mAddress = address;
   mLoadStart = mPump.Elapsed();
-  if (address != "about:blank") mVisits.push_back({mLoadStart, address, mMode});
+  if (address != "about:blank") mRoot.mVisits.push_back({mLoadStart, address, mMode, mPage});
 }
 
 int ScriptedBrowser::ReadyState() {
@@ -23,6 +43,7 @@ std::string ScriptedBrowser::LocationURL() {
 
 std::optional<PageDocument> ScriptedBrowser::Document() {
   FollowRedirect();
+  mRoot.mReads.push_back({mPump.Elapsed(), mAddress, mMode, mPage});
   const ScriptedPage* page = Current();
   return page == nullptr ? PageDocument{} : page->Document;
 }
@@ -43,8 +64,8 @@ void ScriptedBrowser::FollowRedirect() {
 }
 
 const ScriptedPage* ScriptedBrowser::Current() const {
-  auto it = Pages.find(mAddress);
-  return it == Pages.end() ? nullptr : &it->second;
+  auto it = mRoot.Pages.find(mAddress);
+  return it == mRoot.Pages.end() ? nullptr : &it->second;
 }
 
 }  // namespace vexilo::test
