@@ -1,11 +1,15 @@
 #include "shell/AdvancedSettingsUnit.h"
 
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -28,7 +32,9 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(AppSettings& settings, SettingsStor
       mApplied(std::move(applied)) {
   setWindowTitle("Advanced Settings");
 
-  auto* body = new QVBoxLayout;
+  constexpr int kWidth = 520;
+  auto* options = new QWidget;
+  auto* body = new QVBoxLayout(options);
   body->setContentsMargins(12, 8, 12, 8);
   for (const AdvancedOption& option : AdvancedOptions()) {
     auto* box = new QCheckBox(option.Caption);
@@ -59,8 +65,20 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(AppSettings& settings, SettingsStor
     mNumberFields.push_back(field);
   }
   body->addStretch();
-  body->addWidget(SunkenLine());
-  body->addLayout(MakeOkCancelRow(this, &mOk));
+  // The list grows with every option: it scrolls rather than squeeze the wrapped help lines
+  // of a screen too short for it.
+  auto* scroll = new QScrollArea;
+  scroll->setWidget(options);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int room = screen != nullptr ? screen->availableGeometry().height() * 3 / 4 : 600;
+  scroll->setMinimumHeight(std::min(options->heightForWidth(kWidth), room));
+  auto* buttons = new QVBoxLayout;
+  buttons->setContentsMargins(12, 0, 12, 8);
+  buttons->addWidget(SunkenLine());
+  buttons->addLayout(MakeOkCancelRow(this, &mOk));
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -68,8 +86,9 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(AppSettings& settings, SettingsStor
   layout->addWidget(
       DialogBand("Advanced Settings", "Each option applies from the next crawl or listing on."));
   layout->addWidget(SunkenLine());
-  layout->addLayout(body, 1);
-  setFixedWidth(520);
+  layout->addWidget(scroll, 1);
+  layout->addLayout(buttons);
+  setFixedWidth(kWidth);
 
   connect(mOk, &QPushButton::clicked, this, &TAdvancedSettingsForm::AcceptOptions);
 }

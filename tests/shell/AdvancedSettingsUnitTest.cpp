@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -58,6 +59,19 @@ TEST_F(AdvancedSettingsFormTest, ShowsEachOptionAndOkKeepsSavesAndAppliesThem) {
     EXPECT_EQ(settings.Advanced.*option.Flag, expected) << option.Caption;
     EXPECT_EQ(store.Values.at(option.StoredName), expected ? "1" : "0") << option.Caption;
   }
+}
+
+TEST_F(AdvancedSettingsFormTest, EveryHelpLineIsShownWhole) {
+  std::vector<std::string> squeezed;
+  ShowAnd([&] {
+    for (const QLabel* help : form.findChildren<QLabel*>()) {
+      if (help->wordWrap() && help->height() < help->heightForWidth(help->width())) {
+        squeezed.push_back(help->text().toStdString());
+      }
+    }
+    form.reject();
+  });
+  EXPECT_TRUE(squeezed.empty()) << squeezed.front();
 }
 
 TEST_F(AdvancedSettingsFormTest, NumberFieldsShowTheSettingAndOkKeepsWhatWasTyped) {
