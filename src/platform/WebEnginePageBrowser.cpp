@@ -276,7 +276,10 @@ WebEnginePageBrowser::WebEnginePageBrowser(QWebEngineProfile* profile, SnapshotL
 }
 
 // Whoever destroyed the page first, it is destroyed once.
-WebEnginePageBrowser::~WebEnginePageBrowser() { delete mPage.data(); }
+WebEnginePageBrowser::~WebEnginePageBrowser() {
+  mOwnView.reset();
+  delete mPage.data();
+}
 
 QWebEnginePage* WebEnginePageBrowser::Page() const { return mPage.data(); }
 
@@ -409,6 +412,11 @@ std::unique_ptr<PageBrowser> WebEnginePageBrowser::OpenPage() {
   page->SetBrowserPictures(mBrowserPictures);
   page->SetCrawlScripts(mCrawlScripts);
   page->SetSettleLimits(mSettleLimits);
+  if (const QWebEngineView* view = QWebEngineView::forPage(&LivePage())) {
+    page->mOwnView = std::make_unique<QWebEngineView>();
+    page->mOwnView->setPage(page->Page());
+    page->mOwnView->resize(view->size());
+  }
   return page;
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QUrl>
 #include <QVariant>
+#include <QWebEngineView>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -70,6 +71,9 @@ class WebEnginePageBrowser : public PageBrowser {
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);
 
   QPointer<QWebEnginePage> mPage;
+  // An extra page's hidden view, as large as the first page's: a page is laid out at its
+  // view's size, and sizes the crawl reads (an image as wide as its column) depend on it.
+  std::unique_ptr<QWebEngineView> mOwnView;
   SnapshotLimits mLimits;
   QString mSnapshotScript;  // %4 left for whether browser pictures are read
   BrowserMode mMode = BrowserMode::Crawl;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QWebEngineView>
 #include <chrono>
+#include <string>
 
 #include "support/StateFileBytes.h"
 #include "support/WebEngineCrawlFixture.h"
@@ -72,6 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
 // answers only once the fourth has been asked for, so pages loaded together complete out of
 // the level's order (and one page at a time needs the gate open).
 TEST_F(WebEngineCrawlTest, PagesLoadedTogetherGiveTheStateFilesOfOneAtATime) {
+  const std::string kSizedByTheView = "<style>body{margin:0} img{width:25%}</style>";
   constexpr int kSections = 6;
   constexpr int kPages = 4;
   Strings sections;
@@ -81,7 +84,7 @@ TEST_F(WebEngineCrawlTest, PagesLoadedTogetherGiveTheStateFilesOfOneAtATime) {
     const std::string section = sections[static_cast<std::size_t>(s)];
     Strings links = {"/g/"};
     for (int p = 0; p < kPages; ++p) links.push_back("p" + std::to_string(p) + ".html");
-    const std::string body = Page(links, {section + "pic.jpg", "/g/pic.jpg"});
+    const std::string body = Page(links, {section + "pic.jpg", "/g/pic.jpg"}, kSizedByTheView);
     mSite.Http().Get(section, [this, s, body](const httplib::Request&, httplib::Response& answer) {
       if (s == 0) mSite.WaitAtGate(1);
       if (s == 3) mSite.OpenGate(1);
@@ -92,14 +95,22 @@ TEST_F(WebEngineCrawlTest, PagesLoadedTogetherGiveTheStateFilesOfOneAtATime) {
       mSite.AddPage(section + page,
                     Page({"p" + std::to_string((p + 1) % kPages) + ".html",
                           sections[static_cast<std::size_t>((s + 1) % kSections)] + page},
-                         {section + page + "/pic.jpg", "/g/p" + std::to_string(p) + ".jpg"}));
+                         {section + page + "/pic.jpg", "/g/p" + std::to_string(p) + ".jpg"},
+                         kSizedByTheView));
     }
   }
   mTask.StartUrl = Url("/g/");
+  // As in the main window: the page has a view, which is hidden, and the pictures are as wide
+  // as the view makes them.
+  QWebEngineView view;
+  view.setPage(mBrowser.Page());
+  view.resize(1000, 700);
   mOptions.PagesAtOnce = 1;
   mSite.OpenGate(1);
   Crawl();
   const std::map<std::string, std::string> onePage = test::StateFileBytes(mProgram / "task/t");
+  ASSERT_FALSE(mRows.empty());
+  EXPECT_GT(std::stoi(mRows.back().Width), 100) << "the pictures take their width from the view";
   ASSERT_EQ(mState.Queue.size(), 1u + 1 + kSections + kSections * kPages + kPages);
   EXPECT_EQ(mState.VisitedUrls.size(), 1u + kSections + kSections * kPages);
 
