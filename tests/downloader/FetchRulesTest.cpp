@@ -72,7 +72,7 @@ class FetchRulesTest : public testing::Test {
 
   // As the scheduler builds it for a task that started at the site's front page.
   DownloadRequest Request(const std::string& url) const {
-    return PictureRequest(mSettings, mSite.Url("/"), url, SavePath());
+    return PictureRequest(mSettings, nullptr, mSite.Url("/"), url, "", SavePath());
   }
   std::string SavePath() const { return (mFolder / "picture.jpg").string(); }
 
