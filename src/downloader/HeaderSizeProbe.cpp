@@ -188,7 +188,8 @@ std::vector<std::optional<PictureDimensions>> HeaderSizeProbe::ReadSizes(
   batch->Limits = mLimits;
   batch->Sizes.resize(addresses.size());
   for (const std::string& address : addresses) {
-    batch->Requests.push_back(PictureRequest(mSettings, mSession, mTask.StartUrl, address, page, ""));
+    batch->Requests.push_back(
+        PictureRequest(mSettings, mSession, mTask.StartUrl, address, page, ""));
   }
   std::thread worker;
   try {

@@ -684,12 +684,13 @@ TEST_P(TwoConnectionHostTest, RefusedConnectionsAreRetriedToTheEndOrKeptAsFailed
   EXPECT_EQ(retries, GetParam().RetryFailed ? mHost.Refused() : 0);
   EXPECT_EQ(mHost.Served(), kPictures - lost);
   EXPECT_EQ(mAppended.size(), static_cast<std::size_t>(kPictures - lost));
-  EXPECT_EQ(mStatus.Text(0), std::to_string(kPictures - lost) + " downloaded, " +
-                                 std::to_string(lost) + " failed");
+  EXPECT_EQ(mStatus.Text(0),
+            std::to_string(kPictures - lost) + " downloaded, " + std::to_string(lost) + " failed");
   // Kept in the order they failed.
   auto byPath = [](std::vector<FailedPicture> pictures) {
-    std::sort(pictures.begin(), pictures.end(),
-              [](const FailedPicture& a, const FailedPicture& b) { return a.SavePath < b.SavePath; });
+    std::sort(pictures.begin(), pictures.end(), [](const FailedPicture& a, const FailedPicture& b) {
+      return a.SavePath < b.SavePath;
+    });
     return pictures;
   };
   EXPECT_EQ(byPath(mCrawl.Failed), failed);

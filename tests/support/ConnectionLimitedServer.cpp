@@ -28,7 +28,8 @@ std::string ReadRequestPath(int connection) {
 void SendAll(int connection, const std::string& bytes) {
   size_t sent = 0;
   while (sent < bytes.size()) {
-    const ssize_t wrote = ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    const ssize_t wrote =
+        ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
     if (wrote <= 0) return;
     sent += static_cast<size_t>(wrote);
   }
@@ -121,9 +122,8 @@ void ConnectionLimitedServer::Serve() {
 void ConnectionLimitedServer::AnswerHeldLocked() {
   for (const Connection& held : mHeld) {
     const std::string body = Body(held.Path);
-    SendAll(held.Socket,
-            "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: " +
-                std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+    SendAll(held.Socket, "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: " +
+                             std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
     ::close(held.Socket);
     ++mServed;
   }
