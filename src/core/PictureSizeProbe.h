@@ -17,10 +17,12 @@ class PictureSizeProbe {
   using KeepWaiting = std::function<bool()>;
 
   virtual ~PictureSizeProbe() = default;
-  // The size of each address in order, nullopt where it could not be read. Calls keepWaiting
-  // while it waits and returns as soon as that says no, the unread ones nullopt.
+  // The size of each address, all found on page, in order, nullopt where it could not be
+  // read. Calls keepWaiting while it waits and returns as soon as that says no, the unread
+  // ones nullopt.
   virtual std::vector<std::optional<PictureDimensions>> ReadSizes(
-      const std::vector<std::string>& addresses, const KeepWaiting& keepWaiting) = 0;
+      const std::vector<std::string>& addresses, const std::string& page,
+      const KeepWaiting& keepWaiting) = 0;
 };
 
 }  // namespace vexilo

@@ -156,7 +156,7 @@ void PictureHarvester::HarvestImagesByRealSize(const std::vector<Candidate>& can
   if (addresses.empty()) return;
 
   const std::vector<std::optional<PictureDimensions>> sizes =
-      mSizeProbe->ReadSizes(addresses, mKeepWaiting);
+      mSizeProbe->ReadSizes(addresses, mPageAddress, mKeepWaiting);
   for (size_t i = 0; i < addresses.size(); ++i) {
     if (mFlags.StopRequested) return;
     int width = elements[i]->Image->Width;

@@ -227,13 +227,8 @@ bool DownloadScheduler::StartDownload(Handout handout) {
   std::string host = HostKey(handout.Picture.Url);
   if (mHostLoad[host] >= kMostPerHost) return false;
   mStatus.SetStatusText(kProgressPanel, kDownloadingText + handout.Picture.Url);
-  DownloadRequest request =
-      PictureRequest(mSettings, mTask.StartUrl, handout.Picture.Url, handout.Picture.SavePath);
-  if (mSession != nullptr && mSettings.Advanced.BrowserSession) {
-    request.Cookie = mSession->CookieHeaderFor(handout.Picture.Url);
-    request.Referer = handout.Picture.Page;
-    request.UserAgent = mSession->UserAgent();
-  }
+  DownloadRequest request = PictureRequest(mSettings, mSession, mTask.StartUrl, handout.Picture.Url,
+                                           handout.Picture.Page, handout.Picture.SavePath);
   const std::uint64_t id = ++mNextId;
   mRunning[id] = {handout, host};
   try {

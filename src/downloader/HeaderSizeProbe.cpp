@@ -181,13 +181,15 @@ void HeaderSizeProbe::FinishAbandoned() {
 }
 
 std::vector<std::optional<PictureDimensions>> HeaderSizeProbe::ReadSizes(
-    const std::vector<std::string>& addresses, const KeepWaiting& keepWaiting) {
+    const std::vector<std::string>& addresses, const std::string& page,
+    const KeepWaiting& keepWaiting) {
   FinishAbandoned();
   auto batch = std::make_shared<ProbeBatch>();
   batch->Limits = mLimits;
   batch->Sizes.resize(addresses.size());
   for (const std::string& address : addresses) {
-    batch->Requests.push_back(PictureRequest(mSettings, mTask.StartUrl, address, ""));
+    batch->Requests.push_back(
+        PictureRequest(mSettings, mSession, mTask.StartUrl, address, page, ""));
   }
   std::thread worker;
   try {

@@ -1,8 +1,8 @@
 #pragma once
 // The real-size filter's probe: one ranged GET per candidate picture for its first bytes,
 // several at once on a worker thread of libcurl's multi interface, with the proxy,
-// credentials and redirection rule that the picture's download will use. ReadSizes is for the
-// main thread.
+// credentials, redirection rule and browser session that the picture's download will use.
+// ReadSizes is for the main thread.
 
 #include <chrono>
 #include <cstddef>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/AppSettings.h"
+#include "core/BrowserSession.h"
 #include "core/PictureSizeProbe.h"
 #include "core/TaskRecord.h"
 
@@ -39,7 +40,13 @@ class HeaderSizeProbe : public PictureSizeProbe {
   HeaderSizeProbe(const HeaderSizeProbe&) = delete;
   HeaderSizeProbe& operator=(const HeaderSizeProbe&) = delete;
 
+  // With AdvancedSettings::BrowserSession on, each probe from then on carries the session's
+  // cookies for its address, its user agent and the page as Referer, as the picture's download
+  // would. session (null: none) must outlive the probe.
+  void SetBrowserSession(const BrowserSession* session) { mSession = session; }
+
   std::vector<std::optional<PictureDimensions>> ReadSizes(const std::vector<std::string>& addresses,
+                                                          const std::string& page,
                                                           const KeepWaiting& keepWaiting) override;
 
  private:
@@ -47,6 +54,7 @@ class HeaderSizeProbe : public PictureSizeProbe {
 
   const AppSettings& mSettings;
   const TaskRecord& mTask;
+  const BrowserSession* mSession = nullptr;
   ProbeLimits mLimits;
   // A batch given up on by a stop ends within moments on its own; it is joined before the
   // next one starts, so that at most one runs.

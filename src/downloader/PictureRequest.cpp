@@ -17,8 +17,9 @@ bool OnTaskSite(const std::string& startUrl, const std::string& url) {
   return !site.empty() && site == HostSite(url);
 }
 
-DownloadRequest PictureRequest(const AppSettings& settings, const std::string& startUrl,
-                               const std::string& url, const std::string& savePath) {
+DownloadRequest PictureRequest(const AppSettings& settings, const BrowserSession* session,
+                               const std::string& startUrl, const std::string& url,
+                               const std::string& page, const std::string& savePath) {
   DownloadRequest request;
   request.Url = url;
   request.SavePath = savePath;
@@ -30,6 +31,11 @@ DownloadRequest PictureRequest(const AppSettings& settings, const std::string& s
   request.ProxyPort = settings.ProxyPort;
   request.FollowRedirects = settings.Advanced.FollowRedirects;
   request.KeepOnlyRealPictures = settings.Advanced.KeepOnlyRealPictures;
+  if (session != nullptr && settings.Advanced.BrowserSession) {
+    request.Cookie = session->CookieHeaderFor(url);
+    request.Referer = page;
+    request.UserAgent = session->UserAgent();
+  }
   return request;
 }
 

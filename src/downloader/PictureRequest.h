@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/AppSettings.h"
+#include "core/BrowserSession.h"
 #include "downloader/DownloadRequest.h"
 
 namespace vexilo {
@@ -14,8 +15,11 @@ namespace vexilo {
 // credentials of the settings; a page may point at any host.
 bool OnTaskSite(const std::string& startUrl, const std::string& url);
 
-// The request for url of the task started at startUrl, saved at savePath.
-DownloadRequest PictureRequest(const AppSettings& settings, const std::string& startUrl,
-                               const std::string& url, const std::string& savePath);
+// The request for url, found on page, of the task started at startUrl, saved at savePath.
+// With AdvancedSettings::BrowserSession on and a session (null: none), it carries the
+// session's cookies for url, its user agent and page as Referer, as the browser would.
+DownloadRequest PictureRequest(const AppSettings& settings, const BrowserSession* session,
+                               const std::string& startUrl, const std::string& url,
+                               const std::string& page, const std::string& savePath);
 
 }  // namespace vexilo

@@ -60,7 +60,9 @@ TRun::TRun(RunParts parts)
           }},
       mParts.Limits, DiskFloor{}, mParts.Retries);
   mScheduler->SetBrowserSession(mParts.Session);
-  mSizeProbe = std::make_unique<HeaderSizeProbe>(mSettings, mRunningTask);
+  auto sizeProbe = std::make_unique<HeaderSizeProbe>(mSettings, mRunningTask);
+  sizeProbe->SetBrowserSession(mParts.Session);
+  mSizeProbe = std::move(sizeProbe);
   mCrawler = std::make_unique<Crawler>(
       mParts.Folders.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mFlags, mParts.Browser,
       mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this),

@@ -11,6 +11,7 @@
 #include "core/SaveFailureNotice.h"
 #include "downloader/DownloadScheduler.h"
 #include "downloader/DownloadTimer.h"
+#include "support/ConnectionLimitedServer.h"
 #include "support/FakeSeams.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -627,6 +628,78 @@ TEST_F(DownloadSchedulerTest, AtMostFourDownloadsGoToOneHostAndThePicturesBehind
   FinishAll();
   EXPECT_EQ(mStatuses[SavedName(99)].back(), "done");
 }
+
+struct HostLimitCase {
+  const char* Name;
+  bool RetryFailed;
+};
+
+void PrintTo(const HostLimitCase& row, std::ostream* out) { *out << row.Name; }
+
+class TwoConnectionHostTest : public DownloadSchedulerTest,
+                              public testing::WithParamInterface<HostLimitCase> {
+ protected:
+  ConnectionLimitedServer mHost{2};
+};
+
+// Four connections go to the host at once, so some are refused; each refusal lets two
+// pictures through, so three retries always suffice for eight pictures.
+TEST_P(TwoConnectionHostTest, RefusedConnectionsAreRetriedToTheEndOrKeptAsFailed) {
+  constexpr int kPictures = 8;
+  mSettings.DownloadThread = "10";
+  mSettings.Advanced.RetryFailed = GetParam().RetryFailed;
+  for (int i = 0; i < kPictures; ++i) {
+    mCrawl.Queue.push_back({mHost.Url("/p" + std::to_string(i) + ".gif"), SavedName(i)});
+  }
+  StartCrawl();
+  mFlags.CrawlIdle = true;
+
+  mScheduler.Tick();
+  // Once nothing more can come, the host answers what it still holds.
+  ASSERT_TRUE(mMainThread.RunUntil([&] {
+    return mCrawl.DispatchedCount == kPictures && mScheduler.WaitingRetries() == 0 &&
+           mScheduler.ActiveWorkers() == mHost.Held();
+  }));
+  mHost.ReleaseHeld();
+  ASSERT_TRUE(mMainThread.RunUntil([this] { return mScheduler.DownloadsComplete(); }));
+
+  EXPECT_EQ(mHost.MostAtOnce(), 2);
+  ASSERT_GE(mHost.Refused(), 1);
+  std::vector<FailedPicture> failed;
+  int retries = 0;
+  for (int i = 0; i < kPictures; ++i) {
+    const std::string path = "/p" + std::to_string(i) + ".gif";
+    const std::vector<std::string>& statuses = mStatuses[SavedName(i)];
+    retries += static_cast<int>(std::count(statuses.begin(), statuses.end(), "retrying"));
+    ASSERT_FALSE(statuses.empty()) << path;
+    if (statuses.back() == "done") {
+      EXPECT_EQ(ReadFileBytes(SavedName(i)), ConnectionLimitedServer::Body(path)) << path;
+    } else {
+      EXPECT_EQ(statuses.back(), "failed: connection lost") << path;
+      failed.push_back({mHost.Url(path), SavedName(i), "connection lost"});
+    }
+  }
+  const int lost = GetParam().RetryFailed ? 0 : mHost.Refused();
+  EXPECT_EQ(failed.size(), static_cast<std::size_t>(lost));
+  EXPECT_EQ(retries, GetParam().RetryFailed ? mHost.Refused() : 0);
+  EXPECT_EQ(mHost.Served(), kPictures - lost);
+  EXPECT_EQ(mAppended.size(), static_cast<std::size_t>(kPictures - lost));
+  EXPECT_EQ(mStatus.Text(0),
+            std::to_string(kPictures - lost) + " downloaded, " + std::to_string(lost) + " failed");
+  // Kept in the order they failed.
+  auto byPath = [](std::vector<FailedPicture> pictures) {
+    std::sort(pictures.begin(), pictures.end(), [](const FailedPicture& a, const FailedPicture& b) {
+      return a.SavePath < b.SavePath;
+    });
+    return pictures;
+  };
+  EXPECT_EQ(byPath(mCrawl.Failed), failed);
+  EXPECT_EQ(byPath(mStateFiles.ReadFailed(mTask.FolderName)), failed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Retries, TwoConnectionHostTest,
+                         testing::Values(HostLimitCase{"RetriedToSuccess", true},
+                                         HostLimitCase{"KeptAsFailedWhenOff", false}));
 
 TEST(RetryWaitTest, GrowsThenGivesUpAndHonoursTheServerUpToItsLimit) {
   using std::chrono::milliseconds;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -13,6 +12,7 @@
 #include "support/FakeSeams.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
+#include "support/UntrustedHttpsServer.h"
 
 namespace vexilo::test {
 namespace {
@@ -367,28 +367,18 @@ TEST_P(DownloadOversizeTest, BodyPastTheSizeCapFailsTheDownloadAndIsDeleted) {
 INSTANTIATE_TEST_SUITE_P(Oversize, DownloadOversizeTest, testing::Values("/length", "/flood"));
 
 TEST_F(DownloadThreadTest, HttpsServerWithAnUntrustedCertificateIsRefused) {
-  const std::string key = (mFolder / "key.pem").string();
-  const std::string certificate = (mFolder / "certificate.pem").string();
-  const std::string makeCertificate =
-      "openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -days 1 -keyout " + key +
-      " -out " + certificate + " 2>/dev/null";
-  ASSERT_EQ(std::system(makeCertificate.c_str()), 0);
-  httplib::SSLServer https(certificate.c_str(), key.c_str());
+  UntrustedHttpsServer https;
   std::atomic<bool> answered{false};
-  https.Get("/picture.jpg", [&](const httplib::Request&, httplib::Response& response) {
+  https.Https().Get("/picture.jpg", [&](const httplib::Request&, httplib::Response& response) {
     answered.store(true);
     response.set_content("jpeg bytes", "image/jpeg");
   });
-  const int port = https.bind_to_any_port("127.0.0.1");
-  std::thread serving([&] { https.listen_after_bind(); });
-  while (!https.is_running()) std::this_thread::yield();
   DownloadRequest request = Request("/");
-  request.Url = "https://127.0.0.1:" + std::to_string(port) + "/picture.jpg";
+  request.Url = https.Url("/picture.jpg");
 
   const WorkerOutcome outcome = Run(request);
-  https.stop();
-  serving.join();
 
+  EXPECT_EQ(https.Handshakes(), 1);
   EXPECT_FALSE(answered.load());
   EXPECT_EQ(ReadFileBytes(request.SavePath), "");
   EXPECT_TRUE(outcome.Appended.empty());

@@ -12,6 +12,7 @@
 #include "support/FetchOnce.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
+#include "support/UntrustedHttpsServer.h"
 
 namespace vexilo::test {
 namespace {
@@ -72,7 +73,7 @@ class FetchRulesTest : public testing::Test {
 
   // As the scheduler builds it for a task that started at the site's front page.
   DownloadRequest Request(const std::string& url) const {
-    return PictureRequest(mSettings, mSite.Url("/"), url, SavePath());
+    return PictureRequest(mSettings, nullptr, mSite.Url("/"), url, "", SavePath());
   }
   std::string SavePath() const { return (mFolder / "picture.jpg").string(); }
 
@@ -165,6 +166,54 @@ INSTANTIATE_TEST_SUITE_P(
                     RedirectCase{"SixAreTooMany", "/hop/6", true, false, ""},
                     RedirectCase{"OtherSchemesAreRefused", "/to-ftp.gif", true, false, ""}),
     [](const testing::TestParamInfo<RedirectCase>& row) { return row.param.Name; });
+
+struct HttpsHopCase {
+  const char* Name;
+  bool Follow;
+  bool KeepOnlyRealPictures;
+  int Handshakes;  // the https server saw
+  const char* Reason;
+  const char* FileHolds;  // nullptr: no file is left
+};
+void PrintTo(const HttpsHopCase& row, std::ostream* out) { *out << row.Name; }
+
+class HttpsHopTest : public FetchRulesTest, public testing::WithParamInterface<HttpsHopCase> {};
+
+// An old http address that moved to https, on a server no certificate store trusts: followed,
+// the hop is made and then refused for the certificate.
+TEST_P(HttpsHopTest, IsTakenOnlyWhenFollowing) {
+  const HttpsHopCase& row = GetParam();
+  UntrustedHttpsServer https;
+  https.Https().Get("/pic.gif", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content("GIF89a", "image/gif");
+  });
+  mSite.Http().Get("/old.gif", [&https](const httplib::Request&, httplib::Response& response) {
+    response.set_redirect(https.Url("/pic.gif"));
+    response.set_content("moved", "text/html");
+  });
+  DownloadRequest request = Request(mSite.Url("/old.gif"));
+  request.FollowRedirects = row.Follow;
+  request.KeepOnlyRealPictures = row.KeepOnlyRealPictures;
+
+  const FetchResult fetched = Fetch(request);
+
+  EXPECT_EQ(https.Handshakes(), row.Handshakes);
+  EXPECT_FALSE(fetched.Ok);
+  EXPECT_EQ(fetched.Reason, row.Reason);
+  EXPECT_EQ(fetched.FinalUrl, "");
+  if (row.FileHolds == nullptr) {
+    EXPECT_FALSE(std::filesystem::exists(SavePath()));
+  } else {
+    EXPECT_EQ(ReadFileBytes(SavePath()), row.FileHolds);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Option, HttpsHopTest,
+    testing::Values(HttpsHopCase{"FollowedAndRefusedForTheCertificate", true, true, 1,
+                                 "secure connection failed", nullptr},
+                    HttpsHopCase{"NotFollowedWhenOff", false, false, 0, "302 Found", "moved"}),
+    [](const testing::TestParamInfo<HttpsHopCase>& row) { return row.param.Name; });
 
 TEST_F(FetchRulesTest, OffTheFileHoldsTheRedirectionsBody) {
   EXPECT_FALSE(Fetch(Request(mSite.Url("/hop/1"))).Ok);

@@ -10,6 +10,7 @@
 
 #include "crawler/PictureHarvester.h"
 #include "downloader/HeaderSizeProbe.h"
+#include "support/FakeSession.h"
 #include "support/LoopbackServer.h"
 #include "support/QueueLists.h"
 #include "support/TempDir.h"
@@ -19,6 +20,9 @@ namespace vexilo {
 void PrintTo(const PictureDimensions& size, std::ostream* os) {
   *os << size.Width << " x " << size.Height;
 }
+void PrintTo(const PictureEntry& row, std::ostream* os) {
+  *os << row.Name << " " << row.Width << " x " << row.Height << " on " << row.Page;
+}
 
 namespace test {
 namespace {
@@ -26,6 +30,8 @@ namespace {
 using namespace std::string_literals;
 using std::chrono::milliseconds;
 using Sizes = std::vector<std::optional<PictureDimensions>>;
+
+constexpr const char* kPage = "http://127.0.0.1/gallery.html";
 
 // Every limit near a second, so that a server that never answers costs a second.
 ProbeLimits ShortLimits() {
@@ -63,6 +69,41 @@ bool Pump() {
   return true;
 }
 
+// A crawl's harvest of pages through a probe, the real-size filter on: pictures under
+// 200 x 150 are dropped, those of unknown size kept with the markup's size.
+class Harvest {
+ public:
+  explicit Harvest(PictureSizeProbe& probe)
+      : mHarvester(mTask, mIndexes, mRows, mFlags, mHooks, mOptions, &probe, &Pump) {
+    mTask.MinWidth = 200;
+    mTask.MinHeight = 150;
+    mOptions.RealSizeFilter = true;
+    mHarvester.StartCrawl(mFolder.Path().string());
+  }
+
+  void Page(const PageDocument& page, const std::string& address) {
+    mHarvester.HarvestPictures(page, address);
+  }
+  const std::vector<PictureEntry>& Rows() const { return mRows; }
+  std::vector<std::string> Queued() const { return QueuedUrls(mState); }
+
+ private:
+  struct : CrawlHooks {
+    void StartDownloads() override {}
+    void PictureListReset() override {}
+    void PictureRowAdded(const PictureEntry&) override {}
+    void SetGridVisible(bool) override {}
+  } mHooks;
+  TempDir mFolder;
+  TaskRecord mTask;
+  AdvancedSettings mOptions;
+  CrawlState mState;
+  CrawlIndexes mIndexes{mState};
+  std::vector<PictureEntry> mRows;
+  RunFlags mFlags;
+  PictureHarvester mHarvester;
+};
+
 class HeaderSizeProbeTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -87,7 +128,7 @@ class HeaderSizeProbeTest : public testing::Test {
 
   Sizes Read(const std::vector<std::string>& addresses, ProbeLimits limits = ShortLimits()) {
     HeaderSizeProbe probe(mSettings, mTask, limits);
-    return probe.ReadSizes(addresses, &Pump);
+    return probe.ReadSizes(addresses, kPage, &Pump);
   }
 
   AppSettings mSettings;
@@ -149,30 +190,13 @@ TEST_F(HeaderSizeProbeTest, HarvestKeepsTheLargePicturesAndDropsTheSmallOne) {
   const std::string small = mServer.Url("/small.jpg");
   page.Images.push_back({small, 300, 300});
   page.Images.push_back({big[0], 300, 300});
-  TempDir folder;
-  TaskRecord task;
-  task.MinWidth = 200;
-  task.MinHeight = 150;
-  AdvancedSettings options;
-  options.RealSizeFilter = true;
-  CrawlState state;
-  CrawlIndexes indexes(state);
-  std::vector<PictureEntry> rows;
-  RunFlags flags;
-  struct : CrawlHooks {
-    void StartDownloads() override {}
-    void PictureListReset() override {}
-    void PictureRowAdded(const PictureEntry&) override {}
-    void SetGridVisible(bool) override {}
-  } hooks;
   // The test server's listen backlog is small: a connection it drops is retried after a
   // second, which short limits would not wait for.
   HeaderSizeProbe probe(mSettings, mTask);
-  PictureHarvester harvester(task, indexes, rows, flags, hooks, options, &probe, &Pump);
-  harvester.StartCrawl(folder.Path().string());
-  harvester.HarvestPictures(page);
-  EXPECT_EQ(QueuedUrls(state), big);
-  EXPECT_EQ(rows.front(), (PictureEntry{"big.jpg?0", big[0], "800", "600"}));
+  Harvest harvest(probe);
+  harvest.Page(page, kPage);
+  EXPECT_EQ(harvest.Queued(), big);
+  EXPECT_EQ(harvest.Rows().front(), (PictureEntry{"big.jpg?0", big[0], "800", "600", kPage}));
   const std::vector<SeenRequest> requests = mServer.Requests();
   EXPECT_EQ(requests.size(), big.size() + 1);
   for (const SeenRequest& request : requests) {
@@ -205,6 +229,63 @@ TEST_F(HeaderSizeProbeTest, FollowsTheDownloadsRulesForCredentialsAndRedirection
   }
 }
 
+struct SessionCase {
+  const char* Name;
+  bool BrowserSession;
+  PictureEntry Row;  // its size read from the picture, or the markup's when it could not be
+  std::string Cookie;
+  bool PageAsReferer;
+  std::string AgentStart;
+};
+void PrintTo(const SessionCase& c, std::ostream* os) { *os << c.Name; }
+
+class ProbeSessionTest : public HeaderSizeProbeTest,
+                         public testing::WithParamInterface<SessionCase> {};
+
+// A picture behind a logon cookie and a hotlink check, found on a page of the site: the probe
+// asks as the download would, with the option on and (as before) with it off.
+TEST_P(ProbeSessionTest, CarriesTheBrowsersSessionOnlyWithTheOption) {
+  const std::string page = mServer.Url("/gallery.html");
+  mServer.Http().Get("/members/big.jpg",
+                     [page](const httplib::Request& request, httplib::Response& response) {
+                       if (request.get_header_value("Cookie") == "login=yes" &&
+                           request.get_header_value("Referer") == page) {
+                         response.set_content(Jpeg(800, 600), "image/jpeg");
+                       } else {
+                         response.status = 403;
+                         response.set_content("log on first", "text/plain");
+                       }
+                     });
+  FakeSession session;
+  session.Jar.Add({"login", "yes", "127.0.0.1", true, "/members"});
+  session.Jar.Add({"other", "site", "elsewhere.invalid", false});
+  mSettings.Advanced.BrowserSession = GetParam().BrowserSession;
+  HeaderSizeProbe probe(mSettings, mTask, ShortLimits());
+  probe.SetBrowserSession(&session);
+  Harvest harvest(probe);
+  const std::string address = mServer.Url("/members/big.jpg");
+  harvest.Page({{}, {{address, 300, 300}}}, page);
+
+  PictureEntry expected = GetParam().Row;
+  expected.Link = address;
+  expected.Page = page;
+  EXPECT_EQ(harvest.Rows(), std::vector<PictureEntry>{expected});
+  const std::vector<SeenRequest> requests = mServer.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const httplib::Headers& headers = requests[0].Headers;
+  EXPECT_EQ(httplib::detail::get_header_value(headers, "Cookie", 0, ""), GetParam().Cookie);
+  EXPECT_EQ(httplib::detail::get_header_value(headers, "Referer", 0, ""),
+            GetParam().PageAsReferer ? page : "");
+  EXPECT_TRUE(std::string(httplib::detail::get_header_value(headers, "User-Agent", 0, ""))
+                  .starts_with(GetParam().AgentStart));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Option, ProbeSessionTest,
+    testing::Values(
+        SessionCase{"On", true, {"big.jpg", "", "800", "600"}, "login=yes", true, kBrowserAgent},
+        SessionCase{"Off", false, {"big.jpg", "", "300", "300"}, "", false, "Vexilo libcurl/"}));
+
 TEST_F(HeaderSizeProbeTest, GoesThroughTheDownloadsProxy) {
   mSettings.ProxyServer = "127.0.0.1";
   mSettings.ProxyPort = std::to_string(mServer.Port());
@@ -221,10 +302,11 @@ TEST_F(HeaderSizeProbeTest, StopEndsTheWaitAtOnce) {
   {
     HeaderSizeProbe probe(mSettings, mTask, limits);
     int waits = 0;
-    const Sizes sizes = probe.ReadSizes({mServer.Url("/stall"), mServer.Url("/big.jpg")}, [&] {
-      if (++waits < 3) return Pump();
-      return false;
-    });
+    const Sizes sizes =
+        probe.ReadSizes({mServer.Url("/stall"), mServer.Url("/big.jpg")}, kPage, [&] {
+          if (++waits < 3) return Pump();
+          return false;
+        });
     EXPECT_EQ(sizes, Sizes(2));
   }
   // The transfers it left behind end with it; generous, since the limit would take a minute.

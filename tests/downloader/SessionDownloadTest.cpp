@@ -4,33 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <ostream>
 
-#include "core/BrowserSession.h"
-#include "core/CookieJar.h"
 #include "downloader/DownloadScheduler.h"
 #include "downloader/DownloadTimer.h"
 #include "support/FakeSeams.h"
+#include "support/FakeSession.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
 namespace vexilo::test {
 namespace {
-
-constexpr const char* kBrowserAgent = "Mozilla/5.0 (X11; Linux x86_64) TestBrowser/1.0";
-
-class FakeSession : public BrowserSession {
- public:
-  std::string CookieHeaderFor(const std::string& url) const override {
-    return Jar.HeaderFor(url, std::chrono::system_clock::now());
-  }
-  std::string UserAgent() const override { return kBrowserAgent; }
-
-  CookieJar Jar;
-};
 
 class NoTimer : public DownloadTimer {
  public:

@@ -18,6 +18,7 @@ class ScriptedSizeProbe : public PictureSizeProbe {
   std::vector<std::vector<std::string>> Calls;
 
   std::vector<std::optional<PictureDimensions>> ReadSizes(const std::vector<std::string>& addresses,
+                                                          const std::string& /*page*/,
                                                           const KeepWaiting& keepWaiting) override {
     Calls.push_back(addresses);
     std::vector<std::optional<PictureDimensions>> sizes(addresses.size());
