@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -74,7 +75,9 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(AppSettings& settings, SettingsStor
   scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   const QScreen* screen = QGuiApplication::primaryScreen();
   const int room = screen != nullptr ? screen->availableGeometry().height() * 3 / 4 : 600;
-  scroll->setMinimumHeight(std::min(options->heightForWidth(kWidth), room));
+  // Wrapped beside a scroll bar, so that the list shows whole without one when there is room.
+  const int narrowest = kWidth - style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  scroll->setMinimumHeight(std::min(options->heightForWidth(narrowest), room));
   auto* buttons = new QVBoxLayout;
   buttons->setContentsMargins(12, 0, 12, 8);
   buttons->addWidget(SunkenLine());

@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
@@ -123,7 +124,9 @@ int main(int argc, char** argv) {
   advanced->setModal(false);
   advanced->FillBoxes();
   advanced->show();
-  advanced->move(form.frameGeometry().center() - advanced->rect().center());
+  // Taller than the others: kept inside the screen, whose top it would pass when centred.
+  const QPoint centred = form.frameGeometry().center() - advanced->rect().center();
+  advanced->move(centred.x(), std::max(0, centred.y()));
   ok = Shoot(advanced, out.filePath("advanced-settings.png")) && ok;
   advanced->hide();
 
