@@ -65,33 +65,30 @@ int main(int argc, char** argv) {
   const vexilo::ThumbnailCache cache(cacheHome / "thumbnails" / "normal");
 
   std::printf("%zu pictures, ms per picture on one thread (wall / CPU):\n", n);
-  Stage("decode for 64 px", n, [&](std::size_t i) {
-                small[i] = vexilo::DecodeReducedPicture(paths[i], 64);
-              });
+  Stage("decode for 64 px", n,
+        [&](std::size_t i) { small[i] = vexilo::DecodeReducedPicture(paths[i], 64); });
   Stage("decode for 128 px", n, [&](std::size_t i) {
-                large[i] = vexilo::DecodeReducedPicture(paths[i], vexilo::kNormalThumbnailSide);
-              });
+    large[i] = vexilo::DecodeReducedPicture(paths[i], vexilo::kNormalThumbnailSide);
+  });
   Stage("shrink to 128 px", n, [&](std::size_t i) {
-                normal[i] = {vexilo::ShrinkToFit(large[i].Pixels, vexilo::kNormalThumbnailSide),
-                             large[i].FullWidth, large[i].FullHeight};
-              });
+    normal[i] = {vexilo::ShrinkToFit(large[i].Pixels, vexilo::kNormalThumbnailSide),
+                 large[i].FullWidth, large[i].FullHeight};
+  });
   Stage("PNG of 128 px", n, [&](std::size_t i) {
-                png[i] = vexilo::EncodePng(normal[i].Pixels);
-                pngBytes += png[i].size();
-              });
+    png[i] = vexilo::EncodePng(normal[i].Pixels);
+    pngBytes += png[i].size();
+  });
   Stage("whole entry write", n, [&](std::size_t i) { cache.Write(paths[i], normal[i]); });
   Stage("entry read", n, [&](std::size_t i) { (void)cache.Read(paths[i]); });
   Stage("80 x 80 from 128", n, [&](std::size_t i) {
-                thumbnails[i] = vexilo::MakeThumbnail(normal[i].Pixels, normal[i].FullWidth,
-                                                      normal[i].FullHeight, 0xD4D0C8);
-              });
+    thumbnails[i] = vexilo::MakeThumbnail(normal[i].Pixels, normal[i].FullWidth,
+                                          normal[i].FullHeight, 0xD4D0C8);
+  });
   Stage("80 x 80 from 64", n, [&](std::size_t i) {
-                (void)vexilo::MakeThumbnail(small[i].Pixels, small[i].FullWidth,
-                                            small[i].FullHeight, 0xD4D0C8);
-              });
-  Stage("pack", n, [&](std::size_t i) {
-                packedBytes += vexilo::PackedBitmap(thumbnails[i]).PackedBytes();
-              });
+    (void)vexilo::MakeThumbnail(small[i].Pixels, small[i].FullWidth, small[i].FullHeight, 0xD4D0C8);
+  });
+  Stage("pack", n,
+        [&](std::size_t i) { packedBytes += vexilo::PackedBitmap(thumbnails[i]).PackedBytes(); });
   std::printf("PNG %.1f KB, packed thumbnail %.1f KB on average\n", pngBytes / 1024.0 / n,
               packedBytes / 1024.0 / n);
   std::filesystem::remove_all(cacheHome);

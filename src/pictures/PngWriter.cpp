@@ -30,8 +30,8 @@ bool RunEncode(png_structp png, png_infop info, const Bitmap24& bitmap, std::str
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_write_fn(png, out, AppendData, NoFlush);
   png_set_IHDR(png, info, static_cast<png_uint_32>(bitmap.Width()),
-               static_cast<png_uint_32>(bitmap.Height()), 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+               static_cast<png_uint_32>(bitmap.Height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
   // Thumbnails are written during listings: the sub filter with run-length deflate measured
   // four times faster than libpng's fast setting and a third smaller on photographs.
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
