@@ -5,8 +5,10 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QResizeEvent>
 #include <QStringList>
 #include <QStyledItemDelegate>
+#include <algorithm>
 #include <deque>
 #include <unordered_map>
 #include <utility>
@@ -16,7 +18,7 @@
 namespace vexilo {
 
 // The grid's items: their captions, and their thumbnails from the source, made when painted.
-// The last few made are kept, so the repaints of a listing do not unpack the same screen of
+// The last screenful made is kept, so the repaints of a listing do not unpack the same
 // thumbnails again and again.
 class TThumbnailListModel : public QAbstractListModel {
  public:
@@ -43,10 +45,8 @@ class TThumbnailListModel : public QAbstractListModel {
     } catch (const std::exception&) {
       return {};  // out of memory: the item shows its caption only
     }
-    if (mKeptOrder.size() >= kKeptThumbnails) {
-      mKept.erase(mKeptOrder.front());
-      mKeptOrder.pop_front();
-    }
+    if (mKeep == 0) return thumbnail;
+    while (mKeptOrder.size() >= mKeep) ForgetOldest();
     mKept.emplace(row, thumbnail);
     mKeptOrder.push_back(row);
     return thumbnail;
@@ -76,18 +76,26 @@ class TThumbnailListModel : public QAbstractListModel {
     Forget();
   }
 
- private:
-  // A screenful on a large monitor, twice over: about 6 MB.
-  static constexpr std::size_t kKeptThumbnails = 256;
+  // How many of the last thumbnails made are kept.
+  void SetKeep(std::size_t count) {
+    mKeep = count;
+    while (mKeptOrder.size() > mKeep) ForgetOldest();
+  }
 
+ private:
   void Forget() {
     mKept.clear();
     mKeptOrder.clear();
+  }
+  void ForgetOldest() const {
+    mKept.erase(mKeptOrder.front());
+    mKeptOrder.pop_front();
   }
 
   QStringList mCaptions;
   QStringList mPending;  // added, not shown yet
   std::function<Bitmap24(int)> mSource;
+  std::size_t mKeep = 0;
   mutable std::unordered_map<int, QPixmap> mKept;
   mutable std::deque<int> mKeptOrder;  // oldest first
 };
@@ -175,6 +183,16 @@ void TPictureGrid::setCurrentRow(int row) {
   const QModelIndex index = mModel->index(row);
   selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
   scrollTo(index);
+}
+
+void TPictureGrid::resizeEvent(QResizeEvent* event) {
+  QListView::resizeEvent(event);
+  // What the view shows, part rows at both edges included: each repaint finds it made.
+  const QSize cell = gridSize();
+  const QSize view = viewport()->size();
+  const int columns = std::max(1, view.width() / cell.width());
+  const int rows = (view.height() + cell.height() - 1) / cell.height() + 1;
+  mModel->SetKeep(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
 }
 
 void TPictureGrid::keyPressEvent(QKeyEvent* event) {
