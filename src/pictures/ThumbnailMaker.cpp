@@ -113,8 +113,11 @@ void ThumbnailMaker::Work() {
       if (mStopping || mNextToMake >= Count()) return;
       index = mNextToMake++;
     }
-    ThumbnailResult result =
-        MakeThumbnailResult(mPaths[static_cast<size_t>(index)], mButtonFace, mBudget);
+    std::string& path = mPaths[static_cast<size_t>(index)];
+    ThumbnailResult result = MakeThumbnailResult(path, mButtonFace, mBudget);
+    // Only this worker holds entry index: its path is let go once used, so a long listing
+    // does not end holding a second copy of every path.
+    std::string().swap(path);
     {
       std::lock_guard lock(mMutex);
       Slot(index) = std::move(result);

@@ -79,7 +79,7 @@ class ThumbnailMaker {
   // thumbnails nobody has taken yet.
   static constexpr int kLookahead = 64;
 
-  const std::vector<std::string> mPaths;
+  std::vector<std::string> mPaths;  // entry i's emptied once made
   const std::uint32_t mButtonFace;
   DecodeBudget& mBudget;
   mutable std::mutex mMutex;
