@@ -4,6 +4,8 @@
 // memory; then the same folder listed again (the thumbnail cache warm).
 //   QT_QPA_PLATFORM=offscreen grid_bench <folder>
 
+#include <malloc.h>
+
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
@@ -136,7 +138,8 @@ int main(int argc, char** argv) {
   });
 
   const long rssBefore = StatusKb("VmRSS:");
-  std::printf("before listing: VmRSS %ld MB\n", rssBefore / 1024);
+  std::printf("before listing: VmRSS %ld MB, heap in use %zu MB\n", rssBefore / 1024,
+              mallinfo2().uordblks >> 20);
   for (const char* run : {"first listing", "second listing"}) {
     watch.Reset();
     longestGap = 0;
@@ -148,12 +151,16 @@ int main(int argc, char** argv) {
     // The grid paints what it shows at the end in the next turns of the loop.
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     turns.stop();
+    std::size_t packed = 0;
+    for (const auto& thumbnail : form.Run().PictureSet().Thumbnails)
+      packed += thumbnail.PackedBytes();
     std::printf(
         "%s: %d items; first screen %lld ms, whole grid %lld ms, longest event-loop gap %lld ms; "
-        "VmHWM %ld MB, VmRSS %ld MB\n",
+        "VmHWM %ld MB, VmRSS %ld MB; packed thumbnails %zu MB, heap in use %zu MB\n",
         run, grid->model()->rowCount(), static_cast<long long>(watch.At()),
         static_cast<long long>(whole), static_cast<long long>(longestGap),
-        StatusKb("VmHWM:") / 1024, StatusKb("VmRSS:") / 1024);
+        StatusKb("VmHWM:") / 1024, StatusKb("VmRSS:") / 1024, packed >> 20,
+        mallinfo2().uordblks >> 20);
     std::fflush(stdout);
   }
   return 0;

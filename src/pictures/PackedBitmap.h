@@ -1,8 +1,9 @@
 #pragma once
 // A Bitmap24 kept deflated, for the thousands of thumbnails a grid holds: each byte stored as
-// its difference to the same colour of the pixel on its left, then deflated. Flat frames and
-// background come to almost nothing, a picture to about two thirds of its bytes, and Unpack
-// gives back the very same bitmap. Any thread; a packed bitmap is a plain value.
+// its difference to PNG's Paeth prediction from the pixels left, above and above-left, then
+// deflated. Flat frames and background come to almost nothing, a photograph to about a
+// quarter of its bytes, and Unpack gives back the very same bitmap. Any thread; a packed bitmap is
+// a plain value.
 
 #include <cstddef>
 #include <cstdint>

@@ -59,13 +59,29 @@ void PictureCommands::BuildGrid() {
   mLoadingIdle = false;
   const int count = files.Count();
   thumbnails.clear();
-  std::vector<std::string> kept;
+  thumbnails.reserve(static_cast<size_t>(count));
+  std::vector<int> dropped;  // entries whose thumbnail failed, in list order
   bool failed = false;
+  // The entries the grid shows: all but the dropped ones, no more than the thumbnails made.
+  // Worked out at the end, so that a listing holds no second copy of its paths.
+  auto keptPaths = [&] {
+    std::vector<std::string> kept;
+    const std::vector<std::string>& paths = files.Paths();
+    auto next = dropped.begin();
+    for (int i = 0; i < static_cast<int>(paths.size()) && kept.size() < thumbnails.size(); ++i) {
+      if (next != dropped.end() && *next == i) {
+        ++next;
+      } else {
+        kept.push_back(paths[static_cast<size_t>(i)]);
+      }
+    }
+    return kept;
+  };
   // Whether the loop ends normally or not, the grid paints again and list entry i is grid
   // item i again.
   auto finish = [&] {
     mParts.Grid.EndBuild();
-    if (failed) files.ReplaceAll(kept);
+    if (failed) files.ReplaceAll(keptPaths());
     mLoadingIdle = true;
     std::vector<std::pair<std::string, Bitmap24>> held;
     held.swap(mHeldAppends);
@@ -77,7 +93,6 @@ void PictureCommands::BuildGrid() {
     ThumbnailMaker maker(files.Paths(), mParts.Grid.ButtonFace());
     for (int i = 0; i < count; ++i) {
       files.SetCurrentIndex(i);
-      kept.push_back(files.CurrentPath());
       while (!maker.WaitReady(kBuildWait)) mParts.Grid.BuildWaits();
       ThumbnailResult result = maker.Next();
       if (result.Ok()) {
@@ -85,14 +100,13 @@ void PictureCommands::BuildGrid() {
         mParts.Grid.AddGridItem(files.CurrentFileName());
       } else {
         failed = true;
-        kept.pop_back();
+        dropped.push_back(i);
       }
       mParts.Grid.BuildStep(i);
     }
   } catch (...) {
     // A failure part way leaves the items after it out of the grid: drop them from the list.
     failed = true;
-    kept.resize(std::min(kept.size(), thumbnails.size()));
     finish();
     throw;
   }

@@ -1,9 +1,16 @@
 #include "pictures/PictureGrid.h"
 
 #include <QAbstractListModel>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QPixmap>
+#include <QResizeEvent>
 #include <QStringList>
+#include <QStyledItemDelegate>
+#include <algorithm>
+#include <deque>
+#include <unordered_map>
 #include <utility>
 
 #include "pictures/BitmapImage.h"
@@ -11,6 +18,8 @@
 namespace vexilo {
 
 // The grid's items: their captions, and their thumbnails from the source, made when painted.
+// The last screenful made is kept, so the repaints of a listing do not unpack the same
+// thumbnails again and again.
 class TThumbnailListModel : public QAbstractListModel {
  public:
   using QAbstractListModel::QAbstractListModel;
@@ -22,14 +31,25 @@ class TThumbnailListModel : public QAbstractListModel {
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid() || index.row() >= mCaptions.size()) return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return mCaptions[index.row()];
-    if (role == Qt::DecorationRole && mSource) {
-      try {
-        return QPixmap::fromImage(ToQImage(mSource(index.row())));
-      } catch (const std::exception&) {
-        return {};  // out of memory: the item shows its caption only
-      }
-    }
+    if (role == Qt::DecorationRole) return Thumbnail(index.row());
     return {};
+  }
+
+  // Item row's thumbnail; a null pixmap without a source or memory.
+  QPixmap Thumbnail(int row) const {
+    if (!mSource) return {};
+    if (auto kept = mKept.find(row); kept != mKept.end()) return kept->second;
+    QPixmap thumbnail;
+    try {
+      thumbnail = QPixmap::fromImage(ToQImage(mSource(row)));
+    } catch (const std::exception&) {
+      return {};  // out of memory: the item shows its caption only
+    }
+    if (mKeep == 0) return thumbnail;
+    while (mKeptOrder.size() >= mKeep) ForgetOldest();
+    mKept.emplace(row, thumbnail);
+    mKeptOrder.push_back(row);
+    return thumbnail;
   }
 
   void Add(const QString& caption) { mPending.push_back(caption); }
@@ -47,20 +67,81 @@ class TThumbnailListModel : public QAbstractListModel {
     beginResetModel();
     mCaptions.clear();
     mPending.clear();
+    Forget();
     endResetModel();
   }
 
-  void SetSource(std::function<Bitmap24(int)> source) { mSource = std::move(source); }
+  void SetSource(std::function<Bitmap24(int)> source) {
+    mSource = std::move(source);
+    Forget();
+  }
+
+  // How many of the last thumbnails made are kept.
+  void SetKeep(std::size_t count) {
+    mKeep = count;
+    while (mKeptOrder.size() > mKeep) ForgetOldest();
+  }
 
  private:
+  void Forget() {
+    mKept.clear();
+    mKeptOrder.clear();
+  }
+  void ForgetOldest() const {
+    mKept.erase(mKeptOrder.front());
+    mKeptOrder.pop_front();
+  }
+
   QStringList mCaptions;
   QStringList mPending;  // added, not shown yet
   std::function<Bitmap24(int)> mSource;
+  std::size_t mKeep = 0;
+  mutable std::unordered_map<int, QPixmap> mKept;
+  mutable std::deque<int> mKeptOrder;  // oldest first
+};
+
+// Paints an item as the style does, drawing the thumbnail itself: through a QIcon every
+// paint would leave a copy in the application's pixmap cache.
+class TThumbnailDelegate : public QStyledItemDelegate {
+ public:
+  TThumbnailDelegate(TThumbnailListModel& model, QObject* parent)
+      : QStyledItemDelegate(parent), mModel(model) {}
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    const QPixmap thumbnail = mModel.Thumbnail(index.row());
+    item.icon = QIcon();
+    const QWidget* widget = option.widget;
+    QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+    if (thumbnail.isNull()) return;
+    const QRect place = style->subElementRect(QStyle::SE_ItemViewItemDecoration, &item, widget);
+    QIcon::Mode mode = QIcon::Normal;
+    if (!(item.state & QStyle::State_Enabled)) {
+      mode = QIcon::Disabled;
+    } else if (item.state & QStyle::State_Selected) {
+      mode = QIcon::Selected;
+    }
+    if (mode == QIcon::Normal) {
+      painter->drawPixmap(place, thumbnail);
+      return;
+    }
+    // As an icon would look: generated with the application's palette.
+    QStyleOption look;
+    look.palette = QGuiApplication::palette();
+    painter->drawPixmap(place, style->generatedIconPixmap(mode, thumbnail, &look));
+  }
+
+ private:
+  TThumbnailListModel& mModel;
 };
 
 TPictureGrid::TPictureGrid(QWidget* parent)
     : QListView(parent), mModel(new TThumbnailListModel(this)) {
   setModel(mModel);
+  setItemDelegate(new TThumbnailDelegate(*mModel, this));
   setViewMode(QListView::IconMode);
   setIconSize(QSize(kThumbnailSize, kThumbnailSize));
   setGridSize(QSize(kThumbnailSize + 24, kThumbnailSize + 28));
@@ -102,6 +183,16 @@ void TPictureGrid::setCurrentRow(int row) {
   const QModelIndex index = mModel->index(row);
   selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
   scrollTo(index);
+}
+
+void TPictureGrid::resizeEvent(QResizeEvent* event) {
+  QListView::resizeEvent(event);
+  // What the view shows, part rows at both edges included: each repaint finds it made.
+  const QSize cell = gridSize();
+  const QSize view = viewport()->size();
+  const int columns = std::max(1, view.width() / cell.width());
+  const int rows = (view.height() + cell.height() - 1) / cell.height() + 1;
+  mModel->SetKeep(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
 }
 
 void TPictureGrid::keyPressEvent(QKeyEvent* event) {

@@ -44,6 +44,7 @@ class TPictureGrid : public QListView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   TThumbnailListModel* mModel;

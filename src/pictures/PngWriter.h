@@ -1,5 +1,5 @@
 #pragma once
-// A Bitmap24 as an 8-bit RGB PNG in memory, through libpng's simplified writer.
+// A Bitmap24 as an 8-bit RGB PNG in memory, written in one pass for speed over size.
 
 #include <string>
 

@@ -1,6 +1,7 @@
 #include "pictures/ShrinkBitmap.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -21,29 +22,32 @@ Bitmap24 ShrinkToFit(const Bitmap24& bitmap, int longSide) {
   for (int x = 0; x <= out.Width(); ++x) {
     columnStart[static_cast<size_t>(x)] = static_cast<int>(std::int64_t{x} * width / out.Width());
   }
-  std::vector<std::uint32_t> sums(static_cast<size_t>(out.Width()) * 3);
+  // Each target row first adds up its source rows per source byte (a loop the compiler
+  // vectorises), then each target pixel adds up its columns of that.
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+  std::vector<std::uint32_t> columnSums(rowBytes);
   for (int y = 0; y < out.Height(); ++y) {
     const int top = static_cast<int>(std::int64_t{y} * height / out.Height());
     const int bottom = static_cast<int>(std::int64_t{y + 1} * height / out.Height());
-    std::fill(sums.begin(), sums.end(), 0u);
+    std::fill(columnSums.begin(), columnSums.end(), 0u);
     for (int sy = top; sy < bottom; ++sy) {
       const std::uint8_t* row = bitmap.Row(sy);
-      for (int x = 0; x < out.Width(); ++x) {
-        for (int sx = columnStart[static_cast<size_t>(x)];
-             sx < columnStart[static_cast<size_t>(x) + 1]; ++sx) {
-          for (int c = 0; c < 3; ++c)
-            sums[static_cast<size_t>(x) * 3 + static_cast<size_t>(c)] += row[sx * 3 + c];
-        }
-      }
+      for (std::size_t i = 0; i < rowBytes; ++i) columnSums[i] += row[i];
     }
     std::uint8_t* target = out.Row(y);
     for (int x = 0; x < out.Width(); ++x) {
-      const std::uint32_t area =
-          static_cast<std::uint32_t>((bottom - top) * (columnStart[static_cast<size_t>(x) + 1] -
-                                                       columnStart[static_cast<size_t>(x)]));
+      const int left = columnStart[static_cast<size_t>(x)];
+      const int right = columnStart[static_cast<size_t>(x) + 1];
+      std::uint32_t sum[3] = {0, 0, 0};
+      for (int sx = left; sx < right; ++sx) {
+        const std::uint32_t* column = columnSums.data() + static_cast<std::size_t>(sx) * 3;
+        sum[0] += column[0];
+        sum[1] += column[1];
+        sum[2] += column[2];
+      }
+      const auto area = static_cast<std::uint32_t>((bottom - top) * (right - left));
       for (int c = 0; c < 3; ++c) {
-        const size_t i = static_cast<size_t>(x) * 3 + static_cast<size_t>(c);
-        target[x * 3 + c] = static_cast<std::uint8_t>((sums[i] + area / 2) / area);
+        target[x * 3 + c] = static_cast<std::uint8_t>((sum[c] + area / 2) / area);
       }
     }
   }

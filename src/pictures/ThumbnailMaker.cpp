@@ -55,7 +55,10 @@ ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t butto
 
 ThumbnailMaker::ThumbnailMaker(std::vector<std::string> paths, std::uint32_t buttonFace,
                                unsigned threads, DecodeBudget& budget)
-    : mPaths(std::move(paths)), mButtonFace(buttonFace), mBudget(budget), mResults(mPaths.size()) {
+    : mPaths(std::move(paths)),
+      mButtonFace(buttonFace),
+      mBudget(budget),
+      mResults(std::min<size_t>(mPaths.size(), kLookahead)) {
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = std::min<unsigned>(threads, static_cast<unsigned>(mPaths.size()));
   for (unsigned i = 0; i < threads; ++i) mWorkers.emplace_back([this] { Work(); });
@@ -77,20 +80,19 @@ int ThumbnailMaker::NextIndex() const {
 
 bool ThumbnailMaker::NextReady() const {
   std::lock_guard lock(mMutex);
-  return mNextToTake >= Count() || mResults[static_cast<size_t>(mNextToTake)].has_value();
+  return mNextToTake >= Count() || Slot(mNextToTake).has_value();
 }
 
 bool ThumbnailMaker::WaitReady(std::chrono::milliseconds most) {
   std::unique_lock lock(mMutex);
-  return mResultReady.wait_for(lock, most, [&] {
-    return mNextToTake >= Count() || mResults[static_cast<size_t>(mNextToTake)].has_value();
-  });
+  return mResultReady.wait_for(
+      lock, most, [&] { return mNextToTake >= Count() || Slot(mNextToTake).has_value(); });
 }
 
 ThumbnailResult ThumbnailMaker::Next() {
   std::unique_lock lock(mMutex);
   if (mNextToTake >= Count()) throw std::out_of_range("every thumbnail has been taken");
-  auto& slot = mResults[static_cast<size_t>(mNextToTake)];
+  auto& slot = Slot(mNextToTake);
   mResultReady.wait(lock, [&] { return slot.has_value(); });
   ThumbnailResult result = std::move(*slot);
   slot.reset();
@@ -111,11 +113,14 @@ void ThumbnailMaker::Work() {
       if (mStopping || mNextToMake >= Count()) return;
       index = mNextToMake++;
     }
-    ThumbnailResult result =
-        MakeThumbnailResult(mPaths[static_cast<size_t>(index)], mButtonFace, mBudget);
+    std::string& path = mPaths[static_cast<size_t>(index)];
+    ThumbnailResult result = MakeThumbnailResult(path, mButtonFace, mBudget);
+    // Only this worker holds entry index: its path is let go once used, so a long listing
+    // does not end holding a second copy of every path.
+    std::string().swap(path);
     {
       std::lock_guard lock(mMutex);
-      mResults[static_cast<size_t>(index)] = std::move(result);
+      Slot(index) = std::move(result);
     }
     mResultReady.notify_all();
   }

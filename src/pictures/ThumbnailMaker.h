@@ -67,18 +67,25 @@ class ThumbnailMaker {
 
  private:
   void Work();
+  // Entry index's place among the results: one per entry the workers may run ahead.
+  std::optional<ThumbnailResult>& Slot(int index) {
+    return mResults[static_cast<size_t>(index) % mResults.size()];
+  }
+  const std::optional<ThumbnailResult>& Slot(int index) const {
+    return mResults[static_cast<size_t>(index) % mResults.size()];
+  }
 
   // Workers run at most this far ahead of the consumer, so a huge folder does not pile up
   // thumbnails nobody has taken yet.
   static constexpr int kLookahead = 64;
 
-  const std::vector<std::string> mPaths;
+  std::vector<std::string> mPaths;  // entry i's emptied once made
   const std::uint32_t mButtonFace;
   DecodeBudget& mBudget;
   mutable std::mutex mMutex;
   std::condition_variable mResultReady;
   std::condition_variable mRoomAhead;
-  std::vector<std::optional<ThumbnailResult>> mResults;
+  std::vector<std::optional<ThumbnailResult>> mResults;  // entry i at i % kLookahead
   int mNextToMake = 0;
   int mNextToTake = 0;
   bool mStopping = false;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "pictures/PackedBitmap.h"
+#include "pictures/PictureError.h"
+#include "pictures/PngDecoder.h"
 #include "pictures/PngText.h"
 #include "pictures/PngWriter.h"
 #include "pictures/ShrinkBitmap.h"
@@ -26,6 +28,19 @@ TEST(PackedBitmapTest, UnpacksToTheSameBitmapAndPacksFlatAreasSmall) {
   const PackedBitmap thumbnail(MakeThumbnail(flat, 0xD4D0C8));
   EXPECT_LT(thumbnail.PackedBytes(), 1000u);
   EXPECT_TRUE(PackedBitmap().Unpack().Empty());
+}
+
+TEST(PngWriterTest, WritesThePixelsItIsGivenInTheirPlaces) {
+  for (auto [width, height] : {std::pair{128, 96}, std::pair{1, 1}, std::pair{3, 7}}) {
+    Bitmap24 pixels(width, height);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x)
+        pixels.SetPixel(x, y, static_cast<std::uint32_t>(x * 0x010203 + y * 0x300000) & 0xFFFFFF);
+    }
+    pixels.SetPixel(0, 0, 0xFF0000);  // red stays red: no swap of the channels
+    EXPECT_TRUE(DecodePngBytes(EncodePng(pixels), "test.png") == pixels) << width;
+  }
+  EXPECT_THROW(EncodePng(Bitmap24()), PictureError);
 }
 
 TEST(PngTextTest, TextsRoundTripAndBrokenStreamsGiveNone) {

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 #include "core/LineFile.h"
 #include "pictures/Bitmap24.h"
@@ -191,6 +192,50 @@ TEST_F(PictureBrowserTest, FolderTreeKeysAreDroppedWhileAListingRuns) {
   tree->SetKeysAllowed([] { return true; });
   QTest::keyClick(tree, Qt::Key_Up);
   EXPECT_NE(tree->currentIndex(), start);
+}
+
+// Where within `area` of `shot` the block `part` shows, if anywhere.
+std::optional<QPoint> FindBlock(const QImage& shot, const QRect& area, const QImage& part) {
+  const QImage image = shot.convertToFormat(QImage::Format_RGB32);
+  const QImage block = part.convertToFormat(QImage::Format_RGB32);
+  for (int y = area.top(); y + block.height() <= area.bottom() + 1; ++y) {
+    for (int x = area.left(); x + block.width() <= area.right() + 1; ++x) {
+      if (image.copy(x, y, block.width(), block.height()) == block) return QPoint(x, y);
+    }
+  }
+  return std::nullopt;
+}
+
+TEST(PictureGridTest, PaintsEachThumbnailOnceAsAnIconWouldShowIt) {
+  TPictureGrid grid;
+  grid.resize(400, 300);
+  int made = 0;
+  grid.SetThumbnailSource([&made](int item) {
+    ++made;
+    Bitmap24 thumbnail(80, 80);
+    thumbnail.Fill(item == 0 ? 0x2060C0u : 0xC06020u);
+    thumbnail.SetPixel(0, 0, 0xFFFFFF);  // a corner that shows which way up it is
+    return thumbnail;
+  });
+  for (const char* name : {"a.jpg", "b.jpg"}) grid.AddPicture(name);
+  grid.ShowAdded();
+  grid.show();
+  const QImage first = grid.viewport()->grab().toImage();
+  grid.viewport()->grab();
+  EXPECT_EQ(made, 2) << "repaints reuse the thumbnails made";
+
+  const QPixmap thumbnail = grid.model()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>();
+  EXPECT_TRUE(FindBlock(first, grid.visualRect(grid.model()->index(0, 0)), thumbnail.toImage()));
+
+  grid.setCurrentRow(1);
+  const QPixmap second = grid.model()->index(1, 0).data(Qt::DecorationRole).value<QPixmap>();
+  QStyleOption look;
+  look.palette = QGuiApplication::palette();
+  const QImage selected =
+      grid.style()->generatedIconPixmap(QIcon::Selected, second, &look).toImage();
+  EXPECT_TRUE(FindBlock(grid.viewport()->grab().toImage(),
+                        grid.visualRect(grid.model()->index(1, 0)), selected));
+  EXPECT_EQ(made, 2);
 }
 
 }  // namespace
