@@ -19,16 +19,6 @@
 namespace vexilo::test {
 namespace {
 
-// Only remembers its state; the tests call Tick() themselves.
-class FakeTimer : public DownloadTimer {
- public:
-  void SetEnabled(bool enabled) override { mEnabled = enabled; }
-  bool Enabled() const override { return mEnabled; }
-
- private:
-  bool mEnabled = false;
-};
-
 // counti.dat is then written only at the first hand-out, at Stop, at the end and at shut-down.
 constexpr std::chrono::milliseconds kNoCounterSaveDue = std::chrono::hours(1);
 

@@ -18,15 +18,6 @@
 namespace vexilo::test {
 namespace {
 
-class NoTimer : public DownloadTimer {
- public:
-  void SetEnabled(bool enabled) override { mEnabled = enabled; }
-  bool Enabled() const override { return mEnabled; }
-
- private:
-  bool mEnabled = false;
-};
-
 void Guard(httplib::Server& http, const std::string& path,
            std::function<bool(const httplib::Request&)> allowed) {
   http.Get(path, [allowed = std::move(allowed)](const httplib::Request& request,
@@ -102,7 +93,7 @@ class SessionDownloadTest : public testing::TestWithParam<SessionCase> {
   RecordingPrompts mPrompts = RecordingPrompts::MessagesOnly();
   RecordingStatus mStatus;
   FakeMainThread mMainThread;
-  NoTimer mTimer;
+  FakeTimer mTimer;
   std::vector<std::string> mAppended;
   DownloadScheduler mScheduler{
       mCrawl,

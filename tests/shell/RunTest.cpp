@@ -28,13 +28,6 @@ class BlankBrowser : public PageBrowser {
   void SetMode(BrowserMode) override {}
 };
 
-class StillTimer : public DownloadTimer {
- public:
-  void SetEnabled(bool enabled) override { On = enabled; }
-  bool Enabled() const override { return On; }
-  bool On = false;
-};
-
 class RecordingWindow : public RunWindow {
  public:
   void ShowPictureRows(const std::vector<PictureEntry>& rows) override { Rows = rows; }
@@ -83,7 +76,7 @@ class RunTest : public testing::Test {
   test::RecordingStatus status;
   test::FakeEventPump pump;
   test::FakeMainThread reports;
-  StillTimer timer;
+  test::FakeTimer timer;
   BlankBrowser browser;
   test::FakeTree tree;
   test::FakeAddress address;
@@ -141,7 +134,7 @@ TEST_F(RunTest, StartUpLoadsTasksAndSettingsAndShutDownSavesThem) {
   EXPECT_TRUE(run->Flags().CrawlIdle);
   EXPECT_TRUE(run->Flags().StopRequested);
   run->DownloadTick();  // after shut-down the scheduler hands nothing out
-  EXPECT_FALSE(timer.On);
+  EXPECT_FALSE(timer.Enabled());
 }
 
 TEST_F(RunTest, AFailedStartSavesNothingOver) {

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "support/LoopbackServer.h"
+
 namespace vexilo::test {
 namespace {
 
@@ -44,18 +46,8 @@ void Reset(int connection) {
 
 }  // namespace
 
-ConnectionLimitedServer::ConnectionLimitedServer(int limit) : mLimit(limit) {
-  mListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof(address);
-  if (mListener < 0 || ::bind(mListener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      ::listen(mListener, 16) != 0 ||
-      ::getsockname(mListener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    throw std::runtime_error("no loopback port for the limited server");
-  }
-  mPort = ntohs(address.sin_port);
+ConnectionLimitedServer::ConnectionLimitedServer(int limit)
+    : mLimit(limit), mListener(ListenOnLoopback(16, mPort)) {
   mThread = std::thread([this] { Serve(); });
 }
 

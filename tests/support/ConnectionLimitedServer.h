@@ -42,8 +42,8 @@ class ConnectionLimitedServer {
   void AnswerHeldLocked();
 
   const int mLimit;
+  int mPort = 0;  // before mListener, whose set-up fills it
   int mListener = -1;
-  int mPort = 0;
   mutable std::mutex mMutex;
   std::vector<Connection> mHeld;
   int mRefused = 0;

@@ -20,6 +20,7 @@
 #include "core/SettingsStore.h"
 #include "core/StatusSink.h"
 #include "core/UserPrompts.h"
+#include "downloader/DownloadTimer.h"
 
 namespace vexilo::test {
 
@@ -90,6 +91,16 @@ class MemorySettingsStore : public SettingsStore {
   bool Opened = false;
   bool FailOpen = false;
   bool FailWrite = false;
+};
+
+// Only remembers its state; the tests tick the scheduler themselves.
+class FakeTimer : public DownloadTimer {
+ public:
+  void SetEnabled(bool enabled) override { mEnabled = enabled; }
+  bool Enabled() const override { return mEnabled; }
+
+ private:
+  bool mEnabled = false;
 };
 
 class FakeMainThread : public MainThread {

@@ -154,18 +154,24 @@ int UnusedPort() {
   return port;
 }
 
-RawServer::RawServer(std::string response) : mResponse(std::move(response)) {
-  mListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+int ListenOnLoopback(int backlog, int& port) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof(address);
-  if (mListener < 0 || ::bind(mListener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      ::listen(mListener, 4) != 0 ||
-      ::getsockname(mListener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    throw std::runtime_error("no loopback port for the raw server");
+  if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      ::listen(listener, backlog) != 0 ||
+      ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (listener >= 0) ::close(listener);
+    throw std::runtime_error("no loopback port to listen on");
   }
-  mPort = ntohs(address.sin_port);
+  port = ntohs(address.sin_port);
+  return listener;
+}
+
+RawServer::RawServer(std::string response)
+    : mResponse(std::move(response)), mListener(ListenOnLoopback(4, mPort)) {
   mThread = std::thread([this] { Serve(); });
 }
 

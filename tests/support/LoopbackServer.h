@@ -90,10 +90,14 @@ class RawServer {
   void Serve();
 
   std::string mResponse;
+  int mPort = 0;  // before mListener, whose set-up fills it
   int mListener = -1;
-  int mPort = 0;
   std::thread mThread;
 };
+
+// A socket listening on 127.0.0.1 at a port the system chose, and that port; raises
+// std::runtime_error when none can be had.
+int ListenOnLoopback(int backlog, int& port);
 
 // A loopback port that nothing listens on (as far as one can tell).
 int UnusedPort();
