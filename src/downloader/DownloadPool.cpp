@@ -13,15 +13,6 @@ constexpr int kIdlePollMilliseconds = 1000;
 // Handles kept for reuse: libcurl then need not set one up for every picture.
 constexpr std::size_t kSpareHandles = 16;
 
-CURLM* NewMulti() {
-  CURLM* multi = curl_multi_init();
-  if (multi == nullptr) return nullptr;
-  // Tuning only: a multi handle that refuses them still downloads.
-  (void)curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, DownloadPool::kMostPerHost);
-  (void)curl_multi_setopt(multi, CURLMOPT_MAXCONNECTS, DownloadPool::kIdleConnections);
-  return multi;
-}
-
 unsigned CompletionThreadCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
 
 }  // namespace
@@ -33,22 +24,37 @@ DownloadPool::DownloadPool(MainThread& mainThread, TransferLimits limits, PoolLi
 
 DownloadPool::~DownloadPool() { Shutdown(); }
 
-void DownloadPool::Start(std::uint64_t id, DownloadRequest request) {
+void DownloadPool::Offer(std::uint64_t id, DownloadRequest request) {
   if (mShutDown) return;
   auto download = std::make_unique<TDownloadThead>(id, std::move(request), mLimits, mAbort);
   if (!mTransferThread.joinable()) StartThreads();
   std::lock_guard lock(mMutex);
-  mIncoming.push_back(std::move(download));
+  mOffered.push_back(std::move(download));
+  // The transfer thread takes every offer when it wakes: one wake-up for a tick's offers.
+  if (mOffered.size() == 1) Wake();
+}
+
+void DownloadPool::SetMostRunning(int count) {
+  std::lock_guard lock(mMutex);
+  mMostRunning = std::max(count, 1);
   Wake();
+}
+
+std::vector<std::uint64_t> DownloadPool::Withdraw() {
+  std::lock_guard lock(mMutex);
+  mOffered.clear();
+  std::vector<std::uint64_t> started;
+  started.swap(mStarted);
+  return started;
 }
 
 void DownloadPool::StartThreads() {
   {
     std::lock_guard lock(mMutex);
-    if (mMulti == nullptr) mMulti = NewMulti();
+    if (mMulti == nullptr) mMulti = curl_multi_init();
     if (mMulti == nullptr) throw std::bad_alloc();
   }
-  // The transfer thread last: while it is missing, the next Start tries again.
+  // The transfer thread last: while it is missing, the next Offer tries again.
   while (mCompletionThreads.size() < CompletionThreadCount()) {
     mCompletionThreads.emplace_back(&DownloadPool::RunCompletions, this);
   }
@@ -75,7 +81,8 @@ void DownloadPool::Shutdown() {
   for (std::thread& thread : mCompletionThreads) thread.join();
   mCompletionThreads.clear();
   std::lock_guard lock(mMutex);
-  mIncoming.clear();
+  mOffered.clear();
+  mStarted.clear();
   mToComplete.clear();
   mToReport.clear();
   if (mMulti != nullptr) curl_multi_cleanup(mMulti);
@@ -84,6 +91,22 @@ void DownloadPool::Shutdown() {
 
 void DownloadPool::Wake() {
   if (mMulti != nullptr) curl_multi_wakeup(mMulti);
+}
+
+bool DownloadPool::ClaimDelivery() {
+  if (mDeliveryPosted) return false;
+  mDeliveryPosted = true;
+  return true;
+}
+
+void DownloadPool::PostDelivery() {
+  try {
+    mReports.Post([this] { Deliver(); });
+  } catch (...) {
+    // Out of memory: the next start or report posts it again.
+    std::lock_guard lock(mMutex);
+    mDeliveryPosted = false;
+  }
 }
 
 void DownloadPool::RunTransfers() {
@@ -96,40 +119,50 @@ void DownloadPool::RunTransfers() {
     curl_easy_reset(curl);
     return curl;
   };
+  std::vector<Download> starting;
+  std::vector<Download> done;
   CURLM* multi = nullptr;
   while (!mAbort.load()) {
     try {
-      std::vector<Download> incoming;
+      bool deliver = false;
       {
         std::lock_guard lock(mMutex);
-        incoming.swap(mIncoming);
-        if (mCloseIdle && running.empty() && incoming.empty()) {
+        if (mCloseIdle && running.empty() && mOffered.empty()) {
           // The old connections close with their multi handle; when no new one can be
           // made, they stay open rather than leave later pictures without one.
-          if (CURLM* fresh = NewMulti()) {
+          if (CURLM* fresh = curl_multi_init()) {
             curl_multi_cleanup(mMulti);
             mMulti = fresh;
           }
           mCloseIdle = false;
         }
         multi = mMulti;
+        const auto room = static_cast<std::size_t>(mMostRunning);
+        while (!mOffered.empty() && running.size() + starting.size() < room) {
+          mStarted.push_back(mOffered.front()->Id());
+          starting.push_back(std::move(mOffered.front()));
+          mOffered.pop_front();
+        }
+        deliver = !starting.empty() && ClaimDelivery();
       }
-      running.reserve(running.size() + incoming.size());
-      for (Download& download : incoming) {
+      if (deliver) PostDelivery();
+      running.reserve(running.size() + starting.size());
+      for (Download& download : starting) {
         CURL* curl = takeHandle();
         if (!download->Transfer().Prepare(curl)) {
           if (curl != nullptr) curl_easy_cleanup(curl);
-          Completed(std::move(download));
+          done.push_back(std::move(download));
           continue;
         }
         if (curl_multi_add_handle(multi, curl) != CURLM_OK) {
           download->Transfer().Finish(curl, CURLE_OUT_OF_MEMORY);
           curl_easy_cleanup(curl);
-          Completed(std::move(download));
+          done.push_back(std::move(download));
           continue;
         }
         running.emplace_back(curl, std::move(download));
       }
+      starting.clear();
       int stillRunning = 0;
       (void)curl_multi_perform(multi, &stillRunning);
       int left = 0;
@@ -138,15 +171,15 @@ void DownloadPool::RunTransfers() {
         // The message is gone once its handle leaves the multi handle.
         CURL* curl = message->easy_handle;
         const CURLcode code = message->data.result;
-        auto done = std::find_if(running.begin(), running.end(),
-                                 [curl](const auto& entry) { return entry.first == curl; });
+        auto found = std::find_if(running.begin(), running.end(),
+                                  [curl](const auto& entry) { return entry.first == curl; });
         curl_multi_remove_handle(multi, curl);
-        if (done == running.end()) {
+        if (found == running.end()) {
           curl_easy_cleanup(curl);
           continue;
         }
-        Download download = std::move(done->second);
-        running.erase(done);
+        Download download = std::move(found->second);
+        running.erase(found);
         download->Transfer().Finish(curl, code);
         // A handle whose transfer failed (a host that did not resolve, say) can refuse
         // options at its next use, and would fail every later picture that took it.
@@ -155,11 +188,17 @@ void DownloadPool::RunTransfers() {
         } else {
           curl_easy_cleanup(curl);
         }
-        Completed(std::move(download));
+        done.push_back(std::move(download));
+      }
+      if (!done.empty()) {
+        Completed(done);
+        continue;  // the freed transfers' places go to the next offers at once
       }
       (void)curl_multi_poll(multi, nullptr, 0, kIdlePollMilliseconds, nullptr);
     } catch (...) {
       // Out of memory: what could not be tracked is lost; the rest goes on.
+      starting.clear();
+      done.clear();
     }
   }
   // Shut-down: what still runs is cut off, its file kept as far as it came.
@@ -170,12 +209,17 @@ void DownloadPool::RunTransfers() {
   for (CURL* curl : spare) curl_easy_cleanup(curl);
 }
 
-void DownloadPool::Completed(Download download) {
+void DownloadPool::Completed(std::vector<Download>& done) {
   {
     std::lock_guard lock(mMutex);
-    mToComplete.push_back(std::move(download));
+    for (Download& download : done) mToComplete.push_back(std::move(download));
   }
-  mCompletionWork.notify_one();
+  if (done.size() == 1) {
+    mCompletionWork.notify_one();
+  } else {
+    mCompletionWork.notify_all();
+  }
+  done.clear();
 }
 
 void DownloadPool::RunCompletions() {
@@ -190,14 +234,14 @@ void DownloadPool::RunCompletions() {
     }
     download->Complete(mLinks.Pictures);
     try {
-      bool first = false;
+      bool deliver = false;
       {
         std::lock_guard lock(mMutex);
-        first = mToReport.empty();
         mToReport.push_back(std::move(download));
+        deliver = ClaimDelivery();
       }
-      // One call delivers every report that is waiting by the time it runs.
-      if (first) mReports.Post([this] { Deliver(); });
+      // One call delivers every start and report that is waiting by the time it runs.
+      if (deliver) PostDelivery();
     } catch (...) {
       // Out of memory: this report is lost.
     }
@@ -205,10 +249,21 @@ void DownloadPool::RunCompletions() {
 }
 
 void DownloadPool::Deliver() {
+  std::vector<std::uint64_t> started;
   std::vector<Download> reports;
   {
     std::lock_guard lock(mMutex);
+    mDeliveryPosted = false;
+    started.swap(mStarted);
     reports.swap(mToReport);
+  }
+  // Every report's start is among these or delivered before: it was recorded first.
+  for (std::uint64_t id : started) {
+    try {
+      if (mLinks.Started) mLinks.Started(id);
+    } catch (...) {
+      // The scheduler's row and counts for it stay as they were.
+    }
   }
   for (const Download& download : reports) {
     download->Report(mLinks.Pictures);

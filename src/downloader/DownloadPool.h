@@ -2,8 +2,10 @@
 // Runs picture downloads on a fixed set of threads rather than one thread per picture: one
 // thread drives every transfer through libcurl's multi interface, which keeps the
 // connections open between pictures, and a few more check the finished files and make their
-// thumbnails, so that a slow decode never holds up a transfer. Finished downloads reach the
-// main thread together: one posted call for all that finished meanwhile.
+// thumbnails, so that a slow decode never holds up a transfer. Downloads are offered ahead of
+// time and start on the transfer thread the moment a transfer ends, so no transfer waits for
+// the main thread. Starts and finished downloads reach the main thread together: one posted
+// call for all that happened meanwhile.
 
 #include <curl/curl.h>
 
@@ -26,6 +28,8 @@ namespace vexilo {
 
 struct PoolLinks {
   PictureHooks Pictures;
+  // Main thread, in the order offered and before the download's report: download id started.
+  std::function<void(std::uint64_t id)> Started;
   // Main thread, after the picture's report: how download id ended.
   std::function<void(std::uint64_t id, const DownloadResult&)> Ended;
   // Main thread, once after the downloads that ended together: their slots are free.
@@ -34,20 +38,22 @@ struct PoolLinks {
 
 class DownloadPool {
  public:
-  // Connections to one host at a time, running or idle; transfers past it wait inside the pool.
-  static constexpr long kMostPerHost = 4;
-  // Idle connections kept for later pictures.
-  static constexpr long kIdleConnections = 10;
-
   // mainThread must outlive the pool. No thread is made before the first Start.
   DownloadPool(MainThread& mainThread, TransferLimits limits, PoolLinks links);
   ~DownloadPool();  // Shutdown()
   DownloadPool(const DownloadPool&) = delete;
   DownloadPool& operator=(const DownloadPool&) = delete;
 
-  // Main thread. Starts download id; its report follows on the main thread, however it ends.
-  // Raises std::system_error when the pool's threads cannot be made, std::bad_alloc.
-  void Start(std::uint64_t id, DownloadRequest request);
+  // Main thread. Offers download id: it starts, in the order offered, as soon as fewer than
+  // SetMostRunning transfers run. Its start and then its report follow on the main thread,
+  // however it ends, unless Withdraw takes it back first. Raises std::system_error when the
+  // pool's threads cannot be made, std::bad_alloc.
+  void Offer(std::uint64_t id, DownloadRequest request);
+  // Main thread. Transfers at a time from now on (at least 1; 3 until set).
+  void SetMostRunning(int count);
+  // Main thread. Takes back every offer that has not started. Returns, in order, the
+  // downloads that started but whose Started has not run: it will not run for them.
+  std::vector<std::uint64_t> Withdraw();
   // Closes the connections kept open, once no transfer runs. Any thread.
   void CloseIdleConnections();
   // Main thread. Cuts off running transfers (their files stay as far as they came) and joins
@@ -60,7 +66,10 @@ class DownloadPool {
   void StartThreads();
   void RunTransfers();    // the transfer thread
   void RunCompletions();  // each completion thread
-  void Completed(Download download);
+  void Completed(std::vector<Download>& done);
+  // With mMutex held: true, once, until the posted Deliver runs.
+  bool ClaimDelivery();
+  void PostDelivery();  // without mMutex held
   void Deliver();  // main thread
   void Wake();     // with mMutex held
 
@@ -73,9 +82,12 @@ class DownloadPool {
   std::mutex mMutex;
   std::condition_variable mCompletionWork;
   CURLM* mMulti = nullptr;  // replaced by the transfer thread only, under mMutex
-  std::vector<Download> mIncoming;
+  std::deque<Download> mOffered;  // in the order they start
+  int mMostRunning = 3;
+  std::vector<std::uint64_t> mStarted;  // not yet delivered
   std::deque<Download> mToComplete;
   std::vector<Download> mToReport;
+  bool mDeliveryPosted = false;
   bool mCloseIdle = false;
   std::thread mTransferThread;
   std::vector<std::thread> mCompletionThreads;

@@ -63,7 +63,7 @@ DownloadScheduler::DownloadScheduler(
       mRetryPolicy(retries),
       mCounterSaveInterval(counterSaveInterval),
       mPool(mainThread, limits,
-            {mPictures,
+            {mPictures, [this](std::uint64_t id) { Started(id); },
              [this](std::uint64_t id, const DownloadResult& result) { Reported(id, result); },
              // Freed slots are filled at once instead of at the next tick.
              [this] {
@@ -74,25 +74,29 @@ DownloadScheduler::~DownloadScheduler() { Shutdown(); }
 
 void DownloadScheduler::StartCrawl() {
   if (mShutDown) return;
+  TakeBackOffers();
   DropRetries();
   ++mCrawlNumber;
   mDownloaded = 0;
   mFailed = 0;
   mDownloadsComplete = false;
   mMaxWorkers = MaxWorkersFrom(mSettings.DownloadThread);
+  mPool.SetMostRunning(mMaxWorkers);
   mTimer.SetEnabled(true);
 }
 
 void DownloadScheduler::Tick() {
   if (mShutDown) return;
   if (mDownloadsComplete || mFlags.StopRequested) {
+    TakeBackOffers();  // first: a retry that started is no longer waiting
     DropRetries();
     mTimer.SetEnabled(false);
-    SaveUnsavedCounters();
+    SettleHandOuts();
     return;
   }
   try {
     ScheduleDownloads();
+    SaveCutOffIfTaken();
     SaveCountersIfDue(false);  // also while nothing is handed out
   } catch (const FileError& error) {
     // Only the state files raise it; the pictures handed out so far stay counted.
@@ -105,6 +109,7 @@ void DownloadScheduler::Tick() {
 void DownloadScheduler::Shutdown() {
   if (mShutDown) return;
   mShutDown = true;
+  TakeBackOffers();
   mPool.Shutdown();
   // Every download not reported yet is cut off, even one whose file was complete: it is
   // merely fetched once more.
@@ -120,6 +125,11 @@ void DownloadScheduler::Shutdown() {
     SaveCountersIfDue(true);
   } catch (...) {
     // Resume then hands out again what was handed out since the last save.
+  }
+  try {
+    SaveCutOffIfTaken();
+  } catch (...) {
+    // Resume then fetches those cut-off pictures once more.
   }
   for (const auto& [folderName, pictures] : cutOff) {
     try {
@@ -150,53 +160,139 @@ void DownloadScheduler::ScheduleDownloads() {
     return;
   }
   if (pending < 1) return;
-  std::int64_t freeSlots = mMaxWorkers - ActiveWorkers();
+  // Offered beyond the free slots as many again: they start without waiting for this thread.
+  std::int64_t freeSlots = 2 * std::int64_t{mMaxWorkers} - ActiveWorkers() - mOfferedDownloads;
   if (freeSlots < 1) return;
   const std::filesystem::path taskFolder = PictureFolderOf(mTask.TaskFolder);
   if (DiskTooFull(taskFolder.string())) return;  // pending pictures wait for room
-  HandOut(freeSlots, queued, taskFolder);
+  OfferDownloads(freeSlots, queued, taskFolder);
 }
 
-void DownloadScheduler::HandOut(std::int64_t freeSlots, std::int64_t queued,
-                                const std::filesystem::path& taskFolder) {
+void DownloadScheduler::OfferDownloads(std::int64_t freeSlots, std::int64_t queued,
+                                       const std::filesystem::path& taskFolder) {
   // False while the picture's host is full: it waits, and with it whatever follows it.
-  auto start = [&](Handout handout) {
+  auto offer = [&](const Handout& handout, Source from) {
     if (!LiesDirectlyIn(handout.Picture.SavePath, taskFolder)) {
-      Mark(handout, kSkippedStatus);
+      OfferSkip(handout, from);
       return true;
     }
-    if (!StartDownload(std::move(handout))) return false;
+    if (!OfferDownload(handout, from)) return false;
     --freeSlots;
     return true;
   };
   bool hostFull = false;
-  bool refetched = false;
-  while (freeSlots > 0 && !mCrawl.CutOff.empty()) {
-    if (!start({mCrawl.CutOff.front(), -1, mTask.FolderName, mCrawlNumber, 0})) {
+  while (freeSlots > 0 && mCutOffOffered < mCrawl.CutOff.size()) {
+    if (!offer({mCrawl.CutOff[mCutOffOffered], -1, mTask.FolderName, mCrawlNumber, 0},
+               Source::CutOff)) {
       hostFull = true;
       break;
     }
-    mCrawl.CutOff.erase(mCrawl.CutOff.begin());
-    refetched = true;
+    ++mCutOffOffered;
   }
-  // While the crawl runs, its own saving keeps the state files.
-  if (refetched && mFlags.CrawlIdle) mStateFiles.SaveCutOff(mTask.FolderName, mCrawl);
   const auto now = std::chrono::steady_clock::now();
-  for (auto retry = mRetries.begin(); freeSlots > 0 && retry != mRetries.end();) {
-    if (retry->Due > now || !start(retry->Download)) {
-      ++retry;
-    } else {
-      retry = mRetries.erase(retry);
-    }
+  for (WaitingRetry& retry : mRetries) {
+    if (freeSlots < 1) break;
+    if (retry.OfferId != 0 || retry.Due > now) continue;
+    if (offer(retry.Download, Source::Retry)) retry.OfferId = mNextId;
   }
-  while (!hostFull && freeSlots > 0 && mCrawl.DispatchedCount < queued) {
-    const std::int64_t k = mCrawl.DispatchedCount;
-    if (!start({mCrawl.Queue[static_cast<std::size_t>(k)], k, mTask.FolderName, mCrawlNumber, 0})) {
+  if (mCrawl.DispatchedCount < 0) return;  // a count no queue position matches
+  mNextQueueOffer = std::max<std::int64_t>(mNextQueueOffer, mCrawl.DispatchedCount);
+  while (!hostFull && freeSlots > 0 && mNextQueueOffer < queued) {
+    const std::int64_t k = mNextQueueOffer;
+    if (!offer({mCrawl.Queue[static_cast<std::size_t>(k)], k, mTask.FolderName, mCrawlNumber, 0},
+               Source::Queue)) {
       break;
     }
-    ++mCrawl.DispatchedCount;
-    CountersHandedOut();
+    ++mNextQueueOffer;
   }
+  SkipAtFront();
+}
+
+bool DownloadScheduler::OfferDownload(Handout handout, Source from) {
+  std::string host = HostKey(handout.Picture.Url);
+  const auto load = mHostLoad.find(host);
+  if (mSettings.Advanced.RetryFailed && load != mHostLoad.end() && load->second >= kMostPerHost) {
+    return false;
+  }
+  DownloadRequest request = PictureRequest(mSettings, mSession, mTask.StartUrl, handout.Picture.Url,
+                                           handout.Picture.Page, handout.Picture.SavePath);
+  const std::uint64_t id = ++mNextId;
+  mOffers.push_back({id, std::move(handout), from, host, false});
+  try {
+    mPool.Offer(id, std::move(request));
+  } catch (...) {
+    mOffers.pop_back();
+    throw;
+  }
+  ++mHostLoad[host];
+  ++mOfferedDownloads;
+  return true;
+}
+
+void DownloadScheduler::OfferSkip(Handout handout, Source from) {
+  mOffers.push_back({++mNextId, std::move(handout), from, "", true});
+}
+
+void DownloadScheduler::Started(std::uint64_t id) {
+  auto offer = std::find_if(mOffers.begin(), mOffers.end(),
+                            [id](const Offer& entry) { return entry.Id == id; });
+  if (offer == mOffers.end()) return;  // taken back before its start came
+  // The pool starts in the order offered: whatever was offered before has started too.
+  const Offer started = std::move(*offer);
+  mOffers.erase(offer);
+  --mOfferedDownloads;
+  mRunning[id] = {started.Download, started.Host};
+  ++mActiveWorkers;
+  mStatus.SetStatusText(kProgressPanel, kDownloadingText + started.Download.Picture.Url);
+  Mark(started.Download, kDownloadingStatus);
+  HandedOut(started);
+  SkipAtFront();
+}
+
+void DownloadScheduler::SkipAtFront() {
+  while (!mOffers.empty() && mOffers.front().Skip) {
+    const Offer skipped = std::move(mOffers.front());
+    mOffers.pop_front();
+    Mark(skipped.Download, kSkippedStatus);
+    HandedOut(skipped);
+  }
+}
+
+void DownloadScheduler::HandedOut(const Offer& offer) {
+  switch (offer.From) {
+    case Source::CutOff:
+      if (mCutOffOffered > 0 && !mCrawl.CutOff.empty()) {
+        mCrawl.CutOff.erase(mCrawl.CutOff.begin());
+        --mCutOffOffered;
+        mCutOffTaken = true;
+      }
+      return;
+    case Source::Retry:
+      std::erase_if(mRetries, [&](const WaitingRetry& retry) { return retry.OfferId == offer.Id; });
+      return;
+    case Source::Queue:
+      if (offer.Download.QueuePosition != mCrawl.DispatchedCount) return;
+      ++mCrawl.DispatchedCount;
+      try {
+        CountersHandedOut();
+      } catch (const FileError& error) {
+        TellSaveFailureOnce(mFlags, mPrompts, error.what());
+      }
+      return;
+  }
+}
+
+void DownloadScheduler::TakeBackOffers() {
+  for (std::uint64_t id : mPool.Withdraw()) Started(id);
+  for (const Offer& offer : mOffers) {
+    if (offer.Skip) continue;
+    if (--mHostLoad[offer.Host] < 1) mHostLoad.erase(offer.Host);
+  }
+  for (WaitingRetry& retry : mRetries) retry.OfferId = 0;
+  mOffers.clear();
+  mOfferedDownloads = 0;
+  mCutOffOffered = 0;
+  mNextQueueOffer = mCrawl.DispatchedCount;
 }
 
 void DownloadScheduler::CountersHandedOut() {
@@ -215,32 +311,21 @@ void DownloadScheduler::SaveCountersIfDue(bool now) {
   mCountersUnsaved = false;
 }
 
-void DownloadScheduler::SaveUnsavedCounters() {
+void DownloadScheduler::SaveCutOffIfTaken() {
+  // While the crawl runs, its own saving keeps the state files.
+  if (!mCutOffTaken || !mFlags.CrawlIdle) return;
+  mCutOffTaken = false;  // a failed write is tried again at the next save of the crawl state
+  mStateFiles.SaveCutOff(mTask.FolderName, mCrawl);
+}
+
+void DownloadScheduler::SettleHandOuts() {
+  TakeBackOffers();
   try {
+    SaveCutOffIfTaken();
     SaveCountersIfDue(true);
   } catch (const FileError& error) {
     TellSaveFailureOnce(mFlags, mPrompts, error.what());
   }
-}
-
-bool DownloadScheduler::StartDownload(Handout handout) {
-  std::string host = HostKey(handout.Picture.Url);
-  if (mHostLoad[host] >= kMostPerHost) return false;
-  mStatus.SetStatusText(kProgressPanel, kDownloadingText + handout.Picture.Url);
-  DownloadRequest request = PictureRequest(mSettings, mSession, mTask.StartUrl, handout.Picture.Url,
-                                           handout.Picture.Page, handout.Picture.SavePath);
-  const std::uint64_t id = ++mNextId;
-  mRunning[id] = {handout, host};
-  try {
-    mPool.Start(id, std::move(request));
-  } catch (...) {
-    mRunning.erase(id);
-    throw;
-  }
-  ++mHostLoad[host];
-  ++mActiveWorkers;
-  Mark(handout, kDownloadingStatus);
-  return true;
 }
 
 void DownloadScheduler::Reported(std::uint64_t id, const DownloadResult& result) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -36,8 +37,9 @@ class DownloadScheduler {
   // The settings dialog offers at most 10; only a hand-edited store asks for more, and
   // thousands of transfers at once would only bury the servers.
   static constexpr std::int32_t kMostMaxWorkers = 64;
-  // Downloads from one host (name and port) at a time, whatever MaxWorkers is.
-  static constexpr int kMostPerHost = DownloadPool::kMostPerHost;
+  // With AdvancedSettings::RetryFailed, downloads from one host (name and port) at a time,
+  // whatever MaxWorkers is.
+  static constexpr int kMostPerHost = 4;
   // While the crawl no longer saves the state, counti.dat is written at most this often
   // during hand-outs, and at once when the downloads stop or end: a crash re-fetches at
   // most the pictures handed out since, into the same paths.
@@ -59,26 +61,32 @@ class DownloadScheduler {
   DownloadScheduler& operator=(const DownloadScheduler&) = delete;
 
   // The crawl start's share, after the crawl has filled the queue and cleared the stop and
-  // crawl idle flags: MaxWorkers from AppSettings.DownloadThread (not a whole number counts as
+  // crawl idle flags: takes back what was offered and has not started, MaxWorkers from AppSettings.DownloadThread (not a whole number counts as
   // 3, below 1 as 1, above kMostMaxWorkers as kMostMaxWorkers), downloads-complete cleared,
   // timer on. ActiveWorkers keeps counting downloads of an earlier crawl that still run, so
   // MaxWorkers holds across crawls.
   void StartCrawl();
   // One timer tick: switches the timer off once downloads are complete or Stop was
-  // requested (retries still waiting are then given up), otherwise hands out what
-  // the free slots allow: cut-off downloads (CrawlState::CutOff), then retries that are due,
-  // then the queue. A picture whose host already has kMostPerHost downloads running waits,
-  // and so, to keep the queue's order and DispatchedCount a plain position, does every picture
-  // behind it; a waiting retry is passed over instead. A save path that does not lie directly
-  // in the task's folder is skipped: counted as handed out, nothing fetched. A state file that
-  // cannot be written ends the tick and is told once per crawl. Never raises.
+  // requested (offers not started are then taken back and retries still waiting given up),
+  // otherwise offers the pool what the free slots allow and as many again, so that the next
+  // transfer starts the moment one ends: cut-off downloads (CrawlState::CutOff), then retries
+  // that are due, then the queue. A picture counts as handed out (taken from CutOff or the
+  // retries, DispatchedCount raised, its row "downloading") only when the pool starts it, in
+  // the order offered, so the state files hold only what really started. With
+  // AdvancedSettings::RetryFailed, a picture whose host already has kMostPerHost downloads
+  // offered or running waits, and so, to keep the queue's order and DispatchedCount a plain
+  // position, does every picture behind it; a waiting retry is passed over instead. A save
+  // path that does not lie directly in the task's folder is skipped at its turn: counted as
+  // handed out, nothing fetched. A state file that cannot be written ends the tick and is
+  // told once per crawl. Never raises.
   //
   // Every picture that ends is counted in status panel 0 ("N downloaded, M failed", for the
   // downloads since StartCrawl). One that failed is kept in CrawlState::Failed (saved at once
   // to failed.dat once the crawl has ended), also while it waits for a retry, so that a
   // crash or Stop then leaves it to Resume's offer; a retry that ends takes it out again.
   void Tick();
-  // Cuts off running transfers and stops the pool; no report and no refill runs after it,
+  // Takes back the offers not started, cuts off running transfers and stops the pool; no
+  // report and no refill runs after it,
   // and the pictures handed out and not yet reported are saved first among their task's
   // cut-off downloads (the running task's also in CrawlState::CutOff), so that Resume fetches
   // them again; counti.dat is written if a hand-out since its last save is not in it yet; and
@@ -86,15 +94,17 @@ class DownloadScheduler {
   // objects given to the constructor go, and not from inside the pictures' AppendPicture.
   void Shutdown();
 
-  // Writes counti.dat now if a hand-out is not in it yet: before a crawl replaces the state,
-  // which then reads its own. A failure is told once per crawl.
-  void SaveUnsavedCounters();
+  // Takes back the offers not started yet and writes counti.dat and cutoff.dat now if a
+  // hand-out is not in them yet: before a crawl replaces the state, which then reads its own.
+  // A failure is told once per crawl.
+  void SettleHandOuts();
 
   // With AdvancedSettings::BrowserSession on, each request handed out from then on carries
   // session's cookies for its address, its user agent and the picture's page as Referer.
   // session (null: none) must outlive the scheduler.
   void SetBrowserSession(const BrowserSession* session) { mSession = session; }
 
+  // Downloads started and not yet reported.
   std::int32_t ActiveWorkers() const { return mActiveWorkers; }
   std::int32_t MaxWorkers() const { return mMaxWorkers; }
   // Pictures that failed and wait for another try.
@@ -103,10 +113,9 @@ class DownloadScheduler {
 
  private:
   void ScheduleDownloads();
-  // Hands out cut-off downloads first, then the queue. Raises FileError when a state file
-  // cannot be written; what was handed out stays counted.
-  void HandOut(std::int64_t freeSlots, std::int64_t queued,
-               const std::filesystem::path& taskFolder);
+  // Offers cut-off downloads first, then due retries, then the queue.
+  void OfferDownloads(std::int64_t freeSlots, std::int64_t queued,
+                      const std::filesystem::path& taskFolder);
   // A picture handed out, and what the scheduler knows of it until it ends.
   struct Handout {
     QueuedPicture Picture;
@@ -119,10 +128,30 @@ class DownloadScheduler {
     Handout Download;
     std::string Reason;  // of the last failure
     std::chrono::steady_clock::time_point Due;
+    std::uint64_t OfferId = 0;  // 0 unless offered
+  };
+  enum class Source { CutOff, Retry, Queue };
+  // A picture offered to the pool, or one to skip once every offer before it has started.
+  struct Offer {
+    std::uint64_t Id;
+    Handout Download;
+    Source From;
+    std::string Host;
+    bool Skip;
   };
 
-  // False, with nothing started, while the picture's host is full.
-  bool StartDownload(Handout handout);
+  // False, with nothing offered, while the picture's host is full.
+  bool OfferDownload(Handout handout, Source from);
+  void OfferSkip(Handout handout, Source from);
+  // The pool started offer id: the picture is handed out now.
+  void Started(std::uint64_t id);
+  // Skips whose turn has come.
+  void SkipAtFront();
+  // Takes the offer's picture from where it waited: CutOff, the retries or the queue.
+  void HandedOut(const Offer& offer);
+  // Counts the offers that started meanwhile, and forgets the rest, which wait where they
+  // came from.
+  void TakeBackOffers();
   // Frees the download's slot and host, then DownloadEnded.
   void Reported(std::uint64_t id, const DownloadResult& result);
   // Counts, retries or keeps the failure, and marks the picture's row.
@@ -137,9 +166,10 @@ class DownloadScheduler {
   // Waiting retries stay failed (CrawlState::Failed holds them already) and are not fetched.
   void DropRetries();
   void Mark(const Handout& handout, const std::string& status);
-  // Raise FileError when counti.dat cannot be written.
+  // Raise FileError when counti.dat or cutoff.dat cannot be written.
   void CountersHandedOut();
   void SaveCountersIfDue(bool now);
+  void SaveCutOffIfTaken();
   // True, with the status saying so, while the pictures' disk is below the floor.
   bool DiskTooFull(const std::string& taskFolder);
 
@@ -164,8 +194,13 @@ class DownloadScheduler {
   std::int64_t mDownloaded = 0;  // since StartCrawl
   std::int64_t mFailed = 0;
   std::vector<WaitingRetry> mRetries;
-  std::map<std::string, int> mHostLoad;  // running downloads per host
+  std::map<std::string, int> mHostLoad;  // downloads offered or running, per host
   std::int32_t mActiveWorkers = 0;
+  std::deque<Offer> mOffers;  // in the order the pool starts them
+  std::int64_t mOfferedDownloads = 0;  // the offers that are no skip
+  std::size_t mCutOffOffered = 0;  // CrawlState::CutOff's first entries
+  std::int64_t mNextQueueOffer = 0;  // the queue position offered next
+  bool mCutOffTaken = false;  // since cutoff.dat was last written
   struct RunningDownload {
     Handout Download;  // fetched again on Resume when shut-down cuts it off
     std::string Host;

@@ -168,7 +168,7 @@ void TRun::ListTaskPictures(int node) {
 void TRun::ClearPictures() { mPictureCommands.ClearGrid(); }
 
 void TRun::RunCrawl() {
-  mScheduler->SaveUnsavedCounters();  // the running task's, before the crawl loads a task
+  mScheduler->SettleHandOuts();  // the running task's, before the crawl loads a task
   mRunningTask = mCurrentTask;
   mCrawler->RunCrawl();
 }

@@ -113,7 +113,7 @@ class DownloadThreadTest : public testing::Test {
                             nullptr, nullptr, nullptr};
       mPool = std::make_unique<DownloadPool>(
           mMainThread, limits,
-          PoolLinks{std::move(pictures),
+          PoolLinks{std::move(pictures), nullptr,
                     [this](std::uint64_t, const DownloadResult& result) {
                       mOutcome.Results.push_back(result);
                     },
@@ -121,7 +121,8 @@ class DownloadThreadTest : public testing::Test {
     }
     mOutcome = {};
     const std::size_t count = requests.size();
-    for (std::size_t i = 0; i < count; ++i) mPool->Start(i, std::move(requests[i]));
+    mPool->SetMostRunning(static_cast<int>(count));
+    for (std::size_t i = 0; i < count; ++i) mPool->Offer(i, std::move(requests[i]));
     EXPECT_TRUE(mMainThread.RunUntil([&] { return mOutcome.Results.size() == count; }));
     std::lock_guard lock(mOutcomeLock);
     return mOutcome;
