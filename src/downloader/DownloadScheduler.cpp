@@ -109,8 +109,10 @@ void DownloadScheduler::Tick() {
 void DownloadScheduler::Shutdown() {
   if (mShutDown) return;
   mShutDown = true;
-  TakeBackOffers();
+  // A start not delivered yet is not counted: Resume fetches that picture again.
   mPool.Shutdown();
+  mOffers.clear();
+  mOfferedDownloads = 0;
   // Every download not reported yet is cut off, even one whose file was complete: it is
   // merely fetched once more.
   std::map<std::string, std::vector<QueuedPicture>> cutOff;  // by task folder name

@@ -85,8 +85,8 @@ class DownloadScheduler {
   // to failed.dat once the crawl has ended), also while it waits for a retry, so that a
   // crash or Stop then leaves it to Resume's offer; a retry that ends takes it out again.
   void Tick();
-  // Takes back the offers not started, cuts off running transfers and stops the pool; no
-  // report and no refill runs after it,
+  // Forgets the offers, cuts off running transfers and stops the pool; no report and no
+  // refill runs after it,
   // and the pictures handed out and not yet reported are saved first among their task's
   // cut-off downloads (the running task's also in CrawlState::CutOff), so that Resume fetches
   // them again; counti.dat is written if a hand-out since its last save is not in it yet; and
@@ -106,6 +106,8 @@ class DownloadScheduler {
 
   // Downloads started and not yet reported.
   std::int32_t ActiveWorkers() const { return mActiveWorkers; }
+  // Downloads offered to the pool and not started yet.
+  std::int64_t OfferedDownloads() const { return mOfferedDownloads; }
   std::int32_t MaxWorkers() const { return mMaxWorkers; }
   // Pictures that failed and wait for another try.
   std::size_t WaitingRetries() const { return mRetries.size(); }

@@ -52,12 +52,24 @@ class DownloadSchedulerTest : public testing::Test {
     mFlags.StopRequested = false;
     mScheduler.StartCrawl();
   }
-  // Lets the download of the gate finish, and runs its report, which refills the slots. The
-  // other downloads wait at their gates meanwhile.
+  // Once the pool has started as many offers as it may.
+  static bool Settled(const DownloadScheduler& scheduler) {
+    return scheduler.ActiveWorkers() >= scheduler.MaxWorkers() || scheduler.OfferedDownloads() == 0;
+  }
+  // A tick, and the starts of what it offered.
+  void Tick(DownloadScheduler& scheduler) {
+    scheduler.Tick();
+    ASSERT_TRUE(mMainThread.RunUntil([&] { return Settled(scheduler); }));
+  }
+  void Tick() { Tick(mScheduler); }
+  // Lets the download of the gate finish, and runs its report and the starts that take its
+  // slot. The other downloads wait at their gates meanwhile.
   void Finish(int gate) {
-    const std::size_t reportAndRefill = mMainThread.RunCount() + 1;
     mServer.OpenGate(gate);
-    ASSERT_TRUE(mMainThread.RunUntil([&] { return mMainThread.RunCount() >= reportAndRefill; }));
+    ASSERT_TRUE(mMainThread.RunUntil([&] {
+      const std::vector<std::string>& statuses = mStatuses[SavedName(gate)];
+      return !statuses.empty() && statuses.back() != "downloading" && Settled(mScheduler);
+    }));
   }
   void FinishAll() {
     mServer.OpenAllGates();
@@ -73,6 +85,7 @@ class DownloadSchedulerTest : public testing::Test {
             nullptr,
             [this](std::int64_t, const std::string& path, const std::string& status) {
               mStatuses[path].push_back(status);
+              if (status == "downloading") mStarts.push_back(path);
             },
             [this](const std::string& path, const std::string& finalUrl) {
               mFinalAddresses.push_back(path + ": " + finalUrl);
@@ -98,6 +111,7 @@ class DownloadSchedulerTest : public testing::Test {
   FakeTimer mTimer;
   std::vector<std::string> mAppended;
   std::map<std::string, std::vector<std::string>> mStatuses;  // by save path, in order
+  std::vector<std::string> mStarts;                            // save paths, in order
   std::vector<std::string> mFinalAddresses;
   // The disk as the scheduler sees it: only folders that exist can be measured.
   std::uint64_t mFreeBytes = std::uint64_t{1} << 40;
@@ -121,12 +135,12 @@ TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {
   StartCrawl();
   EXPECT_TRUE(mTimer.Enabled());
 
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 3);
   EXPECT_EQ(mScheduler.ActiveWorkers(), 3);
   EXPECT_EQ(mStatus.Text(2), "Downloading picture " + GateUrl(2));
 
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 3);
 
   Finish(1);
@@ -142,12 +156,12 @@ TEST_F(DownloadSchedulerTest, StartsNoMoreThanArePending) {
   Queue(2);
   StartCrawl();
 
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 2);
   EXPECT_EQ(mScheduler.ActiveWorkers(), 2);
 
   Queue(1, 2);
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 3);
   EXPECT_EQ(mScheduler.ActiveWorkers(), 3);
 }
@@ -188,13 +202,16 @@ TEST_F(DownloadSchedulerTest, AnnouncesAfterTheLastPendingAndRunningPictureHasRe
   mSettings.DownloadThread = "1";
   Queue(3);
   StartCrawl();
-  mScheduler.Tick();
+  Tick();
   mFlags.CrawlIdle = true;  // the crawl ends with 2 pending and 1 running
   std::size_t reportedAtMessage = 0;
   mPrompts.OnMessage = [&] { reportedAtMessage = mAppended.size(); };
 
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 1);
+  // Picture 1 waits in the pool for the slot: not handed out yet.
+  EXPECT_EQ(mScheduler.OfferedDownloads(), 1);
+  EXPECT_TRUE(mStatuses[SavedName(1)].empty());
 
   Finish(0);
   EXPECT_EQ(mCrawl.DispatchedCount, 2);
@@ -214,19 +231,19 @@ TEST_F(DownloadSchedulerTest, WhileDrainingTheCountIsWrittenAtOnceOnlyAtStopAndS
   Queue(4);
   StartCrawl();
   mFlags.CrawlIdle = true;
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(SavedCount(), "1");
   Finish(0);
   EXPECT_EQ(mCrawl.DispatchedCount, 2);
   EXPECT_EQ(SavedCount(), "1");
 
   mFlags.StopRequested = true;
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(SavedCount(), "2");
   Finish(1);
   StartCrawl();
   mFlags.CrawlIdle = true;
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 3);
   mScheduler.Shutdown();
 
@@ -239,11 +256,11 @@ TEST_F(DownloadSchedulerTest, StopWhileDrainingStartsNothingMoreAndKeepsTheCount
   Queue(3);
   StartCrawl();
   mFlags.CrawlIdle = true;
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(SavedCount(), "1");
 
   mFlags.StopRequested = true;
-  mScheduler.Tick();
+  Tick();
   EXPECT_FALSE(mTimer.Enabled());
   Finish(0);  // a started worker still reports
 
@@ -251,9 +268,11 @@ TEST_F(DownloadSchedulerTest, StopWhileDrainingStartsNothingMoreAndKeepsTheCount
   EXPECT_EQ(mCrawl.DispatchedCount, 1);
   EXPECT_EQ(SavedCount(), "1");
   EXPECT_TRUE(mPrompts.Messages.empty());
+  mMainThread.RunPending();
+  EXPECT_EQ(mServer.Requests().size(), 1u) << "picture 1 was offered, and taken back";
 }
 
-TEST_F(DownloadSchedulerTest, FailedCounterWriteEndsTheTickAndIsToldOnce) {
+TEST_F(DownloadSchedulerTest, FailedCounterWriteIsToldOnceAndTheDownloadsGoOn) {
   RecordingPrompts prompts;
   DownloadScheduler scheduler{mCrawl,           mFlags,
                               mSettings,        mTask,
@@ -262,15 +281,15 @@ TEST_F(DownloadSchedulerTest, FailedCounterWriteEndsTheTickAndIsToldOnce) {
                               mTimer,           Hooks(),
                               TransferLimits{}, mDiskFloor,
                               mRetries,         std::chrono::milliseconds(0)};
-  Queue(3);
+  Queue(4);
   mFlags.CrawlIdle = true;
   scheduler.StartCrawl();
   std::filesystem::remove_all(mStateFiles.StateFolder(mTask.FolderName));
 
-  scheduler.Tick();
-  EXPECT_EQ(mCrawl.DispatchedCount, 1);
-  scheduler.Tick();
-  EXPECT_EQ(mCrawl.DispatchedCount, 2);
+  Tick(scheduler);
+  EXPECT_EQ(mCrawl.DispatchedCount, 3);
+  mServer.OpenGate(0);
+  ASSERT_TRUE(mMainThread.RunUntil([&] { return mCrawl.DispatchedCount == 4; }));
   ASSERT_EQ(prompts.Errors.size(), 1u);
   EXPECT_TRUE(prompts.Errors[0].starts_with(kSaveFailedText));
   mServer.OpenAllGates();
@@ -281,7 +300,7 @@ TEST_F(DownloadSchedulerTest, ShutdownKeepsCutOffDownloadsAndResumeFetchesThemFi
   mSettings.DownloadThread = "2";
   Queue(4);
   StartCrawl();
-  mScheduler.Tick();
+  Tick();
   ASSERT_TRUE(mServer.WaitForRequests(2));
   Finish(0);  // its slot goes to picture 2; pictures 1 and 2 are cut off
   ASSERT_TRUE(mServer.WaitForRequests(3));
@@ -306,17 +325,19 @@ TEST_F(DownloadSchedulerTest, ShutdownKeepsCutOffDownloadsAndResumeFetchesThemFi
   mCrawl.CutOff = cutOff;
   mCrawl.CutOff.insert(mCrawl.CutOff.begin(), {GateUrl(9), (mPictures / "../p9.jpg").string()});
   mAppended.clear();
+  mStarts.clear();
   mServer.OpenAllGates();
   DownloadScheduler next{mCrawl,   mFlags,  mSettings,   mTask,  mStateFiles,
                          mPrompts, mStatus, mMainThread, mTimer, Hooks()};
   mFlags.CrawlIdle = false;
   next.StartCrawl();
   next.Tick();
-  EXPECT_TRUE(mCrawl.CutOff.empty());
-  EXPECT_EQ(mCrawl.DispatchedCount, 3);
   ASSERT_TRUE(mMainThread.RunUntil([&] { return mAppended.size() == 3; }));
+  EXPECT_TRUE(mCrawl.CutOff.empty());
+  EXPECT_EQ(mCrawl.DispatchedCount, 4);
   std::sort(mAppended.begin(), mAppended.end());
   EXPECT_EQ(mAppended, (std::vector<std::string>{SavedName(1), SavedName(2), SavedName(3)}));
+  EXPECT_EQ(mStarts, (std::vector<std::string>{SavedName(1), SavedName(2), SavedName(3)}));
   EXPECT_FALSE(std::filesystem::exists(mPictures / "../p9.jpg"));
   next.Shutdown();
 }
@@ -324,7 +345,7 @@ TEST_F(DownloadSchedulerTest, ShutdownKeepsCutOffDownloadsAndResumeFetchesThemFi
 TEST_F(DownloadSchedulerTest, AnEarlierTasksCutOffDownloadGoesToItsOwnState) {
   Queue(1);
   StartCrawl();
-  mScheduler.Tick();
+  Tick();
   ASSERT_TRUE(mServer.WaitForRequests(1));
   mTask.FolderName = "dogs";  // a new task runs while the first one's picture still downloads
   mScheduler.Shutdown();
@@ -337,32 +358,39 @@ TEST_F(DownloadSchedulerTest, AnEarlierTasksCutOffDownloadGoesToItsOwnState) {
 }
 
 TEST_F(DownloadSchedulerTest, WorkersOfAnEarlierCrawlStillCountAgainstTheLimit) {
-  Queue(2);
+  Queue(4);
   StartCrawl();
-  mScheduler.Tick();
+  Tick();
+  EXPECT_EQ(mScheduler.OfferedDownloads(), 1);
 
+  // The next crawl: what the first one offered and has not started stays in its queue.
+  mScheduler.SettleHandOuts();
   mCrawl = CrawlState{};
   Queue(3, 10);
   StartCrawl();
-  EXPECT_EQ(mScheduler.ActiveWorkers(), 2);
-  mScheduler.Tick();
+  EXPECT_EQ(mScheduler.ActiveWorkers(), 3);
+  Tick();
+  EXPECT_EQ(mCrawl.DispatchedCount, 0);
 
+  Finish(0);
   EXPECT_EQ(mCrawl.DispatchedCount, 1);
   EXPECT_EQ(mScheduler.ActiveWorkers(), 3);
+  FinishAll();
+  for (const SeenRequest& request : mServer.Requests()) EXPECT_NE(request.Path, "/gate/3");
 }
 
 TEST_F(DownloadSchedulerTest, ShutdownDropsTheReportsThatWait) {
   mSettings.DownloadThread = "2";
   Queue(3);
   StartCrawl();
-  mScheduler.Tick();
+  Tick();
   mServer.OpenGate(0);
   // Download 0's report now waits for the main thread; download 1 is still in its transfer.
   ASSERT_TRUE(mMainThread.WaitForQueued(1));
 
   mScheduler.Shutdown();
   mMainThread.RunPending();
-  mScheduler.Tick();
+  Tick();
 
   EXPECT_TRUE(mAppended.empty());
   EXPECT_EQ(mScheduler.ActiveWorkers(), 0);
@@ -425,11 +453,11 @@ TEST_F(DownloadSchedulerTest, SavePathOutsideTheTaskFolderIsSkippedButCounted) {
   StartCrawl();
   mFlags.CrawlIdle = true;
 
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 6);
   EXPECT_EQ(mScheduler.ActiveWorkers(), 2);
   FinishAll();
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(SavedCount(), "6");
 
   std::vector<std::string> fetched;
@@ -446,8 +474,8 @@ TEST_F(DownloadSchedulerTest, FullDiskPausesTheHandOutUntilThereIsRoomAgain) {
   StartCrawl();
   mFlags.CrawlIdle = true;
 
-  mScheduler.Tick();
-  mScheduler.Tick();
+  Tick();
+  Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 0);
   EXPECT_EQ(mScheduler.ActiveWorkers(), 0);
   EXPECT_TRUE(mPrompts.Messages.empty());
@@ -455,7 +483,7 @@ TEST_F(DownloadSchedulerTest, FullDiskPausesTheHandOutUntilThereIsRoomAgain) {
             "Downloads paused: less than 256 MiB free in " + mPictures.Path().string() + ".");
 
   mFreeBytes = DiskFloor::kDefaultBytes;
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 2);
   FinishAll();
   std::sort(mAppended.begin(), mAppended.end());  // the two workers finish in either order
@@ -596,15 +624,16 @@ TEST_F(DownloadSchedulerTest, AWaitingRetryHoldsNoSlotAndStopGivesItUpKeepingItF
   EXPECT_FALSE(mTimer.Enabled());
 }
 
-TEST_F(DownloadSchedulerTest, AtMostFourDownloadsGoToOneHostAndThePicturesBehindWait) {
+TEST_F(DownloadSchedulerTest, WithRetriesAtMostFourDownloadsGoToOneHostAndThePicturesBehindWait) {
   mSettings.DownloadThread = "10";
+  mSettings.Advanced.RetryFailed = true;
   Queue(6);
   LoopbackServer other{LoopbackServer::Connections::OnePerRequest};  // stops at once
   other.AddPicture("/other.gif");
   mCrawl.Queue.push_back({other.Url("/other.gif"), SavedName(99)});
   StartCrawl();
 
-  mScheduler.Tick();
+  Tick();
   EXPECT_EQ(mScheduler.ActiveWorkers(), 4);
   EXPECT_EQ(mCrawl.DispatchedCount, 4) << "the queue keeps its order";
   EXPECT_EQ(mStatuses[SavedName(4)], std::vector<std::string>{});
@@ -617,6 +646,17 @@ TEST_F(DownloadSchedulerTest, AtMostFourDownloadsGoToOneHostAndThePicturesBehind
   EXPECT_EQ(mScheduler.ActiveWorkers(), 5);
   FinishAll();
   EXPECT_EQ(mStatuses[SavedName(99)].back(), "done");
+}
+
+TEST_F(DownloadSchedulerTest, WithoutRetriesEverySlotMayGoToOneHost) {
+  mSettings.DownloadThread = "6";  // the test server answers 8 requests at a time
+  Queue(8);
+  StartCrawl();
+
+  Tick();
+  EXPECT_EQ(mScheduler.ActiveWorkers(), 6);
+  EXPECT_EQ(mCrawl.DispatchedCount, 6);
+  EXPECT_TRUE(mServer.WaitForRequests(6));
 }
 
 struct HostLimitCase {
@@ -632,8 +672,9 @@ class TwoConnectionHostTest : public DownloadSchedulerTest,
   ConnectionLimitedServer mHost{2};
 };
 
-// Four connections go to the host at once, so some are refused; each refusal lets two
-// pictures through, so three retries always suffice for eight pictures.
+// With retries four connections go to the host at once, so some are refused; each refusal
+// lets two pictures through, so three retries always suffice for eight pictures. Without,
+// all eight go at once.
 TEST_P(TwoConnectionHostTest, RefusedConnectionsAreRetriedToTheEndOrKeptAsFailed) {
   constexpr int kPictures = 8;
   mSettings.DownloadThread = "10";

@@ -301,6 +301,36 @@ TEST_F(DownloadThreadTest, ADeadHostSpoilsNoLaterDownload) {
   }
 }
 
+// Offers start in order, no more at a time than allowed, each the moment a transfer ends;
+// Withdraw hands back the starts not yet delivered and drops the offers not started.
+TEST_F(DownloadThreadTest, OffersStartInOrderAsTransfersEndAndWithdrawTakesBackTheRest) {
+  std::vector<std::uint64_t> started;
+  std::vector<std::uint64_t> ended;
+  DownloadPool pool(mMainThread, {},
+                    {{}, [&](std::uint64_t id) { started.push_back(id); },
+                     [&](std::uint64_t id, const DownloadResult&) { ended.push_back(id); }, nullptr});
+  pool.SetMostRunning(2);
+  for (std::uint64_t gate = 0; gate < 5; ++gate) {
+    DownloadRequest request = Request("/gate/" + std::to_string(gate));
+    request.SavePath = (mFolder / ("p" + std::to_string(gate))).string();
+    pool.Offer(gate, std::move(request));
+  }
+  ASSERT_TRUE(mMainThread.RunUntil([&] { return started.size() == 2; }));
+  EXPECT_EQ(started, (std::vector<std::uint64_t>{0, 1}));
+  // Without the main thread: gate 1's place goes to offer 2 on the pool's own threads.
+  mServer.OpenGate(1);
+  ASSERT_TRUE(mServer.WaitForRequests(3));
+  EXPECT_EQ(mServer.Requests().back().Path, "/gate/2");
+
+  EXPECT_EQ(pool.Withdraw(), std::vector<std::uint64_t>{2});
+  mServer.OpenAllGates();
+  ASSERT_TRUE(mMainThread.RunUntil([&] { return ended.size() == 3; }));
+  mMainThread.RunPending();
+  EXPECT_EQ(started, (std::vector<std::uint64_t>{0, 1}));
+  EXPECT_EQ(mServer.Requests().size(), 3u);
+  pool.Shutdown();
+}
+
 TEST_F(DownloadThreadTest, SavePathInAFolderThatIsGoneSendsNothingAndFreesTheSlot) {
   DownloadRequest request = Request("/length");
   request.SavePath = (mFolder / "deleted" / "picture.jpg").string();
