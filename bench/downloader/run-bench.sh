@@ -3,13 +3,22 @@
 # private nginx on loopback: 500 pictures of 200 KB and 2000 of 20 KB, with 3 and 10 workers.
 #
 #   bench/downloader/run-bench.sh [build folder] [rounds]
+#
+# The pictures are written to memory (/dev/shm) unless VEXILO_BENCH_OUTPUT names another
+# folder: on a disk, creating thousands of files right after deleting thousands more (as each
+# round does) can cost the file system more than the downloads themselves (ext4 without a
+# journal scans its recently freed inodes at every create), which buries both programs'
+# figures in the disk's.
 set -euo pipefail
 
 build=${1:-build}
-rounds=${2:-3}
+rounds=${2:-5}
 bench=$(realpath "$build/bench/downloader/downloader_bench")
 work=$(mktemp -d /tmp/vexilo-bench-XXXXXX)
 chmod 755 "$work"
+output_root=${VEXILO_BENCH_OUTPUT:-/dev/shm}
+[ -d "$output_root" ] && [ -w "$output_root" ] || output_root=$work
+out=$(mktemp -d "$output_root/vexilo-bench-out-XXXXXX")
 nginx_pid=""
 
 cleanup() {
@@ -17,7 +26,7 @@ cleanup() {
     kill "$nginx_pid" 2>/dev/null || true
     wait "$nginx_pid" 2>/dev/null || true
   fi
-  rm -rf "$work"
+  rm -rf "$work" "$out"
 }
 trap cleanup EXIT
 
@@ -73,7 +82,7 @@ for set in big small; do
     name=$(basename "$f")
     echo "http://127.0.0.1:$port/$set/$name" >> "$work/$set.urls"
     printf 'url = "http://127.0.0.1:%s/%s/%s"\noutput = "%s"\n' \
-      "$port" "$set" "$name" "$work/out/$name" >> "$work/$set.curl"
+      "$port" "$set" "$name" "$out/$name" >> "$work/$set.curl"
   done
 done
 
@@ -89,20 +98,27 @@ for set in big small; do
   for state in crawling draining; do
   for workers in 3 10; do
     curl_times=() ours_times=()
-    for _ in $(seq "$rounds"); do
-      rm -rf "$work/out" && mkdir "$work/out"
+    run_curl() {
+      rm -rf "$out" && mkdir "$out"
+      local t0 t1
       t0=$(now)
       curl -s -S --fail --no-progress-meter --parallel --parallel-max "$workers" -K "$work/$set.curl"
       t1=$(now)
-      [ "$(ls "$work/out" | wc -l)" -eq "$count" ] || { echo "curl fetched too few" >&2; exit 1; }
+      [ "$(ls "$out" | wc -l)" -eq "$count" ] || { echo "curl fetched too few" >&2; exit 1; }
       curl_times+=("$(seconds "$t0" "$t1")")
-
-      rm -rf "$work/out" && mkdir "$work/out"
+    }
+    run_ours() {
+      rm -rf "$out" && mkdir "$out"
+      local t0 t1
       t0=$(now)
-      "$bench" "$work/$set.urls" "$work/out" "$workers" $([ $state = crawling ] && echo crawling) > /dev/null
+      "$bench" "$work/$set.urls" "$out" "$workers" $([ $state = crawling ] && echo crawling) > /dev/null
       t1=$(now)
-      cmp -s "$work/out/p0000.jpg" "$work/www/$set/p0000.jpg" || { echo "wrong bytes" >&2; exit 1; }
+      cmp -s "$out/p0000.jpg" "$work/www/$set/p0000.jpg" || { echo "wrong bytes" >&2; exit 1; }
       ours_times+=("$(seconds "$t0" "$t1")")
+    }
+    # Each goes first every other round: neither always meets the other's leftovers.
+    for round in $(seq "$rounds"); do
+      if [ $((round % 2)) -eq 1 ]; then run_curl; run_ours; else run_ours; run_curl; fi
     done
     c=$(printf '%s\n' "${curl_times[@]}" | best)
     o=$(printf '%s\n' "${ours_times[@]}" | best)
@@ -112,4 +128,5 @@ for set in big small; do
   done
   done
 done
-echo "best of $rounds rounds, wall clock of each whole process; ratio = vexilo / curl (below 1 is faster)"
+echo "best of $rounds rounds, wall clock of each whole process, pictures written to $output_root;"
+echo "ratio = vexilo / curl (below 1 is faster)"

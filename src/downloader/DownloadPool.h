@@ -70,8 +70,8 @@ class DownloadPool {
   // With mMutex held: true, once, until the posted Deliver runs.
   bool ClaimDelivery();
   void PostDelivery();  // without mMutex held
-  void Deliver();  // main thread
-  void Wake();     // with mMutex held
+  void Deliver();       // main thread
+  void Wake();          // with mMutex held
 
   TransferLimits mLimits;
   PoolLinks mLinks;
@@ -81,7 +81,7 @@ class DownloadPool {
 
   std::mutex mMutex;
   std::condition_variable mCompletionWork;
-  CURLM* mMulti = nullptr;  // replaced by the transfer thread only, under mMutex
+  CURLM* mMulti = nullptr;        // replaced by the transfer thread only, under mMutex
   std::deque<Download> mOffered;  // in the order they start
   int mMostRunning = 3;
   std::vector<std::uint64_t> mStarted;  // not yet delivered

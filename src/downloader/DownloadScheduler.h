@@ -61,10 +61,10 @@ class DownloadScheduler {
   DownloadScheduler& operator=(const DownloadScheduler&) = delete;
 
   // The crawl start's share, after the crawl has filled the queue and cleared the stop and
-  // crawl idle flags: takes back what was offered and has not started, MaxWorkers from AppSettings.DownloadThread (not a whole number counts as
-  // 3, below 1 as 1, above kMostMaxWorkers as kMostMaxWorkers), downloads-complete cleared,
-  // timer on. ActiveWorkers keeps counting downloads of an earlier crawl that still run, so
-  // MaxWorkers holds across crawls.
+  // crawl idle flags: takes back what was offered and has not started, MaxWorkers from
+  // AppSettings.DownloadThread (not a whole number counts as 3, below 1 as 1, above kMostMaxWorkers
+  // as kMostMaxWorkers), downloads-complete cleared, timer on. ActiveWorkers keeps counting
+  // downloads of an earlier crawl that still run, so MaxWorkers holds across crawls.
   void StartCrawl();
   // One timer tick: switches the timer off once downloads are complete or Stop was
   // requested (offers not started are then taken back and retries still waiting given up),
@@ -198,11 +198,11 @@ class DownloadScheduler {
   std::vector<WaitingRetry> mRetries;
   std::map<std::string, int> mHostLoad;  // downloads offered or running, per host
   std::int32_t mActiveWorkers = 0;
-  std::deque<Offer> mOffers;  // in the order the pool starts them
+  std::deque<Offer> mOffers;           // in the order the pool starts them
   std::int64_t mOfferedDownloads = 0;  // the offers that are no skip
-  std::size_t mCutOffOffered = 0;  // CrawlState::CutOff's first entries
-  std::int64_t mNextQueueOffer = 0;  // the queue position offered next
-  bool mCutOffTaken = false;  // since cutoff.dat was last written
+  std::size_t mCutOffOffered = 0;      // CrawlState::CutOff's first entries
+  std::int64_t mNextQueueOffer = 0;    // the queue position offered next
+  bool mCutOffTaken = false;           // since cutoff.dat was last written
   struct RunningDownload {
     Handout Download;  // fetched again on Resume when shut-down cuts it off
     std::string Host;

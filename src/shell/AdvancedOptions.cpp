@@ -49,7 +49,8 @@ constexpr std::array kOptions = {
                    &AdvancedSettings::BrowserSession},
     AdvancedOption{"RetryFailed", "Retry failed pictures",
                    "A picture that failed for a passing reason (no connection, time-out, a busy "
-                   "server) is fetched again up to three times, waiting longer each time.",
+                   "server) is fetched again up to three times, waiting longer each time; at "
+                   "most four pictures come from one server at a time.",
                    &AdvancedSettings::RetryFailed},
 };
 

@@ -111,7 +111,7 @@ class DownloadSchedulerTest : public testing::Test {
   FakeTimer mTimer;
   std::vector<std::string> mAppended;
   std::map<std::string, std::vector<std::string>> mStatuses;  // by save path, in order
-  std::vector<std::string> mStarts;                            // save paths, in order
+  std::vector<std::string> mStarts;                           // save paths, in order
   std::vector<std::string> mFinalAddresses;
   // The disk as the scheduler sees it: only folders that exist can be measured.
   std::uint64_t mFreeBytes = std::uint64_t{1} << 40;

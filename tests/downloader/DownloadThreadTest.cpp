@@ -307,8 +307,10 @@ TEST_F(DownloadThreadTest, OffersStartInOrderAsTransfersEndAndWithdrawTakesBackT
   std::vector<std::uint64_t> started;
   std::vector<std::uint64_t> ended;
   DownloadPool pool(mMainThread, {},
-                    {{}, [&](std::uint64_t id) { started.push_back(id); },
-                     [&](std::uint64_t id, const DownloadResult&) { ended.push_back(id); }, nullptr});
+                    {{},
+                     [&](std::uint64_t id) { started.push_back(id); },
+                     [&](std::uint64_t id, const DownloadResult&) { ended.push_back(id); },
+                     nullptr});
   pool.SetMostRunning(2);
   for (std::uint64_t gate = 0; gate < 5; ++gate) {
     DownloadRequest request = Request("/gate/" + std::to_string(gate));
