@@ -1,5 +1,7 @@
 #include "downloader/DownloadPool.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 
 #include "downloader/CurlRequest.h"
@@ -30,8 +32,8 @@ void DownloadPool::Offer(std::uint64_t id, DownloadRequest request) {
   if (!mTransferThread.joinable()) StartThreads();
   std::lock_guard lock(mMutex);
   mOffered.push_back(std::move(download));
-  // The transfer thread takes every offer when it wakes: one wake-up for a tick's offers.
-  if (mOffered.size() == 1) Wake();
+  // A transfer thread with every place taken looks at the offers when a transfer ends.
+  if (mTransfersRunning < static_cast<std::size_t>(mMostRunning)) Wake();
 }
 
 void DownloadPool::SetMostRunning(int count) {
@@ -110,6 +112,7 @@ void DownloadPool::PostDelivery() {
 }
 
 void DownloadPool::RunTransfers() {
+  pthread_setname_np(pthread_self(), "vexilo-transfer");  // for top and perf
   std::vector<std::pair<CURL*, Download>> running;
   std::vector<CURL*> spare;  // their last transfers went well; reset before each use
   const auto takeHandle = [&spare]() -> CURL* {
@@ -143,6 +146,7 @@ void DownloadPool::RunTransfers() {
           starting.push_back(std::move(mOffered.front()));
           mOffered.pop_front();
         }
+        mTransfersRunning = running.size() + starting.size();
         deliver = !starting.empty() && ClaimDelivery();
       }
       if (deliver) PostDelivery();
@@ -223,6 +227,7 @@ void DownloadPool::Completed(std::vector<Download>& done) {
 }
 
 void DownloadPool::RunCompletions() {
+  pthread_setname_np(pthread_self(), "vexilo-check");
   while (true) {
     Download download;
     {

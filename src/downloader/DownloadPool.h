@@ -84,6 +84,7 @@ class DownloadPool {
   CURLM* mMulti = nullptr;        // replaced by the transfer thread only, under mMutex
   std::deque<Download> mOffered;  // in the order they start
   int mMostRunning = 3;
+  std::size_t mTransfersRunning = 0;    // as the transfer thread last counted
   std::vector<std::uint64_t> mStarted;  // not yet delivered
   std::deque<Download> mToComplete;
   std::vector<Download> mToReport;

@@ -162,8 +162,9 @@ void DownloadScheduler::ScheduleDownloads() {
     return;
   }
   if (pending < 1) return;
-  // Offered beyond the free slots as many again: they start without waiting for this thread.
-  std::int64_t freeSlots = 2 * std::int64_t{mMaxWorkers} - ActiveWorkers() - mOfferedDownloads;
+  // Offered beyond the free slots: they start without waiting for this thread.
+  const std::int64_t ahead = std::max(mMaxWorkers, kFewestOffersAhead);
+  std::int64_t freeSlots = mMaxWorkers + ahead - ActiveWorkers() - mOfferedDownloads;
   if (freeSlots < 1) return;
   const std::filesystem::path taskFolder = PictureFolderOf(mTask.TaskFolder);
   if (DiskTooFull(taskFolder.string())) return;  // pending pictures wait for room

@@ -40,6 +40,9 @@ class DownloadScheduler {
   // With AdvancedSettings::RetryFailed, downloads from one host (name and port) at a time,
   // whatever MaxWorkers is.
   static constexpr int kMostPerHost = 4;
+  // Pictures offered to the pool beyond the free slots: MaxWorkers, and at least this many,
+  // so that a few workers on a fast server do not wait for the main thread between pictures.
+  static constexpr std::int32_t kFewestOffersAhead = 8;
   // While the crawl no longer saves the state, counti.dat is written at most this often
   // during hand-outs, and at once when the downloads stop or end: a crash re-fetches at
   // most the pictures handed out since, into the same paths.
@@ -68,11 +71,11 @@ class DownloadScheduler {
   void StartCrawl();
   // One timer tick: switches the timer off once downloads are complete or Stop was
   // requested (offers not started are then taken back and retries still waiting given up),
-  // otherwise offers the pool what the free slots allow and as many again, so that the next
-  // transfer starts the moment one ends: cut-off downloads (CrawlState::CutOff), then retries
-  // that are due, then the queue. A picture counts as handed out (taken from CutOff or the
-  // retries, DispatchedCount raised, its row "downloading") only when the pool starts it, in
-  // the order offered, so the state files hold only what really started. With
+  // otherwise offers the pool what the free slots allow and more (MaxWorkers, at least
+  // kFewestOffersAhead), so that the next transfer starts the moment one ends: cut-off downloads
+  // (CrawlState::CutOff), then retries that are due, then the queue. A picture counts as handed out
+  // (taken from CutOff or the retries, DispatchedCount raised, its row "downloading") only when the
+  // pool starts it, in the order offered, so the state files hold only what really started. With
   // AdvancedSettings::RetryFailed, a picture whose host already has kMostPerHost downloads
   // offered or running waits, and so, to keep the queue's order and DispatchedCount a plain
   // position, does every picture behind it; a waiting retry is passed over instead. A save

@@ -209,8 +209,8 @@ TEST_F(DownloadSchedulerTest, AnnouncesAfterTheLastPendingAndRunningPictureHasRe
 
   Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 1);
-  // Picture 1 waits in the pool for the slot: not handed out yet.
-  EXPECT_EQ(mScheduler.OfferedDownloads(), 1);
+  // Pictures 1 and 2 wait in the pool for the slot: not handed out yet.
+  EXPECT_EQ(mScheduler.OfferedDownloads(), 2);
   EXPECT_TRUE(mStatuses[SavedName(1)].empty());
 
   Finish(0);
