@@ -263,13 +263,16 @@ void DownloadScheduler::SkipAtFront() {
 
 void DownloadScheduler::HandedOut(const Offer& offer) {
   switch (offer.From) {
-    case Source::CutOff:
-      if (mCutOffOffered > 0 && !mCrawl.CutOff.empty()) {
-        mCrawl.CutOff.erase(mCrawl.CutOff.begin());
-        --mCutOffOffered;
-        mCutOffTaken = true;
-      }
+    case Source::CutOff: {
+      // The first of the offered entries that lead CutOff, unless something went in before.
+      const auto entry =
+          std::find(mCrawl.CutOff.begin(), mCrawl.CutOff.end(), offer.Download.Picture);
+      if (entry == mCrawl.CutOff.end()) return;
+      mCrawl.CutOff.erase(entry);
+      if (mCutOffOffered > 0) --mCutOffOffered;
+      mCutOffTaken = true;
       return;
+    }
     case Source::Retry:
       std::erase_if(mRetries, [&](const WaitingRetry& retry) { return retry.OfferId == offer.Id; });
       return;
@@ -323,6 +326,8 @@ void DownloadScheduler::SaveCutOffIfTaken() {
 
 void DownloadScheduler::SettleHandOuts() {
   TakeBackOffers();
+  // Nothing more until StartCrawl: the state in memory may be another task's by then.
+  mTimer.SetEnabled(false);
   try {
     SaveCutOffIfTaken();
     SaveCountersIfDue(true);

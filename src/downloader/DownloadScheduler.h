@@ -97,7 +97,8 @@ class DownloadScheduler {
   // objects given to the constructor go, and not from inside the pictures' AppendPicture.
   void Shutdown();
 
-  // Takes back the offers not started yet and writes counti.dat and cutoff.dat now if a
+  // Takes back the offers not started yet, hands out nothing more until StartCrawl (the timer
+  // goes off; running downloads still report), and writes counti.dat and cutoff.dat now if a
   // hand-out is not in them yet: before a crawl replaces the state, which then reads its own.
   // A failure is told once per crawl.
   void SettleHandOuts();

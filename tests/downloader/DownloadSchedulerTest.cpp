@@ -365,6 +365,7 @@ TEST_F(DownloadSchedulerTest, WorkersOfAnEarlierCrawlStillCountAgainstTheLimit) 
 
   // The next crawl: what the first one offered and has not started stays in its queue.
   mScheduler.SettleHandOuts();
+  EXPECT_FALSE(mTimer.Enabled()) << "nothing is handed out while the next crawl loads";
   mCrawl = CrawlState{};
   Queue(3, 10);
   StartCrawl();
