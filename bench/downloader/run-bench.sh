@@ -90,7 +90,28 @@ now() { date +%s.%N; }
 best() { sort -n | head -1; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", b - a }'; }
 
-printf '%-14s %-9s %8s %9s %9s %7s\n' "set" "state" "workers" "curl s" "vexilo s" "ratio"
+# Each program's start-up alone, best of 20: Vexilo's includes starting the Qt runtime, which
+# the real program pays once, not once per download run. "net" compares the times without it.
+startup() {
+  local best=""
+  for _ in $(seq 20); do
+    local t0 t1
+    t0=$(now)
+    "$@" > /dev/null 2>&1 || true
+    t1=$(now)
+    best=$(printf '%s\n' $best "$(seconds "$t0" "$t1")" | best)
+  done
+  echo "$best"
+}
+: > "$work/none.urls"
+mkdir -p "$out"
+curl_start=$(startup curl -s -K /dev/null)
+ours_start=$(startup "$bench" "$work/none.urls" "$out" 3)
+printf 'start-up alone: curl %.1f ms, vexilo %.1f ms\n' \
+  "$(awk -v s="$curl_start" 'BEGIN { print s * 1000 }')" \
+  "$(awk -v s="$ours_start" 'BEGIN { print s * 1000 }')"
+
+printf '%-14s %-9s %8s %9s %9s %7s %7s\n' "set" "state" "workers" "curl s" "vexilo s" "ratio" "net"
 # crawling: the crawl still runs while the queue is fetched; draining: the crawl has ended and
 # counti.dat is written after every hand-out.
 for set in big small; do
@@ -123,10 +144,12 @@ for set in big small; do
     c=$(printf '%s\n' "${curl_times[@]}" | best)
     o=$(printf '%s\n' "${ours_times[@]}" | best)
     label="$count x $([ "$set" = big ] && echo 200 || echo 20) KB"
-    printf '%-14s %-9s %8s %9.3f %9.3f %7.2f\n' "$label" "$state" "$workers" "$c" "$o" \
-      "$(awk -v o="$o" -v c="$c" 'BEGIN { print o / c }')"
+    printf '%-14s %-9s %8s %9.3f %9.3f %7.2f %7.2f\n' "$label" "$state" "$workers" "$c" "$o" \
+      "$(awk -v o="$o" -v c="$c" 'BEGIN { print o / c }')" \
+      "$(awk -v o="$o" -v c="$c" -v so="$ours_start" -v sc="$curl_start" \
+        'BEGIN { print (o - so) / (c - sc) }')"
   done
   done
 done
 echo "best of $rounds rounds, wall clock of each whole process, pictures written to $output_root;"
-echo "ratio = vexilo / curl (below 1 is faster)"
+echo "ratio = vexilo / curl (below 1 is faster); net = the same without each one's start-up alone"
