@@ -630,8 +630,7 @@ TEST_F(DownloadSchedulerTest, WithRetriesAtMostFourDownloadsGoToOneHostAndThePic
   mSettings.Advanced.RetryFailed = true;
   Queue(6);
   LoopbackServer other{LoopbackServer::Connections::OnePerRequest};  // stops at once
-  other.AddPicture("/other.gif");
-  mCrawl.Queue.push_back({other.Url("/other.gif"), SavedName(99)});
+  mCrawl.Queue.push_back({other.Url("/gate/99"), SavedName(99)});
   StartCrawl();
 
   Tick();
@@ -645,6 +644,7 @@ TEST_F(DownloadSchedulerTest, WithRetriesAtMostFourDownloadsGoToOneHostAndThePic
   Finish(1);
   EXPECT_EQ(mCrawl.DispatchedCount, 7) << "picture 5 fills the host; the other host's follows";
   EXPECT_EQ(mScheduler.ActiveWorkers(), 5);
+  other.OpenAllGates();
   FinishAll();
   EXPECT_EQ(mStatuses[SavedName(99)].back(), "done");
 }

@@ -80,7 +80,17 @@ class TinyProxy {
   ~TinyProxy() {
     if (mPid <= 0) return;
     ::kill(mPid, SIGTERM);
-    ::waitpid(mPid, nullptr, 0);
+    // A SIGTERM that lands just before tinyproxy enters poll() leaves it waiting for a
+    // connection that never comes; it is then killed.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (::waitpid(mPid, nullptr, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() >= deadline) {
+        ::kill(mPid, SIGKILL);
+        ::waitpid(mPid, nullptr, 0);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
   }
   TinyProxy(const TinyProxy&) = delete;
   TinyProxy& operator=(const TinyProxy&) = delete;
