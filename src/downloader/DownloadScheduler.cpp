@@ -88,10 +88,8 @@ void DownloadScheduler::StartCrawl() {
 void DownloadScheduler::Tick() {
   if (mShutDown) return;
   if (mDownloadsComplete || mFlags.StopRequested) {
-    TakeBackOffers();  // first: a retry that started is no longer waiting
+    SettleHandOuts();  // first: a retry that started is no longer waiting
     DropRetries();
-    mTimer.SetEnabled(false);
-    SettleHandOuts();
     return;
   }
   try {
@@ -112,7 +110,6 @@ void DownloadScheduler::Shutdown() {
   // A start not delivered yet is not counted: Resume fetches that picture again.
   mPool.Shutdown();
   mOffers.clear();
-  mOfferedDownloads = 0;
   // Every download not reported yet is cut off, even one whose file was complete: it is
   // merely fetched once more.
   std::map<std::string, std::vector<QueuedPicture>> cutOff;  // by task folder name
@@ -164,7 +161,7 @@ void DownloadScheduler::ScheduleDownloads() {
   if (pending < 1) return;
   // Offered beyond the free slots: they start without waiting for this thread.
   const std::int64_t ahead = std::max(mMaxWorkers, kFewestOffersAhead);
-  std::int64_t freeSlots = mMaxWorkers + ahead - ActiveWorkers() - mOfferedDownloads;
+  std::int64_t freeSlots = mMaxWorkers + ahead - ActiveWorkers() - OfferedDownloads();
   if (freeSlots < 1) return;
   const std::filesystem::path taskFolder = PictureFolderOf(mTask.TaskFolder);
   if (DiskTooFull(taskFolder.string())) return;  // pending pictures wait for room
@@ -228,7 +225,6 @@ bool DownloadScheduler::OfferDownload(Handout handout, Source from) {
     throw;
   }
   ++mHostLoad[host];
-  ++mOfferedDownloads;
   return true;
 }
 
@@ -243,13 +239,17 @@ void DownloadScheduler::Started(std::uint64_t id) {
   // The pool starts in the order offered: whatever was offered before has started too.
   const Offer started = std::move(*offer);
   mOffers.erase(offer);
-  --mOfferedDownloads;
   mRunning[id] = {started.Download, started.Host};
   ++mActiveWorkers;
   mStatus.SetStatusText(kProgressPanel, kDownloadingText + started.Download.Picture.Url);
   Mark(started.Download, kDownloadingStatus);
   HandedOut(started);
   SkipAtFront();
+}
+
+std::int64_t DownloadScheduler::OfferedDownloads() const {
+  return std::count_if(mOffers.begin(), mOffers.end(),
+                       [](const Offer& offer) { return !offer.Skip; });
 }
 
 void DownloadScheduler::SkipAtFront() {
@@ -296,7 +296,6 @@ void DownloadScheduler::TakeBackOffers() {
   }
   for (WaitingRetry& retry : mRetries) retry.OfferId = 0;
   mOffers.clear();
-  mOfferedDownloads = 0;
   mCutOffOffered = 0;
   mNextQueueOffer = mCrawl.DispatchedCount;
 }

@@ -111,7 +111,7 @@ class DownloadScheduler {
   // Downloads started and not yet reported.
   std::int32_t ActiveWorkers() const { return mActiveWorkers; }
   // Downloads offered to the pool and not started yet.
-  std::int64_t OfferedDownloads() const { return mOfferedDownloads; }
+  std::int64_t OfferedDownloads() const;
   std::int32_t MaxWorkers() const { return mMaxWorkers; }
   // Pictures that failed and wait for another try.
   std::size_t WaitingRetries() const { return mRetries.size(); }
@@ -202,11 +202,10 @@ class DownloadScheduler {
   std::vector<WaitingRetry> mRetries;
   std::map<std::string, int> mHostLoad;  // downloads offered or running, per host
   std::int32_t mActiveWorkers = 0;
-  std::deque<Offer> mOffers;           // in the order the pool starts them
-  std::int64_t mOfferedDownloads = 0;  // the offers that are no skip
-  std::size_t mCutOffOffered = 0;      // CrawlState::CutOff's first entries
-  std::int64_t mNextQueueOffer = 0;    // the queue position offered next
-  bool mCutOffTaken = false;           // since cutoff.dat was last written
+  std::deque<Offer> mOffers;         // in the order the pool starts them
+  std::size_t mCutOffOffered = 0;    // CrawlState::CutOff's first entries
+  std::int64_t mNextQueueOffer = 0;  // the queue position offered next
+  bool mCutOffTaken = false;         // since cutoff.dat was last written
   struct RunningDownload {
     Handout Download;  // fetched again on Resume when shut-down cuts it off
     std::string Host;
