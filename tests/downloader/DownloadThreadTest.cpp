@@ -284,7 +284,7 @@ TEST_F(DownloadThreadTest, ADeadHostSpoilsNoLaterDownload) {
   requests.push_back(Request("/chunked"));
   requests.back().SavePath = (mFolder / "a.jpg").string();
   requests.push_back(Request("/"));
-  requests.back().Url = "http://pics.invalid/x.jpg";
+  requests.back().Url = std::string("http://") + kUnresolvableHost + "/x.jpg";
   requests.back().SavePath = (mFolder / "dead.jpg").string();
   EXPECT_EQ(RunAll(std::move(requests)).Appended.size(), 1u);
   std::vector<DownloadRequest> later;

@@ -159,22 +159,22 @@ TEST_P(ProbeAnswerTest, ReadsTheSizeOrLeavesItUnknown) {
 
 INSTANTIATE_TEST_SUITE_P(
     Servers, ProbeAnswerTest,
-    testing::Values(AnswerCase{"Picture", "/big.jpg", PictureDimensions{800, 600}},
-                    AnswerCase{"NotFound", "/missing.jpg", std::nullopt},
-                    AnswerCase{"NotAPicture", "/page.jpg", std::nullopt},
-                    AnswerCase{"RedirectNotFollowed", "/moved.jpg", std::nullopt},
-                    AnswerCase{"NeverAnswers", "/stall", std::nullopt},
-                    AnswerCase{"DeadHost", "http://no-such-host.invalid/p.jpg", std::nullopt},
-                    // Whole pictures: no more than the first 64 KB is read.
-                    AnswerCase{"FrameWithin64KB", "/p.jpg", PictureDimensions{300, 200},
-                               Answer("200 OK", "", Jpeg(300, 200, 65000, 200000))},
-                    AnswerCase{"FrameBeyond64KB", "/p.jpg", std::nullopt,
-                               Answer("200 OK", "", Jpeg(300, 200, 70000, 200000))},
-                    // A part that does not start at the first byte is not a header.
-                    AnswerCase{
-                        "PartFromTheMiddle", "/p.jpg", std::nullopt,
-                        Answer("206 Partial Content", "Content-Range: bytes 10-65545/200000\r\n",
-                               Jpeg(300, 200))}));
+    testing::Values(
+        AnswerCase{"Picture", "/big.jpg", PictureDimensions{800, 600}},
+        AnswerCase{"NotFound", "/missing.jpg", std::nullopt},
+        AnswerCase{"NotAPicture", "/page.jpg", std::nullopt},
+        AnswerCase{"RedirectNotFollowed", "/moved.jpg", std::nullopt},
+        AnswerCase{"NeverAnswers", "/stall", std::nullopt},
+        AnswerCase{"DeadHost", std::string("http://") + kUnresolvableHost + "/p.jpg", std::nullopt},
+        // Whole pictures: no more than the first 64 KB is read.
+        AnswerCase{"FrameWithin64KB", "/p.jpg", PictureDimensions{300, 200},
+                   Answer("200 OK", "", Jpeg(300, 200, 65000, 200000))},
+        AnswerCase{"FrameBeyond64KB", "/p.jpg", std::nullopt,
+                   Answer("200 OK", "", Jpeg(300, 200, 70000, 200000))},
+        // A part that does not start at the first byte is not a header.
+        AnswerCase{"PartFromTheMiddle", "/p.jpg", std::nullopt,
+                   Answer("206 Partial Content", "Content-Range: bytes 10-65545/200000\r\n",
+                          Jpeg(300, 200))}));
 
 // The page a crawl reads, whose markup claims sizes its pictures do not have: one ranged
 // request per candidate, with the downloads' credentials.

@@ -102,4 +102,9 @@ int ListenOnLoopback(int backlog, int& port);
 // A loopback port that nothing listens on (as far as one can tell).
 int UnusedPort();
 
+// A host name that never resolves, and fails at once without asking any name server: one of
+// its labels is longer than DNS allows. The tests stay off the network and off its delays.
+inline constexpr const char* kUnresolvableHost =
+    "no-such-host-aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa.invalid";
+
 }  // namespace vexilo::test
