@@ -9,6 +9,7 @@
 #include "core/TextRules.h"
 #include "core/UrlUtils.h"
 #include "downloader/PictureRequest.h"
+#include "downloader/PictureStatus.h"
 
 namespace vexilo {
 namespace {
@@ -36,12 +37,6 @@ bool LiesDirectlyIn(const std::string& savePath, const std::filesystem::path& fo
 
 // Host name and port: what one server's connection limit is about.
 std::string HostKey(const std::string& url) { return LowerAscii(HostOf(url)); }
-
-constexpr const char* kDownloadingStatus = "downloading";
-constexpr const char* kDoneStatus = "done";
-constexpr const char* kRetryingStatus = "retrying";
-constexpr const char* kSkippedStatus = "skipped";
-constexpr const char* kFailedStatus = "failed: ";
 
 }  // namespace
 

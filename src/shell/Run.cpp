@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "downloader/DownloadedPictureChecks.h"
 #include "downloader/FailedRefetch.h"
 #include "downloader/HeaderSizeProbe.h"
+#include "downloader/PictureStatus.h"
 #include "gallery/ExportLinks.h"
 #include "gallery/GalleryGenerator.h"
 #include "pictures/PictureReading.h"
@@ -21,8 +23,6 @@
 
 namespace vexilo {
 namespace {
-
-constexpr const char* kWaitingStatus = "waiting";
 
 // Rows are appended with the queue, one per queued picture, so they share their positions; a
 // row whose link is not the picture's belongs to something else (another task's list).
@@ -155,11 +155,12 @@ void TRun::ListTaskPictures(int node) {
     mParts.Prompts.ShowError(error.what());
   }
   mParts.Window.ShowPictureRows(mPictureRows);
+  if (mPictureRows.empty()) return;
   try {
-    std::vector<FailedPicture> failed = mStateFiles.ReadFailed(mCurrentTask.FolderName);
-    if (!failed.empty()) {
-      ShowSavedStatuses(mStateFiles.ReadQueue(mCurrentTask.FolderName), failed, false);
-    }
+    std::vector<PictureEntry> rows;  // read above
+    CrawlState saved;
+    mStateFiles.LoadCrawlState(mCurrentTask.FolderName, rows, saved);
+    ShowSavedStatuses(saved, false);
   } catch (const std::exception&) {
     // The rows are shown without their statuses.
   }
@@ -175,7 +176,7 @@ void TRun::RunCrawl() {
 
 void TRun::StartDownloads() {
   if (mFlags.ResumeRequested) OfferToRefetchFailed(mCrawlState, mParts.Prompts);
-  if (!mPictureRows.empty()) ShowSavedStatuses(mCrawlState.Queue, mCrawlState.Failed, true);
+  if (!mPictureRows.empty()) ShowSavedStatuses(mCrawlState, true);
   mThumbnailFace.store(mParts.Grid.ButtonFace());
   std::vector<std::string> earlier;
   const size_t dispatched = static_cast<size_t>(std::max(0, mCrawlState.DispatchedCount));
@@ -238,16 +239,21 @@ void TRun::ShowFinalAddress(const std::string& savedPath, const std::string& fin
   }
 }
 
-void TRun::ShowSavedStatuses(const std::vector<QueuedPicture>& queue,
-                             const std::vector<FailedPicture>& failed, bool waiting) {
+void TRun::ShowSavedStatuses(const CrawlState& saved, bool waiting) {
+  const std::vector<QueuedPicture>& queue = saved.Queue;
   const std::size_t shown = std::min(queue.size(), mPictureRows.size());
-  if (waiting) {
-    const std::size_t first =
-        static_cast<std::size_t>(std::clamp<std::int64_t>(mCrawlState.DispatchedCount, 0, shown));
-    for (std::size_t i = first; i < shown; ++i) {
-      if (RowIsPicture(mPictureRows, i, queue[i])) {
-        mParts.Window.SetPictureRowStatus(static_cast<int>(i), kWaitingStatus);
-      }
+  const auto handedOut =
+      static_cast<std::size_t>(std::clamp<std::int64_t>(saved.DispatchedCount, 0, shown));
+  for (std::size_t i = 0; i < shown; ++i) {
+    if (!RowIsPicture(mPictureRows, i, queue[i])) continue;
+    if (i >= handedOut) {
+      if (waiting) mParts.Window.SetPictureRowStatus(static_cast<int>(i), kWaitingStatus);
+      continue;
+    }
+    // Handed out and still in the folder: fetched, unless it failed or was cut off (below).
+    std::error_code error;
+    if (std::filesystem::is_regular_file(queue[i].SavePath, error)) {
+      mParts.Window.SetPictureRowStatus(static_cast<int>(i), kDoneStatus);
     }
   }
   std::unordered_map<std::string, std::size_t> rowOfPath;  // the last entry of a save path
@@ -259,9 +265,12 @@ void TRun::ShowSavedStatuses(const std::vector<QueuedPicture>& queue,
       mParts.Window.SetPictureRowStatus(static_cast<int>(found->second), status);
     }
   };
-  for (const FailedPicture& picture : failed) show(picture.SavePath, "failed: " + picture.Reason);
-  if (waiting) {
-    for (const QueuedPicture& picture : mCrawlState.CutOff) show(picture.SavePath, kWaitingStatus);
+  for (const FailedPicture& picture : saved.Failed) {
+    show(picture.SavePath, kFailedStatus + picture.Reason);
+  }
+  // A cut-off picture's file may be there, cut short.
+  for (const QueuedPicture& picture : saved.CutOff) {
+    show(picture.SavePath, waiting ? kWaitingStatus : "");
   }
 }
 

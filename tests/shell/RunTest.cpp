@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "core/LineFile.h"
+#include "core/TaskStateFiles.h"
 #include "pictures/BmpWriter.h"
 #include "shell/Run.h"
 #include "support/FakeSeams.h"
@@ -30,12 +33,16 @@ class BlankBrowser : public PageBrowser {
 
 class RecordingWindow : public RunWindow {
  public:
-  void ShowPictureRows(const std::vector<PictureEntry>& rows) override { Rows = rows; }
+  void ShowPictureRows(const std::vector<PictureEntry>& rows) override {
+    Rows = rows;
+    Statuses.clear();
+  }
   void AddPictureRow(const PictureEntry& row) override { Rows.push_back(row); }
-  void SetPictureRowStatus(int, const std::string&) override {}
+  void SetPictureRowStatus(int row, const std::string& status) override { Statuses[row] = status; }
   void SetPictureRowLink(int, const std::string&) override {}
   void SetGridVisible(bool visible) override { GridVisible = visible; }
   std::vector<PictureEntry> Rows;
+  std::map<int, std::string> Statuses;  // by row, the last one set
   bool GridVisible = true;
 };
 
@@ -174,6 +181,34 @@ TEST_F(RunTest, SelectingATaskListsItsPicturesAndRows) {
   run->Flags().CrawlIdle = false;
   EXPECT_FALSE(run->Tasks().SelectionChangeAllowed());
   EXPECT_EQ(prompts.Messages, std::vector<std::string>{"Please wait for completing current task."});
+}
+
+// After a restart the rows say what became of each picture, as far as the saved state and the
+// folder tell.
+TEST_F(RunTest, SelectingATaskShowsWhatBecameOfEachPicture) {
+  const std::filesystem::path pictures = dir / "pics";
+  std::filesystem::create_directory(pictures);
+  WriteLines(dir / "GTask.lis", TaskLines({Task("a", pictures.string() + "/")}));
+  CrawlState state;
+  std::vector<PictureEntry> rows;
+  for (const std::string name : {"fetched", "failed", "cut", "removed", "later"}) {
+    state.Queue.push_back({"http://x/" + name + ".jpg", (pictures / (name + ".jpg")).string()});
+    rows.push_back({name + ".jpg", "http://x/" + name + ".jpg", "", ""});
+  }
+  state.DispatchedCount = 4;
+  state.Failed = {{state.Queue[1].Url, state.Queue[1].SavePath, "404 Not Found"}};
+  state.CutOff = {state.Queue[2]};  // its file is there, cut short
+  for (const std::string name : {"fetched", "failed", "cut", "later"}) {
+    WriteFileBytes(pictures / (name + ".jpg"), "x");
+  }
+  TaskStateFiles(dir.Path()).SaveCrawlState("a", rows, state);
+  auto run = Start();
+
+  run->Tasks().SelectNode(0);
+
+  EXPECT_EQ(window.Rows.size(), 5u);
+  EXPECT_EQ(window.Statuses,
+            (std::map<int, std::string>{{0, "done"}, {1, "failed: 404 Not Found"}, {2, ""}}));
 }
 
 }  // namespace

@@ -1,0 +1,14 @@
+#pragma once
+// The texts of the picture list's Status column, shared by the downloads that set them and
+// the saved state that gives them back after a restart.
+
+namespace vexilo {
+
+inline constexpr const char* kWaitingStatus = "waiting";
+inline constexpr const char* kDownloadingStatus = "downloading";
+inline constexpr const char* kDoneStatus = "done";
+inline constexpr const char* kRetryingStatus = "retrying";
+inline constexpr const char* kSkippedStatus = "skipped";
+inline constexpr const char* kFailedStatus = "failed: ";  // followed by the reason
+
+}  // namespace vexilo
