@@ -247,6 +247,15 @@ std::int64_t DownloadScheduler::OfferedDownloads() const {
                        [](const Offer& offer) { return !offer.Skip; });
 }
 
+std::vector<std::string> DownloadScheduler::SavePathsRunning(const std::string& folderName) const {
+  std::vector<std::string> paths;
+  for (const auto& [id, running] : mRunning) {
+    if (running.Download.FolderName == folderName)
+      paths.push_back(running.Download.Picture.SavePath);
+  }
+  return paths;
+}
+
 void DownloadScheduler::SkipAtFront() {
   while (!mOffers.empty() && mOffers.front().Skip) {
     const Offer skipped = std::move(mOffers.front());

@@ -112,6 +112,8 @@ class DownloadScheduler {
   std::int32_t ActiveWorkers() const { return mActiveWorkers; }
   // Downloads offered to the pool and not started yet.
   std::int64_t OfferedDownloads() const;
+  // The save paths of the task's pictures that are downloading now.
+  std::vector<std::string> SavePathsRunning(const std::string& folderName) const;
   std::int32_t MaxWorkers() const { return mMaxWorkers; }
   // Pictures that failed and wait for another try.
   std::size_t WaitingRetries() const { return mRetries.size(); }

@@ -160,7 +160,7 @@ void TRun::ListTaskPictures(int node) {
     std::vector<PictureEntry> rows;  // read above
     CrawlState saved;
     mStateFiles.LoadCrawlState(mCurrentTask.FolderName, rows, saved);
-    ShowSavedStatuses(saved, false);
+    ShowSavedStatuses(mCurrentTask.FolderName, saved, false);
   } catch (const std::exception&) {
     // The rows are shown without their statuses.
   }
@@ -176,7 +176,7 @@ void TRun::RunCrawl() {
 
 void TRun::StartDownloads() {
   if (mFlags.ResumeRequested) OfferToRefetchFailed(mCrawlState, mParts.Prompts);
-  if (!mPictureRows.empty()) ShowSavedStatuses(mCrawlState, true);
+  if (!mPictureRows.empty()) ShowSavedStatuses(mRunningTask.FolderName, mCrawlState, true);
   mThumbnailFace.store(mParts.Grid.ButtonFace());
   std::vector<std::string> earlier;
   const size_t dispatched = static_cast<size_t>(std::max(0, mCrawlState.DispatchedCount));
@@ -239,7 +239,7 @@ void TRun::ShowFinalAddress(const std::string& savedPath, const std::string& fin
   }
 }
 
-void TRun::ShowSavedStatuses(const CrawlState& saved, bool waiting) {
+void TRun::ShowSavedStatuses(const std::string& folderName, const CrawlState& saved, bool waiting) {
   const std::vector<QueuedPicture>& queue = saved.Queue;
   const std::size_t shown = std::min(queue.size(), mPictureRows.size());
   const auto handedOut =
@@ -268,9 +268,12 @@ void TRun::ShowSavedStatuses(const CrawlState& saved, bool waiting) {
   for (const FailedPicture& picture : saved.Failed) {
     show(picture.SavePath, kFailedStatus + picture.Reason);
   }
-  // A cut-off picture's file may be there, cut short.
+  // A cut-off or running picture's file may be there, cut short.
   for (const QueuedPicture& picture : saved.CutOff) {
     show(picture.SavePath, waiting ? kWaitingStatus : "");
+  }
+  for (const std::string& savePath : mScheduler->SavePathsRunning(folderName)) {
+    show(savePath, kDownloadingStatus);
   }
 }
 

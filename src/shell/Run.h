@@ -140,10 +140,11 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // The scheduler: a picture's status in its row, when the rows shown are its task's.
   void SetPictureStatus(std::int64_t queuePosition, const std::string& savedPath,
                         const std::string& status);
-  // The statuses a saved state gives the rows shown: "done" for the pictures handed out whose
-  // files are there, "failed: <reason>" for those that failed, and, when waiting is set,
-  // "waiting" for those still to hand out and those cut off.
-  void ShowSavedStatuses(const CrawlState& saved, bool waiting);
+  // The statuses a saved state of the task in folderName gives the rows shown: "done" for the
+  // pictures handed out whose files are there, "failed: <reason>" for those that failed,
+  // "downloading" for those still running, and, when waiting is set, "waiting" for those
+  // still to hand out and those cut off.
+  void ShowSavedStatuses(const std::string& folderName, const CrawlState& saved, bool waiting);
   void ShowFinalAddress(const std::string& savedPath, const std::string& finalUrl);
   // The shown row of the running crawl's picture saved at savedPath, or -1.
   int RowOfDownload(const std::string& savedPath) const;

@@ -149,6 +149,10 @@ TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {
   EXPECT_EQ(mScheduler.ActiveWorkers(), 3);
   EXPECT_EQ(mStatus.Text(2), "Downloading picture " + GateUrl(3));
   EXPECT_TRUE(mServer.WaitForRequests(4));
+  std::vector<std::string> running = mScheduler.SavePathsRunning("cats");
+  std::sort(running.begin(), running.end());
+  EXPECT_EQ(running, (std::vector<std::string>{SavedName(0), SavedName(2), SavedName(3)}));
+  EXPECT_TRUE(mScheduler.SavePathsRunning("dogs").empty());
 }
 
 TEST_F(DownloadSchedulerTest, StartsNoMoreThanArePending) {
