@@ -221,6 +221,11 @@ void TaskStateFiles::LoadCrawlState(const std::string& folderName, std::vector<P
   LoadListIfPresent(folder / kVisited, state.VisitedUrls);
   LoadListIfPresent(folder / kWant, state.WantUrls);
   LoadListIfPresent(folder / kTemp, state.TempUrls);
+  LoadQueueState(folderName, state);
+}
+
+void TaskStateFiles::LoadQueueState(const std::string& folderName, CrawlState& state) const {
+  std::filesystem::path folder = StateFolder(folderName);
   if (FileExists(folder / kPictures)) {
     state.Queue = ReadQueueFiles(folder / kPictures, folder / kSavedNames);
     const std::vector<std::string> pages = ReadPages(folder);
@@ -270,12 +275,6 @@ std::vector<PictureEntry> TaskStateFiles::ReadPictureRows(const std::string& fol
   std::vector<std::string> pages = ReadPages(StateFolder(folderName));
   for (size_t i = 0; i < pages.size() && i < rows.size(); ++i) rows[i].Page = std::move(pages[i]);
   return rows;
-}
-
-std::vector<QueuedPicture> TaskStateFiles::ReadQueue(const std::string& folderName) const {
-  std::filesystem::path folder = StateFolder(folderName);
-  if (!FileExists(folder / kPictures)) return {};
-  return ReadQueueFiles(folder / kPictures, folder / kSavedNames);
 }
 
 std::vector<FailedPicture> TaskStateFiles::ReadFailed(const std::string& folderName) const {

@@ -46,12 +46,13 @@ class TaskStateFiles {
   // numbers gives 1, 1, 0.
   void LoadCrawlState(const std::string& folderName, std::vector<PictureEntry>& rows,
                       CrawlState& state) const;
+  // The part of LoadCrawlState that the downloads need: the queue with its pages, the
+  // counters, and the cut-off and failed downloads.
+  void LoadQueueState(const std::string& folderName, CrawlState& state) const;
   // The picture list of listview.dat: one row per whole four lines; none when it is missing.
   // Row i takes line i of pages.dat as its page.
   std::vector<PictureEntry> ReadPictureRows(const std::string& folderName) const;
-  // The saved download queue and failed downloads, as LoadCrawlState reads them; empty when
-  // missing.
-  std::vector<QueuedPicture> ReadQueue(const std::string& folderName) const;
+  // The saved failed downloads, as LoadCrawlState reads them; none when missing.
   std::vector<FailedPicture> ReadFailed(const std::string& folderName) const;
 
   // At start-up: removes the temporary files killed saves left in every state folder. Never

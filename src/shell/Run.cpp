@@ -157,9 +157,8 @@ void TRun::ListTaskPictures(int node) {
   mParts.Window.ShowPictureRows(mPictureRows);
   if (mPictureRows.empty()) return;
   try {
-    std::vector<PictureEntry> rows;  // read above
     CrawlState saved;
-    mStateFiles.LoadCrawlState(mCurrentTask.FolderName, rows, saved);
+    mStateFiles.LoadQueueState(mCurrentTask.FolderName, saved);
     ShowSavedStatuses(mCurrentTask.FolderName, saved, false);
   } catch (const std::exception&) {
     // The rows are shown without their statuses.
