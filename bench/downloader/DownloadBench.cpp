@@ -19,6 +19,7 @@
 
 #include "core/StatusSink.h"
 #include "core/UserPrompts.h"
+#include "downloader/DownloadPool.h"
 #include "downloader/DownloadScheduler.h"
 #include "downloader/DownloadTimer.h"
 #include "platform/QtMainThread.h"
@@ -98,9 +99,16 @@ int main(int argc, char** argv) {
   std::size_t appended = 0;
   std::size_t ended = 0;
   QtTimer timer;
-  DownloadScheduler scheduler(
-      crawl, flags, settings, task, stateFiles, prompts, status, mainThread, timer,
-      PictureHooks{MakeBenchThumbnail, [&](const std::string&, const Bitmap24&) { ++appended; },
+  DownloadScheduler scheduler({
+      .Crawl = crawl,
+      .Flags = flags,
+      .Settings = settings,
+      .Task = task,
+      .StateFiles = stateFiles,
+      .Prompts = prompts,
+      .Status = status,
+      .Timer = timer,
+      .Pictures = {MakeBenchThumbnail, [&](const std::string&, const Bitmap24&) { ++appended; },
                    nullptr,
                    [&](std::int64_t, const std::string&, const std::string& mark) {
                      // The crawl ends with the last picture, however
@@ -108,7 +116,8 @@ int main(int argc, char** argv) {
                      if (mark != "downloading" && ++ended == crawl.Queue.size())
                        flags.CrawlIdle = true;
                    },
-                   nullptr});
+                   nullptr},
+      .MakePool = ThreadPool(mainThread)});
   timer.OnTimeout([&] { scheduler.Tick(); });
 
   const auto start = std::chrono::steady_clock::now();

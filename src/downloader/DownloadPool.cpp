@@ -286,4 +286,10 @@ void DownloadPool::Deliver() {
   }
 }
 
+PoolMaker ThreadPool(MainThread& mainThread, TransferLimits limits) {
+  return [&mainThread, limits](PoolLinks links) -> std::unique_ptr<TransferPool> {
+    return std::make_unique<DownloadPool>(mainThread, limits, std::move(links));
+  };
+}
+
 }  // namespace vexilo

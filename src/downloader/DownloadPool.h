@@ -23,42 +23,25 @@
 #include "downloader/ClosableMainThread.h"
 #include "downloader/DownloadRequest.h"
 #include "downloader/DownloadThread.h"
+#include "downloader/TransferPool.h"
 
 namespace vexilo {
 
-struct PoolLinks {
-  PictureHooks Pictures;
-  // Main thread, in the order offered and before the download's report: download id started.
-  std::function<void(std::uint64_t id)> Started;
-  // Main thread, after the picture's report: how download id ended.
-  std::function<void(std::uint64_t id, const DownloadResult&)> Ended;
-  // Main thread, once after the downloads that ended together: their slots are free.
-  std::function<void()> SlotsFreed;
-};
-
-class DownloadPool {
+class DownloadPool final : public TransferPool {
  public:
-  // mainThread must outlive the pool. No thread is made before the first Start.
+  // mainThread must outlive the pool.
   DownloadPool(MainThread& mainThread, TransferLimits limits, PoolLinks links);
-  ~DownloadPool();  // Shutdown()
+  ~DownloadPool() override;  // Shutdown()
   DownloadPool(const DownloadPool&) = delete;
   DownloadPool& operator=(const DownloadPool&) = delete;
 
-  // Main thread. Offers download id: it starts, in the order offered, as soon as fewer than
-  // SetMostRunning transfers run. Its start and then its report follow on the main thread,
-  // however it ends, unless Withdraw takes it back first. Raises std::system_error when the
-  // pool's threads cannot be made, std::bad_alloc.
-  void Offer(std::uint64_t id, DownloadRequest request);
-  // Main thread. Transfers at a time from now on (at least 1; 3 until set).
-  void SetMostRunning(int count);
-  // Main thread. Takes back every offer that has not started. Returns, in order, the
-  // downloads that started but whose Started has not run: it will not run for them.
-  std::vector<std::uint64_t> Withdraw();
-  // Closes the connections kept open, once no transfer runs. Any thread.
-  void CloseIdleConnections();
-  // Main thread. Cuts off running transfers (their files stay as far as they came) and joins
-  // the threads; no report runs after it. Takes up to about a decode's time.
-  void Shutdown();
+  // TransferPool. Offer makes the threads at its first call; Shutdown joins them, which
+  // takes up to about a decode's time, and leaves cut-off files as far as they came.
+  void Offer(std::uint64_t id, DownloadRequest request) override;
+  void SetMostRunning(int count) override;  // 3 until set
+  std::vector<std::uint64_t> Withdraw() override;
+  void CloseIdleConnections() override;
+  void Shutdown() override;
 
  private:
   using Download = std::unique_ptr<TDownloadThead>;
@@ -93,5 +76,9 @@ class DownloadPool {
   std::thread mTransferThread;
   std::vector<std::thread> mCompletionThreads;
 };
+
+// The pool the program runs its downloads in, reporting through mainThread (which must
+// outlive it).
+PoolMaker ThreadPool(MainThread& mainThread, TransferLimits limits = {});
 
 }  // namespace vexilo

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Clock.h"
+
 namespace vexilo {
 
 struct DownloadRequest {
@@ -45,6 +47,8 @@ struct TransferLimits {
   std::chrono::milliseconds RateWindow{60000};
   // No picture may hold its slot longer than this, however steadily its bytes come.
   std::chrono::milliseconds TotalTime{10 * 60 * 1000};
+  // What the rate floor measures against; must outlive the transfers.
+  const Clock* Time = &SteadyClock();
 };
 
 }  // namespace vexilo

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <new>
+#include <system_error>
 
 #include "core/Errors.h"
 #include "core/SaveFailureNotice.h"
@@ -40,30 +42,28 @@ std::string HostKey(const std::string& url) { return LowerAscii(HostOf(url)); }
 
 }  // namespace
 
-DownloadScheduler::DownloadScheduler(
-    CrawlState& crawl, RunFlags& flags, const AppSettings& settings, const TaskRecord& task,
-    TaskStateFiles& stateFiles, UserPrompts& prompts, StatusSink& status, MainThread& mainThread,
-    DownloadTimer& timer, PictureHooks pictures, TransferLimits limits, DiskFloor diskFloor,
-    RetryPolicy retries, std::chrono::milliseconds counterSaveInterval)
-    : mCrawl(crawl),
-      mFlags(flags),
-      mSettings(settings),
-      mTask(task),
-      mStateFiles(stateFiles),
-      mPrompts(prompts),
-      mStatus(status),
-      mTimer(timer),
-      mPictures(std::move(pictures)),
-      mDiskFloor(std::move(diskFloor)),
-      mRetryPolicy(retries),
-      mCounterSaveInterval(counterSaveInterval),
-      mPool(mainThread, limits,
-            {mPictures, [this](std::uint64_t id) { Started(id); },
-             [this](std::uint64_t id, const DownloadResult& result) { Reported(id, result); },
-             // Freed slots are filled at once instead of at the next tick.
-             [this] {
-               if (mTimer.Enabled()) Tick();
-             }}) {}
+DownloadScheduler::DownloadScheduler(SchedulerParts parts)
+    : mCrawl(parts.Crawl),
+      mFlags(parts.Flags),
+      mSettings(parts.Settings),
+      mTask(parts.Task),
+      mStateFiles(parts.StateFiles),
+      mPrompts(parts.Prompts),
+      mStatus(parts.Status),
+      mTimer(parts.Timer),
+      mPictures(std::move(parts.Pictures)),
+      mDiskFloor(std::move(parts.Floor)),
+      mRetryPolicy(parts.Retries),
+      mClock(parts.Time),
+      mCounterSaveInterval(parts.CounterSaveInterval),
+      mPool(parts.MakePool({mPictures, [this](std::uint64_t id) { Started(id); },
+                            [this](std::uint64_t id, const DownloadResult& result) {
+                              Reported(id, result);
+                            },
+                            // Freed slots are filled at once instead of at the next tick.
+                            [this] {
+                              if (mTimer.Enabled()) Tick();
+                            }})) {}
 
 DownloadScheduler::~DownloadScheduler() { Shutdown(); }
 
@@ -76,7 +76,7 @@ void DownloadScheduler::StartCrawl() {
   mFailed = 0;
   mDownloadsComplete = false;
   mMaxWorkers = MaxWorkersFrom(mSettings.DownloadThread);
-  mPool.SetMostRunning(mMaxWorkers);
+  mPool->SetMostRunning(mMaxWorkers);
   mTimer.SetEnabled(true);
 }
 
@@ -94,7 +94,9 @@ void DownloadScheduler::Tick() {
   } catch (const FileError& error) {
     // Only the state files raise it; the pictures handed out so far stay counted.
     TellSaveFailureOnce(mFlags, mPrompts, error.what());
-  } catch (...) {
+  } catch (const std::system_error&) {
+    // The pool's threads could not be made: the next tick offers again.
+  } catch (const std::bad_alloc&) {
     // The pictures handed out so far stay counted; the next tick goes on from there.
   }
 }
@@ -103,7 +105,7 @@ void DownloadScheduler::Shutdown() {
   if (mShutDown) return;
   mShutDown = true;
   // A start not delivered yet is not counted: Resume fetches that picture again.
-  mPool.Shutdown();
+  mPool->Shutdown();
   mOffers.clear();
   // Every download not reported yet is cut off, even one whose file was complete: it is
   // merely fetched once more.
@@ -112,17 +114,15 @@ void DownloadScheduler::Shutdown() {
     cutOff[running.Download.FolderName].push_back(running.Download.Picture);
   }
   mRunning.clear();
-  mHostLoad.clear();
-  mActiveWorkers = 0;
   mRetries.clear();  // already among the failed downloads
   try {
     SaveCountersIfDue(true);
-  } catch (...) {
+  } catch (const FileError&) {
     // Resume then hands out again what was handed out since the last save.
   }
   try {
     SaveCutOffIfTaken();
-  } catch (...) {
+  } catch (const FileError&) {
     // Resume then fetches those cut-off pictures once more.
   }
   for (const auto& [folderName, pictures] : cutOff) {
@@ -134,7 +134,7 @@ void DownloadScheduler::Shutdown() {
       } else {
         mStateFiles.PrependCutOff(folderName, pictures);
       }
-    } catch (...) {
+    } catch (const FileError&) {
       // Shut-down goes on; the truncated files stay until the task is restarted.
     }
   }
@@ -148,7 +148,7 @@ void DownloadScheduler::ScheduleDownloads() {
   if (mFlags.CrawlIdle && pending + ActiveWorkers() < 1) {
     mDownloadsComplete = true;
     SaveCountersIfDue(true);
-    mPool.CloseIdleConnections();  // no reason to keep connections open to the servers
+    mPool->CloseIdleConnections();  // no reason to keep connections open to the servers
     mPrompts.ShowMessage(kCompletedText);
     mStatus.SetStatusText(kProgressPanel, kCompletedText);
     return;
@@ -184,7 +184,7 @@ void DownloadScheduler::OfferDownloads(std::int64_t freeSlots, std::int64_t queu
     }
     ++mCutOffOffered;
   }
-  const auto now = std::chrono::steady_clock::now();
+  const Clock::TimePoint now = mClock.Now();
   for (WaitingRetry& retry : mRetries) {
     if (freeSlots < 1) break;
     if (retry.OfferId != 0 || retry.Due > now) continue;
@@ -205,21 +205,17 @@ void DownloadScheduler::OfferDownloads(std::int64_t freeSlots, std::int64_t queu
 
 bool DownloadScheduler::OfferDownload(Handout handout, Source from) {
   std::string host = HostKey(handout.Picture.Url);
-  const auto load = mHostLoad.find(host);
-  if (mSettings.Advanced.RetryFailed && load != mHostLoad.end() && load->second >= kMostPerHost) {
-    return false;
-  }
+  if (mSettings.Advanced.RetryFailed && HostLoad(host) >= kMostPerHost) return false;
   DownloadRequest request = PictureRequest(mSettings, mSession, mTask.StartUrl, handout.Picture.Url,
                                            handout.Picture.Page, handout.Picture.SavePath);
   const std::uint64_t id = ++mNextId;
-  mOffers.push_back({id, std::move(handout), from, host, false});
+  mOffers.push_back({id, std::move(handout), from, std::move(host), false});
   try {
-    mPool.Offer(id, std::move(request));
+    mPool->Offer(id, std::move(request));
   } catch (...) {
-    mOffers.pop_back();
+    mOffers.pop_back();  // not offered after all
     throw;
   }
-  ++mHostLoad[host];
   return true;
 }
 
@@ -235,7 +231,6 @@ void DownloadScheduler::Started(std::uint64_t id) {
   const Offer started = std::move(*offer);
   mOffers.erase(offer);
   mRunning[id] = {started.Download, started.Host};
-  ++mActiveWorkers;
   mStatus.SetStatusText(kProgressPanel, kDownloadingText + started.Download.Picture.Url);
   Mark(started.Download, kDownloadingStatus);
   HandedOut(started);
@@ -245,6 +240,15 @@ void DownloadScheduler::Started(std::uint64_t id) {
 std::int64_t DownloadScheduler::OfferedDownloads() const {
   return std::count_if(mOffers.begin(), mOffers.end(),
                        [](const Offer& offer) { return !offer.Skip; });
+}
+
+int DownloadScheduler::HostLoad(const std::string& host) const {
+  const auto offered = std::count_if(mOffers.begin(), mOffers.end(), [&](const Offer& offer) {
+    return !offer.Skip && offer.Host == host;
+  });
+  const auto running = std::count_if(mRunning.begin(), mRunning.end(),
+                                     [&](const auto& entry) { return entry.second.Host == host; });
+  return static_cast<int>(offered + running);
 }
 
 std::vector<std::string> DownloadScheduler::SavePathsRunning(const std::string& folderName) const {
@@ -293,11 +297,7 @@ void DownloadScheduler::HandedOut(const Offer& offer) {
 }
 
 void DownloadScheduler::TakeBackOffers() {
-  for (std::uint64_t id : mPool.Withdraw()) Started(id);
-  for (const Offer& offer : mOffers) {
-    if (offer.Skip) continue;
-    if (--mHostLoad[offer.Host] < 1) mHostLoad.erase(offer.Host);
-  }
+  for (std::uint64_t id : mPool->Withdraw()) Started(id);
   for (WaitingRetry& retry : mRetries) retry.OfferId = 0;
   mOffers.clear();
   mCutOffOffered = 0;
@@ -313,8 +313,8 @@ void DownloadScheduler::CountersHandedOut() {
 
 void DownloadScheduler::SaveCountersIfDue(bool now) {
   if (!mCountersUnsaved) return;
-  const auto time = std::chrono::steady_clock::now();
-  if (!now && time - mCountersSaved < mCounterSaveInterval) return;
+  const Clock::TimePoint time = mClock.Now();
+  if (!now && mCountersSaved && time - *mCountersSaved < mCounterSaveInterval) return;
   mCountersSaved = time;  // a failed write is tried again after the interval, not at once
   mStateFiles.SaveCounters(mTask.FolderName, mCrawl);
   mCountersUnsaved = false;
@@ -344,8 +344,6 @@ void DownloadScheduler::Reported(std::uint64_t id, const DownloadResult& result)
   if (found == mRunning.end()) return;
   const RunningDownload running = std::move(found->second);
   mRunning.erase(found);
-  --mActiveWorkers;
-  if (--mHostLoad[running.Host] < 1) mHostLoad.erase(running.Host);
   DownloadEnded(running.Download, result);
 }
 
@@ -361,7 +359,7 @@ void DownloadScheduler::DownloadEnded(const Handout& handout, const DownloadResu
           *RetryWait(mRetryPolicy, handout.Retries + 1, result.Fetch.RetryAfter);
       Handout again = handout;
       ++again.Retries;
-      mRetries.push_back({again, result.Fetch.Reason, std::chrono::steady_clock::now() + wait});
+      mRetries.push_back({again, result.Fetch.Reason, mClock.Now() + wait});
       Mark(handout, kRetryingStatus);
       KeepFailure(handout, result.Fetch.Reason);
     } else {
@@ -371,8 +369,6 @@ void DownloadScheduler::DownloadEnded(const Handout& handout, const DownloadResu
     }
   } catch (const FileError& error) {
     TellSaveFailureOnce(mFlags, mPrompts, error.what());
-  } catch (...) {
-    // The picture's row or count is off; the downloads go on.
   }
   if (thisCrawl) ShowCounts();
 }
@@ -423,8 +419,8 @@ void DownloadScheduler::Mark(const Handout& handout, const std::string& status) 
   if (!mPictures.MarkPicture || handout.FolderName != mTask.FolderName) return;
   try {
     mPictures.MarkPicture(handout.QueuePosition, handout.Picture.SavePath, status);
-  } catch (...) {
-    // The row keeps its old look.
+  } catch (const std::bad_alloc&) {
+    // The row keeps its old look; the downloads go on.
   }
 }
 

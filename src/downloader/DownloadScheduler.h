@@ -2,31 +2,62 @@
 // Hands the pictures the crawl queues to the download pool, at most MaxWorkers at a time and
 // oldest first, and announces "Vexilo task is completed!" once a finished crawl's last picture
 // has been reported. Driven by the 500 ms download timer and by the downloads that free their
-// slots. Main thread only.
+// slots. Panel 0 counts what ended since StartCrawl; a failure stays in CrawlState::Failed
+// while it waits for a retry, so that a crash leaves it to Resume. Main thread only.
 
 #include <chrono>
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/AppSettings.h"
+#include "core/Clock.h"
 #include "core/BrowserSession.h"
 #include "core/CrawlState.h"
-#include "core/MainThread.h"
 #include "core/RunFlags.h"
 #include "core/StatusSink.h"
 #include "core/TaskRecord.h"
 #include "core/TaskStateFiles.h"
 #include "core/UserPrompts.h"
 #include "downloader/DiskSpace.h"
-#include "downloader/DownloadPool.h"
 #include "downloader/DownloadRequest.h"
 #include "downloader/DownloadTimer.h"
 #include "downloader/RetryPolicy.h"
+#include "downloader/TransferPool.h"
 
 namespace vexilo {
+
+// While the crawl no longer saves the state, counti.dat is written at most this often during
+// hand-outs, and at once when the downloads stop or end: a crash re-fetches at most the
+// pictures handed out since, into the same paths.
+inline constexpr std::chrono::milliseconds kCounterSaveInterval{250};
+
+// What the scheduler works with; every reference must outlive it.
+struct SchedulerParts {
+  CrawlState& Crawl;
+  RunFlags& Flags;
+  const AppSettings& Settings;
+  const TaskRecord& Task;  // the running task's
+  TaskStateFiles& StateFiles;
+  UserPrompts& Prompts;
+  StatusSink& Status;
+  DownloadTimer& Timer;
+  // For each picture downloaded successfully the pool makes its thumbnail and then appends
+  // it on the main thread, one at a time.
+  PictureHooks Pictures;
+  PoolMaker MakePool;  // ThreadPool(...) in the program
+  // Nothing is handed out while the disk under the task's folder (or the download folder,
+  // before the task's folder exists) has less free than this.
+  DiskFloor Floor = {};
+  // With AppSettings::Advanced.RetryFailed a transient failure is fetched again by these.
+  RetryPolicy Retries = {};
+  std::chrono::milliseconds CounterSaveInterval = kCounterSaveInterval;
+  const Clock& Time = SteadyClock();
+};
 
 class DownloadScheduler {
  public:
@@ -43,64 +74,29 @@ class DownloadScheduler {
   // Pictures offered to the pool beyond the free slots: MaxWorkers, and at least this many,
   // so that a few workers on a fast server do not wait for the main thread between pictures.
   static constexpr std::int32_t kFewestOffersAhead = 8;
-  // While the crawl no longer saves the state, counti.dat is written at most this often
-  // during hand-outs, and at once when the downloads stop or end: a crash re-fetches at
-  // most the pictures handed out since, into the same paths.
-  static constexpr std::chrono::milliseconds kCounterSaveInterval{250};
 
-  // Every reference must outlive the scheduler. For each picture downloaded successfully the
-  // pool makes its thumbnail and then appends it on the main thread, one at a time. While
-  // the disk under the task's folder (or the download folder, before the task's folder
-  // exists) has less free than diskFloor, nothing is handed out. With
-  // AppSettings::Advanced.RetryFailed a transient failure is fetched again by retries.
-  DownloadScheduler(CrawlState& crawl, RunFlags& flags, const AppSettings& settings,
-                    const TaskRecord& task, TaskStateFiles& stateFiles, UserPrompts& prompts,
-                    StatusSink& status, MainThread& mainThread, DownloadTimer& timer,
-                    PictureHooks pictures, TransferLimits limits = {}, DiskFloor diskFloor = {},
-                    RetryPolicy retries = {},
-                    std::chrono::milliseconds counterSaveInterval = kCounterSaveInterval);
+  explicit DownloadScheduler(SchedulerParts parts);
   ~DownloadScheduler();  // Shutdown()
   DownloadScheduler(const DownloadScheduler&) = delete;
   DownloadScheduler& operator=(const DownloadScheduler&) = delete;
 
-  // The crawl start's share, after the crawl has filled the queue and cleared the stop and
-  // crawl idle flags: takes back what was offered and has not started, MaxWorkers from
-  // AppSettings.DownloadThread (not a whole number counts as 3, below 1 as 1, above kMostMaxWorkers
-  // as kMostMaxWorkers), downloads-complete cleared, timer on. ActiveWorkers keeps counting
-  // downloads of an earlier crawl that still run, so MaxWorkers holds across crawls.
+  // After the crawl has filled the queue and left the idle phase: takes back what was
+  // offered and not started, reads MaxWorkers (not a whole number: 3; clamped to 1 ..
+  // kMostMaxWorkers), turns the timer on. Downloads of an earlier crawl still count.
   void StartCrawl();
-  // One timer tick: switches the timer off once downloads are complete or Stop was
-  // requested (offers not started are then taken back and retries still waiting given up),
-  // otherwise offers the pool what the free slots allow and more (MaxWorkers, at least
-  // kFewestOffersAhead), so that the next transfer starts the moment one ends: cut-off downloads
-  // (CrawlState::CutOff), then retries that are due, then the queue. A picture counts as handed out
-  // (taken from CutOff or the retries, DispatchedCount raised, its row "downloading") only when the
-  // pool starts it, in the order offered, so the state files hold only what really started. With
-  // AdvancedSettings::RetryFailed, a picture whose host already has kMostPerHost downloads
-  // offered or running waits, and so, to keep the queue's order and DispatchedCount a plain
-  // position, does every picture behind it; a waiting retry is passed over instead. A save
-  // path that does not lie directly in the task's folder is skipped at its turn: counted as
-  // handed out, nothing fetched. A state file that cannot be written ends the tick and is
-  // told once per crawl. Never raises.
-  //
-  // Every picture that ends is counted in status panel 0 ("N downloaded, M failed", for the
-  // downloads since StartCrawl). One that failed is kept in CrawlState::Failed (saved at once
-  // to failed.dat once the crawl has ended), also while it waits for a retry, so that a
-  // crash or Stop then leaves it to Resume's offer; a retry that ends takes it out again.
+  // One timer tick. Once downloads are complete or Stop was asked for: settles and turns the
+  // timer off. Otherwise offers, ahead of the free slots, cut-off downloads, then due
+  // retries, then the queue; a picture counts as handed out only when the pool starts it.
+  // With RetryFailed a full host holds back the queue behind it. A save path outside the
+  // task's folder is skipped, counted as handed out. Never raises; a state file that cannot
+  // be written is told once per crawl.
   void Tick();
-  // Forgets the offers, cuts off running transfers and stops the pool; no report and no
-  // refill runs after it,
-  // and the pictures handed out and not yet reported are saved first among their task's
-  // cut-off downloads (the running task's also in CrawlState::CutOff), so that Resume fetches
-  // them again; counti.dat is written if a hand-out since its last save is not in it yet; and
-  // later ticks do nothing. It never waits for the main thread's queue. Call it before the
-  // objects given to the constructor go, and not from inside the pictures' AppendPicture.
+  // Cuts off running transfers and ends the pool; no report runs after it. What was running
+  // is saved among its task's cut-off downloads, counti.dat brought up to date; later ticks
+  // do nothing. Call it before the parts go, and not from inside AppendPicture.
   void Shutdown();
-
-  // Takes back the offers not started yet, hands out nothing more until StartCrawl (the timer
-  // goes off; running downloads still report), and writes counti.dat and cutoff.dat now if a
-  // hand-out is not in them yet: before a crawl replaces the state, which then reads its own.
-  // A failure is told once per crawl.
+  // Takes back the offers not started, hands out nothing until StartCrawl, and writes
+  // counti.dat and cutoff.dat if a hand-out is not in them: before a crawl replaces the state.
   void SettleHandOuts();
 
   // With AdvancedSettings::BrowserSession on, each request handed out from then on carries
@@ -109,7 +105,7 @@ class DownloadScheduler {
   void SetBrowserSession(const BrowserSession* session) { mSession = session; }
 
   // Downloads started and not yet reported.
-  std::int32_t ActiveWorkers() const { return mActiveWorkers; }
+  std::int32_t ActiveWorkers() const { return static_cast<std::int32_t>(mRunning.size()); }
   // Downloads offered to the pool and not started yet.
   std::int64_t OfferedDownloads() const;
   // The save paths of the task's pictures that are downloading now.
@@ -135,7 +131,7 @@ class DownloadScheduler {
   struct WaitingRetry {
     Handout Download;
     std::string Reason;  // of the last failure
-    std::chrono::steady_clock::time_point Due;
+    Clock::TimePoint Due;
     std::uint64_t OfferId = 0;  // 0 unless offered
   };
   enum class Source { CutOff, Retry, Queue };
@@ -178,6 +174,8 @@ class DownloadScheduler {
   void CountersHandedOut();
   void SaveCountersIfDue(bool now);
   void SaveCutOffIfTaken();
+  // Downloads offered or running from host.
+  int HostLoad(const std::string& host) const;
   // True, with the status saying so, while the pictures' disk is below the floor.
   bool DiskTooFull(const std::string& taskFolder);
 
@@ -193,6 +191,7 @@ class DownloadScheduler {
   DiskFloor mDiskFloor;
   const BrowserSession* mSession = nullptr;
   RetryPolicy mRetryPolicy;
+  const Clock& mClock;
 
   std::int32_t mMaxWorkers = kDefaultMaxWorkers;
   bool mDownloadsComplete = false;
@@ -202,8 +201,6 @@ class DownloadScheduler {
   std::int64_t mDownloaded = 0;  // since StartCrawl
   std::int64_t mFailed = 0;
   std::vector<WaitingRetry> mRetries;
-  std::map<std::string, int> mHostLoad;  // downloads offered or running, per host
-  std::int32_t mActiveWorkers = 0;
   std::deque<Offer> mOffers;         // in the order the pool starts them
   std::size_t mCutOffOffered = 0;    // CrawlState::CutOff's first entries
   std::int64_t mNextQueueOffer = 0;  // the queue position offered next
@@ -213,11 +210,11 @@ class DownloadScheduler {
     std::string Host;
   };
   std::map<std::uint64_t, RunningDownload> mRunning;  // by id, until reported
-  // Hand-outs not yet in counti.dat, and when it was last written.
+  // Hand-outs not yet in counti.dat, and when it was last written (none yet: at once).
   std::chrono::milliseconds mCounterSaveInterval;
   bool mCountersUnsaved = false;
-  std::chrono::steady_clock::time_point mCountersSaved{};
-  DownloadPool mPool;  // last: its threads go before what their reports reach
+  std::optional<Clock::TimePoint> mCountersSaved;
+  std::unique_ptr<TransferPool> mPool;  // last: its threads go before what their reports reach
 };
 
 }  // namespace vexilo

@@ -99,12 +99,12 @@ class StatusLine {
 class TransferWatch {
  public:
   TransferWatch(const TransferLimits& limits, const std::atomic<bool>& abort)
-      : mLimits(limits), mAbort(abort), mWindowStart(Clock::now()) {}
+      : mLimits(limits), mAbort(abort), mWindowStart(limits.Time->Now()) {}
 
   bool KeepGoing(std::uint64_t received) {
     if (mAbort.load()) return false;
     if (mLimits.MinAverageRate == 0 || mLimits.RateWindow.count() <= 0) return true;
-    const Clock::time_point now = Clock::now();
+    const Clock::TimePoint now = mLimits.Time->Now();
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - mWindowStart);
     if (elapsed < mLimits.RateWindow) return true;
     const std::uint64_t needed =
@@ -116,11 +116,9 @@ class TransferWatch {
   }
 
  private:
-  using Clock = std::chrono::steady_clock;
-
   const TransferLimits& mLimits;
   const std::atomic<bool>& mAbort;
-  Clock::time_point mWindowStart;
+  Clock::TimePoint mWindowStart;
   std::uint64_t mWindowBytes = 0;
 };
 

@@ -316,7 +316,7 @@ int WebEnginePageBrowser::ReadyState() {
 void WebEnginePageBrowser::CheckDocumentLoaded(QWebEnginePage& page) {
   // WebEngine does not always report a load that began while the one before was ending; the
   // document then tells itself, now and then, whether it is the awaited one and complete.
-  if (mLoadCheck->Pending || mPump.Now() < mNextLoadCheck) return;
+  if (mLoadCheck->Pending || (mNextLoadCheck && mPump.Now() < *mNextLoadCheck)) return;
   mNextLoadCheck = mPump.Now() + kLoadCheckInterval;
   mLoadCheck->Pending = true;
   page.runJavaScript(QString::fromLatin1(kLoadStateScript), QWebEngineScript::ApplicationWorld,

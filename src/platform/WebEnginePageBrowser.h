@@ -93,7 +93,7 @@ class WebEnginePageBrowser : public PageBrowser {
   };
   // Shared with the check's callback, which may come after the browser is gone.
   std::shared_ptr<LoadCheck> mLoadCheck = std::make_shared<LoadCheck>();
-  EventPump::Clock::time_point mNextLoadCheck;
+  std::optional<EventPump::Clock::time_point> mNextLoadCheck;  // none: at the next look
 };
 
 }  // namespace vexilo

@@ -9,6 +9,7 @@
 
 #include "crawler/Crawler.h"
 #include "crawler/PictureHarvester.h"
+#include "downloader/DownloadPool.h"
 #include "downloader/DownloadScheduler.h"
 #include "downloader/DownloadedPictureChecks.h"
 #include "downloader/FailedRefetch.h"
@@ -40,25 +41,35 @@ TRun::TRun(RunParts parts)
       mStateFiles(mParts.Folders.ProgramFolder),
       mPictureCommands({mPictures, mParts.Grid, mParts.Status, mParts.Prompts}) {
   mThumbnailFace.store(mParts.Grid.ButtonFace());
-  mScheduler = std::make_unique<DownloadScheduler>(
-      mCrawlState, mFlags, mSettings, mRunningTask, mStateFiles, mParts.Prompts, mParts.Status,
-      mParts.Reports, mParts.Timer,
-      PictureHooks{
-          [this](const std::string& savedPath) -> std::optional<Bitmap24> {
-            ThumbnailResult made = MakeThumbnailResult(savedPath, mThumbnailFace.load());
-            if (!made.Ok()) return std::nullopt;
-            return made.Thumbnail.Unpack();
-          },
-          [this](const std::string& savedPath, const Bitmap24& thumbnail) {
-            mPictureCommands.AppendPicture(savedPath, thumbnail);
-          },
-          [this](const std::string& savedPath) { return CheckDownloadedPicture(savedPath); },
-          [this](std::int64_t queuePosition, const std::string& savedPath,
-                 const std::string& status) { SetPictureStatus(queuePosition, savedPath, status); },
-          [this](const std::string& savedPath, const std::string& finalUrl) {
-            ShowFinalAddress(savedPath, finalUrl);
-          }},
-      mParts.Limits, DiskFloor{}, mParts.Retries);
+  mScheduler = std::make_unique<DownloadScheduler>(SchedulerParts{
+      .Crawl = mCrawlState,
+      .Flags = mFlags,
+      .Settings = mSettings,
+      .Task = mRunningTask,
+      .StateFiles = mStateFiles,
+      .Prompts = mParts.Prompts,
+      .Status = mParts.Status,
+      .Timer = mParts.Timer,
+      .Pictures =
+          PictureHooks{
+              [this](const std::string& savedPath) -> std::optional<Bitmap24> {
+                ThumbnailResult made = MakeThumbnailResult(savedPath, mThumbnailFace.load());
+                if (!made.Ok()) return std::nullopt;
+                return made.Thumbnail.Unpack();
+              },
+              [this](const std::string& savedPath, const Bitmap24& thumbnail) {
+                mPictureCommands.AppendPicture(savedPath, thumbnail);
+              },
+              [this](const std::string& savedPath) { return CheckDownloadedPicture(savedPath); },
+              [this](std::int64_t queuePosition, const std::string& savedPath,
+                     const std::string& status) {
+                SetPictureStatus(queuePosition, savedPath, status);
+              },
+              [this](const std::string& savedPath, const std::string& finalUrl) {
+                ShowFinalAddress(savedPath, finalUrl);
+              }},
+      .MakePool = ThreadPool(mParts.Reports, mParts.Limits),
+      .Retries = mParts.Retries});
   mScheduler->SetBrowserSession(mParts.Session);
   auto sizeProbe = std::make_unique<HeaderSizeProbe>(mSettings, mRunningTask);
   sizeProbe->SetBrowserSession(mParts.Session);

@@ -9,9 +9,12 @@
 
 #include "core/LineFile.h"
 #include "core/SaveFailureNotice.h"
+#include "downloader/DownloadPool.h"
 #include "downloader/DownloadScheduler.h"
 #include "downloader/DownloadTimer.h"
 #include "support/ConnectionLimitedServer.h"
+#include "support/FakeClock.h"
+#include "support/FakeTransferPool.h"
 #include "support/FakeSeams.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -124,10 +127,26 @@ class DownloadSchedulerTest : public testing::Test {
   RetryPolicy mRetries{
       {std::chrono::milliseconds(0), std::chrono::milliseconds(0), std::chrono::milliseconds(0)},
       std::chrono::milliseconds(0)};
-  DownloadScheduler mScheduler{mCrawl,      mFlags,           mSettings,        mTask,
-                               mStateFiles, mPrompts,         mStatus,          mMainThread,
-                               mTimer,      Hooks(),          TransferLimits{}, mDiskFloor,
-                               mRetries,    kNoCounterSaveDue};
+  // The scheduler's clock reads 0 at first, as on a machine that has just booted.
+  FakeClock mClock;
+  SchedulerParts Parts(UserPrompts& prompts) {
+    return {.Crawl = mCrawl,
+            .Flags = mFlags,
+            .Settings = mSettings,
+            .Task = mTask,
+            .StateFiles = mStateFiles,
+            .Prompts = prompts,
+            .Status = mStatus,
+            .Timer = mTimer,
+            .Pictures = Hooks(),
+            .MakePool = ThreadPool(mMainThread),
+            .Floor = mDiskFloor,
+            .Retries = mRetries,
+            .CounterSaveInterval = kNoCounterSaveDue,
+            .Time = mClock};
+  }
+  SchedulerParts Parts() { return Parts(mPrompts); }
+  DownloadScheduler mScheduler{Parts()};
 };
 
 TEST_F(DownloadSchedulerTest, FillsTheSlotsThenStartsOnePerFreedSlot) {
@@ -278,13 +297,9 @@ TEST_F(DownloadSchedulerTest, StopWhileDrainingStartsNothingMoreAndKeepsTheCount
 
 TEST_F(DownloadSchedulerTest, FailedCounterWriteIsToldOnceAndTheDownloadsGoOn) {
   RecordingPrompts prompts;
-  DownloadScheduler scheduler{mCrawl,           mFlags,
-                              mSettings,        mTask,
-                              mStateFiles,      prompts,
-                              mStatus,          mMainThread,
-                              mTimer,           Hooks(),
-                              TransferLimits{}, mDiskFloor,
-                              mRetries,         std::chrono::milliseconds(0)};
+  SchedulerParts parts = Parts(prompts);
+  parts.CounterSaveInterval = std::chrono::milliseconds(0);
+  DownloadScheduler scheduler{std::move(parts)};
   Queue(4);
   mFlags.CrawlIdle = true;
   scheduler.StartCrawl();
@@ -331,8 +346,7 @@ TEST_F(DownloadSchedulerTest, ShutdownKeepsCutOffDownloadsAndResumeFetchesThemFi
   mAppended.clear();
   mStarts.clear();
   mServer.OpenAllGates();
-  DownloadScheduler next{mCrawl,   mFlags,  mSettings,   mTask,  mStateFiles,
-                         mPrompts, mStatus, mMainThread, mTimer, Hooks()};
+  DownloadScheduler next{Parts()};
   mFlags.CrawlIdle = false;
   next.StartCrawl();
   next.Tick();
@@ -510,6 +524,69 @@ TEST_F(DownloadSchedulerTest, BeforeTheTaskFolderExistsTheDownloadFolderIsMeasur
 }
 
 // A server that is busy for its first `busy` requests (503, Retry-After: 1), then serves.
+// The rules alone, on the pool's fake and the scheduler's clock.
+class SchedulerRulesTest : public DownloadSchedulerTest {
+ protected:
+  DownloadScheduler& Make(SchedulerParts parts) {
+    parts.MakePool = mPool.Maker();
+    mRules.emplace(std::move(parts));
+    mFlags.CrawlIdle = false;
+    mFlags.StopRequested = false;
+    mRules->StartCrawl();
+    return *mRules;
+  }
+  void TickAndStart() {
+    mRules->Tick();
+    mPool.StartWhatFits();
+  }
+
+  FakeTransferPool mPool;
+  std::optional<DownloadScheduler> mRules;
+};
+
+TEST_F(SchedulerRulesTest, WhileDrainingTheCountIsWrittenAtFirstAndThenOncePerInterval) {
+  mSettings.DownloadThread = "1";
+  Queue(3);
+  SchedulerParts parts = Parts();
+  parts.CounterSaveInterval = std::chrono::seconds(1);
+  Make(std::move(parts));
+  mFlags.CrawlIdle = true;
+
+  TickAndStart();
+  EXPECT_EQ(SavedCount(), "1") << "never written before: at once, whatever the clock reads";
+  mPool.End(GateUrl(0), FakeTransferPool::Fetched());
+  mPool.StartWhatFits();
+  EXPECT_EQ(mCrawl.DispatchedCount, 2);
+  EXPECT_EQ(SavedCount(), "1");
+  mClock.Advance(std::chrono::milliseconds(999));
+  TickAndStart();
+  EXPECT_EQ(SavedCount(), "1");
+  mClock.Advance(std::chrono::milliseconds(1));
+  TickAndStart();
+  EXPECT_EQ(SavedCount(), "2");
+}
+
+TEST_F(SchedulerRulesTest, ARetryIsOfferedOnceItsWaitHasPassed) {
+  mSettings.Advanced.RetryFailed = true;
+  Queue(1);
+  SchedulerParts parts = Parts();
+  parts.Retries = RetryPolicy{};  // 2 s before the first retry
+  DownloadScheduler& scheduler = Make(std::move(parts));
+  TickAndStart();
+  mPool.End(GateUrl(0), FakeTransferPool::Transient("timed out"));
+  EXPECT_EQ(scheduler.WaitingRetries(), 1u);
+
+  mClock.Advance(std::chrono::milliseconds(1999));
+  TickAndStart();
+  EXPECT_TRUE(mPool.Running().empty());
+  mClock.Advance(std::chrono::milliseconds(1));
+  TickAndStart();
+  EXPECT_EQ(mPool.Running(), std::vector<std::string>{GateUrl(0)});
+  EXPECT_EQ(scheduler.WaitingRetries(), 0u);
+  EXPECT_EQ(mStatuses[SavedName(0)],
+            (std::vector<std::string>{"downloading", "retrying", "downloading"}));
+}
+
 class FailingSite {
  public:
   FailingSite() {
@@ -599,9 +676,9 @@ TEST_F(DownloadSchedulerTest, AWaitingRetryHoldsNoSlotAndStopGivesItUpKeepingItF
   site.SetBusy(99);
   const RetryPolicy inAnHour{{std::chrono::hours(1), std::chrono::hours(1), std::chrono::hours(1)},
                              std::chrono::hours(1)};
-  DownloadScheduler scheduler{mCrawl,           mFlags,     mSettings,   mTask,  mStateFiles,
-                              mPrompts,         mStatus,    mMainThread, mTimer, Hooks(),
-                              TransferLimits{}, mDiskFloor, inAnHour};
+  SchedulerParts parts = Parts();
+  parts.Retries = inAnHour;
+  DownloadScheduler scheduler{std::move(parts)};
   mCrawl.Queue.push_back({site.Url("/busy"), SavedName(0)});
   Queue(1, 1);
   mFlags.CrawlIdle = false;

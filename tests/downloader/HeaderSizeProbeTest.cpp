@@ -297,8 +297,8 @@ TEST_F(HeaderSizeProbeTest, GoesThroughTheDownloadsProxy) {
 
 TEST_F(HeaderSizeProbeTest, StopEndsTheWaitAtOnce) {
   ProbeLimits limits = ShortLimits();
-  limits.TotalTime = milliseconds(60000);  // only the stop can end this in time
-  const auto start = std::chrono::steady_clock::now();
+  // Only the stop can end this: a probe that missed it would hold the test past its time-out.
+  limits.TotalTime = std::chrono::hours(1);
   {
     HeaderSizeProbe probe(mSettings, mTask, limits);
     int waits = 0;
@@ -309,8 +309,6 @@ TEST_F(HeaderSizeProbeTest, StopEndsTheWaitAtOnce) {
         });
     EXPECT_EQ(sizes, Sizes(2));
   }
-  // The transfers it left behind end with it; generous, since the limit would take a minute.
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
 }  // namespace

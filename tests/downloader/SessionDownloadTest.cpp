@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 
+#include "downloader/DownloadPool.h"
 #include "downloader/DownloadScheduler.h"
 #include "downloader/DownloadTimer.h"
 #include "support/FakeSeams.h"
@@ -95,19 +96,19 @@ class SessionDownloadTest : public testing::TestWithParam<SessionCase> {
   FakeMainThread mMainThread;
   FakeTimer mTimer;
   std::vector<std::string> mAppended;
-  DownloadScheduler mScheduler{
-      mCrawl,
-      mFlags,
-      mSettings,
-      mTask,
-      mStateFiles,
-      mPrompts,
-      mStatus,
-      mMainThread,
-      mTimer,
-      {[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
-       [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); }, nullptr,
-       nullptr, nullptr}};
+  DownloadScheduler mScheduler{{
+      .Crawl = mCrawl,
+      .Flags = mFlags,
+      .Settings = mSettings,
+      .Task = mTask,
+      .StateFiles = mStateFiles,
+      .Prompts = mPrompts,
+      .Status = mStatus,
+      .Timer = mTimer,
+      .Pictures = {[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
+                   [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); },
+                   nullptr, nullptr, nullptr},
+      .MakePool = ThreadPool(mMainThread)}};
 };
 
 TEST_P(SessionDownloadTest, TheBrowsersSessionGetsThePicture) {

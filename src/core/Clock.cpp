@@ -1,0 +1,18 @@
+#include "core/Clock.h"
+
+namespace vexilo {
+namespace {
+
+class MachineClock final : public Clock {
+ public:
+  TimePoint Now() const override { return std::chrono::steady_clock::now(); }
+};
+
+}  // namespace
+
+const Clock& SteadyClock() {
+  static const MachineClock clock;
+  return clock;
+}
+
+}  // namespace vexilo
