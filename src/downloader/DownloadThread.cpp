@@ -26,7 +26,7 @@ void TDownloadThead::Complete(const PictureHooks& pictures) {
   try {
     mThumbnail = pictures.MakeThumbnail(savePath);
   } catch (const PictureError&) {
-    // Unreadable: neither listed nor shown.
+    // Unreadable, or (below) no memory to read it: neither listed nor shown.
   } catch (const std::bad_alloc&) {
   }
 }
