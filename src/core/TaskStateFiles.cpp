@@ -1,6 +1,7 @@
 #include "core/TaskStateFiles.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -35,22 +36,37 @@ void WriteCounters(const std::filesystem::path& folder, const CrawlState& state)
               std::to_string(state.DispatchedCount)});
 }
 
-void WriteCutOff(const std::filesystem::path& folder, const CrawlState& state) {
+// The lines a record is kept in, in file order.
+template <typename Record, std::size_t N>
+using RecordLines = std::array<std::string Record::*, N>;
+
+constexpr RecordLines<PictureEntry, 4> kRowLines{&PictureEntry::Name, &PictureEntry::Link,
+                                                 &PictureEntry::Width, &PictureEntry::Height};
+constexpr RecordLines<QueuedPicture, 2> kCutOffLines{&QueuedPicture::Url, &QueuedPicture::SavePath};
+constexpr RecordLines<FailedPicture, 3> kFailedLines{&FailedPicture::Url, &FailedPicture::SavePath,
+                                                     &FailedPicture::Reason};
+
+template <typename Record, std::size_t N>
+void WriteRecords(const std::filesystem::path& file, const std::vector<Record>& records,
+                  const RecordLines<Record, N>& fields) {
   std::vector<std::string> lines;
-  lines.reserve(state.CutOff.size() * 2);
-  for (const QueuedPicture& picture : state.CutOff) {
-    lines.insert(lines.end(), {picture.Url, picture.SavePath});
+  lines.reserve(records.size() * N);
+  for (const Record& record : records) {
+    for (std::string Record::*field : fields) lines.push_back(record.*field);
   }
-  WriteLines(folder / kCutOff, lines);
+  WriteLines(file, lines);
 }
 
-void WriteFailed(const std::filesystem::path& folder, const CrawlState& state) {
-  std::vector<std::string> lines;
-  lines.reserve(state.Failed.size() * 3);
-  for (const FailedPicture& picture : state.Failed) {
-    lines.insert(lines.end(), {picture.Url, picture.SavePath, picture.Reason});
+// One record per whole N lines: a short last record is dropped.
+template <typename Record, std::size_t N>
+std::vector<Record> ReadRecords(const std::filesystem::path& file,
+                                const RecordLines<Record, N>& fields) {
+  std::vector<std::string> lines = ReadLines(file);
+  std::vector<Record> records(lines.size() / N);
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    for (std::size_t f = 0; f < N; ++f) records[r].*fields[f] = std::move(lines[r * N + f]);
   }
-  WriteLines(folder / kFailed, lines);
+  return records;
 }
 
 bool FileExists(const std::filesystem::path& file) {
@@ -60,24 +76,6 @@ bool FileExists(const std::filesystem::path& file) {
 
 void LoadListIfPresent(const std::filesystem::path& file, std::vector<std::string>& list) {
   if (FileExists(file)) list = ReadLines(file);
-}
-
-std::vector<QueuedPicture> ReadCutOff(const std::filesystem::path& file) {
-  std::vector<std::string> lines = ReadLines(file);
-  std::vector<QueuedPicture> pictures;
-  for (size_t i = 0; i + 2 <= lines.size(); i += 2) {
-    pictures.push_back({std::move(lines[i]), std::move(lines[i + 1])});
-  }
-  return pictures;
-}
-
-std::vector<FailedPicture> ReadFailedFile(const std::filesystem::path& file) {
-  std::vector<std::string> lines = ReadLines(file);
-  std::vector<FailedPicture> pictures;
-  for (size_t i = 0; i + 3 <= lines.size(); i += 3) {
-    pictures.push_back({std::move(lines[i]), std::move(lines[i + 1]), std::move(lines[i + 2])});
-  }
-  return pictures;
 }
 
 // One entry per address line; a save path line past the last address is dropped, and an
@@ -136,12 +134,7 @@ void TaskStateFiles::SaveCrawlState(const std::string& folderName,
   CreateStateFolder(folder);
   vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
 
-  std::vector<std::string> lines;
-  lines.reserve(rows.size() * 4);
-  for (const PictureEntry& row : rows) {
-    lines.insert(lines.end(), {row.Name, row.Link, row.Width, row.Height});
-  }
-  WriteLines(folder / kListView, lines);
+  WriteRecords(folder / kListView, rows, kRowLines);
   WriteLines(folder / kVisited, state.VisitedUrls);
   WriteLines(folder / kWant, state.WantUrls);
   WriteLines(folder / kTemp, state.TempUrls);
@@ -157,8 +150,8 @@ void TaskStateFiles::SaveCrawlState(const std::string& folderName,
   WriteLines(folder / kPictures, addresses);
   WriteLines(folder / kSavedNames, savePaths);
   WriteLines(folder / kPages, pages);
-  WriteCutOff(folder, state);
-  WriteFailed(folder, state);
+  WriteRecords(folder / kCutOff, state.CutOff, kCutOffLines);
+  WriteRecords(folder / kFailed, state.Failed, kFailedLines);
   WriteCounters(folder, state);
 }
 
@@ -172,7 +165,7 @@ void TaskStateFiles::SaveCutOff(const std::string& folderName, const CrawlState&
   std::filesystem::path folder = StateFolder(folderName);
   CreateStateFolder(folder);
   vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
-  WriteCutOff(folder, state);
+  WriteRecords(folder / kCutOff, state.CutOff, kCutOffLines);
 }
 
 void TaskStateFiles::PrependCutOff(const std::string& folderName,
@@ -181,7 +174,7 @@ void TaskStateFiles::PrependCutOff(const std::string& folderName,
   CrawlState state;
   state.CutOff = pictures;
   if (FileExists(file)) {
-    std::vector<QueuedPicture> saved = ReadCutOff(file);
+    std::vector<QueuedPicture> saved = ReadRecords(file, kCutOffLines);
     state.CutOff.insert(state.CutOff.end(), saved.begin(), saved.end());
   }
   SaveCutOff(folderName, state);
@@ -191,7 +184,7 @@ void TaskStateFiles::SaveFailed(const std::string& folderName, const CrawlState&
   std::filesystem::path folder = StateFolder(folderName);
   CreateStateFolder(folder);
   vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
-  WriteFailed(folder, state);
+  WriteRecords(folder / kFailed, state.Failed, kFailedLines);
 }
 
 void TaskStateFiles::AppendFailed(const std::string& folderName,
@@ -233,9 +226,9 @@ void TaskStateFiles::LoadQueueState(const std::string& folderName, CrawlState& s
       state.Queue[i].Page = pages[i];
     }
   }
-  if (FileExists(folder / kCutOff)) state.CutOff = ReadCutOff(folder / kCutOff);
+  if (FileExists(folder / kCutOff)) state.CutOff = ReadRecords(folder / kCutOff, kCutOffLines);
   GiveCutOffPages(state);
-  if (FileExists(folder / kFailed)) state.Failed = ReadFailedFile(folder / kFailed);
+  if (FileExists(folder / kFailed)) state.Failed = ReadRecords(folder / kFailed, kFailedLines);
 
   if (FileExists(folder / kCounters)) {
     std::vector<std::string> lines = ReadLines(folder / kCounters);
@@ -264,14 +257,8 @@ void TaskStateFiles::LoadQueueState(const std::string& folderName, CrawlState& s
 
 std::vector<PictureEntry> TaskStateFiles::ReadPictureRows(const std::string& folderName) const {
   std::filesystem::path file = StateFolder(folderName) / kListView;
-  std::vector<PictureEntry> rows;
-  if (!FileExists(file)) return rows;
-  std::vector<std::string> lines = ReadLines(file);
-  rows.reserve(lines.size() / 4);
-  for (size_t r = 0; r + 4 <= lines.size(); r += 4) {
-    rows.push_back({std::move(lines[r]), std::move(lines[r + 1]), std::move(lines[r + 2]),
-                    std::move(lines[r + 3])});
-  }
+  if (!FileExists(file)) return {};
+  std::vector<PictureEntry> rows = ReadRecords(file, kRowLines);
   std::vector<std::string> pages = ReadPages(StateFolder(folderName));
   for (size_t i = 0; i < pages.size() && i < rows.size(); ++i) rows[i].Page = std::move(pages[i]);
   return rows;
@@ -280,7 +267,7 @@ std::vector<PictureEntry> TaskStateFiles::ReadPictureRows(const std::string& fol
 std::vector<FailedPicture> TaskStateFiles::ReadFailed(const std::string& folderName) const {
   std::filesystem::path file = StateFolder(folderName) / kFailed;
   if (!FileExists(file)) return {};
-  return ReadFailedFile(file);
+  return ReadRecords(file, kFailedLines);
 }
 
 }  // namespace vexilo

@@ -23,7 +23,7 @@ class TaskStateFiles {
 
   std::filesystem::path StateFolder(const std::string& folderName) const;
 
-  // Writes all nine files, creating the state folder when it is missing.
+  // Writes all ten files, creating the state folder when it is missing.
   void SaveCrawlState(const std::string& folderName, const std::vector<PictureEntry>& rows,
                       const CrawlState& state) const;
   // Writes counti.dat only; the state folder must exist.
@@ -40,7 +40,8 @@ class TaskStateFiles {
                     const std::vector<FailedPicture>& pictures) const;
   // Reads the files back. A missing file leaves its part of rows and state as it is; the
   // queue pairs the lines of pictureurl.dat and savedname.dat, and a queued picture whose
-  // save path line is missing gets an empty SavePath (the crawl start gives it one). The
+  // save path line is missing gets an empty SavePath (the crawl start gives it one); a cut-off
+  // download takes the page of its entry in the queue. The
   // counters are brought into range: CrawlLevel and CrawlIndex at least 1, DispatchedCount
   // from 0 to the length of the queue; a counti.dat that does not hold three whole
   // numbers gives 1, 1, 0.

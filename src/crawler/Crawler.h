@@ -56,7 +56,8 @@ class Crawler {
   // Level 1 one page at a time, with the redirect wait and the logon minute.
   bool VisitFirstLevel(size_t start);
   bool VisitStartingPage(const std::string& address);
-  // A later level, up to PagesAtOnce() pages loading at once.
+  // A later level, up to PagesAtOnce() pages loading at once but read in the level's order;
+  // Stop stops them all, and the saved index is that of the first page not read.
   bool VisitLevel(size_t start);
   int PagesAtOnce() const;
   // Opens extra pages up to count, fewer when the browser has none to give.

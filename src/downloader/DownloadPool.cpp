@@ -3,7 +3,9 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <new>
 
+#include "core/Errors.h"
 #include "downloader/CurlRequest.h"
 
 namespace vexilo {
@@ -11,11 +13,23 @@ namespace {
 
 // How long the transfer thread sleeps when nothing happens; new work and shut-down wake it,
 // and libcurl's own timers shorten it.
-constexpr int kIdlePollMilliseconds = 1000;
+constexpr std::chrono::milliseconds kIdlePoll{1000};
 // Handles kept for reuse: libcurl then need not set one up for every picture.
 constexpr std::size_t kSpareHandles = 16;
 
 unsigned CompletionThreadCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
+
+// A link that fails for want of memory or of a state file leaves the scheduler's rows and
+// counts as they were; the links after it still run.
+template <typename Link, typename... Args>
+void CallLink(const Link& link, const Args&... args) {
+  if (!link) return;
+  try {
+    link(args...);
+  } catch (const FileError&) {
+  } catch (const std::bad_alloc&) {
+  }
+}
 
 }  // namespace
 
@@ -53,8 +67,7 @@ std::vector<std::uint64_t> DownloadPool::Withdraw() {
 void DownloadPool::StartThreads() {
   {
     std::lock_guard lock(mMutex);
-    if (mMulti == nullptr) mMulti = curl_multi_init();
-    if (mMulti == nullptr) throw std::bad_alloc();
+    if (!mMulti) mMulti.emplace();
   }
   // The transfer thread last: while it is missing, the next Offer tries again.
   while (mCompletionThreads.size() < CompletionThreadCount()) {
@@ -87,12 +100,11 @@ void DownloadPool::Shutdown() {
   mStarted.clear();
   mToComplete.clear();
   mToReport.clear();
-  if (mMulti != nullptr) curl_multi_cleanup(mMulti);
-  mMulti = nullptr;
+  mMulti.reset();
 }
 
 void DownloadPool::Wake() {
-  if (mMulti != nullptr) curl_multi_wakeup(mMulti);
+  if (mMulti) mMulti->Wake();
 }
 
 bool DownloadPool::ClaimDelivery() {
@@ -104,8 +116,8 @@ bool DownloadPool::ClaimDelivery() {
 void DownloadPool::PostDelivery() {
   try {
     mReports.Post([this] { Deliver(); });
-  } catch (...) {
-    // Out of memory: the next start or report posts it again.
+  } catch (const std::bad_alloc&) {
+    // The next start or report posts it again.
     std::lock_guard lock(mMutex);
     mDeliveryPosted = false;
   }
@@ -124,7 +136,7 @@ void DownloadPool::RunTransfers() {
   };
   std::vector<Download> starting;
   std::vector<Download> done;
-  CURLM* multi = nullptr;
+  CurlMulti& multi = *mMulti;  // made before this thread, and reset only after it ends
   while (!mAbort.load()) {
     try {
       bool deliver = false;
@@ -133,13 +145,9 @@ void DownloadPool::RunTransfers() {
         if (mCloseIdle && running.empty() && mOffered.empty()) {
           // The old connections close with their multi handle; when no new one can be
           // made, they stay open rather than leave later pictures without one.
-          if (CURLM* fresh = curl_multi_init()) {
-            curl_multi_cleanup(mMulti);
-            mMulti = fresh;
-          }
+          (void)multi.Renew();
           mCloseIdle = false;
         }
-        multi = mMulti;
         const auto room = static_cast<std::size_t>(mMostRunning);
         while (!mOffered.empty() && running.size() + starting.size() < room) {
           mStarted.push_back(mOffered.front()->Id());
@@ -158,7 +166,7 @@ void DownloadPool::RunTransfers() {
           done.push_back(std::move(download));
           continue;
         }
-        if (curl_multi_add_handle(multi, curl) != CURLM_OK) {
+        if (!multi.Add(curl)) {
           download->Transfer().Finish(curl, CURLE_OUT_OF_MEMORY);
           curl_easy_cleanup(curl);
           done.push_back(std::move(download));
@@ -167,24 +175,18 @@ void DownloadPool::RunTransfers() {
         running.emplace_back(curl, std::move(download));
       }
       starting.clear();
-      int stillRunning = 0;
-      (void)curl_multi_perform(multi, &stillRunning);
-      int left = 0;
-      while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
-        if (message->msg != CURLMSG_DONE) continue;
-        // The message is gone once its handle leaves the multi handle.
-        CURL* curl = message->easy_handle;
-        const CURLcode code = message->data.result;
+      (void)multi.Perform();
+      while (const std::optional<CurlMulti::Done> ended = multi.NextDone()) {
+        CURL* curl = ended->Easy;
         auto found = std::find_if(running.begin(), running.end(),
                                   [curl](const auto& entry) { return entry.first == curl; });
-        curl_multi_remove_handle(multi, curl);
         if (found == running.end()) {
           curl_easy_cleanup(curl);
           continue;
         }
         Download download = std::move(found->second);
         running.erase(found);
-        download->Transfer().Finish(curl, code);
+        download->Transfer().Finish(curl, ended->Code);
         // A handle whose transfer failed (a host that did not resolve, say) can refuse
         // options at its next use, and would fail every later picture that took it.
         if (download->Transfer().Result().Ok && spare.size() < kSpareHandles) {
@@ -198,16 +200,16 @@ void DownloadPool::RunTransfers() {
         Completed(done);
         continue;  // the freed transfers' places go to the next offers at once
       }
-      (void)curl_multi_poll(multi, nullptr, 0, kIdlePollMilliseconds, nullptr);
-    } catch (...) {
-      // Out of memory: what could not be tracked is lost; the rest goes on.
+      multi.Poll(kIdlePoll);
+    } catch (const std::bad_alloc&) {
+      // What could not be tracked is lost; the rest goes on.
       starting.clear();
       done.clear();
     }
   }
   // Shut-down: what still runs is cut off, its file kept as far as it came.
   for (auto& [curl, download] : running) {
-    curl_multi_remove_handle(multi, curl);
+    multi.Remove(curl);
     curl_easy_cleanup(curl);
   }
   for (CURL* curl : spare) curl_easy_cleanup(curl);
@@ -247,8 +249,8 @@ void DownloadPool::RunCompletions() {
       }
       // One call delivers every start and report that is waiting by the time it runs.
       if (deliver) PostDelivery();
-    } catch (...) {
-      // Out of memory: this report is lost.
+    } catch (const std::bad_alloc&) {
+      // This report is lost.
     }
   }
 }
@@ -263,27 +265,13 @@ void DownloadPool::Deliver() {
     reports.swap(mToReport);
   }
   // Every report's start is among these or delivered before: it was recorded first.
-  for (std::uint64_t id : started) {
-    try {
-      if (mLinks.Started) mLinks.Started(id);
-    } catch (...) {
-      // The scheduler's row and counts for it stay as they were.
-    }
-  }
+  for (std::uint64_t id : started) CallLink(mLinks.Started, id);
   for (const Download& download : reports) {
     download->Report(mLinks.Pictures);
-    try {
-      if (mLinks.Ended) mLinks.Ended(download->Id(), download->Result());
-    } catch (...) {
-      // The scheduler keeps its counts as they were; the slot is freed all the same.
-    }
+    CallLink(mLinks.Ended, download->Id(), download->Result());
   }
   reports.clear();
-  try {
-    if (mLinks.SlotsFreed) mLinks.SlotsFreed();
-  } catch (...) {
-    // The next timer tick fills the slots instead.
-  }
+  CallLink(mLinks.SlotsFreed);  // when it fails, the next timer tick fills the slots
 }
 
 PoolMaker ThreadPool(MainThread& mainThread, TransferLimits limits) {

@@ -1,13 +1,9 @@
 #pragma once
-// Runs picture downloads on a fixed set of threads rather than one thread per picture: one
-// thread drives every transfer through libcurl's multi interface, which keeps the
-// connections open between pictures, and a few more check the finished files and make their
-// thumbnails, so that a slow decode never holds up a transfer. Downloads are offered ahead of
-// time and start on the transfer thread the moment a transfer ends, so no transfer waits for
-// the main thread. Starts and finished downloads reach the main thread together: one posted
-// call for all that happened meanwhile.
-
-#include <curl/curl.h>
+// Runs picture downloads on a fixed set of threads: one transfer thread drives every transfer
+// through one CurlMulti, which keeps connections open and reuses the easy handles of
+// transfers that went well; up to four more check the files and make thumbnails, so a slow
+// decode never holds up a transfer. Offers start there, in order, the moment a place frees;
+// starts and reports reach the main thread in one posted call for all that happened meanwhile.
 
 #include <atomic>
 #include <condition_variable>
@@ -16,11 +12,13 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "core/MainThread.h"
 #include "downloader/ClosableMainThread.h"
+#include "downloader/CurlMulti.h"
 #include "downloader/DownloadRequest.h"
 #include "downloader/DownloadThread.h"
 #include "downloader/TransferPool.h"
@@ -64,7 +62,8 @@ class DownloadPool final : public TransferPool {
 
   std::mutex mMutex;
   std::condition_variable mCompletionWork;
-  CURLM* mMulti = nullptr;        // replaced by the transfer thread only, under mMutex
+  // Made by the first Offer, renewed by the transfer thread only, under mMutex.
+  std::optional<CurlMulti> mMulti;
   std::deque<Download> mOffered;  // in the order they start
   int mMostRunning = 3;
   std::size_t mTransfersRunning = 0;    // as the transfer thread last counted

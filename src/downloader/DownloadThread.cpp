@@ -1,5 +1,9 @@
 #include "downloader/DownloadThread.h"
 
+#include <new>
+
+#include "pictures/PictureError.h"
+
 namespace vexilo {
 
 TDownloadThead::TDownloadThead(std::uint64_t id, DownloadRequest request,
@@ -14,15 +18,16 @@ void TDownloadThead::Complete(const PictureHooks& pictures) {
   if (pictures.CheckPicture) {
     try {
       mResult.RemovedBecause = pictures.CheckPicture(savePath);
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
       // A check that cannot be made keeps the picture.
     }
   }
   if (!mResult.RemovedBecause.empty() || mAbort.load() || !pictures.MakeThumbnail) return;
   try {
     mThumbnail = pictures.MakeThumbnail(savePath);
-  } catch (...) {
-    // Unreadable: neither listed nor shown.
+  } catch (const PictureError&) {
+    // Unreadable, or (below) no memory to read it: neither listed nor shown.
+  } catch (const std::bad_alloc&) {
   }
 }
 
@@ -31,14 +36,14 @@ void TDownloadThead::Report(const PictureHooks& pictures) {
   if (!mResult.Fetch.FinalUrl.empty() && pictures.ShowFinalAddress) {
     try {
       pictures.ShowFinalAddress(savePath, mResult.Fetch.FinalUrl);
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
       // The row keeps the address the page gave.
     }
   }
   if (!mThumbnail || !pictures.AppendPicture) return;
   try {
     pictures.AppendPicture(savePath, *mThumbnail);
-  } catch (...) {
+  } catch (const std::bad_alloc&) {
     // A picture the grid cannot take is simply not shown.
   }
 }

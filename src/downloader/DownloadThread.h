@@ -16,7 +16,8 @@
 namespace vexilo {
 
 // What becomes of a picture downloaded successfully: its thumbnail is made off the main
-// thread, which decodes it anyway, so the main thread only adds a ready thumbnail.
+// thread, which decodes it anyway, so the main thread only adds a ready thumbnail. A hook may
+// raise std::bad_alloc, MakeThumbnail also PictureError: the step is then left out.
 struct PictureHooks {
   // Pool thread: the grid's thumbnail of the saved file, or nothing when it is no picture
   // that can be read (then nothing is appended).

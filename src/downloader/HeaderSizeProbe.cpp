@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <new>
 #include <string_view>
 #include <system_error>
 #include <utility>
 
+#include "downloader/CurlMulti.h"
 #include "downloader/CurlRequest.h"
 #include "downloader/PictureRequest.h"
 
@@ -25,7 +27,7 @@ struct ProbeBatch {
 namespace {
 
 // How often the worker looks at the cancel flag while its transfers wait.
-constexpr int kPollMilliseconds = 100;
+constexpr std::chrono::milliseconds kPoll{100};
 // Fewer bytes than this that name no picture kind are no picture.
 constexpr std::size_t kSignatureBytes = 32;
 
@@ -39,13 +41,14 @@ class HeaderRead {
   std::optional<PictureDimensions> Size() const { return mSize; }
   RedirectGuard& Guard() { return mGuard; }
 
-  static size_t Write(char* data, size_t size, size_t count, void* self) {
+  // No exception may cross libcurl: one that is no lack of memory ends the program.
+  static size_t Write(char* data, size_t size, size_t count, void* self) noexcept {
     try {
       return static_cast<HeaderRead*>(self)->Take(std::string_view(data, size * count))
                  ? size * count
                  : 0;
-    } catch (...) {
-      return 0;  // no exception may cross libcurl
+    } catch (const std::bad_alloc&) {
+      return 0;
     }
   }
 
@@ -97,35 +100,32 @@ bool ConfigureProbe(CURL* curl, const DownloadRequest& request, const ProbeLimit
 
 // The worker's side of a batch: at most MostAtOnce transfers at a time until every request is
 // answered or the batch is cancelled. An address that cannot be asked for stays unknown.
+// Raises std::bad_alloc.
 class BatchRun {
  public:
   explicit BatchRun(ProbeBatch& batch)
       : mBatch(batch),
-        mMulti(curl_multi_init()),
         mRange("0-" + std::to_string(batch.Limits.MaxBytes - 1)),
         mMostAtOnce(std::min(batch.Limits.MostAtOnce, batch.Requests.size())) {
     // Never grows past this, so that tracking a started transfer cannot fail.
     mRunning.reserve(mMostAtOnce);
   }
   ~BatchRun() {
-    for (Transfer& transfer : mRunning) Close(transfer.Curl);
-    if (mMulti != nullptr) curl_multi_cleanup(mMulti);
+    for (Transfer& transfer : mRunning) {
+      mMulti.Remove(transfer.Curl);
+      curl_easy_cleanup(transfer.Curl);
+    }
   }
   BatchRun(const BatchRun&) = delete;
   BatchRun& operator=(const BatchRun&) = delete;
 
   void Run() {
-    if (mMulti == nullptr) return;
     StartMore();
     while (!mRunning.empty() && !mBatch.Cancelled.load()) {
-      int stillRunning = 0;
-      if (curl_multi_perform(mMulti, &stillRunning) != CURLM_OK) return;
-      int left = 0;
-      while (CURLMsg* message = curl_multi_info_read(mMulti, &left)) {
-        if (message->msg == CURLMSG_DONE) Finish(message->easy_handle);
-      }
+      if (!mMulti.Perform()) return;
+      while (const std::optional<CurlMulti::Done> done = mMulti.NextDone()) Finish(done->Easy);
       StartMore();
-      if (!mRunning.empty()) curl_multi_poll(mMulti, nullptr, 0, kPollMilliseconds, nullptr);
+      if (!mRunning.empty()) mMulti.Poll(kPoll);
     }
   }
 
@@ -138,7 +138,7 @@ class BatchRun {
       transfer.Read->Attach(transfer.Curl);
       if (!ConfigureProbe(transfer.Curl, mBatch.Requests[mNext], mBatch.Limits, mRange,
                           *transfer.Read) ||
-          curl_multi_add_handle(mMulti, transfer.Curl) != CURLM_OK) {
+          !mMulti.Add(transfer.Curl)) {
         curl_easy_cleanup(transfer.Curl);
         continue;
       }
@@ -146,22 +146,19 @@ class BatchRun {
     }
   }
 
+  // curl has left the multi handle.
   void Finish(CURL* curl) {
     auto done = std::find_if(mRunning.begin(), mRunning.end(),
                              [curl](const Transfer& transfer) { return transfer.Curl == curl; });
-    if (done == mRunning.end()) return;
-    mBatch.Sizes[done->Index] = done->Read->Size();
-    Close(curl);
-    mRunning.erase(done);
-  }
-
-  void Close(CURL* curl) {
-    curl_multi_remove_handle(mMulti, curl);
+    if (done != mRunning.end()) {
+      mBatch.Sizes[done->Index] = done->Read->Size();
+      mRunning.erase(done);
+    }
     curl_easy_cleanup(curl);
   }
 
   ProbeBatch& mBatch;
-  CURLM* mMulti;
+  CurlMulti mMulti;
   const std::string mRange;
   const std::size_t mMostAtOnce;
   std::vector<Transfer> mRunning;
@@ -196,8 +193,8 @@ std::vector<std::optional<PictureDimensions>> HeaderSizeProbe::ReadSizes(
     worker = std::thread([batch] {
       try {
         BatchRun(*batch).Run();
-      } catch (...) {
-        // Out of memory: what was read stands, the rest stays unknown.
+      } catch (const std::bad_alloc&) {
+        // What was read stands, the rest stays unknown.
       }
       batch->Done.store(true);
     });

@@ -1,8 +1,8 @@
 #pragma once
 // The real-size filter's probe: one ranged GET per candidate picture for its first bytes,
-// several at once on a worker thread of libcurl's multi interface, with the proxy,
-// credentials, redirection rule and browser session that the picture's download will use.
-// ReadSizes is for the main thread.
+// several at once on a worker thread, with the proxy, credentials, redirection rule and
+// session the picture's download will use. Only a 200, or a 206 from byte 0, is read, and
+// only until the size is known or the bytes are no picture. ReadSizes is for the main thread.
 
 #include <chrono>
 #include <cstddef>

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string_view>
 
 #include "core/PictureHeader.h"
@@ -72,12 +73,13 @@ class OutputFile {
 // the code but not the reason phrase.
 class StatusLine {
  public:
-  static size_t Take(char* data, size_t size, size_t count, void* self) {
+  // No exception may cross libcurl: one that is no lack of memory ends the program.
+  static size_t Take(char* data, size_t size, size_t count, void* self) noexcept {
     const size_t total = size * count;
     try {
       static_cast<StatusLine*>(self)->TakeLine(std::string_view(data, total));
-    } catch (...) {
-      // Out of memory: the status stays as it was; no exception may cross libcurl.
+    } catch (const std::bad_alloc&) {
+      // The status stays as it was.
     }
     return total;
   }

@@ -24,17 +24,11 @@ struct FetchResult : FetchOutcome {
   std::string RemovedBecause;
 };
 
-// One picture's GET into its file, on a libcurl handle that the caller drives (on its own
-// or in a multi handle) from one thread at a time.
-//
-// Creates (or empties) the file at the request's SavePath and writes the response body into
-// it as it arrives, whatever the status; with KeepOnlyRealPictures a file that did not become
-// a whole picture of a known kind is deleted afterwards, except when abort cut it off.
-// Redirections are followed only as the request says. When the file cannot be created, or
-// the save path is a symbolic link, no request is sent. A body past limits.MaxBodyBytes fails
-// and its file is deleted; a failure by any other limit keeps what arrived. Setting abort
-// makes a running transfer give up within about a second. A failed outcome says why, in the
-// words the picture list shows.
+// One picture's GET into its file, on a handle the caller drives from one thread at a time.
+// The body goes into SavePath as it arrives, whatever the status; nothing is sent when the
+// file cannot be created or is a symbolic link. Deleted afterwards: a body past MaxBodyBytes,
+// and with KeepOnlyRealPictures one that is no whole picture (unless abort cut it off); any
+// other limit keeps what arrived. abort ends a transfer within about a second.
 class PictureTransfer {
  public:
   // limits and abort must outlive the transfer.

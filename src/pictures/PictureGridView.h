@@ -19,13 +19,10 @@ class PictureGridView {
   // An item for the picture model's last thumbnail (the grid paints it from there).
   virtual void AddGridItem(const std::string& caption) = 0;
 
-  // A listing's grid build: BeginBuild empties the grid, shows the progress bar for count
-  // items and keeps user input from the window; BuildStep runs after item index, shows the
-  // progress and lets pending events run (a download reported meanwhile comes back in
-  // through PictureCommands::AppendPicture); the grid shows the items added every few
-  // milliseconds as they come; BuildWaits runs while the next thumbnail is still being made
-  // and lets events run; EndBuild undoes BeginBuild, showing every item. EndBuild also runs
-  // when the build fails part way.
+  // A listing's grid build. BeginBuild empties the grid, shows the progress bar and keeps
+  // user input from the window; BuildStep (after item index) and BuildWaits (while the next
+  // thumbnail is made) let pending events run, a download's append among them; EndBuild,
+  // also after a failure part way, undoes BeginBuild and shows every item.
   virtual void BeginBuild(int count) = 0;
   virtual void BuildStep(int index) = 0;
   virtual void BuildWaits() = 0;

@@ -1,18 +1,9 @@
 #pragma once
-// Makes the thumbnails of an ordered list of picture files on a small pool of threads (one
-// per core) and hands them back in list order, so that the grid build adds item i while the
-// workers already decode the pictures after it. Decodes hold their pixels from a
-// DecodeBudget, so the memory a listing takes follows the pictures' sizes, not the cores.
-//
-//   ThumbnailMaker maker(pictureList.Paths(), buttonFace);
-//   for (int i = 0; i < maker.Count(); ++i) {
-//     ThumbnailResult result = maker.Next();  // blocks until entry i is done
-//     if (result.Ok()) AddItem(result.Thumbnail); else Drop(i, result.Error);
-//     pumpEvents();
-//   }
-//
-// Next() is for one consumer thread (the main thread). Destroying the maker stops the
-// workers after the picture each is on and joins them; results not taken are dropped.
+// Makes the thumbnails of an ordered list of picture files on a pool of threads (one per
+// core) and hands them back in list order to one consumer (the main thread), so that the grid
+// adds item i while the workers decode the pictures after it. Each comes from the picture's
+// 128-pixel cache-sized thumbnail, so it looks the same from the cache or a decode. Destroying
+// the maker joins the workers after their current picture; results not taken are dropped.
 
 #include <chrono>
 #include <condition_variable>

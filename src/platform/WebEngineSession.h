@@ -1,11 +1,9 @@
 #pragma once
-// The embedded browser's session for the downloads, on a WebEngine profile: a copy of the
-// profile's cookies kept up to date from its cookie store, and its user agent. Also the
-// profile the browser is made on: one that keeps its cookies in a folder of its own when the
-// session is to last, else the default one, which forgets them. Main thread.
-//
-// The cookie store tells of cookies as they change, but not of those a kept profile brings
-// back from its folder, so the copy of a kept profile is kept beside them in kCookieFile.
+// The embedded browser's session for the downloads: a copy of the profile's cookies kept up
+// to date from its cookie store, and its user agent; also the profile, kept in a folder of
+// its own when the session is to last, else the default one. The store does not report the
+// cookies a kept profile restores, so that copy is saved beside them in kCookieFile. Main
+// thread.
 
 #include <QObject>
 #include <QPointer>

@@ -1,8 +1,7 @@
 #pragma once
 // Every command entry of the main window: the actions with their captions and tool tips,
 // the five drop-down menus, and the pop-up menus of the task tree, the picture list and the
-// tray. The main window connects them; entries of commands that are not built yet are
-// disabled.
+// tray. The main window connects every one of them to its command.
 
 #include <QObject>
 

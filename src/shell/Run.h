@@ -114,10 +114,8 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   PictureCommands& Pictures() { return mPictureCommands; }
   DownloadScheduler& Scheduler() { return *mScheduler; }
 
-  const std::filesystem::path& ProgramFolder() const { return mParts.Folders.ProgramFolder; }
   TaskList& TaskLines() { return mTaskList; }
   TaskRecord& CurrentTask() { return mCurrentTask; }
-  CrawlState& Crawl() { return mCrawlState; }
   const std::vector<PictureEntry>& PictureRows() const { return mPictureRows; }
   RunFlags& Flags() { return mFlags; }
   AppSettings& Settings() { return mSettings; }

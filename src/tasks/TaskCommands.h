@@ -1,14 +1,10 @@
 #pragma once
-// The task commands of the "T&ask" menu, the task tree's pop-up menu and the tool bar, and
-// the guard of the task tree's selection. The main window owns every part they work on and
-// hands them in; the commands hold references only. Main thread only.
-//
-// Only one crawl runs at a time: while one runs (RunFlags::CrawlIdle false) New, Quick
-// Start, Resume and Restart are refused with kStopFirstMessage, Delete and selection changes
-// with kWaitMessage. New and Quick Start always crawl afresh (ResumeRequested cleared).
-// Settings, Resume, Restart and Delete read the selected block themselves and refuse one that
-// cannot be read. A command that fails shows the failure's text as an error; a failing
-// resumed crawl and Open destination folder end silently instead.
+// The commands of the Task menu, the task tree's pop-up and the tool bar, and the tree's
+// selection guard; they hold references to parts the main window owns. Main thread only.
+// One crawl at a time: while one runs, New, Quick Start, Resume and Restart get
+// kStopFirstMessage, Delete and selection changes kWaitMessage. New and Quick Start crawl
+// afresh. A failing command shows its error's text; a failing resumed crawl and Open
+// destination folder end silently.
 
 #include <filesystem>
 #include <optional>

@@ -5,10 +5,10 @@
 #include <mutex>
 #include <optional>
 #include <ostream>
-#include <stdexcept>
 #include <thread>
 
 #include "downloader/DownloadPool.h"
+#include "pictures/PictureError.h"
 #include "support/FakeSeams.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -206,7 +206,7 @@ TEST_F(DownloadThreadTest, APictureThatCannotBeReadIsNotReported) {
 
   const WorkerOutcome outcome = Run(Request("/chunked"));
   mThumbnailOf = [](const std::string&) -> std::optional<Bitmap24> {
-    throw std::runtime_error("decoder failed");
+    throw PictureError("decoder failed");
   };
   const WorkerOutcome thrown = Run(Request("/chunked"));
 
