@@ -3,7 +3,9 @@
 // oldest first, and announces "Vexilo task is completed!" once a finished crawl's last picture
 // has been reported. Driven by the 500 ms download timer and by the downloads that free their
 // slots. Panel 0 counts what ended since StartCrawl; a failure stays in CrawlState::Failed
-// while it waits for a retry, so that a crash leaves it to Resume. Main thread only.
+// while it waits for a retry, so that a crash leaves it to Resume. A freed slot is filled at
+// once; a waiting retry holds none. Offers taken back count the starts the pool had not yet
+// delivered. Main thread only.
 
 #include <chrono>
 #include <cstdint>
