@@ -152,8 +152,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     turns.stop();
     std::size_t packed = 0;
-    for (const auto& thumbnail : form.Run().PictureSet().Thumbnails)
-      packed += thumbnail.PackedBytes();
+    for (const auto& item : form.Run().PictureSet().Items()) packed += item.Thumbnail.PackedBytes();
     std::printf(
         "%s: %d items; first screen %lld ms, whole grid %lld ms, longest event-loop gap %lld ms; "
         "VmHWM %ld MB, VmRSS %ld MB; packed thumbnails %zu MB, heap in use %zu MB\n",

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   auto* progress = new QProgressBar(&window);
   NoStatus status;
   NoPrompts prompts;
-  vexilo::PictureModel pictures;
+  vexilo::TImageFileList pictures;
   vexilo::TPictureBrowser browser(window, *grid, *preview, *progress);
   vexilo::PictureCommands commands({pictures, browser, status, prompts});
 

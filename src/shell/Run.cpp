@@ -105,8 +105,8 @@ TaskCommands& TRun::Tasks() { return *mTaskCommands; }
 
 void TRun::CreateGallery() {
   vexilo::CreateGallery({mParts.Folders.ProgramFolder,
-                         mParts.Folders.ShippedFile(kGalleryTemplateFile), mPictures.Files,
-                         [this](int i) { return mPictures.Thumbnails.at(i).Unpack(); },
+                         mParts.Folders.ShippedFile(kGalleryTemplateFile), mPictures,
+                         [this](int i) { return mPictures.Items().at(i).Thumbnail.Unpack(); },
                          mParts.Shell, mParts.Prompts});
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // TRun: everything that lives for the run, and the wiring between the logic objects. It
 // holds the task list, the current and the running task record, the crawl state, the
-// picture list rows, the run flags, the settings and the picture model, and builds the
+// picture list rows, the run flags, the settings and the picture file list, and builds the
 // crawler, the download scheduler, the task commands and the picture commands over the
 // seams the main window (or a test) hands in. It runs start-up and shut-down. The main
 // window owns it. Main thread only.
@@ -32,9 +32,9 @@
 #include "downloader/DownloadRequest.h"
 #include "downloader/DownloadTimer.h"
 #include "downloader/RetryPolicy.h"
+#include "pictures/ImageFileList.h"
 #include "pictures/PictureCommands.h"
 #include "pictures/PictureGridView.h"
-#include "pictures/PictureModel.h"
 #include "shell/RunWindow.h"
 #include "tasks/CommandSeams.h"
 #include "tasks/TaskDialogs.h"
@@ -121,8 +121,8 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   const std::vector<PictureEntry>& PictureRows() const { return mPictureRows; }
   RunFlags& Flags() { return mFlags; }
   AppSettings& Settings() { return mSettings; }
-  PictureModel& PictureSet() { return mPictures; }
-  const PictureModel& PictureSet() const { return mPictures; }
+  TImageFileList& PictureSet() { return mPictures; }
+  const TImageFileList& PictureSet() const { return mPictures; }
 
  private:
   // TaskPictureView
@@ -160,7 +160,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   RunFlags mFlags;
   AppSettings mSettings;
   bool mSettingsLoaded = false;
-  PictureModel mPictures;
+  TImageFileList mPictures;
   TaskStateFiles mStateFiles;
   // The grid's background for the thumbnails download workers make: read from the view on
   // the main thread, never by a worker.

@@ -344,9 +344,9 @@ std::vector<std::string> TFormView::Neighbours() const {
   const int count = mPictures.Count();
   const int at = mPictures.CurrentIndex();
   if (count < 2 || at < 0 || at >= count) return paths;
-  const auto& all = mPictures.Paths();
-  paths.push_back(all[static_cast<std::size_t>(NextPosition(at, count))]);
-  paths.push_back(all[static_cast<std::size_t>(PreviousPosition(at, count))]);
+  const auto& all = mPictures.Items();
+  paths.push_back(all[static_cast<std::size_t>(NextPosition(at, count))].Path);
+  paths.push_back(all[static_cast<std::size_t>(PreviousPosition(at, count))].Path);
   return paths;
 }
 

@@ -70,7 +70,7 @@ TEST_F(MainFormCrawl, QuickStartDownloadsThePicturesIntoTheGrid) {
     return test::Part<TPictureGrid>(*mForm)->count() == 2;
   })) << "grid items: "
       << test::Part<TPictureGrid>(*mForm)->count();
-  EXPECT_EQ(mForm->Run().PictureSet().Files.Count(), 2);
+  EXPECT_EQ(mForm->Run().PictureSet().Count(), 2);
   EXPECT_TRUE(test::ProcessEventsUntil([&] {
     return test::PanelText(*mForm, 2) == "Vexilo task is completed!";
   })) << test::PanelText(*mForm, 2);
