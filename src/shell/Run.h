@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/AppFolders.h"
@@ -140,14 +142,13 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // The scheduler: a picture's status in its row, when the rows shown are its task's.
   void SetPictureStatus(std::int64_t queuePosition, const std::string& savedPath,
                         const std::string& status);
-  // The statuses a saved state of the task in folderName gives the rows shown: "done" for the
-  // pictures handed out whose files are there, "failed: <reason>" for those that failed,
-  // "downloading" for those still running, and, when waiting is set, "waiting" for those
-  // still to hand out and those cut off.
+  // The statuses (SavedStatuses.h) a saved state of the task in folderName gives the rows
+  // shown, when they are that task's.
   void ShowSavedStatuses(const std::string& folderName, const CrawlState& saved, bool waiting);
   void ShowFinalAddress(const std::string& savedPath, const std::string& finalUrl);
-  // The shown row of the running crawl's picture saved at savedPath, or -1.
-  int RowOfDownload(const std::string& savedPath) const;
+  // The shown row of the running crawl's picture saved at savedPath (at queuePosition when
+  // that entry has it, -1 when unknown), or -1 when the rows shown are another task's.
+  int RowOfDownload(std::int64_t queuePosition, const std::string& savedPath) const;
 
   RunParts mParts;
   TaskList mTaskList;
@@ -157,6 +158,8 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   TaskRecord mRunningTask;
   CrawlState mCrawlState;
   std::vector<PictureEntry> mPictureRows;
+  // The FolderName of the task the rows shown were listed for; none after a failed listing.
+  std::optional<std::string> mRowsOwner;
   RunFlags mFlags;
   AppSettings mSettings;
   bool mSettingsLoaded = false;
