@@ -35,6 +35,7 @@ class NoPrompts : public vexilo::UserPrompts {
   void ShowMessage(const std::string&) override {}
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string&) override {}
+  void ShowErrorWithYes(const std::string&) override {}
 };
 
 }  // namespace

@@ -8,9 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPainter>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -446,11 +444,7 @@ void TFormView::PicturesAppended() {
 void TFormView::SetReadAhead(bool on) { mCache.SetReadAhead(on); }
 
 void TFormView::ShowReadError(const std::string& path) {
-  QMessageBox box(QMessageBox::Critical, "Error",
-                  QString::fromStdString("Error in reading " + path + "!\n"), QMessageBox::Yes,
-                  this);
-  box.button(QMessageBox::Yes)->setText("&Yes");
-  box.exec();
+  mPrompts.ShowErrorWithYes("Error in reading " + path + "!\n");
 }
 
 void TFormView::keyPressEvent(QKeyEvent* event) {

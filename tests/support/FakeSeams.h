@@ -33,10 +33,12 @@ class RecordingPrompts : public UserPrompts {
   void ShowMessage(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  void ShowErrorWithYes(const std::string& text) override;
 
   std::vector<std::string> Messages;
   std::vector<std::string> Questions;
   std::vector<std::string> Errors;
+  std::vector<std::string> ErrorsWithYes;
   bool Answer = true;
   std::function<void()> OnMessage;  // runs while the message "is shown"
 
