@@ -119,17 +119,18 @@ void TFormView::BuildActions() {
   a.ZoomOutEntry = make("Zoom &Out", &TFormView::ZoomOut);
   a.FullScreenEntry = make("&Full Screen", &TFormView::EnterFullScreen);
   a.Previous = make("&Previous", &TFormView::ShowPrevious);
+  a.Previous->setIcon(StandardIcon(QStyle::SP_ArrowLeft));
   a.Next = make("&Next", &TFormView::ShowNext);
+  a.Next->setIcon(StandardIcon(QStyle::SP_ArrowRight));
+  // The icons are for the tool bar; the View menu and the pop-up show none.
+  a.Previous->setIconVisibleInMenu(false);
+  a.Next->setIconVisibleInMenu(false);
   a.First = make("&First", &TFormView::ShowFirst);
   a.Last = make("&Last", &TFormView::ShowLast);
   a.SetWallpaper = make("Set &Wallpaper", &TFormView::SetWallpaper);
 
   a.VexiloModeButton = make("Vexilo Mode", &TFormView::ReturnToBrowser);
   a.VexiloModeButton->setIcon(StandardIcon(QStyle::SP_FileDialogListView));
-  a.PreviousButton = make("Previous", &TFormView::ShowPrevious);
-  a.PreviousButton->setIcon(StandardIcon(QStyle::SP_ArrowLeft));
-  a.NextButton = make("Next", &TFormView::ShowNext);
-  a.NextButton->setIcon(StandardIcon(QStyle::SP_ArrowRight));
   a.ZoomInButton = make("Zoom In", &TFormView::ZoomIn);
   a.ZoomInButton->setIcon(ThemeIcon("zoom-in", "+"));
   a.ZoomOutButton = make("Zoom Out", &TFormView::ZoomOut);
@@ -139,10 +140,6 @@ void TFormView::BuildActions() {
   a.FullScreenButton = make("Full Screen", &TFormView::EnterFullScreen);
   a.FullScreenButton->setIcon(ThemeIcon("view-fullscreen", QString(QChar(0x25A1))));
 
-  a.PopupPrevious = make("Previous", &TFormView::ShowPrevious);
-  a.PopupNext = make("Next", &TFormView::ShowNext);
-  a.PopupFirst = make("First", &TFormView::ShowFirst);
-  a.PopupLast = make("Last", &TFormView::ShowLast);
   a.PopupFullScreen = make("Full Screen", nullptr);
   a.PopupFullScreen->setCheckable(true);
   connect(a.PopupFullScreen, &QAction::triggered, this, [this] {
@@ -152,9 +149,9 @@ void TFormView::BuildActions() {
       EnterFullScreen();
     }
   });
-  for (QAction* button : {a.VexiloModeButton, a.PreviousButton, a.NextButton, a.ZoomInButton,
-                          a.ZoomOutButton, a.FitImageButton, a.FullScreenButton}) {
-    button->setToolTip(button->text());
+  for (QAction* button : {a.VexiloModeButton, a.Previous, a.Next, a.ZoomInButton, a.ZoomOutButton,
+                          a.FitImageButton, a.FullScreenButton}) {
+    button->setToolTip(button->iconText());  // the text without its "&"
   }
 }
 
@@ -180,9 +177,7 @@ void TFormView::BuildMenus() {
   tools->addAction(a.SetWallpaper);
 
   mPopup = new QMenu(this);
-  for (QAction* entry : {a.PopupPrevious, a.PopupNext, a.PopupFirst, a.PopupLast}) {
-    mPopup->addAction(entry);
-  }
+  for (QAction* entry : {a.Previous, a.Next, a.First, a.Last}) mPopup->addAction(entry);
   mPopup->addSeparator();
   mPopup->addAction(a.PopupFullScreen);
 }
@@ -198,7 +193,7 @@ void TFormView::BuildToolBar() {
   mToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
   const std::initializer_list<QAction*> groups[] = {
       {a.VexiloModeButton},
-      {a.PreviousButton, a.NextButton},
+      {a.Previous, a.Next},
       {a.ZoomInButton, a.ZoomOutButton, a.FitImageButton},
       {a.FullScreenButton}};
   bool first = true;

@@ -79,8 +79,9 @@ class TFormView : public QMainWindow {
   QMenu* ZoomMenu() const { return mZoomMenu; }
   QMenu* Popup() const { return mPopup; }
 
-  // The window's actions, for the menus, the tool bar and tests. Zoom entries and buttons
-  // are separate actions: their enabled states differ.
+  // The window's actions, for the menus, the tool bar and tests. Previous, Next, First and
+  // Last each serve the View menu, the pop-up and (Previous, Next) the tool bar. Zoom entries
+  // and buttons are separate actions: their enabled states differ.
   struct Actions {
     QAction* VexiloMode;
     QAction* Exit;
@@ -93,16 +94,10 @@ class TFormView : public QMainWindow {
     QAction* Last;
     QAction* SetWallpaper;
     QAction* VexiloModeButton;
-    QAction* PreviousButton;
-    QAction* NextButton;
     QAction* ZoomInButton;
     QAction* ZoomOutButton;
     QAction* FitImageButton;
     QAction* FullScreenButton;
-    QAction* PopupPrevious;
-    QAction* PopupNext;
-    QAction* PopupFirst;
-    QAction* PopupLast;
     QAction* PopupFullScreen;
   };
   const Actions& Commands() const { return mActions; }

@@ -97,8 +97,9 @@ TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {
   }
   EXPECT_EQ(tips, (std::vector<std::string>{"Vexilo Mode", "-", "Previous", "Next", "-", "Zoom In",
                                             "Zoom Out", "Fit Image", "-", "Full Screen"}));
-  EXPECT_EQ(Captions(view.Popup()->actions()),
-            (std::vector<std::string>{"Previous", "Next", "First", "Last", "-", "Full Screen"}));
+  EXPECT_EQ(
+      Captions(view.Popup()->actions()),
+      (std::vector<std::string>{"&Previous", "&Next", "&First", "&Last", "-", "Full Screen"}));
   const TFormView::Actions& a = view.Commands();
   EXPECT_TRUE(a.PopupFullScreen->isCheckable());
   for (QAction* command :
@@ -158,7 +159,7 @@ TEST_F(FormViewTest, ThreePicturesWrapBothWays) {
   EXPECT_EQ(view.StatusText(0), "3/3");
   view.Commands().First->trigger();
   EXPECT_EQ(Shown(), 1);
-  view.Commands().PopupLast->trigger();
+  view.Commands().Last->trigger();
   EXPECT_EQ(Shown(), 3);
   // Keys typed into the picture area follow the same map.
   QTest::keyClick(view.PictureArea(), Qt::Key_Space);
