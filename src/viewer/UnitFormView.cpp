@@ -223,7 +223,7 @@ void TFormView::BuildStatusBar() {
     bar->addWidget(panel);
     mPanels[static_cast<std::size_t>(i)] = panel;
   }
-  mPanels[5]->setText(kViewerHint);
+  mPanels[kViewerHintPanel]->setText(kViewerHint);
 }
 
 std::string TFormView::StatusText(int panel) const {
@@ -385,7 +385,8 @@ void TFormView::UpdateViewerStatus() {
   }
   for (std::size_t i = 0; i < texts.size(); ++i) {
     const int textWidth = mPanels[i]->fontMetrics().horizontalAdvance(mPanels[i]->text());
-    if (i == 2 || i == 3) {
+    if (const auto panel = static_cast<int>(i);
+        panel == kViewerNamePanel || panel == kViewerSizePanel) {
       mPanels[i]->setFixedWidth(textWidth + kViewerTextMargin);
     } else {
       // The fixed widths were measured for a smaller font than today's desktops use: a

@@ -7,8 +7,8 @@
 // Main thread only. Between two of its commands only the download reports run (nested in
 // the main thread's event loop, also while one of its message boxes is open); they only
 // append to the picture file list, which never moves the viewer's position, and then call
-// PicturesAppended so panel 0 counts them. The list is never emptied or reordered while the
-// viewer is shown: the main window, which alone lists folders, is hidden then.
+// PicturesAppended so the position panel counts them. The list is never emptied or reordered while
+// the viewer is shown: the main window, which alone lists folders, is hidden then.
 
 #include <QMainWindow>
 #include <QSize>
@@ -20,6 +20,7 @@
 #include "viewer/LoadStep.h"
 #include "viewer/PictureLayout.h"
 #include "viewer/ViewerPictureCache.h"
+#include "viewer/ViewerStatus.h"
 #include "viewer/ZoomRules.h"
 
 class QAction;
@@ -142,7 +143,7 @@ class TFormView : public QMainWindow {
   QToolBar* mToolBar = nullptr;
   QMenu* mZoomMenu = nullptr;
   QMenu* mPopup = nullptr;
-  std::array<QLabel*, 6> mPanels{};
+  std::array<QLabel*, kViewerPanelCount> mPanels{};
 };
 
 }  // namespace vexilo

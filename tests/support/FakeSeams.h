@@ -56,7 +56,7 @@ class RecordingStatus : public StatusSink {
   std::string Text(int panel) const;
 
  private:
-  std::array<std::vector<std::string>, 3> mHistory;
+  std::array<std::vector<std::string>, kStatusPanelCount> mHistory;
 };
 
 class RecordingShell : public DesktopShell {
