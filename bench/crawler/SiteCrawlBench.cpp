@@ -41,6 +41,7 @@ class SilentPrompts : public UserPrompts {
   void ShowMessage(const std::string&) override {}
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string&) override {}
+  void ShowErrorWithYes(const std::string&) override {}
 };
 
 // CPU seconds of this process and of every process below it (the browser's helpers), by

@@ -56,6 +56,7 @@ class QuitOnMessage : public UserPrompts {
   }
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string&) override {}
+  void ShowErrorWithYes(const std::string&) override {}
 };
 
 class NoStatus : public StatusSink {

@@ -20,6 +20,7 @@ class Quiet : public vexilo::DesktopShell, public vexilo::UserPrompts {
   void ShowMessage(const std::string&) override {}
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+  void ShowErrorWithYes(const std::string& text) override { ShowError(text); }
 };
 
 }  // namespace

@@ -47,6 +47,7 @@ class NoPrompts : public vexilo::UserPrompts {
   void ShowMessage(const std::string&) override {}
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string&) override {}
+  void ShowErrorWithYes(const std::string&) override {}
 };
 
 class NoShell : public vexilo::DesktopShell {
@@ -152,8 +153,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     turns.stop();
     std::size_t packed = 0;
-    for (const auto& thumbnail : form.Run().PictureSet().Thumbnails)
-      packed += thumbnail.PackedBytes();
+    for (const auto& item : form.Run().PictureSet().Items()) packed += item.Thumbnail.PackedBytes();
     std::printf(
         "%s: %d items; first screen %lld ms, whole grid %lld ms, longest event-loop gap %lld ms; "
         "VmHWM %ld MB, VmRSS %ld MB; packed thumbnails %zu MB, heap in use %zu MB\n",

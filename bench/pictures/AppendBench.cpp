@@ -35,6 +35,7 @@ class NoPrompts : public vexilo::UserPrompts {
   void ShowMessage(const std::string&) override {}
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string&) override {}
+  void ShowErrorWithYes(const std::string&) override {}
 };
 
 }  // namespace
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
   auto* progress = new QProgressBar(&window);
   NoStatus status;
   NoPrompts prompts;
-  vexilo::PictureModel pictures;
+  vexilo::TImageFileList pictures;
   vexilo::TPictureBrowser browser(window, *grid, *preview, *progress);
   vexilo::PictureCommands commands({pictures, browser, status, prompts});
 

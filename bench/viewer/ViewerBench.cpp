@@ -50,6 +50,7 @@ class NoPrompts : public vexilo::UserPrompts {
   void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string& text) override { ShowMessage(text); }
+  void ShowErrorWithYes(const std::string& text) override { ShowMessage(text); }
 };
 
 int gUnpainted = 0;  // steps after which nothing was painted: their times would mean nothing

@@ -9,6 +9,7 @@ namespace vexilo {
 inline constexpr int kCountPanel = 0;     // picture counts of the listings and the selection
 inline constexpr int kTimePanel = 1;      // the selected picture's file time
 inline constexpr int kProgressPanel = 2;  // crawl and download progress
+inline constexpr int kStatusPanelCount = 3;
 
 class StatusSink {
  public:

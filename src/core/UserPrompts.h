@@ -14,6 +14,8 @@ class UserPrompts {
   virtual bool AskYesNo(const std::string& text) = 0;
   // An error box with "OK".
   virtual void ShowError(const std::string& text) = 0;
+  // An error box titled "Error" whose one button is "Yes": the viewer's unreadable picture.
+  virtual void ShowErrorWithYes(const std::string& text) = 0;
 };
 
 }  // namespace vexilo

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "core/TextRules.h"
 #include "pictures/PictureKind.h"
@@ -29,14 +30,30 @@ bool NameOrder(const std::string& a, const std::string& b) {
 
 ListIndexError::ListIndexError(int index) : std::out_of_range(IndexErrorText(index)) {}
 
-void TImageFileList::Add(const std::string& path) { mPaths.push_back(path); }
+void TImageFileList::Add(std::string path, PackedBitmap thumbnail) {
+  mItems.push_back({std::move(path), std::move(thumbnail)});
+}
+
+void TImageFileList::SetThumbnail(int index, PackedBitmap thumbnail) {
+  if (index < 0 || index >= Count()) throw ListIndexError(index);
+  mItems[static_cast<size_t>(index)].Thumbnail = std::move(thumbnail);
+}
 
 void TImageFileList::Clear() {
-  mPaths.clear();
+  mItems.clear();
   mCurrent = -1;
 }
 
-void TImageFileList::ReplaceAll(const std::vector<std::string>& paths) { mPaths = paths; }
+void TImageFileList::RemoveWithoutThumbnail() {
+  std::erase_if(mItems, [](const PictureItem& item) { return item.Thumbnail.Empty(); });
+}
+
+std::vector<std::string> TImageFileList::Paths() const {
+  std::vector<std::string> paths;
+  paths.reserve(mItems.size());
+  for (const PictureItem& item : mItems) paths.push_back(item.Path);
+  return paths;
+}
 
 void TImageFileList::ScanFolder(const std::string& folder) {
   Clear();
@@ -51,17 +68,18 @@ void TImageFileList::ScanFolder(const std::string& folder) {
     if (IsListedPictureName(name)) names.push_back(std::move(name));
   }
   std::sort(names.begin(), names.end(), NameOrder);
+  mItems.reserve(names.size());
   for (const std::string& name : names) {
     std::string path = folder;
     path += '/';
     path += name;
-    Add(path);
+    Add(std::move(path));
   }
 }
 
 const std::string& TImageFileList::CurrentPath() const {
   if (mCurrent < 0 || mCurrent >= Count()) throw ListIndexError(mCurrent);
-  return mPaths[static_cast<size_t>(mCurrent)];
+  return mItems[static_cast<size_t>(mCurrent)].Path;
 }
 
 std::string TImageFileList::CurrentFileName() const {

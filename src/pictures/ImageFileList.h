@@ -1,10 +1,14 @@
 #pragma once
-// TImageFileList: the one ordered list of picture file paths the grid shows, with a current
-// position. Entry i always stands for grid item i. Main thread only.
+// TImageFileList: the pictures the grid shows, one ordered list of entries that each carry
+// the picture's path and its grid thumbnail (packed: a folder of tens of thousands keeps them
+// all), with a current position. Entry i always stands for grid item i, outside a listing's
+// grid build; the grid, the viewer and the gallery all read it. Main thread only.
 
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "pictures/PackedBitmap.h"
 
 namespace vexilo {
 
@@ -14,15 +18,21 @@ class ListIndexError : public std::out_of_range {
   explicit ListIndexError(int index);
 };
 
+struct PictureItem {
+  std::string Path;
+  PackedBitmap Thumbnail;  // empty until the grid build makes it (and in lists without a grid)
+};
+
 class TImageFileList {
  public:
   // Appends; the current position is unchanged.
-  void Add(const std::string& path);
+  void Add(std::string path, PackedBitmap thumbnail = {});
+  void SetThumbnail(int index, PackedBitmap thumbnail);
   // Removes every entry; the current position becomes -1.
   void Clear();
-  // The entries become a copy of `paths`; the current position is unchanged, even when it
-  // now lies past the end.
-  void ReplaceAll(const std::vector<std::string>& paths);
+  // Removes the entries without a thumbnail (those a grid build could not show); the current
+  // position is unchanged, even when it now lies past the end.
+  void RemoveWithoutThumbnail();
   // Lists the pictures of `folder` (no trailing "/"): every entry whose name ends in .bmp,
   // .gif, .jpg or .jpeg in any letter case (and .png, .webp, .avif with the modern kinds of
   // PictureReading.h on), folders included, as folder + "/" + name, sorted by name without
@@ -30,8 +40,10 @@ class TImageFileList {
   // list. Current becomes -1.
   void ScanFolder(const std::string& folder);
 
-  int Count() const { return static_cast<int>(mPaths.size()); }
-  const std::vector<std::string>& Paths() const { return mPaths; }
+  int Count() const { return static_cast<int>(mItems.size()); }
+  const std::vector<PictureItem>& Items() const { return mItems; }
+  // A copy of the entries' paths, in order.
+  std::vector<std::string> Paths() const;
   int CurrentIndex() const { return mCurrent; }
   // No range test: reads check the position instead.
   void SetCurrentIndex(int index) { mCurrent = index; }
@@ -46,7 +58,7 @@ class TImageFileList {
   const std::string& Previous();
 
  private:
-  std::vector<std::string> mPaths;
+  std::vector<PictureItem> mItems;
   int mCurrent = -1;
 };
 

@@ -30,22 +30,21 @@ void PictureCommands::ListTaskFolder(std::string folder) {
   ClearGrid();
   if (folder.empty()) return;
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  mParts.Pictures.Files.ScanFolder(folder);
-  ShowListing(TaskListedText(mParts.Pictures.Files.Count()));
+  mParts.Pictures.ScanFolder(folder);
+  ShowListing(TaskListedText(mParts.Pictures.Count()));
 }
 
 void PictureCommands::ClearGrid() {
   mParts.Grid.ClearGrid();
-  mParts.Pictures.Files.Clear();
-  mParts.Pictures.Thumbnails.clear();
+  mParts.Pictures.Clear();
 }
 
 void PictureCommands::ListFolderPictures(std::string folder) {
   std::error_code ec;
   if (!mLoadingIdle || !std::filesystem::is_directory(folder, ec)) return;
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  mParts.Pictures.Files.ScanFolder(folder);
-  ShowListing(FolderListedText(mParts.Pictures.Files.Count()));
+  mParts.Pictures.ScanFolder(folder);
+  ShowListing(FolderListedText(mParts.Pictures.Count()));
 }
 
 void PictureCommands::ShowListing(const std::string& statusText) {
@@ -54,34 +53,15 @@ void PictureCommands::ShowListing(const std::string& statusText) {
 }
 
 void PictureCommands::BuildGrid() {
-  TImageFileList& files = mParts.Pictures.Files;
-  std::vector<PackedBitmap>& thumbnails = mParts.Pictures.Thumbnails;
+  TImageFileList& files = mParts.Pictures;
   mLoadingIdle = false;
   const int count = files.Count();
-  thumbnails.clear();
-  thumbnails.reserve(static_cast<size_t>(count));
-  std::vector<int> dropped;  // entries whose thumbnail failed, in list order
   bool failed = false;
-  // The entries the grid shows: all but the dropped ones, no more than the thumbnails made.
-  // Worked out at the end, so that a listing holds no second copy of its paths.
-  auto keptPaths = [&] {
-    std::vector<std::string> kept;
-    const std::vector<std::string>& paths = files.Paths();
-    auto next = dropped.begin();
-    for (int i = 0; i < static_cast<int>(paths.size()) && kept.size() < thumbnails.size(); ++i) {
-      if (next != dropped.end() && *next == i) {
-        ++next;
-      } else {
-        kept.push_back(paths[static_cast<size_t>(i)]);
-      }
-    }
-    return kept;
-  };
   // Whether the loop ends normally or not, the grid paints again and list entry i is grid
-  // item i again.
+  // item i again: the entries left without a thumbnail go.
   auto finish = [&] {
     mParts.Grid.EndBuild();
-    if (failed) files.ReplaceAll(keptPaths());
+    if (failed) files.RemoveWithoutThumbnail();
     mLoadingIdle = true;
     std::vector<std::pair<std::string, Bitmap24>> held;
     held.swap(mHeldAppends);
@@ -96,11 +76,10 @@ void PictureCommands::BuildGrid() {
       while (!maker.WaitReady(kBuildWait)) mParts.Grid.BuildWaits();
       ThumbnailResult result = maker.Next();
       if (result.Ok()) {
-        thumbnails.push_back(std::move(result.Thumbnail));
+        files.SetThumbnail(i, std::move(result.Thumbnail));
         mParts.Grid.AddGridItem(files.CurrentFileName());
       } else {
         failed = true;
-        dropped.push_back(i);
       }
       mParts.Grid.BuildStep(i);
     }
@@ -122,15 +101,8 @@ void PictureCommands::AppendPicture(const std::string& path, const Bitmap24& thu
 }
 
 void PictureCommands::AppendNow(const std::string& path, const Bitmap24& thumbnail) {
-  std::vector<PackedBitmap>& thumbnails = mParts.Pictures.Thumbnails;
   try {
-    thumbnails.emplace_back(thumbnail);
-    try {
-      mParts.Pictures.Files.Add(path);
-    } catch (...) {
-      thumbnails.pop_back();
-      throw;
-    }
+    mParts.Pictures.Add(path, PackedBitmap(thumbnail));
     mParts.Grid.AddGridItem(std::filesystem::path(path).filename().string());
   } catch (const std::exception&) {
     // Out of memory: the picture is neither listed nor shown.
@@ -140,7 +112,7 @@ void PictureCommands::AppendNow(const std::string& path, const Bitmap24& thumbna
 }
 
 void PictureCommands::SelectPicture(int item) {
-  TImageFileList& files = mParts.Pictures.Files;
+  TImageFileList& files = mParts.Pictures;
   if (item < 0 || files.Count() == 0) return;
   try {
     files.SetCurrentIndex(item);
@@ -165,7 +137,12 @@ void PictureCommands::ShowPreview(const std::string& path) {
 }
 
 void PictureCommands::ViewMode() {
-  if (mParts.Pictures.Thumbnails.empty()) mParts.Prompts.ShowMessage(kNoPictureSelected);
+  // During a build the list also holds the entries still to come, without thumbnails.
+  const auto& items = mParts.Pictures.Items();
+  if (std::none_of(items.begin(), items.end(),
+                   [](const PictureItem& item) { return !item.Thumbnail.Empty(); })) {
+    mParts.Prompts.ShowMessage(kNoPictureSelected);
+  }
   if (mViewer.Open) mViewer.Open();
 }
 

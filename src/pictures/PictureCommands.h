@@ -1,9 +1,9 @@
 #pragma once
 // The commands on the pictures the grid shows: listing a task's or a folder's pictures into
-// the picture model and the grid, appending a downloaded picture, the grid's selection and
-// preview, and View Mode. (The gallery and the export commands read the same model from
-// TRun: gallery/ builds on pictures/, so pictures/ cannot call it.) Keeps grid item i, file
-// list entry i and thumbnail i the same picture. Main thread only.
+// the picture file list and the grid, appending a downloaded picture, the grid's selection and
+// preview, and View Mode. (The gallery and the export commands read the same list from
+// TRun: gallery/ builds on pictures/, so pictures/ cannot call it.) Keeps grid item i and
+// file list entry i the same picture. Main thread only.
 
 #include <functional>
 #include <string>
@@ -13,8 +13,8 @@
 #include "core/StatusSink.h"
 #include "core/UserPrompts.h"
 #include "pictures/Bitmap24.h"
+#include "pictures/ImageFileList.h"
 #include "pictures/PictureGridView.h"
-#include "pictures/PictureModel.h"
 
 namespace vexilo {
 
@@ -27,7 +27,7 @@ std::string SelectedText(int count);
 
 // What the commands work on; every member outlives them.
 struct PictureCommandParts {
-  PictureModel& Pictures;
+  TImageFileList& Pictures;
   PictureGridView& Grid;
   StatusSink& Status;
   UserPrompts& Prompts;
@@ -45,7 +45,7 @@ class PictureCommands {
   // The task's share of a task selection: empties the grid and, when folder is not empty,
   // scans it and builds the grid. While a build runs the grid is left alone.
   void ListTaskFolder(std::string folder);
-  // Empties the grid and with it the picture model, so that later appends keep item i and
+  // Empties the grid and with it the picture file list, so that later appends keep item i and
   // entry i the same picture.
   void ClearGrid();
   // A folder selected in the folder tree; nothing while a build runs or when it is no folder.

@@ -1,7 +1,7 @@
 #pragma once
 // The picture grid: 80 x 80 thumbnails as large icons on the button-face colour, captioned
 // with the file names. Item i stands for entry i of the picture file list. The grid keeps
-// only the captions: it paints each thumbnail in view from the picture model's packed ones,
+// only the captions: it paints each thumbnail in view from the picture file list's packed ones,
 // so tens of thousands of items cost no pixmap each.
 
 #include <QListView>
@@ -21,7 +21,7 @@ class TPictureGrid : public QListView {
 
   explicit TPictureGrid(QWidget* parent = nullptr);
 
-  // Where item i's thumbnail comes from; set once the picture model exists.
+  // Where item i's thumbnail comes from; set once the picture file list exists.
   void SetThumbnailSource(std::function<Bitmap24(int item)> source);
 
   // The items shown.

@@ -16,7 +16,7 @@ class PictureGridView {
 
   // Removes every item and shows the empty grid at once.
   virtual void ClearGrid() = 0;
-  // An item for the picture model's last thumbnail (the grid paints it from there).
+  // An item for the picture file list's last thumbnail (the grid paints it from there).
   virtual void AddGridItem(const std::string& caption) = 0;
 
   // A listing's grid build. BeginBuild empties the grid, shows the progress bar and keeps

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace vexilo {
 namespace {
@@ -20,6 +21,13 @@ bool QtUserPrompts::AskYesNo(const std::string& text) {
 
 void QtUserPrompts::ShowError(const std::string& text) {
   QMessageBox::critical(QApplication::activeWindow(), kCaption, QString::fromStdString(text));
+}
+
+void QtUserPrompts::ShowErrorWithYes(const std::string& text) {
+  QMessageBox box(QMessageBox::Critical, "Error", QString::fromStdString(text), QMessageBox::Yes,
+                  QApplication::activeWindow());
+  box.button(QMessageBox::Yes)->setText("&Yes");
+  box.exec();
 }
 
 }  // namespace vexilo

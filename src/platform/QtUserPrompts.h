@@ -1,5 +1,5 @@
 #pragma once
-// UserPrompts as message boxes captioned "Vexilo", over the active window.
+// UserPrompts as message boxes over the active window, captioned "Vexilo" unless said otherwise.
 
 #include "core/UserPrompts.h"
 
@@ -10,6 +10,7 @@ class QtUserPrompts : public UserPrompts {
   void ShowMessage(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  void ShowErrorWithYes(const std::string& text) override;
 };
 
 }  // namespace vexilo

@@ -4,17 +4,16 @@
 #include <exception>
 #include <filesystem>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 
 #include "crawler/Crawler.h"
-#include "crawler/PictureHarvester.h"
 #include "downloader/DownloadPool.h"
 #include "downloader/DownloadScheduler.h"
 #include "downloader/DownloadedPictureChecks.h"
 #include "downloader/FailedRefetch.h"
 #include "downloader/HeaderSizeProbe.h"
 #include "downloader/PictureStatus.h"
+#include "downloader/SavedStatuses.h"
 #include "gallery/ExportLinks.h"
 #include "gallery/GalleryGenerator.h"
 #include "pictures/PictureReading.h"
@@ -23,17 +22,6 @@
 #include "tasks/TaskCommands.h"
 
 namespace vexilo {
-namespace {
-
-// Rows are appended with the queue, one per queued picture, so they share their positions; a
-// row whose link is not the picture's belongs to something else (another task's list).
-bool RowIsPicture(const std::vector<PictureEntry>& rows, std::size_t position,
-                  const QueuedPicture& picture) {
-  return position < rows.size() &&
-         picture.Url.ends_with(WithSpacesDecodedOnce(rows[position].Link));
-}
-
-}  // namespace
 
 TRun::TRun(RunParts parts)
     : mParts(std::move(parts)),
@@ -116,8 +104,8 @@ TaskCommands& TRun::Tasks() { return *mTaskCommands; }
 
 void TRun::CreateGallery() {
   vexilo::CreateGallery({mParts.Folders.ProgramFolder,
-                         mParts.Folders.ShippedFile(kGalleryTemplateFile), mPictures.Files,
-                         [this](int i) { return mPictures.Thumbnails.at(i).Unpack(); },
+                         mParts.Folders.ShippedFile(kGalleryTemplateFile), mPictures,
+                         [this](int i) { return mPictures.Items().at(i).Thumbnail.Unpack(); },
                          mParts.Shell, mParts.Prompts});
 }
 
@@ -161,8 +149,10 @@ void TRun::ListTaskPictures(int node) {
   try {
     mCurrentTask = mTaskList.ReadTaskRecord(node);
     mPictureRows = mStateFiles.ReadPictureRows(mCurrentTask.FolderName);
+    mRowsOwner = mCurrentTask.FolderName;
   } catch (const std::exception& error) {
     mPictureRows.clear();
+    mRowsOwner.reset();
     mParts.Prompts.ShowError(error.what());
   }
   mParts.Window.ShowPictureRows(mPictureRows);
@@ -215,79 +205,57 @@ std::string TRun::CheckDownloadedPicture(const std::string& savedPath) {
 
 void TRun::SetPictureStatus(std::int64_t queuePosition, const std::string& savedPath,
                             const std::string& status) {
-  const std::vector<QueuedPicture>& queue = mCrawlState.Queue;
-  if (queuePosition >= 0 && static_cast<std::size_t>(queuePosition) < queue.size() &&
-      queue[static_cast<std::size_t>(queuePosition)].SavePath == savedPath) {
-    const auto row = static_cast<std::size_t>(queuePosition);
-    if (RowIsPicture(mPictureRows, row, queue[row])) {
-      mParts.Window.SetPictureRowStatus(static_cast<int>(row), status);
-    }
-    return;
-  }
-  // Handed out again (cut off or failed before): the last entry with its save path.
-  if (const int row = RowOfDownload(savedPath); row >= 0) {
+  if (const int row = RowOfDownload(queuePosition, savedPath); row >= 0) {
     mParts.Window.SetPictureRowStatus(row, status);
   }
 }
 
-int TRun::RowOfDownload(const std::string& savedPath) const {
-  // Rows are appended with the queue, one per queued picture, so they share their positions;
-  // the rows shown may belong to another task by now, and are then left alone.
+int TRun::RowOfDownload(std::int64_t queuePosition, const std::string& savedPath) const {
+  // The rows shown may belong to another task by now, and are then left alone.
+  if (mRowsOwner != mRunningTask.FolderName) return -1;
+  // Rows are appended with the queue, one per queued picture, so they share their positions.
   const std::vector<QueuedPicture>& queue = mCrawlState.Queue;
-  for (std::size_t i = queue.size(); i-- > 0;) {
-    if (queue[i].SavePath != savedPath) continue;
-    return RowIsPicture(mPictureRows, i, queue[i]) ? static_cast<int>(i) : -1;
+  std::optional<std::size_t> entry;
+  if (queuePosition >= 0 && static_cast<std::size_t>(queuePosition) < queue.size() &&
+      queue[static_cast<std::size_t>(queuePosition)].SavePath == savedPath) {
+    entry = static_cast<std::size_t>(queuePosition);
+  } else {
+    // Handed out again (cut off or failed before): the last entry with its save path.
+    for (std::size_t i = queue.size(); i-- > 0;) {
+      if (queue[i].SavePath == savedPath) {
+        entry = i;
+        break;
+      }
+    }
   }
-  return -1;
+  return entry && *entry < mPictureRows.size() ? static_cast<int>(*entry) : -1;
 }
 
 void TRun::ShowFinalAddress(const std::string& savedPath, const std::string& finalUrl) {
   // Only shown: the row's own Link stays the address the page gave, which the list's file
   // keeps and by which the row is found again.
-  if (const int row = RowOfDownload(savedPath); row >= 0) {
+  if (const int row = RowOfDownload(-1, savedPath); row >= 0) {
     mParts.Window.SetPictureRowLink(row, finalUrl);
   }
 }
 
 void TRun::ShowSavedStatuses(const std::string& folderName, const CrawlState& saved, bool waiting) {
-  const std::vector<QueuedPicture>& queue = saved.Queue;
-  const std::size_t shown = std::min(queue.size(), mPictureRows.size());
-  const auto handedOut =
-      static_cast<std::size_t>(std::clamp<std::int64_t>(saved.DispatchedCount, 0, shown));
-  for (std::size_t i = 0; i < shown; ++i) {
-    if (!RowIsPicture(mPictureRows, i, queue[i])) continue;
-    if (i >= handedOut) {
-      if (waiting) mParts.Window.SetPictureRowStatus(static_cast<int>(i), kWaitingStatus);
-      continue;
-    }
-    // Handed out and still in the folder: fetched, unless it failed or was cut off (below).
+  if (mRowsOwner != folderName) return;
+  auto fileThere = [](const std::string& path) {
     std::error_code error;
-    if (std::filesystem::is_regular_file(queue[i].SavePath, error)) {
-      mParts.Window.SetPictureRowStatus(static_cast<int>(i), kDoneStatus);
-    }
-  }
-  std::unordered_map<std::string, std::size_t> rowOfPath;  // the last entry of a save path
-  for (std::size_t i = 0; i < shown; ++i) rowOfPath[queue[i].SavePath] = i;
-  auto show = [&](const std::string& savePath, const std::string& status) {
-    auto found = rowOfPath.find(savePath);
-    if (found != rowOfPath.end() &&
-        RowIsPicture(mPictureRows, found->second, queue[found->second])) {
-      mParts.Window.SetPictureRowStatus(static_cast<int>(found->second), status);
-    }
+    return std::filesystem::is_regular_file(path, error);
   };
-  for (const FailedPicture& picture : saved.Failed) {
-    show(picture.SavePath, kFailedStatus + picture.Reason);
-  }
-  // A cut-off or running picture's file may be there, cut short.
-  for (const QueuedPicture& picture : saved.CutOff) {
-    show(picture.SavePath, waiting ? kWaitingStatus : "");
-  }
-  for (const std::string& savePath : mScheduler->SavePathsRunning(folderName)) {
-    show(savePath, kDownloadingStatus);
+  for (const RowStatus& row :
+       SavedStatuses(saved, mPictureRows.size(), mScheduler->SavePathsRunning(folderName), waiting,
+                     fileThere)) {
+    mParts.Window.SetPictureRowStatus(row.Row, row.Status);
   }
 }
 
-void TRun::PictureListReset() { mParts.Window.ShowPictureRows(mPictureRows); }
+void TRun::PictureListReset() {
+  mRowsOwner = mRunningTask.FolderName;
+  mParts.Window.ShowPictureRows(mPictureRows);
+}
 
 void TRun::PictureRowAdded(const PictureEntry& row) {
   mParts.Window.AddPictureRow(row);

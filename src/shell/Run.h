@@ -1,7 +1,7 @@
 #pragma once
 // TRun: everything that lives for the run, and the wiring between the logic objects. It
 // holds the task list, the current and the running task record, the crawl state, the
-// picture list rows, the run flags, the settings and the picture model, and builds the
+// picture list rows, the run flags, the settings and the picture file list, and builds the
 // crawler, the download scheduler, the task commands and the picture commands over the
 // seams the main window (or a test) hands in. It runs start-up and shut-down. The main
 // window owns it. Main thread only.
@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/AppFolders.h"
@@ -32,9 +34,9 @@
 #include "downloader/DownloadRequest.h"
 #include "downloader/DownloadTimer.h"
 #include "downloader/RetryPolicy.h"
+#include "pictures/ImageFileList.h"
 #include "pictures/PictureCommands.h"
 #include "pictures/PictureGridView.h"
-#include "pictures/PictureModel.h"
 #include "shell/RunWindow.h"
 #include "tasks/CommandSeams.h"
 #include "tasks/TaskDialogs.h"
@@ -119,8 +121,8 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   const std::vector<PictureEntry>& PictureRows() const { return mPictureRows; }
   RunFlags& Flags() { return mFlags; }
   AppSettings& Settings() { return mSettings; }
-  PictureModel& PictureSet() { return mPictures; }
-  const PictureModel& PictureSet() const { return mPictures; }
+  TImageFileList& PictureSet() { return mPictures; }
+  const TImageFileList& PictureSet() const { return mPictures; }
 
  private:
   // TaskPictureView
@@ -138,14 +140,13 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // The scheduler: a picture's status in its row, when the rows shown are its task's.
   void SetPictureStatus(std::int64_t queuePosition, const std::string& savedPath,
                         const std::string& status);
-  // The statuses a saved state of the task in folderName gives the rows shown: "done" for the
-  // pictures handed out whose files are there, "failed: <reason>" for those that failed,
-  // "downloading" for those still running, and, when waiting is set, "waiting" for those
-  // still to hand out and those cut off.
+  // The statuses (SavedStatuses.h) a saved state of the task in folderName gives the rows
+  // shown, when they are that task's.
   void ShowSavedStatuses(const std::string& folderName, const CrawlState& saved, bool waiting);
   void ShowFinalAddress(const std::string& savedPath, const std::string& finalUrl);
-  // The shown row of the running crawl's picture saved at savedPath, or -1.
-  int RowOfDownload(const std::string& savedPath) const;
+  // The shown row of the running crawl's picture saved at savedPath (at queuePosition when
+  // that entry has it, -1 when unknown), or -1 when the rows shown are another task's.
+  int RowOfDownload(std::int64_t queuePosition, const std::string& savedPath) const;
 
   RunParts mParts;
   TaskList mTaskList;
@@ -155,10 +156,12 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   TaskRecord mRunningTask;
   CrawlState mCrawlState;
   std::vector<PictureEntry> mPictureRows;
+  // The FolderName of the task the rows shown were listed for; none after a failed listing.
+  std::optional<std::string> mRowsOwner;
   RunFlags mFlags;
   AppSettings mSettings;
   bool mSettingsLoaded = false;
-  PictureModel mPictures;
+  TImageFileList mPictures;
   TaskStateFiles mStateFiles;
   // The grid's background for the thumbnails download workers make: read from the view on
   // the main thread, never by a worker.

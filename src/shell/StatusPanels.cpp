@@ -42,7 +42,7 @@ std::string TStatusPanels::StatusText(int panel) const {
 }
 
 QLabel* TStatusPanels::Panel(int panel) const {
-  return panel >= 0 && panel < 3 ? mPanels[panel] : nullptr;
+  return panel >= 0 && panel < kStatusPanelCount ? mPanels[panel] : nullptr;
 }
 
 }  // namespace vexilo

@@ -27,7 +27,7 @@ class TStatusPanels : public StatusSink {
  private:
   QLabel* Panel(int panel) const;
 
-  QLabel* mPanels[3];
+  QLabel* mPanels[kStatusPanelCount];
   QProgressBar* mProgress;
 };
 

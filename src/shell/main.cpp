@@ -83,7 +83,7 @@ TMainForm::TMainForm(AppFolders folders, MainFormServices services, QWidget* par
   parts.Session = mSession.get();
   mRun = std::make_unique<TRun>(std::move(parts));
   mGrid->SetThumbnailSource([this](int item) {
-    return mRun->PictureSet().Thumbnails.at(static_cast<size_t>(item)).Unpack();
+    return mRun->PictureSet().Items().at(static_cast<size_t>(item)).Thumbnail.Unpack();
   });
 
   mTray = new QSystemTrayIcon(AppIcon(), this);
@@ -202,7 +202,7 @@ void TMainForm::CreateOtherWindows() {
   mAboutForm = new TAboutForm(this);
   mViewerHost = std::make_unique<TMainWindowViewerHost>(*this, *mGrid);
   mViewer =
-      std::make_unique<TFormView>(mRun->PictureSet().Files, *mViewerHost, mServices.Prompts,
+      std::make_unique<TFormView>(mRun->PictureSet(), *mViewerHost, mServices.Prompts,
                                   mWallpaperSetter, mFolders.ShippedFile(kBlankWallpaperFile));
   mRun->Pictures().AttachViewer(
       {[this] { mViewer->OpenViewer(); }, [this] { mViewer->PicturesAppended(); }});

@@ -8,9 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPainter>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -121,17 +119,18 @@ void TFormView::BuildActions() {
   a.ZoomOutEntry = make("Zoom &Out", &TFormView::ZoomOut);
   a.FullScreenEntry = make("&Full Screen", &TFormView::EnterFullScreen);
   a.Previous = make("&Previous", &TFormView::ShowPrevious);
+  a.Previous->setIcon(StandardIcon(QStyle::SP_ArrowLeft));
   a.Next = make("&Next", &TFormView::ShowNext);
+  a.Next->setIcon(StandardIcon(QStyle::SP_ArrowRight));
+  // The icons are for the tool bar; the View menu and the pop-up show none.
+  a.Previous->setIconVisibleInMenu(false);
+  a.Next->setIconVisibleInMenu(false);
   a.First = make("&First", &TFormView::ShowFirst);
   a.Last = make("&Last", &TFormView::ShowLast);
   a.SetWallpaper = make("Set &Wallpaper", &TFormView::SetWallpaper);
 
   a.VexiloModeButton = make("Vexilo Mode", &TFormView::ReturnToBrowser);
   a.VexiloModeButton->setIcon(StandardIcon(QStyle::SP_FileDialogListView));
-  a.PreviousButton = make("Previous", &TFormView::ShowPrevious);
-  a.PreviousButton->setIcon(StandardIcon(QStyle::SP_ArrowLeft));
-  a.NextButton = make("Next", &TFormView::ShowNext);
-  a.NextButton->setIcon(StandardIcon(QStyle::SP_ArrowRight));
   a.ZoomInButton = make("Zoom In", &TFormView::ZoomIn);
   a.ZoomInButton->setIcon(ThemeIcon("zoom-in", "+"));
   a.ZoomOutButton = make("Zoom Out", &TFormView::ZoomOut);
@@ -141,10 +140,6 @@ void TFormView::BuildActions() {
   a.FullScreenButton = make("Full Screen", &TFormView::EnterFullScreen);
   a.FullScreenButton->setIcon(ThemeIcon("view-fullscreen", QString(QChar(0x25A1))));
 
-  a.PopupPrevious = make("Previous", &TFormView::ShowPrevious);
-  a.PopupNext = make("Next", &TFormView::ShowNext);
-  a.PopupFirst = make("First", &TFormView::ShowFirst);
-  a.PopupLast = make("Last", &TFormView::ShowLast);
   a.PopupFullScreen = make("Full Screen", nullptr);
   a.PopupFullScreen->setCheckable(true);
   connect(a.PopupFullScreen, &QAction::triggered, this, [this] {
@@ -154,9 +149,9 @@ void TFormView::BuildActions() {
       EnterFullScreen();
     }
   });
-  for (QAction* button : {a.VexiloModeButton, a.PreviousButton, a.NextButton, a.ZoomInButton,
-                          a.ZoomOutButton, a.FitImageButton, a.FullScreenButton}) {
-    button->setToolTip(button->text());
+  for (QAction* button : {a.VexiloModeButton, a.Previous, a.Next, a.ZoomInButton, a.ZoomOutButton,
+                          a.FitImageButton, a.FullScreenButton}) {
+    button->setToolTip(button->iconText());  // the text without its "&"
   }
 }
 
@@ -182,9 +177,7 @@ void TFormView::BuildMenus() {
   tools->addAction(a.SetWallpaper);
 
   mPopup = new QMenu(this);
-  for (QAction* entry : {a.PopupPrevious, a.PopupNext, a.PopupFirst, a.PopupLast}) {
-    mPopup->addAction(entry);
-  }
+  for (QAction* entry : {a.Previous, a.Next, a.First, a.Last}) mPopup->addAction(entry);
   mPopup->addSeparator();
   mPopup->addAction(a.PopupFullScreen);
 }
@@ -200,7 +193,7 @@ void TFormView::BuildToolBar() {
   mToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
   const std::initializer_list<QAction*> groups[] = {
       {a.VexiloModeButton},
-      {a.PreviousButton, a.NextButton},
+      {a.Previous, a.Next},
       {a.ZoomInButton, a.ZoomOutButton, a.FitImageButton},
       {a.FullScreenButton}};
   bool first = true;
@@ -230,7 +223,7 @@ void TFormView::BuildStatusBar() {
     bar->addWidget(panel);
     mPanels[static_cast<std::size_t>(i)] = panel;
   }
-  mPanels[5]->setText(kViewerHint);
+  mPanels[kViewerHintPanel]->setText(kViewerHint);
 }
 
 std::string TFormView::StatusText(int panel) const {
@@ -344,9 +337,9 @@ std::vector<std::string> TFormView::Neighbours() const {
   const int count = mPictures.Count();
   const int at = mPictures.CurrentIndex();
   if (count < 2 || at < 0 || at >= count) return paths;
-  const auto& all = mPictures.Paths();
-  paths.push_back(all[static_cast<std::size_t>(NextPosition(at, count))]);
-  paths.push_back(all[static_cast<std::size_t>(PreviousPosition(at, count))]);
+  const auto& all = mPictures.Items();
+  paths.push_back(all[static_cast<std::size_t>(NextPosition(at, count))].Path);
+  paths.push_back(all[static_cast<std::size_t>(PreviousPosition(at, count))].Path);
   return paths;
 }
 
@@ -392,7 +385,8 @@ void TFormView::UpdateViewerStatus() {
   }
   for (std::size_t i = 0; i < texts.size(); ++i) {
     const int textWidth = mPanels[i]->fontMetrics().horizontalAdvance(mPanels[i]->text());
-    if (i == 2 || i == 3) {
+    if (const auto panel = static_cast<int>(i);
+        panel == kViewerNamePanel || panel == kViewerSizePanel) {
       mPanels[i]->setFixedWidth(textWidth + kViewerTextMargin);
     } else {
       // The fixed widths were measured for a smaller font than today's desktops use: a
@@ -446,11 +440,7 @@ void TFormView::PicturesAppended() {
 void TFormView::SetReadAhead(bool on) { mCache.SetReadAhead(on); }
 
 void TFormView::ShowReadError(const std::string& path) {
-  QMessageBox box(QMessageBox::Critical, "Error",
-                  QString::fromStdString("Error in reading " + path + "!\n"), QMessageBox::Yes,
-                  this);
-  box.button(QMessageBox::Yes)->setText("&Yes");
-  box.exec();
+  mPrompts.ShowErrorWithYes("Error in reading " + path + "!\n");
 }
 
 void TFormView::keyPressEvent(QKeyEvent* event) {

@@ -7,8 +7,8 @@
 // Main thread only. Between two of its commands only the download reports run (nested in
 // the main thread's event loop, also while one of its message boxes is open); they only
 // append to the picture file list, which never moves the viewer's position, and then call
-// PicturesAppended so panel 0 counts them. The list is never emptied or reordered while the
-// viewer is shown: the main window, which alone lists folders, is hidden then.
+// PicturesAppended so the position panel counts them. The list is never emptied or reordered while
+// the viewer is shown: the main window, which alone lists folders, is hidden then.
 
 #include <QMainWindow>
 #include <QSize>
@@ -20,6 +20,7 @@
 #include "viewer/LoadStep.h"
 #include "viewer/PictureLayout.h"
 #include "viewer/ViewerPictureCache.h"
+#include "viewer/ViewerStatus.h"
 #include "viewer/ZoomRules.h"
 
 class QAction;
@@ -79,8 +80,9 @@ class TFormView : public QMainWindow {
   QMenu* ZoomMenu() const { return mZoomMenu; }
   QMenu* Popup() const { return mPopup; }
 
-  // The window's actions, for the menus, the tool bar and tests. Zoom entries and buttons
-  // are separate actions: their enabled states differ.
+  // The window's actions, for the menus, the tool bar and tests. Previous, Next, First and
+  // Last each serve the View menu, the pop-up and (Previous, Next) the tool bar. Zoom entries
+  // and buttons are separate actions: their enabled states differ.
   struct Actions {
     QAction* VexiloMode;
     QAction* Exit;
@@ -93,16 +95,10 @@ class TFormView : public QMainWindow {
     QAction* Last;
     QAction* SetWallpaper;
     QAction* VexiloModeButton;
-    QAction* PreviousButton;
-    QAction* NextButton;
     QAction* ZoomInButton;
     QAction* ZoomOutButton;
     QAction* FitImageButton;
     QAction* FullScreenButton;
-    QAction* PopupPrevious;
-    QAction* PopupNext;
-    QAction* PopupFirst;
-    QAction* PopupLast;
     QAction* PopupFullScreen;
   };
   const Actions& Commands() const { return mActions; }
@@ -147,7 +143,7 @@ class TFormView : public QMainWindow {
   QToolBar* mToolBar = nullptr;
   QMenu* mZoomMenu = nullptr;
   QMenu* mPopup = nullptr;
-  std::array<QLabel*, 6> mPanels{};
+  std::array<QLabel*, kViewerPanelCount> mPanels{};
 };
 
 }  // namespace vexilo

@@ -5,7 +5,7 @@
 
 namespace vexilo {
 
-std::array<std::string, 5> ViewerStatusTexts(const ViewerStatusInput& input) {
+std::array<std::string, kViewerHintPanel> ViewerStatusTexts(const ViewerStatusInput& input) {
   return {std::to_string(input.CurrentIndex + 1) + "/" + std::to_string(input.Count),
           input.FileTime, input.FileName,
           std::to_string(input.PictureWidth) + "x" + std::to_string(input.PictureHeight),

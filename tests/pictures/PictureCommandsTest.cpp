@@ -34,18 +34,18 @@ class PictureCommandsTest : public testing::Test {
   }
   std::vector<std::string> ListedNames() const {
     std::vector<std::string> names;
-    for (const std::string& path : model.Files.Paths()) {
+    for (const std::string& path : model.Paths()) {
       names.push_back(std::filesystem::path(path).filename().string());
     }
     return names;
   }
   void ExpectInStep() const {
     ASSERT_EQ(grid.Captions, ListedNames());
-    EXPECT_EQ(model.Thumbnails.size(), grid.Captions.size());
+    for (const PictureItem& item : model.Items()) EXPECT_FALSE(item.Thumbnail.Empty());
   }
 
   TempDir dir;
-  PictureModel model;
+  TImageFileList model;
   test::RecordingGrid grid;
   test::RecordingStatus status;
   test::RecordingPrompts prompts;
@@ -60,12 +60,11 @@ TEST_F(PictureCommandsTest, AListingDropsWhatCannotBeReadAndKeepsTheRestInStep) 
   EXPECT_EQ(grid.Built, std::vector<int>{4});
   EXPECT_FALSE(grid.Building);
   EXPECT_TRUE(commands.LoadingIdle());
-  EXPECT_EQ(model.Thumbnails[0].Width(), 80);
+  EXPECT_EQ(model.Items()[0].Thumbnail.Width(), 80);
 
   commands.ListTaskFolder("");
   EXPECT_TRUE(grid.Captions.empty());
-  EXPECT_EQ(model.Files.Count(), 0);
-  EXPECT_TRUE(model.Thumbnails.empty());
+  EXPECT_EQ(model.Count(), 0);
 }
 
 TEST_F(PictureCommandsTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
@@ -81,7 +80,7 @@ TEST_F(PictureCommandsTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
   commands.ListTaskFolder(dir.Path().string());
   EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "c.bmp"}));
   ExpectInStep();
-  EXPECT_EQ(model.Thumbnails.back().Unpack().Pixel(40, 40), 0x00FF00u);
+  EXPECT_EQ(model.Items().back().Thumbnail.Unpack().Pixel(40, 40), 0x00FF00u);
   EXPECT_EQ(status.Text(kCountPanel), "4 pictures are listed.");
   EXPECT_EQ(grid.Built.size(), 1u);
 }

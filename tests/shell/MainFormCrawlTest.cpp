@@ -70,7 +70,7 @@ TEST_F(MainFormCrawl, QuickStartDownloadsThePicturesIntoTheGrid) {
     return test::Part<TPictureGrid>(*mForm)->count() == 2;
   })) << "grid items: "
       << test::Part<TPictureGrid>(*mForm)->count();
-  EXPECT_EQ(mForm->Run().PictureSet().Files.Count(), 2);
+  EXPECT_EQ(mForm->Run().PictureSet().Count(), 2);
   EXPECT_TRUE(test::ProcessEventsUntil([&] {
     return test::PanelText(*mForm, 2) == "Vexilo task is completed!";
   })) << test::PanelText(*mForm, 2);
@@ -204,6 +204,47 @@ TEST_F(MainFormCrawl, EveryFailureShowsItsReasonAndResumeFetchesItAgain) {
   })) << statuses();
   EXPECT_EQ(statuses(), testing::PrintToString(std::vector<std::string>{"done", "done"}));
   EXPECT_TRUE(ReadLines(mDir / "task" / folderName / "failed.dat").empty());
+  mForm->close();
+}
+
+// The rows of a task selected while another task's downloads drain are that task's: the
+// running downloads' statuses stay off them.
+TEST_F(MainFormCrawl, ATaskSelectedWhileAnotherDrainsKeepsItsOwnStatuses) {
+  mSite.AddPage("/gone", "<html><body><a href='/gone'>home</a><img src='/gone.gif'></body></html>");
+  mSite.Http().Get("/gone.gif", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 404;
+    response.set_content("<h1>Not Found</h1>", "text/html");
+  });
+  mSite.AddPage("/held", "<html><body><a href='/held'>home</a><img src='/held.gif'></body></html>");
+  mSite.Http().Get("/held.gif", [this](const httplib::Request&, httplib::Response& response) {
+    mSite.WaitAtGate(1);
+    response.set_content(test::LoopbackServer::TinyGif(), "image/gif");
+  });
+  auto* list = test::Part<TPictureListView>(*mForm);
+  auto firstStatus = [list] {
+    return list->rowCount() > 0 && list->item(0, 4) ? list->item(0, 4)->text().toStdString() : "";
+  };
+  auto quickStart = [&](const std::string& path) {
+    test::Part<QComboBox>(*mForm, "addressBox")
+        ->setCurrentText(QString::fromStdString(mSite.Url(path)));
+    test::Part<TMainActions>(*mForm)->QuickStart->trigger();
+  };
+
+  quickStart("/gone");
+  ASSERT_TRUE(test::ProcessEventsUntil([&] { return firstStatus() == "failed: 404 Not Found"; }))
+      << firstStatus();
+  quickStart("/held");  // returns when its pages are done; its picture waits at the gate
+  ASSERT_TRUE(test::ProcessEventsUntil([&] { return mSite.Hits("/held.gif") == 1; }));
+  auto* tree = test::Part<TTaskTree>(*mForm);
+  ASSERT_EQ(tree->TaskNodeCount(), 2);
+  tree->setCurrentItem(tree->TaskNode(0));
+  ASSERT_EQ(firstStatus(), "failed: 404 Not Found");
+
+  mSite.OpenGate(1);
+  ASSERT_TRUE(test::ProcessEventsUntil([&] {
+    return test::PanelText(*mForm, kProgressPanel) == "Vexilo task is completed!";
+  })) << test::PanelText(*mForm, kProgressPanel);
+  EXPECT_EQ(firstStatus(), "failed: 404 Not Found");
   mForm->close();
 }
 

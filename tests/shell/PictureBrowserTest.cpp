@@ -55,7 +55,7 @@ class PictureBrowserTest : public testing::Test {
 
   std::vector<std::string> ListedNames() {
     std::vector<std::string> names;
-    for (const std::string& path : form.Run().PictureSet().Files.Paths()) {
+    for (const std::string& path : form.Run().PictureSet().Paths()) {
       names.push_back(std::filesystem::path(path).filename().string());
     }
     return names;
@@ -124,8 +124,8 @@ TEST_F(PictureBrowserTest, AppendPictureAddsTheReadyThumbnailWithoutDecoding) {
   EXPECT_EQ(ItemText(4), "b.jpg");
   QImage shown = ItemThumbnail(4);
   EXPECT_EQ(shown.pixelColor(40, 40), QColor(0x00FF00));
-  EXPECT_EQ(form.Run().PictureSet().Files.Count(), 5);
-  EXPECT_EQ(form.Run().PictureSet().Files.Paths()[4], (pictures / "b.jpg").string());
+  EXPECT_EQ(form.Run().PictureSet().Count(), 5);
+  EXPECT_EQ(form.Run().PictureSet().Paths()[4], (pictures / "b.jpg").string());
   EXPECT_EQ(test::PanelText(form, 0), "Total 5 pictures.");
 }
 

@@ -168,8 +168,8 @@ TEST_F(RunTest, SelectingATaskListsItsPicturesAndRows) {
   run->Tasks().SelectNode(0);
   EXPECT_EQ(run->CurrentTask().Name, "a");
   EXPECT_EQ(grid.Captions, std::vector<std::string>{"p.bmp"});
-  EXPECT_EQ(run->PictureSet().Files.Count(), 1);
-  EXPECT_EQ(run->PictureSet().Thumbnails.size(), 1u);
+  ASSERT_EQ(run->PictureSet().Count(), 1);
+  EXPECT_EQ(run->PictureSet().Items()[0].Thumbnail.Width(), 80);
   EXPECT_EQ(window.Rows, (std::vector<PictureEntry>{{"p.bmp", "http://x/p.bmp", "20", "10"}}));
   EXPECT_EQ(status.Text(kCountPanel), "1 pictures are listed.");
 

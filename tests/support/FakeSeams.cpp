@@ -28,6 +28,11 @@ void RecordingPrompts::ShowError(const std::string& text) {
   Errors.push_back(text);
 }
 
+void RecordingPrompts::ShowErrorWithYes(const std::string& text) {
+  if (mMessagesOnly) ADD_FAILURE() << "unexpected error box: " << text;
+  ErrorsWithYes.push_back(text);
+}
+
 void RecordingStatus::SetStatusText(int panel, const std::string& text) {
   mHistory.at(static_cast<std::size_t>(panel)).push_back(text);
 }

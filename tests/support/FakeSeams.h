@@ -33,10 +33,12 @@ class RecordingPrompts : public UserPrompts {
   void ShowMessage(const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  void ShowErrorWithYes(const std::string& text) override;
 
   std::vector<std::string> Messages;
   std::vector<std::string> Questions;
   std::vector<std::string> Errors;
+  std::vector<std::string> ErrorsWithYes;
   bool Answer = true;
   std::function<void()> OnMessage;  // runs while the message "is shown"
 
@@ -54,7 +56,7 @@ class RecordingStatus : public StatusSink {
   std::string Text(int panel) const;
 
  private:
-  std::array<std::vector<std::string>, 3> mHistory;
+  std::array<std::vector<std::string>, kStatusPanelCount> mHistory;
 };
 
 class RecordingShell : public DesktopShell {

@@ -69,7 +69,7 @@ TEST_F(ViewerInMainWindowTest, EnterInTheGridOpensSpaceStepsEnterReturnsSelectin
   EXPECT_TRUE(form.isVisible());
   EXPECT_FALSE(viewer->isVisible());
   EXPECT_EQ(grid->SelectedRow(), 1);
-  EXPECT_EQ(form.Run().PictureSet().Files.CurrentIndex(), 1);
+  EXPECT_EQ(form.Run().PictureSet().CurrentIndex(), 1);
   EXPECT_EQ(test::PanelText(form, 0), "Total 3 Pictures.");
 }
 

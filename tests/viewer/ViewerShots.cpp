@@ -19,7 +19,7 @@
 
 #include "RecordingWallpaperSetter.h"
 #include "pictures/ImageFileList.h"
-#include "support/FakeSeams.h"
+#include "platform/QtUserPrompts.h"
 #include "support/TempDir.h"
 #include "viewer/PictureArea.h"
 #include "viewer/UnitFormView.h"
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     pictures.Add((folder / name).string());
   }
   ShotHost host;
-  test::RecordingPrompts prompts;
+  QtUserPrompts prompts;
   test::RecordingWallpaperSetter wallpaper;
   TFormView view(pictures, host, prompts, wallpaper, folder / "blank.bmp");
   view.OpenViewer();
