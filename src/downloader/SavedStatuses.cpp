@@ -36,8 +36,9 @@ std::vector<RowStatus> SavedStatuses(const CrawlState& saved, std::size_t rowsSh
     set(picture.SavePath, kFailedStatus + picture.Reason);
   }
   // A cut-off or running picture's file may be there, cut short.
-  for (const QueuedPicture& picture : saved.CutOff)
+  for (const QueuedPicture& picture : saved.CutOff) {
     set(picture.SavePath, waiting ? kWaitingStatus : "");
+  }
   for (const std::string& savePath : savePathsRunning) set(savePath, kDownloadingStatus);
 
   std::vector<RowStatus> rows;
