@@ -141,13 +141,13 @@ void Crawl(const std::string& label, const std::string& startUrl, int linkLevels
   task.FolderName = "bench";
   CrawlState state;
   std::vector<PictureEntry> rows;
-  RunFlags flags;
+  RunState run;
   SilentPrompts prompts;
   CountingStatus status;
   NoHooks hooks;
   AdvancedSettings options;
   options.PagesAtOnce = pagesAtOnce;
-  Crawler crawler(program, task, state, rows, flags, browser, pump, prompts, status, hooks,
+  Crawler crawler(program, task, state, rows, run, browser, pump, prompts, status, hooks,
                   options);
 
   TreeCpuMeter meter;

@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     if (url.empty()) continue;
     crawl.Queue.push_back({url, (output / url.substr(url.rfind('/') + 1)).string()});
   }
-  RunFlags flags;
+  RunState flags;
   AppSettings settings;
   settings.DownloadThread = argv[3];
   TaskRecord task;
@@ -106,15 +106,15 @@ int main(int argc, char** argv) {
                      // The crawl ends with the last picture, however
                      // it ended: completion follows.
                      if (mark != "downloading" && ++ended == crawl.Queue.size())
-                       flags.CrawlIdle = true;
+                       flags.CrawlFinished();
                    },
                    nullptr});
   timer.OnTimeout([&] { scheduler.Tick(); });
 
   const auto start = std::chrono::steady_clock::now();
-  flags.CrawlIdle = false;
+  flags.CrawlStarted();
   scheduler.StartCrawl();
-  flags.CrawlIdle = !crawling;
+  if (!crawling) flags.CrawlFinished();
   scheduler.Tick();  // the first tick at once rather than after 500 ms
   app.exec();
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;

@@ -15,7 +15,7 @@
 #include "core/BrowserSession.h"
 #include "core/CrawlState.h"
 #include "core/MainThread.h"
-#include "core/RunFlags.h"
+#include "core/RunState.h"
 #include "core/StatusSink.h"
 #include "core/TaskRecord.h"
 #include "core/TaskStateFiles.h"
@@ -53,7 +53,7 @@ class DownloadScheduler {
   // the disk under the task's folder (or the download folder, before the task's folder
   // exists) has less free than diskFloor, nothing is handed out. With
   // AppSettings::Advanced.RetryFailed a transient failure is fetched again by retries.
-  DownloadScheduler(CrawlState& crawl, RunFlags& flags, const AppSettings& settings,
+  DownloadScheduler(CrawlState& crawl, RunState& flags, const AppSettings& settings,
                     const TaskRecord& task, TaskStateFiles& stateFiles, UserPrompts& prompts,
                     StatusSink& status, MainThread& mainThread, DownloadTimer& timer,
                     PictureHooks pictures, TransferLimits limits = {}, DiskFloor diskFloor = {},
@@ -182,7 +182,7 @@ class DownloadScheduler {
   bool DiskTooFull(const std::string& taskFolder);
 
   CrawlState& mCrawl;
-  RunFlags& mFlags;
+  RunState& mFlags;
   const AppSettings& mSettings;
   const TaskRecord& mTask;
   TaskStateFiles& mStateFiles;

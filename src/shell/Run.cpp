@@ -41,7 +41,7 @@ TRun::TRun(RunParts parts)
       mPictureCommands({mPictures, mParts.Grid, mParts.Status, mParts.Prompts}) {
   mThumbnailFace.store(mParts.Grid.ButtonFace());
   mScheduler = std::make_unique<DownloadScheduler>(
-      mCrawlState, mFlags, mSettings, mRunningTask, mStateFiles, mParts.Prompts, mParts.Status,
+      mCrawlState, mRunState, mSettings, mRunningTask, mStateFiles, mParts.Prompts, mParts.Status,
       mParts.Reports, mParts.Timer,
       PictureHooks{
           [this](const std::string& savedPath) -> std::optional<Bitmap24> {
@@ -64,7 +64,7 @@ TRun::TRun(RunParts parts)
   sizeProbe->SetBrowserSession(mParts.Session);
   mSizeProbe = std::move(sizeProbe);
   mCrawler = std::make_unique<Crawler>(
-      mParts.Folders.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mFlags, mParts.Browser,
+      mParts.Folders.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mRunState, mParts.Browser,
       mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this),
       mSettings.Advanced, mSizeProbe.get());
 }
@@ -73,7 +73,6 @@ TRun::~TRun() = default;
 
 void TRun::Start() {
   mPictureCommands.ClearGrid();
-  mFlags.CrawlIdle = true;
   // Each is loaded on its own: a broken task list must not leave the settings unloaded, or
   // the next save would blank the stored proxy and password. Only what loaded is saved.
   try {
@@ -96,7 +95,7 @@ void TRun::Start() {
 
 void TRun::AttachDialogs(RunDialogs dialogs) {
   mTaskCommands = std::make_unique<TaskCommands>(
-      TaskCommandParts{mParts.Folders.ProgramFolder, mTaskList, mCurrentTask, mFlags, mSettings,
+      TaskCommandParts{mParts.Folders.ProgramFolder, mTaskList, mCurrentTask, mRunState, mSettings,
                        mParts.Tree, *this, mParts.Address, *this, dialogs.Wizard,
                        dialogs.TaskSettings, dialogs.DeleteTask, mParts.Prompts, mParts.Shell});
 }
@@ -129,8 +128,7 @@ void TRun::ShutDown() {
     if (mSettingsLoaded) SaveSettings(mParts.Settings, mSettings);
   } catch (const std::exception&) {
   }
-  mFlags.CrawlIdle = true;
-  mFlags.StopRequested = true;
+  mRunState.ShuttingDown();
   mScheduler->Shutdown();
 }
 
@@ -174,7 +172,7 @@ void TRun::RunCrawl() {
 }
 
 void TRun::StartDownloads() {
-  if (mFlags.ResumeRequested) OfferToRefetchFailed(mCrawlState, mParts.Prompts);
+  if (mRunState.ResumeRequested) OfferToRefetchFailed(mCrawlState, mParts.Prompts);
   if (!mPictureRows.empty()) ShowSavedStatuses(mRunningTask.FolderName, mCrawlState, true);
   mThumbnailFace.store(mParts.Grid.ButtonFace());
   std::vector<std::string> earlier;

@@ -21,7 +21,7 @@
 #include "core/EventPump.h"
 #include "core/MainThread.h"
 #include "core/PictureEntry.h"
-#include "core/RunFlags.h"
+#include "core/RunState.h"
 #include "core/SettingsStore.h"
 #include "core/StatusSink.h"
 #include "core/TaskRecord.h"
@@ -119,7 +119,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   TaskRecord& CurrentTask() { return mCurrentTask; }
   CrawlState& Crawl() { return mCrawlState; }
   const std::vector<PictureEntry>& PictureRows() const { return mPictureRows; }
-  RunFlags& Flags() { return mFlags; }
+  RunState& State() { return mRunState; }
   AppSettings& Settings() { return mSettings; }
   PictureModel& PictureSet() { return mPictures; }
   const PictureModel& PictureSet() const { return mPictures; }
@@ -157,7 +157,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   TaskRecord mRunningTask;
   CrawlState mCrawlState;
   std::vector<PictureEntry> mPictureRows;
-  RunFlags mFlags;
+  RunState mRunState;
   AppSettings mSettings;
   bool mSettingsLoaded = false;
   PictureModel mPictures;

@@ -3,7 +3,7 @@
 // the guard of the task tree's selection. The main window owns every part they work on and
 // hands them in; the commands hold references only. Main thread only.
 //
-// Only one crawl runs at a time: while one runs (RunFlags::CrawlIdle false) New, Quick
+// Only one crawl runs at a time: while one runs (RunState::CrawlIdle() false) New, Quick
 // Start, Resume and Restart are refused with kStopFirstMessage, Delete and selection changes
 // with kWaitMessage. New and Quick Start always crawl afresh (ResumeRequested cleared).
 // Settings, Resume, Restart and Delete read the selected block themselves and refuse one that
@@ -16,7 +16,7 @@
 
 #include "core/AppSettings.h"
 #include "core/DesktopShell.h"
-#include "core/RunFlags.h"
+#include "core/RunState.h"
 #include "core/TaskRecord.h"
 #include "core/UserPrompts.h"
 #include "tasks/CommandSeams.h"
@@ -43,7 +43,7 @@ struct TaskCommandParts {
   std::filesystem::path ProgramFolder;  // holds GTask.lis and the state folders
   TaskList& Tasks;
   TaskRecord& CurrentTask;
-  RunFlags& Flags;
+  RunState& Run;
   const AppSettings& Settings;
   TaskTreeView& Tree;
   TaskPictureView& Pictures;

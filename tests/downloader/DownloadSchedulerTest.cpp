@@ -48,8 +48,7 @@ class DownloadSchedulerTest : public testing::Test {
   }
 
   void StartCrawl() {
-    mFlags.CrawlIdle = false;
-    mFlags.StopRequested = false;
+    mFlags.CrawlStarted();
     mScheduler.StartCrawl();
   }
   // Once the pool has started as many offers as it may.
@@ -101,7 +100,7 @@ class DownloadSchedulerTest : public testing::Test {
   TempDir mProgram;
   TempDir mPictures;
   CrawlState mCrawl;
-  RunFlags mFlags;
+  RunState mFlags;
   AppSettings mSettings;
   TaskRecord mTask;
   TaskStateFiles mStateFiles{mProgram.Path()};
@@ -181,7 +180,7 @@ TEST_F(DownloadSchedulerTest, AnnouncesNothingWhileTheCrawlRuns) {
   EXPECT_FALSE(mScheduler.DownloadsComplete());
   EXPECT_EQ(mStatus.Text(2), "Downloading picture " + GateUrl(1));
 
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
   mScheduler.Tick();
   EXPECT_EQ(mPrompts.Messages, std::vector<std::string>{"Vexilo task is completed!"});
   EXPECT_EQ(mStatus.Text(2), "Vexilo task is completed!");
@@ -195,7 +194,7 @@ TEST_F(DownloadSchedulerTest, AnnouncesNothingWhileTheCrawlRuns) {
 
 TEST_F(DownloadSchedulerTest, CrawlWithoutPicturesCompletesAtTheNextTick) {
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
 
   mScheduler.Tick();
 
@@ -207,7 +206,7 @@ TEST_F(DownloadSchedulerTest, AnnouncesAfterTheLastPendingAndRunningPictureHasRe
   Queue(3);
   StartCrawl();
   Tick();
-  mFlags.CrawlIdle = true;  // the crawl ends with 2 pending and 1 running
+  mFlags.CrawlFinished();  // the crawl ends with 2 pending and 1 running
   std::size_t reportedAtMessage = 0;
   mPrompts.OnMessage = [&] { reportedAtMessage = mAppended.size(); };
 
@@ -234,19 +233,19 @@ TEST_F(DownloadSchedulerTest, WhileDrainingTheCountIsWrittenAtOnceOnlyAtStopAndS
   mSettings.DownloadThread = "1";
   Queue(4);
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
   Tick();
   EXPECT_EQ(SavedCount(), "1");
   Finish(0);
   EXPECT_EQ(mCrawl.DispatchedCount, 2);
   EXPECT_EQ(SavedCount(), "1");
 
-  mFlags.StopRequested = true;
+  mFlags.StopPressed();
   Tick();
   EXPECT_EQ(SavedCount(), "2");
   Finish(1);
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
   Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 3);
   mScheduler.Shutdown();
@@ -259,11 +258,11 @@ TEST_F(DownloadSchedulerTest, StopWhileDrainingStartsNothingMoreAndKeepsTheCount
   mSettings.DownloadThread = "1";
   Queue(3);
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
   Tick();
   EXPECT_EQ(SavedCount(), "1");
 
-  mFlags.StopRequested = true;
+  mFlags.StopPressed();
   Tick();
   EXPECT_FALSE(mTimer.Enabled());
   Finish(0);  // a started worker still reports
@@ -286,7 +285,7 @@ TEST_F(DownloadSchedulerTest, FailedCounterWriteIsToldOnceAndTheDownloadsGoOn) {
                               TransferLimits{}, mDiskFloor,
                               mRetries,         std::chrono::milliseconds(0)};
   Queue(4);
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
   scheduler.StartCrawl();
   std::filesystem::remove_all(mStateFiles.StateFolder(mTask.FolderName));
 
@@ -333,7 +332,7 @@ TEST_F(DownloadSchedulerTest, ShutdownKeepsCutOffDownloadsAndResumeFetchesThemFi
   mServer.OpenAllGates();
   DownloadScheduler next{mCrawl,   mFlags,  mSettings,   mTask,  mStateFiles,
                          mPrompts, mStatus, mMainThread, mTimer, Hooks()};
-  mFlags.CrawlIdle = false;
+  mFlags.CrawlStarted();
   next.StartCrawl();
   next.Tick();
   ASSERT_TRUE(mMainThread.RunUntil([&] { return mAppended.size() == 3; }));
@@ -421,7 +420,7 @@ TEST_F(DownloadSchedulerTest, HandsEachDownloadTheOptionsAndOnlyItsSitesCredenti
                   {mServer.Url("/missing"), SavedName(2)},
                   {thirdParty, SavedName(3)}};
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
   mServer.OpenAllGates();
   mScheduler.Tick();
   FinishAll();
@@ -456,7 +455,7 @@ TEST_F(DownloadSchedulerTest, SavePathOutsideTheTaskFolderIsSkippedButCounted) {
     mCrawl.Queue.push_back({GateUrl(static_cast<int>(i)), saveNames[i]});
   }
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
 
   Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 6);
@@ -477,7 +476,7 @@ TEST_F(DownloadSchedulerTest, FullDiskPausesTheHandOutUntilThereIsRoomAgain) {
   mFreeBytes = DiskFloor::kDefaultBytes - 1;
   Queue(2);
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
 
   Tick();
   Tick();
@@ -562,7 +561,7 @@ TEST_P(DownloadFailureTest, IsRetriedOnlyWhenPassingAndAllowedAndEndsVisible) {
   const std::string saveAs = SavedName(0);
   mCrawl.Queue.push_back({mSite.Url(row.Path), saveAs});
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
 
   mScheduler.Tick();
   ASSERT_TRUE(mMainThread.RunUntil([this] { return mScheduler.DownloadsComplete(); }));
@@ -604,7 +603,7 @@ TEST_F(DownloadSchedulerTest, AWaitingRetryHoldsNoSlotAndStopGivesItUpKeepingItF
                               TransferLimits{}, mDiskFloor, inAnHour};
   mCrawl.Queue.push_back({site.Url("/busy"), SavedName(0)});
   Queue(1, 1);
-  mFlags.CrawlIdle = false;
+  mFlags.CrawlStarted();
   scheduler.StartCrawl();
   scheduler.Tick();
   ASSERT_TRUE(mMainThread.RunUntil([&] { return scheduler.WaitingRetries() == 1; }));
@@ -618,7 +617,7 @@ TEST_F(DownloadSchedulerTest, AWaitingRetryHoldsNoSlotAndStopGivesItUpKeepingItF
   mServer.OpenGate(1);
   ASSERT_TRUE(mMainThread.RunUntil([&] { return scheduler.ActiveWorkers() == 0; }));
 
-  mFlags.StopRequested = true;
+  mFlags.StopPressed();
   scheduler.Tick();
 
   EXPECT_EQ(scheduler.WaitingRetries(), 0u);
@@ -688,7 +687,7 @@ TEST_P(TwoConnectionHostTest, RefusedConnectionsAreRetriedToTheEndOrKeptAsFailed
     mCrawl.Queue.push_back({mHost.Url("/p" + std::to_string(i) + ".gif"), SavedName(i)});
   }
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
 
   mScheduler.Tick();
   // Once nothing more can come, the host answers what it still holds.
