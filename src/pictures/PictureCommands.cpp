@@ -4,6 +4,7 @@
 #include <chrono>
 #include <exception>
 #include <filesystem>
+#include <new>
 
 #include "pictures/DecodePicture.h"
 #include "pictures/FileTimeText.h"
@@ -105,7 +106,8 @@ void PictureCommands::BuildGrid() {
       mParts.Grid.BuildStep(i);
     }
   } catch (...) {
-    // A failure part way leaves the items after it out of the grid: drop them from the list.
+    // Whatever the failure, it goes on to the caller: this only drops the items after it from
+    // the list, so that list and grid stay in step.
     failed = true;
     finish();
     throw;
@@ -127,12 +129,12 @@ void PictureCommands::AppendNow(const std::string& path, const Bitmap24& thumbna
     thumbnails.emplace_back(thumbnail);
     try {
       mParts.Pictures.Files.Add(path);
-    } catch (...) {
+    } catch (const std::bad_alloc&) {
       thumbnails.pop_back();
       throw;
     }
     mParts.Grid.AddGridItem(std::filesystem::path(path).filename().string());
-  } catch (const std::exception&) {
+  } catch (const std::bad_alloc&) {
     // Out of memory: the picture is neither listed nor shown.
     return;
   }
