@@ -147,8 +147,7 @@ void Crawl(const std::string& label, const std::string& startUrl, int linkLevels
   NoHooks hooks;
   AdvancedSettings options;
   options.PagesAtOnce = pagesAtOnce;
-  Crawler crawler(program, task, state, rows, run, browser, pump, prompts, status, hooks,
-                  options);
+  Crawler crawler(program, task, state, rows, run, browser, pump, prompts, status, hooks, options);
 
   TreeCpuMeter meter;
   const auto start = std::chrono::steady_clock::now();

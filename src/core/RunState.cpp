@@ -2,9 +2,7 @@
 
 namespace vexilo {
 
-bool RunState::CrawlIdle() const {
-  return mPhase == RunPhase::Idle || mPhase == RunPhase::Stopped;
-}
+bool RunState::CrawlIdle() const { return mPhase == RunPhase::Idle || mPhase == RunPhase::Stopped; }
 
 bool RunState::StopRequested() const { return mPhase == RunPhase::Stopped; }
 

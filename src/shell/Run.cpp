@@ -64,8 +64,8 @@ TRun::TRun(RunParts parts)
   sizeProbe->SetBrowserSession(mParts.Session);
   mSizeProbe = std::move(sizeProbe);
   mCrawler = std::make_unique<Crawler>(
-      mParts.Folders.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mRunState, mParts.Browser,
-      mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this),
+      mParts.Folders.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mRunState,
+      mParts.Browser, mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this),
       mSettings.Advanced, mSizeProbe.get());
 }
 

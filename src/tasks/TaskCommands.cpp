@@ -84,9 +84,7 @@ void TaskCommands::QuickStart() {
   }
 }
 
-void TaskCommands::Stop() {
-  mParts.Run.StopPressed();
-}
+void TaskCommands::Stop() { mParts.Run.StopPressed(); }
 
 void TaskCommands::Delete() {
   int task = SelectedTask();

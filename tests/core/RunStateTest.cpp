@@ -1,6 +1,6 @@
-#include "core/RunState.h"
-
 #include <gtest/gtest.h>
+
+#include "core/RunState.h"
 
 namespace vexilo {
 namespace {
@@ -29,11 +29,10 @@ TEST(RunStateTest, EachEventMovesThePhaseAsTheRunNeeds) {
   const Transition rows[] = {
       {"a crawl starts", Idle, &RunState::CrawlStarted, Crawling, false, false},
       {"a crawl starts after Stop", Stopped, &RunState::CrawlStarted, Crawling, false, false},
-      {"a finished crawl lets its downloads drain", Crawling, &RunState::CrawlFinished, Idle,
-       true, false},
-      {"the last page read after Stop", Stopped, &RunState::CrawlFinished, Stopped, true, true},
-      {"a failed crawl counts as running", Crawling, &RunState::CrawlFailed, Failed, false,
+      {"a finished crawl lets its downloads drain", Crawling, &RunState::CrawlFinished, Idle, true,
        false},
+      {"the last page read after Stop", Stopped, &RunState::CrawlFinished, Stopped, true, true},
+      {"a failed crawl counts as running", Crawling, &RunState::CrawlFailed, Failed, false, false},
       {"a failure before the start", Idle, &RunState::CrawlFailed, Idle, true, false},
       {"a failure before the start after Stop", Stopped, &RunState::CrawlFailed, Stopped, true,
        true},

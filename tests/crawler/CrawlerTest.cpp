@@ -66,7 +66,7 @@ class CrawlerTest : public testing::Test {
   test::RecordingStatus mStatus;
   test::RecordingHooks mHooks;
   AdvancedSettings mOptions;
-  Crawler mCrawler{mProgram.Path(), mTask,    mState,  mRows,  mRun,  mBrowser,
+  Crawler mCrawler{mProgram.Path(), mTask,    mState,  mRows,  mRun,    mBrowser,
                    mPump,           mPrompts, mStatus, mHooks, mOptions};
 };
 
@@ -279,7 +279,7 @@ TEST_F(CrawlerTest, RealSizeProbeWaitsThroughTheEventPumpAndEndsOnStop) {
   options.RealSizeFilter = true;
   test::ScriptedSizeProbe probe;
   probe.Waits = INT_MAX;
-  Crawler crawler{mProgram.Path(), mTask,    mState,  mRows,  mRun,  mBrowser,
+  Crawler crawler{mProgram.Path(), mTask,    mState,  mRows,  mRun,    mBrowser,
                   mPump,           mPrompts, mStatus, mHooks, options, &probe};
   StopAt(5);
   crawler.RunCrawl();

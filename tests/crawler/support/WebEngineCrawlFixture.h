@@ -87,7 +87,7 @@ class WebEngineCrawlTest : public testing::Test {
   RecordingPrompts mPrompts = RecordingPrompts::MessagesOnly();
   RecordingStatus mStatus;
   RecordingHooks mHooks;
-  Crawler mCrawler{mProgram.Path(), mTask,    mState,  mRows,  mRun,  mBrowser,
+  Crawler mCrawler{mProgram.Path(), mTask,    mState,  mRows,  mRun,    mBrowser,
                    mPump,           mPrompts, mStatus, mHooks, mOptions};
 };
 
