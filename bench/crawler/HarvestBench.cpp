@@ -65,10 +65,10 @@ void BM_HarvestWithHashSets(benchmark::State& bench) {
   CrawlIndexes indexes(state);
   indexes.Rebuild();
   std::vector<PictureEntry> rows;
-  RunFlags flags;
+  RunState run;
   NoHooks hooks;
   LinkHarvester links(task, indexes);
-  PictureHarvester pictures(task, indexes, rows, flags, hooks);
+  PictureHarvester pictures(task, indexes, rows, run, hooks);
   links.StartCrawl(PageAddress(0));
   pictures.StartCrawl(folder);
   long fresh = known;

@@ -142,14 +142,13 @@ void Crawl(const std::string& label, const std::string& startUrl, int linkLevels
   task.FolderName = "bench";
   CrawlState state;
   std::vector<PictureEntry> rows;
-  RunFlags flags;
+  RunState run;
   SilentPrompts prompts;
   CountingStatus status;
   NoHooks hooks;
   AdvancedSettings options;
   options.PagesAtOnce = pagesAtOnce;
-  Crawler crawler(program, task, state, rows, flags, browser, pump, prompts, status, hooks,
-                  options);
+  Crawler crawler(program, task, state, rows, run, browser, pump, prompts, status, hooks, options);
 
   TreeCpuMeter meter;
   const auto start = std::chrono::steady_clock::now();

@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     if (url.empty()) continue;
     crawl.Queue.push_back({url, (output / url.substr(url.rfind('/') + 1)).string()});
   }
-  RunFlags flags;
+  RunState flags;
   AppSettings settings;
   settings.DownloadThread = argv[3];
   TaskRecord task;
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
   QtTimer timer;
   DownloadScheduler scheduler({
       .Crawl = crawl,
-      .Flags = flags,
+      .Run = flags,
       .Settings = settings,
       .Task = task,
       .StateFiles = stateFiles,
@@ -115,16 +115,16 @@ int main(int argc, char** argv) {
                      // The crawl ends with the last picture, however
                      // it ended: completion follows.
                      if (mark != "downloading" && ++ended == crawl.Queue.size())
-                       flags.CrawlIdle = true;
+                       flags.CrawlFinished();
                    },
                    nullptr},
       .MakePool = ThreadPool(mainThread)});
   timer.OnTimeout([&] { scheduler.Tick(); });
 
   const auto start = std::chrono::steady_clock::now();
-  flags.CrawlIdle = false;
+  flags.CrawlStarted();
   scheduler.StartCrawl();
-  flags.CrawlIdle = !crawling;
+  if (!crawling) flags.CrawlFinished();
   scheduler.Tick();  // the first tick at once rather than after 500 ms
   app.exec();
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;

@@ -2,10 +2,10 @@
 
 namespace vexilo {
 
-void TellSaveFailureOnce(RunFlags& flags, UserPrompts& prompts, const std::string& reason) {
-  if (flags.SaveFailureTold) return;
+void TellSaveFailureOnce(RunState& run, UserPrompts& prompts, const std::string& reason) {
+  if (run.SaveFailureTold) return;
   // Set first: the box runs events, and a timer tick in it may fail to save too.
-  flags.SaveFailureTold = true;
+  run.SaveFailureTold = true;
   prompts.ShowError(kSaveFailedText + reason);
 }
 

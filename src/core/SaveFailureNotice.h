@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/RunFlags.h"
+#include "core/RunState.h"
 #include "core/UserPrompts.h"
 
 namespace vexilo {
@@ -13,8 +13,8 @@ namespace vexilo {
 inline constexpr const char* kSaveFailedText =
     "The progress of the task could not be saved, so Resume may start from an earlier point. ";
 
-// Shows kSaveFailedText + reason as an error unless flags.SaveFailureTold is set, then sets
+// Shows kSaveFailedText + reason as an error unless run.SaveFailureTold is set, then sets
 // it. The crawl start clears it.
-void TellSaveFailureOnce(RunFlags& flags, UserPrompts& prompts, const std::string& reason);
+void TellSaveFailureOnce(RunState& run, UserPrompts& prompts, const std::string& reason);
 
 }  // namespace vexilo

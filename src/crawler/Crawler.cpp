@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstdint>
 #include <deque>
+#include <new>
+#include <stdexcept>
 #include <utility>
 
 #include "core/Errors.h"
@@ -31,7 +33,7 @@ constexpr const char* kCancelled = "Vexilo task is cancelled!";
 }  // namespace
 
 Crawler::Crawler(std::filesystem::path programFolder, const TaskRecord& task, CrawlState& state,
-                 std::vector<PictureEntry>& pictureRows, RunFlags& flags, PageBrowser& browser,
+                 std::vector<PictureEntry>& pictureRows, RunState& run, PageBrowser& browser,
                  EventPump& pump, UserPrompts& prompts, StatusSink& status, CrawlHooks& hooks,
                  const AdvancedSettings& options, PictureSizeProbe* sizeProbe)
     : mStateFiles(std::move(programFolder)),
@@ -39,7 +41,7 @@ Crawler::Crawler(std::filesystem::path programFolder, const TaskRecord& task, Cr
       mOptions(options),
       mState(state),
       mPictureRows(pictureRows),
-      mFlags(flags),
+      mRun(run),
       mBrowser(browser),
       mPump(pump),
       mPrompts(prompts),
@@ -47,32 +49,44 @@ Crawler::Crawler(std::filesystem::path programFolder, const TaskRecord& task, Cr
       mHooks(hooks),
       mIndexes(state),
       mLinks(task, mIndexes),
-      mPictures(task, mIndexes, pictureRows, flags, hooks, options, sizeProbe, [this] {
+      mPictures(task, mIndexes, pictureRows, run, hooks, options, sizeProbe, [this] {
         mPump.ProcessEvents();
-        return !mFlags.StopRequested;
+        return !mRun.StopRequested();
       }) {}
 
 void Crawler::RunCrawl() {
   mMaySave = false;
   mSaved = false;
-  mFlags.SaveFailureTold = false;
+  mRun.SaveFailureTold = false;
+  // A crawl fails on what the world does (files, folders, the page, the network: runtime
+  // errors) or on memory; a logic error is ours and goes on to the caller.
   try {
     StartCrawl();
     if (VisitLevels()) {
-      mFlags.CrawlIdle = true;
+      mRun.CrawlFinished();
       SaveState();
     }
-  } catch (...) {
-    // A failed crawl ends silently; crawl idle stays false until the user presses Stop.
-    if (mMaySave && !mSaved) SaveState();
+  } catch (const std::runtime_error& error) {
+    EndFailedCrawl(error.what());
+  } catch (const std::bad_alloc& error) {
+    EndFailedCrawl(error.what());
   }
   // Never leave the grid hidden, the browser fetching pictures or extra pages open, however the
   // crawl ended.
   mExtraPages.clear();
   try {
     LeaveLogonMode();
-  } catch (...) {
+  } catch (const std::runtime_error&) {
+    // The page is gone when the window closes during the crawl.
   }
+}
+
+void Crawler::EndFailedCrawl(const std::string& reason) {
+  // No message box: the reason stays in the progress panel, and the run counts the crawl as
+  // running until the user presses Stop.
+  mRun.CrawlFailed();
+  mStatus.SetStatusText(kProgressPanel, reason);
+  if (mMaySave && !mSaved) SaveState();
 }
 
 void Crawler::PromoteLevel() { mIndexes.PromoteTempUrls(); }
@@ -91,16 +105,15 @@ void Crawler::StartCrawl() {
   if (mTaskFolder.empty()) throw InputError("The task has no folder for its pictures.");
   mPictures.StartCrawl(mTaskFolder);
 
-  if (mFlags.ResumeRequested) {
+  if (mRun.ResumeRequested) {
     mStateFiles.LoadCrawlState(mTask.FolderName, mPictureRows, mState);
     mHooks.PictureListReset();
   }
   mIndexes.Rebuild();
   mMaySave = true;
-  if (mFlags.ResumeRequested) GiveMissingSavePaths();
+  if (mRun.ResumeRequested) GiveMissingSavePaths();
 
-  mFlags.StopRequested = false;
-  mFlags.CrawlIdle = false;
+  mRun.CrawlStarted();
   mHooks.StartDownloads();
 
   mLinks.StartCrawl(mTask.StartUrl);
@@ -155,7 +168,7 @@ bool Crawler::VisitStartingPage(const std::string& address) {
   StartLoad(mBrowser, address);
   mStatus.SetStatusText(kProgressPanel, kSearchingPage + address);
   WaitForPage(mBrowser, mPump.Now() + kFirstLevelWait);
-  if (mFlags.StopRequested) return Cancel();
+  if (mRun.StopRequested()) return Cancel();
 
   std::optional<PageDocument> document = mBrowser.Document();
   const int linkCount = document ? CountLinks(*document) : 0;
@@ -165,13 +178,13 @@ bool Crawler::VisitStartingPage(const std::string& address) {
     mStatus.SetStatusText(kProgressPanel, kSearchingRedirect);
     WaitUntil(mPump.Now() + kRedirectWait, [&] { return mBrowser.LocationURL() != loadedAddress; });
     WaitForPage(mBrowser, mPump.Now() + kRedirectWait);
-    if (mFlags.StopRequested) return Cancel();
+    if (mRun.StopRequested()) return Cancel();
   }
   if (mTask.ManualLogin == 1) {
     mPrompts.ShowMessage(kLogonMessage);
     mStatus.SetStatusText(kProgressPanel, kLogonWaiting);
     WaitUntil(mPump.Now() + kLogonWait, [] { return false; });
-    if (mFlags.StopRequested) return Cancel();
+    if (mRun.StopRequested()) return Cancel();
     LeaveLogonMode();
   }
   return Harvest(mBrowser);
@@ -197,7 +210,7 @@ bool Crawler::VisitLevel(size_t start) {
     PageBrowser& page = Slot((i - start) % slots);
     WaitForPage(page, deadlines.front());
     deadlines.pop_front();
-    if (mFlags.StopRequested) return Cancel();
+    if (mRun.StopRequested()) return Cancel();
     if (!Harvest(page)) return false;
   }
   return true;
@@ -225,8 +238,8 @@ void Crawler::StartLoad(PageBrowser& page, const std::string& address) {
 
 bool Crawler::Harvest(PageBrowser& page) {
   if (mOptions.RunPageScripts) {
-    page.SettlePage([this] { return mFlags.StopRequested; });
-    if (mFlags.StopRequested) return Cancel();
+    page.SettlePage([this] { return mRun.StopRequested(); });
+    if (mRun.StopRequested()) return Cancel();
   }
   if (std::optional<PageDocument> document = page.Document()) {
     mLinks.HarvestLinks(*document);
@@ -247,7 +260,7 @@ bool Crawler::Cancel() {
 }
 
 void Crawler::WaitUntil(EventPump::Clock::time_point deadline, const std::function<bool()>& done) {
-  while (!done() && !mFlags.StopRequested && mPump.Now() < deadline) mPump.ProcessEvents();
+  while (!done() && !mRun.StopRequested() && mPump.Now() < deadline) mPump.ProcessEvents();
 }
 
 void Crawler::WaitForPage(PageBrowser& page, EventPump::Clock::time_point deadline) {
@@ -272,7 +285,7 @@ void Crawler::SaveState() {
   try {
     mStateFiles.SaveCrawlState(mTask.FolderName, mPictureRows, mState);
   } catch (const std::exception& error) {
-    TellSaveFailureOnce(mFlags, mPrompts, error.what());
+    TellSaveFailureOnce(mRun, mPrompts, error.what());
   }
 }
 

@@ -14,7 +14,7 @@
 #include "core/EventPump.h"
 #include "core/PictureEntry.h"
 #include "core/PictureSizeProbe.h"
-#include "core/RunFlags.h"
+#include "core/RunState.h"
 #include "core/StatusSink.h"
 #include "core/TaskRecord.h"
 #include "core/TaskStateFiles.h"
@@ -33,7 +33,7 @@ class Crawler {
   // the main window that outlives the crawler; task and options are read afresh by every
   // RunCrawl. sizeProbe, when given, serves the real-size filter.
   Crawler(std::filesystem::path programFolder, const TaskRecord& task, CrawlState& state,
-          std::vector<PictureEntry>& pictureRows, RunFlags& flags, PageBrowser& browser,
+          std::vector<PictureEntry>& pictureRows, RunState& run, PageBrowser& browser,
           EventPump& pump, UserPrompts& prompts, StatusSink& status, CrawlHooks& hooks,
           const AdvancedSettings& options = AdvancedSettings::Defaults(),
           PictureSizeProbe* sizeProbe = nullptr);
@@ -41,7 +41,8 @@ class Crawler {
   Crawler& operator=(const Crawler&) = delete;
 
   // Crawls the current task; returns when the crawl has finished, been stopped or failed.
-  // A failure ends it silently with the state saved and crawl idle left false.
+  // A failure ends it without a message box, its reason in the progress panel and the state
+  // saved once it was set up; a crawl that had started stays RunPhase::Failed until Stop.
   void RunCrawl();
 
   // WantUrls := TempUrls; TempUrls appended to VisitedUrls; TempUrls stays as it is.
@@ -70,6 +71,7 @@ class Crawler {
   void WaitForPage(PageBrowser& page, EventPump::Clock::time_point deadline);
   void EnterLogonMode();
   void LeaveLogonMode();
+  void EndFailedCrawl(const std::string& reason);
   void SaveState();
 
   TaskStateFiles mStateFiles;
@@ -77,7 +79,7 @@ class Crawler {
   const AdvancedSettings& mOptions;
   CrawlState& mState;
   std::vector<PictureEntry>& mPictureRows;
-  RunFlags& mFlags;
+  RunState& mRun;
   PageBrowser& mBrowser;
   std::vector<std::unique_ptr<PageBrowser>> mExtraPages;  // open while a level is visited
   EventPump& mPump;

@@ -62,7 +62,7 @@ std::string WithSpacesDecodedOnce(std::string_view address) {
 }
 
 PictureHarvester::PictureHarvester(const TaskRecord& task, CrawlIndexes& indexes,
-                                   std::vector<PictureEntry>& pictureRows, const RunFlags& flags,
+                                   std::vector<PictureEntry>& pictureRows, const RunState& run,
                                    CrawlHooks& hooks, const AdvancedSettings& options,
                                    PictureSizeProbe* sizeProbe,
                                    PictureSizeProbe::KeepWaiting keepWaiting)
@@ -70,7 +70,7 @@ PictureHarvester::PictureHarvester(const TaskRecord& task, CrawlIndexes& indexes
       mOptions(options),
       mIndexes(indexes),
       mPictureRows(pictureRows),
-      mFlags(flags),
+      mRun(run),
       mHooks(hooks),
       mSizeProbe(sizeProbe),
       mKeepWaiting(std::move(keepWaiting)) {}
@@ -110,7 +110,7 @@ void PictureHarvester::HarvestImages(const PageDocument& document) {
     return;
   }
   for (const Candidate& candidate : candidates) {
-    if (mFlags.StopRequested) return;
+    if (mRun.StopRequested()) return;
     const PageImage& image = *candidate.Image;
     if (!FitsMinimumSize(image.Width, image.Height)) continue;
     std::optional<std::string> address = AcceptedAddress(candidate.Href, lowerFilter);
@@ -147,7 +147,7 @@ void PictureHarvester::HarvestImagesByRealSize(const std::vector<Candidate>& can
   std::vector<const Candidate*> elements;         // the element of each address
   std::unordered_set<std::string> trimmedOnPage;  // nothing of this page is queued yet
   for (const Candidate& candidate : candidates) {
-    if (mFlags.StopRequested) return;
+    if (mRun.StopRequested()) return;
     std::optional<std::string> address = AcceptedAddress(candidate.Href, lowerFilter);
     if (!address || !trimmedOnPage.insert(Trim(*address)).second) continue;
     addresses.push_back(std::move(*address));
@@ -158,7 +158,7 @@ void PictureHarvester::HarvestImagesByRealSize(const std::vector<Candidate>& can
   const std::vector<std::optional<PictureDimensions>> sizes =
       mSizeProbe->ReadSizes(addresses, mPageAddress, mKeepWaiting);
   for (size_t i = 0; i < addresses.size(); ++i) {
-    if (mFlags.StopRequested) return;
+    if (mRun.StopRequested()) return;
     int width = elements[i]->Image->Width;
     int height = elements[i]->Image->Height;
     // A size that cannot be read here is checked once the picture is downloaded.
@@ -197,7 +197,7 @@ std::optional<std::string> PictureHarvester::AcceptedAddress(const std::string& 
 void PictureHarvester::HarvestLinkPictures(const PageDocument& document) {
   const std::string lowerFilter = LowerAscii(mTask.DownloadUrlFilter);
   for (const std::string& link : document.Links) {
-    if (mFlags.StopRequested) return;
+    if (mRun.StopRequested()) return;
     std::string lowerLink = LowerAscii(link);
     if (!lowerFilter.empty() && !Contains(lowerLink, lowerFilter)) continue;
     std::string cut = WithSpacesDecodedOnce(CutLink(link, mTask.LinkCutFrom, mTask.LinkCutTo));

@@ -10,7 +10,7 @@
 #include "core/AdvancedSettings.h"
 #include "core/PictureEntry.h"
 #include "core/PictureSizeProbe.h"
-#include "core/RunFlags.h"
+#include "core/RunState.h"
 #include "core/TaskRecord.h"
 #include "crawler/CrawlHooks.h"
 #include "crawler/CrawlIndexes.h"
@@ -34,7 +34,7 @@ class PictureHarvester {
   // Every reference must outlive the harvester. sizeProbe (may be null: the real-size filter
   // then stays off) reads the real sizes, waiting through keepWaiting.
   PictureHarvester(const TaskRecord& task, CrawlIndexes& indexes,
-                   std::vector<PictureEntry>& pictureRows, const RunFlags& flags, CrawlHooks& hooks,
+                   std::vector<PictureEntry>& pictureRows, const RunState& run, CrawlHooks& hooks,
                    const AdvancedSettings& options = AdvancedSettings::Defaults(),
                    PictureSizeProbe* sizeProbe = nullptr,
                    PictureSizeProbe::KeepWaiting keepWaiting = {});
@@ -74,7 +74,7 @@ class PictureHarvester {
   const AdvancedSettings& mOptions;
   CrawlIndexes& mIndexes;
   std::vector<PictureEntry>& mPictureRows;
-  const RunFlags& mFlags;
+  const RunState& mRun;
   CrawlHooks& mHooks;
   PictureSizeProbe* mSizeProbe;
   PictureSizeProbe::KeepWaiting mKeepWaiting;

@@ -44,7 +44,7 @@ std::string HostKey(const std::string& url) { return LowerAscii(HostOf(url)); }
 
 DownloadScheduler::DownloadScheduler(SchedulerParts parts)
     : mCrawl(parts.Crawl),
-      mFlags(parts.Flags),
+      mFlags(parts.Run),
       mSettings(parts.Settings),
       mTask(parts.Task),
       mStateFiles(parts.StateFiles),
@@ -82,7 +82,7 @@ void DownloadScheduler::StartCrawl() {
 
 void DownloadScheduler::Tick() {
   if (mShutDown) return;
-  if (mDownloadsComplete || mFlags.StopRequested) {
+  if (mDownloadsComplete || mFlags.StopRequested()) {
     SettleHandOuts();  // first: a retry that started is no longer waiting
     DropRetries();
     return;
@@ -145,7 +145,7 @@ void DownloadScheduler::ScheduleDownloads() {
   const std::int64_t pending = (mCrawl.DispatchedCount < 0 ? 0 : queued - mCrawl.DispatchedCount) +
                                static_cast<std::int64_t>(mCrawl.CutOff.size()) +
                                static_cast<std::int64_t>(mRetries.size());
-  if (mFlags.CrawlIdle && pending + ActiveWorkers() < 1) {
+  if (mFlags.CrawlIdle() && pending + ActiveWorkers() < 1) {
     mDownloadsComplete = true;
     SaveCountersIfDue(true);
     mPool->CloseIdleConnections();  // no reason to keep connections open to the servers
@@ -306,7 +306,7 @@ void DownloadScheduler::TakeBackOffers() {
 
 void DownloadScheduler::CountersHandedOut() {
   // While the crawl runs, its own saving keeps the state files.
-  if (!mFlags.CrawlIdle) return;
+  if (!mFlags.CrawlIdle()) return;
   mCountersUnsaved = true;
   SaveCountersIfDue(false);
 }
@@ -322,7 +322,7 @@ void DownloadScheduler::SaveCountersIfDue(bool now) {
 
 void DownloadScheduler::SaveCutOffIfTaken() {
   // While the crawl runs, its own saving keeps the state files.
-  if (!mCutOffTaken || !mFlags.CrawlIdle) return;
+  if (!mCutOffTaken || !mFlags.CrawlIdle()) return;
   mCutOffTaken = false;  // a failed write is tried again at the next save of the crawl state
   mStateFiles.SaveCutOff(mTask.FolderName, mCrawl);
 }
@@ -375,7 +375,7 @@ void DownloadScheduler::DownloadEnded(const Handout& handout, const DownloadResu
 
 bool DownloadScheduler::MayRetry(const Handout& handout, const FetchOutcome& fetch) const {
   return mSettings.Advanced.RetryFailed && fetch.Transient && handout.Crawl == mCrawlNumber &&
-         !mFlags.StopRequested && !mShutDown &&
+         !mFlags.StopRequested() && !mShutDown &&
          RetryWait(mRetryPolicy, handout.Retries + 1, fetch.RetryAfter).has_value();
 }
 
@@ -401,7 +401,7 @@ void DownloadScheduler::ForgetFailure(const Handout& handout) {
 
 void DownloadScheduler::SaveFailedOnceIdle() {
   // While the crawl runs, its own saving keeps the state files.
-  if (mFlags.CrawlIdle) mStateFiles.SaveFailed(mTask.FolderName, mCrawl);
+  if (mFlags.CrawlIdle()) mStateFiles.SaveFailed(mTask.FolderName, mCrawl);
 }
 
 void DownloadScheduler::ShowCounts() {

@@ -20,7 +20,7 @@
 #include "core/Clock.h"
 #include "core/BrowserSession.h"
 #include "core/CrawlState.h"
-#include "core/RunFlags.h"
+#include "core/RunState.h"
 #include "core/StatusSink.h"
 #include "core/TaskRecord.h"
 #include "core/TaskStateFiles.h"
@@ -41,7 +41,7 @@ inline constexpr std::chrono::milliseconds kCounterSaveInterval{250};
 // What the scheduler works with; every reference must outlive it.
 struct SchedulerParts {
   CrawlState& Crawl;
-  RunFlags& Flags;
+  RunState& Run;
   const AppSettings& Settings;
   const TaskRecord& Task;  // the running task's
   TaskStateFiles& StateFiles;
@@ -182,7 +182,7 @@ class DownloadScheduler {
   bool DiskTooFull(const std::string& taskFolder);
 
   CrawlState& mCrawl;
-  RunFlags& mFlags;
+  RunState& mFlags;
   const AppSettings& mSettings;
   const TaskRecord& mTask;
   TaskStateFiles& mStateFiles;

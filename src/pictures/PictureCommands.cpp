@@ -4,6 +4,7 @@
 #include <chrono>
 #include <exception>
 #include <filesystem>
+#include <new>
 
 #include "pictures/DecodePicture.h"
 #include "pictures/FileTimeText.h"
@@ -84,7 +85,8 @@ void PictureCommands::BuildGrid() {
       mParts.Grid.BuildStep(i);
     }
   } catch (...) {
-    // A failure part way leaves the items after it out of the grid: drop them from the list.
+    // Whatever the failure, it goes on to the caller: this only drops the items after it from
+    // the list, so that list and grid stay in step.
     failed = true;
     finish();
     throw;
@@ -104,7 +106,7 @@ void PictureCommands::AppendNow(const std::string& path, const Bitmap24& thumbna
   try {
     mParts.Pictures.Add(path, PackedBitmap(thumbnail));
     mParts.Grid.AddGridItem(std::filesystem::path(path).filename().string());
-  } catch (const std::exception&) {
+  } catch (const std::bad_alloc&) {
     // Out of memory: the picture is neither listed nor shown.
     return;
   }

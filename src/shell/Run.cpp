@@ -31,7 +31,7 @@ TRun::TRun(RunParts parts)
   mThumbnailFace.store(mParts.Grid.ButtonFace());
   mScheduler = std::make_unique<DownloadScheduler>(SchedulerParts{
       .Crawl = mCrawlState,
-      .Flags = mFlags,
+      .Run = mRunState,
       .Settings = mSettings,
       .Task = mRunningTask,
       .StateFiles = mStateFiles,
@@ -63,8 +63,8 @@ TRun::TRun(RunParts parts)
   sizeProbe->SetBrowserSession(mParts.Session);
   mSizeProbe = std::move(sizeProbe);
   mCrawler = std::make_unique<Crawler>(
-      mParts.Folders.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mFlags, mParts.Browser,
-      mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this),
+      mParts.Folders.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mRunState,
+      mParts.Browser, mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this),
       mSettings.Advanced, mSizeProbe.get());
 }
 
@@ -72,7 +72,6 @@ TRun::~TRun() = default;
 
 void TRun::Start() {
   mPictureCommands.ClearGrid();
-  mFlags.CrawlIdle = true;
   // Each is loaded on its own: a broken task list must not leave the settings unloaded, or
   // the next save would blank the stored proxy and password. Only what loaded is saved.
   try {
@@ -95,7 +94,7 @@ void TRun::Start() {
 
 void TRun::AttachDialogs(RunDialogs dialogs) {
   mTaskCommands = std::make_unique<TaskCommands>(
-      TaskCommandParts{mParts.Folders.ProgramFolder, mTaskList, mCurrentTask, mFlags, mSettings,
+      TaskCommandParts{mParts.Folders.ProgramFolder, mTaskList, mCurrentTask, mRunState, mSettings,
                        mParts.Tree, *this, mParts.Address, *this, dialogs.Wizard,
                        dialogs.TaskSettings, dialogs.DeleteTask, mParts.Prompts, mParts.Shell});
 }
@@ -128,8 +127,7 @@ void TRun::ShutDown() {
     if (mSettingsLoaded) SaveSettings(mParts.Settings, mSettings);
   } catch (const std::exception&) {
   }
-  mFlags.CrawlIdle = true;
-  mFlags.StopRequested = true;
+  mRunState.ShuttingDown();
   mScheduler->Shutdown();
 }
 
@@ -175,7 +173,7 @@ void TRun::RunCrawl() {
 }
 
 void TRun::StartDownloads() {
-  if (mFlags.ResumeRequested) OfferToRefetchFailed(mCrawlState, mParts.Prompts);
+  if (mRunState.ResumeRequested) OfferToRefetchFailed(mCrawlState, mParts.Prompts);
   if (!mPictureRows.empty()) ShowSavedStatuses(mRunningTask.FolderName, mCrawlState, true);
   mThumbnailFace.store(mParts.Grid.ButtonFace());
   std::vector<std::string> earlier;

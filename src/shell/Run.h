@@ -23,7 +23,7 @@
 #include "core/EventPump.h"
 #include "core/MainThread.h"
 #include "core/PictureEntry.h"
-#include "core/RunFlags.h"
+#include "core/RunState.h"
 #include "core/SettingsStore.h"
 #include "core/StatusSink.h"
 #include "core/TaskRecord.h"
@@ -119,7 +119,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   TaskList& TaskLines() { return mTaskList; }
   TaskRecord& CurrentTask() { return mCurrentTask; }
   const std::vector<PictureEntry>& PictureRows() const { return mPictureRows; }
-  RunFlags& Flags() { return mFlags; }
+  RunState& State() { return mRunState; }
   AppSettings& Settings() { return mSettings; }
   TImageFileList& PictureSet() { return mPictures; }
   const TImageFileList& PictureSet() const { return mPictures; }
@@ -158,7 +158,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   std::vector<PictureEntry> mPictureRows;
   // The FolderName of the task the rows shown were listed for; none after a failed listing.
   std::optional<std::string> mRowsOwner;
-  RunFlags mFlags;
+  RunState mRunState;
   AppSettings mSettings;
   bool mSettingsLoaded = false;
   TImageFileList mPictures;

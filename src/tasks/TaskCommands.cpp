@@ -84,10 +84,7 @@ void TaskCommands::QuickStart() {
   }
 }
 
-void TaskCommands::Stop() {
-  mParts.Flags.StopRequested = true;
-  mParts.Flags.CrawlIdle = true;
-}
+void TaskCommands::Stop() { mParts.Run.StopPressed(); }
 
 void TaskCommands::Delete() {
   int task = SelectedTask();
@@ -118,7 +115,7 @@ void TaskCommands::Resume() {
   if (!record) return;
   try {
     mParts.CurrentTask = std::move(*record);
-    mParts.Flags.ResumeRequested = true;
+    mParts.Run.ResumeRequested = true;
     mParts.Crawl.RunCrawl();
   } catch (const std::exception&) {
     // A task that cannot be resumed simply is not.
@@ -137,7 +134,7 @@ void TaskCommands::Restart() {
     DeleteTaskFolders(task, true, true);
     mParts.Pictures.ClearPictures();
     mParts.CurrentTask = std::move(*record);
-    mParts.Flags.ResumeRequested = false;
+    mParts.Run.ResumeRequested = false;
     mParts.Crawl.RunCrawl();
   } catch (const std::exception& e) {
     mParts.Prompts.ShowError(e.what());
@@ -202,7 +199,7 @@ void TaskCommands::AddAndCrawlCurrentTask() {
   mParts.Tasks.SaveTaskList();
   SelectLastNode();
   // A new task never resumes, whatever an earlier Resume left set.
-  mParts.Flags.ResumeRequested = false;
+  mParts.Run.ResumeRequested = false;
   mParts.Crawl.RunCrawl();
 }
 
@@ -221,7 +218,7 @@ int TaskCommands::SelectedTask() const {
 }
 
 bool TaskCommands::RefuseWhileCrawling(const char* message) {
-  if (mParts.Flags.CrawlIdle) return false;
+  if (mParts.Run.CrawlIdle()) return false;
   mParts.Prompts.ShowMessage(message);
   return true;
 }

@@ -12,7 +12,7 @@
 
 #include "core/AppSettings.h"
 #include "core/DesktopShell.h"
-#include "core/RunFlags.h"
+#include "core/RunState.h"
 #include "core/TaskRecord.h"
 #include "core/UserPrompts.h"
 #include "tasks/CommandSeams.h"
@@ -39,7 +39,7 @@ struct TaskCommandParts {
   std::filesystem::path ProgramFolder;  // holds GTask.lis and the state folders
   TaskList& Tasks;
   TaskRecord& CurrentTask;
-  RunFlags& Flags;
+  RunState& Run;
   const AppSettings& Settings;
   TaskTreeView& Tree;
   TaskPictureView& Pictures;

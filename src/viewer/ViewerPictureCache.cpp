@@ -1,10 +1,12 @@
 #include "viewer/ViewerPictureCache.h"
 
 #include <algorithm>
+#include <new>
 #include <optional>
 
 #include "pictures/DecodeBudget.h"
 #include "pictures/DecodePicture.h"
+#include "pictures/PictureError.h"
 
 namespace vexilo {
 
@@ -153,7 +155,10 @@ void ViewerPictureCache::Run() {
       std::optional<DecodeLease> lease;
       if (mBudget) lease.emplace(*mBudget);
       picture = std::make_shared<const Bitmap24>(mDecode(next->Path, lease ? &*lease : nullptr));
-    } catch (...) {
+    } catch (const PictureError&) {
+      failure = std::current_exception();
+    } catch (const std::bad_alloc&) {
+      // A picture too large for the memory left fails like an unreadable one.
       failure = std::current_exception();
     }
     lock.lock();

@@ -26,8 +26,8 @@ using SharedPicture = std::shared_ptr<const Bitmap24>;
 
 class ViewerPictureCache {
  public:
-  // Decodes a file at full size, taking its pixels from the lease (may be null); raises on
-  // failure.
+  // Decodes a file at full size, taking its pixels from the lease (may be null); raises
+  // PictureError, or std::bad_alloc, on failure. Anything else is a fault, left uncaught.
   using Decoder = std::function<Bitmap24(const std::string& path, DecodeLease* lease)>;
 
   // DecodePicture's rule (full size) with the shared budget.

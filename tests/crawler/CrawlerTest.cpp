@@ -31,7 +31,7 @@ class CrawlerTest : public testing::Test {
     mTask.FolderName = "t";
     mTask.LinkLevels = 2;
     mTask.IdleSeconds = 10;
-    mFlags.StopRequested = true;  // left over from an earlier Stop
+    mRun.StopPressed();  // left over from an earlier Stop
   }
 
   ScriptedPage& Page(const std::string& address, Strings links = {}) {
@@ -42,7 +42,7 @@ class CrawlerTest : public testing::Test {
   // Requests Stop once the clock reaches the time.
   void StopAt(double seconds) {
     mPump.OnPump([this, seconds] {
-      if (mPump.Elapsed() >= seconds) mFlags.StopRequested = true;
+      if (mPump.Elapsed() >= seconds) mRun.StopPressed();
     });
   }
   CrawlState SavedState() {
@@ -59,14 +59,14 @@ class CrawlerTest : public testing::Test {
   TaskRecord mTask;
   CrawlState mState;
   std::vector<PictureEntry> mRows;
-  RunFlags mFlags;
+  RunState mRun;
   test::FakeEventPump mPump;
   test::ScriptedBrowser mBrowser{mPump};
   test::RecordingPrompts mPrompts = test::RecordingPrompts::MessagesOnly();
   test::RecordingStatus mStatus;
   test::RecordingHooks mHooks;
   AdvancedSettings mOptions;
-  Crawler mCrawler{mProgram.Path(), mTask,    mState,  mRows,  mFlags,  mBrowser,
+  Crawler mCrawler{mProgram.Path(), mTask,    mState,  mRows,  mRun,    mBrowser,
                    mPump,           mPrompts, mStatus, mHooks, mOptions};
 };
 
@@ -90,8 +90,8 @@ TEST_F(CrawlerTest, VisitsLevelByLevelAndSavesAtTheEnd) {
   EXPECT_EQ(test::QueuedSavePaths(mState), (Strings{(mProgram / "pictures/t/p.jpg").string()}));
   EXPECT_EQ(mState.CrawlLevel, 3);
   EXPECT_EQ(mState.CrawlIndex, 2);
-  EXPECT_TRUE(mFlags.CrawlIdle);
-  EXPECT_FALSE(mFlags.StopRequested);
+  EXPECT_TRUE(mRun.CrawlIdle());
+  EXPECT_FALSE(mRun.StopRequested());
   EXPECT_EQ(mHooks.DownloadStarts, 1);
   EXPECT_TRUE(std::filesystem::is_directory(mProgram / "pictures/t"));
   EXPECT_EQ(SavedState(), mState);
@@ -124,7 +124,7 @@ TEST_P(PageWaitTest, PagesThatNeverLoadAreAnalysedWhenTheirWaitRunsOut) {
   ASSERT_EQ(mBrowser.Visits().size(), 3u);
   EXPECT_NEAR(SecondVisitAfter(), 59, 0.05);
   EXPECT_NEAR(mBrowser.Visits()[2].At - mBrowser.Visits()[1].At, GetParam().waited, 0.05);
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
 }
 INSTANTIATE_TEST_SUITE_P(IdleSeconds, PageWaitTest,
                          testing::Values(WaitCase{0, 0}, WaitCase{7, 7}, WaitCase{75, 75},
@@ -154,7 +154,7 @@ TEST_F(CrawlerTest, RedirectWaitRunsOutOnAStartingPageThatStaysWithoutLinks) {
   Page("http://s.com/").LoadSeconds = -1;
   mCrawler.RunCrawl();
   EXPECT_NEAR(mPump.Elapsed(), 59 + 30 + 30, 0.1);
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
 }
 
 TEST_F(CrawlerTest, OnlyTheStartingPageGetsTheRedirectWait) {
@@ -206,7 +206,7 @@ TEST_P(StopTest, CancelsAndSavesTheResumePoint) {
   EXPECT_EQ(mPrompts.Messages.back(), "Vexilo task is cancelled!");
   EXPECT_EQ(mStatus.History(2).back(), "Vexilo task is cancelled!");
   EXPECT_EQ(mBrowser.Stops(), 1);
-  EXPECT_FALSE(mFlags.CrawlIdle);  // the Stop command sets it, not the crawl
+  EXPECT_EQ(mRun.Phase(), RunPhase::Stopped);  // the cancel leaves the stop standing
   EXPECT_EQ(mBrowser.Mode(), BrowserMode::Crawl);
   if (GetParam().manualLogin == 1) {
     EXPECT_EQ(mHooks.GridVisibility.back(), true);
@@ -247,14 +247,14 @@ TEST_F(CrawlerTest, StopWhileThePageIsScrolledCancelsBeforeItIsRead) {
   Page("http://s.com/", {"http://s.com/a"}).Document->Images = {{"http://s.com/p.jpg", 1, 1}};
   mOptions.RunPageScripts = true;
   mBrowser.OnSettle = [this](const std::function<bool()>& stopRequested) {
-    mFlags.StopRequested = true;
+    mRun.StopPressed();
     EXPECT_TRUE(stopRequested());
   };
   mCrawler.RunCrawl();
   EXPECT_EQ(mPrompts.Messages, (Strings{"Vexilo task is cancelled!"}));
   EXPECT_TRUE(mState.Queue.empty());
   EXPECT_TRUE(mState.TempUrls.empty());
-  EXPECT_FALSE(mFlags.CrawlIdle);
+  EXPECT_EQ(mRun.Phase(), RunPhase::Stopped);
   EXPECT_EQ(SavedState().CrawlIndex, 1);
 }
 
@@ -262,7 +262,7 @@ TEST_F(CrawlerTest, StopWhileAPageIsAnalysedIsSeenInTheNextPagesWait) {
   mBrowser.Pages["http://s.com/"].Document = PageDocument{
       {"http://s.com/a"}, {{"http://s.com/1.jpg", 1, 1}, {"http://s.com/2.jpg", 1, 1}}};
   Page("http://s.com/a");
-  mHooks.OnRow = [&](const PictureEntry&) { mFlags.StopRequested = true; };
+  mHooks.OnRow = [&](const PictureEntry&) { mRun.StopPressed(); };
   mCrawler.RunCrawl();
   EXPECT_EQ(test::QueuedUrls(mState), (Strings{"http://s.com/1.jpg"}));
   EXPECT_EQ(SavedState().CrawlLevel, 2);
@@ -279,7 +279,7 @@ TEST_F(CrawlerTest, RealSizeProbeWaitsThroughTheEventPumpAndEndsOnStop) {
   options.RealSizeFilter = true;
   test::ScriptedSizeProbe probe;
   probe.Waits = INT_MAX;
-  Crawler crawler{mProgram.Path(), mTask,    mState,  mRows,  mFlags,  mBrowser,
+  Crawler crawler{mProgram.Path(), mTask,    mState,  mRows,  mRun,    mBrowser,
                   mPump,           mPrompts, mStatus, mHooks, options, &probe};
   StopAt(5);
   crawler.RunCrawl();
@@ -293,7 +293,7 @@ class ResumeTest : public CrawlerTest {
  protected:
   void SaveEarlierCrawl(CrawlState state, std::vector<PictureEntry> rows = {}) {
     TaskStateFiles(mProgram.Path()).SaveCrawlState("t", rows, state);
-    mFlags.ResumeRequested = true;
+    mRun.ResumeRequested = true;
   }
 };
 
@@ -313,7 +313,7 @@ TEST_F(ResumeTest, GoesOnAtTheSavedLevelAndPage) {
             (Strings{"http://s.com/c", "http://s.com/x", "http://s.com/y"}));
   EXPECT_EQ(mRows.size(), 1u);
   EXPECT_EQ(mHooks.ListResets, 2);
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
 }
 
 TEST_F(ResumeTest, AtALaterLevelSkipsTheLogon) {
@@ -336,7 +336,7 @@ TEST_F(CrawlerTest, AFailedCrawlLeavesLogonMode) {
   mCrawler.RunCrawl();
   EXPECT_EQ(mBrowser.Mode(), BrowserMode::Crawl);
   EXPECT_EQ(mHooks.GridVisibility, (std::vector<bool>{false, true}));
-  EXPECT_FALSE(mFlags.CrawlIdle);
+  EXPECT_FALSE(mRun.CrawlIdle());
 }
 
 TEST_F(ResumeTest, GivesEveryQueuedPictureASavePath) {
@@ -371,7 +371,7 @@ TEST_F(ResumeTest, PastTheLastLevelVisitsNothingAndSavesTheStateBack) {
   SaveEarlierCrawl(earlier);
   mCrawler.RunCrawl();
   EXPECT_TRUE(mBrowser.Visits().empty());
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
   EXPECT_EQ(SavedState(), earlier);
 }
 
@@ -388,12 +388,22 @@ TEST_F(ResumeTest, AStateThatCannotBeReadIsLeftAsItIs) {
   EXPECT_TRUE(mBrowser.Visits().empty());
 }
 
-TEST_F(CrawlerTest, AFailureEndsTheCrawlSilentlyWithTheStateSaved) {
+TEST_F(CrawlerTest, AFailureEndsTheCrawlSilentlyWithTheStateSavedAndItsReasonShown) {
+  // Before the crawl has started it changes nothing but the progress panel.
+  const std::string folder = mTask.TaskFolder;
+  mTask.TaskFolder = "";
+  mCrawler.RunCrawl();
+  EXPECT_EQ(mStatus.Text(kProgressPanel), "The task has no folder for its pictures.");
+  EXPECT_EQ(mRun.Phase(), RunPhase::Stopped);
+  EXPECT_FALSE(std::filesystem::exists(mProgram / "task/t"));
+
+  mTask.TaskFolder = folder;
   mHooks.OnStartDownloads = [] { throw ConversionError("x"); };
   mCrawler.RunCrawl();
   EXPECT_TRUE(mBrowser.Visits().empty());
   EXPECT_TRUE(mPrompts.Messages.empty());
-  EXPECT_FALSE(mFlags.CrawlIdle);
+  EXPECT_EQ(mStatus.Text(kProgressPanel), "'x' is not a valid integer value");
+  EXPECT_FALSE(mRun.CrawlIdle());
   EXPECT_EQ(SavedState().WantUrls, (Strings{"http://s.com/"}));
 }
 
@@ -401,13 +411,13 @@ TEST_F(CrawlerTest, AStateThatCannotBeSavedIsToldOncePerCrawl) {
   std::filesystem::create_directories(mProgram / "task");
   std::ofstream(mProgram / "task/t") << "a file where the state folder belongs";
   test::RecordingPrompts prompts;
-  Crawler crawler{mProgram.Path(), mTask, mState,  mRows,   mFlags,
+  Crawler crawler{mProgram.Path(), mTask, mState,  mRows,   mRun,
                   mBrowser,        mPump, prompts, mStatus, mHooks};
   Page("http://s.com/");
   crawler.RunCrawl();
   ASSERT_EQ(prompts.Errors.size(), 1u);
   EXPECT_TRUE(prompts.Errors[0].starts_with(kSaveFailedText)) << prompts.Errors[0];
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
 
   crawler.RunCrawl();  // a new crawl tells again
   EXPECT_EQ(prompts.Errors.size(), 2u);
@@ -418,7 +428,7 @@ TEST_F(CrawlerTest, EmptyLevelsPassAtOnceHoweverManyThereAre) {
   Page("http://s.com/");
   mCrawler.RunCrawl();
   EXPECT_EQ(mState.CrawlLevel, INT_MAX);
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
 }
 
 // Levels past the first loaded several pages at once.
@@ -448,7 +458,7 @@ class ParallelCrawlTest : public CrawlerTest {
     mPump.OnPump([this, seconds, done = false]() mutable {
       if (done || mPump.Elapsed() < seconds) return;
       done = true;
-      mFlags.StopRequested = true;
+      mRun.StopPressed();
     });
   }
   // The document reads from the first of `first` on, less those of the starting page.
@@ -493,7 +503,7 @@ TEST_F(ParallelCrawlTest, GivesExactlyWhatTheOnePageCrawlGives) {
   EXPECT_NEAR(mPump.Elapsed() - start, 4, 0.2);
   EXPECT_EQ(mBrowser.MostOpenPages(), 3);
   EXPECT_EQ(mBrowser.OpenPages(), 0) << "the extra pages go with their level";
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
 }
 
 struct SlowCase {
@@ -521,7 +531,7 @@ TEST_P(SlowPageTest, HoldsBackNothingButItsOwnTurn) {
     EXPECT_NEAR(reads[k].At - levelStart, k < 4 ? GetParam().slowRead : GetParam().fifthRead, 0.1)
         << order[k];
   }
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
 }
 INSTANTIATE_TEST_SUITE_P(Pages, SlowPageTest,
                          testing::Values(SlowCase{"Slow", 8, 8, 9},
@@ -543,10 +553,10 @@ TEST_F(ParallelCrawlTest, StopWithPagesInFlightThenResumeEndsAsAnUninterruptedCr
   EXPECT_EQ(SavedState().CrawlIndex, 5) << "the first page not yet read";
   EXPECT_NE(StateFiles(), uninterrupted);
 
-  mFlags.ResumeRequested = true;
+  mRun.ResumeRequested = true;
   mCrawler.RunCrawl();
   EXPECT_EQ(StateFiles(), uninterrupted);
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
 }
 
 struct OneAtATimeCase {
@@ -568,7 +578,7 @@ TEST_P(OneAtATimeTest, LoadsTheNextPageOnlyAfterTheLastWasRead) {
   mCrawler.RunCrawl();
   ASSERT_EQ(mBrowser.Visits().size(), 3u);
   EXPECT_NEAR(mBrowser.Visits()[2].At - mBrowser.Visits()[1].At, 2, 0.05);
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
 }
 INSTANTIATE_TEST_SUITE_P(Cases, OneAtATimeTest,
                          testing::Values(OneAtATimeCase{"BrowserWithOnePage", false, 4},

@@ -58,7 +58,7 @@ TEST_P(ModernSiteCrawlTest, QueuesWhatTheOptionsPromiseEachOnce) {
   mOptions.RunPageScripts = GetParam().runScripts;
   mTask.StartUrl = Url(std::string("/modern/") + GetParam().page);
   Crawl();
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
   EXPECT_EQ(test::QueuedUrls(mState), Addresses(GetParam().queued));
   EXPECT_EQ(PictureRequests(), 0);
 }

@@ -91,10 +91,10 @@ class PictureHarvesterTest : public testing::Test {
   CrawlState mState;
   CrawlIndexes mIndexes{mState};
   std::vector<PictureEntry> mRows;
-  RunFlags mFlags;
+  RunState mRun;
   test::RecordingHooks mHooks;
   AdvancedSettings mOptions;
-  PictureHarvester mHarvester{mTask, mIndexes, mRows, mFlags, mHooks, mOptions};
+  PictureHarvester mHarvester{mTask, mIndexes, mRows, mRun, mHooks, mOptions};
 };
 
 TEST_F(PictureHarvesterTest, ImageModeFiltersAndQueuesEachPictureOnce) {
@@ -185,7 +185,7 @@ TEST_F(PictureHarvesterTest, LinkModeWithoutFilterOrMarkersQueuesEveryLink) {
 }
 
 TEST_F(PictureHarvesterTest, StopEndsHarvestingBeforeTheNextElement) {
-  mHooks.OnRow = [&](const PictureEntry&) { mFlags.StopRequested = true; };
+  mHooks.OnRow = [&](const PictureEntry&) { mRun.StopPressed(); };
   mHarvester.HarvestPictures(
       PageDocument{{}, {{"http://a/1.jpg", 1, 1}, {"http://a/2.jpg", 1, 1}}});
   EXPECT_EQ(test::QueuedUrls(mState), (std::vector<std::string>{"http://a/1.jpg"}));
@@ -300,8 +300,8 @@ class RealSizeHarvestTest : public PictureHarvesterTest,
 
   AdvancedSettings mOptions;
   test::ScriptedSizeProbe mProbe;
-  PictureHarvester mProbing{mTask,  mIndexes, mRows,   mFlags,
-                            mHooks, mOptions, &mProbe, [this] { return !mFlags.StopRequested; }};
+  PictureHarvester mProbing{mTask,  mIndexes, mRows,   mRun,
+                            mHooks, mOptions, &mProbe, [this] { return !mRun.StopRequested(); }};
 };
 
 TEST_P(RealSizeHarvestTest, ComparesTheRealSizeWhereItCanBeRead) {

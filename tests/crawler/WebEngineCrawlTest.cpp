@@ -46,7 +46,7 @@ TEST_P(ScopeCrawlTest, GathersTheLevelsTheScopeAllows) {
   EXPECT_EQ(mRows.front(),
             (PictureEntry{"1.jpg", Url("/pics/1.jpg"), "120", "90", Url("/site/dir/index.html")}));
   EXPECT_EQ(mState.Queue.front().Page, Url("/site/dir/index.html"));
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
   EXPECT_FALSE(AnyPictureRequested());
 }
 INSTANTIATE_TEST_SUITE_P(
@@ -118,7 +118,7 @@ TEST_F(WebEngineCrawlTest, PagesLoadedTogetherGiveTheStateFilesOfOneAtATime) {
   mOptions.PagesAtOnce = 4;
   Crawl();
   EXPECT_EQ(test::StateFileBytes(mProgram / "task/t"), onePage);
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
   EXPECT_FALSE(AnyPictureRequested());
 }
 
@@ -144,7 +144,7 @@ TEST_F(WebEngineCrawlTest, AnalysesAPageThatNeverFinishesWhenItsWaitRunsOut) {
   Crawl();
   EXPECT_EQ(mState.WantUrls, (Strings{Url("/site/dir/a.html")}));
   EXPECT_EQ(test::QueuedUrls(mState), (Strings{Url("/pics/9.jpg")}));
-  EXPECT_TRUE(mFlags.CrawlIdle);
+  EXPECT_TRUE(mRun.CrawlIdle());
 }
 
 TEST_F(WebEngineCrawlTest, LocationFollowsHttpAndMetaRedirects) {

@@ -51,8 +51,7 @@ class DownloadSchedulerTest : public testing::Test {
   }
 
   void StartCrawl() {
-    mFlags.CrawlIdle = false;
-    mFlags.StopRequested = false;
+    mFlags.CrawlStarted();
     mScheduler.StartCrawl();
   }
   // Once the pool has started as many offers as it may.
@@ -104,7 +103,7 @@ class DownloadSchedulerTest : public testing::Test {
   TempDir mProgram;
   TempDir mPictures;
   CrawlState mCrawl;
-  RunFlags mFlags;
+  RunState mFlags;
   AppSettings mSettings;
   TaskRecord mTask;
   TaskStateFiles mStateFiles{mProgram.Path()};
@@ -131,7 +130,7 @@ class DownloadSchedulerTest : public testing::Test {
   FakeClock mClock;
   SchedulerParts Parts(UserPrompts& prompts) {
     return {.Crawl = mCrawl,
-            .Flags = mFlags,
+            .Run = mFlags,
             .Settings = mSettings,
             .Task = mTask,
             .StateFiles = mStateFiles,
@@ -200,7 +199,7 @@ TEST_F(DownloadSchedulerTest, AnnouncesNothingWhileTheCrawlRuns) {
   EXPECT_FALSE(mScheduler.DownloadsComplete());
   EXPECT_EQ(mStatus.Text(2), "Downloading picture " + GateUrl(1));
 
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
   mScheduler.Tick();
   EXPECT_EQ(mPrompts.Messages, std::vector<std::string>{"Vexilo task is completed!"});
   EXPECT_EQ(mStatus.Text(2), "Vexilo task is completed!");
@@ -214,7 +213,7 @@ TEST_F(DownloadSchedulerTest, AnnouncesNothingWhileTheCrawlRuns) {
 
 TEST_F(DownloadSchedulerTest, CrawlWithoutPicturesCompletesAtTheNextTick) {
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
 
   mScheduler.Tick();
 
@@ -226,7 +225,7 @@ TEST_F(DownloadSchedulerTest, AnnouncesAfterTheLastPendingAndRunningPictureHasRe
   Queue(3);
   StartCrawl();
   Tick();
-  mFlags.CrawlIdle = true;  // the crawl ends with 2 pending and 1 running
+  mFlags.CrawlFinished();  // the crawl ends with 2 pending and 1 running
   std::size_t reportedAtMessage = 0;
   mPrompts.OnMessage = [&] { reportedAtMessage = mAppended.size(); };
 
@@ -253,19 +252,19 @@ TEST_F(DownloadSchedulerTest, WhileDrainingTheCountIsWrittenAtOnceOnlyAtStopAndS
   mSettings.DownloadThread = "1";
   Queue(4);
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
   Tick();
   EXPECT_EQ(SavedCount(), "1");
   Finish(0);
   EXPECT_EQ(mCrawl.DispatchedCount, 2);
   EXPECT_EQ(SavedCount(), "1");
 
-  mFlags.StopRequested = true;
+  mFlags.StopPressed();
   Tick();
   EXPECT_EQ(SavedCount(), "2");
   Finish(1);
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
   Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 3);
   mScheduler.Shutdown();
@@ -278,11 +277,11 @@ TEST_F(DownloadSchedulerTest, StopWhileDrainingStartsNothingMoreAndKeepsTheCount
   mSettings.DownloadThread = "1";
   Queue(3);
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
   Tick();
   EXPECT_EQ(SavedCount(), "1");
 
-  mFlags.StopRequested = true;
+  mFlags.StopPressed();
   Tick();
   EXPECT_FALSE(mTimer.Enabled());
   Finish(0);  // a started worker still reports
@@ -301,7 +300,7 @@ TEST_F(DownloadSchedulerTest, FailedCounterWriteIsToldOnceAndTheDownloadsGoOn) {
   parts.CounterSaveInterval = std::chrono::milliseconds(0);
   DownloadScheduler scheduler{std::move(parts)};
   Queue(4);
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
   scheduler.StartCrawl();
   std::filesystem::remove_all(mStateFiles.StateFolder(mTask.FolderName));
 
@@ -347,7 +346,7 @@ TEST_F(DownloadSchedulerTest, ShutdownKeepsCutOffDownloadsAndResumeFetchesThemFi
   mStarts.clear();
   mServer.OpenAllGates();
   DownloadScheduler next{Parts()};
-  mFlags.CrawlIdle = false;
+  mFlags.CrawlStarted();
   next.StartCrawl();
   next.Tick();
   ASSERT_TRUE(mMainThread.RunUntil([&] { return mAppended.size() == 3; }));
@@ -435,7 +434,7 @@ TEST_F(DownloadSchedulerTest, HandsEachDownloadTheOptionsAndOnlyItsSitesCredenti
                   {mServer.Url("/missing"), SavedName(2)},
                   {thirdParty, SavedName(3)}};
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
   mServer.OpenAllGates();
   mScheduler.Tick();
   FinishAll();
@@ -470,7 +469,7 @@ TEST_F(DownloadSchedulerTest, SavePathOutsideTheTaskFolderIsSkippedButCounted) {
     mCrawl.Queue.push_back({GateUrl(static_cast<int>(i)), saveNames[i]});
   }
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
 
   Tick();
   EXPECT_EQ(mCrawl.DispatchedCount, 6);
@@ -491,7 +490,7 @@ TEST_F(DownloadSchedulerTest, FullDiskPausesTheHandOutUntilThereIsRoomAgain) {
   mFreeBytes = DiskFloor::kDefaultBytes - 1;
   Queue(2);
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
 
   Tick();
   Tick();
@@ -530,8 +529,7 @@ class SchedulerRulesTest : public DownloadSchedulerTest {
   DownloadScheduler& Make(SchedulerParts parts) {
     parts.MakePool = mPool.Maker();
     mRules.emplace(std::move(parts));
-    mFlags.CrawlIdle = false;
-    mFlags.StopRequested = false;
+    mFlags.CrawlStarted();
     mRules->StartCrawl();
     return *mRules;
   }
@@ -550,7 +548,7 @@ TEST_F(SchedulerRulesTest, WhileDrainingTheCountIsWrittenAtFirstAndThenOncePerIn
   SchedulerParts parts = Parts();
   parts.CounterSaveInterval = std::chrono::seconds(1);
   Make(std::move(parts));
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
 
   TickAndStart();
   EXPECT_EQ(SavedCount(), "1") << "never written before: at once, whatever the clock reads";
@@ -639,7 +637,7 @@ TEST_P(DownloadFailureTest, IsRetriedOnlyWhenPassingAndAllowedAndEndsVisible) {
   const std::string saveAs = SavedName(0);
   mCrawl.Queue.push_back({mSite.Url(row.Path), saveAs});
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
 
   mScheduler.Tick();
   ASSERT_TRUE(mMainThread.RunUntil([this] { return mScheduler.DownloadsComplete(); }));
@@ -681,7 +679,7 @@ TEST_F(DownloadSchedulerTest, AWaitingRetryHoldsNoSlotAndStopGivesItUpKeepingItF
   DownloadScheduler scheduler{std::move(parts)};
   mCrawl.Queue.push_back({site.Url("/busy"), SavedName(0)});
   Queue(1, 1);
-  mFlags.CrawlIdle = false;
+  mFlags.CrawlStarted();
   scheduler.StartCrawl();
   scheduler.Tick();
   ASSERT_TRUE(mMainThread.RunUntil([&] { return scheduler.WaitingRetries() == 1; }));
@@ -695,7 +693,7 @@ TEST_F(DownloadSchedulerTest, AWaitingRetryHoldsNoSlotAndStopGivesItUpKeepingItF
   mServer.OpenGate(1);
   ASSERT_TRUE(mMainThread.RunUntil([&] { return scheduler.ActiveWorkers() == 0; }));
 
-  mFlags.StopRequested = true;
+  mFlags.StopPressed();
   scheduler.Tick();
 
   EXPECT_EQ(scheduler.WaitingRetries(), 0u);
@@ -765,7 +763,7 @@ TEST_P(TwoConnectionHostTest, RefusedConnectionsAreRetriedToTheEndOrKeptAsFailed
     mCrawl.Queue.push_back({mHost.Url("/p" + std::to_string(i) + ".gif"), SavedName(i)});
   }
   StartCrawl();
-  mFlags.CrawlIdle = true;
+  mFlags.CrawlFinished();
 
   mScheduler.Tick();
   // Once nothing more can come, the host answers what it still holds.

@@ -100,7 +100,7 @@ class Harvest {
   CrawlState mState;
   CrawlIndexes mIndexes{mState};
   std::vector<PictureEntry> mRows;
-  RunFlags mFlags;
+  RunState mFlags;
   PictureHarvester mHarvester;
 };
 

@@ -72,7 +72,7 @@ class SessionDownloadTest : public testing::TestWithParam<SessionCase> {
   SeenRequest Fetch(const std::string& route, bool browserSession) {
     mSettings.Advanced.BrowserSession = browserSession;
     mCrawl.Queue.push_back({mServer.Url(route), (mPictures / "pic.gif").string(), Page()});
-    mFlags.CrawlIdle = true;
+    mFlags.CrawlFinished();
     mScheduler.StartCrawl();
     mScheduler.Tick();
     EXPECT_TRUE(mMainThread.RunUntil(
@@ -87,7 +87,7 @@ class SessionDownloadTest : public testing::TestWithParam<SessionCase> {
   TempDir mPictures;
   FakeSession mSession;
   CrawlState mCrawl;
-  RunFlags mFlags;
+  RunState mFlags;
   AppSettings mSettings;
   TaskRecord mTask;
   TaskStateFiles mStateFiles{mProgram.Path()};
@@ -98,7 +98,7 @@ class SessionDownloadTest : public testing::TestWithParam<SessionCase> {
   std::vector<std::string> mAppended;
   DownloadScheduler mScheduler{{
       .Crawl = mCrawl,
-      .Flags = mFlags,
+      .Run = mFlags,
       .Settings = mSettings,
       .Task = mTask,
       .StateFiles = mStateFiles,

@@ -254,7 +254,7 @@ TEST_F(MainFormCrawl, ClosingDuringACrawlSavesAndStopsIt) {
 
   bool crawlWasRunning = false;
   QTimer::singleShot(200, mForm.get(), [&] {
-    crawlWasRunning = !mForm->Run().Flags().CrawlIdle;
+    crawlWasRunning = !mForm->Run().State().CrawlIdle();
     mForm->close();
   });
   test::Part<QComboBox>(*mForm, "addressBox")
@@ -268,7 +268,7 @@ TEST_F(MainFormCrawl, ClosingDuringACrawlSavesAndStopsIt) {
   EXPECT_EQ(done.count(), 1);
   EXPECT_EQ(ReadLines(mDir / "GTask.lis").size(), 21u);
   EXPECT_EQ(mStore.Values.at("DownFolder"), (mDir / "down").string());
-  EXPECT_TRUE(mForm->Run().Flags().StopRequested);
+  EXPECT_TRUE(mForm->Run().State().StopRequested());
 }
 
 }  // namespace

@@ -95,7 +95,7 @@ TEST_F(MainFormTest, FirstStartInAnEmptyFolder) {
   EXPECT_EQ(tree->TaskNodeCount(), 0);
   EXPECT_EQ(form->Run().Settings().DownFolder, (dir / "pictures").string());
   EXPECT_EQ(form->Run().Settings().DownloadThread, "3");
-  EXPECT_TRUE(form->Run().Flags().CrawlIdle);
+  EXPECT_TRUE(form->Run().State().CrawlIdle());
   EXPECT_TRUE(prompts.Errors.empty());
   EXPECT_EQ(form->windowTitle(), "Vexilo");
   EXPECT_EQ(form->minimumSize(), QSize(450, 325));
@@ -203,7 +203,7 @@ TEST_F(MainFormTest, SelectionIsRefusedWhileACrawlRuns) {
   auto form = Start();
   TTaskTree* tree = test::Part<TTaskTree>(*form);
   tree->setCurrentItem(tree->TaskNode(0));
-  form->Run().Flags().CrawlIdle = false;
+  form->Run().State().CrawlStarted();
   tree->setCurrentItem(tree->TaskNode(1));
   EXPECT_EQ(tree->SelectedNode(), 0);
   EXPECT_EQ(form->Run().CurrentTask().Name, "a");
@@ -359,13 +359,13 @@ TEST_F(MainFormTest, ShutDownSavesTheTaskListAndTheSettings) {
   WriteLines(dir / "GTask.lis", TaskLines({"a"}));
   auto form = Start();
   form->Run().Settings().ProxyServer = "proxy";
-  form->Run().Flags().CrawlIdle = false;
+  form->Run().State().CrawlStarted();
   form->close();
   EXPECT_EQ(ReadLines(dir / "GTask.lis"), TaskLines({"a"}));
   EXPECT_EQ(store.Values.at("ProxyServer"), "proxy");
   EXPECT_EQ(store.Values.at("DownloadThread"), "3");
-  EXPECT_TRUE(form->Run().Flags().CrawlIdle);
-  EXPECT_TRUE(form->Run().Flags().StopRequested);
+  EXPECT_TRUE(form->Run().State().CrawlIdle());
+  EXPECT_TRUE(form->Run().State().StopRequested());
 }
 
 TEST_F(MainFormTest, AFailedStartIsReportedAndOverwritesNothing) {

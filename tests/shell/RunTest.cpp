@@ -130,16 +130,16 @@ TEST_F(RunTest, StartUpLoadsTasksAndSettingsAndShutDownSavesThem) {
   EXPECT_FALSE(std::filesystem::exists(dir / ".GTask.lis.u8Fq2Z"));
   EXPECT_EQ(tree.Captions, (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(run->Settings().DownFolder, (dir / "pictures").string());
-  EXPECT_TRUE(run->Flags().CrawlIdle);
+  EXPECT_TRUE(run->State().CrawlIdle());
   EXPECT_TRUE(prompts.Errors.empty());
 
   run->Settings().ProxyServer = "proxy";
-  run->Flags().CrawlIdle = false;
+  run->State().CrawlStarted();
   run->ShutDown();
   EXPECT_EQ(ReadLines(dir / "GTask.lis"), TaskLines({Task("a", ""), Task("b", "")}));
   EXPECT_EQ(store.Values.at("ProxyServer"), "proxy");
-  EXPECT_TRUE(run->Flags().CrawlIdle);
-  EXPECT_TRUE(run->Flags().StopRequested);
+  EXPECT_TRUE(run->State().CrawlIdle());
+  EXPECT_TRUE(run->State().StopRequested());
   run->DownloadTick();  // after shut-down the scheduler hands nothing out
   EXPECT_FALSE(timer.Enabled());
 }
@@ -178,7 +178,7 @@ TEST_F(RunTest, SelectingATaskListsItsPicturesAndRows) {
   EXPECT_TRUE(grid.Captions.empty());
   EXPECT_TRUE(window.Rows.empty());
 
-  run->Flags().CrawlIdle = false;
+  run->State().CrawlStarted();
   EXPECT_FALSE(run->Tasks().SelectionChangeAllowed());
   EXPECT_EQ(prompts.Messages, std::vector<std::string>{"Please wait for completing current task."});
 }

@@ -63,7 +63,7 @@ class TaskCommandsTest : public testing::Test {
   AppSettings mSettings;
   TaskList mTasks{mDir.Path()};
   TaskRecord mCurrent;
-  RunFlags mFlags;
+  RunState mRun;
   test::FakeTree mTree;
   test::FakePictures mPictures;
   test::FakeAddress mAddress;
@@ -73,7 +73,7 @@ class TaskCommandsTest : public testing::Test {
   test::FakeDeleteDialog mDeleteDialog;
   test::RecordingPrompts mPrompts;
   test::RecordingShell mShell;
-  TaskCommands mCommands{{mDir.Path(), mTasks, mCurrent, mFlags, mSettings, mTree, mPictures,
+  TaskCommands mCommands{{mDir.Path(), mTasks, mCurrent, mRun, mSettings, mTree, mPictures,
                           mAddress, mCrawl, mWizard, mSettingsDialog, mDeleteDialog, mPrompts,
                           mShell}};
 };
@@ -95,7 +95,7 @@ TEST_F(TaskCommandsTest, NewAcceptedStoresSelectsAndCrawlsTheTask) {
     record = NewTaskFromForm(form, mSettings.DownFolder, mDir.Path());
     return true;
   };
-  mFlags.ResumeRequested = true;
+  mRun.ResumeRequested = true;
   mCrawl.During = [&] {
     EXPECT_EQ(StoredNames(), std::vector<std::string>{"cats"});
     EXPECT_EQ(mTree.Selected, 0);
@@ -111,7 +111,7 @@ TEST_F(TaskCommandsTest, ANewTaskAfterAResumeStartsClean) {
   AddStoredTask("cats", "cats");
   mTree.Selected = 0;
   mCommands.Resume();
-  ASSERT_TRUE(mFlags.ResumeRequested);
+  ASSERT_TRUE(mRun.ResumeRequested);
   // Old state files sit in the folder the new task's record names.
   TaskStateFiles(mDir.Path())
       .SaveCrawlState("old", {{"o.jpg", "http://old/o.jpg", "", ""}}, CrawlState{});
@@ -122,7 +122,7 @@ TEST_F(TaskCommandsTest, ANewTaskAfterAResumeStartsClean) {
     return true;
   };
   bool resumed = true;
-  mCrawl.During = [&] { resumed = mFlags.ResumeRequested; };
+  mCrawl.During = [&] { resumed = mRun.ResumeRequested; };
   mCommands.New();
   EXPECT_FALSE(resumed) << "New";
 
@@ -235,7 +235,7 @@ TEST_F(TaskCommandsTest, ASecondCrawlAndChangesOfTheRunningTaskAreRefused) {
   AddStoredTask("dogs", "dogs");
   mTree.Selected = 0;
   mAddress.Text = "http://other.test/";
-  mFlags.CrawlIdle = false;
+  mRun.CrawlStarted();
   struct Row {
     const char* Command;
     std::function<void()> Run;
@@ -395,9 +395,9 @@ TEST_F(TaskCommandsTest, RestartOfASecondFolderTaskRemovesOnlyItsFoldersAndCrawl
   TaskRecord second = AddStoredTask("N", "(1)N");
   mTree.Selected = 1;
   mCurrent = mTasks.ReadTaskRecord(1);
-  mFlags.ResumeRequested = true;
+  mRun.ResumeRequested = true;
   mCrawl.During = [&] {
-    EXPECT_FALSE(mFlags.ResumeRequested);
+    EXPECT_FALSE(mRun.ResumeRequested);
     EXPECT_EQ(mCurrent, second);
   };
   mCommands.Restart();
@@ -424,7 +424,7 @@ TEST_F(TaskCommandsTest, ResumeReadsTheTaskAndAsksForItsSavedState) {
   TaskRecord stored = AddStoredTask("cats", "cats");
   mTree.Selected = 0;
   mCrawl.During = [&] {
-    EXPECT_TRUE(mFlags.ResumeRequested);
+    EXPECT_TRUE(mRun.ResumeRequested);
     EXPECT_EQ(mCurrent, stored);
   };
   mCommands.Resume();

@@ -80,14 +80,14 @@ class WebEngineCrawlTest : public testing::Test {
   TaskRecord mTask;
   CrawlState mState;
   std::vector<PictureEntry> mRows;
-  RunFlags mFlags;
+  RunState mRun;
   QtEventPump mPump;
   WebEnginePageBrowser mBrowser;
   AdvancedSettings mOptions;
   RecordingPrompts mPrompts = RecordingPrompts::MessagesOnly();
   RecordingStatus mStatus;
   RecordingHooks mHooks;
-  Crawler mCrawler{mProgram.Path(), mTask,    mState,  mRows,  mFlags,  mBrowser,
+  Crawler mCrawler{mProgram.Path(), mTask,    mState,  mRows,  mRun,    mBrowser,
                    mPump,           mPrompts, mStatus, mHooks, mOptions};
 };
 
