@@ -44,7 +44,7 @@ std::string HostKey(const std::string& url) { return LowerAscii(HostOf(url)); }
 
 DownloadScheduler::DownloadScheduler(SchedulerParts parts)
     : mCrawl(parts.Crawl),
-      mFlags(parts.Run),
+      mRun(parts.Run),
       mSettings(parts.Settings),
       mTask(parts.Task),
       mStateFiles(parts.StateFiles),
@@ -82,7 +82,7 @@ void DownloadScheduler::StartCrawl() {
 
 void DownloadScheduler::Tick() {
   if (mShutDown) return;
-  if (mDownloadsComplete || mFlags.StopRequested()) {
+  if (mDownloadsComplete || mRun.StopRequested()) {
     SettleHandOuts();  // first: a retry that started is no longer waiting
     DropRetries();
     return;
@@ -93,7 +93,7 @@ void DownloadScheduler::Tick() {
     SaveCountersIfDue(false);  // also while nothing is handed out
   } catch (const FileError& error) {
     // Only the state files raise it; the pictures handed out so far stay counted.
-    TellSaveFailureOnce(mFlags, mPrompts, error.what());
+    TellSaveFailureOnce(mRun, mPrompts, error.what());
   } catch (const std::system_error&) {
     // The pool's threads could not be made: the next tick offers again.
   } catch (const std::bad_alloc&) {
@@ -145,7 +145,7 @@ void DownloadScheduler::ScheduleDownloads() {
   const std::int64_t pending = (mCrawl.DispatchedCount < 0 ? 0 : queued - mCrawl.DispatchedCount) +
                                static_cast<std::int64_t>(mCrawl.CutOff.size()) +
                                static_cast<std::int64_t>(mRetries.size());
-  if (mFlags.CrawlIdle() && pending + ActiveWorkers() < 1) {
+  if (mRun.CrawlIdle() && pending + ActiveWorkers() < 1) {
     mDownloadsComplete = true;
     SaveCountersIfDue(true);
     mPool->CloseIdleConnections();  // no reason to keep connections open to the servers
@@ -290,7 +290,7 @@ void DownloadScheduler::HandedOut(const Offer& offer) {
       try {
         CountersHandedOut();
       } catch (const FileError& error) {
-        TellSaveFailureOnce(mFlags, mPrompts, error.what());
+        TellSaveFailureOnce(mRun, mPrompts, error.what());
       }
       return;
   }
@@ -306,7 +306,7 @@ void DownloadScheduler::TakeBackOffers() {
 
 void DownloadScheduler::CountersHandedOut() {
   // While the crawl runs, its own saving keeps the state files.
-  if (!mFlags.CrawlIdle()) return;
+  if (!mRun.CrawlIdle()) return;
   mCountersUnsaved = true;
   SaveCountersIfDue(false);
 }
@@ -322,7 +322,7 @@ void DownloadScheduler::SaveCountersIfDue(bool now) {
 
 void DownloadScheduler::SaveCutOffIfTaken() {
   // While the crawl runs, its own saving keeps the state files.
-  if (!mCutOffTaken || !mFlags.CrawlIdle()) return;
+  if (!mCutOffTaken || !mRun.CrawlIdle()) return;
   mCutOffTaken = false;  // a failed write is tried again at the next save of the crawl state
   mStateFiles.SaveCutOff(mTask.FolderName, mCrawl);
 }
@@ -335,7 +335,7 @@ void DownloadScheduler::SettleHandOuts() {
     SaveCutOffIfTaken();
     SaveCountersIfDue(true);
   } catch (const FileError& error) {
-    TellSaveFailureOnce(mFlags, mPrompts, error.what());
+    TellSaveFailureOnce(mRun, mPrompts, error.what());
   }
 }
 
@@ -368,14 +368,14 @@ void DownloadScheduler::DownloadEnded(const Handout& handout, const DownloadResu
       KeepFailure(handout, result.Fetch.Reason);
     }
   } catch (const FileError& error) {
-    TellSaveFailureOnce(mFlags, mPrompts, error.what());
+    TellSaveFailureOnce(mRun, mPrompts, error.what());
   }
   if (thisCrawl) ShowCounts();
 }
 
 bool DownloadScheduler::MayRetry(const Handout& handout, const FetchOutcome& fetch) const {
   return mSettings.Advanced.RetryFailed && fetch.Transient && handout.Crawl == mCrawlNumber &&
-         !mFlags.StopRequested() && !mShutDown &&
+         !mRun.StopRequested() && !mShutDown &&
          RetryWait(mRetryPolicy, handout.Retries + 1, fetch.RetryAfter).has_value();
 }
 
@@ -401,7 +401,7 @@ void DownloadScheduler::ForgetFailure(const Handout& handout) {
 
 void DownloadScheduler::SaveFailedOnceIdle() {
   // While the crawl runs, its own saving keeps the state files.
-  if (mFlags.CrawlIdle()) mStateFiles.SaveFailed(mTask.FolderName, mCrawl);
+  if (mRun.CrawlIdle()) mStateFiles.SaveFailed(mTask.FolderName, mCrawl);
 }
 
 void DownloadScheduler::ShowCounts() {

@@ -182,7 +182,7 @@ class DownloadScheduler {
   bool DiskTooFull(const std::string& taskFolder);
 
   CrawlState& mCrawl;
-  RunState& mFlags;
+  RunState& mRun;
   const AppSettings& mSettings;
   const TaskRecord& mTask;
   TaskStateFiles& mStateFiles;
