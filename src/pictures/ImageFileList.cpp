@@ -34,9 +34,11 @@ void TImageFileList::Add(std::string path, PackedBitmap thumbnail) {
   mItems.push_back({std::move(path), std::move(thumbnail)});
 }
 
-void TImageFileList::SetThumbnail(int index, PackedBitmap thumbnail) {
-  if (index < 0 || index >= Count()) throw ListIndexError(index);
-  mItems[static_cast<size_t>(index)].Thumbnail = std::move(thumbnail);
+void TImageFileList::ShowAt(int from, int at, PackedBitmap thumbnail) {
+  if (from < 0 || from >= Count()) throw ListIndexError(from);
+  if (at < 0 || at > from) throw ListIndexError(at);
+  std::swap(mItems[static_cast<size_t>(at)], mItems[static_cast<size_t>(from)]);
+  mItems[static_cast<size_t>(at)].Thumbnail = std::move(thumbnail);
 }
 
 void TImageFileList::Clear() {

@@ -27,7 +27,9 @@ class TImageFileList {
  public:
   // Appends; the current position is unchanged.
   void Add(std::string path, PackedBitmap thumbnail = {});
-  void SetThumbnail(int index, PackedBitmap thumbnail);
+  // Gives entry from its thumbnail and swaps it to position at (at <= from): a grid build
+  // keeps the entries it shows first, so that grid item i reads entry i while it runs.
+  void ShowAt(int from, int at, PackedBitmap thumbnail);
   // Removes every entry; the current position becomes -1.
   void Clear();
   // Removes the entries without a thumbnail (those a grid build could not show); the current

@@ -72,12 +72,14 @@ void PictureCommands::BuildGrid() {
   try {
     // Decoding runs ahead on the maker's threads while items are added here in order.
     ThumbnailMaker maker(files.Paths(), mParts.Grid.ButtonFace());
+    // Entries 0 .. shown-1 are the grid's items: the grid may paint any of them meanwhile.
+    int shown = 0;
     for (int i = 0; i < count; ++i) {
-      files.SetCurrentIndex(i);
       while (!maker.WaitReady(kBuildWait)) mParts.Grid.BuildWaits();
       ThumbnailResult result = maker.Next();
       if (result.Ok()) {
-        files.SetThumbnail(i, std::move(result.Thumbnail));
+        files.ShowAt(i, shown, std::move(result.Thumbnail));
+        files.SetCurrentIndex(shown++);
         mParts.Grid.AddGridItem(files.CurrentFileName());
       } else {
         failed = true;

@@ -75,7 +75,7 @@ TEST(ImageFileListTest, ReadsOutsideTheListRaiseTheIndexError) {
   EXPECT_EQ(list.CurrentIndex(), -2);
 
   list.SetCurrentIndex(1);
-  list.SetThumbnail(0, PackedBitmap(Bitmap24(2, 2)));
+  list.ShowAt(0, 0, PackedBitmap(Bitmap24(2, 2)));
   list.RemoveWithoutThumbnail();
   EXPECT_EQ(list.Paths(), std::vector<std::string>{"/p/a.jpg"});
   EXPECT_EQ(list.CurrentIndex(), 1);

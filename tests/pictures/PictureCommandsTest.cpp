@@ -53,6 +53,13 @@ class PictureCommandsTest : public testing::Test {
 };
 
 TEST_F(PictureCommandsTest, AListingDropsWhatCannotBeReadAndKeepsTheRestInStep) {
+  // Also while it runs: the grid paints item k from entry k.
+  grid.OnBuildStep = [&](int) {
+    for (std::size_t k = 0; k < grid.Captions.size(); ++k) {
+      EXPECT_EQ(std::filesystem::path(model.Items()[k].Path).filename(), grid.Captions[k]);
+      EXPECT_FALSE(model.Items()[k].Thumbnail.Empty());
+    }
+  };
   commands.ListFolderPictures(dir.Path().string() + "/");
   EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp"}));
   ExpectInStep();
