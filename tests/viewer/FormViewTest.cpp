@@ -50,7 +50,7 @@ struct SeenBox {
 std::vector<SeenBox> AnswerBoxesDuring(const std::function<void()>& action) {
   std::vector<SeenBox> seen;
   QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&seen] {
+  QObject::connect(&poll, &QTimer::timeout, &poll, [&seen] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) return;
     SeenBox shown{box->windowTitle(), box->text(), {}, box->icon()};
