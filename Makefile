@@ -2,6 +2,7 @@
 BUILD       ?= build
 CLANG_BUILD ?= build-clang
 ASAN_BUILD  ?= build-asan
+TSAN_BUILD  ?= build-tsan
 PACKAGE_BUILD ?= build-package
 JOBS        ?= 2
 # .ci/run sets ON: warnings fail its builds, never a user's.
@@ -10,7 +11,7 @@ WERROR      ?= OFF
 # machine does not fail the suite. Both runs' output stays in the log.
 CTEST_ARGS  := --output-on-failure --repeat until-pass:2
 
-.PHONY: deps configure build run test test-clang test-asan package format-check clean
+.PHONY: deps configure build run test test-clang test-asan test-tsan package format-check clean
 
 deps:
 	bash scripts/install-deps
@@ -28,17 +29,27 @@ run: build
 test: build
 	cd $(BUILD) && ctest $(CTEST_ARGS) --timeout 600 -j$(JOBS)
 
+# The builds below repeat only what `make test` cannot prove: clang's warnings over all the
+# code and the logic tests; memory errors and undefined behaviour in the logic and network
+# tests; data races in the download workers. clang compiles them unoptimized, in about half
+# of gcc's time with the sanitizers; each builds only the tests it runs.
+CLANG_CMAKE := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+  -DVEXILO_WERROR=$(WERROR)
+
 test-clang: deps
-	cmake -S . -B $(CLANG_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_CXX_COMPILER=clang++ -DVEXILO_WERROR=$(WERROR)
+	cmake -S . -B $(CLANG_BUILD) $(CLANG_CMAKE)
 	cmake --build $(CLANG_BUILD) -j$(JOBS)
-	cd $(CLANG_BUILD) && ctest $(CTEST_ARGS) --timeout 600 -j$(JOBS)
+	cd $(CLANG_BUILD) && ctest $(CTEST_ARGS) --timeout 600 -j$(JOBS) -L '^logic$$'
 
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEXILO_SANITIZE=ON \
-	  -DVEXILO_BUILD_BENCH=OFF -DVEXILO_WERROR=$(WERROR)
-	cmake --build $(ASAN_BUILD) -j$(JOBS)
-	cd $(ASAN_BUILD) && ctest $(CTEST_ARGS) --timeout 900 -j$(JOBS)
+	cmake -S . -B $(ASAN_BUILD) $(CLANG_CMAKE) -DVEXILO_SANITIZE=ON -DVEXILO_BUILD_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j$(JOBS) --target logic_tests network_tests
+	cd $(ASAN_BUILD) && ctest $(CTEST_ARGS) --timeout 900 -j$(JOBS) -L '^(logic|network)$$'
+
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) $(CLANG_CMAKE) -DVEXILO_TSAN=ON -DVEXILO_BUILD_BENCH=OFF
+	cmake --build $(TSAN_BUILD) -j$(JOBS) --target downloader_tests
+	cd $(TSAN_BUILD) && ctest $(CTEST_ARGS) --timeout 900 -j$(JOBS) -L '^network$$'
 
 # The Debian package, installed under /usr: $(PACKAGE_BUILD)/vexilo_<version>_<arch>.deb.
 package: deps
@@ -52,4 +63,4 @@ format-check: deps
 	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
 clean:
-	rm -rf $(BUILD) $(CLANG_BUILD) $(ASAN_BUILD) $(PACKAGE_BUILD)
+	rm -rf $(BUILD) $(CLANG_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(PACKAGE_BUILD)

@@ -4,7 +4,9 @@ set(CMAKE_CXX_EXTENSIONS OFF)
 add_library(vexilo_common INTERFACE)
 target_compile_features(vexilo_common INTERFACE cxx_std_20)
 target_compile_options(vexilo_common INTERFACE
-  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor)
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast)
+# A connection without a context object outlives its receiver. Qt enforces this from 6.7.
+target_compile_definitions(vexilo_common INTERFACE QT_NO_CONTEXTLESS_CONNECT)
 
 # Off by default so a newer compiler's new warning never stops a user's build; .ci/run
 # turns it on.

@@ -47,6 +47,8 @@ if(VEXILO_BUILD_TESTS)
   add_test(NAME install_layout
     COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
       -DDEST=${CMAKE_BINARY_DIR}/install-check -P ${CMAKE_CURRENT_LIST_DIR}/CheckInstall.cmake)
+  # Not one of the test kinds (tests/CMakeLists.txt): these need the whole program built.
+  set_tests_properties(install_layout PROPERTIES LABELS package)
   find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
   find_program(APPSTREAMCLI appstreamcli)
   if(DESKTOP_FILE_VALIDATE AND APPSTREAMCLI)
@@ -54,6 +56,7 @@ if(VEXILO_BUILD_TESTS)
       COMMAND ${DESKTOP_FILE_VALIDATE} ${linux_data}/vexilo.desktop)
     add_test(NAME appstream_metainfo_valid
       COMMAND ${APPSTREAMCLI} validate --no-net ${linux_data}/${VEXILO_APPSTREAM_ID}.metainfo.xml)
+    set_tests_properties(desktop_entry_valid appstream_metainfo_valid PROPERTIES LABELS package)
   else()
     message(WARNING "desktop-file-validate or appstreamcli missing (scripts/install-deps "
       "installs them): the desktop entry and AppStream tests are not added.")

@@ -32,7 +32,7 @@ class QtTimer : public DownloadTimer {
  public:
   QtTimer() { mTimer.setInterval(500); }
   void OnTimeout(std::function<void()> tick) {
-    QObject::connect(&mTimer, &QTimer::timeout, std::move(tick));
+    QObject::connect(&mTimer, &QTimer::timeout, &mTimer, std::move(tick));
   }
   void SetEnabled(bool enabled) override {
     if (enabled) {

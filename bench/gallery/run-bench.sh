@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
-# A gallery of 1000 JPEG-named files of 200 KB into a fresh folder, beside cp of the same
-# files in the same run (page cache warm for both).
-#   bench/gallery/run-bench.sh [build folder]
+# A gallery of the 200 small JPEGs of bench/pictures/make-bench-pictures.sh (1024 x 768,
+# photograph-like) into a fresh folder, beside cp of the same files in the same run (page
+# cache warm for both), in a build slot.
+#   bench/gallery/run-bench.sh [build folder, default build]
 set -euo pipefail
-build=${1:-build}
-bench="$build/bench/gallery/gallery_bench"
-[ -x "$bench" ] || { echo "build $bench first" >&2; exit 1; }
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$root/build}
+pictures=${VEXILO_BENCH_PICTURES:-/tmp/vexilo-bench-pictures}
+"$root/bench/pictures/make-bench-pictures.sh" "$pictures"
+"$root/scripts/build-slot" cmake --build "$build" --target gallery_bench
 work=$(mktemp -d /tmp/vexilo-gallery-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/pictures" "$work/cp-copy"
-for i in $(seq 1 1000); do head -c 204800 /dev/urandom > "$work/pictures/p$i.jpg"; done
-cat "$work"/pictures/* > /dev/null
+mkdir -p "$work/cp-copy"
+cat "$pictures"/small/*.jpg > /dev/null
 start=$(date +%s%N)
-cp "$work"/pictures/* "$work/cp-copy/"
+cp "$pictures"/small/*.jpg "$work/cp-copy/"
 end=$(date +%s%N)
-"$bench" "$(dirname "$0")/../../data/templet.htm" "$work/pictures" "$work/gallery"
+"$root/scripts/build-slot" "$build/bench/gallery/gallery_bench" "$root/data/templet.htm" \
+  "$pictures/small" "$work/gallery"
 echo "cp of the same files: $(( (end - start) / 1000000 )) ms"

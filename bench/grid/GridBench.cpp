@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
   qint64 longestGap = 0;
   QTimer turns;
   turns.setInterval(0);
-  QObject::connect(&turns, &QTimer::timeout, [&] {
+  QObject::connect(&turns, &QTimer::timeout, &turns, [&] {
     const qint64 now = clock.elapsed();
     longestGap = std::max(longestGap, now - lastTurn);
     lastTurn = now;

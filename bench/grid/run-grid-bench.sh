@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
 folder=${VEXILO_GRID_FOLDER:-/tmp/vexilo-grid-pictures${VEXILO_GRID_TILE:+-$VEXILO_GRID_TILE}}
 "$root/bench/grid/make-grid-pictures.sh" "$folder"
-slot=${VEXILO_BUILD_SLOT:-/work/tools/buildslot}
+slot=$root/scripts/build-slot
 "$slot" cmake --build "$build" --target grid_bench thumbnail_stages
 cache=$(mktemp -d)
 vips=$(mktemp -d)

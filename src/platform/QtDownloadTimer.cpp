@@ -6,7 +6,7 @@ namespace vexilo {
 
 QtDownloadTimer::QtDownloadTimer(std::function<void()> tick) : mTick(std::move(tick)) {
   mTimer.setInterval(kIntervalMs);
-  QObject::connect(&mTimer, &QTimer::timeout, [this] { mTick(); });
+  QObject::connect(&mTimer, &QTimer::timeout, &mTimer, [this] { mTick(); });
 }
 
 void QtDownloadTimer::SetEnabled(bool enabled) {

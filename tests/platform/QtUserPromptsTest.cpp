@@ -17,7 +17,7 @@ TEST(QtUserPromptsTest, TheErrorWithYesIsACriticalBoxTitledError) {
   QStringList buttons;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
+  QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) return;
     title = box->windowTitle();

@@ -131,7 +131,7 @@ TEST_F(RoadOfOneTaskTest, StopThenResumeFetchesNoPictureTwice) {
   mSite.Hold();
   // Stop while the second page is held back, as a user would press the button.
   QTimer stopper;
-  QObject::connect(&stopper, &QTimer::timeout, [this, &stopper] {
+  QObject::connect(&stopper, &QTimer::timeout, &stopper, [this, &stopper] {
     if (mSite.Hits("/more.html") > 0 && mSite.Hits("/a.jpg") > 0) {
       stopper.stop();
       test::Part<TMainActions>(*mForm)->StopTask->trigger();
