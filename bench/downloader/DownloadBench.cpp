@@ -100,25 +100,25 @@ int main(int argc, char** argv) {
   std::size_t appended = 0;
   std::size_t ended = 0;
   QtTimer timer;
-  DownloadScheduler scheduler({
-      .Crawl = crawl,
-      .Run = flags,
-      .Settings = settings,
-      .Task = task,
-      .StateFiles = stateFiles,
-      .Prompts = prompts,
-      .Status = status,
-      .Timer = timer,
-      .Pictures = {MakeBenchThumbnail, [&](const std::string&, const Bitmap24&) { ++appended; },
-                   nullptr,
-                   [&](std::int64_t, const std::string&, const std::string& mark) {
-                     // The crawl ends with the last picture, however
-                     // it ended: completion follows.
-                     if (mark != "downloading" && ++ended == crawl.Queue.size())
-                       flags.CrawlFinished();
-                   },
-                   nullptr},
-      .MakePool = ThreadPool(mainThread)});
+  DownloadScheduler scheduler(
+      {.Crawl = crawl,
+       .Run = flags,
+       .Settings = settings,
+       .Task = task,
+       .StateFiles = stateFiles,
+       .Prompts = prompts,
+       .Status = status,
+       .Timer = timer,
+       .Pictures = {MakeBenchThumbnail, [&](const std::string&, const Bitmap24&) { ++appended; },
+                    nullptr,
+                    [&](std::int64_t, const std::string&, const std::string& mark) {
+                      // The crawl ends with the last picture, however
+                      // it ended: completion follows.
+                      if (mark != "downloading" && ++ended == crawl.Queue.size())
+                        flags.CrawlFinished();
+                    },
+                    nullptr},
+       .MakePool = ThreadPool(mainThread)});
   timer.OnTimeout([&] { scheduler.Tick(); });
 
   const auto start = std::chrono::steady_clock::now();

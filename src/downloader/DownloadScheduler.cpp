@@ -56,14 +56,13 @@ DownloadScheduler::DownloadScheduler(SchedulerParts parts)
       mRetryPolicy(parts.Retries),
       mClock(parts.Time),
       mCounterSaveInterval(parts.CounterSaveInterval),
-      mPool(parts.MakePool({mPictures, [this](std::uint64_t id) { Started(id); },
-                            [this](std::uint64_t id, const DownloadResult& result) {
-                              Reported(id, result);
-                            },
-                            // Freed slots are filled at once instead of at the next tick.
-                            [this] {
-                              if (mTimer.Enabled()) Tick();
-                            }})) {}
+      mPool(parts.MakePool(
+          {mPictures, [this](std::uint64_t id) { Started(id); },
+           [this](std::uint64_t id, const DownloadResult& result) { Reported(id, result); },
+           // Freed slots are filled at once instead of at the next tick.
+           [this] {
+             if (mTimer.Enabled()) Tick();
+           }})) {}
 
 DownloadScheduler::~DownloadScheduler() { Shutdown(); }
 

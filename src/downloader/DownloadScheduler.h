@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "core/AppSettings.h"
-#include "core/Clock.h"
 #include "core/BrowserSession.h"
+#include "core/Clock.h"
 #include "core/CrawlState.h"
 #include "core/RunState.h"
 #include "core/StatusSink.h"

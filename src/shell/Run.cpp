@@ -38,24 +38,21 @@ TRun::TRun(RunParts parts)
       .Prompts = mParts.Prompts,
       .Status = mParts.Status,
       .Timer = mParts.Timer,
-      .Pictures =
-          PictureHooks{
-              [this](const std::string& savedPath) -> std::optional<Bitmap24> {
-                ThumbnailResult made = MakeThumbnailResult(savedPath, mThumbnailFace.load());
-                if (!made.Ok()) return std::nullopt;
-                return made.Thumbnail.Unpack();
-              },
-              [this](const std::string& savedPath, const Bitmap24& thumbnail) {
-                mPictureCommands.AppendPicture(savedPath, thumbnail);
-              },
-              [this](const std::string& savedPath) { return CheckDownloadedPicture(savedPath); },
-              [this](std::int64_t queuePosition, const std::string& savedPath,
-                     const std::string& status) {
-                SetPictureStatus(queuePosition, savedPath, status);
-              },
-              [this](const std::string& savedPath, const std::string& finalUrl) {
-                ShowFinalAddress(savedPath, finalUrl);
-              }},
+      .Pictures = PictureHooks{
+          [this](const std::string& savedPath) -> std::optional<Bitmap24> {
+            ThumbnailResult made = MakeThumbnailResult(savedPath, mThumbnailFace.load());
+            if (!made.Ok()) return std::nullopt;
+            return made.Thumbnail.Unpack();
+          },
+          [this](const std::string& savedPath, const Bitmap24& thumbnail) {
+            mPictureCommands.AppendPicture(savedPath, thumbnail);
+          },
+          [this](const std::string& savedPath) { return CheckDownloadedPicture(savedPath); },
+          [this](std::int64_t queuePosition, const std::string& savedPath,
+                 const std::string& status) { SetPictureStatus(queuePosition, savedPath, status); },
+          [this](const std::string& savedPath, const std::string& finalUrl) {
+            ShowFinalAddress(savedPath, finalUrl);
+          }},
       .MakePool = ThreadPool(mParts.Reports, mParts.Limits),
       .Retries = mParts.Retries});
   mScheduler->SetBrowserSession(mParts.Session);

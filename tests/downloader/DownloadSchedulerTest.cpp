@@ -14,8 +14,8 @@
 #include "downloader/DownloadTimer.h"
 #include "support/ConnectionLimitedServer.h"
 #include "support/FakeClock.h"
-#include "support/FakeTransferPool.h"
 #include "support/FakeSeams.h"
+#include "support/FakeTransferPool.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 

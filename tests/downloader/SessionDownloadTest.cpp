@@ -96,19 +96,19 @@ class SessionDownloadTest : public testing::TestWithParam<SessionCase> {
   FakeMainThread mMainThread;
   FakeTimer mTimer;
   std::vector<std::string> mAppended;
-  DownloadScheduler mScheduler{{
-      .Crawl = mCrawl,
-      .Run = mFlags,
-      .Settings = mSettings,
-      .Task = mTask,
-      .StateFiles = mStateFiles,
-      .Prompts = mPrompts,
-      .Status = mStatus,
-      .Timer = mTimer,
-      .Pictures = {[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
-                   [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); },
-                   nullptr, nullptr, nullptr},
-      .MakePool = ThreadPool(mMainThread)}};
+  DownloadScheduler mScheduler{
+      {.Crawl = mCrawl,
+       .Run = mFlags,
+       .Settings = mSettings,
+       .Task = mTask,
+       .StateFiles = mStateFiles,
+       .Prompts = mPrompts,
+       .Status = mStatus,
+       .Timer = mTimer,
+       .Pictures = {[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
+                    [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); },
+                    nullptr, nullptr, nullptr},
+       .MakePool = ThreadPool(mMainThread)}};
 };
 
 TEST_P(SessionDownloadTest, TheBrowsersSessionGetsThePicture) {
