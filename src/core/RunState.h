@@ -10,6 +10,9 @@
 // CrawlFinished and CrawlFailed change only Crawling: a crawl that fails before it started,
 // or reads its last page after Stop, leaves the phase as it was.
 
+#include <cstdint>
+#include <limits>
+
 namespace vexilo {
 
 enum class RunPhase {
@@ -38,6 +41,11 @@ class RunState {
   // crawl begins, even one that fails before it starts).
   bool ResumeRequested = false;
   bool SaveFailureTold = false;
+  // The running crawl's queue entries from this one on are not in the state files yet and
+  // are not handed out: a crash must never leave a picture on disk that its task does not
+  // know, or Resume would save it again as a copy. Set by the crawl as it saves.
+  static constexpr std::int32_t kNoHandOutLimit = std::numeric_limits<std::int32_t>::max();
+  std::int32_t QueueOnDisk = kNoHandOutLimit;
 
  private:
   RunPhase mPhase = RunPhase::Idle;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -57,6 +58,8 @@ Crawler::Crawler(std::filesystem::path programFolder, const TaskRecord& task, Cr
 void Crawler::RunCrawl() {
   mMaySave = false;
   mSaved = false;
+  mUnsaved = false;
+  mProgressSaved.reset();
   mRun.SaveFailureTold = false;
   // A crawl fails on what the world does (files, folders, the page, the network: runtime
   // errors) or on memory; a logic error is ours and goes on to the caller.
@@ -109,6 +112,8 @@ void Crawler::StartCrawl() {
     mStateFiles.LoadCrawlState(mTask.FolderName, mPictureRows, mState);
     mHooks.PictureListReset();
   }
+  // What is queued from here on is handed out once a save has put it on disk.
+  mRun.QueueOnDisk = static_cast<std::int32_t>(mState.Queue.size());
   mIndexes.Rebuild();
   mMaySave = true;
   if (mRun.ResumeRequested) GiveMissingSavePaths();
@@ -142,6 +147,11 @@ bool Crawler::VisitLevels() {
   bool firstPass = true;
   for (std::int64_t level = mState.CrawlLevel; level <= lastLevel; ++level) {
     mState.CrawlLevel = static_cast<std::int32_t>(level);
+    if (!firstPass) {
+      // The level before is whole: a crash from here on resumes at this level's start.
+      mState.CrawlIndex = 1;
+      SaveProgress();
+    }
     const size_t start = firstPass ? static_cast<size_t>(mState.CrawlIndex) : 1;
     firstPass = false;
     const bool visited = level == 1 ? VisitFirstLevel(start) : VisitLevel(start);
@@ -244,7 +254,9 @@ bool Crawler::Harvest(PageBrowser& page) {
   if (std::optional<PageDocument> document = page.Document()) {
     mLinks.HarvestLinks(*document);
     mPictures.HarvestPictures(*document, page.LocationURL());
+    mUnsaved = true;
   }
+  SaveProgressIfDue();
   return true;
 }
 
@@ -260,7 +272,10 @@ bool Crawler::Cancel() {
 }
 
 void Crawler::WaitUntil(EventPump::Clock::time_point deadline, const std::function<bool()>& done) {
-  while (!done() && !mRun.StopRequested() && mPump.Now() < deadline) mPump.ProcessEvents();
+  while (!done() && !mRun.StopRequested() && mPump.Now() < deadline) {
+    mPump.ProcessEvents();
+    SaveProgressIfDue();
+  }
 }
 
 void Crawler::WaitForPage(PageBrowser& page, EventPump::Clock::time_point deadline) {
@@ -282,9 +297,24 @@ void Crawler::LeaveLogonMode() {
 
 void Crawler::SaveState() {
   mSaved = true;
+  SaveProgress();
+}
+
+void Crawler::SaveProgressIfDue() {
+  if (!mUnsaved || !mMaySave) return;
+  if (mProgressSaved && mPump.Now() - *mProgressSaved < kProgressSaveInterval) return;
+  SaveProgress();
+}
+
+void Crawler::SaveProgress() {
+  mUnsaved = false;
+  mProgressSaved = mPump.Now();  // a failed save is tried again after the interval
   try {
     mStateFiles.SaveCrawlState(mTask.FolderName, mPictureRows, mState);
+    mRun.QueueOnDisk = static_cast<std::int32_t>(mState.Queue.size());
   } catch (const std::exception& error) {
+    // Downloads go on without the state on disk rather than stop with it.
+    mRun.QueueOnDisk = RunState::kNoHandOutLimit;
     TellSaveFailureOnce(mRun, mPrompts, error.what());
   }
 }

@@ -27,6 +27,9 @@
 
 namespace vexilo {
 
+// How often at most the crawl saves its state while it runs.
+inline constexpr std::chrono::seconds kProgressSaveInterval{2};
+
 class Crawler {
  public:
   // programFolder holds the task/ folder of state files. Every reference is to an object of
@@ -72,7 +75,13 @@ class Crawler {
   void EnterLogonMode();
   void LeaveLogonMode();
   void EndFailedCrawl(const std::string& reason);
+  // The save at the crawl's end.
   void SaveState();
+  // The saves as the crawl goes, so that a crash loses at most its last seconds: after a
+  // page's harvest and while waiting, at most every kProgressSaveInterval; at once at a
+  // level's start. A save that fails is told once and does not hold back the downloads.
+  void SaveProgressIfDue();
+  void SaveProgress();
 
   TaskStateFiles mStateFiles;
   const TaskRecord& mTask;
@@ -93,7 +102,9 @@ class Crawler {
   std::string mTaskFolder;
   bool mLogonMode = false;
   bool mMaySave = false;  // the state is worth saving: it was set up or loaded whole
-  bool mSaved = false;
+  bool mSaved = false;    // the end's save ran
+  bool mUnsaved = false;  // harvested since the last progress save
+  std::optional<EventPump::Clock::time_point> mProgressSaved;  // none yet: at once
 };
 
 }  // namespace vexilo

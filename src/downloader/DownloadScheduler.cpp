@@ -191,7 +191,9 @@ void DownloadScheduler::OfferDownloads(std::int64_t freeSlots, std::int64_t queu
   }
   if (mCrawl.DispatchedCount < 0) return;  // a count no queue position matches
   mNextQueueOffer = std::max<std::int64_t>(mNextQueueOffer, mCrawl.DispatchedCount);
-  while (!hostFull && freeSlots > 0 && mNextQueueOffer < queued) {
+  // Only what the state files hold is handed out while the crawl runs.
+  const std::int64_t offerable = std::min<std::int64_t>(queued, mRun.QueueOnDisk);
+  while (!hostFull && freeSlots > 0 && mNextQueueOffer < offerable) {
     const std::int64_t k = mNextQueueOffer;
     if (!offer({mCrawl.Queue[static_cast<std::size_t>(k)], k, mTask.FolderName, mCrawlNumber, 0},
                Source::Queue)) {

@@ -1,8 +1,11 @@
 #pragma once
-// Resume's offer to fetch the pictures that failed last time again. Main thread only.
+// What Resume fetches again before the queue goes on: on request the pictures that failed
+// last time, and the pictures handed out whose files a crash left missing. Main thread only.
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "core/CrawlState.h"
 #include "core/UserPrompts.h"
@@ -16,5 +19,11 @@ std::string RefetchQuestion(std::size_t count);
 // downloads, which are handed out first into their own save paths (DispatchedCount counts
 // them already). True when they were moved.
 bool OfferToRefetchFailed(CrawlState& state, UserPrompts& prompts);
+
+// Puts in front of the cut-off downloads, in queue order, each picture handed out whose save
+// path holds no file (fileThere) and that no failure, cut-off download or download running
+// (savePathsRunning) accounts for: a crash between its hand-out and its end. Returns how many.
+std::size_t RefetchMissing(CrawlState& state, const std::vector<std::string>& savePathsRunning,
+                           const std::function<bool(const std::string&)>& fileThere);
 
 }  // namespace vexilo

@@ -1,19 +1,22 @@
 #include "downloader/HttpFetch.h"
 
 #include <curl/curl.h>
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string_view>
 
 #include "core/PictureHeader.h"
 #include "core/TextRules.h"
 #include "core/WriteAll.h"
+#include "downloader/PartialFile.h"
 
 namespace vexilo {
 namespace {
@@ -25,14 +28,19 @@ constexpr std::size_t kSignatureBytes = 32;
 // A hostile reason phrase must not flood the picture list.
 constexpr std::size_t kMostStatusText = 80;
 
+// The body goes into a partial file beside the save path; only a whole response is renamed
+// onto the save path (Keep), anything else is removed with it (Discard).
 class OutputFile {
  public:
-  OutputFile(const std::string& path, std::uint64_t maxBytes)
-      // A link planted at the save path must not lead the picture to a file elsewhere.
-      : mFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666)),
-        mRoomLeft(maxBytes) {}
+  OutputFile(const std::string& savePath, std::uint64_t maxBytes) : mRoomLeft(maxBytes) {
+    if (std::optional<PartialFile> file = CreatePartialFile(savePath)) {
+      mFd = file->Fd;
+      mPath = std::move(file->Path);
+    }
+  }
   ~OutputFile() {
     if (mFd >= 0) ::close(mFd);
+    Discard();
   }
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -59,11 +67,22 @@ class OutputFile {
   bool Close() {
     const int fd = mFd;
     mFd = -1;
-    return ::close(fd) == 0;
+    return fd >= 0 && ::close(fd) == 0;
+  }
+  // After Close: the body becomes the file at savePath, replacing what was there.
+  bool Keep(const std::string& savePath) {
+    if (mPath.empty() || ::rename(mPath.c_str(), savePath.c_str()) != 0) return false;
+    mPath.clear();
+    return true;
+  }
+  void Discard() {
+    if (!mPath.empty()) ::unlink(mPath.c_str());
+    mPath.clear();
   }
 
  private:
-  int mFd;
+  int mFd = -1;
+  std::string mPath;        // of the partial file, until kept or discarded
   std::uint64_t mRoomLeft;  // a chunked body announces no length, so the writes are counted
   bool mOverflowed = false;
   std::string mHead;
@@ -219,6 +238,13 @@ std::string WhyNoPicture(CURL* curl, bool complete, const std::string& statusTex
   return SniffPictureFormat(head) == PictureFormat::Unknown ? "not a picture" : "";
 }
 
+// Nothing or a regular file: a link planted at the save path is neither followed nor
+// replaced, and a folder there could not be.
+bool MayReplace(const std::string& savePath) {
+  struct stat info {};
+  return ::lstat(savePath.c_str(), &info) != 0 ? errno == ENOENT : S_ISREG(info.st_mode);
+}
+
 FetchResult FailedFetch(std::string reason) {
   FetchResult failed;
   failed.Reason = std::move(reason);
@@ -244,6 +270,10 @@ PictureTransfer::PictureTransfer(DownloadRequest request, const TransferLimits& 
 PictureTransfer::~PictureTransfer() = default;
 
 bool PictureTransfer::Prepare(CURL* curl) {
+  if (!MayReplace(mRequest.SavePath)) {
+    mResult = FailedFetch("could not create the file");
+    return false;
+  }
   mParts = std::make_unique<Parts>(mRequest.SavePath, mLimits, mAbort);
   if (!mParts->File.IsOpen()) {
     mParts.reset();
@@ -254,10 +284,7 @@ bool PictureTransfer::Prepare(CURL* curl) {
                                     {mParts->File, mParts->Watch, mParts->Guard, mParts->Status})) {
     mParts.reset();
     mResult = FailedFetch("could not start");
-    if (mRequest.KeepOnlyRealPictures) {
-      ::unlink(mRequest.SavePath.c_str());
-      mResult.RemovedBecause = "download failed";
-    }
+    if (mRequest.KeepOnlyRealPictures) mResult.RemovedBecause = "download failed";
     return false;
   }
   return true;
@@ -265,6 +292,7 @@ bool PictureTransfer::Prepare(CURL* curl) {
 
 void PictureTransfer::Finish(CURL* curl, CURLcode code) {
   if (!mParts) return;
+  // The partial file goes with the parts unless it is kept below.
   const std::unique_ptr<Parts> parts = std::move(mParts);
   FetchResult& fetched = mResult;
   static_cast<FetchOutcome&>(fetched) =
@@ -273,23 +301,26 @@ void PictureTransfer::Finish(CURL* curl, CURLcode code) {
   // A chain that failed, or led to an address refused, shows where it started.
   if (mRequest.FollowRedirects && code == CURLE_OK) fetched.FinalUrl = FinalUrlOf(curl);
   if (code == CURLE_FILESIZE_EXCEEDED || parts->File.Overflowed()) {
-    // Cut off by the size cap: garbage by construction, and possibly a gigabyte of it.
-    ::unlink(mRequest.SavePath.c_str());
     fetched = FailedFetch("too large");
     return;
   }
-  // A transfer cut off by Stop or Exit is fetched again on Resume into the same file.
+  // Only a whole response reaches the picture's name: what a cut transfer (by the server,
+  // Stop or Exit) brought goes with the partial file, and Resume fetches it again.
+  const bool whole = code == CURLE_OK && closed;
   if (mRequest.KeepOnlyRealPictures && !mAbort.load()) {
-    fetched.RemovedBecause =
-        WhyNoPicture(curl, code == CURLE_OK && closed, parts->Status.Text(), parts->File.Head());
+    fetched.RemovedBecause = WhyNoPicture(curl, whole, parts->Status.Text(), parts->File.Head());
     if (!fetched.RemovedBecause.empty()) {
-      ::unlink(mRequest.SavePath.c_str());
       if (fetched.Ok)
         static_cast<FetchOutcome&>(fetched) = {false, fetched.RemovedBecause, false, {}};
       return;
     }
   }
-  if (fetched.Ok && !closed) fetched = FailedFetch("could not write the file");
+  // An error page stays too: without KeepOnlyRealPictures its body is what the server sent
+  // for the picture.
+  if (code != CURLE_OK) return;
+  if (!closed || !parts->File.Keep(mRequest.SavePath)) {
+    if (fetched.Ok) fetched = FailedFetch("could not write the file");
+  }
 }
 
 }  // namespace vexilo

@@ -25,10 +25,11 @@ struct FetchResult : FetchOutcome {
 };
 
 // One picture's GET into its file, on a handle the caller drives from one thread at a time.
-// The body goes into SavePath as it arrives, whatever the status; nothing is sent when the
-// file cannot be created or is a symbolic link. Deleted afterwards: a body past MaxBodyBytes,
-// and with KeepOnlyRealPictures one that is no whole picture (unless abort cut it off); any
-// other limit keeps what arrived. abort ends a transfer within about a second.
+// The body goes into a partial file beside SavePath as it arrives (PartialFile.h); nothing is
+// sent when that cannot be created. Only a whole response then replaces SavePath, whatever
+// its status, except a body past MaxBodyBytes and, with KeepOnlyRealPictures, one that is no
+// picture. A transfer cut short leaves SavePath as it was. abort ends a transfer within about
+// a second.
 class PictureTransfer {
  public:
   // limits and abort must outlive the transfer.

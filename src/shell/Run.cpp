@@ -7,11 +7,13 @@
 #include <utility>
 
 #include "crawler/Crawler.h"
+#include "crawler/SavePaths.h"
 #include "downloader/DownloadPool.h"
 #include "downloader/DownloadScheduler.h"
 #include "downloader/DownloadedPictureChecks.h"
 #include "downloader/FailedRefetch.h"
 #include "downloader/HeaderSizeProbe.h"
+#include "downloader/PartialFile.h"
 #include "downloader/PictureStatus.h"
 #include "downloader/SavedStatuses.h"
 #include "gallery/ExportLinks.h"
@@ -22,6 +24,14 @@
 #include "tasks/TaskCommands.h"
 
 namespace vexilo {
+namespace {
+
+bool IsRegularFile(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
+}  // namespace
 
 TRun::TRun(RunParts parts)
     : mParts(std::move(parts)),
@@ -78,6 +88,10 @@ void TRun::Start() {
     mTaskList.LoadTaskList();
   } catch (const std::exception& error) {
     mParts.Prompts.ShowError(error.what());
+  }
+  // No download runs yet: what a killed run was writing is of no use now.
+  for (int i = 0; i < mTaskList.TaskCount(); ++i) {
+    RemovePartialFiles(TaskFolderOf(mTaskList.TaskLine(i, TaskRecord::kTaskFolderLine)));
   }
   for (int i = 0; i < mTaskList.TaskCount(); ++i) mParts.Tree.AddTaskNode(mTaskList.TaskName(i));
   try {
@@ -170,7 +184,11 @@ void TRun::RunCrawl() {
 }
 
 void TRun::StartDownloads() {
-  if (mRunState.ResumeRequested) OfferToRefetchFailed(mCrawlState, mParts.Prompts);
+  if (mRunState.ResumeRequested) {
+    OfferToRefetchFailed(mCrawlState, mParts.Prompts);
+    RefetchMissing(mCrawlState, mScheduler->SavePathsRunning(mRunningTask.FolderName),
+                   IsRegularFile);
+  }
   if (!mPictureRows.empty()) ShowSavedStatuses(mRunningTask.FolderName, mCrawlState, true);
   mThumbnailFace.store(mParts.Grid.ButtonFace());
   std::vector<std::string> earlier;
@@ -236,13 +254,9 @@ void TRun::ShowFinalAddress(const std::string& savedPath, const std::string& fin
 
 void TRun::ShowSavedStatuses(const std::string& folderName, const CrawlState& saved, bool waiting) {
   if (mRowsOwner != folderName) return;
-  auto fileThere = [](const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
-  };
   for (const RowStatus& row :
        SavedStatuses(saved, mPictureRows.size(), mScheduler->SavePathsRunning(folderName), waiting,
-                     fileThere)) {
+                     IsRegularFile)) {
     mParts.Window.SetPictureRowStatus(row.Row, row.Status);
   }
 }

@@ -585,6 +585,19 @@ TEST_F(SchedulerRulesTest, ARetryIsOfferedOnceItsWaitHasPassed) {
             (std::vector<std::string>{"downloading", "retrying", "downloading"}));
 }
 
+TEST_F(SchedulerRulesTest, WhileTheCrawlRunsOnlyWhatTheStateFilesHoldIsHandedOut) {
+  mSettings.DownloadThread = "4";
+  Queue(3);
+  mFlags.QueueOnDisk = 1;
+  Make(Parts());
+
+  TickAndStart();
+  EXPECT_EQ(mPool.Running(), std::vector<std::string>{GateUrl(0)});
+  mFlags.QueueOnDisk = 3;  // the crawl saved
+  TickAndStart();
+  EXPECT_EQ(mPool.Running().size(), 3u);
+}
+
 class FailingSite {
  public:
   FailingSite() {

@@ -360,14 +360,13 @@ TEST_F(DownloadThreadTest, LinkPlantedAtTheSavePathIsNotFollowed) {
   EXPECT_TRUE(outcome.Appended.empty());
 }
 
-TEST_F(DownloadThreadTest, RefusedConnectionLeavesAnEmptyFile) {
+TEST_F(DownloadThreadTest, RefusedConnectionLeavesNoFile) {
   DownloadRequest request = Request("/length");
   request.Url = "http://127.0.0.1:" + std::to_string(UnusedPort()) + "/picture.jpg";
 
   const WorkerOutcome outcome = Run(request);
 
-  ASSERT_TRUE(std::filesystem::exists(request.SavePath));
-  EXPECT_EQ(std::filesystem::file_size(request.SavePath), 0u);
+  EXPECT_FALSE(std::filesystem::exists(request.SavePath));
   EXPECT_TRUE(outcome.Appended.empty());
 }
 

@@ -47,5 +47,29 @@ TEST(FailedRefetchTest, NoOrNothingFailedChangesNothing) {
   EXPECT_EQ(RefetchQuestion(1), "Fetch the 1 picture that failed again?");
 }
 
+// A crash between a hand-out and its end leaves the picture's file missing and no record of
+// it: Resume fetches it again into its own path, once, and nothing else.
+TEST(FailedRefetchTest, HandedOutPicturesWithoutAFileAreFetchedAgainFirst) {
+  CrawlState state;
+  state.Queue = {{"http://a/1.jpg", "/p/1.jpg"},   // there
+                 {"http://a/2.jpg", "/p/2.jpg"},   // missing
+                 {"http://a/3.jpg", "/p/3.jpg"},   // failed
+                 {"http://a/4.jpg", "/p/4.jpg"},   // cut off already
+                 {"http://a/5.jpg", "/p/5.jpg"},   // still downloading
+                 {"http://b/2.jpg", "/p/2.jpg"},   // missing, its path named twice
+                 {"http://a/7.jpg", "/p/7.jpg"}};  // not handed out
+  state.DispatchedCount = 6;
+  state.Failed = {{"http://a/3.jpg", "/p/3.jpg", "404 Not Found"}};
+  state.CutOff = {{"http://a/4.jpg", "/p/4.jpg"}};
+
+  const std::size_t added = RefetchMissing(
+      state, {"/p/5.jpg"}, [](const std::string& path) { return path == "/p/1.jpg"; });
+
+  EXPECT_EQ(added, 1u);
+  EXPECT_EQ(state.CutOff, (std::vector<QueuedPicture>{{"http://a/2.jpg", "/p/2.jpg"},
+                                                      {"http://a/4.jpg", "/p/4.jpg"}}));
+  EXPECT_EQ(state.DispatchedCount, 6);
+}
+
 }  // namespace
 }  // namespace vexilo::test
