@@ -133,10 +133,11 @@ void Crawler::StartCrawl() {
 }
 
 void Crawler::GiveMissingSavePaths() {
-  // A missing or short savedname.dat must still give every queued picture a path.
+  // A missing or short savedname.dat must still give every queued picture a path, and a
+  // picture downloaded before must not be saved again as a copy.
   for (std::size_t i = 0; i < mState.Queue.size(); ++i) {
     if (mState.Queue[i].SavePath.empty()) {
-      mIndexes.SetSavePath(i, mPictures.MakeSavePath(mState.Queue[i].Url));
+      mIndexes.SetSavePath(i, mPictures.RecoverSavePath(mState.Queue[i].Url));
     }
   }
 }

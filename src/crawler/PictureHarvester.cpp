@@ -101,6 +101,12 @@ std::string PictureHarvester::MakeSavePath(std::string_view address) {
       mOptions.ListModernPictures);
 }
 
+std::string PictureHarvester::RecoverSavePath(std::string_view address) {
+  std::string plain = mTaskFolder + "/" + SaveNameOf(address, mOptions.ListModernPictures);
+  if (IsFile(plain) && !mIndexes.IsSavePathQueued(plain)) return plain;
+  return MakeSavePath(address);
+}
+
 void PictureHarvester::HarvestImages(const PageDocument& document) {
   const bool filtered = mTask.TaskType == kAdvancedTaskType && !mTask.DownloadUrlFilter.empty();
   const std::string lowerFilter = filtered ? LowerAscii(mTask.DownloadUrlFilter) : "";

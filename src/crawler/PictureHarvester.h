@@ -47,6 +47,9 @@ class PictureHarvester {
   void HarvestPictures(const PageDocument& document, const std::string& pageAddress = "");
   void QueuePicture(const std::string& address);
   std::string MakeSavePath(std::string_view address);
+  // For a loaded queue entry that lost its save path: the file the task already has for the
+  // address when one is there and no other entry names it, else MakeSavePath.
+  std::string RecoverSavePath(std::string_view address);
 
  private:
   void HarvestImages(const PageDocument& document);

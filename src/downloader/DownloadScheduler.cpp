@@ -265,7 +265,9 @@ void DownloadScheduler::SkipAtFront() {
   while (!mOffers.empty() && mOffers.front().Skip) {
     const Offer skipped = std::move(mOffers.front());
     mOffers.pop_front();
-    Mark(skipped.Download, kSkippedStatus);
+    if (skipped.Download.Crawl == mCrawlNumber) ++mFailed;
+    Mark(skipped.Download, kFailedStatus + std::string(kNoSavePathReason));
+    ShowCounts();
     HandedOut(skipped);
   }
 }

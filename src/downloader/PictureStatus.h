@@ -8,7 +8,8 @@ inline constexpr const char* kWaitingStatus = "waiting";
 inline constexpr const char* kDownloadingStatus = "downloading";
 inline constexpr const char* kDoneStatus = "done";
 inline constexpr const char* kRetryingStatus = "retrying";
-inline constexpr const char* kSkippedStatus = "skipped";
 inline constexpr const char* kFailedStatus = "failed: ";  // followed by the reason
+// The reason of a picture whose save path (hand-edited, say) lies outside its task's folder.
+inline constexpr const char* kNoSavePathReason = "no usable save path";
 
 }  // namespace vexilo

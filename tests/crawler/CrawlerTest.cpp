@@ -361,6 +361,14 @@ TEST_F(ResumeTest, GivesEveryQueuedPictureASavePath) {
   mCrawler.RunCrawl();
   EXPECT_EQ(test::QueuedSavePaths(mState),
             (Strings{folder + "/a.jpg", folder + "/(1)a.jpg", folder + "/b.jpg"}));
+
+  // The files downloaded before are the task's own: no copies of them.
+  test::WriteFileBytes(folder + "/a.jpg", "a");
+  test::WriteFileBytes(folder + "/b.jpg", "b");
+  std::filesystem::remove(state / "savedname.dat");
+  mCrawler.RunCrawl();
+  EXPECT_EQ(test::QueuedSavePaths(mState),
+            (Strings{folder + "/a.jpg", folder + "/(1)a.jpg", folder + "/b.jpg"}));
 }
 
 TEST_F(ResumeTest, PastTheLastLevelVisitsNothingAndSavesTheStateBack) {
