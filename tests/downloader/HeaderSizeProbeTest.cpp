@@ -34,7 +34,7 @@ using Sizes = std::vector<std::optional<PictureDimensions>>;
 constexpr const char* kPage = "http://127.0.0.1/gallery.html";
 
 // Every limit near a second, so that a server that never answers costs a second.
-ProbeLimits ShortLimits() {
+ProbeLimits ShortProbeLimits() {
   ProbeLimits limits;
   limits.ConnectTimeout = milliseconds(1000);
   limits.TotalTime = milliseconds(1000);
@@ -126,7 +126,7 @@ class HeaderSizeProbeTest : public testing::Test {
     mServer.AddRedirect("/moved.jpg", "/big.jpg");
   }
 
-  Sizes Read(const std::vector<std::string>& addresses, ProbeLimits limits = ShortLimits()) {
+  Sizes Read(const std::vector<std::string>& addresses, ProbeLimits limits = ShortProbeLimits()) {
     HeaderSizeProbe probe(mSettings, mTask, limits);
     return probe.ReadSizes(addresses, kPage, &Pump);
   }
@@ -260,7 +260,7 @@ TEST_P(ProbeSessionTest, CarriesTheBrowsersSessionOnlyWithTheOption) {
   session.Jar.Add({"login", "yes", "127.0.0.1", true, "/members"});
   session.Jar.Add({"other", "site", "elsewhere.invalid", false});
   mSettings.Advanced.BrowserSession = GetParam().BrowserSession;
-  HeaderSizeProbe probe(mSettings, mTask, ShortLimits());
+  HeaderSizeProbe probe(mSettings, mTask, ShortProbeLimits());
   probe.SetBrowserSession(&session);
   Harvest harvest(probe);
   const std::string address = mServer.Url("/members/big.jpg");
@@ -296,7 +296,7 @@ TEST_F(HeaderSizeProbeTest, GoesThroughTheDownloadsProxy) {
 }
 
 TEST_F(HeaderSizeProbeTest, StopEndsTheWaitAtOnce) {
-  ProbeLimits limits = ShortLimits();
+  ProbeLimits limits = ShortProbeLimits();
   // Only the stop can end this: a probe that missed it would hold the test past its time-out.
   limits.TotalTime = std::chrono::hours(1);
   {
