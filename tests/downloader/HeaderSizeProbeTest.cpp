@@ -229,7 +229,7 @@ TEST_F(HeaderSizeProbeTest, FollowsTheDownloadsRulesForCredentialsAndRedirection
   }
 }
 
-struct SessionCase {
+struct ProbeSessionCase {
   const char* Name;
   bool BrowserSession;
   PictureEntry Row;  // its size read from the picture, or the markup's when it could not be
@@ -237,10 +237,10 @@ struct SessionCase {
   bool PageAsReferer;
   std::string AgentStart;
 };
-void PrintTo(const SessionCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const ProbeSessionCase& c, std::ostream* os) { *os << c.Name; }
 
 class ProbeSessionTest : public HeaderSizeProbeTest,
-                         public testing::WithParamInterface<SessionCase> {};
+                         public testing::WithParamInterface<ProbeSessionCase> {};
 
 // A picture behind a logon cookie and a hotlink check, found on a page of the site: the probe
 // asks as the download would, with the option on and (as before) with it off.
@@ -283,8 +283,10 @@ TEST_P(ProbeSessionTest, CarriesTheBrowsersSessionOnlyWithTheOption) {
 INSTANTIATE_TEST_SUITE_P(
     Option, ProbeSessionTest,
     testing::Values(
-        SessionCase{"On", true, {"big.jpg", "", "800", "600"}, "login=yes", true, kBrowserAgent},
-        SessionCase{"Off", false, {"big.jpg", "", "300", "300"}, "", false, "Vexilo libcurl/"}));
+        ProbeSessionCase{
+            "On", true, {"big.jpg", "", "800", "600"}, "login=yes", true, kBrowserAgent},
+        ProbeSessionCase{
+            "Off", false, {"big.jpg", "", "300", "300"}, "", false, "Vexilo libcurl/"}));
 
 TEST_F(HeaderSizeProbeTest, GoesThroughTheDownloadsProxy) {
   mSettings.ProxyServer = "127.0.0.1";
