@@ -24,7 +24,7 @@ std::string InputFile(const char* extension) {
 }
 
 const char* ExtensionFor(std::string_view bytes) {
-  switch (vexilo::SniffPictureFormat(bytes.substr(0, 32))) {
+  switch (vexilo::SniffPictureFormat(bytes.substr(0, vexilo::kSignatureBytes))) {
     case vexilo::PictureFormat::Jpeg:
       return ".jpg";
     case vexilo::PictureFormat::Gif:

@@ -2,6 +2,7 @@
 // What a picture's first bytes say about it: its kind by its signature. The decoders, the
 // folder listing and the downloads all tell a picture's kind from its bytes here.
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
@@ -9,7 +10,10 @@ namespace vexilo {
 
 enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, WebP, Avif };
 
-// The kind the bytes' signature names; the first 32 bytes are enough.
+// How many first bytes every signature below fits in.
+inline constexpr std::size_t kSignatureBytes = 32;
+
+// The kind the bytes' signature names; the first kSignatureBytes are enough.
 PictureFormat SniffPictureFormat(std::string_view firstBytes);
 
 struct PictureDimensions {

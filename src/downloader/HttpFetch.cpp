@@ -23,8 +23,6 @@ namespace {
 
 // As large as the curl tool's: fewer reads and writes per picture.
 constexpr long kBufferSize = 100 * 1024;
-// Enough to tell a picture's kind by its signature.
-constexpr std::size_t kSignatureBytes = 32;
 // A hostile reason phrase must not flood the picture list.
 constexpr std::size_t kMostStatusText = 80;
 

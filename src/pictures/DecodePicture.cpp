@@ -18,9 +18,6 @@ namespace vexilo {
 
 namespace {
 
-// Enough for every signature SniffPictureFormat knows.
-constexpr std::size_t kSignatureBytes = 32;
-
 // A folder scan lists anything by name: say so for a folder instead of a decoder's puzzled
 // message, and never open a pipe or a device, whose reads could block for ever.
 void RefuseNonFiles(const std::filesystem::path& path) {

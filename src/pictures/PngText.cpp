@@ -10,8 +10,8 @@ namespace vexilo {
 namespace {
 
 constexpr char kSignature[] = "\x89PNG\r\n\x1a\n";
-constexpr std::size_t kSignatureBytes = 8;
-constexpr std::size_t kIhdrEnd = kSignatureBytes + 4 + 4 + 13 + 4;
+constexpr std::size_t kPngSignatureBytes = 8;
+constexpr std::size_t kIhdrEnd = kPngSignatureBytes + 4 + 4 + 13 + 4;
 
 std::uint32_t ReadBigEndian(const std::string& bytes, std::size_t at) {
   std::uint32_t value = 0;
@@ -26,7 +26,7 @@ void AppendBigEndian(std::string& bytes, std::uint32_t value) {
 }
 
 bool HasSignature(const std::string& png) {
-  return png.size() >= kSignatureBytes && png.compare(0, kSignatureBytes, kSignature) == 0;
+  return png.size() >= kPngSignatureBytes && png.compare(0, kPngSignatureBytes, kSignature) == 0;
 }
 
 }  // namespace
@@ -34,7 +34,7 @@ bool HasSignature(const std::string& png) {
 std::map<std::string, std::string> ReadPngText(const std::string& png) {
   std::map<std::string, std::string> texts;
   if (!HasSignature(png)) return texts;
-  std::size_t at = kSignatureBytes;
+  std::size_t at = kPngSignatureBytes;
   // Each chunk: length, type, data, CRC.
   while (png.size() - at >= 12) {
     const std::uint32_t length = ReadBigEndian(png, at);
@@ -55,7 +55,7 @@ std::map<std::string, std::string> ReadPngText(const std::string& png) {
 std::string WithPngText(const std::string& png,
                         const std::vector<std::pair<std::string, std::string>>& texts) {
   if (!HasSignature(png) || png.size() < kIhdrEnd || png.compare(12, 4, "IHDR") != 0 ||
-      ReadBigEndian(png, kSignatureBytes) != 13) {
+      ReadBigEndian(png, kPngSignatureBytes) != 13) {
     throw std::invalid_argument("not a PNG starting with its header");
   }
   std::string chunks;

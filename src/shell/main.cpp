@@ -43,8 +43,8 @@
 namespace vexilo {
 namespace {
 
-constexpr int kDesignWidth = 792;
-constexpr int kDesignHeight = 532;
+constexpr int kMainDesignWidth = 792;
+constexpr int kMainDesignHeight = 532;
 constexpr int kLeftColumnWidth = 226;
 constexpr int kPreviewHeight = 210;
 constexpr int kPictureListHeight = 130;
@@ -69,12 +69,12 @@ TMainForm::TMainForm(AppFolders folders, MainFormServices services, QWidget* par
   setWindowTitle("Vexilo");
   setWindowIcon(AppIcon());
   setMinimumSize(450, 325);
-  resize(kDesignWidth, kDesignHeight);
+  resize(kMainDesignWidth, kMainDesignHeight);
 
   mAddressBox = BuildMainToolBars(*this, *mActions);
   setCentralWidget(BuildPanes());
   statusBar()->setSizeGripEnabled(true);
-  mStatus = std::make_unique<TStatusPanels>(statusBar(), kDesignWidth);
+  mStatus = std::make_unique<TStatusPanels>(statusBar(), kMainDesignWidth);
   mPictureView = std::make_unique<TPictureBrowser>(*this, *mGrid, *mPreview, *mStatus->Progress());
   RunParts parts{
       mFolders,    mServices.Settings, mServices.Prompts, mServices.Shell, *mStatus, mEventPump,
@@ -119,7 +119,7 @@ QWidget* TMainForm::BuildPanes() {
   QSplitter* left = Splitter(Qt::Vertical, browserPane, mPreview);
   left->setStretchFactor(0, 1);
   left->setStretchFactor(1, 0);
-  left->setSizes({kDesignHeight - kPreviewHeight, kPreviewHeight});
+  left->setSizes({kMainDesignHeight - kPreviewHeight, kPreviewHeight});
 
   mGrid = new TPictureGrid;
   // The profile is chosen once, before the settings are loaded, so a change of the option
@@ -137,12 +137,12 @@ QWidget* TMainForm::BuildPanes() {
   QSplitter* right = Splitter(Qt::Vertical, mGridArea, mPictureList);
   right->setStretchFactor(0, 1);
   right->setStretchFactor(1, 0);
-  right->setSizes({kDesignHeight - kPictureListHeight, kPictureListHeight});
+  right->setSizes({kMainDesignHeight - kPictureListHeight, kPictureListHeight});
 
   QSplitter* columns = Splitter(Qt::Horizontal, left, right);
   columns->setStretchFactor(0, 0);
   columns->setStretchFactor(1, 1);
-  columns->setSizes({kLeftColumnWidth, kDesignWidth - kLeftColumnWidth});
+  columns->setSizes({kLeftColumnWidth, kMainDesignWidth - kLeftColumnWidth});
   return columns;
 }
 

@@ -12,18 +12,19 @@
 namespace vexilo {
 namespace {
 
-constexpr int kClientWidth = 359;
-constexpr int kClientHeight = 121;
-constexpr int kPictureSize = 32;
+constexpr int kDeleteWidth = 359;
+constexpr int kDeleteHeight = 121;
+constexpr int kDeletePictureSize = 32;
 
 }  // namespace
 
 TDeleteTaskForm::TDeleteTaskForm(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Confirm Delete ");
-  setFixedSize(kClientWidth, kClientHeight);
+  setFixedSize(kDeleteWidth, kDeleteHeight);
 
   auto* picture = new QLabel;
-  picture->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(kPictureSize));
+  picture->setPixmap(
+      style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(kDeletePictureSize));
   mTaskSettings = new QCheckBox("Delete task settings and searching results");
   mTaskSettings->setObjectName("deleteTaskSettings");
   mTaskSettings->setChecked(true);

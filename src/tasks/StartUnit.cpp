@@ -16,13 +16,13 @@
 namespace vexilo {
 namespace {
 
-constexpr int kClientWidth = 448;
-constexpr int kClientHeight = 362;
-constexpr int kPictureSize = 48;
+constexpr int kStartWidth = 448;
+constexpr int kStartHeight = 362;
+constexpr int kStartPictureSize = 48;
 
 // The header's picture: a framed landscape, what the wizard's tasks go looking for.
 QPixmap HeaderPicture() {
-  QPixmap picture(kPictureSize, kPictureSize);
+  QPixmap picture(kStartPictureSize, kStartPictureSize);
   picture.fill(Qt::transparent);
   QPainter p(&picture);
   p.setRenderHint(QPainter::Antialiasing);
@@ -54,7 +54,7 @@ TTaskWizardForm::TTaskWizardForm(const AppSettings& settings, std::filesystem::p
       mProgramFolder(std::move(programFolder)),
       mPrompts(prompts) {
   setWindowTitle("New Task Wizard");
-  setFixedSize(kClientWidth, kClientHeight);
+  setFixedSize(kStartWidth, kStartHeight);
 
   auto* header = new QWidget;
   header->setObjectName("header");

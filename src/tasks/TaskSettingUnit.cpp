@@ -13,8 +13,8 @@
 namespace vexilo {
 namespace {
 
-constexpr int kClientWidth = 508;
-constexpr int kClientHeight = 387;
+constexpr int kSettingWidth = 508;
+constexpr int kSettingHeight = 387;
 
 }  // namespace
 
@@ -25,7 +25,7 @@ TTaskSettingForm::TTaskSettingForm(const AppSettings& settings, std::filesystem:
       mProgramFolder(std::move(programFolder)),
       mPrompts(prompts) {
   setWindowTitle("Task Settings");
-  setFixedSize(kClientWidth, kClientHeight);
+  setFixedSize(kSettingWidth, kSettingHeight);
 
   mTabs = new QTabWidget;
   const char* captions[] = {"Type", "General", "Following Links", "Size Filter"};

@@ -43,8 +43,8 @@ static_assert(viewerkey::kSpace == Qt::Key_Space && viewerkey::kPlus == Qt::Key_
 
 namespace {
 
-constexpr int kDesignWidth = 808;
-constexpr int kDesignHeight = 580;
+constexpr int kViewerDesignWidth = 808;
+constexpr int kViewerDesignHeight = 580;
 constexpr int kToolBarHeight = 27;
 constexpr int kButtonSide = 25;
 constexpr int kStatusBarHeight = 19;
@@ -81,7 +81,7 @@ TFormView::TFormView(TImageFileList& pictures, ViewerHost& host, UserPrompts& pr
       mWallpaper(wallpaper),
       mBlankWallpaper(std::move(blankWallpaper)) {
   setWindowTitle("Vexilo - View Picture");
-  resize(kDesignWidth, kDesignHeight);
+  resize(kViewerDesignWidth, kViewerDesignHeight);
   // The area is placed by hand: in full screen it reaches past the holder's edges.
   mAreaHolder = new QWidget;
   mArea = new TPictureArea(mAreaHolder);

@@ -26,7 +26,7 @@ struct FileCase {
 };
 void PrintTo(const FileCase& c, std::ostream* os) { *os << c.Path; }
 
-std::string ReadCase(const std::string& path) {
+std::string ReadCaseBytes(const std::string& path) {
   constexpr std::string_view kOwn = "own/";
   if (path.starts_with(kOwn)) {
     return test::ReadFileBytes(std::filesystem::path(VEXILO_SOURCE_DIR) / "tests/core/data" /
@@ -38,7 +38,7 @@ std::string ReadCase(const std::string& path) {
 class RealPictureTest : public testing::TestWithParam<FileCase> {};
 
 TEST_P(RealPictureTest, ReadsTheSizeAndNeverGuessesFromACutHeader) {
-  const std::string bytes = ReadCase(GetParam().Path);
+  const std::string bytes = ReadCaseBytes(GetParam().Path);
   ASSERT_FALSE(bytes.empty());
   const PictureDimensions expected{GetParam().Width, GetParam().Height};
   EXPECT_EQ(ReadPictureDimensions(bytes), expected);

@@ -34,7 +34,7 @@ using Sizes = std::vector<std::optional<PictureDimensions>>;
 constexpr const char* kPage = "http://127.0.0.1/gallery.html";
 
 // Every limit near a second, so that a server that never answers costs a second.
-ProbeLimits ShortLimits() {
+ProbeLimits ShortProbeLimits() {
   ProbeLimits limits;
   limits.ConnectTimeout = milliseconds(1000);
   limits.TotalTime = milliseconds(1000);
@@ -126,7 +126,7 @@ class HeaderSizeProbeTest : public testing::Test {
     mServer.AddRedirect("/moved.jpg", "/big.jpg");
   }
 
-  Sizes Read(const std::vector<std::string>& addresses, ProbeLimits limits = ShortLimits()) {
+  Sizes Read(const std::vector<std::string>& addresses, ProbeLimits limits = ShortProbeLimits()) {
     HeaderSizeProbe probe(mSettings, mTask, limits);
     return probe.ReadSizes(addresses, kPage, &Pump);
   }
@@ -229,7 +229,7 @@ TEST_F(HeaderSizeProbeTest, FollowsTheDownloadsRulesForCredentialsAndRedirection
   }
 }
 
-struct SessionCase {
+struct ProbeSessionCase {
   const char* Name;
   bool BrowserSession;
   PictureEntry Row;  // its size read from the picture, or the markup's when it could not be
@@ -237,10 +237,10 @@ struct SessionCase {
   bool PageAsReferer;
   std::string AgentStart;
 };
-void PrintTo(const SessionCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const ProbeSessionCase& c, std::ostream* os) { *os << c.Name; }
 
 class ProbeSessionTest : public HeaderSizeProbeTest,
-                         public testing::WithParamInterface<SessionCase> {};
+                         public testing::WithParamInterface<ProbeSessionCase> {};
 
 // A picture behind a logon cookie and a hotlink check, found on a page of the site: the probe
 // asks as the download would, with the option on and (as before) with it off.
@@ -260,7 +260,7 @@ TEST_P(ProbeSessionTest, CarriesTheBrowsersSessionOnlyWithTheOption) {
   session.Jar.Add({"login", "yes", "127.0.0.1", true, "/members"});
   session.Jar.Add({"other", "site", "elsewhere.invalid", false});
   mSettings.Advanced.BrowserSession = GetParam().BrowserSession;
-  HeaderSizeProbe probe(mSettings, mTask, ShortLimits());
+  HeaderSizeProbe probe(mSettings, mTask, ShortProbeLimits());
   probe.SetBrowserSession(&session);
   Harvest harvest(probe);
   const std::string address = mServer.Url("/members/big.jpg");
@@ -283,8 +283,10 @@ TEST_P(ProbeSessionTest, CarriesTheBrowsersSessionOnlyWithTheOption) {
 INSTANTIATE_TEST_SUITE_P(
     Option, ProbeSessionTest,
     testing::Values(
-        SessionCase{"On", true, {"big.jpg", "", "800", "600"}, "login=yes", true, kBrowserAgent},
-        SessionCase{"Off", false, {"big.jpg", "", "300", "300"}, "", false, "Vexilo libcurl/"}));
+        ProbeSessionCase{
+            "On", true, {"big.jpg", "", "800", "600"}, "login=yes", true, kBrowserAgent},
+        ProbeSessionCase{
+            "Off", false, {"big.jpg", "", "300", "300"}, "", false, "Vexilo libcurl/"}));
 
 TEST_F(HeaderSizeProbeTest, GoesThroughTheDownloadsProxy) {
   mSettings.ProxyServer = "127.0.0.1";
@@ -296,7 +298,7 @@ TEST_F(HeaderSizeProbeTest, GoesThroughTheDownloadsProxy) {
 }
 
 TEST_F(HeaderSizeProbeTest, StopEndsTheWaitAtOnce) {
-  ProbeLimits limits = ShortLimits();
+  ProbeLimits limits = ShortProbeLimits();
   // Only the stop can end this: a probe that missed it would hold the test past its time-out.
   limits.TotalTime = std::chrono::hours(1);
   {

@@ -13,13 +13,9 @@
 namespace vexilo {
 namespace {
 
-std::filesystem::path Data(const std::string& name) {
-  return std::filesystem::path(VEXILO_SOURCE_DIR) / "tests/pictures/data" / name;
-}
-
 // The reference drawn onto white, as the decoders show transparency.
 QImage OnWhite(const std::string& name) {
-  QImage reference = test::LoadReference(Data(name));
+  QImage reference = test::LoadReference(test::PictureData(name));
   QImage white(reference.size(), QImage::Format_RGB32);
   white.fill(Qt::white);
   QPainter painter(&white);
@@ -41,7 +37,7 @@ TEST(ModernDecodeTest, EachKindDecodesToItsSourceColours) {
                  Case{"animated.webp", "rgb.png", 0}, Case{"photo.avif", "rgb.png", 40},
                  Case{"alpha.avif", "rgba.png", 40}}) {
     SCOPED_TRACE(c.file);
-    Bitmap24 bitmap = DecodePicture(Data(c.file));
+    Bitmap24 bitmap = DecodePicture(test::PictureData(c.file));
     EXPECT_EQ(test::DifferenceFrom(bitmap, OnWhite(c.reference), c.tolerance), "");
   }
 }
@@ -59,7 +55,7 @@ TEST(ModernDecodeTest, ReducedDecodeScalesWebpOnlyAndKeepsTheFullSize) {
     SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.minLongSide));
     DecodeBudget budget(DecodeBudget::kSharedPixels);
     DecodeLease lease(budget);
-    ReducedPicture picture = DecodeReducedPicture(Data(c.file), c.minLongSide, &lease);
+    ReducedPicture picture = DecodeReducedPicture(test::PictureData(c.file), c.minLongSide, &lease);
     EXPECT_EQ(picture.Pixels.Width(), c.width);
     EXPECT_EQ(picture.Pixels.Height(), c.height);
     EXPECT_EQ(picture.FullWidth, 96);
@@ -67,7 +63,7 @@ TEST(ModernDecodeTest, ReducedDecodeScalesWebpOnlyAndKeepsTheFullSize) {
     EXPECT_GE(budget.PeakHeld(), std::int64_t{c.width} * c.height);
   }
   // Scaled colours stay those of the picture.
-  Bitmap24 small = DecodeReducedPicture(Data("alpha.webp"), 48).Pixels;
+  Bitmap24 small = DecodeReducedPicture(test::PictureData("alpha.webp"), 48).Pixels;
   QImage reference =
       OnWhite("rgba.png").scaled(48, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   EXPECT_EQ(test::DifferenceFrom(small, reference, 48), "");
@@ -78,7 +74,7 @@ TEST(ModernDecodeTest, EmptyTruncatedAndDamagedFilesAreRefused) {
   for (std::string name : {"rgb.png", "interlaced.png", "rgb16.png", "lossy.webp", "alpha.webp",
                            "animated.webp", "photo.avif", "alpha.avif"}) {
     SCOPED_TRACE(name);
-    const std::string bytes = test::ReadFileBytes(Data(name));
+    const std::string bytes = test::ReadFileBytes(test::PictureData(name));
     const std::filesystem::path cut =
         dir / ("cut" + std::filesystem::path(name).extension().string());
     for (size_t length :
@@ -94,7 +90,7 @@ TEST(ModernDecodeTest, EmptyTruncatedAndDamagedFilesAreRefused) {
     }
   }
   // A damaged byte in the pixel data of a PNG fails its checksum.
-  std::string png = test::ReadFileBytes(Data("rgb.png"));
+  std::string png = test::ReadFileBytes(test::PictureData("rgb.png"));
   png[png.size() / 2] = static_cast<char>(png[png.size() / 2] ^ 0x55);
   test::WriteFileBytes(dir / "damaged.png", png);
   EXPECT_THROW(DecodePicture(dir / "damaged.png"), PictureError);
@@ -116,7 +112,7 @@ std::string Be32(std::uint32_t value) {
 
 // The first bytes of a real PNG whose header, with a valid checksum, claims side x side.
 std::string PngClaiming(std::uint32_t side, size_t length) {
-  std::string png = test::ReadFileBytes(Data("rgb.png")).substr(0, length);
+  std::string png = test::ReadFileBytes(test::PictureData("rgb.png")).substr(0, length);
   png.replace(16, 8, Be32(side) + Be32(side));
   png.replace(29, 4, Be32(Crc32(std::string_view(png).substr(12, 17))));
   return png;
@@ -154,7 +150,7 @@ TEST(ModernDecodeTest, AbsurdSizesAreRefusedBeforeAllocating) {
   test::WriteFileBytes(dir / "bomb.webp", webp);
   ExpectRefusedUnpaid(dir / "bomb.webp", "cannot come from a file of");
 
-  std::string avif = test::ReadFileBytes(Data("photo.avif"));
+  std::string avif = test::ReadFileBytes(test::PictureData("photo.avif"));
   size_t ispe = avif.find("ispe");
   ASSERT_NE(ispe, std::string::npos);
   avif.replace(ispe + 8, 8, Be32(8000) + Be32(8000));

@@ -35,6 +35,10 @@ std::string DifferenceFrom(const Bitmap24& bitmap, const QImage& reference, int 
   return "";
 }
 
+std::filesystem::path PictureData(const std::string& name) {
+  return std::filesystem::path(VEXILO_SOURCE_DIR) / "tests/pictures/data" / name;
+}
+
 QImage LoadReference(const std::filesystem::path& file) {
   return QImage(QString::fromStdString(file.string()));
 }

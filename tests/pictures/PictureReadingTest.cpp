@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "PictureCompare.h"
 #include "pictures/DecodePicture.h"
 #include "pictures/ExifOrientation.h"
 #include "pictures/ImageFileList.h"
@@ -12,10 +13,6 @@
 
 namespace vexilo {
 namespace {
-
-std::filesystem::path Data(const std::string& name) {
-  return std::filesystem::path(VEXILO_SOURCE_DIR) / "tests/pictures/data" / name;
-}
 
 PictureReading Reading(bool modernKinds, bool exifOrientation) {
   PictureReading reading;
@@ -57,7 +54,7 @@ TEST(PictureReadingTest, ModernKindsDecodeAFileByItsBytes) {
                                    {"orient3.jpg", "jpeg.png"},
                                    {"alpha.webp", "webp.avif"}};
   for (const Case& c : cases)
-    test::WriteFileBytes(dir / c.copy, test::ReadFileBytes(Data(c.source)));
+    test::WriteFileBytes(dir / c.copy, test::ReadFileBytes(test::PictureData(c.source)));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.copy);
     {
@@ -107,15 +104,15 @@ TEST(PictureReadingTest, ExifOrientationTurnsJpegsAndTheirFullSize) {
   Bitmap24 stored6, stored3;
   {
     ScopedPictureReading reading(Reading(false, false));
-    stored6 = DecodePicture(Data("orient6.jpg"));
-    stored3 = DecodePicture(Data("orient3.jpg"));
-    EXPECT_EQ(DecodeReducedPicture(Data("orient6.jpg"), 32).FullWidth, 96);
+    stored6 = DecodePicture(test::PictureData("orient6.jpg"));
+    stored3 = DecodePicture(test::PictureData("orient3.jpg"));
+    EXPECT_EQ(DecodeReducedPicture(test::PictureData("orient6.jpg"), 32).FullWidth, 96);
   }
   ASSERT_EQ(stored6.Width(), 96);
   ASSERT_EQ(stored6.Height(), 64);
   ScopedPictureReading reading(Reading(false, true));
-  Bitmap24 turned6 = DecodePicture(Data("orient6.jpg"));
-  Bitmap24 turned3 = DecodePicture(Data("orient3.jpg"));
+  Bitmap24 turned6 = DecodePicture(test::PictureData("orient6.jpg"));
+  Bitmap24 turned3 = DecodePicture(test::PictureData("orient3.jpg"));
   ASSERT_EQ(turned6.Width(), 64);
   ASSERT_EQ(turned6.Height(), 96);
   ASSERT_EQ(turned3.Width(), 96);
@@ -127,7 +124,7 @@ TEST(PictureReadingTest, ExifOrientationTurnsJpegsAndTheirFullSize) {
   EXPECT_EQ(turned3.Pixel(0, 0), stored3.Pixel(95, 63));
   EXPECT_EQ(turned3.Pixel(10, 20), stored3.Pixel(85, 43));
 
-  ReducedPicture reduced = DecodeReducedPicture(Data("orient6.jpg"), 32);
+  ReducedPicture reduced = DecodeReducedPicture(test::PictureData("orient6.jpg"), 32);
   EXPECT_EQ(reduced.FullWidth, 64);
   EXPECT_EQ(reduced.FullHeight, 96);
   EXPECT_EQ(reduced.Pixels.Width(), 32);
@@ -136,9 +133,9 @@ TEST(PictureReadingTest, ExifOrientationTurnsJpegsAndTheirFullSize) {
 
 TEST(PictureReadingTest, OrientationReaderSurvivesHostileSegments) {
   using namespace std::string_literals;
-  const std::string jpeg = test::ReadFileBytes(Data("orient6.jpg"));
+  const std::string jpeg = test::ReadFileBytes(test::PictureData("orient6.jpg"));
   EXPECT_EQ(ReadExifOrientation(jpeg), 6);
-  EXPECT_EQ(ReadExifOrientation(test::ReadFileBytes(Data("orient3.jpg"))), 3);
+  EXPECT_EQ(ReadExifOrientation(test::ReadFileBytes(test::PictureData("orient3.jpg"))), 3);
   // The segment as exif-orientation.py writes it: FF E1, length, "Exif\0\0", then TIFF.
   const std::string tiff = jpeg.substr(12, 26);
   ASSERT_EQ(tiff.substr(0, 4), "MM\0\x2A"s);

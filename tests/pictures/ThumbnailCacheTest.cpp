@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <functional>
 
+#include "PictureCompare.h"
 #include "pictures/BmpWriter.h"
 #include "pictures/PngText.h"
 #include "pictures/PngWriter.h"
@@ -23,8 +24,6 @@ namespace {
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
-
-constexpr std::uint32_t kFace = 0xD4D0C8;
 
 TEST(ThumbnailCacheNamingTest, FoldersUrisAndNamesAreThoseOtherProgramsUse) {
   struct Case {
@@ -56,7 +55,7 @@ class ThumbnailCacheTest : public testing::Test {
         picture.SetPixel(x, y, static_cast<std::uint32_t>(x * 0x10101 / 2));
     }
     WriteBmp(picture, pictures / "wide.bmp");
-    uncached = MakeFileThumbnail(Picture(), kFace);
+    uncached = MakeFileThumbnail(Picture(), test::kFace);
     UseThumbnailCacheFolder(Folder());
   }
   void TearDown() override { UseThumbnailCacheFolder({}); }
@@ -98,7 +97,7 @@ class ThumbnailCacheTest : public testing::Test {
 };
 
 TEST_F(ThumbnailCacheTest, ADecodeLeavesAnOwnerOnlyEntryThatTheNextThumbnailReads) {
-  EXPECT_TRUE(MakeFileThumbnail(Picture(), kFace) == uncached) << "cold looks like no cache";
+  EXPECT_TRUE(MakeFileThumbnail(Picture(), test::kFace) == uncached) << "cold looks like no cache";
   const auto texts = EntryText();
   EXPECT_EQ(texts.at("Thumb::URI"), "file://" + Picture().string());
   EXPECT_EQ(texts.at("Thumb::MTime"), MTime());
@@ -111,18 +110,18 @@ TEST_F(ThumbnailCacheTest, ADecodeLeavesAnOwnerOnlyEntryThatTheNextThumbnailRead
   EXPECT_EQ(info.st_mode & 0777, 0700u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder()), {}), 1)
       << "no temporary left";
-  EXPECT_TRUE(MakeFileThumbnail(Picture(), kFace) == uncached) << "warm looks the same";
+  EXPECT_TRUE(MakeFileThumbnail(Picture(), test::kFace) == uncached) << "warm looks the same";
 
   // Pixels the picture does not have prove the entry is read, not the picture.
   PlaceEntry(Green(128, 43), FreshTexts());
-  EXPECT_EQ(MakeFileThumbnail(Picture(), kFace).Pixel(40, 40), 0x00FF00u);
+  EXPECT_EQ(MakeFileThumbnail(Picture(), test::kFace).Pixel(40, 40), 0x00FF00u);
 }
 
 TEST_F(ThumbnailCacheTest, TheGeometryComesFromTheStoredFullSize) {
   // 128 x 64 pixels of a 1000 x 499 picture: the picture area is 31 rows high, not 32.
   PlaceEntry(Green(128, 64), FreshTexts("1000", "499"));
-  EXPECT_TRUE(MakeFileThumbnail(Picture(), kFace) ==
-              MakeThumbnail(Green(128, 64), 1000, 499, kFace));
+  EXPECT_TRUE(MakeFileThumbnail(Picture(), test::kFace) ==
+              MakeThumbnail(Green(128, 64), 1000, 499, test::kFace));
   EXPECT_NE(LayoutThumbnail(1000, 499), LayoutThumbnail(128, 64));
 }
 
@@ -175,7 +174,7 @@ TEST_F(ThumbnailCacheTest, AnEntryThatCannotBeTrustedIsIgnoredAndWrittenAnew) {
     std::filesystem::create_directories(Folder());
     std::filesystem::remove(Entry());
     c.place();
-    EXPECT_TRUE(MakeFileThumbnail(Picture(), kFace) == uncached) << c.name;
+    EXPECT_TRUE(MakeFileThumbnail(Picture(), test::kFace) == uncached) << c.name;
     EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(Entry())))
         << c.name;
     EXPECT_EQ(EntryText().at("Thumb::MTime"), MTime()) << c.name;
@@ -187,13 +186,13 @@ TEST_F(ThumbnailCacheTest, AnEntryThatCannotBeTrustedIsIgnoredAndWrittenAnew) {
 
 TEST_F(ThumbnailCacheTest, NothingIsCachedWhenOffNorForTheCacheItself) {
   UseThumbnailCacheFolder({});
-  MakeFileThumbnail(Picture(), kFace);
+  MakeFileThumbnail(Picture(), test::kFace);
   EXPECT_FALSE(std::filesystem::exists(cacheHome / "thumbnails"));
 
   UseThumbnailCacheFolder(Folder());
   std::filesystem::create_directories(Folder());
   std::filesystem::copy_file(Picture(), Folder() / "x.bmp");
-  MakeFileThumbnail(Folder() / "x.bmp", kFace);
+  MakeFileThumbnail(Folder() / "x.bmp", test::kFace);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder()), {}), 1);
 }
 

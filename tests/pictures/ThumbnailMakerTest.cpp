@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "PictureCompare.h"
 #include "pictures/BmpWriter.h"
 #include "pictures/ThumbnailMaker.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
 namespace {
-
-constexpr std::uint32_t kFace = 0xC0C0C0;
 
 // Bitmaps of different sizes and colours, a missing file and a broken one, more entries
 // than the workers may run ahead: every result arrives in list order with its own outcome.
@@ -25,7 +24,7 @@ TEST(ThumbnailMakerTest, ResultsComeInListOrderWithAFailurePerEntry) {
     }
     paths.push_back(path);
   }
-  ThumbnailMaker maker(paths, kFace, 3);
+  ThumbnailMaker maker(paths, test::kFace, 3);
   ASSERT_EQ(maker.Count(), 150);
   for (int i = 0; i < 150; ++i) {
     SCOPED_TRACE(i);
@@ -38,7 +37,7 @@ TEST(ThumbnailMakerTest, ResultsComeInListOrderWithAFailurePerEntry) {
     } else {
       ASSERT_TRUE(result.Ok()) << result.Error;
       EXPECT_TRUE(result.Thumbnail.Unpack() ==
-                  MakeFileThumbnail(paths[static_cast<size_t>(i)], kFace));
+                  MakeFileThumbnail(paths[static_cast<size_t>(i)], test::kFace));
     }
   }
   EXPECT_TRUE(maker.NextReady());
@@ -51,10 +50,10 @@ TEST(ThumbnailMakerTest, StopsWhenDroppedEarly) {
   WriteBmp(picture, dir / "a.bmp");
   std::vector<std::string> paths(500, (dir / "a.bmp").string());
   {
-    ThumbnailMaker maker(paths, kFace);
+    ThumbnailMaker maker(paths, test::kFace);
     EXPECT_TRUE(maker.Next().Ok());
   }
-  ThumbnailMaker empty({}, kFace);
+  ThumbnailMaker empty({}, test::kFace);
   EXPECT_EQ(empty.Count(), 0);
   EXPECT_TRUE(empty.NextReady());
 }
@@ -73,7 +72,7 @@ TEST(ThumbnailMakerTest, DecodesHoldTheirPixelsFromTheBudget) {
   paths.insert(paths.begin() + 6, (dir / "large.bmp").string());
   DecodeBudget budget(400 * 250);
   {
-    ThumbnailMaker maker(paths, kFace, 4, budget);
+    ThumbnailMaker maker(paths, test::kFace, 4, budget);
     for (int i = 0; i < maker.Count(); ++i) EXPECT_TRUE(maker.Next().Ok()) << i;
   }
   EXPECT_EQ(budget.PeakHeld(), 500 * 500);

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "PictureCompare.h"
 #include "TestJpeg.h"
 #include "pictures/DecodePicture.h"
 #include "pictures/JpegDecoder.h"
@@ -12,7 +13,6 @@
 namespace vexilo {
 namespace {
 
-constexpr std::uint32_t kFace = 0xD4D0C8;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kGrey = 0x808080;
 constexpr std::uint32_t kPicture = 0x123456;
@@ -45,13 +45,13 @@ TEST_P(ThumbnailGeometryTest, EveryPixelOfTheCellIsRight) {
   const Case& row = GetParam();
   Bitmap24 picture(row.width, row.height);
   picture.Fill(kPicture);
-  Bitmap24 thumbnail = MakeThumbnail(picture, kFace);
+  Bitmap24 thumbnail = MakeThumbnail(picture, test::kFace);
   ASSERT_EQ(thumbnail.Width(), 80);
   ASSERT_EQ(thumbnail.Height(), 80);
   const ThumbnailLayout& l = row.layout;
   for (int y = 0; y < 80; ++y) {
     for (int x = 0; x < 80; ++x) {
-      std::uint32_t expected = kFace;
+      std::uint32_t expected = test::kFace;
       std::uint32_t colour = 0;
       if (OnBevel(x, y, 0, 0, 79, 79, kWhite, kGrey, colour)) expected = colour;
       if (OnBevel(x, y, l.BevelX, l.BevelY, l.BevelWidth, l.BevelHeight, kGrey, kWhite, colour)) {
@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(Thumbnail, ThumbnailGeometryTest,
                                          Case{3000, 2000, {7, 18, 64, 43, 8, 19, 71, 61}}));
 
 TEST(ThumbnailTest, CornersOfTheRaisedBevel) {
-  Bitmap24 thumbnail = MakeThumbnail(Bitmap24(10, 10), kFace);
+  Bitmap24 thumbnail = MakeThumbnail(Bitmap24(10, 10), test::kFace);
   EXPECT_EQ(thumbnail.Pixel(0, 0), kWhite);
   EXPECT_EQ(thumbnail.Pixel(79, 0), kWhite);
   EXPECT_EQ(thumbnail.Pixel(0, 79), kGrey);
@@ -86,7 +86,7 @@ TEST(ThumbnailTest, StretchKeepsWholeSourcePixels) {
   picture.SetPixel(1, 0, 0x00FF00);
   picture.SetPixel(0, 1, 0x0000FF);
   picture.SetPixel(1, 1, 0xFFFF00);
-  Bitmap24 thumbnail = MakeThumbnail(picture, kFace);
+  Bitmap24 thumbnail = MakeThumbnail(picture, test::kFace);
   std::set<std::uint32_t> colours;
   for (int y = 8; y < 71; ++y) {
     for (int x = 8; x < 72; ++x) {
@@ -119,8 +119,8 @@ TEST(ThumbnailTest, ReducedJpegGivesTheSameThumbnail) {
     }
   }
   test::WriteJpeg(dir / "blocks.jpg", picture, 95);
-  Bitmap24 full = MakeThumbnail(DecodePicture(dir / "blocks.jpg"), kFace);
-  Bitmap24 fast = MakeFileThumbnail(dir / "blocks.jpg", kFace);
+  Bitmap24 full = MakeThumbnail(DecodePicture(dir / "blocks.jpg"), test::kFace);
+  Bitmap24 fast = MakeFileThumbnail(dir / "blocks.jpg", test::kFace);
   auto distance = [](std::uint32_t a, std::uint32_t b) {
     int d = 0;
     for (int shift : {0, 8, 16}) {
