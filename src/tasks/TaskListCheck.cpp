@@ -17,7 +17,7 @@ constexpr size_t kMostNamed = 10;
 std::string LineNumber(size_t line) { return std::to_string(line + 1); }
 
 // Whether the folder name is the last part of the picture folder, as Vexilo makes every task.
-// The two lines are 16 apart, so lines added or lost between them never keep them matching.
+// In a shifted block both lines come from other fields, which do not match by chance.
 bool FolderNameEndsTaskFolder(const std::string& taskFolder, const std::string& folderName) {
   std::string_view folder = taskFolder;
   if (folder.ends_with('/')) folder.remove_suffix(1);
@@ -34,8 +34,9 @@ std::string BlockProblem(const std::vector<std::string>& lines, size_t first,
            " bytes";
   }
   for (size_t line = first + kFirstNumberLine; line <= first + kLastNumberLine; ++line) {
-    if (!ParseWholeNumber(lines[line]))
+    if (!ParseWholeNumber(lines[line])) {
       return "line " + LineNumber(line) + " is not a whole number";
+    }
   }
   const size_t folderName = first + TaskRecord::kFolderNameLine;
   if (!IsPlainFolderName(lines[folderName])) {
