@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <string_view>
 
 #include "core/Errors.h"
@@ -58,24 +60,10 @@ std::string Serialise(const std::vector<std::string>& lines) {
   return text;
 }
 
-bool ReadAll(int fd, std::string& text) {
-  char buffer[64 * 1024];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got == 0) return true;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    text.append(buffer, static_cast<size_t>(got));
-  }
-}
-
-}  // namespace
-
-std::string ReadText(const std::filesystem::path& file) {
-  // Non-blocking, so that a FIFO in the file's place cannot hang the open; only a regular
-  // file is read.
+// Reads a regular file piece by piece. Non-blocking, so that a FIFO in the file's place
+// cannot hang the open; only a regular file is read.
+void ReadPieces(const std::filesystem::path& file,
+                const std::function<void(std::string_view piece)>& take) {
   const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) throw FileError("Cannot open file \"" + file.string() + "\". " + SystemReason());
   const UniqueFd closer(fd);
@@ -87,35 +75,112 @@ std::string ReadText(const std::filesystem::path& file) {
     throw FileError("Cannot open file \"" + file.string() + "\". " +
                     (S_ISDIR(info.st_mode) ? "It is a folder." : "It is not a regular file."));
   }
+  std::vector<char> buffer(64 * 1024);
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+    if (got == 0) return;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw FileError("Cannot read file \"" + file.string() + "\".");
+    }
+    take(std::string_view(buffer.data(), static_cast<size_t>(got)));
+  }
+}
+
+// Splits text handed over in pieces into lines, at CR LF, LF or CR, also where a piece ends
+// between CR and LF. A line longer than the bound is listed, and its bytes are dropped as they
+// come.
+class LineSplitter {
+ public:
+  explicit LineSplitter(size_t longestLine) : mLongest(longestLine) {}
+
+  void Take(std::string_view piece) {
+    while (!piece.empty()) {
+      if (mAfterCr) {
+        mAfterCr = false;
+        if (piece.front() == '\n') {
+          piece.remove_prefix(1);
+          continue;
+        }
+      }
+      const size_t end = piece.find_first_of("\r\n");
+      Append(piece.substr(0, end));
+      if (end == std::string_view::npos) return;
+      EndLine();
+      mAfterCr = piece[end] == '\r';
+      piece.remove_prefix(end + 1);
+    }
+  }
+
+  BoundedLines Finish() {
+    if (mOpen) EndLine();
+    return std::move(mRead);
+  }
+
+ private:
+  void Append(std::string_view part) {
+    if (part.empty()) return;
+    mOpen = true;
+    if (mTooLong) return;
+    if (part.size() > mLongest - mLine.size()) {
+      mTooLong = true;
+      std::string().swap(mLine);
+      return;
+    }
+    mLine.append(part);
+  }
+
+  void EndLine() {
+    if (mTooLong) mRead.TooLong.push_back(mRead.Lines.size());
+    mRead.Lines.push_back(std::move(mLine));
+    mLine.clear();
+    mTooLong = false;
+    mOpen = false;
+  }
+
+  size_t mLongest;
+  BoundedLines mRead;
+  std::string mLine;
+  bool mOpen = false;  // bytes of a line have come since the last line end
+  bool mTooLong = false;
+  bool mAfterCr = false;
+};
+
+}  // namespace
+
+std::string ReadText(const std::filesystem::path& file) {
   std::string text;
-  text.reserve(static_cast<size_t>(info.st_size));
-  if (!ReadAll(fd, text)) throw FileError("Cannot read file \"" + file.string() + "\".");
+  ReadPieces(file, [&text](std::string_view piece) { text.append(piece); });
   return text;
 }
 
 std::vector<std::string> ReadLines(const std::filesystem::path& file) {
-  return SplitLines(ReadText(file));
+  BoundedLines read = ReadBoundedLines(file, kLongestLine);
+  if (!read.TooLong.empty()) {
+    throw FileError("Cannot read file \"" + file.string() + "\": its line " +
+                    std::to_string(read.TooLong.front() + 1) + " is longer than " +
+                    std::to_string(kLongestLine) + " bytes.");
+  }
+  return std::move(read.Lines);
+}
+
+BoundedLines ReadBoundedLines(const std::filesystem::path& file, size_t longestLine) {
+  LineSplitter splitter(longestLine);
+  ReadPieces(file, [&splitter](std::string_view piece) { splitter.Take(piece); });
+  return splitter.Finish();
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  size_t i = 0;
-  while (i < text.size()) {
-    char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.emplace_back(text.substr(start, i - start));
-      i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-      start = i;
-    } else {
-      ++i;
-    }
-  }
-  if (start < text.size()) lines.emplace_back(text.substr(start));
-  return lines;
+  LineSplitter splitter(std::numeric_limits<size_t>::max());
+  splitter.Take(text);
+  return splitter.Finish().Lines;
 }
 
 void WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
+  WriteText(file, Serialise(lines));
+}
+
+void WriteText(const std::filesystem::path& file, const std::string& text) {
   // Root may write anything, so the read-only test looks at the permission bits themselves.
   mode_t mode = 0644;
   struct stat existing {};
@@ -128,7 +193,6 @@ void WriteLines(const std::filesystem::path& file, const std::vector<std::string
   std::string pattern = TemporaryPattern(file);
   int fd = ::mkstemp(pattern.data());
   if (fd < 0) FailCreate(file, SystemReason());
-  std::string text = Serialise(lines);
   // No fsync: the rename already keeps a crash of the program from leaving a torn file, and
   // the scheduler rewrites counti.dat after every hand-out, where a sync per write would
   // cost more than the download.

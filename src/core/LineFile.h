@@ -2,6 +2,7 @@
 // The program's own files are lists of lines. This is the one place that reads and writes
 // them: CR LF after every line on write; CR LF, LF or CR accepted on read; bytes unchanged.
 
+#include <cstddef>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -10,10 +11,25 @@
 
 namespace vexilo {
 
+// The longest line ReadLines takes: twice the 2 MiB the web engine allows an address, so a
+// real crawl's addresses always fit, while a hand-edited giant line is refused before any
+// list or window has to hold it.
+inline constexpr std::size_t kLongestLine = std::size_t{4} << 20;
+
+// A file's lines read with a bound on a line's length.
+struct BoundedLines {
+  std::vector<std::string> Lines;    // a line longer than the bound is kept empty
+  std::vector<std::size_t> TooLong;  // the positions (from 0) of such lines, in order
+};
+
 // Reads the lines of a file. A last line without an end counts; a line end at the very
-// end adds no empty line. Raises FileError when the file cannot be read or is not a regular
-// file (a folder, a FIFO, a device).
+// end adds no empty line. Raises FileError when the file cannot be read, is not a regular
+// file (a folder, a FIFO, a device) or has a line longer than kLongestLine bytes.
 std::vector<std::string> ReadLines(const std::filesystem::path& file);
+
+// Reads the lines as ReadLines does, but a line longer than longestLine bytes is only
+// listed, never held in memory, so that the caller can say which lines are too long.
+BoundedLines ReadBoundedLines(const std::filesystem::path& file, std::size_t longestLine);
 
 // The bytes of a file, with the same checks as ReadLines.
 std::string ReadText(const std::filesystem::path& file);
@@ -27,6 +43,9 @@ std::vector<std::string> SplitLines(std::string_view text);
 // over the old one, so a failure never leaves a half-written file. An existing file without
 // write permission is left alone and the write fails. Raises FileError on any failure.
 void WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
+
+// Replaces the file with the bytes of text, in the same safe way as WriteLines.
+void WriteText(const std::filesystem::path& file, const std::string& text);
 
 // Removes the temporary files WriteLines leaves behind when the program is killed between
 // writing and renaming: the regular files in folder named "." + one of names + "." + six

@@ -1,5 +1,7 @@
 #include "core/TaskRecord.h"
 
+#include <string_view>
+
 #include "core/TextRules.h"
 
 namespace vexilo {
@@ -12,6 +14,11 @@ std::array<std::string, TaskRecord::kLineCount> ToLines(const TaskRecord& r) {
           r.TaskType,      r.GrabFromLinks, r.DownloadUrlFilter, r.SearchUrlFilter,
           r.LinkCutFrom,   r.LinkCutTo,     r.Reserved18,        r.FolderName,
           r.Reserved20};
+}
+
+bool IsPlainFolderName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string_view("/\0", 2)) == std::string::npos && Trim(name) == name;
 }
 
 TaskRecord FromLines(const std::string* lines) {

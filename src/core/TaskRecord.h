@@ -48,6 +48,11 @@ inline const std::string kNo{"0"};
 // The record as its 21 lines, integers in decimal.
 std::array<std::string, TaskRecord::kLineCount> ToLines(const TaskRecord& record);
 
+// A folder name that names one folder inside the folder that holds it: not empty, ".", "..",
+// without "/" or NUL and without blanks at its ends (which the folder deletion trims away).
+// Every FolderName must be one before it becomes a path.
+bool IsPlainFolderName(const std::string& name);
+
 // Builds a record from 21 lines. Raises ConversionError when an integer line is not a
 // whole number; nothing is returned then, so a caller's record stays as it was.
 TaskRecord FromLines(const std::string* lines);

@@ -8,6 +8,7 @@
 
 #include "core/Errors.h"
 #include "core/LineFile.h"
+#include "core/TaskRecord.h"
 #include "core/TextRules.h"
 
 namespace vexilo {
@@ -124,6 +125,10 @@ TaskStateFiles::TaskStateFiles(std::filesystem::path programFolder)
     : mProgramFolder(std::move(programFolder)) {}
 
 std::filesystem::path TaskStateFiles::StateFolder(const std::string& folderName) const {
+  // Every state file's path starts here: no stored name may lead out of the state folders.
+  if (!IsPlainFolderName(folderName)) {
+    throw FileError("\"" + folderName + "\" is not a task's folder name.");
+  }
   return mProgramFolder / kStateFolder / folderName;
 }
 

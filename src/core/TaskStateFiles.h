@@ -21,6 +21,7 @@ class TaskStateFiles {
 
   explicit TaskStateFiles(std::filesystem::path programFolder);
 
+  // Raises FileError for a folder name that is not plain (IsPlainFolderName).
   std::filesystem::path StateFolder(const std::string& folderName) const;
 
   // Writes all ten files, creating the state folder when it is missing.

@@ -86,6 +86,10 @@ void TRun::Start() {
                                         TaskStateFiles::kStateFolder);
     mStateFiles.RemoveStaleTemporaries();
     mTaskList.LoadTaskList();
+    if (!mTaskList.UnreadableBlocks().empty()) {
+      mParts.Prompts.ShowError(
+          UnreadableBlocksMessage(mTaskList.FilePath(), mTaskList.UnreadableBlocks()));
+    }
   } catch (const std::exception& error) {
     mParts.Prompts.ShowError(error.what());
   }
@@ -150,6 +154,14 @@ void TRun::DownloadTick() { mScheduler->Tick(); }
 
 void TRun::ListTaskPictures(int node) {
   if (node < 0 || node >= mTaskList.TaskCount()) return;
+  if (!mTaskList.Readable(node)) {
+    // Its lines may be another task's: nothing of it is listed (start-up named it).
+    mPictureCommands.ClearGrid();
+    mPictureRows.clear();
+    mRowsOwner.reset();
+    mParts.Window.ShowPictureRows(mPictureRows);
+    return;
+  }
   try {
     mPictureCommands.ListTaskFolder(mTaskList.TaskLine(node, TaskRecord::kTaskFolderLine));
   } catch (const std::exception& error) {

@@ -5,6 +5,21 @@
 #include <QStyle>
 
 namespace vexilo {
+namespace {
+
+// The tree shapes a caption whole to size its row, in time that grows faster than its length,
+// so a hand-edited giant name would hold up the window; no pane shows more than this anyway.
+constexpr qsizetype kLongestCaption = 256;
+
+QString CaptionOf(const std::string& name) {
+  QString caption = QString::fromStdString(name);
+  if (caption.size() <= kLongestCaption) return caption;
+  qsizetype cut = kLongestCaption;
+  if (caption.at(cut - 1).isHighSurrogate()) --cut;
+  return caption.left(cut) + QChar(0x2026);
+}
+
+}  // namespace
 
 TTaskTree::TTaskTree(QWidget* parent) : QTreeWidget(parent) {
   setHeaderHidden(true);
@@ -37,7 +52,7 @@ int TTaskTree::NodeOf(const QTreeWidgetItem* node) const {
 }
 
 void TTaskTree::AddTaskNode(const std::string& caption) {
-  auto* node = new QTreeWidgetItem(Root(), QStringList(QString::fromStdString(caption)));
+  auto* node = new QTreeWidgetItem(Root(), QStringList(CaptionOf(caption)));
   node->setIcon(0, QApplication::style()->standardIcon(QStyle::SP_DirIcon));
 }
 

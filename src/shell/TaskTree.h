@@ -1,9 +1,9 @@
 #pragma once
 // The task tree: the root "Vexilo Task" (there from the start, expanded) and one child per
-// task, in task index order, captioned with the task's name. Read-only, whole-row selection. A
-// change of selection by the user (click, key) is undone at once, offered to a guard and, when
-// allowed, made again and reported; so a refused change never shows, not even behind its message.
-// Main thread only.
+// task, in task index order, captioned with the task's name (cut after 256 characters). Read-only,
+// whole-row selection. A change of selection by the user (click, key) is undone at once, offered to
+// a guard and, when allowed, made again and reported; so a refused change never shows, not even
+// behind its message. Main thread only.
 
 #include <QTreeWidget>
 #include <functional>

@@ -33,6 +33,17 @@ std::optional<std::string> OwnPictureFolder(const std::string& taskFolder,
   return own;
 }
 
+// Why a crawl cannot save into taskFolder; empty when it can. The root or a folder relative
+// to wherever Vexilo was started would scatter the task's pictures.
+std::string UnusablePictureFolder(const std::string& taskFolder) {
+  const std::filesystem::path folder(taskFolder);
+  if (taskFolder.find('\0') != std::string::npos || !folder.is_absolute()) {
+    return "is not a full path";
+  }
+  if (folder.lexically_normal() == folder.root_path()) return "is the root folder";
+  return {};
+}
+
 bool Exists(const std::string& path) {
   std::error_code ec;
   return std::filesystem::exists(std::filesystem::symlink_status(Trim(path), ec));
@@ -43,6 +54,13 @@ bool Exists(const std::string& path) {
 std::string UnreadableTaskMessage(const std::string& taskName, const std::string& reason) {
   return "The task \"" + taskName + "\" cannot be read from GTask.lis (" + reason +
          "). Correct or delete its lines in that file while Vexilo is closed.";
+}
+
+std::string UnusableFolderMessage(const std::string& taskName, const std::string& taskFolder,
+                                  const std::string& reason, int fileLine) {
+  return "The task \"" + taskName + "\" cannot be crawled: its picture folder \"" + taskFolder +
+         "\" " + reason + ". Correct line " + std::to_string(fileLine) +
+         " of GTask.lis while Vexilo is closed, or make the task again.";
 }
 
 std::string PicturesLeftMessage(const std::string& taskFolder, const std::string& downFolder) {
@@ -56,6 +74,7 @@ TaskCommands::TaskCommands(TaskCommandParts parts) : mParts(std::move(parts)) {}
 void TaskCommands::New() {
   if (RefuseWhileCrawling(kStopFirstMessage)) return;
   try {
+    mParts.Tasks.CheckSavable();
     // The current record is the selected task's until a new task is really made.
     TaskRecord task = mParts.CurrentTask;
     if (!mParts.Wizard.ShowNewTaskWizard(task)) return;
@@ -76,6 +95,7 @@ void TaskCommands::QuickStart() {
   if (Trim(address).empty()) return;
   if (RefuseWhileCrawling(kStopFirstMessage)) return;
   try {
+    mParts.Tasks.CheckSavable();
     mParts.CurrentTask =
         QuickTaskFor(address, mParts.CurrentTask, mParts.Settings.DownFolder, mParts.ProgramFolder);
     AddAndCrawlCurrentTask();
@@ -95,6 +115,8 @@ void TaskCommands::Delete() {
   try {
     std::optional<DeleteChoice> choice = mParts.DeleteDialog.AskDeleteTask();
     if (!choice) return;
+    // Nothing is deleted for a task that would stay in the file.
+    if (choice->TaskSettings) mParts.Tasks.CheckSavable();
     DeleteTaskFolders(task, choice->Pictures, choice->TaskSettings);
     if (choice->TaskSettings) {
       mParts.Tasks.RemoveTaskRecord(task);
@@ -112,7 +134,7 @@ void TaskCommands::Resume() {
   if (task < 0) return;
   if (RefuseWhileCrawling(kStopFirstMessage)) return;
   std::optional<TaskRecord> record = ReadBlockOrRefuse(task);
-  if (!record) return;
+  if (!record || !PictureFolderUsable(task, *record)) return;
   try {
     mParts.CurrentTask = std::move(*record);
     mParts.Run.ResumeRequested = true;
@@ -128,7 +150,7 @@ void TaskCommands::Restart() {
   if (RefuseWhileCrawling(kStopFirstMessage)) return;
   // Crawl the very block whose folders go, whatever the selection read.
   std::optional<TaskRecord> record = ReadBlockOrRefuse(task);
-  if (!record) return;
+  if (!record || !PictureFolderUsable(task, *record)) return;
   if (!mParts.Prompts.AskYesNo(kRestartQuestion)) return;
   try {
     DeleteTaskFolders(task, true, true);
@@ -148,6 +170,7 @@ void TaskCommands::Settings() {
   std::optional<TaskRecord> record = ReadBlockOrRefuse(task);
   if (!record) return;
   try {
+    mParts.Tasks.CheckSavable();
     if (!mParts.SettingsDialog.ShowTaskSettings(*record)) return;
     if (SelectedTask() != task) return;
     mParts.Tasks.WriteTaskRecord(task, *record);
@@ -210,6 +233,15 @@ std::optional<TaskRecord> TaskCommands::ReadBlockOrRefuse(int task) {
     mParts.Prompts.ShowError(UnreadableTaskMessage(mParts.Tasks.TaskName(task), e.what()));
     return std::nullopt;
   }
+}
+
+bool TaskCommands::PictureFolderUsable(int task, const TaskRecord& record) {
+  const std::string reason = UnusablePictureFolder(record.TaskFolder);
+  if (reason.empty()) return true;
+  mParts.Prompts.ShowError(
+      UnusableFolderMessage(record.Name, record.TaskFolder, reason,
+                            task * TaskRecord::kLineCount + TaskRecord::kTaskFolderLine + 1));
+  return false;
 }
 
 int TaskCommands::SelectedTask() const {

@@ -3,8 +3,9 @@
 // selection guard; they hold references to parts the main window owns. Main thread only.
 // One crawl at a time: while one runs, New, Quick Start, Resume and Restart get
 // kStopFirstMessage, Delete and selection changes kWaitMessage. New and Quick Start crawl
-// afresh. A failing command shows its error's text; a failing resumed crawl and Open
-// destination folder end silently.
+// afresh. New, Quick Start, Settings and Delete of the settings refuse, with the save's error,
+// a task list that may not be saved. A failing command shows its error's text; a failing
+// resumed crawl and Open destination folder end silently.
 
 #include <filesystem>
 #include <optional>
@@ -30,6 +31,10 @@ inline constexpr const char* kRestartQuestion =
 
 // Settings, Resume, Restart and Delete refuse a block that cannot be read, with this error.
 std::string UnreadableTaskMessage(const std::string& taskName, const std::string& reason);
+// Resume and Restart refuse a task whose picture folder is no full path or the root, with this
+// error; fileLine is the TaskFolder line of GTask.lis, counted from 1.
+std::string UnusableFolderMessage(const std::string& taskName, const std::string& taskFolder,
+                                  const std::string& reason, int fileLine);
 // Delete and Restart leave a picture folder that is not download folder + "/" + the task's
 // folder name (after lexical normalisation), and say so with this message.
 std::string PicturesLeftMessage(const std::string& taskFolder, const std::string& downFolder);
@@ -85,6 +90,8 @@ class TaskCommands {
   bool RefuseWhileCrawling(const char* message);
   // Block task as a record; std::nullopt, after showing why, when it cannot be read.
   std::optional<TaskRecord> ReadBlockOrRefuse(int task);
+  // Whether a crawl can save into the record's picture folder; false after showing why.
+  bool PictureFolderUsable(int task, const TaskRecord& record);
   void DeleteTaskFolders(int task, bool pictures, bool state);
   void SelectLastNode();
 

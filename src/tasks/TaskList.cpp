@@ -15,7 +15,7 @@ namespace {
 constexpr int kMaxFolderNumber = 999;
 constexpr const char* kLastResortName = "Task";
 
-const std::string kProgramFileNames[] = {TaskList::kFileName};
+const std::string kProgramFileNames[] = {TaskList::kFileName, TaskList::kPreviousFileName};
 
 // Empty or only blanks.
 bool IsBlank(const std::string& name) { return Trim(name).empty(); }
@@ -37,23 +37,45 @@ TaskList::TaskList(std::filesystem::path programFolder)
 
 void TaskList::LoadTaskList() {
   mLoaded = false;
+  mUnreadable.clear();
   RemoveStaleTemporaries(mProgramFolder, kProgramFileNames);
   std::filesystem::path file = FilePath();
   std::error_code ec;
   if (!std::filesystem::exists(file, ec)) WriteLines(file, {});
-  mLines = ReadLines(file);
+  BoundedLines read = ReadBoundedLines(file, kLongestTaskLine);
+  mLines = std::move(read.Lines);
+  mUnreadable = FindUnreadableBlocks(mLines, read.TooLong);
   mLines.resize(static_cast<size_t>(TaskCount()) * TaskRecord::kLineCount);
-  mLoaded = true;
+  mLoaded = mUnreadable.empty();
+}
+
+void TaskList::CheckSavable() const {
+  if (mLoaded) return;
+  std::string why = "could not be read at start-up";
+  if (!mUnreadable.empty()) {
+    why = "has tasks that could not be read (task " + std::to_string(mUnreadable[0].Block + 1) +
+          (mUnreadable.size() > 1 ? " and others" : "") + ")";
+  }
+  throw FileError("The task list \"" + FilePath().string() + "\" " + why +
+                  ", so it is not written over. Close Vexilo, repair or move the file away, "
+                  "and start Vexilo again.");
 }
 
 void TaskList::SaveTaskList() const {
-  if (!mLoaded) {
-    throw FileError("The task list \"" + FilePath().string() +
-                    "\" could not be read at start-up, so it is not written over. Close "
-                    "Vexilo, repair or move the file away, and start Vexilo again.");
-  }
+  CheckSavable();
   RemoveStaleTemporaries(mProgramFolder, kProgramFileNames);
+  // A save that goes wrong (or a list the user regrets) can be undone from the copy.
+  std::error_code ec;
+  if (std::filesystem::exists(std::filesystem::symlink_status(FilePath(), ec))) {
+    WriteText(mProgramFolder / kPreviousFileName, ReadText(FilePath()));
+  }
   WriteLines(FilePath(), mLines);
+}
+
+bool TaskList::Readable(int i) const {
+  return i >= 0 && i < TaskCount() &&
+         std::none_of(mUnreadable.begin(), mUnreadable.end(),
+                      [i](const UnreadableBlock& block) { return block.Block == i; });
 }
 
 const std::string& TaskList::TaskLine(int i, int line) const {
@@ -66,6 +88,9 @@ const std::string& TaskList::TaskLine(int i, int line) const {
 
 TaskRecord TaskList::ReadTaskRecord(int i) const {
   CheckIndex(i);
+  for (const UnreadableBlock& block : mUnreadable) {
+    if (block.Block == i) throw InputError(block.Reason);
+  }
   return FromLines(&mLines[static_cast<size_t>(i) * TaskRecord::kLineCount]);
 }
 
@@ -83,6 +108,8 @@ void TaskList::AppendTaskRecord(const TaskRecord& record) {
 }
 
 void TaskList::RemoveTaskRecord(int i) {
+  // Removing only in memory would put the unreadable blocks' numbers out of step.
+  CheckSavable();
   CheckIndex(i);
   auto first = mLines.begin() + static_cast<std::ptrdiff_t>(i) * TaskRecord::kLineCount;
   mLines.erase(first, first + TaskRecord::kLineCount);
@@ -92,11 +119,6 @@ void TaskList::CheckIndex(int i) const {
   if (i < 0 || i >= TaskCount()) {
     throw InputError("List index out of bounds (" + std::to_string(i) + ")");
   }
-}
-
-bool IsPlainFolderName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         Trim(name) == name;
 }
 
 std::string NewTaskName(const std::string& name, const std::string& address) {

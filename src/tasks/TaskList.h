@@ -8,25 +8,37 @@
 #include <vector>
 
 #include "core/TaskRecord.h"
+#include "tasks/TaskListCheck.h"
 
 namespace vexilo {
 
 class TaskList {
  public:
   static constexpr const char* kFileName = "GTask.lis";
+  // The list as it was before the last save.
+  static constexpr const char* kPreviousFileName = "GTask.lis~";
 
   // programFolder is the folder GTask.lis lives in.
   explicit TaskList(std::filesystem::path programFolder);
 
   // Removes the temporary files killed saves left beside GTask.lis, creates GTask.lis empty
-  // when it is missing, then reads it. A trailing partial block is dropped, so every later
-  // append stays in step with the tree. Raises FileError.
+  // when it is missing, then reads it. Every whole block is a task, so that block i stays
+  // node i, but the blocks of UnreadableBlocks() (FindUnreadableBlocks) are refused by
+  // ReadTaskRecord; a trailing partial block is dropped, so every later append stays in step
+  // with the tree. Raises FileError when the file cannot be read.
   void LoadTaskList();
-  // Replaces GTask.lis with the lines (after removing stale temporary files beside it).
-  // Raises FileError, also when the file has not been loaded: a list that failed to load is
-  // never saved over. The lines keep their change.
+  // Copies the file as it is to GTask.lis~, then replaces GTask.lis with the lines (after
+  // removing stale temporary files beside them). Raises FileError, also when the list is not
+  // Loaded(): a list that did not read back whole is never saved over. The lines keep their
+  // change.
   void SaveTaskList() const;
+  // True when the file was read and every block in it reads back: only then is it saved.
   bool Loaded() const { return mLoaded; }
+  // Raises the FileError of SaveTaskList when the list is not Loaded().
+  void CheckSavable() const;
+  const std::vector<UnreadableBlock>& UnreadableBlocks() const { return mUnreadable; }
+  // Whether block i is a task that may be read; false for an unreadable block or a bad index.
+  bool Readable(int i) const;
 
   int TaskCount() const { return static_cast<int>(mLines.size()) / TaskRecord::kLineCount; }
   // Line 0 of block i: the caption of the task's tree node.
@@ -34,14 +46,15 @@ class TaskList {
   // Line line (0 to 20) of block i as stored, without converting the record.
   const std::string& TaskLine(int i, int line) const;
 
-  // Returns block i as a record; raises ConversionError for a non-number in an integer
-  // line (the caller's current record is untouched then) and InputError for a bad index.
+  // Returns block i as a record; raises InputError, saying why, for an unreadable block or a
+  // bad index (the caller's current record is untouched then).
   TaskRecord ReadTaskRecord(int i) const;
   // Replaces block i with the record and saves the file. Block i must exist.
   void WriteTaskRecord(int i, const TaskRecord& record);
   // Appends the record as a new last block; the caller saves and adds the tree node.
   void AppendTaskRecord(const TaskRecord& record);
-  // Removes block i; later blocks move up. The caller removes the node and saves.
+  // Removes block i; later blocks move up. The caller removes the node and saves. Raises
+  // FileError when the list is not Loaded(), as the save would.
   void RemoveTaskRecord(int i);
 
   const std::vector<std::string>& Lines() const { return mLines; }
@@ -52,12 +65,9 @@ class TaskList {
 
   std::filesystem::path mProgramFolder;
   std::vector<std::string> mLines;
+  std::vector<UnreadableBlock> mUnreadable;
   bool mLoaded = false;
 };
-
-// A folder name that names one folder inside the folder that holds it: not empty, ".", "..",
-// without "/" and without blanks at its ends (which the folder deletion trims away).
-bool IsPlainFolderName(const std::string& name);
 
 // The name of a new task: name itself unless it is blank, else the host of its address, else
 // "Task", so that no node of the task tree is blank.

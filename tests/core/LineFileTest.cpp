@@ -60,6 +60,19 @@ TEST(ReadLines, OnlyARegularFileIsRead) {
   }
 }
 
+TEST(ReadBoundedLines, ListsLongLinesWithoutKeepingThemAndSplitsAcrossReads) {
+  TempDir dir;
+  // The CR ends the reader's first 64 KiB piece and the LF begins the next: one line end.
+  const std::string first(64 * 1024 - 1, 'a');
+  WriteFileBytes(dir / "f", first + "\r\n" + std::string(70'000, 'x') + "\nend");
+  BoundedLines read = ReadBoundedLines(dir / "f", 66'000);
+  EXPECT_EQ(read.Lines, (Lines{first, "", "end"}));
+  EXPECT_EQ(read.TooLong, std::vector<size_t>{1});
+
+  WriteFileBytes(dir / "f", "a\n" + std::string(kLongestLine + 1, 'x'));
+  EXPECT_THROW(ReadLines(dir / "f"), FileError);
+}
+
 TEST(WriteLines, EndsEveryLineWithCrLfAndKeepsBytes) {
   TempDir dir;
   WriteLines(dir / "f", {"caf\xc3\xa9", "", "z"});

@@ -155,6 +155,28 @@ TEST_F(RunTest, AFailedStartSavesNothingOver) {
   EXPECT_TRUE(std::filesystem::is_directory(dir / "GTask.lis"));
 }
 
+TEST_F(RunTest, ATaskListWithAnUnreadableBlockIsNamedOnceAndNeverSaved) {
+  std::filesystem::create_directory(dir / "pics");
+  WriteBmp(Bitmap24(20, 10), dir / "pics" / "p.bmp");
+  TaskRecord climbing = Task("b", (dir / "pics").string());
+  climbing.FolderName = "../../..";
+  WriteLines(dir / "GTask.lis", TaskLines({Task("a", (dir / "pics").string()), climbing}));
+  const std::string bytes = test::ReadFileBytes(dir / "GTask.lis");
+  auto run = Start();
+  ASSERT_EQ(prompts.Errors.size(), 1u);
+  EXPECT_NE(prompts.Errors[0].find("task 2 (lines 22 to 42): line 41"), std::string::npos)
+      << prompts.Errors[0];
+  EXPECT_EQ(tree.Captions, (std::vector<std::string>{"a", "b"})) << "nodes stay in step";
+
+  run->Tasks().SelectNode(0);
+  run->Tasks().SelectNode(1);
+  EXPECT_EQ(run->CurrentTask().Name, "a");
+  EXPECT_TRUE(grid.Captions.empty()) << "nothing of the refused block is listed";
+  EXPECT_EQ(prompts.Errors.size(), 1u);
+  run->ShutDown();
+  EXPECT_EQ(test::ReadFileBytes(dir / "GTask.lis"), bytes);
+}
+
 TEST_F(RunTest, SelectingATaskListsItsPicturesAndRows) {
   std::filesystem::create_directory(dir / "pics");
   Bitmap24 picture(20, 10);

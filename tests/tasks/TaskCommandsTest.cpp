@@ -443,7 +443,7 @@ TEST_F(TaskCommandsTest, AnUnreadableBlockIsRefusedAndNeverWrittenOver) {
   mCurrent = cats;
   mTree.Selected = 1;
   mSettingsDialog.Edit = [](TaskRecord&) { return true; };
-  const std::string refusal = UnreadableTaskMessage("dogs", "'nine' is not a valid integer value");
+  const std::string refusal = UnreadableTaskMessage("dogs", "line 26 is not a whole number");
 
   struct Row {
     const char* Command;
@@ -467,6 +467,36 @@ TEST_F(TaskCommandsTest, AnUnreadableBlockIsRefusedAndNeverWrittenOver) {
   EXPECT_TRUE(fs::exists(PictureFolder("dogs") / "a.jpg"));
   EXPECT_TRUE(fs::exists(StateFolder("dogs") / "listview.dat"));
   EXPECT_EQ(mCurrent, cats);
+
+  // Deleting cats' settings would not reach the file, so nothing of cats is deleted either.
+  mTree.Selected = 0;
+  mPrompts.Errors.clear();
+  mCommands.Delete();
+  EXPECT_EQ(mPrompts.Errors.size(), 1u);
+  EXPECT_TRUE(fs::exists(PictureFolder("cats") / "a.jpg"));
+  EXPECT_TRUE(fs::exists(StateFolder("cats") / "listview.dat"));
+  EXPECT_EQ(ReadFileBytes(mDir / "GTask.lis"), bytes);
+}
+
+TEST_F(TaskCommandsTest, ResumeAndRestartSayWhyAPictureFolderCannotBeUsed) {
+  TaskRecord stored = AddStoredTask("cats", "cats");
+  mTree.Selected = 0;
+  for (const char* folder : {"/", "//..", "cats", ""}) {
+    SCOPED_TRACE(folder);
+    TaskRecord edited = stored;
+    edited.TaskFolder = folder;
+    mTasks.WriteTaskRecord(0, edited);
+    mPrompts.Errors.clear();
+    mCommands.Resume();
+    mCommands.Restart();
+    const std::string reason =
+        edited.TaskFolder.starts_with("/") ? "is the root folder" : "is not a full path";
+    const std::string why = UnusableFolderMessage("cats", folder, reason, 4);
+    EXPECT_EQ(mPrompts.Errors, (std::vector<std::string>{why, why}));
+  }
+  EXPECT_EQ(mCrawl.Runs, 0);
+  EXPECT_TRUE(mPrompts.Questions.empty());
+  EXPECT_TRUE(fs::exists(StateFolder("cats") / "listview.dat"));
 }
 
 TEST_F(TaskCommandsTest, SettingsOkStoresTheRecordButKeepsTheCaption) {

@@ -100,8 +100,95 @@ TEST(TaskList, ConversionFailureLeavesTheCurrentRecordAsItWas) {
 
   TaskRecord current = SampleTask("current");
   TaskRecord before = current;
-  EXPECT_THROW(current = list.ReadTaskRecord(0), ConversionError);
+  EXPECT_THROW(current = list.ReadTaskRecord(0), InputError);
   EXPECT_EQ(current, before);
+}
+
+// Five tasks a to e, then edited by hand as users and other programs do.
+TEST(TaskList, AHandEditedListIsRefusedBlockByBlockAndNeverSavedOver) {
+  std::string fiveTasks;
+  for (const char* name : {"a", "b", "c", "d", "e"}) fiveTasks += BlockBytes(SampleTask(name));
+  const auto lineStart = [&](int block, int line) {
+    size_t at = 0;
+    for (int i = 0; i < 21 * block + line; ++i) at = fiveTasks.find('\n', at) + 1;
+    return at;
+  };
+  const auto replaceLine = [&](int block, int line, const std::string& text) {
+    const size_t start = lineStart(block, line);
+    return std::string(fiveTasks).replace(start, fiveTasks.find('\n', start) - start, text);
+  };
+  struct Row {
+    const char* Edit;
+    std::string Bytes;
+    std::vector<int> Refused;  // task indexes; 5 is the partial block after the last
+    const char* Named;         // in the message
+  };
+  const Row rows[] = {
+      {"partial block", fiveTasks + "half\nblock\n", {5}, "task 6 (lines 106 to 107)"},
+      {"10 lines inserted after block 1",
+       std::string(fiveTasks).insert(lineStart(1, 0), "x\n0\n\n\n\n\n\n\n\n\n"),
+       {1, 2, 3, 4, 5},
+       "task 2 (lines 22 to 42): line 26 is not a whole number"},
+      // Every block reads back: numbers land on numbers and the next task's name in FolderName.
+      {"2 empty lines lost in block 1",
+       std::string(fiveTasks).erase(lineStart(1, 14), 2),  // its two empty filters
+       {1, 2, 3, 4},
+       "task 2 (lines 22 to 42): line 41 is not the last part of the folder in line 25"},
+      {"non-number field", replaceLine(2, 4, "nine"), {2}, "task 3 (lines 43 to 63)"},
+      {"folder name ..", replaceLine(3, 19, "../../../.."), {3}, "line 83 is not a folder name"},
+      {"over-long line",
+       replaceLine(1, 0, std::string(kLongestTaskLine + 1, 'n')),
+       {1},
+       "line 22 is longer than"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Edit);
+    TempDir dir;
+    WriteFileBytes(dir / "GTask.lis", row.Bytes);
+    TaskList list(dir.Path());
+    list.LoadTaskList();
+    std::vector<int> refused;
+    for (const UnreadableBlock& block : list.UnreadableBlocks()) refused.push_back(block.Block);
+    EXPECT_EQ(refused, row.Refused);
+    const std::string message = UnreadableBlocksMessage(list.FilePath(), list.UnreadableBlocks());
+    EXPECT_NE(message.find(row.Named), std::string::npos) << message;
+    EXPECT_FALSE(list.Loaded());
+    for (int i = 0; i < list.TaskCount(); ++i) {
+      if (list.Readable(i)) {
+        EXPECT_EQ(list.ReadTaskRecord(i), SampleTask(std::string(1, static_cast<char>('a' + i))));
+      } else {
+        EXPECT_THROW(list.ReadTaskRecord(i), InputError);
+      }
+    }
+    if (list.Readable(0)) {
+      EXPECT_THROW(list.WriteTaskRecord(0, SampleTask("z")), FileError);
+    }
+    EXPECT_THROW(list.RemoveTaskRecord(list.TaskCount() - 1), FileError);
+    EXPECT_THROW(list.SaveTaskList(), FileError);
+    EXPECT_EQ(ReadFileBytes(dir / "GTask.lis"), row.Bytes);
+    EXPECT_FALSE(std::filesystem::exists(dir / "GTask.lis~"));
+  }
+}
+
+TEST(TaskList, EverySaveFirstKeepsThePreviousListBesideIt) {
+  TempDir outside;
+  TempDir dir;
+  const std::string typed = BlockBytes(SampleTask("a"));  // LF line ends, as an editor saves
+  WriteFileBytes(dir / "GTask.lis", typed);
+  WriteFileBytes(outside / "victim", "untouched");
+  std::filesystem::create_symlink(outside / "victim", dir / "GTask.lis~");
+  TaskList list(dir.Path());
+  list.LoadTaskList();
+  list.AppendTaskRecord(SampleTask("b"));
+  list.SaveTaskList();
+  EXPECT_EQ(ReadFileBytes(dir / "GTask.lis~"), typed) << "byte for byte";
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "GTask.lis~"));
+  EXPECT_EQ(ReadFileBytes(outside / "victim"), "untouched") << "the link was not followed";
+
+  const std::string saved = ReadFileBytes(dir / "GTask.lis");
+  list.RemoveTaskRecord(0);
+  list.SaveTaskList();
+  EXPECT_EQ(ReadFileBytes(dir / "GTask.lis~"), saved);
 }
 
 TEST(TaskList, WriteRemoveAndIndexChecks) {
