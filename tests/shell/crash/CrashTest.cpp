@@ -29,9 +29,9 @@ namespace {
 
 constexpr int kDefaultKills = 5;
 // Served this many bytes at a time, a few milliseconds apart: each picture takes a while.
-constexpr std::size_t kChunk = 4096;
+constexpr std::size_t kChunk = 1024;
 constexpr auto kChunkPause = std::chrono::milliseconds(4);
-constexpr int kLatestKillMs = 2500;
+constexpr int kLatestKillMs = 3000;
 
 int KillCount() {
   const char* text = std::getenv("VEXILO_CRASH_KILLS");
