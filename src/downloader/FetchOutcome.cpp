@@ -11,9 +11,12 @@ FetchOutcome Failure(std::string reason, bool transient) {
   return {false, std::move(reason), transient, std::chrono::seconds(0)};
 }
 
+// A broken server stays broken: not worth another try.
+FetchOutcome BadResponse() { return Failure("bad response from the server", false); }
+
 }  // namespace
 
-FetchOutcome TransferFailure(int curlCode, bool aborted) {
+FetchOutcome TransferFailure(int curlCode, bool aborted, const FailureFacts& facts) {
   switch (static_cast<CURLcode>(curlCode)) {
     case CURLE_COULDNT_RESOLVE_HOST:
       return Failure("could not resolve host", false);
@@ -35,16 +38,26 @@ FetchOutcome TransferFailure(int curlCode, bool aborted) {
       return Failure("empty reply", true);
     case CURLE_PARTIAL_FILE:
       return Failure("cut short", true);
-    case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
+      // libcurl says so too for a chunk size it cannot read.
+      if (!facts.SocketError && facts.StatusRead) return BadResponse();
       return Failure("connection lost", true);
+    case CURLE_SEND_ERROR:
+      return Failure("connection lost", true);
+    case CURLE_WEIRD_SERVER_REPLY:
+      return BadResponse();
+    case CURLE_OUT_OF_MEMORY:
+      // libcurl's answer to a head past its limit; before any head it is our own memory.
+      if (facts.StatusRead) return BadResponse();
+      return Failure(curl_easy_strerror(CURLE_OUT_OF_MEMORY), false);
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
       return Failure("secure connection failed", false);
     case CURLE_UNSUPPORTED_PROTOCOL:
+      if (facts.HttpAddress) return BadResponse();
       return Failure("unsupported address", false);
     case CURLE_URL_MALFORMAT:
-      return Failure("bad address", false);
+      return Failure(facts.OtherScheme ? "unsupported address" : "bad address", false);
     default:
       return Failure(curl_easy_strerror(static_cast<CURLcode>(curlCode)), false);
   }

@@ -16,8 +16,22 @@ struct FetchOutcome {
   std::chrono::seconds RetryAfter{0};
 };
 
+// What libcurl knew when a transfer failed. Some of its codes stand both for garbage from the
+// server and for a fault of ours or of the network; these facts tell the two apart.
+struct FailureFacts {
+  // The address the transfer ended on is http: or https:, so a protocol refused came from
+  // what the server sent (libcurl takes an answer without a status line for HTTP/0.9).
+  bool HttpAddress = false;
+  // It names a scheme other than those, which libcurl may not even parse (javascript:).
+  bool OtherScheme = false;
+  // The server's status line had been read when the transfer failed.
+  bool StatusRead = false;
+  // The system reported an error on the connection (a reset, say), not libcurl's parser.
+  bool SocketError = false;
+};
+
 // A transfer libcurl ended with code (a CURLcode); aborted says Stop or shut-down asked for it.
-FetchOutcome TransferFailure(int curlCode, bool aborted);
+FetchOutcome TransferFailure(int curlCode, bool aborted, const FailureFacts& facts);
 // A complete response whose status is not a plain success.
 FetchOutcome StatusFailure(long status, std::chrono::seconds retryAfter);
 // "404 Not Found"; a status without a well-known phrase is "HTTP <status>".

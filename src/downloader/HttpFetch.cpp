@@ -16,6 +16,7 @@
 #include "core/PictureHeader.h"
 #include "core/TextRules.h"
 #include "core/WriteAll.h"
+#include "downloader/CurlFailureFacts.h"
 #include "downloader/PartialFile.h"
 
 namespace vexilo {
@@ -294,7 +295,8 @@ void PictureTransfer::Finish(CURL* curl, CURLcode code) {
   const std::unique_ptr<Parts> parts = std::move(mParts);
   FetchResult& fetched = mResult;
   static_cast<FetchOutcome&>(fetched) =
-      code == CURLE_OK ? ResponseOutcome(curl) : TransferFailure(code, mAbort.load());
+      code == CURLE_OK ? ResponseOutcome(curl)
+                       : TransferFailure(code, mAbort.load(), FailureFactsOf(curl));
   const bool closed = parts->File.Close();
   // A chain that failed, or led to an address refused, shows where it started.
   if (mRequest.FollowRedirects && code == CURLE_OK) fetched.FinalUrl = FinalUrlOf(curl);

@@ -53,7 +53,7 @@ ReducedPicture Decode(const std::filesystem::path& path, int minLongSide, Decode
     case PictureFormat::Jpeg:
       return DecodeJpeg(path, minLongSide, lease);
     case PictureFormat::Gif:
-      return AtFullSize(DecodeGif(path, lease));
+      return DecodeGif(path, minLongSide, lease);
     case PictureFormat::Png:
       return AtFullSize(DecodePng(path, lease));
     case PictureFormat::WebP:

@@ -20,9 +20,10 @@ namespace vexilo {
 Bitmap24 DecodePicture(const std::filesystem::path& path);
 
 // Like DecodePicture, but a JPEG is decoded with DCT scaling at the largest reduction (1/2,
-// 1/4 or 1/8) that leaves its long side at least `minLongSide` pixels, and a still WebP
-// scaled while decoding to that long side. Other kinds come at full size. What the decode
-// holds is taken from `lease`, when given, before it is allocated.
+// 1/4 or 1/8) that leaves its long side at least `minLongSide` pixels, a still WebP scaled
+// while decoding to that long side, and a GIF box-filtered row by row to that long side.
+// Other kinds come at full size. What the decode holds is taken from `lease`, when given,
+// before it is allocated.
 ReducedPicture DecodeReducedPicture(const std::filesystem::path& path, int minLongSide,
                                     DecodeLease* lease = nullptr);
 

@@ -2,6 +2,8 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "pictures/PictureError.h"
+#include "pictures/ShrinkBitmap.h"
 
 namespace vexilo {
 
@@ -27,6 +30,125 @@ struct Transparency {
   int Index = 0;
 };
 
+// The first image's colour table as the screens draw it: an index past the table is black.
+struct ImageColours {
+  ImageColours(const ColorMapObject& table, Transparency transparency) {
+    for (int index = 0; index < table.ColorCount && index < 256; ++index) {
+      const GifColorType& colour = table.Colors[index];
+      Rgb[index] = static_cast<std::uint32_t>(colour.Red) << 16 |
+                   static_cast<std::uint32_t>(colour.Green) << 8 | colour.Blue;
+    }
+    if (transparency.Present) Clear[transparency.Index] = true;
+  }
+  std::array<std::uint32_t, 256> Rgb{};
+  std::array<bool, 256> Clear{};  // transparent: the background shows
+};
+
+// The whole screen as one bitmap.
+class FullScreen {
+ public:
+  FullScreen(int width, int height, std::uint32_t background, const ImageColours& colours)
+      : mBitmap(width, height), mColours(colours) {
+    mBitmap.Fill(background);
+  }
+  // Draws `count` indices at columns left .. left+count-1 of row y, all on the screen.
+  void DrawRow(int y, const GifPixelType* indices, int left, int count) {
+    const ImageColours& colours = mColours;
+    std::uint8_t* pixel = mBitmap.Row(y) + std::ptrdiff_t{3} * left;
+    for (int i = 0; i < count; ++i, pixel += 3) {
+      const GifPixelType index = indices[i];
+      if (colours.Clear[index]) continue;
+      const std::uint32_t rgb = colours.Rgb[index];
+      pixel[0] = static_cast<std::uint8_t>(rgb);
+      pixel[1] = static_cast<std::uint8_t>(rgb >> 8);
+      pixel[2] = static_cast<std::uint8_t>(rgb >> 16);
+    }
+  }
+  Bitmap24 Finish() { return std::move(mBitmap); }
+
+ private:
+  Bitmap24 mBitmap;
+  const ImageColours& mColours;
+};
+
+// The screen box-filtered as ShrinkToFit does it, without holding it: each row is summed per
+// target column straight from its indices.
+class ShrunkScreen {
+ public:
+  ShrunkScreen(int width, int height, int longSide, std::uint32_t background,
+               const ImageColours& colours, DecodeLease* lease)
+      : mShrinker(width, height, longSide),
+        mBackground(Lanes(background)),
+        mBackgroundRow(width, 1),
+        mSums(3 * (mShrinker.ColumnStarts().size() - 1)),
+        mRowDone(static_cast<size_t>(height)) {
+    // giflib's row of indices and the background row besides the sums.
+    if (lease) lease->Take(mShrinker.HeldPixels() + 2 * std::int64_t{width});
+    mBackgroundRow.Fill(background);
+    for (size_t i = 0; i < mLanes.size(); ++i) {
+      mLanes[i] = colours.Clear[i] ? mBackground : Lanes(colours.Rgb[i]);
+    }
+  }
+
+  void DrawRow(int y, const GifPixelType* indices, int left, int count) {
+    const std::vector<int>& starts = mShrinker.ColumnStarts();
+    const int end = left + count;
+    for (size_t x = 0; x + 1 < starts.size(); ++x) {
+      const int from = std::max(starts[x], left);
+      const int to = std::min(starts[x + 1], end);
+      std::uint64_t sum[3] = {0, 0, 0};
+      int drawn = 0;
+      // Chunks of kLaneRun keep each lane below its 21 bits.
+      for (int chunk = from; chunk < to; chunk += kLaneRun) {
+        std::uint64_t lanes = 0;
+        const int stop = std::min(to, chunk + kLaneRun);
+        for (int sx = chunk; sx < stop; ++sx) lanes += mLanes[indices[sx - left]];
+        Unpack(lanes, sum);
+        drawn += stop - chunk;
+      }
+      const auto background = static_cast<std::uint64_t>(starts[x + 1] - starts[x] - drawn);
+      Unpack(mBackground, sum, background);
+      std::copy(sum, sum + 3, mSums.begin() + static_cast<std::ptrdiff_t>(x) * 3);
+    }
+    mShrinker.AddColumnSums(y, y + 1, mSums.data());
+    mRowDone[static_cast<size_t>(y)] = true;
+  }
+
+  // Rows the image left alone show the background.
+  Bitmap24 Finish() {
+    const int height = static_cast<int>(mRowDone.size());
+    for (int y = 0; y < height;) {
+      int end = y;
+      while (end < height && !mRowDone[static_cast<size_t>(end)]) ++end;
+      mShrinker.AddRows(y, end, mBackgroundRow.Row(0));
+      y = end + 1;
+    }
+    return mShrinker.Finish();
+  }
+
+ private:
+  // Blue, green and red of a pixel in three 21-bit lanes of one word, so that one addition
+  // sums all three: 8192 pixels of 255 stay below 2^21.
+  static constexpr int kLaneRun = 8192;
+  static std::uint64_t Lanes(std::uint32_t rgb) {
+    return (rgb & 0xFF) | static_cast<std::uint64_t>(rgb >> 8 & 0xFF) << 21 |
+           static_cast<std::uint64_t>(rgb >> 16 & 0xFF) << 42;
+  }
+  static void Unpack(std::uint64_t lanes, std::uint64_t* sum, std::uint64_t times = 1) {
+    constexpr std::uint64_t kLane = (1u << 21) - 1;
+    sum[0] += (lanes & kLane) * times;
+    sum[1] += (lanes >> 21 & kLane) * times;
+    sum[2] += (lanes >> 42 & kLane) * times;
+  }
+
+  RowShrinker mShrinker;
+  const std::uint64_t mBackground;
+  Bitmap24 mBackgroundRow;
+  std::vector<std::uint64_t> mSums;
+  std::vector<bool> mRowDone;
+  std::array<std::uint64_t, 256> mLanes{};
+};
+
 class GifReader {
  public:
   GifReader(const std::filesystem::path& path, DecodeLease* lease)
@@ -39,7 +161,8 @@ class GifReader {
     if (sizeError) mFileBytes = 0;
   }
 
-  Bitmap24 ReadFirstImage() {
+  // minLongSide 0, or not less than the screen's long side, draws the whole screen.
+  ReducedPicture ReadFirstImage(int minLongSide) {
     if (!PictureSizeAllowed(mGif->SWidth, mGif->SHeight)) {
       Fail(PictureSizeProblem(mGif->SWidth, mGif->SHeight));
     }
@@ -47,33 +170,26 @@ class GifReader {
       Fail(PictureBombProblem(mGif->SWidth, mGif->SHeight, mFileBytes));
     }
     Transparency transparency = SkipToFirstImage();
-    const GifImageDesc& image = mGif->Image;
-    const ColorMapObject* colours = image.ColorMap ? image.ColorMap : mGif->SColorMap;
+    const ColorMapObject* colours = mGif->Image.ColorMap ? mGif->Image.ColorMap : mGif->SColorMap;
     if (!colours || !colours->Colors || colours->ColorCount <= 0) {
       Fail("no colour table");
     }
-    if (mLease) mLease->Take(std::int64_t{mGif->SWidth} * mGif->SHeight);
-    Bitmap24 bitmap(mGif->SWidth, mGif->SHeight);
-    bitmap.Fill(BackgroundColour());
-    if (image.Width <= 0 || image.Height <= 0) return bitmap;
-    if (!PictureSizeAllowed(image.Width, image.Height)) {
-      Fail(PictureSizeProblem(image.Width, image.Height));
+    ReducedPicture picture;
+    picture.FullWidth = mGif->SWidth;
+    picture.FullHeight = mGif->SHeight;
+    const ImageColours imageColours(*colours, transparency);
+    if (minLongSide > 0 && std::max(mGif->SWidth, mGif->SHeight) > minLongSide) {
+      ShrunkScreen screen(mGif->SWidth, mGif->SHeight, minLongSide, BackgroundColour(),
+                          imageColours, mLease);
+      DrawFirstImage(screen);
+      picture.Pixels = screen.Finish();
+    } else {
+      if (mLease) mLease->Take(std::int64_t{mGif->SWidth} * mGif->SHeight);
+      FullScreen screen(mGif->SWidth, mGif->SHeight, BackgroundColour(), imageColours);
+      DrawFirstImage(screen);
+      picture.Pixels = screen.Finish();
     }
-    std::vector<GifPixelType> line(static_cast<size_t>(image.Width));
-    for (int row = 0; row < image.Height; ++row) {
-      if (DGifGetLine(mGif.get(), line.data(), image.Width) != GIF_OK) Fail(mGif->Error);
-      int y = image.Top + (image.Interlace ? InterlacedRow(row, image.Height) : row);
-      if (y < 0 || y >= bitmap.Height()) continue;
-      // The image may lie partly or wholly outside the screen: only its visible part is drawn.
-      for (int column = 0; column < image.Width; ++column) {
-        int x = image.Left + column;
-        if (x < 0 || x >= bitmap.Width()) continue;
-        int index = line[static_cast<size_t>(column)];
-        if (transparency.Present && index == transparency.Index) continue;
-        bitmap.SetPixel(x, y, index < colours->ColorCount ? Rgb(colours->Colors[index]) : 0);
-      }
-    }
-    return bitmap;
+    return picture;
   }
 
  private:
@@ -83,6 +199,28 @@ class GifReader {
   [[noreturn]] void Fail(int error) const {
     const char* text = GifErrorString(error);
     Fail(text ? text : "giflib error " + std::to_string(error));
+  }
+
+  // Draws the first image's rows onto `screen` (FullScreen or ShrunkScreen), which shows the
+  // background until then.
+  template <typename Screen>
+  void DrawFirstImage(Screen& screen) {
+    const GifImageDesc& image = mGif->Image;
+    if (image.Width <= 0 || image.Height <= 0) return;
+    if (!PictureSizeAllowed(image.Width, image.Height)) {
+      Fail(PictureSizeProblem(image.Width, image.Height));
+    }
+    std::vector<GifPixelType> line(static_cast<size_t>(image.Width));
+    // The image may lie partly or wholly outside the screen: only its visible part is drawn.
+    const int firstColumn = std::max(0, -image.Left);
+    const int endColumn = std::min(image.Width, mGif->SWidth - image.Left);
+    for (int row = 0; row < image.Height; ++row) {
+      if (DGifGetLine(mGif.get(), line.data(), image.Width) != GIF_OK) Fail(mGif->Error);
+      int y = image.Top + (image.Interlace ? InterlacedRow(row, image.Height) : row);
+      if (y < 0 || y >= mGif->SHeight || firstColumn >= endColumn) continue;
+      screen.DrawRow(y, line.data() + firstColumn, image.Left + firstColumn,
+                     endColumn - firstColumn);
+    }
   }
 
   static std::uint32_t Rgb(const GifColorType& colour) {
@@ -151,8 +289,8 @@ class GifReader {
 
 }  // namespace
 
-Bitmap24 DecodeGif(const std::filesystem::path& path, DecodeLease* lease) {
-  return GifReader(path, lease).ReadFirstImage();
+ReducedPicture DecodeGif(const std::filesystem::path& path, int minLongSide, DecodeLease* lease) {
+  return GifReader(path, lease).ReadFirstImage(minLongSide);
 }
 
 }  // namespace vexilo

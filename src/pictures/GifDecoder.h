@@ -10,7 +10,11 @@
 
 namespace vexilo {
 
-// The screen's pixels are taken from `lease`, when given, before they are allocated.
-Bitmap24 DecodeGif(const std::filesystem::path& path, DecodeLease* lease = nullptr);
+// minLongSide 0, or a screen whose long side is at most minLongSide, gives the screen at full
+// size. Otherwise the screen comes box-filtered to that long side, exactly as ShrinkToFit
+// would shrink the full-size screen, holding only one screen row at a time. What the decode
+// holds is taken from `lease`, when given, before it is allocated.
+ReducedPicture DecodeGif(const std::filesystem::path& path, int minLongSide,
+                         DecodeLease* lease = nullptr);
 
 }  // namespace vexilo

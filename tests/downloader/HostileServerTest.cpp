@@ -200,12 +200,14 @@ void PrintTo(const MalformedCase& row, std::ostream* out) { *out << row.Name; }
 class MalformedResponseTest : public HostileServerTest,
                               public testing::WithParamInterface<MalformedCase> {};
 
-TEST_P(MalformedResponseTest, FailsAtOnceWithAnEmptyFile) {
+// Whatever libcurl makes of the garbage, the list says the server is at fault.
+TEST_P(MalformedResponseTest, FailsAtOnceAsABadResponseWithAnEmptyFile) {
   RawServer raw(GetParam().Response);
 
   const Outcome outcome = Fetch(raw.Url("/picture.jpg"));
 
   EXPECT_FALSE(outcome.Downloaded);
+  EXPECT_EQ(outcome.Reason, "bad response from the server");
   EXPECT_EQ(outcome.BytesLeft, 0u);
 }
 
@@ -214,12 +216,45 @@ const std::string kLongHeader = "HTTP/1.1 200 OK\r\nX-Filler: " + std::string(40
 
 INSTANTIATE_TEST_SUITE_P(
     Responses, MalformedResponseTest,
-    testing::Values(MalformedCase{"NoStatusLine", "GIF89a not http at all\r\n\r\nbody"},
-                    MalformedCase{"StatusNotANumber", "HTTP/1.1 2x0 OK\r\n\r\nbody"},
-                    MalformedCase{"LengthNotANumber",
-                                  "HTTP/1.1 200 OK\r\nContent-Length: lots\r\n\r\nbody"},
-                    MalformedCase{"HeaderPastAnyLimit", kLongHeader.c_str()}),
+    testing::Values(
+        MalformedCase{"NoStatusLine", "GIF89a not http at all\r\n\r\nbody"},
+        MalformedCase{"Http09", "body without any head"},
+        MalformedCase{"StatusNotANumber", "HTTP/1.1 2x0 OK\r\n\r\nbody"},
+        MalformedCase{"GarbageStatusLine", "HTTP/1.1 \x01\x02\xff\r\n\r\nbody"},
+        MalformedCase{"LengthNotANumber", "HTTP/1.1 200 OK\r\nContent-Length: lots\r\n\r\nbody"},
+        MalformedCase{"HeaderWithoutColon",
+                      "HTTP/1.1 200 OK\r\nContent-Length 4\r\nno colon here\r\n\r\nbody"},
+        MalformedCase{"HeaderPastAnyLimit", kLongHeader.c_str()},
+        MalformedCase{
+            "BadChunkSize",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nbody\r\n0\r\n\r\n"}),
     [](const testing::TestParamInfo<MalformedCase>& row) { return row.param.Name; });
+
+// Bytes past the announced length are not the picture's: the announced ones are kept.
+TEST_F(HostileServerTest, BodyPastItsContentLengthKeepsTheAnnouncedBytes) {
+  RawServer raw("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nbody and much more");
+
+  const Outcome outcome = Fetch(raw.Url("/picture.jpg"));
+
+  EXPECT_TRUE(outcome.Downloaded) << outcome.Reason;
+  EXPECT_EQ(outcome.BytesLeft, 4u);
+}
+
+// Only an address of another scheme is an unsupported address, whoever gave it.
+TEST_F(HostileServerTest, AnotherSchemeIsAnUnsupportedAddress) {
+  RawServer raw(
+      "HTTP/1.1 302 Found\r\nLocation: ftp://127.0.0.1/picture.jpg\r\n"
+      "Content-Length: 0\r\n\r\n");
+  DownloadRequest redirected = Request(raw.Url("/picture.jpg"));
+  redirected.FollowRedirects = true;
+  for (const DownloadRequest& request :
+       {Request("ftp://127.0.0.1/picture.jpg"), Request("javascript:alert(1)"), redirected}) {
+    SCOPED_TRACE(request.Url);
+    const FetchOutcome fetched = FetchOnce(request, ShortLimits(mClock), mAbort);
+    EXPECT_FALSE(fetched.Ok);
+    EXPECT_EQ(fetched.Reason, "unsupported address");
+  }
+}
 
 }  // namespace
 }  // namespace vexilo::test

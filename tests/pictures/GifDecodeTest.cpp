@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "CorpusManifest.h"
 #include "PictureCompare.h"
 #include "pictures/DecodePicture.h"
 #include "pictures/PictureError.h"
+#include "pictures/ShrinkBitmap.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -80,6 +82,36 @@ TEST(GifDecodeTest, DamagedFilesDecodeWhenTheirFirstImageIsWhole) {
       EXPECT_THROW(DecodePicture(file), PictureError);
     }
   }
+}
+
+// A reduced decode box-filters the screen row by row: it must give exactly what shrinking the
+// full decode gives, whatever the frame's place, interlacing, palette or transparency, and
+// refuse what the full decode refuses.
+TEST(GifDecodeTest, ReducedDecodeIsTheShrunkFullDecode) {
+  int files = 0;
+  for (const char* folder : {"giflib-pic/pic", "gif-test-suite/gifs", "imagetestsuite/gif"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(TestData(folder))) {
+      if (entry.path().extension() != ".gif") continue;
+      ++files;
+      std::optional<Bitmap24> full;
+      try {
+        full = DecodePicture(entry.path());
+      } catch (const PictureError&) {
+      }
+      for (int side : {1, 7, 40}) {
+        SCOPED_TRACE(entry.path().filename().string() + " to " + std::to_string(side));
+        if (!full) {
+          EXPECT_THROW(DecodeReducedPicture(entry.path(), side), PictureError);
+          continue;
+        }
+        ReducedPicture reduced = DecodeReducedPicture(entry.path(), side);
+        EXPECT_EQ(reduced.FullWidth, full->Width());
+        EXPECT_EQ(reduced.FullHeight, full->Height());
+        EXPECT_TRUE(reduced.Pixels == ShrinkToFit(*full, side));
+      }
+    }
+  }
+  EXPECT_EQ(files, 41);
 }
 
 }  // namespace
