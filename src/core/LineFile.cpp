@@ -29,33 +29,10 @@ bool IsAsciiLetterOrDigit(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-// True for "." + one of names + "." + six letters or digits.
-bool IsTemporaryOf(std::string_view entry, std::span<const std::string> names) {
-  if (entry.size() < kTemporarySuffix.size() + 3 || entry.front() != '.') return false;
-  std::string_view random = entry.substr(entry.size() - kTemporarySuffix.size());
-  if (!std::all_of(random.begin(), random.end(), IsAsciiLetterOrDigit)) return false;
-  std::string_view name = entry.substr(1, entry.size() - 1 - random.size());
-  if (name.back() != '.') return false;
-  name.remove_suffix(1);
-  return std::find(names.begin(), names.end(), name) != names.end();
-}
-
 std::string SystemReason() { return std::strerror(errno); }
 
 [[noreturn]] void FailCreate(const std::filesystem::path& file, const std::string& reason) {
   throw FileError("Cannot create file \"" + file.string() + "\". " + reason);
-}
-
-std::string Serialise(const std::vector<std::string>& lines) {
-  size_t size = 0;
-  for (const std::string& line : lines) size += line.size() + 2;
-  std::string text;
-  text.reserve(size);
-  for (const std::string& line : lines) {
-    for (char c : line) text.push_back(c == '\r' || c == '\n' ? ' ' : c);
-    text += "\r\n";
-  }
-  return text;
 }
 
 bool ReadAll(int fd, std::string& text) {
@@ -115,7 +92,25 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
-void WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
+void AppendLine(std::string& text, std::string_view line) {
+  const size_t start = text.size();
+  text += line;
+  std::replace_if(
+      text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
+      [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  text += "\r\n";
+}
+
+std::string LinesText(const std::vector<std::string>& lines) {
+  size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const std::string& line : lines) AppendLine(text, line);
+  return text;
+}
+
+void ReplaceFileText(const std::filesystem::path& file, std::string_view text) {
   // Root may write anything, so the read-only test looks at the permission bits themselves.
   mode_t mode = 0644;
   struct stat existing {};
@@ -128,7 +123,6 @@ void WriteLines(const std::filesystem::path& file, const std::vector<std::string
   std::string pattern = TemporaryPattern(file);
   int fd = ::mkstemp(pattern.data());
   if (fd < 0) FailCreate(file, SystemReason());
-  std::string text = Serialise(lines);
   // No fsync: the rename already keeps a crash of the program from leaving a torn file, and
   // the scheduler rewrites counti.dat after every hand-out, where a sync per write would
   // cost more than the download.
@@ -146,6 +140,20 @@ void WriteLines(const std::filesystem::path& file, const std::vector<std::string
     ::unlink(pattern.c_str());
     FailCreate(file, reason);
   }
+}
+
+void WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
+  ReplaceFileText(file, LinesText(lines));
+}
+
+bool IsTemporaryOf(std::string_view entry, std::span<const std::string> names) {
+  if (entry.size() < kTemporarySuffix.size() + 3 || entry.front() != '.') return false;
+  std::string_view random = entry.substr(entry.size() - kTemporarySuffix.size());
+  if (!std::all_of(random.begin(), random.end(), IsAsciiLetterOrDigit)) return false;
+  std::string_view name = entry.substr(1, entry.size() - 1 - random.size());
+  if (name.back() != '.') return false;
+  name.remove_suffix(1);
+  return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 void RemoveStaleTemporaries(const std::filesystem::path& folder,

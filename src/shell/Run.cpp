@@ -74,7 +74,7 @@ void TRun::Start() {
   try {
     std::filesystem::create_directories(mParts.Folders.ProgramFolder /
                                         TaskStateFiles::kStateFolder);
-    mStateFiles.RemoveStaleTemporaries();
+    mStateFiles.RecoverKilledSaves();
     mTaskList.LoadTaskList();
   } catch (const std::exception& error) {
     mParts.Prompts.ShowError(error.what());
