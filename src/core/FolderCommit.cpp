@@ -101,6 +101,7 @@ void DisposeOfSet(FileLayer& layer, const fs::path& set, const fs::path* carryTo
 // The permissions each new file takes from the file it replaces; 0644 for a new one.
 std::vector<mode_t> ModesFor(const fs::path& folder, const std::vector<NamedText>& files) {
   std::vector<mode_t> modes;
+  modes.reserve(files.size());
   for (const NamedText& file : files) {
     const fs::path path = folder / file.Name;
     const std::optional<struct stat> old = EntryAt(path);
@@ -124,6 +125,7 @@ std::vector<mode_t> ModesFor(const fs::path& folder, const std::vector<NamedText
 
 void CommitFolder(FileLayer& layer, const fs::path& folder, const std::vector<NamedText>& files) {
   std::vector<std::string> names;
+  names.reserve(files.size());
   for (const NamedText& file : files) names.push_back(file.Name);
   std::optional<struct stat> live = EntryAt(folder);
   if (!live) {

@@ -171,6 +171,7 @@ void TaskStateFiles::SaveCrawlState(const std::string& folderName,
                                     const std::vector<PictureEntry>& rows,
                                     const CrawlState& state) const {
   std::vector<NamedText> files;
+  files.reserve(std::size(kStateFiles));
   for (const StateFile& file : kStateFiles) files.push_back({file.Name, file.Text(rows, state)});
   CommitFolder(*mLayer, StateFolder(folderName), files);
 }

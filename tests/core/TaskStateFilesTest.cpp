@@ -381,7 +381,9 @@ TEST_P(InterruptedSave, LeavesSetAOrSetBAndAFailureLeavesA) {
       }
       // A failure is told, with A as it was; a step past the switch only tidies up after B.
       EXPECT_EQ(Load(dir), failed ? a : b) << (failed ? "failed" : "succeeded");
-      if (failed) EXPECT_TRUE(TaskStateFiles(dir.Path()).LeftoverSets("t").empty());
+      if (failed) {
+        EXPECT_TRUE(TaskStateFiles(dir.Path()).LeftoverSets("t").empty());
+      }
       ExpectWholeSet(dir, failed ? a : b, failed ? a : b);
     }
   }
