@@ -48,18 +48,6 @@ std::string SystemReason() { return std::strerror(errno); }
   throw FileError("Cannot create file \"" + file.string() + "\". " + reason);
 }
 
-std::string Serialise(const std::vector<std::string>& lines) {
-  size_t size = 0;
-  for (const std::string& line : lines) size += line.size() + 2;
-  std::string text;
-  text.reserve(size);
-  for (const std::string& line : lines) {
-    for (char c : line) text.push_back(c == '\r' || c == '\n' ? ' ' : c);
-    text += "\r\n";
-  }
-  return text;
-}
-
 // Reads a regular file piece by piece. Non-blocking, so that a FIFO in the file's place
 // cannot hang the open; only a regular file is read.
 void ReadPieces(const std::filesystem::path& file,
@@ -176,11 +164,25 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return splitter.Finish().Lines;
 }
 
-void WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
-  WriteText(file, Serialise(lines));
+void AppendLine(std::string& text, std::string_view line) {
+  const size_t start = text.size();
+  text += line;
+  std::replace_if(
+      text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
+      [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  text += "\r\n";
 }
 
-void WriteText(const std::filesystem::path& file, const std::string& text) {
+std::string LinesText(const std::vector<std::string>& lines) {
+  size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const std::string& line : lines) AppendLine(text, line);
+  return text;
+}
+
+void ReplaceFileText(const std::filesystem::path& file, std::string_view text) {
   // Root may write anything, so the read-only test looks at the permission bits themselves.
   mode_t mode = 0644;
   struct stat existing {};
@@ -210,6 +212,10 @@ void WriteText(const std::filesystem::path& file, const std::string& text) {
     ::unlink(pattern.c_str());
     FailCreate(file, reason);
   }
+}
+
+void WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
+  ReplaceFileText(file, LinesText(lines));
 }
 
 void RemoveStaleTemporaries(const std::filesystem::path& folder,

@@ -37,17 +37,23 @@ std::string ReadText(const std::filesystem::path& file);
 // The lines of a text, split as ReadLines splits a file's.
 std::vector<std::string> SplitLines(std::string_view text);
 
-// Replaces the file with the lines, each followed by CR LF (an empty list gives an empty
-// file). A CR or LF inside a line is written as a blank so that no line can shift the ones
-// after it. The new content is written to a temporary file in the same folder and renamed
-// over the old one, so a failure never leaves a half-written file. An existing file without
-// write permission is left alone and the write fails. Raises FileError on any failure.
+// Adds a line to a file's text as WriteLines writes it: a CR or LF inside the line becomes a
+// blank, so that no line can shift the ones after it, and CR LF ends it.
+void AppendLine(std::string& text, std::string_view line);
+
+// The text of a file of the lines (an empty list gives an empty text).
+std::string LinesText(const std::vector<std::string>& lines);
+
+// Replaces the file with the text. The text is written to a temporary file in the same folder
+// and renamed over the old one, so a failure never leaves a half-written file. An existing
+// file keeps its permissions; one without write permission is left alone and the write fails.
+// Raises FileError on any failure.
+void ReplaceFileText(const std::filesystem::path& file, std::string_view text);
+
+// ReplaceFileText with LinesText(lines).
 void WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
 
-// Replaces the file with the bytes of text, in the same safe way as WriteLines.
-void WriteText(const std::filesystem::path& file, const std::string& text);
-
-// Removes the temporary files WriteLines leaves behind when the program is killed between
+// Removes the temporary files ReplaceFileText leaves behind when the program is killed between
 // writing and renaming: the regular files in folder named "." + one of names + "." + six
 // letters or digits. Nothing else is touched (no other name, no link, no folder, nothing
 // below folder); failures are ignored. Only for folders no other program writes to at once.

@@ -1,5 +1,7 @@
 #include "core/TaskStateFiles.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -7,6 +9,7 @@
 #include <utility>
 
 #include "core/Errors.h"
+#include "core/FolderCommit.h"
 #include "core/LineFile.h"
 #include "core/TaskRecord.h"
 #include "core/TextRules.h"
@@ -27,16 +30,6 @@ constexpr const char* kCutOff = "cutoff.dat";  // an address line, then its save
 constexpr const char* kPages = "pages.dat";
 constexpr const char* kFailed = "failed.dat";  // address, save path and reason lines
 
-// Every file a state folder holds, for the removal of what a killed save left.
-const std::string kStateFileNames[] = {kListView,   kVisited,  kWant,   kTemp,  kPictures,
-                                       kSavedNames, kCounters, kCutOff, kPages, kFailed};
-
-void WriteCounters(const std::filesystem::path& folder, const CrawlState& state) {
-  WriteLines(folder / kCounters,
-             {std::to_string(state.CrawlLevel), std::to_string(state.CrawlIndex),
-              std::to_string(state.DispatchedCount)});
-}
-
 // The lines a record is kept in, in file order.
 template <typename Record, std::size_t N>
 using RecordLines = std::array<std::string Record::*, N>;
@@ -46,16 +39,59 @@ constexpr RecordLines<PictureEntry, 4> kRowLines{&PictureEntry::Name, &PictureEn
 constexpr RecordLines<QueuedPicture, 2> kCutOffLines{&QueuedPicture::Url, &QueuedPicture::SavePath};
 constexpr RecordLines<FailedPicture, 3> kFailedLines{&FailedPicture::Url, &FailedPicture::SavePath,
                                                      &FailedPicture::Reason};
+constexpr RecordLines<QueuedPicture, 1> kAddressLine{&QueuedPicture::Url};
+constexpr RecordLines<QueuedPicture, 1> kSavePathLine{&QueuedPicture::SavePath};
+constexpr RecordLines<QueuedPicture, 1> kPageLine{&QueuedPicture::Page};
 
 template <typename Record, std::size_t N>
-void WriteRecords(const std::filesystem::path& file, const std::vector<Record>& records,
-                  const RecordLines<Record, N>& fields) {
-  std::vector<std::string> lines;
-  lines.reserve(records.size() * N);
+std::string RecordsText(const std::vector<Record>& records, const RecordLines<Record, N>& fields) {
+  std::size_t size = 0;
   for (const Record& record : records) {
-    for (std::string Record::*field : fields) lines.push_back(record.*field);
+    for (std::string Record::*field : fields) size += (record.*field).size() + 2;
   }
-  WriteLines(file, lines);
+  std::string text;
+  text.reserve(size);
+  for (const Record& record : records) {
+    for (std::string Record::*field : fields) AppendLine(text, record.*field);
+  }
+  return text;
+}
+
+std::string CountersText(const CrawlState& state) {
+  return LinesText({std::to_string(state.CrawlLevel), std::to_string(state.CrawlIndex),
+                    std::to_string(state.DispatchedCount)});
+}
+
+using Rows = std::vector<PictureEntry>;
+
+// Every file of a state folder with what it holds: a new state file is one more line here,
+// and its reading below.
+struct StateFile {
+  const char* Name;
+  std::string (*Text)(const Rows& rows, const CrawlState& state);
+};
+const StateFile kStateFiles[] = {
+    {kListView, [](const Rows& r, const CrawlState&) { return RecordsText(r, kRowLines); }},
+    {kVisited, [](const Rows&, const CrawlState& s) { return LinesText(s.VisitedUrls); }},
+    {kWant, [](const Rows&, const CrawlState& s) { return LinesText(s.WantUrls); }},
+    {kTemp, [](const Rows&, const CrawlState& s) { return LinesText(s.TempUrls); }},
+    {kPictures,
+     [](const Rows&, const CrawlState& s) { return RecordsText(s.Queue, kAddressLine); }},
+    {kSavedNames,
+     [](const Rows&, const CrawlState& s) { return RecordsText(s.Queue, kSavePathLine); }},
+    {kPages, [](const Rows&, const CrawlState& s) { return RecordsText(s.Queue, kPageLine); }},
+    {kCutOff, [](const Rows&, const CrawlState& s) { return RecordsText(s.CutOff, kCutOffLines); }},
+    {kFailed, [](const Rows&, const CrawlState& s) { return RecordsText(s.Failed, kFailedLines); }},
+    {kCounters, [](const Rows&, const CrawlState& s) { return CountersText(s); }},
+};
+
+const std::vector<std::string>& StateFileNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> all;
+    for (const StateFile& file : kStateFiles) all.emplace_back(file.Name);
+    return all;
+  }();
+  return names;
 }
 
 // One record per whole N lines: a short last record is dropped.
@@ -113,16 +149,20 @@ void GiveCutOffPages(CrawlState& state) {
   }
 }
 
-void CreateStateFolder(const std::filesystem::path& folder) {
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (ec) throw FileError("Cannot create folder \"" + folder.string() + "\". " + ec.message());
+// A state folder that is a link or a file is never written through.
+bool RealFolderAt(const std::filesystem::path& folder) {
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0) return false;
+  if (!S_ISDIR(info.st_mode)) {
+    throw FileError("Cannot write to folder \"" + folder.string() + "\". It is not a folder.");
+  }
+  return true;
 }
 
 }  // namespace
 
-TaskStateFiles::TaskStateFiles(std::filesystem::path programFolder)
-    : mProgramFolder(std::move(programFolder)) {}
+TaskStateFiles::TaskStateFiles(std::filesystem::path programFolder, FileLayer& layer)
+    : mProgramFolder(std::move(programFolder)), mLayer(&layer) {}
 
 std::filesystem::path TaskStateFiles::StateFolder(const std::string& folderName) const {
   // Every state file's path starts here: no stored name may lead out of the state folders.
@@ -135,42 +175,18 @@ std::filesystem::path TaskStateFiles::StateFolder(const std::string& folderName)
 void TaskStateFiles::SaveCrawlState(const std::string& folderName,
                                     const std::vector<PictureEntry>& rows,
                                     const CrawlState& state) const {
-  std::filesystem::path folder = StateFolder(folderName);
-  CreateStateFolder(folder);
-  vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
-
-  WriteRecords(folder / kListView, rows, kRowLines);
-  WriteLines(folder / kVisited, state.VisitedUrls);
-  WriteLines(folder / kWant, state.WantUrls);
-  WriteLines(folder / kTemp, state.TempUrls);
-  std::vector<std::string> addresses, savePaths, pages;
-  addresses.reserve(state.Queue.size());
-  savePaths.reserve(state.Queue.size());
-  pages.reserve(state.Queue.size());
-  for (const QueuedPicture& picture : state.Queue) {
-    addresses.push_back(picture.Url);
-    savePaths.push_back(picture.SavePath);
-    pages.push_back(picture.Page);
-  }
-  WriteLines(folder / kPictures, addresses);
-  WriteLines(folder / kSavedNames, savePaths);
-  WriteLines(folder / kPages, pages);
-  WriteRecords(folder / kCutOff, state.CutOff, kCutOffLines);
-  WriteRecords(folder / kFailed, state.Failed, kFailedLines);
-  WriteCounters(folder, state);
+  std::vector<NamedText> files;
+  files.reserve(std::size(kStateFiles));
+  for (const StateFile& file : kStateFiles) files.push_back({file.Name, file.Text(rows, state)});
+  CommitFolder(*mLayer, StateFolder(folderName), files);
 }
 
 void TaskStateFiles::SaveCounters(const std::string& folderName, const CrawlState& state) const {
-  std::filesystem::path folder = StateFolder(folderName);
-  vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
-  WriteCounters(folder, state);
+  ReplaceStateFile(folderName, kCounters, CountersText(state), false);
 }
 
 void TaskStateFiles::SaveCutOff(const std::string& folderName, const CrawlState& state) const {
-  std::filesystem::path folder = StateFolder(folderName);
-  CreateStateFolder(folder);
-  vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
-  WriteRecords(folder / kCutOff, state.CutOff, kCutOffLines);
+  ReplaceStateFile(folderName, kCutOff, RecordsText(state.CutOff, kCutOffLines), true);
 }
 
 void TaskStateFiles::PrependCutOff(const std::string& folderName,
@@ -186,10 +202,7 @@ void TaskStateFiles::PrependCutOff(const std::string& folderName,
 }
 
 void TaskStateFiles::SaveFailed(const std::string& folderName, const CrawlState& state) const {
-  std::filesystem::path folder = StateFolder(folderName);
-  CreateStateFolder(folder);
-  vexilo::RemoveStaleTemporaries(folder, kStateFileNames);
-  WriteRecords(folder / kFailed, state.Failed, kFailedLines);
+  ReplaceStateFile(folderName, kFailed, RecordsText(state.Failed, kFailedLines), true);
 }
 
 void TaskStateFiles::AppendFailed(const std::string& folderName,
@@ -200,16 +213,39 @@ void TaskStateFiles::AppendFailed(const std::string& folderName,
   SaveFailed(folderName, state);
 }
 
-void TaskStateFiles::RemoveStaleTemporaries() const {
+void TaskStateFiles::ReplaceStateFile(const std::string& folderName, const char* name,
+                                      const std::string& text, bool createFolder) const {
+  const std::filesystem::path folder = StateFolder(folderName);
+  if (!RealFolderAt(folder)) {
+    // A save cut short may have left the folder's last set beside it.
+    RecoverFolder(*mLayer, folder, StateFileNames());
+    if (!RealFolderAt(folder) && createFolder) {
+      std::error_code ec;
+      std::filesystem::create_directories(folder, ec);
+      if (ec) throw FileError("Cannot create folder \"" + folder.string() + "\". " + ec.message());
+    }
+  }
+  vexilo::RemoveStaleTemporaries(folder, StateFileNames());
+  mLayer->ReplaceFile(folder / name, text);
+}
+
+void TaskStateFiles::RecoverKilledSaves() const {
+  const std::filesystem::path stateFolders = mProgramFolder / kStateFolder;
+  RecoverFoldersIn(*mLayer, stateFolders, StateFileNames());
   std::error_code ec;
-  for (std::filesystem::directory_iterator it(mProgramFolder / kStateFolder, ec), end;
-       !ec && it != end; it.increment(ec)) {
+  for (std::filesystem::directory_iterator it(stateFolders, ec), end; !ec && it != end;
+       it.increment(ec)) {
     std::error_code typeError;
     // A link is not followed: only the task folders themselves are cleaned.
     if (it->symlink_status(typeError).type() == std::filesystem::file_type::directory) {
-      vexilo::RemoveStaleTemporaries(it->path(), kStateFileNames);
+      vexilo::RemoveStaleTemporaries(it->path(), StateFileNames());
     }
   }
+}
+
+std::vector<std::filesystem::path> TaskStateFiles::LeftoverSets(
+    const std::string& folderName) const {
+  return vexilo::LeftoverSets(StateFolder(folderName));
 }
 
 void TaskStateFiles::LoadCrawlState(const std::string& folderName, std::vector<PictureEntry>& rows,

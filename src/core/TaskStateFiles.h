@@ -3,14 +3,18 @@
 // programFolder/task/<folder name>: the picture list, the five crawl lists, the counters and
 // the downloads that were cut off and those that failed, and the page of each queued picture.
 // A task saved before these existed has no such files and loads with none cut off or failed and
-// no pages. Each save first removes the temporary files an earlier save cut short left in the
-// folder. Main thread only. Every failure raises FileError.
+// no pages. SaveCrawlState replaces the whole set at once (CommitFolder): a save the program
+// is killed in leaves the set before it or the new one, never a mix, once RecoverKilledSaves
+// has run. The other saves replace one file each and first remove the temporary files an
+// earlier save cut short left in the folder. A state folder that is a symbolic link is never
+// written through. Main thread only. Every failure raises FileError.
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/CrawlState.h"
+#include "core/FileLayer.h"
 #include "core/PictureEntry.h"
 
 namespace vexilo {
@@ -19,12 +23,14 @@ class TaskStateFiles {
  public:
   static constexpr const char* kStateFolder = "task";
 
-  explicit TaskStateFiles(std::filesystem::path programFolder);
+  // layer must outlive this object and its copies.
+  explicit TaskStateFiles(std::filesystem::path programFolder, FileLayer& layer = DiskFileLayer());
 
   // Raises FileError for a folder name that is not plain (IsPlainFolderName).
   std::filesystem::path StateFolder(const std::string& folderName) const;
 
-  // Writes all ten files, creating the state folder when it is missing.
+  // Writes all ten files as one set, creating the state folder when it is missing. Other
+  // entries of the folder are kept.
   void SaveCrawlState(const std::string& folderName, const std::vector<PictureEntry>& rows,
                       const CrawlState& state) const;
   // Writes counti.dat only; the state folder must exist.
@@ -57,12 +63,22 @@ class TaskStateFiles {
   // The saved failed downloads, as LoadCrawlState reads them; none when missing.
   std::vector<FailedPicture> ReadFailed(const std::string& folderName) const;
 
-  // At start-up: removes the temporary files killed saves left in every state folder. Never
-  // fails; nothing but such files is removed.
-  void RemoveStaleTemporaries() const;
+  // At start-up: finishes or undoes the saves the program was killed in, in every state
+  // folder: each gets back a whole set (RecoverFolder), and the temporary files of the
+  // one-file saves are removed. Never fails; nothing but the program's own leftovers is
+  // removed.
+  void RecoverKilledSaves() const;
+
+  // The sets of files a save cut short left beside the task's state folder, for Delete and
+  // Restart to remove with it.
+  std::vector<std::filesystem::path> LeftoverSets(const std::string& folderName) const;
 
  private:
+  void ReplaceStateFile(const std::string& folderName, const char* name, const std::string& text,
+                        bool createFolder) const;
+
   std::filesystem::path mProgramFolder;
+  FileLayer* mLayer;
 };
 
 }  // namespace vexilo

@@ -84,7 +84,7 @@ void TRun::Start() {
   try {
     std::filesystem::create_directories(mParts.Folders.ProgramFolder /
                                         TaskStateFiles::kStateFolder);
-    mStateFiles.RemoveStaleTemporaries();
+    mStateFiles.RecoverKilledSaves();
     mTaskList.LoadTaskList();
     if (!mTaskList.UnreadableBlocks().empty()) {
       mParts.Prompts.ShowError(

@@ -267,7 +267,10 @@ void TaskCommands::DeleteTaskFolders(int task, bool pictures, bool state) {
     }
   }
   if (state && IsPlainFolderName(folderName)) {
-    DeleteFolder(TaskStateFiles(mParts.ProgramFolder).StateFolder(folderName).string(), keep);
+    const TaskStateFiles stateFiles(mParts.ProgramFolder);
+    DeleteFolder(stateFiles.StateFolder(folderName).string(), keep);
+    // A save cut short may have left a set of the task's files beside its folder.
+    for (const auto& set : stateFiles.LeftoverSets(folderName)) DeleteFolder(set.string(), keep);
   }
 }
 

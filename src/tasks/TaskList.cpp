@@ -67,7 +67,7 @@ void TaskList::SaveTaskList() const {
   // A save that goes wrong (or a list the user regrets) can be undone from the copy.
   std::error_code ec;
   if (std::filesystem::exists(std::filesystem::symlink_status(FilePath(), ec))) {
-    WriteText(mProgramFolder / kPreviousFileName, ReadText(FilePath()));
+    ReplaceFileText(mProgramFolder / kPreviousFileName, ReadText(FilePath()));
   }
   WriteLines(FilePath(), mLines);
 }

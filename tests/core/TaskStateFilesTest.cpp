@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <ostream>
 
+#include "core/Errors.h"
 #include "core/TaskStateFiles.h"
+#include "support/FaultyFileLayer.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
 namespace {
 
+using test::FaultyFileLayer;
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
@@ -219,16 +223,175 @@ TEST_F(TaskStateFilesTest, SavesAndStartUpRemoveWhatKilledSavesLeft) {
   WriteFileBytes(mDir / "task" / "u" / ".wanturls.dat.zzzzzz", "x");
   WriteFileBytes(outside / ".wanturls.dat.zzzzzz", "x");
   fs::create_directory_symlink(outside.Path(), mDir / "task" / "linked");
-  mFiles.RemoveStaleTemporaries();
+  mFiles.RecoverKilledSaves();
   EXPECT_FALSE(fs::exists(Folder() / ".savedname.dat.000000"));
   EXPECT_FALSE(fs::exists(mDir / "task" / "u" / ".wanturls.dat.zzzzzz"));
   EXPECT_TRUE(fs::exists(outside / ".wanturls.dat.zzzzzz"));
   EXPECT_TRUE(fs::exists(Folder() / "counti.dat"));
 }
 
+TEST_F(TaskStateFilesTest, NeverWritesThroughALinkNorTakesOneForItsOwn) {
+  namespace fs = std::filesystem;
+  TempDir outside;
+  WriteFileBytes(outside / "counti.dat", "old");
+  fs::create_directories(mDir / "task");
+  fs::create_directory_symlink(outside.Path(), Folder());
+  EXPECT_THROW(mFiles.SaveCrawlState("t", {}, SampleState()), FileError);
+  EXPECT_THROW(mFiles.SaveCounters("t", SampleState()), FileError);
+  EXPECT_THROW(mFiles.SaveFailed("t", SampleState()), FileError);
+  EXPECT_EQ(ReadFileBytes(outside / "counti.dat"), "old");
+  EXPECT_TRUE(fs::is_symlink(Folder()));
+
+  // Named like leftover sets of a task whose folder is missing, but a link and a file.
+  fs::create_directory_symlink(outside.Path(), mDir / "task" / ".u.new.AbC123");
+  WriteFileBytes(mDir / "task" / ".u.old.AbC123", "x");
+  mFiles.RecoverKilledSaves();
+  EXPECT_TRUE(mFiles.LeftoverSets("u").empty());
+  EXPECT_FALSE(fs::exists(mDir / "task" / "u"));
+  EXPECT_TRUE(fs::is_symlink(mDir / "task" / ".u.new.AbC123"));
+  EXPECT_EQ(ReadFileBytes(mDir / "task" / ".u.old.AbC123"), "x");
+  EXPECT_EQ(ReadFileBytes(outside / "counti.dat"), "old");
+}
+
+TEST_F(TaskStateFilesTest, ASaveKeepsPermissionsAndARefusedFileChangesNothing) {
+  mFiles.SaveCrawlState("t", {}, SampleState());
+  ::chmod(Folder().c_str(), 0700);
+  ::chmod((Folder() / "listview.dat").c_str(), 0600);
+  CrawlState b = SampleState();
+  b.CrawlLevel = 5;
+  mFiles.SaveCrawlState("t", {}, b);
+  struct stat info {};
+  ASSERT_EQ(::stat(Folder().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0700u);
+  ASSERT_EQ(::stat((Folder() / "listview.dat").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+
+  // As with one file: a read-only file is left alone, and so is the whole set.
+  ::chmod((Folder() / "counti.dat").c_str(), 0444);
+  EXPECT_THROW(mFiles.SaveCrawlState("t", {}, SampleState()), FileError);
+  std::vector<PictureEntry> rows;
+  CrawlState loaded;
+  mFiles.LoadCrawlState("t", rows, loaded);
+  EXPECT_EQ(loaded, b);
+  EXPECT_TRUE(mFiles.LeftoverSets("t").empty());
+}
+
 TEST_F(TaskStateFilesTest, SaveCountersNeedsTheFolder) {
   EXPECT_ANY_THROW(mFiles.SaveCounters("nowhere", SampleState()));
 }
+
+// A save of set B over set A, interrupted at each of its steps in turn.
+struct Interruption {
+  bool exchangeRefused;  // a file system that cannot swap two folders
+  bool firstSave;        // no set A: the state folder does not exist yet
+};
+
+void PrintTo(const Interruption& c, std::ostream* os) {
+  *os << (c.exchangeRefused ? "two renames" : "exchange") << (c.firstSave ? ", first save" : "");
+}
+
+class InterruptedSave : public testing::TestWithParam<Interruption> {
+ protected:
+  struct Loaded {
+    std::vector<PictureEntry> Rows;
+    CrawlState State;
+    bool operator==(const Loaded&) const = default;
+  };
+
+  static CrawlState SetB() {
+    CrawlState b;
+    b.VisitedUrls = {"http://b/"};
+    for (int i = 0; i < 70; ++i) {
+      b.Queue.push_back(
+          {"http://b/" + std::to_string(i) + ".jpg", "/p/b/" + std::to_string(i), "http://b/"});
+    }
+    b.CrawlLevel = 3;
+    b.Failed = {{"http://b/f.jpg", "/p/b/f", "timed out"}};
+    return b;
+  }
+
+  // Set A and a file and a folder of the user's in the state folder, then B saved over it.
+  void Prepare(const TempDir& dir) const {
+    if (GetParam().firstSave) return;
+    TaskStateFiles(dir.Path())
+        .SaveCrawlState("t", {{"x.jpg", "http://a/x.jpg", "1", "2"}}, SampleState());
+    WriteFileBytes(dir / "task" / "t" / "notes.txt", "mine");
+    std::filesystem::create_directory(dir / "task" / "t" / "keep");
+  }
+
+  static Loaded Load(const TempDir& dir) {
+    Loaded loaded;
+    TaskStateFiles(dir.Path()).LoadCrawlState("t", loaded.Rows, loaded.State);
+    return loaded;
+  }
+
+  // What a start-up then finds: exactly A or exactly B, the user's entries kept, and nothing
+  // left beside the state folder.
+  void ExpectWholeSet(const TempDir& dir, const Loaded& a, const Loaded& b) const {
+    TaskStateFiles(dir.Path()).RecoverKilledSaves();
+    const Loaded loaded = Load(dir);
+    EXPECT_TRUE(loaded == a || loaded == b) << loaded.State.Queue.size() << " queued";
+    if (!GetParam().firstSave) {
+      EXPECT_EQ(ReadFileBytes(dir / "task" / "t" / "notes.txt"), "mine");
+      EXPECT_TRUE(std::filesystem::is_directory(dir / "task" / "t" / "keep"));
+    }
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir / "task")) ++entries;
+    EXPECT_LE(entries, 1) << "a leftover beside the state folder";
+  }
+
+  std::vector<PictureEntry> mRowsB{{"b.jpg", "http://b/b.jpg", "", ""}};
+};
+
+TEST_P(InterruptedSave, LeavesSetAOrSetBAndAFailureLeavesA) {
+  FaultyFileLayer layer;
+  layer.SetExchangeRefused(GetParam().exchangeRefused);
+  Loaded a, b;
+  std::size_t steps = 0;
+  {
+    TempDir dir;
+    Prepare(dir);
+    a = Load(dir);
+    TaskStateFiles(dir.Path(), layer).SaveCrawlState("t", mRowsB, SetB());
+    steps = layer.Operations();
+    b = Load(dir);
+  }
+  ASSERT_NE(a, b);
+  ASSERT_GE(steps, 12u) << "a folder, ten files and a switch at least";
+
+  for (std::size_t n = 1; n <= steps; ++n) {
+    SCOPED_TRACE("step " + std::to_string(n) + " of " + std::to_string(steps));
+    {
+      TempDir dir;
+      Prepare(dir);
+      layer.InjectAt(n, FaultyFileLayer::Fault::kStop);
+      EXPECT_THROW(TaskStateFiles(dir.Path(), layer).SaveCrawlState("t", mRowsB, SetB()),
+                   test::Killed);
+      ExpectWholeSet(dir, a, b);
+    }
+    {
+      TempDir dir;
+      Prepare(dir);
+      layer.InjectAt(n, FaultyFileLayer::Fault::kFail);
+      bool failed = false;
+      try {
+        TaskStateFiles(dir.Path(), layer).SaveCrawlState("t", mRowsB, SetB());
+      } catch (const FileError&) {
+        failed = true;
+      }
+      // A failure is told, with A as it was; a step past the switch only tidies up after B.
+      EXPECT_EQ(Load(dir), failed ? a : b) << (failed ? "failed" : "succeeded");
+      if (failed) {
+        EXPECT_TRUE(TaskStateFiles(dir.Path()).LeftoverSets("t").empty());
+      }
+      ExpectWholeSet(dir, failed ? a : b, failed ? a : b);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, InterruptedSave,
+                         testing::Values(Interruption{false, false}, Interruption{true, false},
+                                         Interruption{false, true}));
 
 }  // namespace
 }  // namespace vexilo

@@ -268,11 +268,15 @@ TEST_F(TaskCommandsTest, DeletingTheFirstOfThreeTasksMovesTheOthersUp) {
   AddStoredTask("a", "a");
   AddStoredTask("b", "b");
   AddStoredTask("c", "c");
+  // What a save the program was killed in left of "a".
+  fs::create_directories(mDir / "task" / ".a.new.Kill09");
+  WriteFileBytes(mDir / "task" / ".a.new.Kill09" / "listview.dat", "x");
   mTree.Selected = 0;
   mCommands.Delete();
 
   EXPECT_FALSE(fs::exists(PictureFolder("a")));
   EXPECT_FALSE(fs::exists(StateFolder("a")));
+  EXPECT_FALSE(fs::exists(mDir / "task" / ".a.new.Kill09"));
   EXPECT_TRUE(fs::exists(PictureFolder("b") / "a.jpg"));
   EXPECT_TRUE(fs::exists(StateFolder("c") / "listview.dat"));
   EXPECT_EQ(StoredNames(), (std::vector<std::string>{"b", "c"}));
