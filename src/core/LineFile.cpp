@@ -31,16 +31,6 @@ bool IsAsciiLetterOrDigit(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-// True for "." + one of names + "." + six letters or digits.
-bool IsTemporaryOf(std::string_view entry, std::span<const std::string> names) {
-  if (entry.size() < kTemporarySuffix.size() + 3 || entry.front() != '.') return false;
-  std::string_view random = entry.substr(entry.size() - kTemporarySuffix.size());
-  if (!std::all_of(random.begin(), random.end(), IsAsciiLetterOrDigit)) return false;
-  std::string_view name = entry.substr(1, entry.size() - 1 - random.size());
-  if (name.back() != '.') return false;
-  name.remove_suffix(1);
-  return std::find(names.begin(), names.end(), name) != names.end();
-}
 
 std::string SystemReason() { return std::strerror(errno); }
 
@@ -216,6 +206,16 @@ void ReplaceFileText(const std::filesystem::path& file, std::string_view text) {
 
 void WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
   ReplaceFileText(file, LinesText(lines));
+}
+
+bool IsTemporaryOf(std::string_view entry, std::span<const std::string> names) {
+  if (entry.size() < kTemporarySuffix.size() + 3 || entry.front() != '.') return false;
+  std::string_view random = entry.substr(entry.size() - kTemporarySuffix.size());
+  if (!std::all_of(random.begin(), random.end(), IsAsciiLetterOrDigit)) return false;
+  std::string_view name = entry.substr(1, entry.size() - 1 - random.size());
+  if (name.back() != '.') return false;
+  name.remove_suffix(1);
+  return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 void RemoveStaleTemporaries(const std::filesystem::path& folder,

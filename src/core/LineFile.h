@@ -60,4 +60,7 @@ void WriteLines(const std::filesystem::path& file, const std::vector<std::string
 void RemoveStaleTemporaries(const std::filesystem::path& folder,
                             std::span<const std::string> names);
 
+// True for the name of such a temporary file of one of names.
+bool IsTemporaryOf(std::string_view entry, std::span<const std::string> names);
+
 }  // namespace vexilo
