@@ -31,7 +31,6 @@ bool IsAsciiLetterOrDigit(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-
 std::string SystemReason() { return std::strerror(errno); }
 
 [[noreturn]] void FailCreate(const std::filesystem::path& file, const std::string& reason) {
