@@ -40,6 +40,8 @@ struct CrawlState {
   std::vector<QueuedPicture> CutOff;
   // Handed out and failed, kept so that Resume can offer to fetch them again.
   std::vector<FailedPicture> Failed;
+  // Downloaded and removed again by a check ("duplicate", "too small"): not fetched again.
+  std::vector<FailedPicture> Removed;
 
   bool operator==(const CrawlState&) const = default;
 };

@@ -28,7 +28,8 @@ constexpr const char* kCutOff = "cutoff.dat";  // an address line, then its save
 // The page each queued picture was found on, in queue order; the picture list's rows share
 // the queue's positions.
 constexpr const char* kPages = "pages.dat";
-constexpr const char* kFailed = "failed.dat";  // address, save path and reason lines
+constexpr const char* kFailed = "failed.dat";    // address, save path and reason lines
+constexpr const char* kRemoved = "removed.dat";  // as failed.dat
 
 // The lines a record is kept in, in file order.
 template <typename Record, std::size_t N>
@@ -82,6 +83,8 @@ const StateFile kStateFiles[] = {
     {kPages, [](const Rows&, const CrawlState& s) { return RecordsText(s.Queue, kPageLine); }},
     {kCutOff, [](const Rows&, const CrawlState& s) { return RecordsText(s.CutOff, kCutOffLines); }},
     {kFailed, [](const Rows&, const CrawlState& s) { return RecordsText(s.Failed, kFailedLines); }},
+    {kRemoved,
+     [](const Rows&, const CrawlState& s) { return RecordsText(s.Removed, kFailedLines); }},
     {kCounters, [](const Rows&, const CrawlState& s) { return CountersText(s); }},
 };
 
@@ -203,13 +206,16 @@ void TaskStateFiles::PrependCutOff(const std::string& folderName,
 
 void TaskStateFiles::SaveFailed(const std::string& folderName, const CrawlState& state) const {
   ReplaceStateFile(folderName, kFailed, RecordsText(state.Failed, kFailedLines), true);
+  ReplaceStateFile(folderName, kRemoved, RecordsText(state.Removed, kFailedLines), true);
 }
 
 void TaskStateFiles::AppendFailed(const std::string& folderName,
-                                  const std::vector<FailedPicture>& pictures) const {
+                                  const std::vector<FailedPicture>& failed,
+                                  const std::vector<FailedPicture>& removed) const {
   CrawlState state;
-  state.Failed = ReadFailed(folderName);
-  state.Failed.insert(state.Failed.end(), pictures.begin(), pictures.end());
+  LoadEndedDownloads(StateFolder(folderName), state);
+  state.Failed.insert(state.Failed.end(), failed.begin(), failed.end());
+  state.Removed.insert(state.Removed.end(), removed.begin(), removed.end());
   SaveFailed(folderName, state);
 }
 
@@ -269,7 +275,7 @@ void TaskStateFiles::LoadQueueState(const std::string& folderName, CrawlState& s
   }
   if (FileExists(folder / kCutOff)) state.CutOff = ReadRecords(folder / kCutOff, kCutOffLines);
   GiveCutOffPages(state);
-  if (FileExists(folder / kFailed)) state.Failed = ReadRecords(folder / kFailed, kFailedLines);
+  LoadEndedDownloads(folder, state);
 
   if (FileExists(folder / kCounters)) {
     std::vector<std::string> lines = ReadLines(folder / kCounters);
@@ -309,6 +315,12 @@ std::vector<FailedPicture> TaskStateFiles::ReadFailed(const std::string& folderN
   std::filesystem::path file = StateFolder(folderName) / kFailed;
   if (!FileExists(file)) return {};
   return ReadRecords(file, kFailedLines);
+}
+
+void TaskStateFiles::LoadEndedDownloads(const std::filesystem::path& folder,
+                                        CrawlState& state) const {
+  if (FileExists(folder / kFailed)) state.Failed = ReadRecords(folder / kFailed, kFailedLines);
+  if (FileExists(folder / kRemoved)) state.Removed = ReadRecords(folder / kRemoved, kFailedLines);
 }
 
 }  // namespace vexilo

@@ -1,13 +1,13 @@
 #pragma once
 // The files in which a task keeps the state of its last crawl, in the folder
 // programFolder/task/<folder name>: the picture list, the five crawl lists, the counters and
-// the downloads that were cut off and those that failed, and the page of each queued picture.
-// A task saved before these existed has no such files and loads with none cut off or failed and
-// no pages. SaveCrawlState replaces the whole set at once (CommitFolder): a save the program
-// is killed in leaves the set before it or the new one, never a mix, once RecoverKilledSaves
-// has run. The other saves replace one file each and first remove the temporary files an
-// earlier save cut short left in the folder. A state folder that is a symbolic link is never
-// written through. Main thread only. Every failure raises FileError.
+// the downloads that were cut off, those that failed and those a check removed again, and the
+// page of each queued picture. A task saved before these existed has no such files and loads
+// with none cut off, failed or removed and no pages. SaveCrawlState replaces the whole set at once
+// (CommitFolder): a save the program is killed in leaves the set before it or the new one, never a
+// mix, once RecoverKilledSaves has run. The other saves replace one file each and first remove the
+// temporary files an earlier save cut short left in the folder. A state folder that is a symbolic
+// link is never written through. Main thread only. Every failure raises FileError.
 
 #include <filesystem>
 #include <string>
@@ -29,7 +29,7 @@ class TaskStateFiles {
   // Raises FileError for a folder name that is not plain (IsPlainFolderName).
   std::filesystem::path StateFolder(const std::string& folderName) const;
 
-  // Writes all ten files as one set, creating the state folder when it is missing. Other
+  // Writes all eleven files as one set, creating the state folder when it is missing. Other
   // entries of the folder are kept.
   void SaveCrawlState(const std::string& folderName, const std::vector<PictureEntry>& rows,
                       const CrawlState& state) const;
@@ -40,11 +40,12 @@ class TaskStateFiles {
   // Puts pictures in front of the cut-off downloads saved for a task that is not loaded.
   void PrependCutOff(const std::string& folderName,
                      const std::vector<QueuedPicture>& pictures) const;
-  // Writes the failed downloads only, creating the state folder when it is missing.
+  // Writes the failed downloads and those a check removed again only, creating the state
+  // folder when it is missing.
   void SaveFailed(const std::string& folderName, const CrawlState& state) const;
-  // Adds failed downloads to those saved for a task that is not loaded.
-  void AppendFailed(const std::string& folderName,
-                    const std::vector<FailedPicture>& pictures) const;
+  // Adds failed and removed downloads to those saved for a task that is not loaded.
+  void AppendFailed(const std::string& folderName, const std::vector<FailedPicture>& failed,
+                    const std::vector<FailedPicture>& removed = {}) const;
   // Reads the files back. A missing file leaves its part of rows and state as it is; the
   // queue pairs the lines of pictureurl.dat and savedname.dat, and a queued picture whose
   // save path line is missing gets an empty SavePath (the crawl start gives it one); a cut-off
@@ -55,7 +56,7 @@ class TaskStateFiles {
   void LoadCrawlState(const std::string& folderName, std::vector<PictureEntry>& rows,
                       CrawlState& state) const;
   // The part of LoadCrawlState that the downloads need: the queue with its pages, the
-  // counters, and the cut-off and failed downloads.
+  // counters, and the cut-off, failed and removed downloads.
   void LoadQueueState(const std::string& folderName, CrawlState& state) const;
   // The picture list of listview.dat: one row per whole four lines; none when it is missing.
   // Row i takes line i of pages.dat as its page.
@@ -76,6 +77,8 @@ class TaskStateFiles {
  private:
   void ReplaceStateFile(const std::string& folderName, const char* name, const std::string& text,
                         bool createFolder) const;
+  // failed.dat and removed.dat, those that are there.
+  void LoadEndedDownloads(const std::filesystem::path& folder, CrawlState& state) const;
 
   std::filesystem::path mProgramFolder;
   FileLayer* mLayer;

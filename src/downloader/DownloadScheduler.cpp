@@ -357,6 +357,7 @@ void DownloadScheduler::DownloadEnded(const Handout& handout, const DownloadResu
     if (result.Fetch.Ok) {
       if (thisCrawl) ++mDownloaded;
       Mark(handout, result.RemovedBecause.empty() ? kDoneStatus : result.RemovedBecause);
+      if (!result.RemovedBecause.empty()) KeepRemoved(handout, result.RemovedBecause);
     } else if (MayRetry(handout, result.Fetch)) {
       const std::chrono::milliseconds wait =
           *RetryWait(mRetryPolicy, handout.Retries + 1, result.Fetch.RetryAfter);
@@ -389,6 +390,16 @@ void DownloadScheduler::KeepFailure(const Handout& handout, const std::string& r
     return;
   }
   mCrawl.Failed.push_back(std::move(failed));
+  SaveFailedOnceIdle();
+}
+
+void DownloadScheduler::KeepRemoved(const Handout& handout, const std::string& reason) {
+  FailedPicture removed{handout.Picture.Url, handout.Picture.SavePath, reason};
+  if (handout.FolderName != mTask.FolderName) {
+    mStateFiles.AppendFailed(handout.FolderName, {}, {removed});
+    return;
+  }
+  mCrawl.Removed.push_back(std::move(removed));
   SaveFailedOnceIdle();
 }
 

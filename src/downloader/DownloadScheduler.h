@@ -167,6 +167,8 @@ class DownloadScheduler {
   // the crawl no longer does. Raise FileError when failed.dat cannot be written.
   void KeepFailure(const Handout& handout, const std::string& reason);
   void ForgetFailure(const Handout& handout);
+  // The same for a picture a check removed again: Resume does not fetch it again.
+  void KeepRemoved(const Handout& handout, const std::string& reason);
   void SaveFailedOnceIdle();
   void ShowCounts();
   // Waiting retries stay failed (CrawlState::Failed holds them already) and are not fetched.

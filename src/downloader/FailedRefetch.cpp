@@ -28,6 +28,7 @@ std::size_t RefetchMissing(CrawlState& state, const std::vector<std::string>& sa
                            const std::function<bool(const std::string&)>& fileThere) {
   std::unordered_set<std::string> accounted(savePathsRunning.begin(), savePathsRunning.end());
   for (const FailedPicture& failed : state.Failed) accounted.insert(failed.SavePath);
+  for (const FailedPicture& removed : state.Removed) accounted.insert(removed.SavePath);
   for (const QueuedPicture& cut : state.CutOff) accounted.insert(cut.SavePath);
   const auto handedOut = static_cast<std::size_t>(
       std::clamp<std::int64_t>(state.DispatchedCount, 0, std::ssize(state.Queue)));

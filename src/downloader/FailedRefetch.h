@@ -21,8 +21,9 @@ std::string RefetchQuestion(std::size_t count);
 bool OfferToRefetchFailed(CrawlState& state, UserPrompts& prompts);
 
 // Puts in front of the cut-off downloads, in queue order, each picture handed out whose save
-// path holds no file (fileThere) and that no failure, cut-off download or download running
-// (savePathsRunning) accounts for: a crash between its hand-out and its end. Returns how many.
+// path holds no file (fileThere) and that no failure, removal by a check, cut-off download or
+// download running (savePathsRunning) accounts for: a crash between its hand-out and its end.
+// Returns how many.
 std::size_t RefetchMissing(CrawlState& state, const std::vector<std::string>& savePathsRunning,
                            const std::function<bool(const std::string&)>& fileThere);
 

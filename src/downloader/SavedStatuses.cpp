@@ -35,6 +35,7 @@ std::vector<RowStatus> SavedStatuses(const CrawlState& saved, std::size_t rowsSh
   for (const FailedPicture& picture : saved.Failed) {
     set(picture.SavePath, kFailedStatus + picture.Reason);
   }
+  for (const FailedPicture& picture : saved.Removed) set(picture.SavePath, picture.Reason);
   // A cut-off or running picture's file may be there, cut short.
   for (const QueuedPicture& picture : saved.CutOff) {
     set(picture.SavePath, waiting ? kWaitingStatus : "");

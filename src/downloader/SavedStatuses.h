@@ -19,7 +19,8 @@ struct RowStatus {
 };
 
 // Row i is the saved queue's entry i; rowsShown rows are on screen. "done" for the pictures
-// handed out whose files are there (fileThere), "failed: <reason>" for those that failed,
+// handed out whose files are there (fileThere), "failed: <reason>" for those that failed, the
+// reason for those a check removed again,
 // "downloading" for those in savePathsRunning, and for those cut off "waiting" when waiting
 // is set, else a blank; with waiting set, "waiting" also for those still to hand out. A save
 // path names the last row that has it. Returns the rows that get a status, by row.

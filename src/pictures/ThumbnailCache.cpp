@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/WriteAll.h"
 #include "pictures/PngDecoder.h"
 #include "pictures/PngText.h"
 #include "pictures/PngWriter.h"
@@ -72,16 +73,6 @@ bool MakeFolder(const std::filesystem::path& folder) {
   if (::mkdir(folder.c_str(), 0700) == 0) return true;
   std::error_code error;
   return errno == EEXIST && std::filesystem::is_directory(folder, error);
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (wrote <= 0) return false;
-    done += static_cast<size_t>(wrote);
-  }
-  return true;
 }
 
 }  // namespace
@@ -217,7 +208,7 @@ void ThumbnailCache::Write(const std::filesystem::path& picture,
       temporary.clear();
       return;
     }
-    const bool written = WriteAll(fd, png);
+    const bool written = WriteAll(fd, png.data(), png.size());
     if (::close(fd) == 0 && written && ::rename(temporary.c_str(), key->Entry.c_str()) == 0) {
       temporary.clear();
     }

@@ -62,8 +62,15 @@ TEST(FailedRefetchTest, HandedOutPicturesWithoutAFileAreFetchedAgainFirst) {
   state.Failed = {{"http://a/3.jpg", "/p/3.jpg", "404 Not Found"}};
   state.CutOff = {{"http://a/4.jpg", "/p/4.jpg"}};
 
-  const std::size_t added = RefetchMissing(
-      state, {"/p/5.jpg"}, [](const std::string& path) { return path == "/p/1.jpg"; });
+  std::size_t added = RefetchMissing(state, {}, [](const std::string&) { return true; });
+  EXPECT_EQ(added, 0u) << "every file there";
+  CrawlState removed = state;
+  removed.Removed = {{"http://a/5.jpg", "/p/5.jpg", "duplicate"}};
+  EXPECT_EQ(RefetchMissing(removed, {"/p/2.jpg"}, [](const std::string&) { return false; }), 1u);
+  EXPECT_EQ(removed.CutOff.front().SavePath, "/p/1.jpg") << "a duplicate removed stays removed";
+
+  added = RefetchMissing(state, {"/p/5.jpg"},
+                         [](const std::string& path) { return path == "/p/1.jpg"; });
 
   EXPECT_EQ(added, 1u);
   EXPECT_EQ(state.CutOff, (std::vector<QueuedPicture>{{"http://a/2.jpg", "/p/2.jpg"},

@@ -27,6 +27,7 @@ TEST(SavedStatusesTest, EachRowGetsWhatBecameOfItsPicture) {
     bool Waiting;
     std::size_t RowsShown;
     const char* Expected;
+    std::vector<std::string> Removed = {};  // by a check, "duplicate"
   };
   // clang-format off
   const Case cases[] = {
@@ -50,6 +51,7 @@ TEST(SavedStatusesTest, EachRowGetsWhatBecameOfItsPicture) {
        "0=waiting 1=waiting 2=waiting 3=waiting"},
       {"more rows than the queue", 1, {"a"}, {}, {}, {}, true, 9,
        "0=done 1=waiting 2=waiting 3=waiting"},
+      {"removed by a check says why", 2, {"a"}, {}, {}, {}, false, 4, "0=done 1=duplicate", {"b"}},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -60,6 +62,7 @@ TEST(SavedStatusesTest, EachRowGetsWhatBecameOfItsPicture) {
     saved.DispatchedCount = c.Dispatched;
     for (const std::string& path : c.Failed) saved.Failed.push_back({"", path, "404"});
     for (const std::string& path : c.CutOff) saved.CutOff.push_back({"", path});
+    for (const std::string& path : c.Removed) saved.Removed.push_back({"", path, "duplicate"});
     const auto fileThere = [&](const std::string& path) { return c.FilesThere.contains(path); };
     EXPECT_EQ(Shown(SavedStatuses(saved, c.RowsShown, c.Running, c.Waiting, fileThere)),
               c.Expected);
