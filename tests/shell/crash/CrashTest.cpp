@@ -82,6 +82,50 @@ class Child {
   pid_t mPid = -1;
 };
 
+void WriteTaskList(const std::filesystem::path& program, const std::string& start,
+                   const std::filesystem::path& pictures) {
+  TaskRecord task;
+  task.Name = "site";
+  task.StartUrl = start;
+  task.TaskFolder = pictures.string();
+  task.LinkLevels = 2;
+  task.LinkScope = 1;
+  task.IdleSeconds = 10;
+  task.TaskType = "0";
+  task.GrabFromLinks = "0";
+  task.FolderName = "site";
+  const auto lines = ToLines(task);
+  WriteLines(program / "GTask.lis", std::vector<std::string>(lines.begin(), lines.end()));
+}
+
+void ExpectEveryPictureOnceAndWhole(const std::filesystem::path& program,
+                                    const std::filesystem::path& pictures,
+                                    const std::map<std::string, const std::string*>& served) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(pictures)) {
+    const std::string name = entry.path().filename().string();
+    names.insert(name);
+    const auto found = served.find(name);
+    if (found == served.end()) {
+      ADD_FAILURE() << "not a picture of the site: " << name;
+    } else {
+      EXPECT_TRUE(ReadFileBytes(entry.path()) == *found->second) << name << " is not whole";
+    }
+  }
+  EXPECT_EQ(names.size(), served.size());
+
+  const std::filesystem::path state = program / "task" / "site";
+  const std::vector<std::string> addresses = ReadLines(state / "pictureurl.dat");
+  const std::vector<std::string> savePaths = ReadLines(state / "savedname.dat");
+  EXPECT_EQ(addresses.size(), served.size());
+  EXPECT_EQ(std::set<std::string>(addresses.begin(), addresses.end()).size(), addresses.size());
+  EXPECT_EQ(savePaths.size(), addresses.size());
+  for (const std::string& path : savePaths) EXPECT_TRUE(std::filesystem::exists(path)) << path;
+  const std::vector<std::string> counters = ReadLines(state / "counti.dat");
+  ASSERT_EQ(counters.size(), 3u);
+  EXPECT_EQ(counters[2], std::to_string(served.size()));
+}
+
 TEST(CrashTest, KilledAtRandomMomentsAndResumedEveryPictureIsThereOnceAndWhole) {
   const std::vector<std::string> corpus = CorpusPictures();
   ASSERT_FALSE(corpus.empty());
@@ -100,60 +144,31 @@ TEST(CrashTest, KilledAtRandomMomentsAndResumedEveryPictureIsThereOnceAndWhole) 
           });
     });
   }
-  TempDir program;
-  const std::filesystem::path pictures = program / "pictures" / "site";
-  TaskRecord task;
-  task.Name = "site";
-  task.StartUrl = server.Url("/");
-  task.TaskFolder = pictures.string();
-  task.LinkLevels = 2;
-  task.LinkScope = 1;
-  task.IdleSeconds = 10;
-  task.TaskType = "0";
-  task.GrabFromLinks = "0";
-  task.FolderName = "site";
-  const auto lines = ToLines(task);
-  WriteLines(program / "GTask.lis", std::vector<std::string>(lines.begin(), lines.end()));
-
   const unsigned seed = std::random_device{}();
   RecordProperty("seed", std::to_string(seed));
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> moment(0, kLatestKillMs);
-  const int kills = KillCount();
+  // A task killed so often that it ends is checked, and the kills go on with a fresh one.
   int killed = 0;
-  for (; killed < kills; ++killed) {
-    Child child(program.Path(), server.Url(""));
-    ASSERT_TRUE(child.Started());
-    if (child.KillAfter(std::chrono::milliseconds(moment(random))) == 0) break;  // it finished
+  int rounds = 0;
+  while (killed < KillCount() || rounds == 0) {
+    ++rounds;
+    SCOPED_TRACE("round " + std::to_string(rounds) + ", seed " + std::to_string(seed));
+    TempDir program;
+    const std::filesystem::path pictures = program / "pictures" / "site";
+    WriteTaskList(program.Path(), server.Url("/"), pictures);
+    for (; killed < KillCount(); ++killed) {
+      Child child(program.Path(), server.Url(""));
+      ASSERT_TRUE(child.Started());
+      if (child.KillAfter(std::chrono::milliseconds(moment(random))) == 0) break;  // it ended
+    }
+    Child last(program.Path(), server.Url(""));
+    ASSERT_TRUE(last.Started());
+    ASSERT_EQ(last.Wait(), 0) << "after " << killed << " kills";
+    ExpectEveryPictureOnceAndWhole(program.Path(), pictures, served);
   }
   RecordProperty("kills", std::to_string(killed));
-  Child last(program.Path(), server.Url(""));
-  ASSERT_TRUE(last.Started());
-  ASSERT_EQ(last.Wait(), 0) << "seed " << seed << ", after " << killed << " kills";
-
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(pictures)) {
-    const std::string name = entry.path().filename().string();
-    names.insert(name);
-    const auto found = served.find(name);
-    if (found == served.end()) {
-      ADD_FAILURE() << "not a picture of the site: " << name << " (seed " << seed << ")";
-    } else {
-      EXPECT_TRUE(ReadFileBytes(entry.path()) == *found->second) << name << " is not whole";
-    }
-  }
-  EXPECT_EQ(names.size(), served.size()) << "seed " << seed;
-
-  const std::filesystem::path state = program / "task" / "site";
-  const std::vector<std::string> addresses = ReadLines(state / "pictureurl.dat");
-  const std::vector<std::string> savePaths = ReadLines(state / "savedname.dat");
-  EXPECT_EQ(addresses.size(), served.size());
-  EXPECT_EQ(std::set<std::string>(addresses.begin(), addresses.end()).size(), addresses.size());
-  EXPECT_EQ(savePaths.size(), addresses.size());
-  for (const std::string& path : savePaths) EXPECT_TRUE(std::filesystem::exists(path)) << path;
-  const std::vector<std::string> counters = ReadLines(state / "counti.dat");
-  ASSERT_EQ(counters.size(), 3u);
-  EXPECT_EQ(counters[2], std::to_string(served.size()));
+  RecordProperty("rounds", std::to_string(rounds));
 }
 
 }  // namespace
