@@ -60,17 +60,20 @@ class Child {
     if (posix_spawn(&mPid, VEXILO_CRASH_CHILD, nullptr, nullptr, argv, environ) != 0) mPid = -1;
   }
   bool Started() const { return mPid > 0; }
-  // The exit status; -1 when it was killed or did not start.
+  // The exit status when it ended before the kill (-1: by a signal), else kKilled.
+  static constexpr int kKilled = -1000;
   int KillAfter(std::chrono::milliseconds wait) {
     const auto end = std::chrono::steady_clock::now() + wait;
     while (std::chrono::steady_clock::now() < end) {
       int status = 0;
-      if (waitpid(mPid, &status, WNOHANG) == mPid)
+      if (waitpid(mPid, &status, WNOHANG) == mPid) {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     kill(mPid, SIGKILL);
-    return Wait();
+    Wait();
+    return kKilled;
   }
   int Wait() {
     int status = 0;
@@ -157,10 +160,15 @@ TEST(CrashTest, KilledAtRandomMomentsAndResumedEveryPictureIsThereOnceAndWhole) 
     TempDir program;
     const std::filesystem::path pictures = program / "pictures" / "site";
     WriteTaskList(program.Path(), server.Url("/"), pictures);
-    for (; killed < KillCount(); ++killed) {
+    while (killed < KillCount()) {
       Child child(program.Path(), server.Url(""));
       ASSERT_TRUE(child.Started());
-      if (child.KillAfter(std::chrono::milliseconds(moment(random))) == 0) break;  // it ended
+      const int ended = child.KillAfter(std::chrono::milliseconds(moment(random)));
+      if (ended != Child::kKilled) {
+        ASSERT_EQ(ended, 0) << "a run ended on its own before its task was complete";
+        break;
+      }
+      ++killed;
     }
     Child last(program.Path(), server.Url(""));
     ASSERT_TRUE(last.Started());
