@@ -10,6 +10,8 @@ TPictureListView::TPictureListView(QWidget* parent) : QTableWidget(0, 5, parent)
   const int widths[] = {100, 290, 80, 80, 200};
   for (int column = 0; column < 5; ++column) setColumnWidth(column, widths[column]);
   horizontalHeader()->setHighlightSections(false);
+  // The reasons in Status are long: it takes whatever width the first four leave.
+  horizontalHeader()->setStretchLastSection(true);
   verticalHeader()->hide();
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QCompleter>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QToolBar>
@@ -19,6 +20,26 @@ const char* const kSampleAddresses[] = {
     "https://www.example.com/",
     "https://commons.wikimedia.org/wiki/Category:Flags",
     "file:///usr/share/pixmaps/",
+};
+
+// Enter in the address box runs Quick Start once. Watched on the combo box, which gets the key
+// either first or after its line edit let it through; not returnPressed, which the line edit
+// emits again when the combo box hands the key back to it.
+class EnterRuns : public QObject {
+ public:
+  EnterRuns(QObject* parent, QAction* action) : QObject(parent), mAction(action) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) mAction->trigger();
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QAction* mAction;
 };
 
 QWidget* Gap(int width) {
@@ -66,6 +87,8 @@ QComboBox* BuildMainToolBars(QMainWindow& window, const TMainActions& actions) {
   for (const char* address : kSampleAddresses) addressBox->addItem(address);
   addressBox->setCurrentIndex(0);
   addressBox->completer()->setCompletionMode(QCompleter::PopupCompletion);
+  // What a user types and ends with Enter is meant to be crawled.
+  addressBox->installEventFilter(new EnterRuns(addressBox, actions.QuickStart));
   auto* addressHolder = new QWidget;
   auto* addressLayout = new QVBoxLayout(addressHolder);
   addressLayout->setContentsMargins(0, 9, 0, 9);
