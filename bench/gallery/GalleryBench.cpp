@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   }
   const auto made = Clock::now();
   const auto thumbnailOf = [&](int i) { return thumbnails.at(static_cast<std::size_t>(i)); };
-  vexilo::WriteGallery({argv[3], argv[1], pictures, thumbnailOf, quiet, quiet}, argv[3]);
+  vexilo::WriteGallery({argv[3], "", argv[1], pictures, thumbnailOf, quiet, quiet}, argv[3]);
   const std::chrono::duration<double> making = made - start;
   const std::chrono::duration<double> writing = Clock::now() - made;
   std::printf("gallery of %d pictures: thumbnails %.3f s, gallery written %.3f s\n",

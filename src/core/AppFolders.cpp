@@ -18,7 +18,8 @@ bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b) 
 }  // namespace
 
 AppFolders AppFolders::Beside(const std::filesystem::path& folder) {
-  return {folder, (folder / kPortableDownFolderName).string(), {folder}};
+  return {folder, (folder / kPortableDownFolderName).string(), {folder},
+          folder / kPortableGalleryFolderName};
 }
 
 std::filesystem::path AppFolders::ShippedFile(std::string_view name) const {
@@ -40,6 +41,12 @@ AppFolders ResolveAppFolders(const FolderFacts& facts) {
                                   ? (folders.ProgramFolder / kPortableDownFolderName).string()
                                   : (facts.PicturesFolder / kUserFolderName).string();
   folders.DataFolders = {folders.ProgramFolder};
+  if (facts.PicturesFolder.empty()) {
+    folders.GalleriesFolder = folders.ProgramFolder / kPortableGalleryFolderName;
+  } else {
+    folders.GalleriesFolder = facts.PicturesFolder / kGalleriesFolderName;
+    folders.NewGalleryFolders = true;
+  }
   if (!facts.InstalledDataFolder.empty()) folders.DataFolders.push_back(facts.InstalledDataFolder);
   return folders;
 }

@@ -11,6 +11,9 @@
 namespace vexilo {
 
 inline constexpr const char* kPortableDownFolderName = "pictures";
+inline constexpr const char* kPortableGalleryFolderName = "thumbnails";
+// In the user's pictures folder: one new folder per gallery.
+inline constexpr const char* kGalleriesFolderName = "Vexilo galleries";
 // The folder named after the program in the user's data and pictures folders.
 inline constexpr const char* kUserFolderName = "Vexilo";
 
@@ -22,6 +25,10 @@ struct AppFolders {
   // Where the shipped read-only files (templet.htm, blank.bmp, help.html) are looked up,
   // in order.
   std::vector<std::filesystem::path> DataFolders;
+  // Where Create Thumbnails offers to write a gallery: the folder itself, or with
+  // NewGalleryFolders a new folder inside it named after what is listed.
+  std::filesystem::path GalleriesFolder{};
+  bool NewGalleryFolders = false;
 
   // Everything in one folder, as a build folder or an unpacked copy keeps it.
   static AppFolders Beside(const std::filesystem::path& folder);
@@ -43,7 +50,8 @@ struct FolderFacts {
 
 // A writable executable folder that is not the install's own keeps everything beside the
 // executable. Otherwise (an installed program, also when root could write there) Vexilo's
-// files go to UserDataFolder/Vexilo, downloads to PicturesFolder/Vexilo, and the shipped
+// files go to UserDataFolder/Vexilo, downloads to PicturesFolder/Vexilo, galleries to new
+// folders in PicturesFolder/"Vexilo galleries", and the shipped
 // files are read from that program folder first, then from InstalledDataFolder. Without a
 // user data folder there is nowhere else to go, and the executable's folder is kept.
 AppFolders ResolveAppFolders(const FolderFacts& facts);

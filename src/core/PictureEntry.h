@@ -12,6 +12,11 @@ struct PictureEntry {
   std::string Width;  // pixels in decimal, any text the harvest found, or empty
   std::string Height;
   std::string Page{};  // the address of the page the picture was found on, or empty
+  // Where a followed redirection ended, or empty. Never stored: the row is found again by
+  // Link, but the list shows, copies and exports the address the picture came from.
+  std::string FinalLink{};
+
+  const std::string& ShownLink() const { return FinalLink.empty() ? Link : FinalLink; }
 
   bool operator==(const PictureEntry&) const = default;
 };

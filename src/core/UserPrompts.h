@@ -14,7 +14,8 @@ class UserPrompts {
   virtual bool AskYesNo(const std::string& text) = 0;
   // An error box with "OK".
   virtual void ShowError(const std::string& text) = 0;
-  // An error box titled "Error" whose one button is "Yes": the viewer's unreadable picture.
+  // An error box titled "Error" whose one button is "Yes": the viewer's unreadable picture,
+  // the gallery's missing template.
   virtual void ShowErrorWithYes(const std::string& text) = 0;
 };
 

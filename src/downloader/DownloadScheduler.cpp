@@ -149,7 +149,9 @@ void DownloadScheduler::ScheduleDownloads() {
     SaveCountersIfDue(true);
     mPool->CloseIdleConnections();  // no reason to keep connections open to the servers
     mPrompts.ShowMessage(kCompletedText);
-    mStatus.SetStatusText(kProgressPanel, kCompletedText);
+    const std::string note = mPictures.CompletedNote ? mPictures.CompletedNote() : "";
+    mStatus.SetStatusText(kProgressPanel, note.empty() ? std::string(kCompletedText)
+                                                       : std::string(kCompletedText) + " " + note);
     return;
   }
   if (pending < 1) return;

@@ -36,6 +36,9 @@ struct PictureHooks {
   // Main thread, before the picture is appended or marked: the address a followed
   // redirection ended at.
   std::function<void(const std::string& savedPath, const std::string& finalUrl)> ShowFinalAddress;
+  // Main thread, when the task's downloads are complete: a note about its pictures that the
+  // progress panel shows after the completed text, or "".
+  std::function<std::string()> CompletedNote{};
 };
 
 // How a picture's download ended.

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <utility>
 
+#include "core/PictureHeader.h"
 #include "downloader/CurlMulti.h"
 #include "downloader/CurlRequest.h"
 #include "downloader/PictureRequest.h"
@@ -28,8 +29,6 @@ namespace {
 
 // How often the worker looks at the cancel flag while its transfers wait.
 constexpr std::chrono::milliseconds kPoll{100};
-// Fewer bytes than this that name no picture kind are no picture.
-constexpr std::size_t kSignatureBytes = 32;
 
 // One candidate's transfer: reads until the header gives the size, the bytes are not a
 // picture, or the byte cap is reached, and then ends the transfer from the write callback.
@@ -59,6 +58,7 @@ class HeaderRead {
     mBytes.append(data.substr(0, mMaxBytes - mBytes.size()));
     mSize = ReadPictureDimensions(mBytes);
     if (mSize || mBytes.size() >= mMaxBytes) return false;
+    // As many bytes as every kind's signature fits in that name none are no picture.
     return !(mBytes.size() >= kSignatureBytes &&
              SniffPictureFormat(mBytes) == PictureFormat::Unknown);
   }

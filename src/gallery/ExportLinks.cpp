@@ -10,7 +10,7 @@ namespace vexilo {
 void CopyLinkToClipboard(const std::vector<PictureEntry>& rows, int selectedRow,
                          DesktopShell& shell) {
   if (selectedRow < 0 || static_cast<std::size_t>(selectedRow) >= rows.size()) return;
-  shell.SetClipboardText(rows[static_cast<std::size_t>(selectedRow)].Link);
+  shell.SetClipboardText(rows[static_cast<std::size_t>(selectedRow)].ShownLink());
 }
 
 void ExportLinks(const std::vector<PictureEntry>& rows, const std::filesystem::path& programFolder,
@@ -18,7 +18,7 @@ void ExportLinks(const std::vector<PictureEntry>& rows, const std::filesystem::p
   if (rows.empty()) return;
   std::vector<std::string> links;
   links.reserve(rows.size());
-  for (const PictureEntry& row : rows) links.push_back(row.Link);
+  for (const PictureEntry& row : rows) links.push_back(row.ShownLink());
   const std::filesystem::path file = programFolder / kExportListsFile;
   try {
     WriteLines(file, links);

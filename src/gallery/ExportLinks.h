@@ -14,11 +14,11 @@ namespace vexilo {
 
 inline constexpr const char* kExportListsFile = "exportlists.txt";
 
-// Puts the Link of rows[selectedRow] on the clipboard; nothing when selectedRow is no row.
+// Puts the shown link of rows[selectedRow] on the clipboard; nothing when selectedRow is no row.
 void CopyLinkToClipboard(const std::vector<PictureEntry>& rows, int selectedRow,
                          DesktopShell& shell);
 
-// Replaces exportlists.txt with the Link of every row, in order (duplicates and empty links
+// Replaces exportlists.txt with the shown link of every row, in order (duplicates and empty links
 // kept), and opens it. No rows: nothing is written or opened. A write that fails is told
 // with its reason and nothing is opened.
 void ExportLinks(const std::vector<PictureEntry>& rows, const std::filesystem::path& programFolder,

@@ -18,6 +18,26 @@ void CreateFolder(const std::filesystem::path& folder) {
   // A folder that cannot be made shows up as the write into it failing.
 }
 
+// A folder of parts.NewFolderName (or a numbered one after it) that did not exist before,
+// made now; GalleriesFolder itself when none can be made.
+std::filesystem::path MakeNewFolder(const GalleryParts& parts) {
+  std::string name = parts.NewFolderName;
+  if (name == "." || name == ".." || name.find('/') != std::string::npos) name = "Gallery";
+  std::error_code ec;
+  for (int i = 1; i <= 1000; ++i) {
+    const std::filesystem::path candidate =
+        parts.GalleriesFolder / (i == 1 ? name : name + " " + std::to_string(i));
+    if (std::filesystem::create_directory(candidate, ec)) return candidate;
+    if (ec && !std::filesystem::exists(candidate, ec)) break;
+  }
+  return parts.GalleriesFolder;
+}
+
+bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec);
+}
+
 void WritePictures(const GalleryParts& parts, const std::filesystem::path& folder) {
   TImageFileList& pictures = parts.Pictures;
   for (int i = 0; i < pictures.Count(); ++i) {
@@ -56,14 +76,19 @@ std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesys
 void CreateGallery(const GalleryParts& parts) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(parts.TemplateFile, ec)) {
-    parts.Prompts.ShowError(kMissingTemplateText);
+    parts.Prompts.ShowErrorWithYes(kMissingTemplateText);
     return;
   }
-  const std::filesystem::path offered = parts.ProgramFolder / kDefaultGalleryFolder;
-  CreateFolder(offered);
+  CreateFolder(parts.GalleriesFolder);
+  const std::filesystem::path offered =
+      parts.NewFolderName.empty() ? parts.GalleriesFolder : MakeNewFolder(parts);
   try {
     const std::optional<std::string> folder =
         parts.Shell.PickFolder(kPickGalleryFolderTitle, offered.string());
+    if (offered != parts.GalleriesFolder && (!folder || !SameFolder(*folder, offered))) {
+      std::error_code ignored;
+      std::filesystem::remove(offered, ignored);  // only while it is empty
+    }
     if (!folder) return;
     const std::filesystem::path firstPage = WriteGallery(parts, *folder);
     parts.Shell.Open(firstPage.string());

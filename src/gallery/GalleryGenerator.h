@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "core/DesktopShell.h"
 #include "core/UserPrompts.h"
@@ -14,14 +15,17 @@
 namespace vexilo {
 
 inline constexpr const char* kGalleryTemplateFile = "templet.htm";
-inline constexpr const char* kDefaultGalleryFolder = "thumbnails";
 inline constexpr const char* kMissingTemplateText =
     "The templet file is not exists, please re-install!";
 inline constexpr const char* kPickGalleryFolderTitle =
     "Please select the directory to create thumbnails:";
 
 struct GalleryParts {
-  std::filesystem::path ProgramFolder;  // holds the default folder
+  std::filesystem::path GalleriesFolder;  // offered, made when missing
+  // When not empty, a new folder of this name inside GalleriesFolder is offered instead
+  // (" 2", " 3", ... after the name when it is taken), so that no earlier gallery is written
+  // over; it is made for the folder browser and removed again when it stays unused.
+  std::string NewFolderName;
   std::filesystem::path TemplateFile;   // templet.htm
   TImageFileList& Pictures;
   std::function<Bitmap24(int i)> ThumbnailOf;  // the grid's thumbnail of picture i
@@ -37,8 +41,8 @@ struct GalleryParts {
 std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesystem::path& folder);
 
 // The command: kMissingTemplateText when there is no template file; asks for the
-// folder (the program folder's "thumbnails", made when missing, offered first); writes the
-// gallery and opens its first page. A failure is told with its text.
+// folder (the offered one first); writes the gallery and opens its first page. A failure is
+// told with its text.
 void CreateGallery(const GalleryParts& parts);
 
 }  // namespace vexilo

@@ -23,6 +23,13 @@ constexpr std::chrono::milliseconds kBuildWait{25};
 std::string TaskListedText(int count) { return std::to_string(count) + " pictures are listed."; }
 std::string FolderListedText(int count) { return "Total " + std::to_string(count) + " pictures."; }
 std::string SelectedText(int count) { return "Total " + std::to_string(count) + " Pictures."; }
+std::string GoneFolderText(const std::string& folder) {
+  return "The folder \"" + folder + "\" is gone: it was removed or renamed outside Vexilo.";
+}
+std::string GoneTaskFolderText(const std::string& taskName, const std::string& folder) {
+  return "The pictures of the task \"" + taskName + "\" are gone: its folder \"" + folder +
+         "\" was removed or renamed outside Vexilo. Resume fetches them again.";
+}
 
 PictureCommands::PictureCommands(PictureCommandParts parts) : mParts(parts) {}
 
@@ -32,19 +39,27 @@ void PictureCommands::ListTaskFolder(std::string folder) {
   if (folder.empty()) return;
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   mParts.Pictures.ScanFolder(folder);
+  mListedFolder = folder;
   ShowListing(TaskListedText(mParts.Pictures.Count()));
 }
 
 void PictureCommands::ClearGrid() {
   mParts.Grid.ClearGrid();
   mParts.Pictures.Clear();
+  mListedFolder.clear();
 }
 
 void PictureCommands::ListFolderPictures(std::string folder) {
+  if (!mLoadingIdle || folder.empty()) return;
   std::error_code ec;
-  if (!mLoadingIdle || !std::filesystem::is_directory(folder, ec)) return;
+  if (!std::filesystem::is_directory(folder, ec)) {
+    ClearGrid();
+    mParts.Prompts.ShowMessage(GoneFolderText(folder));
+    return;
+  }
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   mParts.Pictures.ScanFolder(folder);
+  mListedFolder = folder;
   ShowListing(FolderListedText(mParts.Pictures.Count()));
 }
 

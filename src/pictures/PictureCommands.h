@@ -24,6 +24,9 @@ inline constexpr const char* kNoPictureSelected = "No picture is selected!";
 std::string TaskListedText(int count);
 std::string FolderListedText(int count);
 std::string SelectedText(int count);
+// A folder to list that no longer exists; and a task's folder gone while it has pictures.
+std::string GoneFolderText(const std::string& folder);
+std::string GoneTaskFolderText(const std::string& taskName, const std::string& folder);
 
 // What the commands work on; every member outlives them.
 struct PictureCommandParts {
@@ -48,8 +51,11 @@ class PictureCommands {
   // Empties the grid and with it the picture file list, so that later appends keep item i and
   // entry i the same picture.
   void ClearGrid();
-  // A folder selected in the folder tree; nothing while a build runs or when it is no folder.
+  // A folder selected in the folder tree; nothing while a build runs. One that is gone (removed
+  // outside Vexilo) empties the grid and says so.
   void ListFolderPictures(std::string folder);
+  // The folder the grid lists (without a trailing "/"), or "" when none.
+  const std::string& ListedFolder() const { return mListedFolder; }
   // A picture a download has saved, with the thumbnail its worker made: nothing is decoded
   // here. One that arrives during a build is held and appended when the build ends.
   void AppendPicture(const std::string& path, const Bitmap24& thumbnail);
@@ -78,6 +84,7 @@ class PictureCommands {
 
   PictureCommandParts mParts;
   bool mLoadingIdle = true;
+  std::string mListedFolder;
   std::vector<std::pair<std::string, Bitmap24>> mHeldAppends;
   ViewerHooks mViewer;
 };

@@ -32,7 +32,7 @@ void TPictureListView::ShowRows(const std::vector<PictureEntry>& rows) {
 void TPictureListView::AddRow(const PictureEntry& row) {
   int r = rowCount();
   insertRow(r);
-  const std::string* texts[] = {&row.Name, &row.Link, &row.Width, &row.Height};
+  const std::string* texts[] = {&row.Name, &row.ShownLink(), &row.Width, &row.Height};
   for (int column = 0; column < 4; ++column) {
     setItem(r, column, new QTableWidgetItem(QString::fromStdString(*texts[column])));
   }

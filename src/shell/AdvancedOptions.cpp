@@ -15,43 +15,43 @@ constexpr std::array kOptions = {
     AdvancedOption{"ListModernPictures", "List PNG, WebP and AVIF pictures",
                    "Folders list .png, .webp and .avif files too, downloads keep those endings, "
                    "and a picture saved under the wrong ending is read by its contents.",
-                   &AdvancedSettings::ListModernPictures},
+                   &AdvancedSettings::ListModernPictures, true},
     AdvancedOption{"FindPicturesLikeBrowser", "Find pictures the way a browser shows them",
                    "Takes the full-size picture a thumbnail links to, the largest srcset "
                    "candidate, lazy-loaded pictures, CSS backgrounds and pictures in frames.",
-                   &AdvancedSettings::BrowserPictures},
+                   &AdvancedSettings::BrowserPictures, true},
     AdvancedOption{"RunPageScripts", "Run page scripts while crawling",
                    "Pages run their scripts and are scrolled to their end (at most 10 seconds) "
                    "before they are read, so galleries built by scripts yield their pictures.",
-                   &AdvancedSettings::RunPageScripts},
+                   &AdvancedSettings::RunPageScripts, true},
     AdvancedOption{"FilterByRealSize", "Filter by the real picture size",
                    "The minimum width and height compare the size read from the first bytes "
                    "of each picture instead of the size the page gives it.",
-                   &AdvancedSettings::RealSizeFilter},
+                   &AdvancedSettings::RealSizeFilter, true},
     AdvancedOption{"ExifOrientation", "Turn photos the way the camera held them",
                    "JPEG photos are shown turned as their orientation tag says.",
-                   &AdvancedSettings::ExifOrientation},
+                   &AdvancedSettings::ExifOrientation, false},
     AdvancedOption{"KeepOneCopy", "Keep one copy of identical pictures",
                    "A downloaded picture whose bytes equal one already downloaded in the same "
                    "task is removed again and marked as a duplicate.",
-                   &AdvancedSettings::KeepOneCopy},
+                   &AdvancedSettings::KeepOneCopy, true},
     AdvancedOption{"FollowRedirects", "Follow redirects",
                    "Downloads follow up to 5 redirections, from http to https but never back, "
                    "and the picture list shows the address they end at.",
-                   &AdvancedSettings::FollowRedirects},
+                   &AdvancedSettings::FollowRedirects, true},
     AdvancedOption{"KeepOnlyRealPictures", "Keep only real pictures",
                    "A download answered with an error, or whose contents are no picture, is "
                    "deleted and its row marked with the reason.",
-                   &AdvancedSettings::KeepOnlyRealPictures},
+                   &AdvancedSettings::KeepOnlyRealPictures, true},
     AdvancedOption{"BrowserSession", "Download with the browser's session",
                    "Pictures are requested with the browser's cookies, its user agent and their "
                    "page as referrer; the browser keeps logons between runs from the next start.",
-                   &AdvancedSettings::BrowserSession},
+                   &AdvancedSettings::BrowserSession, true},
     AdvancedOption{"RetryFailed", "Retry failed pictures",
                    "A picture that failed for a passing reason (no connection, time-out, a busy "
                    "server) is fetched again up to three times, waiting longer each time; at "
                    "most four pictures come from one server at a time.",
-                   &AdvancedSettings::RetryFailed},
+                   &AdvancedSettings::RetryFailed, true},
 };
 
 constexpr std::array kNumbers = {

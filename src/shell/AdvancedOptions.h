@@ -15,6 +15,9 @@ struct AdvancedOption {
   const char* Caption;
   const char* Help;
   bool AdvancedSettings::*Flag;
+  // Ticked by the switch "Use every option for today's web": what harvesting and downloads
+  // need on today's sites, unlike the choices of how pictures are shown.
+  bool ForTodaysWeb;
 };
 
 struct AdvancedNumber {

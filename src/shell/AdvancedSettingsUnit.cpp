@@ -37,6 +37,20 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(AppSettings& settings, SettingsStor
   auto* options = new QWidget;
   auto* body = new QVBoxLayout(options);
   body->setContentsMargins(12, 8, 12, 8);
+  mTodaysWeb = new TodaysWebSwitch(kTodaysWebCaption);
+  QFont bold = mTodaysWeb->font();
+  bold.setBold(true);
+  mTodaysWeb->setFont(bold);
+  auto* switchHelp = new QLabel(
+      "Ticks every option below that finds and downloads pictures on sites built with "
+      "scripts, lazy loading and modern picture kinds. Unticked, Vexilo crawls as it "
+      "always did.");
+  switchHelp->setWordWrap(true);
+  switchHelp->setForegroundRole(QPalette::PlaceholderText);
+  switchHelp->setContentsMargins(22, 0, 0, 6);
+  body->addWidget(mTodaysWeb);
+  body->addWidget(switchHelp);
+  body->addWidget(SunkenLine());
   for (const AdvancedOption& option : AdvancedOptions()) {
     auto* box = new QCheckBox(option.Caption);
     auto* help = new QLabel(option.Help);
@@ -47,7 +61,14 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(AppSettings& settings, SettingsStor
     body->addWidget(box);
     body->addWidget(help);
     mBoxes.push_back(box);
+    if (option.ForTodaysWeb) connect(box, &QCheckBox::toggled, this, [this] { ShowTodaysWeb(); });
   }
+  connect(mTodaysWeb, &QCheckBox::clicked, this, [this] {
+    const bool on = mTodaysWeb->checkState() == Qt::Checked;
+    for (size_t i = 0; i < mBoxes.size(); ++i) {
+      if (AdvancedOptions()[i].ForTodaysWeb) mBoxes[i]->setChecked(on);
+    }
+  });
   for (const AdvancedNumber& number : AdvancedNumbers()) {
     auto* field = new QSpinBox;
     field->setRange(number.Least, number.Most);
@@ -96,6 +117,23 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(AppSettings& settings, SettingsStor
   connect(mOk, &QPushButton::clicked, this, &TAdvancedSettingsForm::AcceptOptions);
 }
 
+void TodaysWebSwitch::nextCheckState() {
+  setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+void TAdvancedSettingsForm::ShowTodaysWeb() {
+  int on = 0;
+  int all = 0;
+  for (size_t i = 0; i < mBoxes.size(); ++i) {
+    if (!AdvancedOptions()[i].ForTodaysWeb) continue;
+    ++all;
+    if (mBoxes[i]->isChecked()) ++on;
+  }
+  mTodaysWeb->setCheckState(on == 0     ? Qt::Unchecked
+                            : on == all ? Qt::Checked
+                                        : Qt::PartiallyChecked);
+}
+
 void TAdvancedSettingsForm::FillBoxes() {
   for (size_t i = 0; i < mBoxes.size(); ++i) {
     mBoxes[i]->setChecked(mSettings.Advanced.*AdvancedOptions()[i].Flag);
@@ -103,7 +141,8 @@ void TAdvancedSettingsForm::FillBoxes() {
   for (size_t i = 0; i < mNumberFields.size(); ++i) {
     mNumberFields[i]->setValue(mSettings.Advanced.*AdvancedNumbers()[i].Value);
   }
-  if (!mBoxes.empty()) mBoxes.front()->setFocus();
+  ShowTodaysWeb();
+  mTodaysWeb->setFocus();
 }
 
 int TAdvancedSettingsForm::ShowModal() {

@@ -1,14 +1,14 @@
 #pragma once
-// The "Advanced Settings" dialog: one check box per advanced switch and one number field per
-// advanced number, each with a line saying what it changes. "OK" keeps the choices in the
-// settings, saves them and tells the run, so that they apply from the next crawl, listing or
-// picture on. Created once, hidden.
+// The "Advanced Settings" dialog: a switch for every option today's sites need at once, then
+// one check box per advanced switch and one number field per advanced number, each with a
+// line saying what it changes. "OK" keeps the choices in the settings, saves them and tells
+// the run, so that they apply from the next crawl, listing or picture on. Created once, hidden.
 
+#include <QCheckBox>
 #include <QDialog>
 #include <functional>
 #include <vector>
 
-class QCheckBox;
 class QPushButton;
 class QSpinBox;
 
@@ -17,6 +17,18 @@ namespace vexilo {
 class SettingsStore;
 class UserPrompts;
 struct AppSettings;
+
+inline constexpr const char* kTodaysWebCaption = "Use every option for today's web";
+
+// Ticked when every option it stands for is, half ticked when some are; a click ticks or
+// unticks them all, never leaving it half ticked.
+class TodaysWebSwitch : public QCheckBox {
+ public:
+  using QCheckBox::QCheckBox;
+
+ protected:
+  void nextCheckState() override;
+};
 
 class TAdvancedSettingsForm : public QDialog {
   Q_OBJECT
@@ -36,14 +48,18 @@ class TAdvancedSettingsForm : public QDialog {
   // In the order of AdvancedNumbers().
   const std::vector<QSpinBox*>& NumberFields() const { return mNumberFields; }
   QPushButton* OkButton() const { return mOk; }
+  QCheckBox* TodaysWebBox() const { return mTodaysWeb; }
 
  private:
   void AcceptOptions();
+  // The switch's tick from the boxes it stands for.
+  void ShowTodaysWeb();
 
   AppSettings& mSettings;
   SettingsStore& mStore;
   UserPrompts& mPrompts;
   std::function<void()> mApplied;
+  TodaysWebSwitch* mTodaysWeb = nullptr;
   std::vector<QCheckBox*> mBoxes;
   std::vector<QSpinBox*> mNumberFields;
   QPushButton* mOk = nullptr;

@@ -31,6 +31,11 @@ bool IsRegularFile(const std::string& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
+bool IsFolder(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_directory(path, error);
+}
+
 }  // namespace
 
 TRun::TRun(RunParts parts)
@@ -51,7 +56,10 @@ TRun::TRun(RunParts parts)
       .Pictures = PictureHooks{
           [this](const std::string& savedPath) -> std::optional<Bitmap24> {
             ThumbnailResult made = MakeThumbnailResult(savedPath, mThumbnailFace.load());
-            if (!made.Ok()) return std::nullopt;
+            if (!made.Ok()) {
+              mUnshownPictures.CountIfModern(savedPath);
+              return std::nullopt;
+            }
             return made.Thumbnail.Unpack();
           },
           [this](const std::string& savedPath, const Bitmap24& thumbnail) {
@@ -62,7 +70,8 @@ TRun::TRun(RunParts parts)
                  const std::string& status) { SetPictureStatus(queuePosition, savedPath, status); },
           [this](const std::string& savedPath, const std::string& finalUrl) {
             ShowFinalAddress(savedPath, finalUrl);
-          }},
+          },
+          [this] { return mUnshownPictures.TakeNote(); }},
       .MakePool = ThreadPool(mParts.Reports, mParts.Limits),
       .Retries = mParts.Retries});
   mScheduler->SetBrowserSession(mParts.Session);
@@ -117,7 +126,14 @@ void TRun::AttachDialogs(RunDialogs dialogs) {
 TaskCommands& TRun::Tasks() { return *mTaskCommands; }
 
 void TRun::CreateGallery() {
-  vexilo::CreateGallery({mParts.Folders.ProgramFolder,
+  // A gallery folder is named after what is listed: a task's folder carries its name.
+  const std::string listed = mPictureCommands.ListedFolder();
+  std::string name;
+  if (mParts.Folders.NewGalleryFolders) {
+    name = std::filesystem::path(listed).filename().string();
+    if (name.empty()) name = "Gallery";
+  }
+  vexilo::CreateGallery({mParts.Folders.GalleriesFolder, name,
                          mParts.Folders.ShippedFile(kGalleryTemplateFile), mPictures,
                          [this](int i) { return mPictures.Items().at(i).Thumbnail.Unpack(); },
                          mParts.Shell, mParts.Prompts});
@@ -178,6 +194,10 @@ void TRun::ListTaskPictures(int node) {
   }
   mParts.Window.ShowPictureRows(mPictureRows);
   if (mPictureRows.empty()) return;
+  if (const std::string folder = mPictureCommands.ListedFolder();
+      !folder.empty() && !IsFolder(folder)) {
+    mParts.Prompts.ShowMessage(GoneTaskFolderText(mCurrentTask.Name, folder));
+  }
   try {
     CrawlState saved;
     mStateFiles.LoadQueueState(mCurrentTask.FolderName, saved);
@@ -203,6 +223,7 @@ void TRun::StartDownloads() {
   }
   if (!mPictureRows.empty()) ShowSavedStatuses(mRunningTask.FolderName, mCrawlState, true);
   mThumbnailFace.store(mParts.Grid.ButtonFace());
+  mUnshownPictures.Start(mRunningTask.FolderName);
   std::vector<std::string> earlier;
   const size_t dispatched = static_cast<size_t>(std::max(0, mCrawlState.DispatchedCount));
   for (size_t i = 0; i < dispatched && i < mCrawlState.Queue.size(); ++i) {
@@ -257,9 +278,8 @@ int TRun::RowOfDownload(std::int64_t queuePosition, const std::string& savedPath
 }
 
 void TRun::ShowFinalAddress(const std::string& savedPath, const std::string& finalUrl) {
-  // Only shown: the row's own Link stays the address the page gave, which the list's file
-  // keeps and by which the row is found again.
   if (const int row = RowOfDownload(-1, savedPath); row >= 0) {
+    mPictureRows[static_cast<std::size_t>(row)].FinalLink = finalUrl;
     mParts.Window.SetPictureRowLink(row, finalUrl);
   }
 }

@@ -37,6 +37,7 @@
 #include "pictures/ImageFileList.h"
 #include "pictures/PictureCommands.h"
 #include "pictures/PictureGridView.h"
+#include "pictures/UnshownPictureNote.h"
 #include "shell/RunWindow.h"
 #include "tasks/CommandSeams.h"
 #include "tasks/TaskDialogs.h"
@@ -166,6 +167,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // The grid's background for the thumbnails download workers make: read from the view on
   // the main thread, never by a worker.
   std::atomic<std::uint32_t> mThumbnailFace{0};
+  UnshownPictureNote mUnshownPictures;
   PictureCommands mPictureCommands;
   // Replaced at every start of downloads, read by their workers.
   std::mutex mChecksLock;

@@ -26,6 +26,8 @@ TEST(ResolveAppFolders, AWritableBuildFolderKeepsEverythingBesideTheExecutable) 
   EXPECT_EQ(folders.ProgramFolder, "/work/vexilo/build");
   EXPECT_EQ(folders.DefaultDownFolder, "/work/vexilo/build/pictures");
   EXPECT_EQ(folders.DataFolders, std::vector<fs::path>{"/work/vexilo/build"});
+  EXPECT_EQ(folders.GalleriesFolder, "/work/vexilo/build/thumbnails");
+  EXPECT_FALSE(folders.NewGalleryFolders);
 }
 
 TEST(ResolveAppFolders, AReadOnlyInstallUsesTheUsersDataAndPicturesFolders) {
@@ -34,6 +36,8 @@ TEST(ResolveAppFolders, AReadOnlyInstallUsesTheUsersDataAndPicturesFolders) {
   EXPECT_EQ(folders.DefaultDownFolder, "/home/ann/Pictures/Vexilo");
   EXPECT_EQ(folders.DataFolders,
             (std::vector<fs::path>{"/home/ann/.local/share/Vexilo", "/usr/share/vexilo"}));
+  EXPECT_EQ(folders.GalleriesFolder, "/home/ann/Pictures/Vexilo galleries");
+  EXPECT_TRUE(folders.NewGalleryFolders);
 }
 
 // Root can write to /usr/bin; the installed program must still not litter it.
@@ -49,6 +53,9 @@ TEST(ResolveAppFolders, MissingUserFoldersFallBackToWhatIsKnown) {
   noPictures.PicturesFolder.clear();
   EXPECT_EQ(ResolveAppFolders(noPictures).DefaultDownFolder,
             "/home/ann/.local/share/Vexilo/pictures");
+  EXPECT_EQ(ResolveAppFolders(noPictures).GalleriesFolder,
+            "/home/ann/.local/share/Vexilo/thumbnails");
+  EXPECT_FALSE(ResolveAppFolders(noPictures).NewGalleryFolders);
 
   FolderFacts noData = Facts("/usr/bin", false);
   noData.UserDataFolder.clear();

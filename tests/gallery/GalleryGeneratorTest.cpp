@@ -34,13 +34,14 @@ class GalleryGeneratorTest : public testing::Test {
     return it->second;
   }
   GalleryParts Parts() {
-    return {mProgram.Path(), mProgram / kGalleryTemplateFile,
+    return {mProgram / "thumbnails", mNewFolderName, mProgram / kGalleryTemplateFile,
             mPictures,       [this](int i) -> const Bitmap24& { return Thumbnail(i); },
             mShell,          mPrompts};
   }
   fs::path Out(const std::string& name) const { return mProgram / "out" / name; }
 
   test::TempDir mProgram;
+  std::string mNewFolderName;
   TImageFileList mPictures;
   std::map<int, Bitmap24> mThumbnails;
   test::RecordingShell mShell;
@@ -84,11 +85,36 @@ TEST_F(GalleryGeneratorTest, PicturesAreNumberedAcrossPagesAndCopiesAreNeverRepl
   EXPECT_TRUE(mPrompts.Errors.empty());
 }
 
+TEST_F(GalleryGeneratorTest, ANewFolderIsOfferedBesideEarlierGalleriesAndDroppedWhenUnused) {
+  mNewFolderName = "Ann's \"cats\" #1";
+  const fs::path galleries = mProgram / "thumbnails";
+  fs::create_directories(galleries / mNewFolderName);
+  test::WriteFileBytes(galleries / (mNewFolderName + " 2"), "a file of that name");
+  mShell.PickedFolder.reset();
+  CreateGallery(Parts());
+  ASSERT_EQ(mShell.PickStarts.size(), 1u);
+  EXPECT_EQ(mShell.PickStarts[0], (galleries / (mNewFolderName + " 3")).string());
+  EXPECT_FALSE(fs::exists(galleries / (mNewFolderName + " 3"))) << "cancelled: not left behind";
+
+  MakePictures(1);
+  mShell.PickedFolder = (galleries / (mNewFolderName + " 3")).string() + "/";
+  CreateGallery(Parts());
+  EXPECT_TRUE(fs::exists(galleries / (mNewFolderName + " 3") / "page0.html"));
+  EXPECT_TRUE(fs::is_directory(galleries / mNewFolderName)) << "an earlier gallery is kept";
+
+  mShell.PickedFolder = Out("").string();
+  CreateGallery(Parts());
+  EXPECT_EQ(mShell.PickStarts.back(), (galleries / (mNewFolderName + " 4")).string());
+  EXPECT_FALSE(fs::exists(galleries / (mNewFolderName + " 4"))) << "another folder was picked";
+  EXPECT_TRUE(fs::exists(Out("page0.html")));
+}
+
 TEST_F(GalleryGeneratorTest, WithoutATemplateOrAFolderNothingIsMade) {
   MakePictures(2);
   fs::remove(mProgram / "templet.htm");
   CreateGallery(Parts());
-  EXPECT_EQ(mPrompts.Errors, std::vector<std::string>{kMissingTemplateText});
+  EXPECT_EQ(mPrompts.ErrorsWithYes, std::vector<std::string>{kMissingTemplateText});
+  EXPECT_TRUE(mPrompts.Errors.empty());
   EXPECT_TRUE(mShell.PickTitles.empty());
   EXPECT_FALSE(fs::exists(mProgram / "thumbnails"));
 

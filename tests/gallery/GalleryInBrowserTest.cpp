@@ -35,7 +35,7 @@ TEST(GalleryInBrowser, EveryLinkOfSeventyThreePicturesResolves) {
   test::RecordingShell shell;
   shell.PickedFolder = (program / "gallery").string();
   test::RecordingPrompts prompts;
-  CreateGallery({program.Path(), program / kGalleryTemplateFile, pictures,
+  CreateGallery({program / "thumbnails", "", program / kGalleryTemplateFile, pictures,
                  [&](int) -> const Bitmap24& { return thumbnail; }, shell, prompts});
   ASSERT_TRUE(prompts.Errors.empty()) << prompts.Errors.front();
 

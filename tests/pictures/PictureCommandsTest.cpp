@@ -74,6 +74,18 @@ TEST_F(PictureCommandsTest, AListingDropsWhatCannotBeReadAndKeepsTheRestInStep) 
   EXPECT_EQ(model.Count(), 0);
 }
 
+TEST_F(PictureCommandsTest, AFolderRemovedOutsideIsToldAndNotLeftShowingTheLastListing) {
+  commands.ListFolderPictures(dir.Path().string());
+  ASSERT_EQ(model.Count(), 3);
+  EXPECT_EQ(commands.ListedFolder(), dir.Path().string());
+  const std::string gone = (dir / "gone").string();
+  commands.ListFolderPictures(gone);
+  EXPECT_EQ(model.Count(), 0);
+  EXPECT_TRUE(grid.Captions.empty());
+  EXPECT_EQ(commands.ListedFolder(), "");
+  EXPECT_EQ(prompts.Messages, std::vector<std::string>{GoneFolderText(gone)});
+}
+
 TEST_F(PictureCommandsTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
   Bitmap24 thumbnail(80, 80);
   thumbnail.Fill(0x00FF00);

@@ -61,6 +61,41 @@ TEST_F(AdvancedSettingsFormTest, ShowsEachOptionAndOkKeepsSavesAndAppliesThem) {
   }
 }
 
+TEST_F(AdvancedSettingsFormTest,
+       TheSwitchTicksEveryHarvestingOptionAndUntickingRestoresTheDefaults) {
+  settings.Advanced.ExifOrientation = false;
+  settings.Advanced.FollowRedirects = true;
+  std::vector<Qt::CheckState> states;
+  ShowAnd([&] {
+    QCheckBox* todaysWeb = form.TodaysWebBox();
+    EXPECT_EQ(todaysWeb->text().toStdString(), kTodaysWebCaption);
+    states.push_back(todaysWeb->checkState());
+    QTest::mouseClick(todaysWeb, Qt::LeftButton, {}, QPoint(8, todaysWeb->height() / 2));
+    states.push_back(todaysWeb->checkState());
+    form.OkButton()->click();
+  });
+  EXPECT_EQ(states, (std::vector{Qt::PartiallyChecked, Qt::Checked}));
+  for (const AdvancedOption& option : AdvancedOptions()) {
+    EXPECT_EQ(settings.Advanced.*option.Flag, option.ForTodaysWeb) << option.Caption;
+  }
+
+  states.clear();
+  ShowAnd([&] {
+    QCheckBox* todaysWeb = form.TodaysWebBox();
+    states.push_back(todaysWeb->checkState());
+    QTest::mouseClick(todaysWeb, Qt::LeftButton, {}, QPoint(8, todaysWeb->height() / 2));
+    states.push_back(todaysWeb->checkState());
+    form.OptionBoxes().front()->setChecked(true);
+    states.push_back(todaysWeb->checkState());
+    form.OptionBoxes().front()->setChecked(false);
+    form.OkButton()->click();
+  });
+  EXPECT_EQ(states, (std::vector{Qt::Checked, Qt::Unchecked, Qt::PartiallyChecked}));
+  AdvancedSettings expected;
+  expected.ExifOrientation = false;  // not one the switch stands for
+  EXPECT_EQ(settings.Advanced, expected);
+}
+
 TEST_F(AdvancedSettingsFormTest, EveryHelpLineIsShownWhole) {
   std::vector<std::string> squeezed;
   ShowAnd([&] {

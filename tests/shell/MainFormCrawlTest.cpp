@@ -16,6 +16,7 @@
 #include "core/LineFile.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PictureListView.h"
+#include "pictures/PngWriter.h"
 #include "shell/MainActions.h"
 #include "shell/Run.h"
 #include "shell/StatusPanels.h"
@@ -144,6 +145,12 @@ TEST_F(MainFormCrawl, RedirectedPictureShowsWhereItCameFromAndAnErrorPageIsNotKe
       << list->rowCount();
   EXPECT_EQ(list->item(rowWith(4, "failed: 404 Not Found"), 1)->text().toStdString(),
             mSite.Url("/gone.gif"));
+  // What is copied and exported is what the cell shows.
+  mForm->Run().CopyLinkToClipboard(rowWith(1, mSite.Url("/new.gif")));
+  EXPECT_EQ(mShell.Clipboard, mSite.Url("/new.gif"));
+  mForm->Run().ExportLinks();
+  EXPECT_NE(test::ReadFileBytes(mDir / "exportlists.txt").find(mSite.Url("/new.gif") + "\r\n"),
+            std::string::npos);
   EXPECT_EQ(test::Part<TPictureGrid>(*mForm)->count(), 1);
   int files = 0;
   for ([[maybe_unused]] const auto& entry :
@@ -151,6 +158,32 @@ TEST_F(MainFormCrawl, RedirectedPictureShowsWhereItCameFromAndAnErrorPageIsNotKe
     ++files;
   }
   EXPECT_EQ(files, 1) << "the error page is not kept";
+  mForm->close();
+}
+
+TEST_F(MainFormCrawl, PngPicturesSavedAsJpgAreToldAtTheEnd) {
+  mSite.AddPage("/",
+                "<html><body><a href='/'>home</a><img src='/a.jpg'><img src='/b.jpg'>"
+                "<img src='/c.gif'></body></html>");
+  Bitmap24 pixels(4, 4);
+  pixels.Fill(0x3366CC);
+  const std::string png = EncodePng(pixels);
+  for (const char* path : {"/a.jpg", "/b.jpg"}) {
+    mSite.Http().Get(path, [png](const httplib::Request&, httplib::Response& response) {
+      response.set_content(png, "image/png");
+    });
+  }
+  mSite.AddPicture("/c.gif");
+  test::Part<QComboBox>(*mForm, "addressBox")
+      ->setCurrentText(QString::fromStdString(mSite.Url("/")));
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
+  ASSERT_TRUE(test::ProcessEventsUntil([&] {
+    return test::PanelText(*mForm, 2).starts_with("Vexilo task is completed!");
+  }));
+  EXPECT_EQ(test::PanelText(*mForm, 2),
+            "Vexilo task is completed! 2 pictures are PNG files saved as .jpg: turn on \"List "
+            "PNG, WebP and AVIF pictures\" in Advanced Settings");
+  EXPECT_EQ(test::Part<TPictureGrid>(*mForm)->count(), 1);
   mForm->close();
 }
 

@@ -288,7 +288,7 @@ TEST_F(MainFormTest, TheGalleryAndExportEntriesReachTheirCommands) {
   EXPECT_FALSE(std::filesystem::exists(dir / "exportlists.txt"));
   EXPECT_TRUE(shell.Clipboard.empty());
   a.CreateThumbnails->trigger();
-  EXPECT_EQ(prompts.Errors,
+  EXPECT_EQ(prompts.ErrorsWithYes,
             std::vector<std::string>{"The templet file is not exists, please re-install!"});
   EXPECT_TRUE(shell.Opened.empty());
 }

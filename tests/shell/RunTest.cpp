@@ -115,7 +115,9 @@ TEST_F(RunTest, AnInstalledRunKeepsItsFilesUnderTheUsersHome) {
   shell.PickedFolder = (dir / "gallery").string();
   run->CreateGallery();
   EXPECT_TRUE(prompts.Errors.empty()) << prompts.Errors.front();
-  EXPECT_EQ(shell.PickStarts, std::vector<std::string>{(program / "thumbnails").string()});
+  const std::filesystem::path offered = dir / "home/Pictures/Vexilo galleries/Gallery";
+  EXPECT_EQ(shell.PickStarts, std::vector<std::string>{offered.string()});
+  EXPECT_FALSE(std::filesystem::exists(offered)) << "another folder was picked";
   EXPECT_EQ(test::ReadFileBytes(dir / "gallery/page0.html"), "<html></html>\r\n");
   run->ShutDown();
   EXPECT_TRUE(std::filesystem::exists(program / "GTask.lis"));
@@ -200,9 +202,16 @@ TEST_F(RunTest, SelectingATaskListsItsPicturesAndRows) {
   EXPECT_TRUE(grid.Captions.empty());
   EXPECT_TRUE(window.Rows.empty());
 
+  // A folder removed outside Vexilo is named, not shown as a task without pictures.
+  std::filesystem::remove_all(dir / "pics");
+  run->Tasks().SelectNode(0);
+  EXPECT_EQ(prompts.Messages,
+            std::vector<std::string>{GoneTaskFolderText("a", (dir / "pics").string())});
+  EXPECT_EQ(window.Rows.size(), 1u);
+
   run->State().CrawlStarted();
   EXPECT_FALSE(run->Tasks().SelectionChangeAllowed());
-  EXPECT_EQ(prompts.Messages, std::vector<std::string>{"Please wait for completing current task."});
+  EXPECT_EQ(prompts.Messages.back(), "Please wait for completing current task.");
 }
 
 // After a restart the rows say what became of each picture, as far as the saved state and the
