@@ -18,7 +18,9 @@ bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b) 
 }  // namespace
 
 AppFolders AppFolders::Beside(const std::filesystem::path& folder) {
-  return {folder, (folder / kPortableDownFolderName).string(), {folder},
+  return {folder,
+          (folder / kPortableDownFolderName).string(),
+          {folder},
           folder / kPortableGalleryFolderName};
 }
 

@@ -26,7 +26,7 @@ struct GalleryParts {
   // (" 2", " 3", ... after the name when it is taken), so that no earlier gallery is written
   // over; it is made for the folder browser and removed again when it stays unused.
   std::string NewFolderName;
-  std::filesystem::path TemplateFile;   // templet.htm
+  std::filesystem::path TemplateFile;  // templet.htm
   TImageFileList& Pictures;
   std::function<Bitmap24(int i)> ThumbnailOf;  // the grid's thumbnail of picture i
   DesktopShell& Shell;

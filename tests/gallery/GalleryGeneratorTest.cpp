@@ -34,9 +34,13 @@ class GalleryGeneratorTest : public testing::Test {
     return it->second;
   }
   GalleryParts Parts() {
-    return {mProgram / "thumbnails", mNewFolderName, mProgram / kGalleryTemplateFile,
-            mPictures,       [this](int i) -> const Bitmap24& { return Thumbnail(i); },
-            mShell,          mPrompts};
+    return {mProgram / "thumbnails",
+            mNewFolderName,
+            mProgram / kGalleryTemplateFile,
+            mPictures,
+            [this](int i) -> const Bitmap24& { return Thumbnail(i); },
+            mShell,
+            mPrompts};
   }
   fs::path Out(const std::string& name) const { return mProgram / "out" / name; }
 

@@ -177,9 +177,8 @@ TEST_F(MainFormCrawl, PngPicturesSavedAsJpgAreToldAtTheEnd) {
   test::Part<QComboBox>(*mForm, "addressBox")
       ->setCurrentText(QString::fromStdString(mSite.Url("/")));
   test::Part<TMainActions>(*mForm)->QuickStart->trigger();
-  ASSERT_TRUE(test::ProcessEventsUntil([&] {
-    return test::PanelText(*mForm, 2).starts_with("Vexilo task is completed!");
-  }));
+  ASSERT_TRUE(test::ProcessEventsUntil(
+      [&] { return test::PanelText(*mForm, 2).starts_with("Vexilo task is completed!"); }));
   EXPECT_EQ(test::PanelText(*mForm, 2),
             "Vexilo task is completed! 2 pictures are PNG files saved as .jpg: turn on \"List "
             "PNG, WebP and AVIF pictures\" in Advanced Settings");
