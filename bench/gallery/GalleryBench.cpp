@@ -24,6 +24,7 @@ class Quiet : public vexilo::DesktopShell, public vexilo::UserPrompts {
     return std::nullopt;
   }
   void SetClipboardText(const std::string&) override {}
+  bool MoveToTrash(const std::string&) override { return false; }
   void ShowMessage(const std::string&) override {}
   bool AskYesNo(const std::string&) override { return false; }
   void ShowError(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }

@@ -57,6 +57,7 @@ class NoShell : public vexilo::DesktopShell {
     return std::nullopt;
   }
   void SetClipboardText(const std::string&) override {}
+  bool MoveToTrash(const std::string&) override { return false; }
 };
 
 // Kilobytes of a /proc/self/status line such as "VmHWM:".

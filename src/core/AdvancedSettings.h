@@ -21,6 +21,9 @@ struct AdvancedSettings {
   bool ExifOrientation = true;
   // A downloaded picture whose bytes equal one already in the task is removed again.
   bool KeepOneCopy = false;
+  // Of the pictures of a task that are one photo at other sizes or encodings only the one with
+  // the most pixels stays: a smaller copy is removed again, a larger one takes its place.
+  bool KeepLargestCopy = false;
   // Downloads follow up to 5 redirections, from http to https but never back, and the
   // picture list shows the address they end at.
   bool FollowRedirects = false;

@@ -1,6 +1,6 @@
 #pragma once
 // The desktop services the commands use: opening things with their handlers, the folder
-// picker and the clipboard. Main thread only.
+// picker, the clipboard and the Trash. Main thread only.
 
 #include <optional>
 #include <string>
@@ -18,6 +18,9 @@ class DesktopShell {
   virtual std::optional<std::string> PickFolder(const std::string& title,
                                                 const std::string& startFolder) = 0;
   virtual void SetClipboardText(const std::string& text) = 0;
+  // Moves a file to the desktop's Trash, from where the user can take it back; false when it
+  // could not be moved.
+  virtual bool MoveToTrash(const std::string& path) = 0;
 };
 
 }  // namespace vexilo

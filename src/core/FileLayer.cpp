@@ -57,6 +57,15 @@ class DiskLayer final : public FileLayer {
     }
   }
 
+  void AppendToFile(const fs::path& file, std::string_view text) override {
+    UniqueFd fd(::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (fd.Get() < 0) Fail("Cannot write file", file, errno);
+    bool ok = WriteAll(fd.Get(), text.data(), text.size());
+    const int error = errno;
+    if (!fd.Close() && ok) Fail("Cannot write file", file, errno);
+    if (!ok) Fail("Cannot write file", file, error);
+  }
+
   void ReplaceFile(const fs::path& file, std::string_view text) override {
     ReplaceFileText(file, text);
   }

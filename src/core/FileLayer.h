@@ -22,6 +22,9 @@ class FileLayer {
   // Makes a file that did not exist and writes text into it.
   virtual void WriteNewFile(const std::filesystem::path& file, std::string_view text,
                             mode_t mode) = 0;
+  // Adds text at the end of a file, making it (0666 less the umask) when missing. A write cut
+  // short leaves part of the text at the end.
+  virtual void AppendToFile(const std::filesystem::path& file, std::string_view text) = 0;
   // Replaces a file's content at once (ReplaceFileText).
   virtual void ReplaceFile(const std::filesystem::path& file, std::string_view text) = 0;
   // Swaps two entries of one file system at once; false, with nothing changed, when the file

@@ -360,6 +360,7 @@ void DownloadScheduler::DownloadEnded(const Handout& handout, const DownloadResu
       if (thisCrawl) ++mDownloaded;
       Mark(handout, result.RemovedBecause.empty() ? kDoneStatus : result.RemovedBecause);
       if (!result.RemovedBecause.empty()) KeepRemoved(handout, result.RemovedBecause);
+      if (!result.ReplacedPath.empty()) KeepReplaced(handout, result.ReplacedPath);
     } else if (MayRetry(handout, result.Fetch)) {
       const std::chrono::milliseconds wait =
           *RetryWait(mRetryPolicy, handout.Retries + 1, result.Fetch.RetryAfter);
@@ -403,6 +404,23 @@ void DownloadScheduler::KeepRemoved(const Handout& handout, const std::string& r
   }
   mCrawl.Removed.push_back(std::move(removed));
   SaveFailedOnceIdle();
+}
+
+void DownloadScheduler::KeepReplaced(const Handout& handout, const std::string& replacedPath) {
+  // The smaller copy was handed out in the same task, before this picture: its entry is the
+  // last one with its save path.
+  const std::vector<QueuedPicture>& queue = mCrawl.Queue;
+  const auto entry =
+      std::find_if(queue.rbegin(), queue.rend(),
+                   [&](const QueuedPicture& queued) { return queued.SavePath == replacedPath; });
+  if (handout.FolderName != mTask.FolderName || entry == queue.rend()) return;
+  Handout replaced = handout;
+  replaced.Picture = *entry;
+  replaced.QueuePosition = -1;
+  const std::string reason =
+      kReplacedStatus + std::filesystem::path(handout.Picture.SavePath).filename().string();
+  Mark(replaced, reason);
+  KeepRemoved(replaced, reason);
 }
 
 void DownloadScheduler::ForgetFailure(const Handout& handout) {

@@ -169,6 +169,8 @@ class DownloadScheduler {
   void ForgetFailure(const Handout& handout);
   // The same for a picture a check removed again: Resume does not fetch it again.
   void KeepRemoved(const Handout& handout, const std::string& reason);
+  // The smaller copy that handout's picture replaced: its row and its removal are kept.
+  void KeepReplaced(const Handout& handout, const std::string& replacedPath);
   void SaveFailedOnceIdle();
   void ShowCounts();
   // Waiting retries stay failed (CrawlState::Failed holds them already) and are not fetched.

@@ -1,6 +1,7 @@
 #include "downloader/DownloadThread.h"
 
 #include <new>
+#include <utility>
 
 #include "pictures/PictureError.h"
 
@@ -24,7 +25,10 @@ void TDownloadThead::Complete(const PictureHooks& pictures) {
   }
   if (!mResult.RemovedBecause.empty() || mAbort.load() || !pictures.MakeThumbnail) return;
   try {
-    mThumbnail = pictures.MakeThumbnail(savePath);
+    MadeThumbnail made = pictures.MakeThumbnail(savePath);
+    mThumbnail = std::move(made.Thumbnail);
+    mResult.RemovedBecause = std::move(made.RemovedBecause);
+    mResult.ReplacedPath = std::move(made.ReplacedPath);
   } catch (const PictureError&) {
     // Unreadable, or (below) no memory to read it: neither listed nor shown.
   } catch (const std::bad_alloc&) {
@@ -40,9 +44,13 @@ void TDownloadThead::Report(const PictureHooks& pictures) {
       // The row keeps the address the page gave.
     }
   }
-  if (!mThumbnail || !pictures.AppendPicture) return;
+  if (!mThumbnail) return;
   try {
-    pictures.AppendPicture(savePath, *mThumbnail);
+    if (!mResult.ReplacedPath.empty() && pictures.ReplacePicture) {
+      pictures.ReplacePicture(mResult.ReplacedPath, savePath, *mThumbnail);
+    } else if (pictures.AppendPicture) {
+      pictures.AppendPicture(savePath, *mThumbnail);
+    }
   } catch (const std::bad_alloc&) {
     // A picture the grid cannot take is simply not shown.
   }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "downloader/DownloadRequest.h"
 #include "downloader/HttpFetch.h"
@@ -18,10 +19,23 @@ namespace vexilo {
 // What becomes of a picture downloaded successfully: its thumbnail is made off the main
 // thread, which decodes it anyway, so the main thread only adds a ready thumbnail. A hook may
 // raise std::bad_alloc, MakeThumbnail also PictureError: the step is then left out.
+struct MadeThumbnail {
+  MadeThumbnail(std::optional<Bitmap24> thumbnail = std::nullopt)  // NOLINT: a plain thumbnail
+      : Thumbnail(std::move(thumbnail)) {}
+
+  std::optional<Bitmap24> Thumbnail;  // nothing: the picture is not shown
+  // Set when the decode showed the picture to be removed again (a smaller copy of one kept):
+  // its file is gone, and the text is its status.
+  std::string RemovedBecause{};
+  // A smaller copy of the same picture whose file was removed for this one: the picture takes
+  // its place in the grid.
+  std::string ReplacedPath{};
+};
+
 struct PictureHooks {
   // Pool thread: the grid's thumbnail of the saved file, or nothing when it is no picture
   // that can be read (then nothing is appended).
-  std::function<std::optional<Bitmap24>(const std::string& savedPath)> MakeThumbnail;
+  std::function<MadeThumbnail(const std::string& savedPath)> MakeThumbnail;
   // Main thread.
   std::function<void(const std::string& savedPath, const Bitmap24& thumbnail)> AppendPicture;
   // Pool thread, before MakeThumbnail: "" keeps the saved file; any other text says why it
@@ -39,12 +53,17 @@ struct PictureHooks {
   // Main thread, when the task's downloads are complete: a note about its pictures that the
   // progress panel shows after the completed text, or "".
   std::function<std::string()> CompletedNote{};
+  // Main thread, in place of AppendPicture for a picture that replaced a smaller copy.
+  std::function<void(const std::string& replacedPath, const std::string& savedPath,
+                     const Bitmap24& thumbnail)>
+      ReplacePicture{};
 };
 
 // How a picture's download ended.
 struct DownloadResult {
   FetchResult Fetch;
   std::string RemovedBecause;  // "" unless a check removed the downloaded file again
+  std::string ReplacedPath{};  // the smaller copy this picture replaced, or ""
 };
 
 class TDownloadThead {

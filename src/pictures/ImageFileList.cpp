@@ -34,6 +34,18 @@ void TImageFileList::Add(std::string path, PackedBitmap thumbnail) {
   mItems.push_back({std::move(path), std::move(thumbnail)});
 }
 
+int TImageFileList::IndexOf(const std::string& path) const {
+  for (std::size_t i = 0; i < mItems.size(); ++i) {
+    if (mItems[i].Path == path) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void TImageFileList::Replace(int index, std::string path, PackedBitmap thumbnail) {
+  if (index < 0 || index >= Count()) throw ListIndexError(index);
+  mItems[static_cast<std::size_t>(index)] = {std::move(path), std::move(thumbnail)};
+}
+
 void TImageFileList::ShowAt(int from, int at, PackedBitmap thumbnail) {
   if (from < 0 || from >= Count()) throw ListIndexError(from);
   if (at < 0 || at > from) throw ListIndexError(at);

@@ -27,6 +27,10 @@ class TImageFileList {
  public:
   // Appends; the current position is unchanged.
   void Add(std::string path, PackedBitmap thumbnail = {});
+  // The position of the entry of that path, or -1.
+  int IndexOf(const std::string& path) const;
+  // Entry index becomes another picture; ListIndexError when there is no such entry.
+  void Replace(int index, std::string path, PackedBitmap thumbnail);
   // Gives entry from its thumbnail and swaps it to position at (at <= from): a grid build
   // keeps the entries it shows first, so that grid item i reads entry i while it runs.
   void ShowAt(int from, int at, PackedBitmap thumbnail);

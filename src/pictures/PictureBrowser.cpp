@@ -72,6 +72,10 @@ void TPictureBrowser::AddGridItem(const std::string& caption) {
   if (!mInputBlock) mGrid.ShowAdded();
 }
 
+void TPictureBrowser::ReplaceGridItem(int index, const std::string& caption) {
+  mGrid.ReplacePicture(index, QString::fromStdString(caption));
+}
+
 void TPictureBrowser::BeginBuild(int count) {
   mInputBlock = std::make_unique<InputBlock>(mWindow);
   mProgress.setMaximum(count);

@@ -31,6 +31,7 @@ class TPictureBrowser : public PictureGridView {
 
   void ClearGrid() override;
   void AddGridItem(const std::string& caption) override;
+  void ReplaceGridItem(int index, const std::string& caption) override;
   void BeginBuild(int count) override;
   void BuildStep(int index) override;
   void BuildWaits() override;

@@ -40,7 +40,18 @@ void PictureCommands::ListTaskFolder(std::string folder) {
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   mParts.Pictures.ScanFolder(folder);
   mListedFolder = folder;
+  mListedAsTask = true;
   ShowListing(TaskListedText(mParts.Pictures.Count()));
+}
+
+void PictureCommands::ListAgain() {
+  const std::string folder = mListedFolder;
+  if (folder.empty()) return;
+  if (mListedAsTask) {
+    ListTaskFolder(folder);
+  } else {
+    ListFolderPictures(folder);
+  }
 }
 
 void PictureCommands::ClearGrid() {
@@ -60,6 +71,7 @@ void PictureCommands::ListFolderPictures(std::string folder) {
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   mParts.Pictures.ScanFolder(folder);
   mListedFolder = folder;
+  mListedAsTask = false;
   ShowListing(FolderListedText(mParts.Pictures.Count()));
 }
 
@@ -79,9 +91,15 @@ void PictureCommands::BuildGrid() {
     mParts.Grid.EndBuild();
     if (failed) files.RemoveWithoutThumbnail();
     mLoadingIdle = true;
-    std::vector<std::pair<std::string, Bitmap24>> held;
+    std::vector<HeldAppend> held;
     held.swap(mHeldAppends);
-    for (const auto& [path, thumbnail] : held) AppendNow(path, thumbnail);
+    for (const HeldAppend& append : held) {
+      if (append.ReplacedPath.empty()) {
+        AppendNow(append.Path, append.Thumbnail);
+      } else {
+        ReplacePicture(append.ReplacedPath, append.Path, append.Thumbnail);
+      }
+    }
   };
   mParts.Grid.BeginBuild(count);
   try {
@@ -113,10 +131,30 @@ void PictureCommands::BuildGrid() {
 
 void PictureCommands::AppendPicture(const std::string& path, const Bitmap24& thumbnail) {
   if (!mLoadingIdle) {
-    mHeldAppends.emplace_back(path, thumbnail);
+    mHeldAppends.push_back({path, thumbnail, ""});
     return;
   }
   AppendNow(path, thumbnail);
+}
+
+void PictureCommands::ReplacePicture(const std::string& replacedPath, const std::string& path,
+                                     const Bitmap24& thumbnail) {
+  if (!mLoadingIdle) {
+    mHeldAppends.push_back({path, thumbnail, replacedPath});
+    return;
+  }
+  TImageFileList& files = mParts.Pictures;
+  const int index = files.IndexOf(replacedPath);
+  if (index < 0) {
+    AppendNow(path, thumbnail);
+    return;
+  }
+  try {
+    files.Replace(index, path, PackedBitmap(thumbnail));
+  } catch (const std::bad_alloc&) {
+    return;  // the smaller copy's item stays until the next listing
+  }
+  mParts.Grid.ReplaceGridItem(index, std::filesystem::path(path).filename().string());
 }
 
 void PictureCommands::AppendNow(const std::string& path, const Bitmap24& thumbnail) {

@@ -56,9 +56,15 @@ class PictureCommands {
   void ListFolderPictures(std::string folder);
   // The folder the grid lists (without a trailing "/"), or "" when none.
   const std::string& ListedFolder() const { return mListedFolder; }
+  // Lists that folder again, as a task's or as a folder's.
+  void ListAgain();
   // A picture a download has saved, with the thumbnail its worker made: nothing is decoded
   // here. One that arrives during a build is held and appended when the build ends.
   void AppendPicture(const std::string& path, const Bitmap24& thumbnail);
+  // A download that took the place of the smaller copy at replacedPath: its item shows the
+  // new picture; one not listed (yet) is appended.
+  void ReplacePicture(const std::string& replacedPath, const std::string& path,
+                      const Bitmap24& thumbnail);
   // The grid's selection changed to item (-1: nothing selected).
   void SelectPicture(int item);
   // Shows the picture in the preview pane; on failure the pane shows its grey only.
@@ -85,7 +91,13 @@ class PictureCommands {
   PictureCommandParts mParts;
   bool mLoadingIdle = true;
   std::string mListedFolder;
-  std::vector<std::pair<std::string, Bitmap24>> mHeldAppends;
+  bool mListedAsTask = false;
+  struct HeldAppend {
+    std::string Path;
+    Bitmap24 Thumbnail;
+    std::string ReplacedPath;  // "" for a plain append
+  };
+  std::vector<HeldAppend> mHeldAppends;
   ViewerHooks mViewer;
 };
 

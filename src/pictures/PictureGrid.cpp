@@ -54,6 +54,18 @@ class TThumbnailListModel : public QAbstractListModel {
 
   void Add(const QString& caption) { mPending.push_back(caption); }
 
+  void Replace(int row, const QString& caption) {
+    if (row < 0) return;
+    if (row >= mCaptions.size()) {
+      const int pending = row - static_cast<int>(mCaptions.size());
+      if (pending < mPending.size()) mPending[pending] = caption;
+      return;
+    }
+    mCaptions[row] = caption;
+    if (mKept.erase(row) > 0) std::erase(mKeptOrder, row);
+    emit dataChanged(index(row), index(row));
+  }
+
   void Publish() {
     if (mPending.isEmpty()) return;
     const int row = static_cast<int>(mCaptions.size());
@@ -168,6 +180,10 @@ void TPictureGrid::SetThumbnailSource(std::function<Bitmap24(int item)> source) 
 int TPictureGrid::count() const { return mModel->rowCount(); }
 
 void TPictureGrid::AddPicture(const QString& caption) { mModel->Add(caption); }
+
+void TPictureGrid::ReplacePicture(int row, const QString& caption) {
+  mModel->Replace(row, caption);
+}
 
 void TPictureGrid::ShowAdded() { mModel->Publish(); }
 

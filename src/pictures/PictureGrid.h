@@ -29,6 +29,8 @@ class TPictureGrid : public QListView {
   // Adds an item for the next thumbnail; ShowAdded shows those added since it last ran, at
   // once, so that a build of thousands lays the grid out and paints it now and then only.
   void AddPicture(const QString& caption);
+  // Item row (shown or still to be shown) now stands for another picture.
+  void ReplacePicture(int row, const QString& caption);
   void ShowAdded();
   void clear();
   // The selected item, -1 when none.

@@ -18,6 +18,8 @@ class PictureGridView {
   virtual void ClearGrid() = 0;
   // An item for the picture file list's last thumbnail (the grid paints it from there).
   virtual void AddGridItem(const std::string& caption) = 0;
+  // Item index now stands for the list's entry index, which became another picture.
+  virtual void ReplaceGridItem(int index, const std::string& caption) = 0;
 
   // A listing's grid build. BeginBuild empties the grid, shows the progress bar and keeps
   // user input from the window; BuildStep (after item index) and BuildWaits (while the next

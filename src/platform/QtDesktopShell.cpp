@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QUrl>
@@ -27,6 +28,11 @@ std::optional<std::string> QtDesktopShell::PickFolder(const std::string& title,
 
 void QtDesktopShell::SetClipboardText(const std::string& text) {
   QApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+bool QtDesktopShell::MoveToTrash(const std::string& path) {
+  // The freedesktop.org Trash of the file's volume, with its .trashinfo.
+  return QFile::moveToTrash(QString::fromStdString(path));
 }
 
 }  // namespace vexilo

@@ -12,6 +12,7 @@ class QtDesktopShell : public DesktopShell {
   std::optional<std::string> PickFolder(const std::string& title,
                                         const std::string& startFolder) override;
   void SetClipboardText(const std::string& text) override;
+  bool MoveToTrash(const std::string& path) override;
 };
 
 }  // namespace vexilo

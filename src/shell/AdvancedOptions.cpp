@@ -35,6 +35,11 @@ constexpr std::array kOptions = {
                    "A downloaded picture whose bytes equal one already downloaded in the same "
                    "task is removed again and marked as a duplicate.",
                    &AdvancedSettings::KeepOneCopy, true},
+    AdvancedOption{"KeepLargestCopy", "Keep only the largest copy of each picture",
+                   "A downloaded picture that is the same photo as one already in the task at "
+                   "another size or quality is removed when it is smaller; a larger one takes "
+                   "the smaller one's place.",
+                   &AdvancedSettings::KeepLargestCopy, true},
     AdvancedOption{"FollowRedirects", "Follow redirects",
                    "Downloads follow up to 5 redirections, from http to https but never back, "
                    "and the picture list shows the address they end at.",

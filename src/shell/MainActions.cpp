@@ -49,6 +49,7 @@ TMainActions::TMainActions(QWidget* window) : QObject(window) {
   }
 
   CreateThumbnails = Make("&Create Thumbnails");
+  FindCopies = Make("&Find Copies of Pictures");
   Help = Make("&Help");
   About = Make("&About...");
 
@@ -109,6 +110,7 @@ void TMainActions::BuildMenus(QWidget* window) {
 
   ThumbnailsMenu = new QMenu("&Thumbnails", window);
   ThumbnailsMenu->addAction(CreateThumbnails);
+  ThumbnailsMenu->addAction(FindCopies);
 
   HelpMenu = new QMenu("&Help  ", window);
   HelpMenu->addAction(Help);

@@ -39,6 +39,7 @@ class TMainActions : public QObject {
   QAction* GridPane;
   // Thumbnails
   QAction* CreateThumbnails;
+  QAction* FindCopies;
   // Help
   QAction* Help;
   QAction* About;

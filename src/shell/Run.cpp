@@ -13,11 +13,13 @@
 #include "downloader/DownloadedPictureChecks.h"
 #include "downloader/FailedRefetch.h"
 #include "downloader/HeaderSizeProbe.h"
+#include "downloader/LargestCopies.h"
 #include "downloader/PartialFile.h"
 #include "downloader/PictureStatus.h"
 #include "downloader/SavedStatuses.h"
 #include "gallery/ExportLinks.h"
 #include "gallery/GalleryGenerator.h"
+#include "pictures/PictureCopies.h"
 #include "pictures/PictureReading.h"
 #include "pictures/ThumbnailMaker.h"
 #include "shell/DownloadSettings.h"
@@ -54,16 +56,13 @@ TRun::TRun(RunParts parts)
       .Status = mParts.Status,
       .Timer = mParts.Timer,
       .Pictures = PictureHooks{
-          [this](const std::string& savedPath) -> std::optional<Bitmap24> {
-            ThumbnailResult made = MakeThumbnailResult(savedPath, mThumbnailFace.load());
-            if (!made.Ok()) {
-              mUnshownPictures.CountIfModern(savedPath);
-              return std::nullopt;
-            }
-            return made.Thumbnail.Unpack();
-          },
+          [this](const std::string& savedPath) { return MakeDownloadThumbnail(savedPath); },
           [this](const std::string& savedPath, const Bitmap24& thumbnail) {
-            mPictureCommands.AppendPicture(savedPath, thumbnail);
+            SaveKeptCopies();
+            // A smaller copy replaced before its own report came is not shown.
+            if (!mReplacedPaths.contains(savedPath)) {
+              mPictureCommands.AppendPicture(savedPath, thumbnail);
+            }
           },
           [this](const std::string& savedPath) { return CheckDownloadedPicture(savedPath); },
           [this](std::int64_t queuePosition, const std::string& savedPath,
@@ -71,7 +70,13 @@ TRun::TRun(RunParts parts)
           [this](const std::string& savedPath, const std::string& finalUrl) {
             ShowFinalAddress(savedPath, finalUrl);
           },
-          [this] { return mUnshownPictures.TakeNote(); }},
+          [this] { return mUnshownPictures.TakeNote(); },
+          [this](const std::string& replacedPath, const std::string& savedPath,
+                 const Bitmap24& thumbnail) {
+            SaveKeptCopies();
+            mReplacedPaths.insert(replacedPath);
+            mPictureCommands.ReplacePicture(replacedPath, savedPath, thumbnail);
+          }},
       .MakePool = ThreadPool(mParts.Reports, mParts.Limits),
       .Retries = mParts.Retries});
   mScheduler->SetBrowserSession(mParts.Session);
@@ -137,6 +142,46 @@ void TRun::CreateGallery() {
                          mParts.Folders.ShippedFile(kGalleryTemplateFile), mPictures,
                          [this](int i) { return mPictures.Items().at(i).Thumbnail.Unpack(); },
                          mParts.Shell, mParts.Prompts});
+}
+
+void TRun::FindCopies() {
+  if (mFindingCopies || !mPictureCommands.LoadingIdle()) return;
+  const std::string folder = mPictureCommands.ListedFolder();
+  if (folder.empty() || mPictures.Count() == 0) {
+    mParts.Prompts.ShowMessage(kNoPictureSelected);
+    return;
+  }
+  mFindingCopies = true;
+  // A crawl's progress keeps its panel.
+  const bool showing = mRunState.CrawlIdle();
+  if (showing) mParts.Status.SetStatusText(kProgressPanel, kFindingCopiesText);
+  std::vector<CopyGroup> groups;
+  try {
+    groups = FindPictureCopies(mPictures.Paths(), [this] { mParts.Pump.ProcessEvents(); });
+  } catch (const std::exception& error) {
+    mParts.Prompts.ShowError(error.what());
+  }
+  mFindingCopies = false;
+  if (showing) mParts.Status.SetStatusText(kProgressPanel, "");
+  // Another listing meanwhile: the groups are no longer what the grid shows.
+  if (mPictureCommands.ListedFolder() != folder) return;
+  if (groups.empty()) {
+    mParts.Prompts.ShowMessage(kNoCopiesText);
+    return;
+  }
+  if (!mParts.Prompts.AskYesNo(CopyGroupsQuestion(groups))) return;
+  std::vector<std::string> kept;
+  for (const CopyGroup& group : groups) {
+    for (const std::string& copy : group.Smaller) {
+      if (!mParts.Shell.MoveToTrash(copy)) kept.push_back(copy);
+    }
+  }
+  mPictureCommands.ListAgain();
+  if (!kept.empty()) {
+    mParts.Prompts.ShowError(std::to_string(kept.size()) +
+                             " copies could not be moved to the Trash, the first of them " +
+                             kept.front());
+  }
 }
 
 void TRun::CopyLinkToClipboard(int row) {
@@ -233,11 +278,59 @@ void TRun::StartDownloads() {
       PictureCheckRules{mSettings.Advanced.KeepOneCopy, mSettings.Advanced.RealSizeFilter,
                         mRunningTask.MinWidth, mRunningTask.MinHeight},
       std::move(earlier));
+  std::shared_ptr<LargestCopies> copies;
+  if (mSettings.Advanced.KeepLargestCopy) {
+    try {
+      copies = std::make_shared<LargestCopies>(mStateFiles.StateFolder(mRunningTask.FolderName));
+    } catch (const std::exception&) {
+      // A task whose state folder cannot be named keeps every copy.
+    }
+  }
+  mReplacedPaths.clear();
   {
     std::lock_guard lock(mChecksLock);
     mChecks = std::move(checks);
+    mCopies = std::move(copies);
   }
   mScheduler->StartCrawl();
+}
+
+MadeThumbnail TRun::MakeDownloadThumbnail(const std::string& savedPath) {
+  std::shared_ptr<LargestCopies> copies;
+  {
+    std::lock_guard lock(mChecksLock);
+    copies = mCopies;
+  }
+  ThumbnailResult made = copies ? MakeSignedThumbnailResult(savedPath, mThumbnailFace.load())
+                                : MakeThumbnailResult(savedPath, mThumbnailFace.load());
+  if (!made.Ok()) {
+    mUnshownPictures.CountIfModern(savedPath);
+    return {};
+  }
+  MadeThumbnail result(made.Thumbnail.Unpack());
+  if (copies && made.Signature && made.Normal) {
+    CopyDecision decision = copies->Check(savedPath, *made.Signature, *made.Normal);
+    if (!decision.RemovedBecause.empty()) {
+      result.Thumbnail.reset();
+      result.RemovedBecause = std::move(decision.RemovedBecause);
+    }
+    result.ReplacedPath = std::move(decision.ReplacedPath);
+  }
+  return result;
+}
+
+void TRun::SaveKeptCopies() {
+  std::shared_ptr<LargestCopies> copies;
+  {
+    std::lock_guard lock(mChecksLock);
+    copies = mCopies;
+  }
+  if (!copies) return;
+  try {
+    copies->SaveKept();
+  } catch (const std::exception&) {
+    // Kept for the next try; lost, a copy met after a restart is only kept twice.
+  }
 }
 
 std::string TRun::CheckDownloadedPicture(const std::string& savedPath) {
@@ -251,6 +344,8 @@ std::string TRun::CheckDownloadedPicture(const std::string& savedPath) {
 
 void TRun::SetPictureStatus(std::int64_t queuePosition, const std::string& savedPath,
                             const std::string& status) {
+  // A smaller copy replaced before its own download was reported keeps saying so.
+  if (status == kDoneStatus && mReplacedPaths.contains(savedPath)) return;
   if (const int row = RowOfDownload(queuePosition, savedPath); row >= 0) {
     mParts.Window.SetPictureRowStatus(row, status);
   }

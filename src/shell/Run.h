@@ -13,6 +13,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/AppFolders.h"
@@ -50,6 +51,8 @@ class Crawler;
 class PictureSizeProbe;
 class DownloadScheduler;
 class DownloadedPictureChecks;
+class LargestCopies;
+struct MadeThumbnail;
 class TaskCommands;
 
 // The outside services and the views the run works through; all must outlive it.
@@ -111,6 +114,8 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // The picture list's pop-up: the address of row (-1: none selected) to the clipboard, and
   // every row's address to exportlists.txt.
   void CopyLinkToClipboard(int row);
+  // Thumbnails > Find Copies of Pictures, over the listed pictures.
+  void FindCopies();
   void ExportLinks();
 
   TaskCommands& Tasks();  // after AttachDialogs
@@ -138,6 +143,11 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   void SetGridVisible(bool visible) override;
   // Download workers: the checks of the downloads started last.
   std::string CheckDownloadedPicture(const std::string& savedPath);
+  // Pool thread: the thumbnail of a finished download and, with the largest copy kept, what
+  // becomes of it.
+  MadeThumbnail MakeDownloadThumbnail(const std::string& savedPath);
+  // Main thread: the kept pictures' signatures into the task's state folder.
+  void SaveKeptCopies();
   // The scheduler: a picture's status in its row, when the rows shown are its task's.
   void SetPictureStatus(std::int64_t queuePosition, const std::string& savedPath,
                         const std::string& status);
@@ -172,6 +182,10 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // Replaced at every start of downloads, read by their workers.
   std::mutex mChecksLock;
   std::shared_ptr<DownloadedPictureChecks> mChecks;
+  std::shared_ptr<LargestCopies> mCopies;  // with the largest copy kept only
+  // Main thread: the smaller copies the downloads of this start replaced.
+  std::unordered_set<std::string> mReplacedPaths;
+  bool mFindingCopies = false;
   // Declared after everything its workers report to, so it is destroyed (and joined) first.
   std::unique_ptr<DownloadScheduler> mScheduler;
   std::unique_ptr<PictureSizeProbe> mSizeProbe;

@@ -159,6 +159,7 @@ void TMainForm::ConnectCommands() {
   mFolderTree->SetKeysAllowed([&pictures] { return pictures.LoadingIdle(); });
 
   connect(a.CreateThumbnails, &QAction::triggered, this, [this] { mRun->CreateGallery(); });
+  connect(a.FindCopies, &QAction::triggered, this, [this] { mRun->FindCopies(); });
   connect(a.CopyUrl, &QAction::triggered, this, [this] {
     const QList<QTableWidgetItem*> selected = mPictureList->selectedItems();
     mRun->CopyLinkToClipboard(selected.isEmpty() ? -1 : selected.front()->row());

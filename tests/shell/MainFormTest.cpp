@@ -147,7 +147,8 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
             (std::vector<std::string>{"&Browser Pane >", "-", "&Preview Pane", "&Grid Pane"}));
   EXPECT_EQ(Captions(a.ViewMenu->actions()[0]->menu()),
             (std::vector<std::string>{"Task", "Folder"}));
-  EXPECT_EQ(Captions(a.ThumbnailsMenu), std::vector<std::string>{"&Create Thumbnails"});
+  EXPECT_EQ(Captions(a.ThumbnailsMenu),
+            (std::vector<std::string>{"&Create Thumbnails", "&Find Copies of Pictures"}));
   EXPECT_EQ(Captions(a.HelpMenu), (std::vector<std::string>{"&Help", "-", "&About..."}));
   EXPECT_EQ(Captions(a.PictureListPopup),
             (std::vector<std::string>{"&Copy URL to clipboard", "&Export lists"}));

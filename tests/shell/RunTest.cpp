@@ -9,7 +9,9 @@
 #include "core/TaskStateFiles.h"
 #include "pictures/BmpWriter.h"
 #include "shell/Run.h"
+#include "pictures/PictureCopies.h"
 #include "support/FakeSeams.h"
+#include "support/RealPhotos.h"
 #include "support/RecordingGrid.h"
 #include "support/TempDir.h"
 #include "tasks/TaskCommands.h"
@@ -240,6 +242,40 @@ TEST_F(RunTest, SelectingATaskShowsWhatBecameOfEachPicture) {
   EXPECT_EQ(window.Rows.size(), 5u);
   EXPECT_EQ(window.Statuses,
             (std::map<int, std::string>{{0, "done"}, {1, "failed: 404 Not Found"}, {2, ""}}));
+}
+
+// Real photographs: one at three sizes, another once; the two smaller copies go to the
+// Trash after the question, and the folder is listed again.
+TEST_F(RunTest, FindCopiesMovesTheSmallerCopiesToTheTrashAfterAYes) {
+  const std::vector<std::filesystem::path> photos = test::WallpaperPhotos(2);
+  const std::filesystem::path folder = dir / "photos";
+  std::filesystem::create_directories(folder);
+  if (photos.size() < 2 ||
+      !test::ConvertPicture(photos[0], "-resize 300x300 -quality 40", folder / "a-small.jpg") ||
+      !test::ConvertPicture(photos[0], "-resize 900x900", folder / "a-medium.jpg") ||
+      !test::ConvertPicture(photos[0], "-resize 1200x1200", folder / "a-large.jpg") ||
+      !test::ConvertPicture(photos[1], "-resize 900x900", folder / "b.jpg")) {
+    GTEST_SKIP() << "needs the photographs of plasma-workspace-wallpapers and ImageMagick";
+  }
+  auto run = Start();
+  run->Pictures().ListFolderPictures(folder.string());
+  ASSERT_EQ(run->PictureSet().Count(), 4);
+  prompts.Answer = false;
+  run->FindCopies();
+  ASSERT_EQ(prompts.Questions.size(), 1u);
+  EXPECT_TRUE(prompts.Questions[0].starts_with("a-large.jpg (1200 x 675): 2 smaller copies, "))
+      << prompts.Questions[0];
+  EXPECT_NE(prompts.Questions[0].find("Move the 2 smaller copies of 1 picture ("),
+            std::string::npos);
+  EXPECT_TRUE(shell.Trashed.empty()) << "No moves nothing";
+
+  prompts.Answer = true;
+  run->FindCopies();
+  EXPECT_EQ(shell.Trashed, (std::vector<std::string>{(folder / "a-medium.jpg").string(),
+                                                      (folder / "a-small.jpg").string()}));
+  EXPECT_EQ(grid.Captions, (std::vector<std::string>{"a-large.jpg", "b.jpg"}));
+  run->FindCopies();
+  EXPECT_EQ(prompts.Messages.back(), kNoCopiesText);
 }
 
 }  // namespace

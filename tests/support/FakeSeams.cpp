@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/Errors.h"
 
 namespace vexilo::test {
@@ -126,6 +128,13 @@ void FakeEventPump::ProcessEvents() {
 
 double FakeEventPump::Elapsed() const {
   return std::chrono::duration<double>(mNow - Clock::time_point{}).count();
+}
+
+bool RecordingShell::MoveToTrash(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::remove(path, ec)) return false;
+  Trashed.push_back(path);
+  return true;
 }
 
 }  // namespace vexilo::test

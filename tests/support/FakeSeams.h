@@ -72,6 +72,8 @@ class RecordingShell : public DesktopShell {
     return PickedFolder;
   }
   void SetClipboardText(const std::string& text) override { Clipboard = text; }
+  // Removes the file, as a move out of sight would.
+  bool MoveToTrash(const std::string& path) override;
 
   std::vector<std::string> Opened;
   bool OpenSucceeds = true;  // false: as if no handler could be started
@@ -79,6 +81,7 @@ class RecordingShell : public DesktopShell {
   std::vector<std::string> PickStarts;
   std::optional<std::string> PickedFolder;
   std::string Clipboard;
+  std::vector<std::string> Trashed;
 };
 
 class MemorySettingsStore : public SettingsStore {

@@ -31,6 +31,11 @@ void FaultyFileLayer::WriteNewFile(const std::filesystem::path& file, std::strin
   DiskFileLayer().WriteNewFile(file, text, mode);
 }
 
+void FaultyFileLayer::AppendToFile(const std::filesystem::path& file, std::string_view text) {
+  Step(file);
+  DiskFileLayer().AppendToFile(file, text);
+}
+
 void FaultyFileLayer::ReplaceFile(const std::filesystem::path& file, std::string_view text) {
   Step(file);
   DiskFileLayer().ReplaceFile(file, text);

@@ -24,6 +24,7 @@ class FaultyFileLayer final : public FileLayer {
 
   bool CreateFolder(const std::filesystem::path& folder, std::optional<mode_t> mode) override;
   void WriteNewFile(const std::filesystem::path& file, std::string_view text, mode_t mode) override;
+  void AppendToFile(const std::filesystem::path& file, std::string_view text) override;
   void ReplaceFile(const std::filesystem::path& file, std::string_view text) override;
   bool Exchange(const std::filesystem::path& a, const std::filesystem::path& b) override;
   void Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;

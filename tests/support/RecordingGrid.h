@@ -14,6 +14,9 @@ class RecordingGrid : public PictureGridView {
  public:
   void ClearGrid() override { Captions.clear(); }
   void AddGridItem(const std::string& caption) override { Captions.push_back(caption); }
+  void ReplaceGridItem(int index, const std::string& caption) override {
+    Captions.at(static_cast<std::size_t>(index)) = caption;
+  }
   void BeginBuild(int count) override {
     Captions.clear();
     Building = true;
