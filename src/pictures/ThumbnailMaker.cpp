@@ -31,6 +31,23 @@ ReducedPicture NormalThumbnail(const std::filesystem::path& path, DecodeBudget& 
   return normal;
 }
 
+// What `make` fills in, or the failure it raised (std::bad_alloc too) as the Error.
+template <typename Make>
+ThumbnailResult ResultOf(const std::string& path, Make make) {
+  ThumbnailResult result;
+  try {
+    make(result);
+  } catch (const std::bad_alloc&) {
+    result = {};
+    result.Error = "Not enough memory to read " + path;
+  } catch (const std::exception& error) {
+    result = {};
+    result.Error = error.what();
+    if (result.Error.empty()) result.Error = "Cannot read " + path;
+  }
+  return result;
+}
+
 }  // namespace
 
 Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
@@ -41,16 +58,19 @@ Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t butt
 
 ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t buttonFace,
                                     DecodeBudget& budget) {
-  ThumbnailResult result;
-  try {
+  return ResultOf(path, [&](ThumbnailResult& result) {
     result.Thumbnail = PackedBitmap(MakeFileThumbnail(path, buttonFace, budget));
-  } catch (const std::bad_alloc&) {
-    result.Error = "Not enough memory to read " + path;
-  } catch (const std::exception& error) {
-    result.Error = error.what();
-    if (result.Error.empty()) result.Error = "Cannot read " + path;
-  }
-  return result;
+  });
+}
+
+ThumbnailResult MakeSignedThumbnailResult(const std::string& path, std::uint32_t buttonFace,
+                                          DecodeBudget& budget) {
+  return ResultOf(path, [&](ThumbnailResult& result) {
+    const ReducedPicture normal = NormalThumbnail(path, budget);
+    result.Thumbnail =
+        PackedBitmap(MakeThumbnail(normal.Pixels, normal.FullWidth, normal.FullHeight, buttonFace));
+    result.Signature = MakePictureSignature(normal);
+  });
 }
 
 ThumbnailMaker::ThumbnailMaker(std::vector<std::string> paths, std::uint32_t buttonFace,

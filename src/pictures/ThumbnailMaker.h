@@ -18,12 +18,15 @@
 #include "pictures/Bitmap24.h"
 #include "pictures/DecodeBudget.h"
 #include "pictures/PackedBitmap.h"
+#include "pictures/PictureSignature.h"
 
 namespace vexilo {
 
 struct ThumbnailResult {
   PackedBitmap Thumbnail;  // 80 x 80 when Ok(), packed on the worker
   std::string Error;       // why the picture could not be read; empty when Ok()
+  // Only from MakeSignedThumbnailResult, when Ok().
+  std::optional<PictureSignature> Signature;
   bool Ok() const { return Error.empty(); }
 };
 
@@ -35,6 +38,10 @@ Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t butt
 // The same, packed, with a failure (std::bad_alloc too) as the result's Error. Any thread.
 ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t buttonFace,
                                     DecodeBudget& budget = DecodeBudget::Shared());
+// The same with the picture's signature, made from the very pixels the thumbnail comes from
+// (one decode, or none when the thumbnail cache has the picture). Any thread.
+ThumbnailResult MakeSignedThumbnailResult(const std::string& path, std::uint32_t buttonFace,
+                                          DecodeBudget& budget = DecodeBudget::Shared());
 
 class ThumbnailMaker {
  public:
