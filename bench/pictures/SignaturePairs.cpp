@@ -1,6 +1,6 @@
-// Precision and recall of SamePicture over the pairs of make-signature-pairs.sh, by kind of
-// pair, with the widest distance of the pairs that must merge and the narrowest of those that
-// must not. --all prints every pair's distance too.
+// Precision and recall of the two stages of CopyFinder over the pairs of
+// make-signature-pairs.sh, by kind of pair: how many the signature lets through and how many
+// the pixels then merge. --all prints every pair's distances too.
 // Usage: signature_pairs <folder with pairs.txt> [--all]
 
 #include <cstdio>
@@ -9,18 +9,21 @@
 #include <sstream>
 #include <string>
 
+#include "pictures/PixelComparison.h"
 #include "pictures/ThumbnailMaker.h"
 
 namespace {
 
-using vexilo::PictureSignature;
-using vexilo::SignatureDistance;
-
 struct KindCount {
   bool ShouldMerge = false;
   int Pairs = 0;
-  int Merged = 0;
-  SignatureDistance Extreme;  // widest (same) or narrowest (different) hash distance
+  int Candidates = 0;  // let through by the signature
+  int Merged = 0;      // and by the pixels
+};
+
+struct Signed {
+  vexilo::PictureSignature Signature;
+  vexilo::ReducedPicture Normal;
 };
 
 }  // namespace
@@ -36,16 +39,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no pairs.txt in %s: run make-signature-pairs.sh\n", argv[1]);
     return 1;
   }
-  std::map<std::string, PictureSignature> signatures;
-  auto signatureOf = [&](const std::string& file) -> const PictureSignature* {
-    auto found = signatures.find(file);
-    if (found == signatures.end()) {
-      vexilo::ThumbnailResult made = vexilo::MakeSignedThumbnailResult(file, 0);
-      if (!made.Signature) {
-        std::fprintf(stderr, "%s\n", made.Error.c_str());
+  std::map<std::string, Signed> made;
+  auto signedOf = [&](const std::string& file) -> const Signed* {
+    auto found = made.find(file);
+    if (found == made.end()) {
+      vexilo::ThumbnailResult result = vexilo::MakeSignedThumbnailResult(file, 0);
+      if (!result.Signature || !result.Normal) {
+        std::fprintf(stderr, "%s\n", result.Error.c_str());
         return nullptr;
       }
-      found = signatures.emplace(file, *made.Signature).first;
+      found = made.emplace(file, Signed{*result.Signature, std::move(*result.Normal)}).first;
     }
     return &found->second;
   };
@@ -55,34 +58,34 @@ int main(int argc, char** argv) {
     std::istringstream fields(line);
     std::string expect, kind, a, b;
     if (!(fields >> expect >> kind >> a >> b)) continue;
-    const PictureSignature* first = signatureOf(a);
-    const PictureSignature* second = signatureOf(b);
-    if (!first || !second) return 1;
-    const SignatureDistance distance = vexilo::CompareSignatures(*first, *second);
-    const bool merged = vexilo::SamePicture(distance);
+    const Signed* kept = signedOf(a);
+    const Signed* added = signedOf(b);
+    if (!kept || !added) return 1;
+    const vexilo::SignatureDistance signature =
+        vexilo::CompareSignatures(added->Signature, kept->Signature);
+    const vexilo::PixelDistance pixels =
+        vexilo::ComparePixels(added->Normal.Pixels, kept->Normal.Pixels);
+    const bool candidate = vexilo::SamePicture(signature);
+    const bool merged = candidate && vexilo::SamePixels(pixels);
     KindCount& count = kinds[kind];
     count.ShouldMerge = expect == "same";
-    if (count.Pairs == 0 || (count.ShouldMerge ? distance.HashBits > count.Extreme.HashBits
-                                               : distance.HashBits < count.Extreme.HashBits)) {
-      count.Extreme = distance;
-    }
     ++count.Pairs;
+    count.Candidates += candidate ? 1 : 0;
     count.Merged += merged ? 1 : 0;
     if (all) {
-      std::printf("%s %s %d %.2f %.2f %.2f %d %s", expect.c_str(), kind.c_str(), distance.HashBits,
-                  distance.AspectPercent, distance.LumaDifference, distance.ToneDifference,
+      std::printf("%s %s %d %.2f %.2f | %d %d %.3f %.3f %.2f %.2f %.2f %.2f %.2f %.2f | %d %d %s\n",
+                  expect.c_str(), kind.c_str(), signature.HashBits, signature.AspectPercent,
+                  signature.ToneDifference, pixels.BestX, pixels.BestY, pixels.OffsetX,
+                  pixels.OffsetY, pixels.GreyDifference, pixels.ColourDifference, pixels.Steepness,
+                  pixels.GreyShift, pixels.ColourShift, pixels.HueTurn, candidate ? 1 : 0,
                   merged ? 1 : 0, b.c_str());
-      for (size_t i = 0; i < first->Tone.size(); ++i) {
-        std::printf(" %.2f", (second->Tone[i] - first->Tone[i]) / double{vexilo::kToneUnit});
-      }
-      std::printf("\n");
     }
   }
   int truePositives = 0, falsePositives = 0, shouldMerge = 0;
   for (const auto& [kind, count] : kinds) {
-    std::printf("%-22s %-9s %5d pairs, %5d merged; %s %s\n", kind.c_str(),
-                count.ShouldMerge ? "same" : "different", count.Pairs, count.Merged,
-                count.ShouldMerge ? "widest" : "nearest", count.Extreme.Text().c_str());
+    std::printf("%-22s %-9s %4d pairs, %4d candidates, %4d merged\n", kind.c_str(),
+                count.ShouldMerge ? "same" : "different", count.Pairs, count.Candidates,
+                count.Merged);
     if (count.ShouldMerge) {
       shouldMerge += count.Pairs;
       truePositives += count.Merged;

@@ -30,11 +30,11 @@ for photo in "${photos[@]}"; do
   bases+=("$out/base.jpg")
   same() { echo "same $1 $out/base.jpg $out/$2" >>"$pairs"; }
   different() { echo "different $1 ${3:-$out/base.jpg} $out/$2" >>"$pairs"; }
-  for percent in 75 50 25 15 10; do
+  for percent in 90 75 50 25 15 10; do
     convert "$out/base.jpg" -resize "$percent%" -quality 90 "$out/size$percent.jpg"
     same "resize-$percent" "size$percent.jpg"
   done
-  for quality in 30 50 75 100; do
+  for quality in 30 40 50 75 90 100; do
     convert "$out/base.jpg" -quality "$quality" "$out/q$quality.jpg"
     same "quality-$quality" "q$quality.jpg"
   done
@@ -62,12 +62,22 @@ for photo in "${photos[@]}"; do
   different crop-90 crop90.jpg
   convert "$out/base.jpg" -gravity north -crop 100%x80%+0+0 +repage "$out/crop-top.jpg"
   different crop-aspect crop-top.jpg
-  # A scene shifted by a few percent: two windows of the same size, 3 and 6 % apart.
+  # A scene shifted by a few percent: two windows of the same size, 6, 3, 2 and 1 % apart.
   convert "$out/base.jpg" -gravity northwest -crop 94%x94%+0+0 +repage "$out/window.jpg"
   convert "$out/base.jpg" -gravity northeast -crop 94%x94%+0+0 +repage "$out/shift6.jpg"
-  convert "$out/base.jpg" -gravity northwest -crop 94%x94%+48+0 +repage "$out/shift3.jpg"
   different shift-6 shift6.jpg "$out/window.jpg"
-  different shift-3 shift3.jpg "$out/window.jpg"
+  for shift in 3 2 1; do
+    convert "$out/base.jpg" -gravity northwest -crop "94%x94%+$((16 * shift))+0" +repage \
+      "$out/shift$shift.jpg"
+    different "shift-$shift" "shift$shift.jpg" "$out/window.jpg"
+  done
+  convert "$out/base.jpg" -gravity northwest -crop 94%x94%+8+0 +repage "$out/shift05.jpg"
+  different shift-0.5 shift05.jpg "$out/window.jpg"
+  convert "$out/base.jpg" -gravity northwest -crop 94%x94%+0+20 +repage "$out/shift-down.jpg"
+  different shift-down-2 shift-down.jpg "$out/window.jpg"
+  # A smaller copy of the window: the pair of a shift must not merge at another size either.
+  convert "$out/shift2.jpg" -resize 25% "$out/shift2-small.jpg"
+  different shift-2-resized shift2-small.jpg "$out/window.jpg"
   # A burst: the next shot moved a little, the light a little different.
   convert "$out/base.jpg" -gravity northwest -crop 94%x94%+16+10 +repage -modulate 103 \
     "$out/burst.jpg"

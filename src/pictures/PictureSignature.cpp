@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/TextRules.h"
+#include "pictures/ColourPlanes.h"
 
 namespace vexilo {
 namespace {
@@ -18,88 +19,7 @@ constexpr int kHashSide = 32;
 constexpr int kHashFrequencies = 8;
 
 constexpr double kMaxAspectPercent = 2.0;
-constexpr double kMaxLumaDifference = 2.0;
 constexpr double kMaxToneDifference = 1.5;
-
-struct Plane {
-  int Width = 0;
-  int Height = 0;
-  std::vector<float> Values;  // top row first
-  float At(int x, int y) const { return Values[static_cast<size_t>(y * Width + x)]; }
-};
-
-struct ColourPlanes {
-  Plane Luma;
-  Plane BlueDifference;
-  Plane RedDifference;
-};
-
-ColourPlanes SplitColours(const Bitmap24& pixels) {
-  const int width = pixels.Width();
-  const int height = pixels.Height();
-  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-  ColourPlanes planes{{width, height, std::vector<float>(count)},
-                      {width, height, std::vector<float>(count)},
-                      {width, height, std::vector<float>(count)}};
-  size_t at = 0;
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* row = pixels.Row(y);
-    for (int x = 0; x < width; ++x, ++at) {
-      const float blue = row[3 * x];
-      const float green = row[3 * x + 1];
-      const float red = row[3 * x + 2];
-      const float grey = 0.299f * red + 0.587f * green + 0.114f * blue;
-      planes.Luma.Values[at] = grey;
-      planes.BlueDifference.Values[at] = 128.0f + 0.564f * (blue - grey);
-      planes.RedDifference.Values[at] = 128.0f + 0.713f * (red - grey);
-    }
-  }
-  return planes;
-}
-
-// weights[i * from + s]: how much source cell s counts in target cell i when `from` cells are
-// averaged into `to`, each source cell by the share of it the target covers.
-std::vector<float> AreaWeights(int from, int to) {
-  std::vector<float> weights(static_cast<size_t>(from) * static_cast<size_t>(to), 0.0f);
-  const double step = static_cast<double>(from) / to;
-  for (int i = 0; i < to; ++i) {
-    const double begin = i * step;
-    const double end = begin + step;
-    for (int s = static_cast<int>(begin); s < from && s < end; ++s) {
-      const double covered = std::min<double>(s + 1, end) - std::max<double>(s, begin);
-      weights[static_cast<size_t>(i * from + s)] = static_cast<float>(covered / step);
-    }
-  }
-  return weights;
-}
-
-// The plane stretched or shrunk to side x side, each target cell the mean of what it covers.
-Plane AreaAverage(const Plane& plane, int side) {
-  const std::vector<float> across = AreaWeights(plane.Width, side);
-  const std::vector<float> down = AreaWeights(plane.Height, side);
-  std::vector<float> rows(static_cast<size_t>(plane.Height) * static_cast<size_t>(side));
-  for (int y = 0; y < plane.Height; ++y) {
-    for (int i = 0; i < side; ++i) {
-      float sum = 0;
-      for (int x = 0; x < plane.Width; ++x) {
-        sum += across[static_cast<size_t>(i * plane.Width + x)] * plane.At(x, y);
-      }
-      rows[static_cast<size_t>(y * side + i)] = sum;
-    }
-  }
-  Plane result{side, side, std::vector<float>(static_cast<size_t>(side) * side, 0.0f)};
-  for (int j = 0; j < side; ++j) {
-    for (int y = 0; y < plane.Height; ++y) {
-      const float weight = down[static_cast<size_t>(j * plane.Height + y)];
-      if (weight == 0) continue;
-      for (int i = 0; i < side; ++i) {
-        result.Values[static_cast<size_t>(j * side + i)] +=
-            weight * rows[static_cast<size_t>(y * side + i)];
-      }
-    }
-  }
-  return result;
-}
 
 std::uint64_t DctHash(const Plane& grey) {
   // cosines[u][x] of the DCT-II over kHashSide samples, frequencies 0 to kHashFrequencies.
@@ -144,11 +64,12 @@ double Mean(const Plane& plane) {
   return sum / static_cast<double>(plane.Values.size());
 }
 
-// The colourfulness is taken over cells, not pixels: a smaller copy has blurred away the
+// The colourfulness is taken over 8 x 8 cells, not pixels: a smaller copy has blurred away the
 // colour noise of single pixels, but not the colour of its parts.
 double Colourfulness(const ColourPlanes& planes) {
-  const Plane blue = AreaAverage(planes.BlueDifference, kSignatureLumaSide);
-  const Plane red = AreaAverage(planes.RedDifference, kSignatureLumaSide);
+  constexpr int kCellsAcross = 8;
+  const Plane blue = AreaAverage(planes.BlueDifference, kCellsAcross, kCellsAcross);
+  const Plane red = AreaAverage(planes.RedDifference, kCellsAcross, kCellsAcross);
   double sum = 0;
   for (size_t i = 0; i < blue.Values.size(); ++i) {
     sum += std::hypot(blue.Values[i] - 128.0, red.Values[i] - 128.0);
@@ -167,28 +88,6 @@ std::array<std::uint16_t, kToneValues> ToneOf(const ColourPlanes& planes) {
   return tone;
 }
 
-template <size_t N>
-void StoreCells(const Plane& plane, std::uint8_t* cells) {
-  for (size_t i = 0; i < N; ++i) {
-    cells[i] = static_cast<std::uint8_t>(std::clamp(std::lround(plane.Values[i]), 0L, 255L));
-  }
-}
-
-template <size_t N>
-double MeanDifference(const std::uint8_t* a, const std::uint8_t* b) {
-  int sum = 0;
-  for (size_t i = 0; i < N; ++i) sum += std::abs(int{a[i]} - int{b[i]});
-  return static_cast<double>(sum) / N;
-}
-
-void AppendHex(std::string& text, const std::uint8_t* bytes, size_t count) {
-  constexpr char kHexDigits[] = "0123456789abcdef";
-  for (size_t i = 0; i < count; ++i) {
-    text += kHexDigits[bytes[i] >> 4];
-    text += kHexDigits[bytes[i] & 15];
-  }
-}
-
 std::optional<std::uint8_t> HexDigit(char c) {
   if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
   if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
@@ -204,17 +103,6 @@ bool NextField(std::string_view& line, std::string_view& field) {
   return !field.empty() && (space == std::string_view::npos || !line.empty());
 }
 
-bool ParseHexBytes(std::string_view hex, std::uint8_t* bytes, size_t count) {
-  if (hex.size() != 2 * count) return false;
-  for (size_t i = 0; i < count; ++i) {
-    std::optional<std::uint8_t> high = HexDigit(hex[2 * i]);
-    std::optional<std::uint8_t> low = HexDigit(hex[2 * i + 1]);
-    if (!high || !low) return false;
-    bytes[i] = static_cast<std::uint8_t>(*high << 4 | *low);
-  }
-  return true;
-}
-
 // A plain decimal without sign or leading zeros, as SignatureText writes it.
 std::optional<int> ParseCount(std::string_view text) {
   if (text == "0") return 0;
@@ -227,19 +115,17 @@ std::optional<int> ParseCount(std::string_view text) {
 PictureSignature MakePictureSignature(const ReducedPicture& picture) {
   const ColourPlanes planes = SplitColours(picture.Pixels);
   PictureSignature signature;
-  signature.Hash = DctHash(AreaAverage(planes.Luma, kHashSide));
+  signature.Hash = DctHash(AreaAverage(planes.Luma, kHashSide, kHashSide));
   signature.FullWidth = picture.FullWidth;
   signature.FullHeight = picture.FullHeight;
-  StoreCells<kSignatureLumaCells>(AreaAverage(planes.Luma, kSignatureLumaSide),
-                                  signature.Luma.data());
   signature.Tone = ToneOf(planes);
   return signature;
 }
 
 std::string SignatureDistance::Text() const {
   char text[96];
-  std::snprintf(text, sizeof text, "hash %d, aspect %.1f %%, grey %.1f, tone %.2f", HashBits,
-                AspectPercent, LumaDifference, ToneDifference);
+  std::snprintf(text, sizeof text, "hash %d, aspect %.1f %%, tone %.2f", HashBits, AspectPercent,
+                ToneDifference);
   return text;
 }
 
@@ -249,7 +135,6 @@ SignatureDistance CompareSignatures(const PictureSignature& a, const PictureSign
   const double aspectA = static_cast<double>(a.FullWidth) / a.FullHeight;
   const double aspectB = static_cast<double>(b.FullWidth) / b.FullHeight;
   distance.AspectPercent = (std::max(aspectA, aspectB) / std::min(aspectA, aspectB) - 1) * 100;
-  distance.LumaDifference = MeanDifference<kSignatureLumaCells>(a.Luma.data(), b.Luma.data());
   for (size_t i = 0; i < a.Tone.size(); ++i) {
     distance.ToneDifference = std::max(
         distance.ToneDifference, std::abs(int{a.Tone[i]} - int{b.Tone[i]}) / double{kToneUnit});
@@ -259,7 +144,6 @@ SignatureDistance CompareSignatures(const PictureSignature& a, const PictureSign
 
 bool SamePicture(const SignatureDistance& distance) {
   return distance.HashBits <= kSameHashBits && distance.AspectPercent <= kMaxAspectPercent &&
-         distance.LumaDifference <= kMaxLumaDifference &&
          distance.ToneDifference <= kMaxToneDifference;
 }
 
@@ -268,26 +152,26 @@ bool SamePicture(const PictureSignature& a, const PictureSignature& b) {
 }
 
 std::string SignatureText(const PictureSignature& signature) {
-  char head[64];
-  std::snprintf(head, sizeof head, "%016llx %d %d ",
+  char text[96];
+  std::snprintf(text, sizeof text, "%016llx %d %d %u %u %u %u",
                 static_cast<unsigned long long>(signature.Hash), signature.FullWidth,
-                signature.FullHeight);
-  std::string text = head;
-  AppendHex(text, signature.Luma.data(), signature.Luma.size());
-  for (std::uint16_t value : signature.Tone) text += " " + std::to_string(value);
+                signature.FullHeight, signature.Tone[0], signature.Tone[1], signature.Tone[2],
+                signature.Tone[3]);
   return text;
 }
 
 std::optional<PictureSignature> ParseSignature(std::string_view line) {
-  std::string_view hash, width, height, cells;
-  if (!NextField(line, hash) || !NextField(line, width) || !NextField(line, height) ||
-      !NextField(line, cells)) {
+  std::string_view hash, width, height;
+  if (!NextField(line, hash) || !NextField(line, width) || !NextField(line, height)) {
     return std::nullopt;
   }
   PictureSignature signature;
-  std::array<std::uint8_t, 8> hashBytes{};
-  if (!ParseHexBytes(hash, hashBytes.data(), hashBytes.size())) return std::nullopt;
-  for (std::uint8_t byte : hashBytes) signature.Hash = signature.Hash << 8 | byte;
+  if (hash.size() != 16) return std::nullopt;
+  for (char digit : hash) {
+    std::optional<std::uint8_t> value = HexDigit(digit);
+    if (!value) return std::nullopt;
+    signature.Hash = signature.Hash << 4 | *value;
+  }
   std::optional<int> fullWidth = ParseCount(width);
   std::optional<int> fullHeight = ParseCount(height);
   if (!fullWidth || !fullHeight || !PictureSizeAllowed(*fullWidth, *fullHeight)) {
@@ -295,7 +179,6 @@ std::optional<PictureSignature> ParseSignature(std::string_view line) {
   }
   signature.FullWidth = *fullWidth;
   signature.FullHeight = *fullHeight;
-  if (!ParseHexBytes(cells, signature.Luma.data(), signature.Luma.size())) return std::nullopt;
   for (std::uint16_t& value : signature.Tone) {
     std::string_view field;
     std::optional<int> number;

@@ -2,9 +2,9 @@
 // A perceptual signature of a picture, made from the reduced decode its thumbnail comes from,
 // so that the same photo at another size or JPEG quality is recognised without a second
 // decode. A 64-bit DCT hash of a 32 x 32 grey reduction finds the candidates; the aspect ratio
-// of the full size and a small colour reduction, compared cell by cell, confirm them, which
-// also keeps grey-scale and colour-graded versions apart from their original. Plain values;
-// any thread.
+// of the full size and the tone of the whole picture sort out most of the rest. It is the
+// first of two stages: the candidates it lets through are compared pixel by pixel
+// (PixelComparison.h) before two pictures count as one. Plain values; any thread.
 
 #include <array>
 #include <cstdint>
@@ -16,9 +16,6 @@
 
 namespace vexilo {
 
-// The small reduction: grey at kSignatureLumaSide x kSignatureLumaSide.
-inline constexpr int kSignatureLumaSide = 8;
-inline constexpr int kSignatureLumaCells = kSignatureLumaSide * kSignatureLumaSide;
 // The tone of the whole picture in kToneUnit-ths of a level: mean grey, mean blue and red
 // difference (offset by 128), and mean colourfulness (the two differences' size).
 inline constexpr int kToneUnit = 64;
@@ -28,7 +25,6 @@ struct PictureSignature {
   std::uint64_t Hash = 0;
   int FullWidth = 0;
   int FullHeight = 0;
-  std::array<std::uint8_t, kSignatureLumaCells> Luma{};  // top row first
   std::array<std::uint16_t, kToneValues> Tone{};
 
   // Which of two copies is the larger.
@@ -45,9 +41,8 @@ PictureSignature MakePictureSignature(const ReducedPicture& picture);
 struct SignatureDistance {
   int HashBits = 0;           // differing bits of the two hashes, 0 to 64
   double AspectPercent = 0;   // how much the wider aspect ratio exceeds the narrower
-  double LumaDifference = 0;  // mean absolute grey difference per cell, 0 to 255
   double ToneDifference = 0;  // the largest difference of the tone values, in levels
-  std::string Text() const;   // "hash 4, aspect 0.4 %, grey 1.2, tone 0.3"
+  std::string Text() const;   // "hash 4, aspect 0.4 %, tone 0.30"
 };
 
 SignatureDistance CompareSignatures(const PictureSignature& a, const PictureSignature& b);
@@ -56,14 +51,13 @@ SignatureDistance CompareSignatures(const PictureSignature& a, const PictureSign
 // candidates within it.
 inline constexpr int kSameHashBits = 8;
 
-// True when a and b are the same picture at another size or encoding: within kSameHashBits
-// and within every limit of the second check.
+// True when a and b may be the same picture at another size or encoding: within
+// kSameHashBits, the aspect and the tone limits. The pixels have the last word.
 bool SamePicture(const SignatureDistance& distance);
 bool SamePicture(const PictureSignature& a, const PictureSignature& b);
 
-// One line for a state file: the hash in 16 hex digits, the full width and height in
-// decimal, the grey cells' bytes in hex, and the tone values in decimal, separated by single
-// spaces.
+// One line for a state file: the hash in 16 hex digits, the full width and height and the
+// tone values in decimal, separated by single spaces.
 std::string SignatureText(const PictureSignature& signature);
 // The signature of a line SignatureText wrote; nothing for any other text (a hand-edited or
 // truncated line, a size PictureSizeAllowed refuses, upper-case or missing digits).

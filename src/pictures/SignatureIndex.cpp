@@ -1,5 +1,6 @@
 #include "pictures/SignatureIndex.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace vexilo {
@@ -47,8 +48,7 @@ SignatureIndex::EntryId SignatureIndex::Add(const PictureSignature& signature) {
     id = mUsed++;
   }
   Entry& entry = At(id);
-  entry.Hash = signature.Hash;
-  entry.Luma = signature.Luma;
+  HashAt(id) = signature.Hash;
   entry.Tone = signature.Tone;
   entry.FullWidth = static_cast<std::uint16_t>(signature.FullWidth);
   entry.FullHeight = static_cast<std::uint16_t>(signature.FullHeight);
@@ -65,51 +65,51 @@ void SignatureIndex::Remove(EntryId id) {
   if (id >= mUsed || At(id).FullWidth == 0) return;
   Entry& entry = At(id);
   for (int block = 0; block < kBlocks; ++block) {
-    std::uint32_t* link = &mBuckets[block][BlockOf(entry.Hash, block)];
+    std::uint32_t* link = &mBuckets[block][BlockOf(HashAt(id), block)];
     while (*link != id) link = &At(*link).Next[block];
     *link = entry.Next[block];
   }
   entry = Entry();
+  HashAt(id) = 0;
   mFree.push_back(id);
   --mLive;
 }
 
-PictureSignature SignatureIndex::SignatureOf(const Entry& entry) {
+PictureSignature SignatureIndex::SignatureOf(EntryId id) const {
+  const Entry& entry = At(id);
   PictureSignature signature;
-  signature.Hash = entry.Hash;
+  signature.Hash = HashAt(id);
   signature.FullWidth = entry.FullWidth;
   signature.FullHeight = entry.FullHeight;
-  signature.Luma = entry.Luma;
   signature.Tone = entry.Tone;
   return signature;
 }
 
-std::optional<SignatureIndex::Match> SignatureIndex::FindSame(
+std::vector<SignatureIndex::Match> SignatureIndex::Candidates(
     const PictureSignature& signature) const {
-  std::optional<Match> nearest;
+  std::vector<Match> candidates;
   for (int block = 0; block < kBlocks; ++block) {
     ForNearBlocks(BlockOf(signature.Hash, block), [&](std::uint16_t value) {
       for (std::uint32_t id = mBuckets[block][value]; id != kEndOfBucket; id = At(id).Next[block]) {
-        const Entry& entry = At(id);
-        if (std::popcount(entry.Hash ^ signature.Hash) > kSameHashBits) continue;
+        const std::uint64_t hash = HashAt(id);
+        if (std::popcount(hash ^ signature.Hash) > kSameHashBits) continue;
         // An entry near on an earlier block has been looked at there already.
         bool seen = false;
         for (int earlier = 0; earlier < block && !seen; ++earlier) {
-          seen = std::popcount(static_cast<unsigned>(BlockOf(entry.Hash, earlier) ^
-                                                     BlockOf(signature.Hash, earlier))) <=
-                 kBlockRadius;
+          seen = std::popcount(static_cast<unsigned>(
+                     BlockOf(hash, earlier) ^ BlockOf(signature.Hash, earlier))) <= kBlockRadius;
         }
         if (seen) continue;
-        PictureSignature candidate = SignatureOf(entry);
+        PictureSignature candidate = SignatureOf(id);
         const SignatureDistance distance = CompareSignatures(signature, candidate);
-        if (!SamePicture(distance)) continue;
-        if (!nearest || distance.HashBits < nearest->Distance.HashBits) {
-          nearest = Match{id, candidate, distance};
-        }
+        if (SamePicture(distance)) candidates.push_back({id, candidate, distance});
       }
     });
   }
-  return nearest;
+  std::stable_sort(candidates.begin(), candidates.end(), [](const Match& a, const Match& b) {
+    return a.Distance.HashBits < b.Distance.HashBits;
+  });
+  return candidates;
 }
 
 std::size_t SignatureIndex::MemoryBytes() const {

@@ -1,10 +1,10 @@
 #pragma once
-// The signatures of the pictures a task keeps, for finding whether a new picture is one of
-// them at another size. A multi-index hash table: the 64-bit hash is cut into four 16-bit
-// blocks, each with a table of its own, and two hashes within kSameHashBits differ in at most
+// The signatures of the pictures a task keeps, for finding those a new picture may be at
+// another size. A multi-index hash table: the 64-bit hash is cut into four 16-bit blocks,
+// each with a table of its own, and two hashes within kSameHashBits differ in at most
 // kSameHashBits / 4 bits of at least one block, so a lookup visits only the buckets that near
-// to the new hash's blocks. About 100 bytes an entry. Not thread-safe: the caller holds one
-// lock around every call (the download completions run on several threads).
+// to the new hash's blocks. 36 bytes an entry and 1 MB of tables. Not thread-safe: CopyFinder
+// holds one lock around every call.
 
 #include <array>
 #include <cstdint>
@@ -37,9 +37,9 @@ class SignatureIndex {
     PictureSignature Signature;
     SignatureDistance Distance;
   };
-  // An entry that is the same picture as `signature` (SamePicture), the nearest by hash when
-  // several are; nothing when none is.
-  std::optional<Match> FindSame(const PictureSignature& signature) const;
+  // The entries that may be the same picture as `signature` (SamePicture), the nearest by hash
+  // first.
+  std::vector<Match> Candidates(const PictureSignature& signature) const;
 
   // Bytes the index holds, for the benchmark.
   std::size_t MemoryBytes() const;
@@ -48,20 +48,30 @@ class SignatureIndex {
   static constexpr int kBlocks = 4;  // of 16 bits
   static constexpr int kChunkEntries = 1024;
 
-  // A signature in the bytes the second check needs, linked into one bucket per block.
+  // A signature but its hash, linked into one bucket per block. The hashes are kept apart so
+  // that an entry needs no padding.
   struct Entry {
-    std::uint64_t Hash = 0;
     std::array<std::uint32_t, kBlocks> Next{};
-    std::array<std::uint8_t, kSignatureLumaCells> Luma{};
     std::array<std::uint16_t, kToneValues> Tone{};
     std::uint16_t FullWidth = 0;  // 0 in a free entry
     std::uint16_t FullHeight = 0;
   };
-  using Chunk = std::array<Entry, kChunkEntries>;
+  struct Chunk {
+    std::array<std::uint64_t, kChunkEntries> Hashes{};
+    std::array<Entry, kChunkEntries> Entries{};
+  };
 
-  Entry& At(EntryId id) { return (*mChunks[id / kChunkEntries])[id % kChunkEntries]; }
-  const Entry& At(EntryId id) const { return (*mChunks[id / kChunkEntries])[id % kChunkEntries]; }
-  static PictureSignature SignatureOf(const Entry& entry);
+  Entry& At(EntryId id) { return mChunks[id / kChunkEntries]->Entries[id % kChunkEntries]; }
+  const Entry& At(EntryId id) const {
+    return mChunks[id / kChunkEntries]->Entries[id % kChunkEntries];
+  }
+  std::uint64_t& HashAt(EntryId id) {
+    return mChunks[id / kChunkEntries]->Hashes[id % kChunkEntries];
+  }
+  std::uint64_t HashAt(EntryId id) const {
+    return mChunks[id / kChunkEntries]->Hashes[id % kChunkEntries];
+  }
+  PictureSignature SignatureOf(EntryId id) const;
 
   // Grown a chunk at a time, so a large index does not hold twice its entries while growing.
   std::vector<std::unique_ptr<Chunk>> mChunks;

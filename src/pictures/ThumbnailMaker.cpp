@@ -11,12 +11,7 @@
 
 namespace vexilo {
 
-namespace {
-
-// The cache's normal thumbnail of a picture, from its entry or decoded (and then kept).
-// Thumbnails are always made from it, so a listing looks the same with the cache cold or
-// warm.
-ReducedPicture NormalThumbnail(const std::filesystem::path& path, DecodeBudget& budget) {
+ReducedPicture NormalReduction(const std::filesystem::path& path, DecodeBudget& budget) {
   const ThumbnailCache cache(ThumbnailCacheFolder());
   if (std::optional<ReducedPicture> entry = cache.Read(path)) return std::move(*entry);
   ReducedPicture normal;
@@ -30,6 +25,8 @@ ReducedPicture NormalThumbnail(const std::filesystem::path& path, DecodeBudget& 
   cache.Write(path, normal);
   return normal;
 }
+
+namespace {
 
 // What `make` fills in, or the failure it raised (std::bad_alloc too) as the Error.
 template <typename Make>
@@ -52,7 +49,7 @@ ThumbnailResult ResultOf(const std::string& path, Make make) {
 
 Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
                            DecodeBudget& budget) {
-  const ReducedPicture normal = NormalThumbnail(path, budget);
+  const ReducedPicture normal = NormalReduction(path, budget);
   return MakeThumbnail(normal.Pixels, normal.FullWidth, normal.FullHeight, buttonFace);
 }
 
@@ -66,10 +63,11 @@ ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t butto
 ThumbnailResult MakeSignedThumbnailResult(const std::string& path, std::uint32_t buttonFace,
                                           DecodeBudget& budget) {
   return ResultOf(path, [&](ThumbnailResult& result) {
-    const ReducedPicture normal = NormalThumbnail(path, budget);
+    ReducedPicture normal = NormalReduction(path, budget);
     result.Thumbnail =
         PackedBitmap(MakeThumbnail(normal.Pixels, normal.FullWidth, normal.FullHeight, buttonFace));
     result.Signature = MakePictureSignature(normal);
+    result.Normal = std::move(normal);
   });
 }
 
