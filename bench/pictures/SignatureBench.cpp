@@ -143,9 +143,12 @@ void ComparePixelsOfCopies(benchmark::State& state, const std::vector<std::strin
 // What the second stage reads for one candidate: the kept picture's normal reduction from a
 // warm thumbnail cache, or decoded again without one.
 void ReadKeptNormal(benchmark::State& state, const std::vector<std::string>& files, bool cache) {
-  const std::filesystem::path folder =
+  // As deep as the desktop's own: the cache ignores pictures beside its folders.
+  const std::filesystem::path root =
       std::filesystem::temp_directory_path() / "vexilo-signature-bench-cache";
+  const std::filesystem::path folder = root / "thumbnails" / "normal";
   if (cache) {
+    std::filesystem::create_directories(folder);
     vexilo::UseThumbnailCacheFolder(folder);
     for (const std::string& file : files) vexilo::NormalReduction(file);
   }
@@ -154,7 +157,7 @@ void ReadKeptNormal(benchmark::State& state, const std::vector<std::string>& fil
   }
   vexilo::UseThumbnailCacheFolder({});
   std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
+  std::filesystem::remove_all(root, ignored);
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(files.size()));
 }
 

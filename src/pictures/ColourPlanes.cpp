@@ -5,20 +5,32 @@
 namespace vexilo {
 namespace {
 
-// weights[i * from + s]: how much source cell s counts in target cell i when `from` cells are
-// averaged into `to`, each source cell by the share of it the target covers.
-std::vector<float> CoverageWeights(int from, int to) {
-  std::vector<float> weights(static_cast<size_t>(from) * static_cast<size_t>(to), 0.0f);
+// How `from` cells are averaged into `to`: target cell i is the sum over the source cells
+// First[i] .. End[i] - 1 of Weights[i * from + s], each source cell by the share of it the
+// target covers.
+struct Coverage {
+  std::vector<float> Weights;
+  std::vector<int> First;
+  std::vector<int> End;
+};
+
+Coverage CoverageOf(int from, int to) {
+  Coverage coverage{std::vector<float>(static_cast<size_t>(from) * static_cast<size_t>(to), 0.0f),
+                    std::vector<int>(static_cast<size_t>(to)),
+                    std::vector<int>(static_cast<size_t>(to))};
   const double step = static_cast<double>(from) / to;
   for (int i = 0; i < to; ++i) {
     const double begin = i * step;
     const double end = begin + step;
-    for (int s = static_cast<int>(begin); s < from && s < end; ++s) {
+    coverage.First[static_cast<size_t>(i)] = static_cast<int>(begin);
+    int s = static_cast<int>(begin);
+    for (; s < from && s < end; ++s) {
       const double covered = std::min<double>(s + 1, end) - std::max<double>(s, begin);
-      weights[static_cast<size_t>(i * from + s)] = static_cast<float>(covered / step);
+      coverage.Weights[static_cast<size_t>(i * from + s)] = static_cast<float>(covered / step);
     }
+    coverage.End[static_cast<size_t>(i)] = s;
   }
-  return weights;
+  return coverage;
 }
 
 }  // namespace
@@ -47,14 +59,15 @@ ColourPlanes SplitColours(const Bitmap24& pixels) {
 }
 
 Plane AreaAverage(const Plane& plane, int width, int height) {
-  const std::vector<float> across = CoverageWeights(plane.Width, width);
-  const std::vector<float> down = CoverageWeights(plane.Height, height);
+  const Coverage across = CoverageOf(plane.Width, width);
+  const Coverage down = CoverageOf(plane.Height, height);
   std::vector<float> rows(static_cast<size_t>(plane.Height) * static_cast<size_t>(width));
   for (int y = 0; y < plane.Height; ++y) {
     for (int i = 0; i < width; ++i) {
       float sum = 0;
-      for (int x = 0; x < plane.Width; ++x) {
-        sum += across[static_cast<size_t>(i * plane.Width + x)] * plane.At(x, y);
+      for (int x = across.First[static_cast<size_t>(i)]; x < across.End[static_cast<size_t>(i)];
+           ++x) {
+        sum += across.Weights[static_cast<size_t>(i * plane.Width + x)] * plane.At(x, y);
       }
       rows[static_cast<size_t>(y * width + i)] = sum;
     }
@@ -62,9 +75,8 @@ Plane AreaAverage(const Plane& plane, int width, int height) {
   Plane result{width, height,
                std::vector<float>(static_cast<size_t>(width) * static_cast<size_t>(height), 0.0f)};
   for (int j = 0; j < height; ++j) {
-    for (int y = 0; y < plane.Height; ++y) {
-      const float weight = down[static_cast<size_t>(j * plane.Height + y)];
-      if (weight == 0) continue;
+    for (int y = down.First[static_cast<size_t>(j)]; y < down.End[static_cast<size_t>(j)]; ++y) {
+      const float weight = down.Weights[static_cast<size_t>(j * plane.Height + y)];
       for (int i = 0; i < width; ++i) {
         result.Values[static_cast<size_t>(j * width + i)] +=
             weight * rows[static_cast<size_t>(y * width + i)];
