@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "pictures/CopyFinder.h"
+#include "pictures/PathTable.h"
 #include "pictures/PixelComparison.h"
 #include "pictures/SignatureIndex.h"
 #include "pictures/ThumbnailMaker.h"
@@ -169,6 +170,31 @@ TEST(PictureSignatureTest, IndexFindsTheSamePictureUntilItIsRemoved) {
   EXPECT_TRUE(index.Candidates(copy).empty());
   EXPECT_EQ(index.Size(), 200u);
   EXPECT_EQ(index.Add(copy), kept);  // a freed id is given out again
+}
+
+// Through growth, removals that move entries back in their probe runs and the compaction of
+// the names, every path is found by its id and no removed one is.
+TEST(PictureSignatureTest, PathTableFindsEveryPathKeptAndNoneRemoved) {
+  PathTable table;
+  auto pathOf = [](int i) {
+    return "/crawl/site/" + std::to_string(i % 7) + "/picture-" + std::to_string(i) + ".jpg";
+  };
+  constexpr int kPaths = 5000;
+  for (int i = 0; i < kPaths; ++i) table.Put(static_cast<PathTable::Id>(i), pathOf(i));
+  for (int i = 0; i < kPaths; i += 3) table.Remove(static_cast<PathTable::Id>(i));
+  for (int i = 0; i < kPaths; i += 6) table.Put(static_cast<PathTable::Id>(i), pathOf(i));
+  for (int i = 0; i < kPaths; ++i) {
+    const bool kept = i % 3 != 0 || i % 6 == 0;
+    const std::optional<PathTable::Id> found = table.Find(pathOf(i));
+    ASSERT_EQ(found.has_value(), kept) << pathOf(i);
+    if (kept) {
+      ASSERT_EQ(*found, static_cast<PathTable::Id>(i));
+      ASSERT_EQ(table.PathOf(*found), pathOf(i));
+    }
+  }
+  EXPECT_FALSE(table.Find("/crawl/site/0/picture-0.jp"));
+  EXPECT_FALSE(table.Find("picture-1.jpg"));
+  EXPECT_EQ(table.PathOf(kPaths + 1), "");
 }
 
 TEST(PictureSignatureTest, TextRoundTripsAndMalformedLinesAreRefused) {
