@@ -11,12 +11,7 @@
 
 namespace vexilo {
 
-namespace {
-
-// The cache's normal thumbnail of a picture, from its entry or decoded (and then kept).
-// Thumbnails are always made from it, so a listing looks the same with the cache cold or
-// warm.
-ReducedPicture NormalThumbnail(const std::filesystem::path& path, DecodeBudget& budget) {
+ReducedPicture NormalReduction(const std::filesystem::path& path, DecodeBudget& budget) {
   const ThumbnailCache cache(ThumbnailCacheFolder());
   if (std::optional<ReducedPicture> entry = cache.Read(path)) return std::move(*entry);
   ReducedPicture normal;
@@ -31,26 +26,49 @@ ReducedPicture NormalThumbnail(const std::filesystem::path& path, DecodeBudget& 
   return normal;
 }
 
+namespace {
+
+// What `make` fills in, or the failure it raised (std::bad_alloc too) as the Error.
+template <typename Make>
+ThumbnailResult ResultOf(const std::string& path, Make make) {
+  ThumbnailResult result;
+  try {
+    make(result);
+  } catch (const std::bad_alloc&) {
+    result = {};
+    result.Error = "Not enough memory to read " + path;
+  } catch (const std::exception& error) {
+    result = {};
+    result.Error = error.what();
+    if (result.Error.empty()) result.Error = "Cannot read " + path;
+  }
+  return result;
+}
+
 }  // namespace
 
 Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
                            DecodeBudget& budget) {
-  const ReducedPicture normal = NormalThumbnail(path, budget);
+  const ReducedPicture normal = NormalReduction(path, budget);
   return MakeThumbnail(normal.Pixels, normal.FullWidth, normal.FullHeight, buttonFace);
 }
 
 ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t buttonFace,
                                     DecodeBudget& budget) {
-  ThumbnailResult result;
-  try {
+  return ResultOf(path, [&](ThumbnailResult& result) {
     result.Thumbnail = PackedBitmap(MakeFileThumbnail(path, buttonFace, budget));
-  } catch (const std::bad_alloc&) {
-    result.Error = "Not enough memory to read " + path;
-  } catch (const std::exception& error) {
-    result.Error = error.what();
-    if (result.Error.empty()) result.Error = "Cannot read " + path;
-  }
-  return result;
+  });
+}
+
+ThumbnailResult MakeSignedThumbnailResult(const std::string& path, std::uint32_t buttonFace,
+                                          DecodeBudget& budget) {
+  return ResultOf(path, [&](ThumbnailResult& result) {
+    ReducedPicture normal = NormalReduction(path, budget);
+    result.Thumbnail =
+        PackedBitmap(MakeThumbnail(normal.Pixels, normal.FullWidth, normal.FullHeight, buttonFace));
+    result.Signature = MakePictureSignature(normal);
+    result.Normal = std::move(normal);
+  });
 }
 
 ThumbnailMaker::ThumbnailMaker(std::vector<std::string> paths, std::uint32_t buttonFace,

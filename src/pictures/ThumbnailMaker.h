@@ -18,14 +18,26 @@
 #include "pictures/Bitmap24.h"
 #include "pictures/DecodeBudget.h"
 #include "pictures/PackedBitmap.h"
+#include "pictures/PictureSignature.h"
 
 namespace vexilo {
 
 struct ThumbnailResult {
   PackedBitmap Thumbnail;  // 80 x 80 when Ok(), packed on the worker
   std::string Error;       // why the picture could not be read; empty when Ok()
+  // Only from MakeSignedThumbnailResult, when Ok(): the signature and the normal reduction
+  // it was made from, for CopyFinder::FindSame.
+  std::optional<PictureSignature> Signature;
+  std::optional<ReducedPicture> Normal;
   bool Ok() const { return Error.empty(); }
 };
+
+// The picture's normal reduction (long side at most kNormalThumbnailSide, with its full size)
+// from its fresh thumbnail-cache entry, or decoded reduced and then kept in the cache.
+// Thumbnails are always made from it, so a listing looks the same with the cache cold or
+// warm. Raises PictureError. Any thread.
+ReducedPicture NormalReduction(const std::filesystem::path& path,
+                               DecodeBudget& budget = DecodeBudget::Shared());
 
 // The thumbnail of one file, as the maker makes it: a JPEG or WebP decoded reduced, the
 // geometry from its full size, the decode's pixels held from `budget`. Raises PictureError.
@@ -35,6 +47,10 @@ Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t butt
 // The same, packed, with a failure (std::bad_alloc too) as the result's Error. Any thread.
 ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t buttonFace,
                                     DecodeBudget& budget = DecodeBudget::Shared());
+// The same with the picture's signature and normal reduction, the very pixels the thumbnail
+// comes from (one decode, or none when the thumbnail cache has the picture). Any thread.
+ThumbnailResult MakeSignedThumbnailResult(const std::string& path, std::uint32_t buttonFace,
+                                          DecodeBudget& budget = DecodeBudget::Shared());
 
 class ThumbnailMaker {
  public:
