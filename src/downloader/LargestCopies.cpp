@@ -78,8 +78,7 @@ CopyDecision LargestCopies::Check(const std::string& savedPath, const PictureSig
 }
 
 void LargestCopies::Keep(const std::string& savedPath, const PictureSignature& signature) {
-  mFinder.Forget(savedPath);  // fetched again over its old file
-  mFinder.Keep(savedPath, signature);
+  mFinder.Keep(savedPath, signature);  // fetched again over its old file: kept anew
   AppendLine(mUnsaved, SignatureText(signature) + kApart + savedPath);
 }
 
