@@ -7,6 +7,7 @@
 // cache or decoded again.
 // Folder: $VEXILO_SIGNATURE_PAIRS, else /tmp/vexilo-signature-pairs.
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -132,7 +133,10 @@ void ComparePixelsOfCopies(benchmark::State& state, const std::vector<std::strin
   std::size_t same = 0;
   for (auto _ : state) {
     for (const auto& [kept, added] : pairs) {
-      same += vexilo::SamePixels(vexilo::ComparePixels(added.Pixels, kept.Pixels)) ? 1 : 0;
+      same += vexilo::SamePixels(vexilo::ComparePixels(added.Pixels, kept.Pixels),
+                                 std::min(vexilo::LongSide(added), vexilo::LongSide(kept)))
+                  ? 1
+                  : 0;
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(pairs.size()));

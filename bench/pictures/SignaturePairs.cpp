@@ -3,6 +3,7 @@
 // the pixels then merge. --all prints every pair's distances too.
 // Usage: signature_pairs <folder with pairs.txt> [--all]
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -66,7 +67,9 @@ int main(int argc, char** argv) {
     const vexilo::PixelDistance pixels =
         vexilo::ComparePixels(added->Normal.Pixels, kept->Normal.Pixels);
     const bool candidate = vexilo::SamePicture(signature);
-    const bool merged = candidate && vexilo::SamePixels(pixels);
+    const bool merged =
+        candidate && vexilo::SamePixels(pixels, std::min(vexilo::LongSide(added->Normal),
+                                                         vexilo::LongSide(kept->Normal)));
     KindCount& count = kinds[kind];
     count.ShouldMerge = expect == "same";
     ++count.Pairs;

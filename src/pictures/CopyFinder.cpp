@@ -1,5 +1,6 @@
 #include "pictures/CopyFinder.h"
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -44,7 +45,7 @@ std::optional<CopyFinder::Copy> CopyFinder::FindSame(const PictureSignature& sig
     }
     if (kept.Pixels.Empty()) continue;
     const PixelDistance pixels = ComparePixels(normal.Pixels, kept.Pixels);
-    if (!SamePixels(pixels)) continue;
+    if (!SamePixels(pixels, std::min(LongSide(normal), LongSide(kept)))) continue;
     candidate.Why += "; " + pixels.Text();
     return std::move(candidate);
   }

@@ -158,6 +158,16 @@ void PictureCommands::ReplacePicture(const std::string& replacedPath, const std:
 }
 
 void PictureCommands::AppendNow(const std::string& path, const Bitmap24& thumbnail) {
+  // Fetched again over its file (a Resume after a kill): the item it has shows it anew.
+  if (const int index = mParts.Pictures.IndexOf(path); index >= 0) {
+    try {
+      mParts.Pictures.Replace(index, path, PackedBitmap(thumbnail));
+    } catch (const std::bad_alloc&) {
+      return;
+    }
+    mParts.Grid.ReplaceGridItem(index, std::filesystem::path(path).filename().string());
+    return;
+  }
   try {
     mParts.Pictures.Add(path, PackedBitmap(thumbnail));
     mParts.Grid.AddGridItem(std::filesystem::path(path).filename().string());

@@ -22,6 +22,11 @@ constexpr int kSpan = 2 * kCompareReach + 1;
 // picture too smooth to tell a shift.
 constexpr double kMaxOffset = 0.35;
 constexpr double kMinSteepness = 1.25;
+// A gallery's thumbnail (a few hundred pixels) lands up to half a compared pixel off its
+// original by the resampling alone, and its minimum is flatter.
+constexpr int kThumbnailLongSide = 400;
+constexpr double kMaxThumbnailOffset = 0.5;
+constexpr double kMinThumbnailSteepness = 1.0;
 constexpr double kMaxGreyDifference = 8.0;
 constexpr double kMaxColourDifference = 6.5;
 constexpr double kMaxGreyShift = 2.0;
@@ -192,9 +197,12 @@ PixelDistance ComparePixels(const Bitmap24& a, const Bitmap24& b) {
   return distance;
 }
 
-bool SamePixels(const PixelDistance& distance) {
-  return distance.BestX == 0 && distance.BestY == 0 && std::abs(distance.OffsetX) <= kMaxOffset &&
-         std::abs(distance.OffsetY) <= kMaxOffset && distance.Steepness >= kMinSteepness &&
+bool SamePixels(const PixelDistance& distance, int smallerLongSide) {
+  const bool thumbnail = smallerLongSide <= kThumbnailLongSide;
+  const double maxOffset = thumbnail ? kMaxThumbnailOffset : kMaxOffset;
+  const double minSteepness = thumbnail ? kMinThumbnailSteepness : kMinSteepness;
+  return distance.BestX == 0 && distance.BestY == 0 && std::abs(distance.OffsetX) <= maxOffset &&
+         std::abs(distance.OffsetY) <= maxOffset && distance.Steepness >= minSteepness &&
          distance.GreyDifference <= kMaxGreyDifference &&
          distance.ColourDifference <= kMaxColourDifference && distance.GreyShift <= kMaxGreyShift &&
          distance.ColourShift <= kMaxColourShift && std::abs(distance.HueTurn) <= kMaxHueTurn;

@@ -42,11 +42,17 @@ struct PixelDistance {
   std::string Text() const;
 };
 
+// The long side of a picture at full size.
+inline int LongSide(const ReducedPicture& picture) {
+  return picture.FullWidth > picture.FullHeight ? picture.FullWidth : picture.FullHeight;
+}
+
 // a and b are reductions of two pictures whose aspect ratios differ by a few percent at most
 // (the signature has checked that); b is stretched to a's shape. REQUIRES: neither is empty.
 PixelDistance ComparePixels(const Bitmap24& a, const Bitmap24& b);
 
-// True when the distance is that of one picture at two sizes or encodings.
-bool SamePixels(const PixelDistance& distance);
+// True when the distance is that of one picture at two sizes or encodings; smallerLongSide
+// is the long side of the smaller of the two at full size.
+bool SamePixels(const PixelDistance& distance, int smallerLongSide);
 
 }  // namespace vexilo

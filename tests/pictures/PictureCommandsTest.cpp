@@ -97,9 +97,12 @@ TEST_F(PictureCommandsTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
     }
   };
   commands.ListTaskFolder(dir.Path().string());
-  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "c.bmp"}));
+  // The scan has listed c.bmp already: its item shows the download, and no second one is made.
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp"}));
   ExpectInStep();
-  EXPECT_EQ(model.Items().back().Thumbnail.Unpack().Pixel(40, 40), 0x00FF00u);
+  EXPECT_EQ(model.Items()[1].Thumbnail.Unpack().Pixel(40, 40), 0x00FF00u);
+  commands.AppendPicture((dir / "e.bmp").string(), thumbnail);
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "e.bmp"}));
   EXPECT_EQ(status.Text(kCountPanel), "4 pictures are listed.");
   EXPECT_EQ(grid.Built.size(), 1u);
 }
