@@ -59,6 +59,7 @@ const Variant kVariants[] = {
     {"quality 30", "-quality 30", true},
     {"quality 100", "-quality 100", true},
     {"resized 10 % quality 30", "-resize 10% -quality 30", true},
+    {"a gallery's 150-pixel thumbnail", "-resize 150x150 -quality 85", true},
     {"mirrored", "-flop", false},
     {"grey-scale", "-colorspace Gray", false},
     {"more saturated", "-modulate 100,130", false},
