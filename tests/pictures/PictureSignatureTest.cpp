@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "pictures/PixelComparison.h"
 #include "pictures/SignatureIndex.h"
 #include "pictures/ThumbnailMaker.h"
+#include "support/RealPhotos.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -34,8 +34,7 @@ bool PhotosInstalled() {
 }
 
 void Convert(const std::string& from, const std::string& options, const std::string& to) {
-  const std::string command = "convert '" + from + "' " + options + " '" + to + "' 2>/dev/null";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  ASSERT_TRUE(test::ConvertPicture(from, options, to)) << from << " " << options;
 }
 
 ThumbnailResult Signed(const std::string& file) {
