@@ -86,7 +86,7 @@ TEST_F(PictureCommandsTest, AFolderRemovedOutsideIsToldAndNotLeftShowingTheLastL
   EXPECT_EQ(prompts.Messages, std::vector<std::string>{GoneFolderText(gone)});
 }
 
-TEST_F(PictureCommandsTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
+TEST_F(PictureCommandsTest, ADownloadDuringTheBuildIsShownAfterIt) {
   Bitmap24 thumbnail(80, 80);
   thumbnail.Fill(0x00FF00);
   grid.OnBuildStep = [&](int index) {

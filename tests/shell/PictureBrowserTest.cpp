@@ -129,7 +129,7 @@ TEST_F(PictureBrowserTest, AppendPictureAddsTheReadyThumbnailWithoutDecoding) {
   EXPECT_EQ(test::PanelText(form, 0), "Total 5 pictures.");
 }
 
-TEST_F(PictureBrowserTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
+TEST_F(PictureBrowserTest, ADownloadDuringTheBuildIsShownAfterIt) {
   std::string downloaded = (pictures / "c.bmp").string();
   Bitmap24 thumbnail(80, 80);
   thumbnail.Fill(0x0000FF);
@@ -140,11 +140,12 @@ TEST_F(PictureBrowserTest, ADownloadDuringTheBuildIsAppendedAfterIt) {
   });
   form.Run().Pictures().ListFolderPictures(pictures.string());
   EXPECT_TRUE(reportedDuringBuild);
-  ASSERT_EQ(test::Part<TPictureGrid>(form)->count(), 5);
-  EXPECT_EQ(ItemText(4), "c.bmp");
-  QImage shown = ItemThumbnail(4);
+  // The scan listed c.bmp already: its item shows the download instead of a second item.
+  ASSERT_EQ(test::Part<TPictureGrid>(form)->count(), 4);
+  EXPECT_EQ(ItemText(1), "c.bmp");
+  QImage shown = ItemThumbnail(1);
   EXPECT_EQ(shown.pixelColor(40, 40), QColor(0x0000FF));
-  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "e.bmp", "c.bmp"}));
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.bmp", "c.bmp", "d.bmp", "e.bmp"}));
 }
 
 TEST_F(PictureBrowserTest, TaskSelectionListsTheTaskFolder) {
