@@ -315,8 +315,9 @@ void TFormView::SetWallpaper() {
   const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   if (primary == nullptr || dataFolder.isEmpty()) return;
   const QSize size = primary->size();
-  SetAsWallpaper(path, size.width(), size.height(), dataFolder.toStdString(), mBlankWallpaper,
-                 mWallpaper);
+  const double ratio = primary->devicePixelRatio();
+  SetAsWallpaper(path, DevicePixels(size.width(), ratio), DevicePixels(size.height(), ratio),
+                 dataFolder.toStdString(), mBlankWallpaper, mWallpaper);
 }
 
 void TFormView::ShowNext() { Step(ViewerStep::Next); }

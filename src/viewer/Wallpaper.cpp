@@ -15,8 +15,15 @@ WallpaperFit FitWallpaper(int width, int height, int screenWidth, int screenHeig
   const bool sameShape = h * sw == w * sh;
   if (w <= sw && h <= sh && !sameShape) return {};  // the desktop centres it
   if (sameShape) return {true, screenWidth, screenHeight};
-  if (h >= (w * sh) / sw) return {true, static_cast<int>(w * sh / h), screenHeight};
-  return {true, screenWidth, static_cast<int>(h * sw / w)};
+  // A sliver (1 x 10000) would shrink to no pixels across: it is left as it is.
+  if (h >= (w * sh) / sw) {
+    const std::int64_t across = w * sh / h;
+    if (across < 1) return {};
+    return {true, static_cast<int>(across), screenHeight};
+  }
+  const std::int64_t down = h * sw / w;
+  if (down < 1) return {};
+  return {true, screenWidth, static_cast<int>(down)};
 }
 
 void ApplyWallpaperFile(WallpaperSetter& setter, const std::filesystem::path& bmpFile) {

@@ -22,6 +22,12 @@ struct WallpaperFit {
 };
 WallpaperFit FitWallpaper(int width, int height, int screenWidth, int screenHeight);
 
+// The screen's size in device pixels, which a wallpaper is made for, from its size in logical
+// pixels and its device pixel ratio (2 on a screen scaled to 200 %).
+inline int DevicePixels(int logical, double ratio) {
+  return static_cast<int>(logical * (ratio > 0 ? ratio : 1.0) + 0.5);
+}
+
 void ApplyWallpaperFile(WallpaperSetter& setter, const std::filesystem::path& bmpFile);
 
 // Decodes picturePath, fits it, writes dataFolder/Vexilo.bmp (the folder made when missing),

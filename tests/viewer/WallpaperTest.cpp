@@ -23,6 +23,8 @@ TEST(FitWallpaper, KeepsTheShapeAndTouchesTheScreenOnTheLongerSide) {
       {800, 500, 1024, 768, {false, 0, 0}},      // smaller, another shape: centred
       {2048, 1024, 1024, 768, {true, 1024, 512}},  {1000, 2000, 1024, 768, {true, 384, 768}},
       {2560, 1024, 1280, 1024, {true, 1280, 512}},
+      {1, 10000, 1920, 1080, {false, 0, 0}},  // a sliver: copied as it is, never 0 wide
+      {10000, 1, 1920, 1080, {false, 0, 0}},
   };
   for (const FitCase& c : cases) {
     const WallpaperFit fit = FitWallpaper(c.W, c.H, c.SW, c.SH);
@@ -30,6 +32,13 @@ TEST(FitWallpaper, KeepsTheShapeAndTouchesTheScreenOnTheLongerSide) {
     EXPECT_EQ(fit.Width, c.Fit.Width) << c.W << "x" << c.H;
     EXPECT_EQ(fit.Height, c.Fit.Height) << c.W << "x" << c.H;
   }
+}
+
+TEST(DevicePixels, AScaledScreenGetsAWallpaperOfAllItsPixels) {
+  EXPECT_EQ(DevicePixels(1280, 2.0), 2560);
+  EXPECT_EQ(DevicePixels(1707, 1.5), 2561);
+  EXPECT_EQ(DevicePixels(1920, 1.0), 1920);
+  EXPECT_EQ(DevicePixels(1920, 0.0), 1920) << "no ratio known";
 }
 
 TEST(SetAsWallpaper, SavesTheFittedPictureAndHandsTheBlankFirst) {
