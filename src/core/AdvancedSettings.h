@@ -40,6 +40,11 @@ struct AdvancedSettings {
   static constexpr int kFewestPagesAtOnce = 1;
   static constexpr int kMostPagesAtOnce = 16;
   int PagesAtOnce = 4;
+  // The viewer's slide show: seconds a picture, and whether the order is shuffled.
+  static constexpr int kFewestSlideSeconds = 1;
+  static constexpr int kMostSlideSeconds = 600;
+  int SlideSeconds = 4;
+  bool ShuffleSlides = false;
 
   bool operator==(const AdvancedSettings&) const = default;
 

@@ -57,6 +57,10 @@ constexpr std::array kOptions = {
                    "server) is fetched again up to three times, waiting longer each time; at "
                    "most four pictures come from one server at a time.",
                    &AdvancedSettings::RetryFailed, true},
+    AdvancedOption{"ShuffleSlides", "Shuffle the slide show",
+                   "The viewer's slide show (View > Slide Show, F5) goes through the pictures in "
+                   "a random order instead of the grid's order.",
+                   &AdvancedSettings::ShuffleSlides, false},
 };
 
 constexpr std::array kNumbers = {
@@ -65,6 +69,11 @@ constexpr std::array kNumbers = {
                    "in order, so slow sites are crawled faster with the same results.",
                    &AdvancedSettings::PagesAtOnce, AdvancedSettings::kFewestPagesAtOnce,
                    AdvancedSettings::kMostPagesAtOnce},
+    AdvancedNumber{"SlideSeconds", "Seconds a picture in a slide show",
+                   "The viewer's slide show shows the next picture after this many seconds; any "
+                   "key or click ends it.",
+                   &AdvancedSettings::SlideSeconds, AdvancedSettings::kFewestSlideSeconds,
+                   AdvancedSettings::kMostSlideSeconds},
 };
 
 }  // namespace

@@ -205,6 +205,7 @@ void TMainForm::CreateOtherWindows() {
   mViewer =
       std::make_unique<TFormView>(mRun->PictureSet(), *mViewerHost, mServices.Prompts,
                                   mWallpaperSetter, mFolders.ShippedFile(kBlankWallpaperFile));
+  mViewer->UseSettings(settings.Advanced);
   mRun->Pictures().AttachViewer(
       {[this] { mViewer->OpenViewer(); }, [this] { mViewer->PicturesAppended(); }});
   mOptionForm = new TOptionForm(settings, mServices.Settings, mFolders.DefaultDownFolder,

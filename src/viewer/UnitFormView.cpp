@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,7 +17,9 @@
 #include <QStyle>
 #include <QToolBar>
 #include <algorithm>
+#include <chrono>
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include "core/UserPrompts.h"
@@ -48,6 +51,8 @@ constexpr int kViewerDesignHeight = 580;
 constexpr int kToolBarHeight = 27;
 constexpr int kButtonSide = 25;
 constexpr int kStatusBarHeight = 19;
+// How often a running slide show looks whether its next picture is due.
+constexpr std::chrono::milliseconds kSlideShowPoll{100};
 const char* const kOpenFailed = "Error to shift to view mode, please re-start Vexilo.";
 
 // Desktops without an icon theme still get a recognisable button.
@@ -101,6 +106,12 @@ TFormView::TFormView(TImageFileList& pictures, ViewerHost& host, UserPrompts& pr
     mActions.PopupFullScreen->setChecked(mFullScreen);
     mPopup->popup(at);
   });
+  // A click or a key anywhere on the picture ends a slide show.
+  mArea->installEventFilter(this);
+  mArea->viewport()->installEventFilter(this);
+  mSlideTimer = new QTimer(this);
+  mSlideTimer->setInterval(kSlideShowPoll);
+  connect(mSlideTimer, &QTimer::timeout, this, &TFormView::SlideShowTick);
 }
 
 TFormView::~TFormView() = default;
@@ -127,6 +138,10 @@ void TFormView::BuildActions() {
   a.Next->setIconVisibleInMenu(false);
   a.First = make("&First", &TFormView::ShowFirst);
   a.Last = make("&Last", &TFormView::ShowLast);
+  a.SlideShow = make("Slide &Show", &TFormView::ToggleSlideShow);
+  // F5 as in the viewers people know; the viewer's own keys leave it free.
+  a.SlideShow->setShortcut(QKeySequence(Qt::Key_F5));
+  a.SlideShow->setShortcutContext(Qt::WindowShortcut);
   a.SetWallpaper = make("Set &Wallpaper", &TFormView::SetWallpaper);
 
   a.VexiloModeButton = make("Vexilo Mode", &TFormView::ReturnToBrowser);
@@ -173,6 +188,8 @@ void TFormView::BuildMenus() {
   });
   QMenu* view = menuBar()->addMenu("&View");
   for (QAction* entry : {a.Previous, a.Next, a.First, a.Last}) view->addAction(entry);
+  view->addSeparator();
+  view->addAction(a.SlideShow);
   QMenu* tools = menuBar()->addMenu("&Tools");
   tools->addAction(a.SetWallpaper);
 
@@ -274,6 +291,11 @@ void TFormView::PlaceArea() {
 
 bool TFormView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == mAreaHolder && event->type() == QEvent::Resize) PlaceArea();
+  if (mSlideShow.Running() &&
+      (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)) {
+    StopSlideShow();
+    return true;
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -422,7 +444,34 @@ void TFormView::SyncZoomControls() {
   mActions.ZoomOutButton->setEnabled(controls.ButtonZoomOut);
 }
 
+void TFormView::ToggleSlideShow() {
+  if (mSlideShow.Running()) {
+    StopSlideShow();
+    return;
+  }
+  const AdvancedSettings& settings =
+      mSettings != nullptr ? *mSettings : AdvancedSettings::Defaults();
+  mSlideShow.Start(mPictures.Count(), mPictures.CurrentIndex(),
+                   std::chrono::seconds(settings.SlideSeconds), settings.ShuffleSlides);
+  if (mSlideShow.Running()) mSlideTimer->start();
+}
+
+void TFormView::StopSlideShow() {
+  mSlideShow.Stop();
+  mSlideTimer->stop();
+}
+
+void TFormView::SlideShowTick() {
+  const std::optional<int> due = mSlideShow.Due(mPictures.Count());
+  if (!due) return;
+  // The step lands on the position after the one set here, and goes on past a picture that
+  // cannot be read as the Next step does.
+  mPictures.SetCurrentIndex(PreviousPosition(*due, mPictures.Count()));
+  Step(ViewerStep::Next);
+}
+
 void TFormView::ReturnToBrowser() {
+  StopSlideShow();
   mHost.SelectGridItem(mPictures.CurrentIndex());
   mHost.ShowMainWindow();
   hide();
@@ -441,6 +490,7 @@ void TFormView::PicturesAppended() {
 void TFormView::SetReadAhead(bool on) { mCache.SetReadAhead(on); }
 
 void TFormView::ShowReadError(const std::string& path) {
+  StopSlideShow();  // the box waits for the user
   mPrompts.ShowErrorWithYes("Error in reading " + path + "!\n");
 }
 
@@ -495,6 +545,7 @@ void TFormView::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFormView::closeEvent(QCloseEvent* event) {
+  StopSlideShow();
   event->accept();
   // A hidden viewer closed along with the program is no request to end it.
   if (isVisible()) mHost.ShutDownApplication();

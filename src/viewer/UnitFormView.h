@@ -12,13 +12,16 @@
 
 #include <QMainWindow>
 #include <QSize>
+#include <QTimer>
 #include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "core/AdvancedSettings.h"
 #include "viewer/LoadStep.h"
 #include "viewer/PictureLayout.h"
+#include "viewer/SlideShow.h"
 #include "viewer/ViewerPictureCache.h"
 #include "viewer/ViewerStatus.h"
 #include "viewer/ZoomRules.h"
@@ -94,6 +97,7 @@ class TFormView : public QMainWindow {
     QAction* First;
     QAction* Last;
     QAction* SetWallpaper;
+    QAction* SlideShow;
     QAction* VexiloModeButton;
     QAction* ZoomInButton;
     QAction* ZoomOutButton;
@@ -102,6 +106,12 @@ class TFormView : public QMainWindow {
     QAction* PopupFullScreen;
   };
   const Actions& Commands() const { return mActions; }
+
+  // The settings the slide show reads at its start; they must outlive the viewer.
+  void UseSettings(const AdvancedSettings& settings) { mSettings = &settings; }
+  // View > Slide Show and F5: starts the slide show from the picture shown, or ends it.
+  void ToggleSlideShow();
+  bool SlideShowRunning() const { return mSlideShow.Running(); }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -122,6 +132,8 @@ class TFormView : public QMainWindow {
   void UpdateViewerStatus();
   void SyncZoomControls();
   void ShowReadError(const std::string& path);
+  void StopSlideShow();
+  void SlideShowTick();
   // Shows the window in its layout: full screen or maximised.
   void ShowWindow();
   // The picture area fills its holder; in full screen its frame lies just off the screen.
@@ -138,6 +150,9 @@ class TFormView : public QMainWindow {
   QSize mLaidOutArea;  // the area size mLayout was made for
   bool mFullScreen = false;
   Actions mActions{};
+  const AdvancedSettings* mSettings = nullptr;
+  SlideShow mSlideShow;
+  QTimer* mSlideTimer = nullptr;
   QWidget* mAreaHolder = nullptr;
   TPictureArea* mArea = nullptr;
   QToolBar* mToolBar = nullptr;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -11,6 +12,7 @@
 #include "RecordingWallpaperSetter.h"
 #include "pictures/BmpWriter.h"
 #include "pictures/ImageFileList.h"
+#include "support/EventWait.h"
 #include "support/FakeSeams.h"
 #include "support/TempDir.h"
 #include "viewer/PictureArea.h"
@@ -87,8 +89,9 @@ TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {
   EXPECT_EQ(Captions(menuOf(0)), (std::vector<std::string>{"&Vexilo Mode", "-", "&Exit"}));
   EXPECT_EQ(Captions(menuOf(1)),
             (std::vector<std::string>{"Zoom &In", "Zoom &Out", "-", "&Full Screen"}));
-  EXPECT_EQ(Captions(menuOf(2)),
-            (std::vector<std::string>{"&Previous", "&Next", "&First", "&Last"}));
+  EXPECT_EQ(Captions(menuOf(2)), (std::vector<std::string>{"&Previous", "&Next", "&First",
+                                                            "&Last", "-", "Slide &Show"}));
+  EXPECT_EQ(view.Commands().SlideShow->shortcut(), QKeySequence(Qt::Key_F5));
   EXPECT_EQ(Captions(menuOf(3)), std::vector<std::string>{"Set &Wallpaper"});
 
   std::vector<std::string> tips;
@@ -164,6 +167,24 @@ TEST_F(FormViewTest, ThreePicturesWrapBothWays) {
   // Keys typed into the picture area follow the same map.
   QTest::keyClick(view.PictureArea(), Qt::Key_Space);
   EXPECT_EQ(Shown(), 1);
+}
+
+TEST_F(FormViewTest, TheSlideShowStepsOnUntilAKeyOrAClick) {
+  MakePictures(3);
+  AdvancedSettings settings;
+  settings.SlideSeconds = 1;
+  view.UseSettings(settings);
+  host.Selected = 2;
+  view.OpenViewer();
+  view.Commands().SlideShow->trigger();
+  ASSERT_TRUE(view.SlideShowRunning());
+  ASSERT_TRUE(test::ProcessEventsUntil([&] { return Shown() == 1; }, std::chrono::seconds(5)));
+  QTest::keyClick(view.PictureArea(), Qt::Key_Space);
+  EXPECT_FALSE(view.SlideShowRunning());
+  EXPECT_EQ(Shown(), 1) << "the key only ends the show";
+  view.Commands().SlideShow->trigger();
+  QTest::mouseClick(view.PictureArea()->viewport(), Qt::LeftButton);
+  EXPECT_FALSE(view.SlideShowRunning());
 }
 
 TEST_F(FormViewTest, FirstAndLastStayOnTheOnlyPicture) {
