@@ -7,9 +7,9 @@
 // cache or decoded again.
 // Folder: $VEXILO_SIGNATURE_PAIRS, else /tmp/vexilo-signature-pairs.
 
-#include <algorithm>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <random>

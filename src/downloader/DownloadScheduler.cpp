@@ -410,9 +410,9 @@ void DownloadScheduler::KeepReplaced(const Handout& handout, const std::string& 
   // The smaller copy was handed out in the same task, before this picture: its entry is the
   // last one with its save path.
   const std::vector<QueuedPicture>& queue = mCrawl.Queue;
-  const auto entry =
-      std::find_if(queue.rbegin(), queue.rend(),
-                   [&](const QueuedPicture& queued) { return queued.SavePath == replacedPath; });
+  const auto entry = std::find_if(queue.rbegin(), queue.rend(), [&](const QueuedPicture& queued) {
+    return queued.SavePath == replacedPath;
+  });
   if (handout.FolderName != mTask.FolderName || entry == queue.rend()) return;
   Handout replaced = handout;
   replaced.Picture = *entry;

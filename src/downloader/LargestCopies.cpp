@@ -24,8 +24,7 @@ std::string FileName(const std::string& path) {
 
 }  // namespace
 
-LargestCopies::LargestCopies(std::filesystem::path stateFolder, FileLayer& layer)
-    : mLayer(layer) {
+LargestCopies::LargestCopies(std::filesystem::path stateFolder, FileLayer& layer) : mLayer(layer) {
   std::error_code ec;
   // Never written through a link in the state folder's place.
   if (std::filesystem::is_symlink(stateFolder, ec)) return;

@@ -44,8 +44,11 @@ class Grouping {
     auto found = mGroups.find(same->KeptPath);
     if (found == mGroups.end()) {
       found = mGroups
-                  .emplace(same->KeptPath, CopyGroup{same->KeptPath, same->KeptSignature.FullWidth,
-                                                     same->KeptSignature.FullHeight, {}, 0})
+                  .emplace(same->KeptPath, CopyGroup{same->KeptPath,
+                                                     same->KeptSignature.FullWidth,
+                                                     same->KeptSignature.FullHeight,
+                                                     {},
+                                                     0})
                   .first;
     }
     if (signature.PixelCount() <= same->KeptSignature.PixelCount()) {

@@ -14,8 +14,8 @@ inline constexpr const char* kNoCopiesText = "No picture here has a smaller copy
 inline constexpr const char* kFindingCopiesText = "Looking for copies of the pictures...";
 
 struct CopyGroup {
-  std::string Largest;               // the path of the copy with the most pixels
-  int Width = 0;                     // its full size
+  std::string Largest;  // the path of the copy with the most pixels
+  int Width = 0;        // its full size
   int Height = 0;
   std::vector<std::string> Smaller;  // the other copies' paths, by name
   std::uintmax_t SmallerBytes = 0;   // the space they take

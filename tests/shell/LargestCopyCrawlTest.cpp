@@ -75,10 +75,10 @@ class LargestCopyCrawl : public testing::Test {
     for (int i = 0; i < kPhotos; ++i) {
       const std::string name = "p" + std::to_string(i);
       album += "<a href='/" + name + ".html'><img src='/thumbs/" + name + "-150.jpg'></a>";
-      mSite.AddPage("/" + name + ".html",
-                    "<html><body><a href='/'>Album</a><img src='/large/" + name +
-                        "-1600.jpg'><a href='/orig/" + name + ".jpg'><img src='/medium/" + name +
-                        "-800.jpg'></a></body></html>");
+      mSite.AddPage("/" + name + ".html", "<html><body><a href='/'>Album</a><img src='/large/" +
+                                              name + "-1600.jpg'><a href='/orig/" + name +
+                                              ".jpg'><img src='/medium/" + name +
+                                              "-800.jpg'></a></body></html>");
       Serve("/thumbs/" + name + "-150.jpg", name + "-150.jpg");
       Serve("/medium/" + name + "-800.jpg", name + "-800.jpg");
       Serve("/large/" + name + "-1600.jpg", name + "-1600.jpg");

@@ -8,8 +8,8 @@
 #include "core/LineFile.h"
 #include "core/TaskStateFiles.h"
 #include "pictures/BmpWriter.h"
-#include "shell/Run.h"
 #include "pictures/PictureCopies.h"
+#include "shell/Run.h"
 #include "support/FakeSeams.h"
 #include "support/RealPhotos.h"
 #include "support/RecordingGrid.h"
@@ -263,8 +263,7 @@ TEST_F(RunTest, FindCopiesMovesTheSmallerCopiesToTheTrashAfterAYes) {
   prompts.Answer = false;
   run->FindCopies();
   ASSERT_EQ(prompts.Questions.size(), 1u);
-  EXPECT_TRUE(prompts.Questions[0].starts_with("a-large.jpg (1200 x "))
-      << prompts.Questions[0];
+  EXPECT_TRUE(prompts.Questions[0].starts_with("a-large.jpg (1200 x ")) << prompts.Questions[0];
   EXPECT_NE(prompts.Questions[0].find("): 2 smaller copies, "), std::string::npos);
   EXPECT_NE(prompts.Questions[0].find("Move the 2 smaller copies of 1 picture ("),
             std::string::npos);
@@ -273,7 +272,7 @@ TEST_F(RunTest, FindCopiesMovesTheSmallerCopiesToTheTrashAfterAYes) {
   prompts.Answer = true;
   run->FindCopies();
   EXPECT_EQ(shell.Trashed, (std::vector<std::string>{(folder / "a-medium.jpg").string(),
-                                                      (folder / "a-small.jpg").string()}));
+                                                     (folder / "a-small.jpg").string()}));
   EXPECT_EQ(grid.Captions, (std::vector<std::string>{"a-large.jpg", "b.jpg"}));
   run->FindCopies();
   EXPECT_EQ(prompts.Messages.back(), kNoCopiesText);

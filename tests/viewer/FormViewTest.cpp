@@ -89,8 +89,8 @@ TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {
   EXPECT_EQ(Captions(menuOf(0)), (std::vector<std::string>{"&Vexilo Mode", "-", "&Exit"}));
   EXPECT_EQ(Captions(menuOf(1)),
             (std::vector<std::string>{"Zoom &In", "Zoom &Out", "-", "&Full Screen"}));
-  EXPECT_EQ(Captions(menuOf(2)), (std::vector<std::string>{"&Previous", "&Next", "&First",
-                                                            "&Last", "-", "Slide &Show"}));
+  EXPECT_EQ(Captions(menuOf(2)), (std::vector<std::string>{"&Previous", "&Next", "&First", "&Last",
+                                                           "-", "Slide &Show"}));
   EXPECT_EQ(view.Commands().SlideShow->shortcut(), QKeySequence(Qt::Key_F5));
   EXPECT_EQ(Captions(menuOf(3)), std::vector<std::string>{"Set &Wallpaper"});
 

@@ -21,7 +21,8 @@ TEST(FitWallpaper, KeepsTheShapeAndTouchesTheScreenOnTheLongerSide) {
       {1024, 768, 1024, 768, {false, 0, 0}},     // the screen's size
       {800, 600, 1024, 768, {true, 1024, 768}},  // smaller, the screen's shape: filled
       {800, 500, 1024, 768, {false, 0, 0}},      // smaller, another shape: centred
-      {2048, 1024, 1024, 768, {true, 1024, 512}},  {1000, 2000, 1024, 768, {true, 384, 768}},
+      {2048, 1024, 1024, 768, {true, 1024, 512}},
+      {1000, 2000, 1024, 768, {true, 384, 768}},
       {2560, 1024, 1280, 1024, {true, 1280, 512}},
       {1, 10000, 1920, 1080, {false, 0, 0}},  // a sliver: copied as it is, never 0 wide
       {10000, 1, 1920, 1080, {false, 0, 0}},
