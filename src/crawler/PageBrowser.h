@@ -18,9 +18,13 @@ struct PageImage {
   std::int32_t Width = 0;
   std::int32_t Height = 0;
   // Read only for browser pictures, all absolute, empty when the element has none:
-  std::string LinkedPicture{};     // an enclosing link's target whose path names a picture
+  // What a lightbox shows: data-pswp-src of an enclosing item, else a picture named by an
+  // enclosing item's data-download-url or data-src, else by an enclosing link's target.
+  std::string LinkedPicture{};
   std::string LargestCandidate{};  // the widest (else densest) srcset, data-srcset or source one
   std::string LazySource{};        // data-src, data-original or data-lazy-src
+  // data-orig-file, data-full, data-hires, data-zoom-image, data-large-file or data-large
+  std::string FullSize{};
 
   bool operator==(const PageImage&) const = default;
 };
@@ -39,7 +43,9 @@ struct PageDocument {
   std::vector<std::string> Links;  // every link's href (anchors and areas), absolute
   std::vector<PageImage> Images;   // every image element, in document order
   // Read only for browser pictures: CSS background pictures of elements (sized as their
-  // element), then the images of same-origin frames.
+  // element, data-bg ones too), the images of same-origin frames, the pictures of lightbox
+  // items that hold no image, then those named by og:image and twitter:image metas,
+  // itemprop="contentUrl" and JSON-LD ImageObjects (no size).
   std::vector<PageImage> ExtraImages{};
 
   bool operator==(const PageDocument&) const = default;

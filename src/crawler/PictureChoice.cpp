@@ -9,8 +9,8 @@ namespace vexilo {
 namespace {
 
 bool HasAlternative(const PageImage& image) {
-  return !image.LinkedPicture.empty() || !image.LargestCandidate.empty() ||
-         !image.LazySource.empty();
+  return !image.LinkedPicture.empty() || !image.FullSize.empty() ||
+         !image.LargestCandidate.empty() || !image.LazySource.empty();
 }
 
 bool IsDataAddress(const std::string& address) {
@@ -30,8 +30,8 @@ PictureChoice::PictureChoice(const PageDocument& document) {
 }
 
 std::string PictureChoice::AddressOf(const PageImage& image) const {
-  for (const std::string* address :
-       {&image.LinkedPicture, &image.LargestCandidate, &image.LazySource, &image.Href}) {
+  for (const std::string* address : {&image.LinkedPicture, &image.FullSize, &image.LargestCandidate,
+                                     &image.LazySource, &image.Href}) {
     if (address->empty() || IsDataAddress(*address) || mPlaceholders.contains(*address)) continue;
     return *address;
   }

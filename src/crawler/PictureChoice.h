@@ -19,8 +19,9 @@ class PictureChoice {
   // Counts the placeholders of the document's images and extra images.
   explicit PictureChoice(const PageDocument& document);
 
-  // The linked picture, else the largest candidate, else the lazy source, else src: the
-  // first that is neither a data: address nor a placeholder. Empty when there is none.
+  // The linked picture, else the full size, else the largest candidate, else the lazy
+  // source, else src: the first that is neither a data: address nor a placeholder. Empty
+  // when there is none.
   std::string AddressOf(const PageImage& image) const;
 
  private:

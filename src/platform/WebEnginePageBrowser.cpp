@@ -26,11 +26,13 @@ constexpr int kReadyStateLoading = 1;
 // An image with a missing or blank src is left out: its src property is the page's own
 // address (or nothing), and the page would be queued as a picture.
 // With browser pictures (%4) each image also gives [linked picture, largest candidate, lazy
-// source] and is kept when any of its addresses is; a third list holds the CSS backgrounds
-// and the images of same-origin frames in that form. Every address counts towards the limits.
+// source, full size] and is kept when any of its addresses is; a third list holds, in that
+// form, the CSS backgrounds (and data-bg ones), the images of same-origin frames, lightbox
+// items without an image and the pictures the page names in metas, microdata and JSON-LD.
+// Every address counts towards the limits.
 constexpr const char* kSnapshotScript = R"JS(
 (function (maxLength, maxItems, maxText, browserPictures) {
-  var kMostStyledElements = 20000, kDeepestFrame = 3;
+  var kMostStyledElements = 20000, kDeepestFrame = 3, kDeepestStructure = 20;
   function collect(elements, entryOf) {
     var list = [], text = 0, i, entry;
     for (i = 0; i < elements.length && list.length < maxItems; i++) {
@@ -66,11 +68,36 @@ constexpr const char* kSnapshotScript = R"JS(
     if (!address || /^data:/i.test(address)) return '';
     try { return new URL(address, e.baseURI).href; } catch (err) { return ''; }
   }
-  function linkedPicture(e) {
-    var link = e.closest('a[href]'), href = link ? absolute(link.getAttribute('href'), link) : '';
+  function namingPicture(href) {
     try {
       return href && /\.(jpe?g|png|gif|webp|avif|bmp)$/i.test(new URL(href).pathname) ? href : '';
     } catch (err) { return ''; }
+  }
+  // The full-size picture a lightbox shows for the item that holds from (from included):
+  // its own attribute, else the picture an enclosing link or item names.
+  function linkedPicture(from) {
+    var item = from ? from.closest('[data-pswp-src]') : null, href, link;
+    href = item ? absolute(item.getAttribute('data-pswp-src'), item) : '';
+    if (href) return href;
+    item = from ? from.closest('[data-download-url], [data-src]') : null;
+    if (item) {
+      href = namingPicture(absolute(item.getAttribute('data-download-url'), item)) ||
+             namingPicture(absolute(item.getAttribute('data-src'), item));
+      if (href) return href;
+    }
+    link = from ? from.closest('a[href]') : null;
+    return link ? namingPicture(absolute(link.getAttribute('href'), link)) : '';
+  }
+  // The attributes that zoom plugins and a common blogging platform give the largest copy
+  // in, largest first.
+  function fullSize(e) {
+    var names = ['data-orig-file', 'data-full', 'data-hires', 'data-zoom-image',
+                 'data-large-file', 'data-large'], i, href;
+    for (i = 0; i < names.length; i++) {
+      href = absolute(e.getAttribute(names[i]), e);
+      if (href) return href;
+    }
+    return '';
   }
   function isSpace(c) { return c === ' ' || c === '\t' || c === '\n' || c === '\r' || c === '\f'; }
   // The srcset candidate with the largest w descriptor, else the largest density, into best;
@@ -128,13 +155,16 @@ constexpr const char* kSnapshotScript = R"JS(
     return '';
   }
   function entry(fields) {
-    var size = fields[0].length + fields[3].length + fields[4].length + fields[5].length;
+    var size = fields[0].length + fields[3].length + fields[4].length + fields[5].length +
+               fields[6].length;
     return size ? {size: size, value: fields} : null;
   }
+  // The image's own data-src is its lazy source, not a lightbox item's.
   function imageEntry(e) {
-    return entry([sourceOf(e), e.width | 0, e.height | 0, fitting(linkedPicture(e)),
-                  fitting(largestCandidate(e)), fitting(lazySource(e))]);
+    return entry([sourceOf(e), e.width | 0, e.height | 0, fitting(linkedPicture(e.parentElement)),
+                  fitting(largestCandidate(e)), fitting(lazySource(e)), fitting(fullSize(e))]);
   }
+  function addressEntry(href) { return entry([fitting(href), 0, 0, '', '', '', '']); }
   function backgrounds(into) {
     var elements = document.querySelectorAll('*'), i, style, pattern, m, href;
     for (i = 0; i < elements.length && i < kMostStyledElements && into.length < maxItems; i++) {
@@ -145,6 +175,14 @@ constexpr const char* kSnapshotScript = R"JS(
         href = absolute(String(m[1] || m[2] || m[3] || '').replace(/\\(.)/g, '$1'), elements[i]);
         if (href) into.push({element: elements[i], background: href});
       }
+    }
+  }
+  // Backgrounds that a lazy loader sets once the element is in view.
+  function lazyBackgrounds(into) {
+    var elements = document.querySelectorAll('[data-bg]'), i, href;
+    for (i = 0; i < elements.length && into.length < maxItems; i++) {
+      href = absolute(elements[i].getAttribute('data-bg'), elements[i]);
+      if (href) into.push({element: elements[i], background: href});
     }
   }
   function frameImages(doc, depth, into) {
@@ -158,13 +196,69 @@ constexpr const char* kSnapshotScript = R"JS(
       if (depth < kDeepestFrame) frameImages(inner, depth + 1, into);
     }
   }
+  // Lightbox items with no image in them: text links and items with a CSS thumbnail.
+  function lightboxItems(into) {
+    var items = document.querySelectorAll(
+        '[data-pswp-src], [data-fancybox], [data-lightbox], a.glightbox, a[rel^="lightbox"], ' +
+        '[data-download-url]'), i, href;
+    for (i = 0; i < items.length && into.length < maxItems; i++) {
+      if (items[i].querySelector('img')) continue;
+      href = linkedPicture(items[i]);
+      if (href) into.push({address: href});
+    }
+  }
+  function addStructured(value, depth, into) {
+    var i, type, url;
+    if (!value || typeof value !== 'object' || depth > kDeepestStructure) return;
+    if (Array.isArray(value)) {
+      for (i = 0; i < value.length && into.length < maxItems; i++) {
+        addStructured(value[i], depth + 1, into);
+      }
+      return;
+    }
+    type = [].concat(value['@type'] || []);
+    if (type.indexOf('ImageObject') >= 0) {
+      [].concat(value.contentUrl || []).forEach(function (address) {
+        url = typeof address === 'string' ? absolute(address, document.body || document) : '';
+        if (url && into.length < maxItems) into.push({address: url});
+      });
+    }
+    for (i in value) {
+      if (Object.prototype.hasOwnProperty.call(value, i)) addStructured(value[i], depth + 1, into);
+    }
+  }
+  // The pictures the page names for itself: metas, microdata and JSON-LD image objects.
+  function pageWidePictures(into) {
+    var named = document.querySelectorAll(
+        'meta[property="og:image"], meta[property="og:image:url"], ' +
+        'meta[property="og:image:secure_url"], meta[name="twitter:image"], ' +
+        'meta[name="twitter:image:src"], meta[property="twitter:image"], ' +
+        '[itemprop="contentUrl"]'), i, e, href, scripts, text;
+    for (i = 0; i < named.length && into.length < maxItems; i++) {
+      e = named[i];
+      if (e.localName === 'img') continue;  // an image element of its own
+      href = absolute(e.getAttribute('content') || e.getAttribute('href') ||
+                      e.getAttribute('src'), e);
+      if (href) into.push({address: href});
+    }
+    scripts = document.querySelectorAll('script[type="application/ld+json"]');
+    for (i = 0; i < scripts.length && into.length < maxItems; i++) {
+      text = scripts[i].textContent || '';
+      if (text.length > maxText) continue;
+      try { addStructured(JSON.parse(text), 0, into); } catch (err) {}
+    }
+  }
   var extras = [];
   backgrounds(extras);
+  lazyBackgrounds(extras);
   frameImages(document, 1, extras);
+  lightboxItems(extras);
+  pageWidePictures(extras);
   return [links, collect(document.images, imageEntry), collect(extras, function (item) {
+    if (item.address) return addressEntry(item.address);
     if (!item.background) return imageEntry(item.element);
     return entry([fitting(item.background), item.element.offsetWidth | 0,
-                  item.element.offsetHeight | 0, '', '', '']);
+                  item.element.offsetHeight | 0, '', '', '', '']);
   })];
 })(%1, %2, %3, %4)
 )JS";
@@ -232,12 +326,13 @@ std::int32_t ToSize(const QVariant& value) {
 void AppendImages(const QVariant& list, std::vector<PageImage>& images) {
   for (const QVariant& image : list.toList()) {
     QVariantList fields = image.toList();
-    if (fields.size() != 3 && fields.size() != 6) continue;
+    if (fields.size() != 3 && fields.size() != 7) continue;
     images.push_back({ToText(fields[0]), ToSize(fields[1]), ToSize(fields[2])});
-    if (fields.size() == 6) {
+    if (fields.size() == 7) {
       images.back().LinkedPicture = ToText(fields[3]);
       images.back().LargestCandidate = ToText(fields[4]);
       images.back().LazySource = ToText(fields[5]);
+      images.back().FullSize = ToText(fields[6]);
     }
   }
 }

@@ -1,0 +1,107 @@
+// Crawls pages made with real gallery, lightbox and lazy-loading libraries through the real
+// WebEngine browser: with the browser-picture and page-script options on, every full-size
+// picture once; with them off, the image elements' own src.
+
+#include <gtest/gtest.h>
+
+#include "support/WebEngineCrawlFixture.h"
+
+namespace vexilo {
+namespace {
+
+using test::Strings;
+
+constexpr const char* kGalleries = VEXILO_SOURCE_DIR "/tests/crawler/galleries";
+
+class GalleryLibrariesTest : public test::WebEngineCrawlTest {
+ protected:
+  GalleryLibrariesTest() {
+    mSite.Http().set_mount_point("/galleries", kGalleries);
+    mTask.LinkLevels = 0;
+    mBrowser.SetSettleLimits({std::chrono::seconds(20), 50, std::chrono::seconds(2)});
+  }
+  Strings GalleryAddresses(const Strings& paths) const {
+    Strings addresses;
+    for (const std::string& path : paths) addresses.push_back(Url("/galleries/" + path));
+    return addresses;
+  }
+  int GalleryPictureRequests() const {
+    int count = 0;
+    for (const test::SeenRequest& seen : mSite.Requests()) {
+      if (seen.Path.starts_with("/galleries/") && !seen.Path.ends_with(".html") &&
+          !seen.Path.ends_with(".js")) {
+        ++count;
+      }
+    }
+    return count;
+  }
+};
+
+struct LibraryCase {
+  const char* name;
+  const char* page;
+  Strings off;  // queued with both options off, in queue order
+  Strings on;   // queued with both on
+};
+void PrintTo(const LibraryCase& c, std::ostream* os) { *os << c.name; }
+
+class GalleryLibraryCrawlTest : public GalleryLibrariesTest,
+                                public testing::WithParamInterface<LibraryCase> {
+ protected:
+  void CrawlWith(bool on) {
+    mOptions.BrowserPictures = on;
+    mOptions.RunPageScripts = on;
+    mTask.StartUrl = Url(std::string("/galleries/") + GetParam().page);
+    Crawl();
+  }
+};
+
+TEST_P(GalleryLibraryCrawlTest, OptionsOffQueueTheImagesSrc) {
+  CrawlWith(false);
+  EXPECT_EQ(test::QueuedUrls(mState), GalleryAddresses(GetParam().off));
+  EXPECT_EQ(GalleryPictureRequests(), 0);
+}
+
+TEST_P(GalleryLibraryCrawlTest, OptionsOnQueueEveryFullSizePictureOnce) {
+  CrawlWith(true);
+  EXPECT_EQ(test::QueuedUrls(mState), GalleryAddresses(GetParam().on));
+  EXPECT_EQ(GalleryPictureRequests(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Libraries, GalleryLibraryCrawlTest,
+    testing::Values(
+        LibraryCase{"PhotoSwipe",
+                    "photoswipe.html",
+                    {"ps/img-200-1.jpg", "ps/img-200-2.jpg", "ps/img-200-3.jpg"},
+                    {"ps/img-2500-1.jpg", "ps/img-2500-2.jpg", "ps/img-2500-3.jpg"}},
+        LibraryCase{"GLightbox",
+                    "glightbox.html",
+                    {"gl/small-1.jpg", "gl/small-2.jpg"},
+                    {"gl/large-1.jpg", "gl/large-2.jpg", "gl/large-3.jpg"}},
+        LibraryCase{"FancyboxMarkup",
+                    "fancybox.html",
+                    {"fb/thumbnail-a.jpeg", "fb/thumbnail-b.jpeg"},
+                    {"fb/image-a.jpeg", "fb/image-b.jpeg", "fb/image-c.jpeg"}},
+        LibraryCase{"Swiper",
+                    "swiper.html",
+                    {"sw/picture-1.jpg", "sw/picture-2.jpg", "sw/picture-3.jpg"},
+                    {"sw/picture-1.jpg", "sw/picture-2-big.jpg", "sw/picture-3.jpg"}},
+        LibraryCase{"Lazysizes",
+                    "lazysizes.html",
+                    {},
+                    {"ls/image-1.jpg", "ls/image-2-900.jpg", "ls/image-3-wide.jpg"}},
+        LibraryCase{"VanillaLazyload",
+                    "lazyload.html",
+                    {"vl/lazy-2-low.jpg"},
+                    {"vl/lazy-1.jpg", "vl/lazy-2.jpg", "vl/lazy-3-800.jpg", "vl/lazy-bg.jpg"}},
+        LibraryCase{"BlogMarkup",
+                    "blog.html",
+                    {"blog/photo-1-300x200.jpg", "blog/shoe-small.jpg", "blog/logo.png"},
+                    {"blog/photo-1.jpg", "blog/shoe-zoom.jpg", "blog/logo@2x.png",
+                     "blog/og-cover.jpg", "blog/twitter-cover.jpg", "blog/bay.jpg",
+                     "blog/ld-picture.jpg", "blog/ld-second.jpg"}}),
+    [](const testing::TestParamInfo<LibraryCase>& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace vexilo
