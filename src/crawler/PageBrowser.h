@@ -25,6 +25,7 @@ struct PageImage {
   std::string LazySource{};        // data-src, data-original or data-lazy-src
   // data-orig-file, data-full, data-hires, data-zoom-image, data-large-file or data-large
   std::string FullSize{};
+  std::string Shown{};  // the address the browser chose to show (currentSrc)
 
   bool operator==(const PageImage&) const = default;
 };
@@ -47,12 +48,15 @@ struct PageDocument {
   // items that hold no image, then those named by og:image and twitter:image metas,
   // itemprop="contentUrl" and JSON-LD ImageObjects (no size).
   std::vector<PageImage> ExtraImages{};
+  // Read only with crawl scripts: the http and https pictures the page asked for (the browser
+  // fetched none of them), in the order first asked, each once; only Href is known.
+  std::vector<PageImage> RequestedImages{};
 
   bool operator==(const PageDocument&) const = default;
 };
 
 enum class BrowserMode {
-  Crawl,  // no scripts, plugins or pictures: only the document is fetched
+  Crawl,  // only documents are fetched: no plugins or pictures, scripts only if asked for
   Logon,  // a normal page for a person to log on with
 };
 
@@ -77,7 +81,8 @@ class PageBrowser {
   // Document() also reads what a browser would show for each image, CSS backgrounds and
   // same-origin frames. A browser that cannot, ignores it.
   virtual void SetBrowserPictures(bool /*on*/) {}
-  // Crawl mode runs page scripts (pictures stay off). Applies from the next page on.
+  // Crawl mode runs page scripts; the pictures they ask for are recorded for Document() but
+  // not fetched. Applies from the next page on.
   virtual void SetCrawlScripts(bool /*on*/) {}
   // Scrolls the page to its end step by step until it stops growing, so that what its
   // scripts build on scrolling is there for Document(); returns early once stopRequested().

@@ -23,6 +23,11 @@ PictureChoice::PictureChoice(const PageDocument& document) {
   std::unordered_map<std::string, int> uses;
   for (const std::vector<PageImage>* list : {&document.Images, &document.ExtraImages}) {
     for (const PageImage& image : *list) {
+      for (const std::string* address :
+           {&image.Href, &image.LinkedPicture, &image.FullSize, &image.LargestCandidate,
+            &image.LazySource, &image.Shown}) {
+        if (!address->empty()) mNamed.insert(*address);
+      }
       if (image.Href.empty() || !HasAlternative(image)) continue;
       if (++uses[image.Href] == kPlaceholderUses) mPlaceholders.insert(image.Href);
     }

@@ -23,9 +23,13 @@ class PictureChoice {
   // source, else src: the first that is neither a data: address nor a placeholder. Empty
   // when there is none.
   std::string AddressOf(const PageImage& image) const;
+  // Some image or extra image of the document has address among its addresses: a picture the
+  // page asked for that is one of them was chosen already or passed over.
+  bool Names(const std::string& address) const { return mNamed.contains(address); }
 
  private:
   std::unordered_set<std::string> mPlaceholders;
+  std::unordered_set<std::string> mNamed;
 };
 
 }  // namespace vexilo

@@ -14,6 +14,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/PictureRequestRecorder.h"
+
 namespace vexilo {
 namespace {
 
@@ -26,10 +28,10 @@ constexpr int kReadyStateLoading = 1;
 // An image with a missing or blank src is left out: its src property is the page's own
 // address (or nothing), and the page would be queued as a picture.
 // With browser pictures (%4) each image also gives [linked picture, largest candidate, lazy
-// source, full size] and is kept when any of its addresses is; a third list holds, in that
-// form, the CSS backgrounds (and data-bg ones), the images of same-origin frames, lightbox
-// items without an image and the pictures the page names in metas, microdata and JSON-LD.
-// Every address counts towards the limits.
+// source, full size, the src the browser chose] and is kept when any of its addresses is; a third
+// list holds, in that form, the CSS backgrounds (and data-bg ones), the images of same-origin
+// frames, lightbox items without an image and the pictures the page names in metas, microdata and
+// JSON-LD. Every address counts towards the limits.
 constexpr const char* kSnapshotScript = R"JS(
 (function (maxLength, maxItems, maxText, browserPictures) {
   var kMostStyledElements = 20000, kDeepestFrame = 3, kDeepestStructure = 20;
@@ -156,15 +158,16 @@ constexpr const char* kSnapshotScript = R"JS(
   }
   function entry(fields) {
     var size = fields[0].length + fields[3].length + fields[4].length + fields[5].length +
-               fields[6].length;
+               fields[6].length + fields[7].length;
     return size ? {size: size, value: fields} : null;
   }
   // The image's own data-src is its lazy source, not a lightbox item's.
   function imageEntry(e) {
     return entry([sourceOf(e), e.width | 0, e.height | 0, fitting(linkedPicture(e.parentElement)),
-                  fitting(largestCandidate(e)), fitting(lazySource(e)), fitting(fullSize(e))]);
+                  fitting(largestCandidate(e)), fitting(lazySource(e)), fitting(fullSize(e)),
+                  fitting(absolute(e.currentSrc, e))]);
   }
-  function addressEntry(href) { return entry([fitting(href), 0, 0, '', '', '', '']); }
+  function addressEntry(href) { return entry([fitting(href), 0, 0, '', '', '', '', '']); }
   function backgrounds(into) {
     var elements = document.querySelectorAll('*'), i, style, pattern, m, href;
     for (i = 0; i < elements.length && i < kMostStyledElements && into.length < maxItems; i++) {
@@ -258,7 +261,7 @@ constexpr const char* kSnapshotScript = R"JS(
     if (item.address) return addressEntry(item.address);
     if (!item.background) return imageEntry(item.element);
     return entry([fitting(item.background), item.element.offsetWidth | 0,
-                  item.element.offsetHeight | 0, '', '', '', '']);
+                  item.element.offsetHeight | 0, '', '', '', '', '']);
   })];
 })(%1, %2, %3, %4)
 )JS";
@@ -326,13 +329,14 @@ std::int32_t ToSize(const QVariant& value) {
 void AppendImages(const QVariant& list, std::vector<PageImage>& images) {
   for (const QVariant& image : list.toList()) {
     QVariantList fields = image.toList();
-    if (fields.size() != 3 && fields.size() != 7) continue;
+    if (fields.size() != 3 && fields.size() != 8) continue;
     images.push_back({ToText(fields[0]), ToSize(fields[1]), ToSize(fields[2])});
-    if (fields.size() == 7) {
+    if (fields.size() == 8) {
       images.back().LinkedPicture = ToText(fields[3]);
       images.back().LargestCandidate = ToText(fields[4]);
       images.back().LazySource = ToText(fields[5]);
       images.back().FullSize = ToText(fields[6]);
+      images.back().Shown = ToText(fields[7]);
     }
   }
 }
@@ -355,6 +359,7 @@ WebEnginePageBrowser::WebEnginePageBrowser(QWebEngineProfile* profile, SnapshotL
                             OnNavigation(url, type);
                           })),
       mLimits(limits),
+      mRecorder(std::make_unique<PictureRequestRecorder>(limits)),
       mSnapshotScript(QString::fromLatin1(kSnapshotScript)
                           .arg(limits.MaxHrefLength)
                           .arg(limits.MaxItems)
@@ -363,6 +368,7 @@ WebEnginePageBrowser::WebEnginePageBrowser(QWebEngineProfile* profile, SnapshotL
   // A failed load leaves an empty document rather than an error page with links of its own.
   settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
   settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+  mPage->setUrlRequestInterceptor(mRecorder.get());
   SetMode(BrowserMode::Crawl);
   QObject::connect(mPage, &QWebEnginePage::loadingChanged, mPage,
                    [this](const QWebEngineLoadingInfo& info) { OnLoadingChanged(info); });
@@ -390,6 +396,7 @@ void WebEnginePageBrowser::Navigate(const std::string& address) {
   mAwaitedUrls = {Comparable(url)};
   ++mNavigation;
   mNextLoadCheck = mPump.Now() + kLoadCheckInterval;
+  mRecorder->Clear();
   page.load(url);
 }
 
@@ -454,7 +461,13 @@ std::optional<PageDocument> WebEnginePageBrowser::Document() {
       mSnapshotScript.arg(mBrowserPictures ? QLatin1String("true") : QLatin1String("false"));
   std::optional<QVariant> answer = Evaluate(script, mPump.Now() + kLongestDocumentWait);
   if (!answer) return std::nullopt;
-  return ToDocument(*answer);
+  std::optional<PageDocument> document = ToDocument(*answer);
+  if (document) {
+    for (const std::string& address : mRecorder->Addresses()) {
+      document->RequestedImages.push_back({address});
+    }
+  }
+  return document;
 }
 
 void WebEnginePageBrowser::SetMode(BrowserMode mode) {
@@ -462,7 +475,9 @@ void WebEnginePageBrowser::SetMode(BrowserMode mode) {
   const bool logon = mode == BrowserMode::Logon;
   QWebEngineSettings* settings = LivePage().settings();
   settings->setAttribute(QWebEngineSettings::JavascriptEnabled, logon || mCrawlScripts);
-  settings->setAttribute(QWebEngineSettings::AutoLoadImages, logon);
+  // With crawl scripts the page asks for its pictures, and the recorder blocks every one.
+  settings->setAttribute(QWebEngineSettings::AutoLoadImages, logon || mCrawlScripts);
+  mRecorder->SetRecording(!logon && mCrawlScripts);
   settings->setAttribute(QWebEngineSettings::PluginsEnabled, logon);
   settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, logon);
 }
@@ -535,6 +550,8 @@ void WebEnginePageBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
       return;
     }
     mAwaitingStart = false;
+    // What the page before asked for while it was still there.
+    mRecorder->Clear();
   }
   // The page reports loading periods: a Navigate during a load starts no new one, and the
   // period ends with the last load's address.

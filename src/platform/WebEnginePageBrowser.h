@@ -1,6 +1,7 @@
 #pragma once
 // PageBrowser on a Qt WebEngine page. Crawl mode loads only documents (no plugins, pictures
-// or icons, and no scripts unless crawl scripts are on); logon mode is a normal page. Pages never
+// or icons, and no scripts unless crawl scripts are on: then the pictures the page asks for
+// are recorded and blocked); logon mode is a normal page. Pages never
 // get new windows and never show dialogs. The main window shows Page() in the view beneath the
 // picture grid. Main thread only.
 
@@ -23,6 +24,8 @@ class QWebEnginePage;
 class QWebEngineProfile;
 
 namespace vexilo {
+
+class PictureRequestRecorder;
 
 // How long SettlePage scrolls a page: at most Longest in all and MostSteps scrolls, and it
 // ends once a scroll has not made the page taller within GrowthWait.
@@ -75,6 +78,9 @@ class WebEnginePageBrowser : public PageBrowser {
   // view's size, and sizes the crawl reads (an image as wide as its column) depend on it.
   std::unique_ptr<QWebEngineView> mOwnView;
   SnapshotLimits mLimits;
+  // Lives as long as the browser: the page may be destroyed by others, and it must not
+  // outlive its interceptor.
+  std::unique_ptr<PictureRequestRecorder> mRecorder;
   QString mSnapshotScript;  // %4 left for whether browser pictures are read
   BrowserMode mMode = BrowserMode::Crawl;
   bool mBrowserPictures = false;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "support/WebEngineCrawlFixture.h"
 
 namespace vexilo {
@@ -102,6 +104,66 @@ INSTANTIATE_TEST_SUITE_P(
                      "blog/og-cover.jpg", "blog/twitter-cover.jpg", "blog/bay.jpg",
                      "blog/ld-picture.jpg", "blog/ld-second.jpg"}}),
     [](const testing::TestParamInfo<LibraryCase>& row) { return std::string(row.param.name); });
+
+// Pictures that only the page's scripts ask for, each in another way, and a data file.
+constexpr const char* kAskingPage = R"(<html><head><style>
+#late { width: 50px; height: 50px; }
+</style></head><body><a href="/elsewhere.html">x</a>
+<img src="/ask/element.jpg" width="20" height="20"><div id="late"></div>
+<script>
+var canvas = document.createElement('canvas'), made = new Image();
+made.onload = function () { canvas.getContext('2d').drawImage(made, 0, 0); };
+made.src = '/ask/canvas.png?v=2';
+new Image().src = '/ask/element.jpg';
+setTimeout(function () {
+  document.getElementById('late').style.backgroundImage = 'url(/ask/late-bg.webp)';
+}, 50);
+fetch('/ask/fetched.avif').catch(function () {});
+var request = new XMLHttpRequest();
+request.open('GET', '/ask/requested.gif');
+request.send();
+fetch('/ask/list.json').catch(function () {});
+</script></body></html>)";
+
+struct AskingCase {
+  const char* name;
+  bool browserPictures;
+};
+void PrintTo(const AskingCase& c, std::ostream* os) { *os << c.name; }
+
+class AskedPicturesTest : public GalleryLibrariesTest,
+                          public testing::WithParamInterface<AskingCase> {};
+TEST_P(AskedPicturesTest, JoinTheSnapshotAndAreNeverFetched) {
+  mSite.AddPage("/ask.html", kAskingPage);
+  mSite.AddPage("/ask/list.json", "[]");
+  for (const char* picture : {"/ask/element.jpg", "/ask/canvas.png", "/ask/late-bg.webp",
+                              "/ask/fetched.avif", "/ask/requested.gif"}) {
+    mSite.AddPicture(picture);
+  }
+  mOptions.BrowserPictures = GetParam().browserPictures;
+  mOptions.RunPageScripts = true;
+  mTask.StartUrl = Url("/ask.html");
+  Crawl();
+  const Strings queued = test::QueuedUrls(mState);
+  ASSERT_FALSE(queued.empty());
+  EXPECT_EQ(queued.front(), Url("/ask/element.jpg"));
+  // The order among the rest is the order the page asked in, which its timers decide.
+  EXPECT_EQ(std::set<std::string>(queued.begin(), queued.end()),
+            (std::set<std::string>{Url("/ask/element.jpg"), Url("/ask/canvas.png?v=2"),
+                                   Url("/ask/late-bg.webp"), Url("/ask/fetched.avif"),
+                                   Url("/ask/requested.gif")}));
+  EXPECT_EQ(queued.size(), 5u);
+  for (const test::SeenRequest& seen : mSite.Requests()) {
+    EXPECT_FALSE(seen.Path.starts_with("/ask/") && seen.Path != "/ask/list.json") << seen.Path;
+  }
+  EXPECT_EQ(mSite.Hits("/ask/list.json"), 1);
+}
+INSTANTIATE_TEST_SUITE_P(Options, AskedPicturesTest,
+                         testing::Values(AskingCase{"ScriptsOnly", false},
+                                         AskingCase{"WithBrowserPictures", true}),
+                         [](const testing::TestParamInfo<AskingCase>& row) {
+                           return std::string(row.param.name);
+                         });
 
 }  // namespace
 }  // namespace vexilo
