@@ -87,6 +87,10 @@ class PageBrowser {
   // Scrolls the page to its end step by step until it stops growing, so that what its
   // scripts build on scrolling is there for Document(); returns early once stopRequested().
   virtual void SettlePage(const std::function<bool()>& /*stopRequested*/) {}
+  // With crawl scripts: shows in place each view that the page's links to its own fragments
+  // ("#name") name, in document order, so that the pictures a viewer asks for in each are
+  // recorded for Document(). The views are not pages. Returns early once stopRequested().
+  virtual void VisitFragmentViews(const std::function<bool()>& /*stopRequested*/) {}
   // Another page of the same browser and profile, to load beside this one: in crawl mode,
   // with this page's browser-picture and crawl-script choices. Null when the browser has
   // only the one page; the crawl then loads one page at a time.

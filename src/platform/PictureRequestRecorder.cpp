@@ -40,6 +40,7 @@ void PictureRequestRecorder::interceptRequest(QWebEngineUrlRequestInfo& info) {
       return;
   }
   info.block(true);
+  ++mAsked;
   Note(info.requestUrl());
 }
 

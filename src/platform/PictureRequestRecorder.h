@@ -25,6 +25,8 @@ class PictureRequestRecorder : public QWebEngineUrlRequestInterceptor {
   // The http and https picture addresses asked for since the last Clear, in the order
   // first asked, each once.
   const std::vector<std::string>& Addresses() const { return mAddresses; }
+  // Picture requests blocked while recording, asked again or not kept ones too.
+  std::size_t Asked() const { return mAsked; }
 
   void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 
@@ -36,6 +38,7 @@ class PictureRequestRecorder : public QWebEngineUrlRequestInterceptor {
   std::vector<std::string> mAddresses;
   QSet<QString> mNoted;
   std::size_t mText = 0;  // characters of mAddresses
+  std::size_t mAsked = 0;
 };
 
 }  // namespace vexilo

@@ -1,5 +1,7 @@
 #include "platform/WebEnginePageBrowser.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QScopeGuard>
 #include <QVariant>
 #include <QWebEngineLoadingInfo>
@@ -281,6 +283,31 @@ constexpr const char* kHeightScript =
 
 constexpr const char* kLoadStateScript = "[location.href, document.readyState]";
 
+constexpr int kMostFragmentViews = 200;
+constexpr auto kViewQuietTime = std::chrono::milliseconds(300);
+constexpr auto kLongestView = std::chrono::seconds(2);
+
+// The fragments ("#name", not "#") of the links to this very page, in document order, each
+// once, at most %1.
+constexpr const char* kFragmentViewsScript = R"JS(
+(function (most) {
+  var here = location.href.split('#')[0], seen = {}, views = [], i, href, at, hash;
+  for (i = 0; i < document.links.length && views.length < most; i++) {
+    href = String(document.links[i].href);
+    at = href.indexOf('#');
+    if (at < 0 || href.slice(0, at) !== here) continue;
+    hash = href.slice(at);
+    if (hash.length < 2 || seen[hash]) continue;
+    seen[hash] = true;
+    views.push(hash);
+  }
+  return views;
+})(%1)
+)JS";
+
+// Shows the view of the fragment in %1 (a JSON array of it) as a click on its link would.
+constexpr const char* kShowViewScript = "location.hash = %1[0]; true";
+
 // A page that opens no windows, shows no script dialogs and tells of every main-frame
 // navigation it starts.
 class CrawlPage : public QWebEnginePage {
@@ -514,6 +541,39 @@ void WebEnginePageBrowser::SettlePage(const std::function<bool()>& stopRequested
       grew = now && now->toLongLong() > before->toLongLong();
     }
     if (!grew) return;
+  }
+}
+
+void WebEnginePageBrowser::VisitFragmentViews(const std::function<bool()>& stopRequested) {
+  if (mMode != BrowserMode::Crawl || !mCrawlScripts) return;
+  const auto listed = Evaluate(QString::fromLatin1(kFragmentViewsScript).arg(kMostFragmentViews),
+                               mPump.Now() + kLongestDocumentWait, stopRequested);
+  if (!listed) return;
+  // As in SettlePage: a hidden page's timers are slowed down.
+  const bool wasVisible = LivePage().isVisible();
+  LivePage().setVisible(true);
+  const auto restore = qScopeGuard([&] {
+    if (!mPage.isNull()) mPage->setVisible(wasVisible);
+  });
+  for (const QVariant& view : listed->toList()) {
+    if (stopRequested() || mPage.isNull()) return;
+    const auto start = mPump.Now();
+    const QByteArray fragment =
+        QJsonDocument(QJsonArray{view.toString()}).toJson(QJsonDocument::Compact);
+    if (!Evaluate(QString::fromLatin1(kShowViewScript).arg(QString::fromUtf8(fragment)),
+                  start + kLongestView, stopRequested)) {
+      continue;
+    }
+    std::size_t asked = mRecorder->Asked();
+    auto lastAsked = mPump.Now();
+    while (!stopRequested() && !mPage.isNull() && mPump.Now() - lastAsked < kViewQuietTime &&
+           mPump.Now() - start < kLongestView) {
+      mPump.ProcessEvents();
+      if (mRecorder->Asked() != asked) {
+        asked = mRecorder->Asked();
+        lastAsked = mPump.Now();
+      }
+    }
   }
 }
 

@@ -60,6 +60,8 @@ class WebEnginePageBrowser : public PageBrowser {
   // Scrolls in the page's own scroll events; pumps events all the while.
   void SettlePage(const std::function<bool()>& stopRequested) override;
   void SetSettleLimits(SettleLimits limits);
+  // Each view ends once no picture was asked for within its quiet time, at its longest.
+  void VisitFragmentViews(const std::function<bool()>& stopRequested) override;
   // A page of its own on the same profile, with the same limits and options.
   std::unique_ptr<PageBrowser> OpenPage() override;
 

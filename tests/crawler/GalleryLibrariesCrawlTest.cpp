@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "support/WebEngineCrawlFixture.h"
@@ -27,11 +28,13 @@ class GalleryLibrariesTest : public test::WebEngineCrawlTest {
     for (const std::string& path : paths) addresses.push_back(Url("/galleries/" + path));
     return addresses;
   }
+  // Pictures the server was asked for: none, whatever the options.
   int GalleryPictureRequests() const {
     int count = 0;
     for (const test::SeenRequest& seen : mSite.Requests()) {
-      if (seen.Path.starts_with("/galleries/") && !seen.Path.ends_with(".html") &&
-          !seen.Path.ends_with(".js")) {
+      const std::string& path = seen.Path;
+      if (path.starts_with("/galleries/") && !path.ends_with(".html") && !path.ends_with(".js") &&
+          !path.ends_with(".json")) {
         ++count;
       }
     }
@@ -164,6 +167,37 @@ INSTANTIATE_TEST_SUITE_P(Options, AskedPicturesTest,
                          [](const testing::TestParamInfo<AskingCase>& row) {
                            return std::string(row.param.name);
                          });
+
+const Strings kAlbum = {"sunrise", "harbour", "market", "bridge", "tower", "garden",
+                        "river",   "station", "square", "chapel", "dunes", "sunset"};
+
+TEST_F(GalleryLibrariesTest, AFragmentViewerShowsEveryPictureOnceWithoutNewPages) {
+  mOptions.BrowserPictures = true;
+  mOptions.RunPageScripts = true;
+  mTask.StartUrl = Url("/galleries/viewer.html");
+  Crawl();
+  Strings expected;
+  for (const std::string& name : kAlbum) {
+    expected.push_back(Url("/galleries/album/" + name + ".jpg"));
+    expected.push_back(Url("/galleries/album/thumbs/" + name + ".jpg"));
+  }
+  Strings queued = test::QueuedUrls(mState);
+  std::sort(queued.begin(), queued.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(queued, expected);
+  for (const std::string& visited : mState.VisitedUrls) {
+    EXPECT_EQ(visited.find('#'), std::string::npos) << visited;
+  }
+  for (const PictureEntry& row : mRows) EXPECT_EQ(row.Page, mTask.StartUrl);
+  EXPECT_EQ(GalleryPictureRequests(), 0);
+}
+
+TEST_F(GalleryLibrariesTest, AFragmentViewerWithoutScriptsShowsNothing) {
+  mOptions.BrowserPictures = true;
+  mTask.StartUrl = Url("/galleries/viewer.html");
+  Crawl();
+  EXPECT_TRUE(mState.Queue.empty());
+}
 
 }  // namespace
 }  // namespace vexilo
