@@ -3,16 +3,15 @@
 #include <QUrl>
 #include <QWebEngineUrlRequestInfo>
 
+#include "pictures/PictureKind.h"
+
 namespace vexilo {
 namespace {
 
 bool PathNamesPicture(const QUrl& url) {
-  static const char* const kEndings[] = {".jpg", ".jpeg", ".png", ".gif", ".webp", ".avif", ".bmp"};
-  const QString path = url.path();
-  for (const char* ending : kEndings) {
-    if (path.endsWith(QLatin1String(ending), Qt::CaseInsensitive)) return true;
-  }
-  return false;
+  const std::string path = url.path(QUrl::FullyEncoded).toStdString();
+  return IsJpegFile(path) || IsGifFile(path) || IsModernPictureName(path) ||
+         PictureExtension(path) == ".bmp";
 }
 
 }  // namespace
@@ -28,7 +27,10 @@ void PictureRequestRecorder::interceptRequest(QWebEngineUrlRequestInfo& info) {
   switch (info.resourceType()) {
     case QWebEngineUrlRequestInfo::ResourceTypeImage:
       break;
-    case QWebEngineUrlRequestInfo::ResourceTypeXhr:
+    case QWebEngineUrlRequestInfo::ResourceTypeXhr:  // fetch too
+    case QWebEngineUrlRequestInfo::ResourceTypeObject:
+    case QWebEngineUrlRequestInfo::ResourceTypePrefetch:
+    case QWebEngineUrlRequestInfo::ResourceTypeSubResource:
       if (!PathNamesPicture(info.requestUrl())) return;
       break;
     case QWebEngineUrlRequestInfo::ResourceTypeFavicon:

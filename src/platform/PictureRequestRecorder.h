@@ -1,8 +1,8 @@
 #pragma once
-// Sees every request of one page: while recording, the picture requests (images, and fetches
-// or XHRs whose path ends in a picture extension) are noted and blocked, so that the crawl
-// learns what a page's scripts show without the browser transferring any picture. Main
-// thread only: WebEngine asks the interceptor on the UI thread.
+// Sees every request of one page: while recording, the picture requests (images, and fetches,
+// XHRs, objects and prefetches whose path ends in a picture extension) are noted and blocked, so
+// that the crawl learns what a page's scripts show without the browser transferring any picture.
+// Main thread only: WebEngine asks the interceptor on the UI thread.
 
 #include <QSet>
 #include <QString>

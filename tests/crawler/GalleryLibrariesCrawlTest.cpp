@@ -113,6 +113,7 @@ constexpr const char* kAskingPage = R"(<html><head><style>
 #late { width: 50px; height: 50px; }
 </style></head><body><a href="/elsewhere.html">x</a>
 <img src="/ask/element.jpg" width="20" height="20"><div id="late"></div>
+<object data="/ask/object.png" type="image/png"></object>
 <script>
 var canvas = document.createElement('canvas'), made = new Image();
 made.onload = function () { canvas.getContext('2d').drawImage(made, 0, 0); };
@@ -139,8 +140,8 @@ class AskedPicturesTest : public GalleryLibrariesTest,
 TEST_P(AskedPicturesTest, JoinTheSnapshotAndAreNeverFetched) {
   mSite.AddPage("/ask.html", kAskingPage);
   mSite.AddPage("/ask/list.json", "[]");
-  for (const char* picture : {"/ask/element.jpg", "/ask/canvas.png", "/ask/late-bg.webp",
-                              "/ask/fetched.avif", "/ask/requested.gif"}) {
+  for (const char* picture : {"/ask/element.jpg", "/ask/object.png", "/ask/canvas.png",
+                              "/ask/late-bg.webp", "/ask/fetched.avif", "/ask/requested.gif"}) {
     mSite.AddPicture(picture);
   }
   mOptions.BrowserPictures = GetParam().browserPictures;
@@ -152,10 +153,10 @@ TEST_P(AskedPicturesTest, JoinTheSnapshotAndAreNeverFetched) {
   EXPECT_EQ(queued.front(), Url("/ask/element.jpg"));
   // The order among the rest is the order the page asked in, which its timers decide.
   EXPECT_EQ(std::set<std::string>(queued.begin(), queued.end()),
-            (std::set<std::string>{Url("/ask/element.jpg"), Url("/ask/canvas.png?v=2"),
-                                   Url("/ask/late-bg.webp"), Url("/ask/fetched.avif"),
-                                   Url("/ask/requested.gif")}));
-  EXPECT_EQ(queued.size(), 5u);
+            (std::set<std::string>{Url("/ask/element.jpg"), Url("/ask/object.png"),
+                                   Url("/ask/canvas.png?v=2"), Url("/ask/late-bg.webp"),
+                                   Url("/ask/fetched.avif"), Url("/ask/requested.gif")}));
+  EXPECT_EQ(queued.size(), 6u);
   for (const test::SeenRequest& seen : mSite.Requests()) {
     EXPECT_FALSE(seen.Path.starts_with("/ask/") && seen.Path != "/ask/list.json") << seen.Path;
   }
@@ -197,6 +198,24 @@ TEST_F(GalleryLibrariesTest, AFragmentViewerWithoutScriptsShowsNothing) {
   mTask.StartUrl = Url("/galleries/viewer.html");
   Crawl();
   EXPECT_TRUE(mState.Queue.empty());
+}
+
+TEST_F(GalleryLibrariesTest, StopEndsTheFragmentViews) {
+  mBrowser.SetCrawlScripts(true);
+  mBrowser.Navigate(Url("/galleries/viewer.html"));
+  PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
+  PumpUntil([&] {
+    const std::optional<PageDocument> document = mBrowser.Document();
+    return document && document->Images.size() > kAlbum.size();
+  });
+  int asked = 0;
+  mBrowser.VisitFragmentViews([&] { return ++asked > 3; });
+  EXPECT_LE(asked, 6);
+  const std::optional<PageDocument> document = mBrowser.Document();
+  ASSERT_TRUE(document.has_value());
+  for (const PageImage& image : document->RequestedImages) {
+    EXPECT_FALSE(image.Href.ends_with("/album/sunset.jpg"));
+  }
 }
 
 }  // namespace
