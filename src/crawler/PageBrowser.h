@@ -89,7 +89,8 @@ class PageBrowser {
   virtual void SettlePage(const std::function<bool()>& /*stopRequested*/) {}
   // With crawl scripts: shows in place each view that the page's links to its own fragments
   // ("#name") name, in document order, so that the pictures a viewer asks for in each are
-  // recorded for Document(). The views are not pages. Returns early once stopRequested().
+  // recorded for Document(); a page whose first views ask for nothing is no viewer. The views
+  // are not pages. Returns early once stopRequested().
   virtual void VisitFragmentViews(const std::function<bool()>& /*stopRequested*/) {}
   // Another page of the same browser and profile, to load beside this one: in crawl mode,
   // with this page's browser-picture and crawl-script choices. Null when the browser has

@@ -284,6 +284,9 @@ constexpr const char* kHeightScript =
 constexpr const char* kLoadStateScript = "[location.href, document.readyState]";
 
 constexpr int kMostFragmentViews = 200;
+// A page whose first views ask for no picture is no viewer: its links to itself are the
+// "#top" and "#content" kind, and each view would cost its quiet time.
+constexpr int kMostViewsAskingNothing = 5;
 constexpr auto kViewQuietTime = std::chrono::milliseconds(300);
 constexpr auto kLongestView = std::chrono::seconds(2);
 
@@ -555,8 +558,10 @@ void WebEnginePageBrowser::VisitFragmentViews(const std::function<bool()>& stopR
   const auto restore = qScopeGuard([&] {
     if (!mPage.isNull()) mPage->setVisible(wasVisible);
   });
+  int askingNothing = 0;
   for (const QVariant& view : listed->toList()) {
-    if (stopRequested() || mPage.isNull()) return;
+    if (stopRequested() || mPage.isNull() || askingNothing == kMostViewsAskingNothing) return;
+    const std::size_t askedBefore = mRecorder->Asked();
     const auto start = mPump.Now();
     const QByteArray fragment =
         QJsonDocument(QJsonArray{view.toString()}).toJson(QJsonDocument::Compact);
@@ -574,6 +579,7 @@ void WebEnginePageBrowser::VisitFragmentViews(const std::function<bool()>& stopR
         lastAsked = mPump.Now();
       }
     }
+    askingNothing = asked == askedBefore ? askingNothing + 1 : 0;
   }
 }
 

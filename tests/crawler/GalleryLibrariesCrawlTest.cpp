@@ -218,5 +218,18 @@ TEST_F(GalleryLibrariesTest, StopEndsTheFragmentViews) {
   }
 }
 
+TEST_F(GalleryLibrariesTest, APageWhoseFirstViewsAskForNothingIsNoViewer) {
+  std::string page = "<html><body><img src=\"/faq.jpg\">";
+  for (int i = 1; i <= 20; ++i) {
+    page += "<a href=\"#s" + std::to_string(i) + "\">" + std::to_string(i) + "</a>";
+  }
+  mSite.AddPage("/faq.html", page + "</body></html>");
+  mBrowser.SetCrawlScripts(true);
+  mBrowser.Navigate(Url("/faq.html"));
+  PumpUntil([&] { return mBrowser.ReadyState() == PageBrowser::kReadyStateComplete; });
+  mBrowser.VisitFragmentViews([] { return false; });
+  EXPECT_EQ(mBrowser.LocationURL(), Url("/faq.html#s5"));
+}
+
 }  // namespace
 }  // namespace vexilo
