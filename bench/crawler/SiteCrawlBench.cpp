@@ -1,6 +1,7 @@
 // Whole crawls of a site through the real WebEngine browser, one page at a time and four at
 // once, in pages per second and CPU use of this process and its browser processes; the same
-// on a copy of the site whose pages are each answered late, when one is given; then the CPU
+// on a copy of the site whose pages are each answered late, when one is given; the first two
+// levels with the page-script and browser-picture options off and on; then the CPU
 // the waits use while a page does not answer. Run by run-site-crawl.sh, which serves the sites.
 //
 //   vexilo_site_crawl_bench <start address> <link levels> <address that never answers>
@@ -133,7 +134,8 @@ double Since(std::chrono::steady_clock::time_point start) {
 }
 
 void Crawl(const std::string& label, const std::string& startUrl, int linkLevels, int pagesAtOnce,
-           PageBrowser& browser, QtEventPump& pump, const std::filesystem::path& program) {
+           PageBrowser& browser, QtEventPump& pump, const std::filesystem::path& program,
+           bool scriptOptions = false) {
   TaskRecord task;
   task.StartUrl = startUrl;
   task.LinkLevels = linkLevels;
@@ -148,6 +150,8 @@ void Crawl(const std::string& label, const std::string& startUrl, int linkLevels
   NoHooks hooks;
   AdvancedSettings options;
   options.PagesAtOnce = pagesAtOnce;
+  options.BrowserPictures = scriptOptions;
+  options.RunPageScripts = scriptOptions;
   Crawler crawler(program, task, state, rows, run, browser, pump, prompts, status, hooks, options);
 
   TreeCpuMeter meter;
@@ -185,6 +189,21 @@ int Run(const std::string& startUrl, int linkLevels, const std::string& silentUr
       Crawl("100 ms a page", slowStartUrl, linkLevels, pagesAtOnce, browser, pump, program);
     }
   }
+
+  // "Find pictures the way a browser shows them" and "Run page scripts while crawling" off and
+  // on, over the first two levels: with them on every page settles for its growth wait.
+  for (int pagesAtOnce : {1, 4}) {
+    Crawl("options off", startUrl, 1, pagesAtOnce, browser, pump, program);
+  }
+  for (const auto growthWait : {std::chrono::milliseconds(1000), std::chrono::milliseconds(50)}) {
+    browser.SetSettleLimits({std::chrono::seconds(10), 50, growthWait});
+    const std::string label =
+        "options on, " + std::to_string(growthWait.count()) + " ms growth wait";
+    for (int pagesAtOnce : {1, 4}) {
+      Crawl(label, startUrl, 1, pagesAtOnce, browser, pump, program, true);
+    }
+  }
+  browser.SetSettleLimits({});
 
   // The page wait as the crawl runs it, on an address that accepts and never answers.
   TreeCpuMeter idleMeter;

@@ -248,13 +248,20 @@ void Crawler::StartLoad(PageBrowser& page, const std::string& address) {
 }
 
 bool Crawler::Harvest(PageBrowser& page) {
+  const auto stop = [this] { return mRun.StopRequested(); };
   if (mOptions.RunPageScripts) {
-    page.SettlePage([this] { return mRun.StopRequested(); });
+    page.SettlePage(stop);
+    if (mRun.StopRequested()) return Cancel();
+  }
+  // The page's address, not that of the view shown last.
+  const std::string address = page.LocationURL();
+  if (mOptions.RunPageScripts) {
+    page.VisitFragmentViews(stop);
     if (mRun.StopRequested()) return Cancel();
   }
   if (std::optional<PageDocument> document = page.Document()) {
     mLinks.HarvestLinks(*document);
-    mPictures.HarvestPictures(*document, page.LocationURL());
+    mPictures.HarvestPictures(*document, address);
     mUnsaved = true;
   }
   SaveProgressIfDue();

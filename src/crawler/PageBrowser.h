@@ -18,9 +18,14 @@ struct PageImage {
   std::int32_t Width = 0;
   std::int32_t Height = 0;
   // Read only for browser pictures, all absolute, empty when the element has none:
-  std::string LinkedPicture{};     // an enclosing link's target whose path names a picture
+  // What a lightbox shows: data-pswp-src of an enclosing item, else a picture named by an
+  // enclosing item's data-download-url or data-src, else by an enclosing link's target.
+  std::string LinkedPicture{};
   std::string LargestCandidate{};  // the widest (else densest) srcset, data-srcset or source one
   std::string LazySource{};        // data-src, data-original or data-lazy-src
+  // data-orig-file, data-full, data-hires, data-zoom-image, data-large-file or data-large
+  std::string FullSize{};
+  std::string Shown{};  // the address the browser chose to show (currentSrc)
 
   bool operator==(const PageImage&) const = default;
 };
@@ -39,14 +44,19 @@ struct PageDocument {
   std::vector<std::string> Links;  // every link's href (anchors and areas), absolute
   std::vector<PageImage> Images;   // every image element, in document order
   // Read only for browser pictures: CSS background pictures of elements (sized as their
-  // element), then the images of same-origin frames.
+  // element, data-bg ones too), the images of same-origin frames, the pictures of lightbox
+  // items that hold no image, then those named by og:image and twitter:image metas,
+  // itemprop="contentUrl" and JSON-LD ImageObjects (no size).
   std::vector<PageImage> ExtraImages{};
+  // Read only with crawl scripts: the http and https pictures the page asked for (the browser
+  // fetched none of them), in the order first asked, each once; only Href is known.
+  std::vector<PageImage> RequestedImages{};
 
   bool operator==(const PageDocument&) const = default;
 };
 
 enum class BrowserMode {
-  Crawl,  // no scripts, plugins or pictures: only the document is fetched
+  Crawl,  // only documents are fetched: no plugins or pictures, scripts only if asked for
   Logon,  // a normal page for a person to log on with
 };
 
@@ -71,11 +81,17 @@ class PageBrowser {
   // Document() also reads what a browser would show for each image, CSS backgrounds and
   // same-origin frames. A browser that cannot, ignores it.
   virtual void SetBrowserPictures(bool /*on*/) {}
-  // Crawl mode runs page scripts (pictures stay off). Applies from the next page on.
+  // Crawl mode runs page scripts; the pictures they ask for are recorded for Document() but
+  // not fetched. Applies from the next page on.
   virtual void SetCrawlScripts(bool /*on*/) {}
   // Scrolls the page to its end step by step until it stops growing, so that what its
   // scripts build on scrolling is there for Document(); returns early once stopRequested().
   virtual void SettlePage(const std::function<bool()>& /*stopRequested*/) {}
+  // With crawl scripts: shows in place each view that the page's links to its own fragments
+  // ("#name") name, in document order, so that the pictures a viewer asks for in each are
+  // recorded for Document(); a page whose first views ask for nothing is no viewer. The views
+  // are not pages. Returns early once stopRequested().
+  virtual void VisitFragmentViews(const std::function<bool()>& /*stopRequested*/) {}
   // Another page of the same browser and profile, to load beside this one: in crawl mode,
   // with this page's browser-picture and crawl-script choices. Null when the browser has
   // only the one page; the crawl then loads one page at a time.

@@ -19,12 +19,17 @@ class PictureChoice {
   // Counts the placeholders of the document's images and extra images.
   explicit PictureChoice(const PageDocument& document);
 
-  // The linked picture, else the largest candidate, else the lazy source, else src: the
-  // first that is neither a data: address nor a placeholder. Empty when there is none.
+  // The linked picture, else the full size, else the largest candidate, else the lazy
+  // source, else src: the first that is neither a data: address nor a placeholder. Empty
+  // when there is none.
   std::string AddressOf(const PageImage& image) const;
+  // Some image or extra image of the document has address among its addresses: a picture the
+  // page asked for that is one of them was chosen already or passed over.
+  bool Names(const std::string& address) const { return mNamed.contains(address); }
 
  private:
   std::unordered_set<std::string> mPlaceholders;
+  std::unordered_set<std::string> mNamed;
 };
 
 }  // namespace vexilo

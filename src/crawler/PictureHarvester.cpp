@@ -131,8 +131,10 @@ std::vector<PictureHarvester::Candidate> PictureHarvester::CandidatesOf(
     const PageDocument& document) const {
   std::vector<Candidate> candidates;
   if (!mOptions.BrowserPictures) {
-    candidates.reserve(document.Images.size());
-    for (const PageImage& image : document.Images) candidates.push_back({&image, image.Href});
+    candidates.reserve(document.Images.size() + document.RequestedImages.size());
+    for (const std::vector<PageImage>* list : {&document.Images, &document.RequestedImages}) {
+      for (const PageImage& image : *list) candidates.push_back({&image, image.Href});
+    }
     return candidates;
   }
   const PictureChoice choice(document);
@@ -141,6 +143,10 @@ std::vector<PictureHarvester::Candidate> PictureHarvester::CandidatesOf(
       std::string address = choice.AddressOf(image);
       if (!address.empty()) candidates.push_back({&image, std::move(address)});
     }
+  }
+  // A thumbnail or placeholder the page asked for must not undo the choice made for it.
+  for (const PageImage& image : document.RequestedImages) {
+    if (!choice.Names(image.Href)) candidates.push_back({&image, image.Href});
   }
   return candidates;
 }

@@ -53,8 +53,8 @@ class PictureHarvester {
 
  private:
   void HarvestImages(const PageDocument& document);
-  // An image element and the address harvested for it: its href, or with browser pictures on
-  // the address a browser would show.
+  // An image element (or a picture the page asked for) and the address harvested for it: its
+  // href, or with browser pictures on the address a browser would show.
   struct Candidate {
     const PageImage* Image;
     std::string Href;

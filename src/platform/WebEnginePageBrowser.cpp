@@ -1,5 +1,7 @@
 #include "platform/WebEnginePageBrowser.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QScopeGuard>
 #include <QVariant>
 #include <QWebEngineLoadingInfo>
@@ -14,6 +16,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/PictureRequestRecorder.h"
+
 namespace vexilo {
 namespace {
 
@@ -26,11 +30,13 @@ constexpr int kReadyStateLoading = 1;
 // An image with a missing or blank src is left out: its src property is the page's own
 // address (or nothing), and the page would be queued as a picture.
 // With browser pictures (%4) each image also gives [linked picture, largest candidate, lazy
-// source] and is kept when any of its addresses is; a third list holds the CSS backgrounds
-// and the images of same-origin frames in that form. Every address counts towards the limits.
+// source, full size, the src the browser chose] and is kept when any of its addresses is; a third
+// list holds, in that form, the CSS backgrounds (and data-bg ones), the images of same-origin
+// frames, lightbox items without an image and the pictures the page names in metas, microdata and
+// JSON-LD. Every address counts towards the limits.
 constexpr const char* kSnapshotScript = R"JS(
 (function (maxLength, maxItems, maxText, browserPictures) {
-  var kMostStyledElements = 20000, kDeepestFrame = 3;
+  var kMostStyledElements = 20000, kDeepestFrame = 3, kDeepestStructure = 20;
   function collect(elements, entryOf) {
     var list = [], text = 0, i, entry;
     for (i = 0; i < elements.length && list.length < maxItems; i++) {
@@ -66,11 +72,36 @@ constexpr const char* kSnapshotScript = R"JS(
     if (!address || /^data:/i.test(address)) return '';
     try { return new URL(address, e.baseURI).href; } catch (err) { return ''; }
   }
-  function linkedPicture(e) {
-    var link = e.closest('a[href]'), href = link ? absolute(link.getAttribute('href'), link) : '';
+  function namingPicture(href) {
     try {
       return href && /\.(jpe?g|png|gif|webp|avif|bmp)$/i.test(new URL(href).pathname) ? href : '';
     } catch (err) { return ''; }
+  }
+  // The full-size picture a lightbox shows for the item that holds from (from included):
+  // its own attribute, else the picture an enclosing link or item names.
+  function linkedPicture(from) {
+    var item = from ? from.closest('[data-pswp-src]') : null, href, link;
+    href = item ? absolute(item.getAttribute('data-pswp-src'), item) : '';
+    if (href) return href;
+    item = from ? from.closest('[data-download-url], [data-src]') : null;
+    if (item) {
+      href = namingPicture(absolute(item.getAttribute('data-download-url'), item)) ||
+             namingPicture(absolute(item.getAttribute('data-src'), item));
+      if (href) return href;
+    }
+    link = from ? from.closest('a[href]') : null;
+    return link ? namingPicture(absolute(link.getAttribute('href'), link)) : '';
+  }
+  // The attributes that zoom plugins and a common blogging platform give the largest copy
+  // in, largest first.
+  function fullSize(e) {
+    var names = ['data-orig-file', 'data-full', 'data-hires', 'data-zoom-image',
+                 'data-large-file', 'data-large'], i, href;
+    for (i = 0; i < names.length; i++) {
+      href = absolute(e.getAttribute(names[i]), e);
+      if (href) return href;
+    }
+    return '';
   }
   function isSpace(c) { return c === ' ' || c === '\t' || c === '\n' || c === '\r' || c === '\f'; }
   // The srcset candidate with the largest w descriptor, else the largest density, into best;
@@ -128,13 +159,17 @@ constexpr const char* kSnapshotScript = R"JS(
     return '';
   }
   function entry(fields) {
-    var size = fields[0].length + fields[3].length + fields[4].length + fields[5].length;
+    var size = fields[0].length + fields[3].length + fields[4].length + fields[5].length +
+               fields[6].length + fields[7].length;
     return size ? {size: size, value: fields} : null;
   }
+  // The image's own data-src is its lazy source, not a lightbox item's.
   function imageEntry(e) {
-    return entry([sourceOf(e), e.width | 0, e.height | 0, fitting(linkedPicture(e)),
-                  fitting(largestCandidate(e)), fitting(lazySource(e))]);
+    return entry([sourceOf(e), e.width | 0, e.height | 0, fitting(linkedPicture(e.parentElement)),
+                  fitting(largestCandidate(e)), fitting(lazySource(e)), fitting(fullSize(e)),
+                  fitting(absolute(e.currentSrc, e))]);
   }
+  function addressEntry(href) { return entry([fitting(href), 0, 0, '', '', '', '', '']); }
   function backgrounds(into) {
     var elements = document.querySelectorAll('*'), i, style, pattern, m, href;
     for (i = 0; i < elements.length && i < kMostStyledElements && into.length < maxItems; i++) {
@@ -145,6 +180,14 @@ constexpr const char* kSnapshotScript = R"JS(
         href = absolute(String(m[1] || m[2] || m[3] || '').replace(/\\(.)/g, '$1'), elements[i]);
         if (href) into.push({element: elements[i], background: href});
       }
+    }
+  }
+  // Backgrounds that a lazy loader sets once the element is in view.
+  function lazyBackgrounds(into) {
+    var elements = document.querySelectorAll('[data-bg]'), i, href;
+    for (i = 0; i < elements.length && into.length < maxItems; i++) {
+      href = absolute(elements[i].getAttribute('data-bg'), elements[i]);
+      if (href) into.push({element: elements[i], background: href});
     }
   }
   function frameImages(doc, depth, into) {
@@ -158,13 +201,69 @@ constexpr const char* kSnapshotScript = R"JS(
       if (depth < kDeepestFrame) frameImages(inner, depth + 1, into);
     }
   }
+  // Lightbox items with no image in them: text links and items with a CSS thumbnail.
+  function lightboxItems(into) {
+    var items = document.querySelectorAll(
+        '[data-pswp-src], [data-fancybox], [data-lightbox], a.glightbox, a[rel^="lightbox"], ' +
+        '[data-download-url]'), i, href;
+    for (i = 0; i < items.length && into.length < maxItems; i++) {
+      if (items[i].querySelector('img')) continue;
+      href = linkedPicture(items[i]);
+      if (href) into.push({address: href});
+    }
+  }
+  function addStructured(value, depth, into) {
+    var i, type, url;
+    if (!value || typeof value !== 'object' || depth > kDeepestStructure) return;
+    if (Array.isArray(value)) {
+      for (i = 0; i < value.length && into.length < maxItems; i++) {
+        addStructured(value[i], depth + 1, into);
+      }
+      return;
+    }
+    type = [].concat(value['@type'] || []);
+    if (type.indexOf('ImageObject') >= 0) {
+      [].concat(value.contentUrl || []).forEach(function (address) {
+        url = typeof address === 'string' ? absolute(address, document.body || document) : '';
+        if (url && into.length < maxItems) into.push({address: url});
+      });
+    }
+    for (i in value) {
+      if (Object.prototype.hasOwnProperty.call(value, i)) addStructured(value[i], depth + 1, into);
+    }
+  }
+  // The pictures the page names for itself: metas, microdata and JSON-LD image objects.
+  function pageWidePictures(into) {
+    var named = document.querySelectorAll(
+        'meta[property="og:image"], meta[property="og:image:url"], ' +
+        'meta[property="og:image:secure_url"], meta[name="twitter:image"], ' +
+        'meta[name="twitter:image:src"], meta[property="twitter:image"], ' +
+        '[itemprop="contentUrl"]'), i, e, href, scripts, text;
+    for (i = 0; i < named.length && into.length < maxItems; i++) {
+      e = named[i];
+      if (e.localName === 'img') continue;  // an image element of its own
+      href = absolute(e.getAttribute('content') || e.getAttribute('href') ||
+                      e.getAttribute('src'), e);
+      if (href) into.push({address: href});
+    }
+    scripts = document.querySelectorAll('script[type="application/ld+json"]');
+    for (i = 0; i < scripts.length && into.length < maxItems; i++) {
+      text = scripts[i].textContent || '';
+      if (text.length > maxText) continue;
+      try { addStructured(JSON.parse(text), 0, into); } catch (err) {}
+    }
+  }
   var extras = [];
   backgrounds(extras);
+  lazyBackgrounds(extras);
   frameImages(document, 1, extras);
+  lightboxItems(extras);
+  pageWidePictures(extras);
   return [links, collect(document.images, imageEntry), collect(extras, function (item) {
+    if (item.address) return addressEntry(item.address);
     if (!item.background) return imageEntry(item.element);
     return entry([fitting(item.background), item.element.offsetWidth | 0,
-                  item.element.offsetHeight | 0, '', '', '']);
+                  item.element.offsetHeight | 0, '', '', '', '', '']);
   })];
 })(%1, %2, %3, %4)
 )JS";
@@ -183,6 +282,34 @@ constexpr const char* kHeightScript =
     "(document.scrollingElement || document.documentElement || {scrollHeight: -1}).scrollHeight";
 
 constexpr const char* kLoadStateScript = "[location.href, document.readyState]";
+
+constexpr int kMostFragmentViews = 200;
+// A page whose first views ask for no picture is no viewer: its links to itself are the
+// "#top" and "#content" kind, and each view would cost its quiet time.
+constexpr int kMostViewsAskingNothing = 5;
+constexpr auto kViewQuietTime = std::chrono::milliseconds(300);
+constexpr auto kLongestView = std::chrono::seconds(2);
+
+// The fragments ("#name", not "#") of the links to this very page, in document order, each
+// once, at most %1.
+constexpr const char* kFragmentViewsScript = R"JS(
+(function (most) {
+  var here = location.href.split('#')[0], seen = {}, views = [], i, href, at, hash;
+  for (i = 0; i < document.links.length && views.length < most; i++) {
+    href = String(document.links[i].href);
+    at = href.indexOf('#');
+    if (at < 0 || href.slice(0, at) !== here) continue;
+    hash = href.slice(at);
+    if (hash.length < 2 || seen[hash]) continue;
+    seen[hash] = true;
+    views.push(hash);
+  }
+  return views;
+})(%1)
+)JS";
+
+// Shows the view of the fragment in %1 (a JSON array of it) as a click on its link would.
+constexpr const char* kShowViewScript = "location.hash = %1[0]; true";
 
 // A page that opens no windows, shows no script dialogs and tells of every main-frame
 // navigation it starts.
@@ -232,12 +359,14 @@ std::int32_t ToSize(const QVariant& value) {
 void AppendImages(const QVariant& list, std::vector<PageImage>& images) {
   for (const QVariant& image : list.toList()) {
     QVariantList fields = image.toList();
-    if (fields.size() != 3 && fields.size() != 6) continue;
+    if (fields.size() != 3 && fields.size() != 8) continue;
     images.push_back({ToText(fields[0]), ToSize(fields[1]), ToSize(fields[2])});
-    if (fields.size() == 6) {
+    if (fields.size() == 8) {
       images.back().LinkedPicture = ToText(fields[3]);
       images.back().LargestCandidate = ToText(fields[4]);
       images.back().LazySource = ToText(fields[5]);
+      images.back().FullSize = ToText(fields[6]);
+      images.back().Shown = ToText(fields[7]);
     }
   }
 }
@@ -260,6 +389,7 @@ WebEnginePageBrowser::WebEnginePageBrowser(QWebEngineProfile* profile, SnapshotL
                             OnNavigation(url, type);
                           })),
       mLimits(limits),
+      mRecorder(std::make_unique<PictureRequestRecorder>(limits)),
       mSnapshotScript(QString::fromLatin1(kSnapshotScript)
                           .arg(limits.MaxHrefLength)
                           .arg(limits.MaxItems)
@@ -268,6 +398,7 @@ WebEnginePageBrowser::WebEnginePageBrowser(QWebEngineProfile* profile, SnapshotL
   // A failed load leaves an empty document rather than an error page with links of its own.
   settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
   settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+  mPage->setUrlRequestInterceptor(mRecorder.get());
   SetMode(BrowserMode::Crawl);
   QObject::connect(mPage, &QWebEnginePage::loadingChanged, mPage,
                    [this](const QWebEngineLoadingInfo& info) { OnLoadingChanged(info); });
@@ -295,6 +426,7 @@ void WebEnginePageBrowser::Navigate(const std::string& address) {
   mAwaitedUrls = {Comparable(url)};
   ++mNavigation;
   mNextLoadCheck = mPump.Now() + kLoadCheckInterval;
+  mRecorder->Clear();
   page.load(url);
 }
 
@@ -359,7 +491,13 @@ std::optional<PageDocument> WebEnginePageBrowser::Document() {
       mSnapshotScript.arg(mBrowserPictures ? QLatin1String("true") : QLatin1String("false"));
   std::optional<QVariant> answer = Evaluate(script, mPump.Now() + kLongestDocumentWait);
   if (!answer) return std::nullopt;
-  return ToDocument(*answer);
+  std::optional<PageDocument> document = ToDocument(*answer);
+  if (document) {
+    for (const std::string& address : mRecorder->Addresses()) {
+      document->RequestedImages.push_back({address});
+    }
+  }
+  return document;
 }
 
 void WebEnginePageBrowser::SetMode(BrowserMode mode) {
@@ -367,7 +505,9 @@ void WebEnginePageBrowser::SetMode(BrowserMode mode) {
   const bool logon = mode == BrowserMode::Logon;
   QWebEngineSettings* settings = LivePage().settings();
   settings->setAttribute(QWebEngineSettings::JavascriptEnabled, logon || mCrawlScripts);
-  settings->setAttribute(QWebEngineSettings::AutoLoadImages, logon);
+  // With crawl scripts the page asks for its pictures, and the recorder blocks every one.
+  settings->setAttribute(QWebEngineSettings::AutoLoadImages, logon || mCrawlScripts);
+  mRecorder->SetRecording(!logon && mCrawlScripts);
   settings->setAttribute(QWebEngineSettings::PluginsEnabled, logon);
   settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, logon);
 }
@@ -407,6 +547,42 @@ void WebEnginePageBrowser::SettlePage(const std::function<bool()>& stopRequested
   }
 }
 
+void WebEnginePageBrowser::VisitFragmentViews(const std::function<bool()>& stopRequested) {
+  if (mMode != BrowserMode::Crawl || !mCrawlScripts) return;
+  const auto listed = Evaluate(QString::fromLatin1(kFragmentViewsScript).arg(kMostFragmentViews),
+                               mPump.Now() + kLongestDocumentWait, stopRequested);
+  if (!listed) return;
+  // As in SettlePage: a hidden page's timers are slowed down.
+  const bool wasVisible = LivePage().isVisible();
+  LivePage().setVisible(true);
+  const auto restore = qScopeGuard([&] {
+    if (!mPage.isNull()) mPage->setVisible(wasVisible);
+  });
+  int askingNothing = 0;
+  for (const QVariant& view : listed->toList()) {
+    if (stopRequested() || mPage.isNull() || askingNothing == kMostViewsAskingNothing) return;
+    const std::size_t askedBefore = mRecorder->Asked();
+    const auto start = mPump.Now();
+    const QByteArray fragment =
+        QJsonDocument(QJsonArray{view.toString()}).toJson(QJsonDocument::Compact);
+    if (!Evaluate(QString::fromLatin1(kShowViewScript).arg(QString::fromUtf8(fragment)),
+                  start + kLongestView, stopRequested)) {
+      continue;
+    }
+    std::size_t asked = mRecorder->Asked();
+    auto lastAsked = mPump.Now();
+    while (!stopRequested() && !mPage.isNull() && mPump.Now() - lastAsked < kViewQuietTime &&
+           mPump.Now() - start < kLongestView) {
+      mPump.ProcessEvents();
+      if (mRecorder->Asked() != asked) {
+        asked = mRecorder->Asked();
+        lastAsked = mPump.Now();
+      }
+    }
+    askingNothing = asked == askedBefore ? askingNothing + 1 : 0;
+  }
+}
+
 std::unique_ptr<PageBrowser> WebEnginePageBrowser::OpenPage() {
   auto page = std::make_unique<WebEnginePageBrowser>(LivePage().profile(), mLimits);
   page->SetBrowserPictures(mBrowserPictures);
@@ -440,6 +616,8 @@ void WebEnginePageBrowser::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
       return;
     }
     mAwaitingStart = false;
+    // What the page before asked for while it was still there.
+    mRecorder->Clear();
   }
   // The page reports loading periods: a Navigate during a load starts no new one, and the
   // period ends with the last load's address.

@@ -1,6 +1,7 @@
 #pragma once
 // PageBrowser on a Qt WebEngine page. Crawl mode loads only documents (no plugins, pictures
-// or icons, and no scripts unless crawl scripts are on); logon mode is a normal page. Pages never
+// or icons, and no scripts unless crawl scripts are on: then the pictures the page asks for
+// are recorded and blocked); logon mode is a normal page. Pages never
 // get new windows and never show dialogs. The main window shows Page() in the view beneath the
 // picture grid. Main thread only.
 
@@ -23,6 +24,8 @@ class QWebEnginePage;
 class QWebEngineProfile;
 
 namespace vexilo {
+
+class PictureRequestRecorder;
 
 // How long SettlePage scrolls a page: at most Longest in all and MostSteps scrolls, and it
 // ends once a scroll has not made the page taller within GrowthWait.
@@ -57,6 +60,8 @@ class WebEnginePageBrowser : public PageBrowser {
   // Scrolls in the page's own scroll events; pumps events all the while.
   void SettlePage(const std::function<bool()>& stopRequested) override;
   void SetSettleLimits(SettleLimits limits);
+  // Each view ends once no picture was asked for within its quiet time, at its longest.
+  void VisitFragmentViews(const std::function<bool()>& stopRequested) override;
   // A page of its own on the same profile, with the same limits and options.
   std::unique_ptr<PageBrowser> OpenPage() override;
 
@@ -75,6 +80,9 @@ class WebEnginePageBrowser : public PageBrowser {
   // view's size, and sizes the crawl reads (an image as wide as its column) depend on it.
   std::unique_ptr<QWebEngineView> mOwnView;
   SnapshotLimits mLimits;
+  // Lives as long as the browser: the page may be destroyed by others, and it must not
+  // outlive its interceptor.
+  std::unique_ptr<PictureRequestRecorder> mRecorder;
   QString mSnapshotScript;  // %4 left for whether browser pictures are read
   BrowserMode mMode = BrowserMode::Crawl;
   bool mBrowserPictures = false;

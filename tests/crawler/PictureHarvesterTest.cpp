@@ -211,6 +211,13 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"linked",
                    {"http://a/t.jpg", 1, 1, "http://a/l.jpg", "http://a/c.jpg", "http://a/z.jpg"},
                    "http://a/l.jpg"},
+        ChoiceCase{"linked before full size",
+                   {"http://a/t.jpg", 1, 1, "http://a/l.jpg", "", "", "http://a/f.jpg"},
+                   "http://a/l.jpg"},
+        ChoiceCase{
+            "full size",
+            {"http://a/t.jpg", 1, 1, "", "http://a/c.jpg", "http://a/z.jpg", "http://a/f.jpg"},
+            "http://a/f.jpg"},
         ChoiceCase{"candidate",
                    {"http://a/t.jpg", 1, 1, "", "http://a/c.jpg", "http://a/z.jpg"},
                    "http://a/c.jpg"},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QWebEngineView>
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -72,9 +73,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A generated site of six sections of four pages whose pictures share names. The first section
 // answers only once the fourth has been asked for, so pages loaded together complete out of
-// the level's order (and one page at a time needs the gate open).
-TEST_F(WebEngineCrawlTest, PagesLoadedTogetherGiveTheStateFilesOfOneAtATime) {
-  const std::string kSizedByTheView = "<style>body{margin:0} img{width:25%}</style>";
+// the level's order (and one page at a time needs the gate open). With page scripts, every
+// page also asks for a picture of its own that no element shows.
+class PagesTogetherTest : public WebEngineCrawlTest, public testing::WithParamInterface<bool> {};
+TEST_P(PagesTogetherTest, GiveTheStateFilesOfOneAtATime) {
+  const bool scripts = GetParam();
+  const std::string kSizedByTheView =
+      "<style>body{margin:0} img{width:25%}</style>"
+      "<script>new Image().src = location.pathname + '/asked.jpg';</script>";
   constexpr int kSections = 6;
   constexpr int kPages = 4;
   Strings sections;
@@ -105,13 +111,19 @@ TEST_F(WebEngineCrawlTest, PagesLoadedTogetherGiveTheStateFilesOfOneAtATime) {
   QWebEngineView view;
   view.setPage(mBrowser.Page());
   view.resize(1000, 700);
+  mOptions.RunPageScripts = scripts;
+  mBrowser.SetSettleLimits({std::chrono::seconds(5), 5, std::chrono::milliseconds(50)});
   mOptions.PagesAtOnce = 1;
   mSite.OpenGate(1);
   Crawl();
   const std::map<std::string, std::string> onePage = test::StateFileBytes(mProgram / "task/t");
-  ASSERT_FALSE(mRows.empty());
-  EXPECT_GT(std::stoi(mRows.back().Width), 100) << "the pictures take their width from the view";
-  ASSERT_EQ(mState.Queue.size(), 1u + 1 + kSections + kSections * kPages + kPages);
+  const auto shown = std::find_if(mRows.rbegin(), mRows.rend(), [](const PictureEntry& row) {
+    return !row.Link.ends_with("/asked.jpg");
+  });
+  ASSERT_NE(shown, mRows.rend());
+  EXPECT_GT(std::stoi(shown->Width), 100) << "the pictures take their width from the view";
+  const std::size_t asking = scripts ? kSections + kSections * kPages : 0;
+  ASSERT_EQ(mState.Queue.size(), 1u + 1 + kSections + kSections * kPages + kPages + asking);
   EXPECT_EQ(mState.VisitedUrls.size(), 1u + kSections + kSections * kPages);
 
   mSite.CloseGate(1);
@@ -120,7 +132,9 @@ TEST_F(WebEngineCrawlTest, PagesLoadedTogetherGiveTheStateFilesOfOneAtATime) {
   EXPECT_EQ(test::StateFileBytes(mProgram / "task/t"), onePage);
   EXPECT_TRUE(mRun.CrawlIdle());
   EXPECT_FALSE(AnyPictureRequested());
+  for (const test::SeenRequest& seen : mSite.Requests()) EXPECT_FALSE(seen.Path.ends_with(".jpg"));
 }
+INSTANTIATE_TEST_SUITE_P(Scripts, PagesTogetherTest, testing::Bool());
 
 TEST_F(WebEngineCrawlTest, FollowsAStartingPageThatRedirectsByMetaRefresh) {
   mSite.AddPage(
