@@ -31,7 +31,6 @@ CREATE TABLE IF NOT EXISTS pictures (
   removed_by_user INTEGER,
   PRIMARY KEY (task, url)
 );
-CREATE INDEX IF NOT EXISTS pictures_by_content ON pictures (content_hash);
 PRAGMA user_version = 1;
 )sql";
 
@@ -212,6 +211,13 @@ void PictureArchive::MarkTaskEntered(const std::string& task) {
       .Run();
 }
 
+void PictureArchive::ForgetTask(const std::string& task) {
+  InOneWrite([&] {
+    ArchiveStatement(mDb, "DELETE FROM pictures WHERE task = ?1").Text(1, task).Run();
+    ArchiveStatement(mDb, "DELETE FROM tasks WHERE task = ?1").Text(1, task).Run();
+  });
+}
+
 void PictureArchive::Queued(const std::string& task, const std::string& url,
                             const std::string& savePath) {
   ArchiveStatement(
@@ -275,11 +281,18 @@ std::vector<ArchivedPicture> PictureArchive::TaskPictures(const std::string& tas
   return pictures;
 }
 
-bool PictureArchive::OtherTaskHasContent(const std::string& task, std::uint64_t contentHash) const {
+KnownPictures PictureArchive::OtherTasksPictures(const std::string& task) const {
   ArchiveStatement query(mDb,
-                         "SELECT 1 FROM pictures WHERE content_hash = ?2 AND task <> ?1 AND "
-                         "fetched IS NOT NULL LIMIT 1");
-  return query.Text(1, task).Integer(2, static_cast<std::int64_t>(contentHash)).Step();
+                         "SELECT url, content_hash FROM pictures WHERE task <> ?1 AND "
+                         "fetched IS NOT NULL AND removed_by_user IS NULL");
+  query.Text(1, task);
+  KnownPictures known;
+  while (query.Step()) {
+    known.Urls.insert(query.ColumnText(0));
+    if (auto hash = query.ColumnInteger(1))
+      known.Contents.insert(static_cast<std::uint64_t>(*hash));
+  }
+  return known;
 }
 
 void PictureArchive::Begin() { RunScript(mDb, "BEGIN IMMEDIATE", "written"); }

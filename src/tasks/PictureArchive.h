@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/Clock.h"
+#include "core/KnownPictures.h"
 
 struct sqlite3;
 
@@ -20,15 +21,15 @@ namespace vexilo {
 
 // What the archive knows of one picture of one task. A time that is empty never happened.
 struct ArchivedPicture {
-  std::string Url;
-  std::string SavePath;
-  std::optional<std::uint64_t> ContentHash;  // ContentHashOf the file once fetched
-  std::optional<std::int64_t> Bytes;
-  std::optional<int> Width;
-  std::optional<int> Height;
-  WallClock::TimePoint FirstSeen;
-  std::optional<WallClock::TimePoint> Fetched;
-  std::optional<WallClock::TimePoint> RemovedByUser;
+  std::string Url{};
+  std::string SavePath{};
+  std::optional<std::uint64_t> ContentHash{};  // ContentHashOf the file once fetched
+  std::optional<std::int64_t> Bytes{};
+  std::optional<int> Width{};
+  std::optional<int> Height{};
+  WallClock::TimePoint FirstSeen{};
+  std::optional<WallClock::TimePoint> Fetched{};
+  std::optional<WallClock::TimePoint> RemovedByUser{};
 };
 
 // What a download left of a picture: the file's content and size.
@@ -56,6 +57,9 @@ class PictureArchive {
   // crawl, so that what it had is known.
   bool HasTask(const std::string& task) const;
   void MarkTaskEntered(const std::string& task);
+  // Everything of the task, when its state goes (Delete, Restart): a later task of the same
+  // folder name starts with nothing.
+  void ForgetTask(const std::string& task);
 
   // A picture the task queued; a picture it had before keeps its first time and facts.
   void Queued(const std::string& task, const std::string& url, const std::string& savePath);
@@ -79,8 +83,9 @@ class PictureArchive {
   }
 
   std::vector<ArchivedPicture> TaskPictures(const std::string& task) const;
-  // Whether another task than task has a fetched picture of this content.
-  bool OtherTaskHasContent(const std::string& task, std::uint64_t contentHash) const;
+  // The addresses and contents of the pictures other tasks than task have: fetched and not
+  // removed by the user.
+  KnownPictures OtherTasksPictures(const std::string& task) const;
 
   // The name a corrupt archive at file gets beside it: the first of "archive.db.corrupt",
   // "archive.db.corrupt-2", ... that is free.

@@ -65,9 +65,17 @@ TEST(PictureArchiveTest, RemembersAPictureThroughItsLifeAndAcrossOpenings) {
   // Fetched again on the user's word: no longer counted as removed.
   archive->Fetched("t1", "http://a/1.jpg", {1, 1, 1, 1});
   EXPECT_EQ(archive->TaskPictures("t1")[0].RemovedByUser, std::nullopt);
-  EXPECT_TRUE(archive->OtherTaskHasContent("t2", 1));
-  EXPECT_FALSE(archive->OtherTaskHasContent("t1", 1));
-  EXPECT_FALSE(archive->OtherTaskHasContent("t2", 0xfedcba9876543210u));
+  archive->Queued("t1", "http://a/3.jpg", "/p/t1/3.jpg");
+  archive->Fetched("t1", "http://a/3.jpg", {3, 1, 1, 1});
+  archive->RemovedByUser("t1", "http://a/3.jpg");
+  // Another task has what t1 fetched and did not delete.
+  const KnownPictures others = archive->OtherTasksPictures("t2");
+  EXPECT_EQ(others.Urls, std::unordered_set<std::string>{"http://a/1.jpg"});
+  EXPECT_EQ(others.Contents, std::unordered_set<std::uint64_t>{1});
+  EXPECT_TRUE(archive->OtherTasksPictures("t1").Urls.empty());
+  archive->ForgetTask("t1");
+  EXPECT_FALSE(archive->HasTask("t1"));
+  EXPECT_TRUE(archive->TaskPictures("t1").empty());
 }
 
 TEST(PictureArchiveTest, AFailedWriteOfSeveralLeavesNoneOfThem) {
