@@ -44,7 +44,7 @@ constexpr std::array kOptions = {
                    "Never download a picture that another task already has",
                    "A picture whose address another task has downloaded is not fetched, and one "
                    "whose contents another task has is removed again and marked as a duplicate.",
-                   &AdvancedSettings::NeverTwiceAcrossTasks, true},
+                   &AdvancedSettings::NeverTwiceAcrossTasks, false},
     AdvancedOption{"FollowRedirects", "Follow redirects",
                    "Downloads follow up to 5 redirections, from http to https but never back, "
                    "and the picture list shows the address they end at.",
