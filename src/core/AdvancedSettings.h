@@ -24,6 +24,9 @@ struct AdvancedSettings {
   // Of the pictures of a task that are one photo at other sizes or encodings only the one with
   // the most pixels stays: a smaller copy is removed again, a larger one takes its place.
   bool KeepLargestCopy = false;
+  // A picture another task has (by the picture archive: its address, or after the download
+  // its content) is not downloaded or kept.
+  bool NeverTwiceAcrossTasks = false;
   // Downloads follow up to 5 redirections, from http to https but never back, and the
   // picture list shows the address they end at.
   bool FollowRedirects = false;

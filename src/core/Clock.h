@@ -18,4 +18,16 @@ class Clock {
 // The machine's steady clock; lives for the whole process.
 const Clock& SteadyClock();
 
+// The calendar time for what is kept across runs (when the archive first saw a picture).
+class WallClock {
+ public:
+  using TimePoint = std::chrono::system_clock::time_point;
+
+  virtual ~WallClock() = default;
+  virtual TimePoint Now() const = 0;
+};
+
+// The machine's calendar clock; lives for the whole process.
+const WallClock& SystemWallClock();
+
 }  // namespace vexilo

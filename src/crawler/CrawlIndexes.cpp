@@ -60,6 +60,13 @@ void CrawlIndexes::AppendPicture(const std::string& address, const std::string& 
   mSavePaths.insert(savePath);
 }
 
+void CrawlIndexes::AddKnownPictures(const std::unordered_set<std::string>& addresses) {
+  for (const std::string& address : addresses) {
+    mPictures.insert(address);
+    mTrimmedPictures.insert(Trim(address));
+  }
+}
+
 void CrawlIndexes::SetSavePath(std::size_t index, const std::string& savePath) {
   mState.Queue[index].SavePath = savePath;
   mSavePaths.insert(savePath);

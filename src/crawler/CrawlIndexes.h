@@ -33,6 +33,8 @@ class CrawlIndexes {
   bool IsSavePathQueued(const std::string& path) const;
   void AppendPicture(const std::string& address, const std::string& savePath,
                      const std::string& page = "");
+  // Addresses the task had before, taken as queued until the next Rebuild.
+  void AddKnownPictures(const std::unordered_set<std::string>& addresses);
   // Gives queued picture index (which has none) its save path.
   void SetSavePath(std::size_t index, const std::string& savePath);
 

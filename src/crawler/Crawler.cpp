@@ -55,7 +55,8 @@ Crawler::Crawler(std::filesystem::path programFolder, const TaskRecord& task, Cr
         return !mRun.StopRequested();
       }) {}
 
-void Crawler::RunCrawl() {
+void Crawler::RunCrawl(const std::unordered_set<std::string>& knownPictures) {
+  mKnownPictures = &knownPictures;
   mMaySave = false;
   mSaved = false;
   mUnsaved = false;
@@ -82,6 +83,7 @@ void Crawler::RunCrawl() {
   } catch (const std::runtime_error&) {
     // The page is gone when the window closes during the crawl.
   }
+  mKnownPictures = nullptr;
 }
 
 void Crawler::EndFailedCrawl(const std::string& reason) {
@@ -115,6 +117,7 @@ void Crawler::StartCrawl() {
   // What is queued from here on is handed out once a save has put it on disk.
   mRun.QueueOnDisk = static_cast<std::int32_t>(mState.Queue.size());
   mIndexes.Rebuild();
+  mIndexes.AddKnownPictures(*mKnownPictures);
   mMaySave = true;
   if (mRun.ResumeRequested) GiveMissingSavePaths();
 

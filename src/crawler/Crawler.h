@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/AdvancedSettings.h"
@@ -46,7 +47,8 @@ class Crawler {
   // Crawls the current task; returns when the crawl has finished, been stopped or failed.
   // A failure ends it without a message box, its reason in the progress panel and the state
   // saved once it was set up; a crawl that had started stays RunPhase::Failed until Stop.
-  void RunCrawl();
+  // knownPictures: addresses the task had before, which are not queued again.
+  void RunCrawl(const std::unordered_set<std::string>& knownPictures = {});
 
   // WantUrls := TempUrls; TempUrls appended to VisitedUrls; TempUrls stays as it is.
   void PromoteLevel();
@@ -100,6 +102,7 @@ class Crawler {
   PictureHarvester mPictures;
 
   std::string mTaskFolder;
+  const std::unordered_set<std::string>* mKnownPictures = nullptr;  // during RunCrawl
   bool mLogonMode = false;
   bool mMaySave = false;  // the state is worth saving: it was set up or loaded whole
   bool mSaved = false;    // the end's save ran

@@ -1,14 +1,12 @@
 #include "downloader/DownloadedPictureChecks.h"
 
-#include <xxhash.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <optional>
 #include <utility>
 
+#include "core/ContentHash.h"
 #include "core/PictureHeader.h"
 
 namespace vexilo {
@@ -17,21 +15,6 @@ namespace {
 constexpr std::size_t kChunk = 256 * 1024;
 // As much of a file as its size is read from: what the probe before the download fetches.
 constexpr std::size_t kHeaderBytes = 64 * 1024;
-
-std::optional<std::uint64_t> HashOf(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::unique_ptr<XXH3_state_t, decltype(&XXH3_freeState)> state(XXH3_createState(),
-                                                                 &XXH3_freeState);
-  if (!state || XXH3_64bits_reset(state.get()) != XXH_OK) return std::nullopt;
-  std::vector<char> buffer(kChunk);
-  while (file) {
-    file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    XXH3_64bits_update(state.get(), buffer.data(), static_cast<std::size_t>(file.gcount()));
-  }
-  if (file.bad()) return std::nullopt;
-  return XXH3_64bits_digest(state.get());
-}
 
 // A hash match is confirmed byte by byte: only equal files count as copies.
 bool SameBytes(const std::string& a, const std::string& b) {
@@ -57,13 +40,18 @@ bool SameBytes(const std::string& a, const std::string& b) {
 }  // namespace
 
 DownloadedPictureChecks::DownloadedPictureChecks(PictureCheckRules rules,
-                                                 std::vector<std::string> earlierPictures)
-    : mRules(rules), mEarlierPictures(std::move(earlierPictures)) {}
+                                                 std::vector<std::string> earlierPictures,
+                                                 std::unordered_set<std::uint64_t> knownContents)
+    : mRules(rules),
+      mEarlierPictures(std::move(earlierPictures)),
+      mKnownContents(std::move(knownContents)) {}
 
 std::string DownloadedPictureChecks::Check(const std::string& savedPath) {
   std::string reason;
   if (TooSmall(savedPath)) {
     reason = "too small";
+  } else if (!mKnownContents.empty() && Known(savedPath)) {
+    reason = "duplicate";
   } else if (mRules.KeepOneCopy) {
     std::lock_guard lock(mLock);
     if (SeenBefore(savedPath)) reason = "duplicate";
@@ -86,12 +74,17 @@ bool DownloadedPictureChecks::TooSmall(const std::string& path) const {
                   (mRules.MinHeight > 0 && size->Height < mRules.MinHeight));
 }
 
+bool DownloadedPictureChecks::Known(const std::string& path) const {
+  std::optional<std::uint64_t> hash = ContentHashOf(path);
+  return hash && mKnownContents.contains(*hash);
+}
+
 bool DownloadedPictureChecks::SeenBefore(const std::string& path) {
   for (const std::string& earlier : mEarlierPictures) {
-    if (std::optional<std::uint64_t> hash = HashOf(earlier)) mSeen.emplace(*hash, earlier);
+    if (std::optional<std::uint64_t> hash = ContentHashOf(earlier)) mSeen.emplace(*hash, earlier);
   }
   mEarlierPictures = {};
-  std::optional<std::uint64_t> hash = HashOf(path);
+  std::optional<std::uint64_t> hash = ContentHashOf(path);
   if (!hash) return false;
   auto [first, last] = mSeen.equal_range(*hash);
   for (auto it = first; it != last; ++it) {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace vexilo {
@@ -24,8 +25,11 @@ struct PictureCheckRules {
 class DownloadedPictureChecks {
  public:
   // earlierPictures: the task's pictures downloaded before this start, which a new one may
-  // repeat. They are read at the first check, not here.
-  DownloadedPictureChecks(PictureCheckRules rules, std::vector<std::string> earlierPictures);
+  // repeat. They are read at the first check, not here. A picture whose content is one of
+  // knownContents (ContentHashOf) goes as a duplicate whatever the rules, even when the file
+  // it came from is gone.
+  DownloadedPictureChecks(PictureCheckRules rules, std::vector<std::string> earlierPictures,
+                          std::unordered_set<std::uint64_t> knownContents = {});
 
   // "" keeps the picture. Otherwise its file has been removed, and the text says why
   // ("too small", "duplicate"). A file that cannot be read is kept: showing it is the grid's
@@ -34,6 +38,7 @@ class DownloadedPictureChecks {
 
  private:
   bool TooSmall(const std::string& path) const;
+  bool Known(const std::string& path) const;
   // With mLock held: true when the file repeats one seen before; otherwise it is remembered.
   bool SeenBefore(const std::string& path);
 
@@ -41,6 +46,7 @@ class DownloadedPictureChecks {
   std::mutex mLock;
   std::vector<std::string> mEarlierPictures;                  // emptied once read
   std::unordered_multimap<std::uint64_t, std::string> mSeen;  // content hash, file
+  const std::unordered_set<std::uint64_t> mKnownContents;
 };
 
 }  // namespace vexilo

@@ -7,6 +7,8 @@ namespace vexilo {
 inline constexpr const char* kWaitingStatus = "waiting";
 inline constexpr const char* kDownloadingStatus = "downloading";
 inline constexpr const char* kDoneStatus = "done";
+// Done, in a check for new pictures, and not had before.
+inline constexpr const char* kNewStatus = "new";
 inline constexpr const char* kRetryingStatus = "retrying";
 inline constexpr const char* kFailedStatus = "failed: ";  // followed by the reason
 // With the largest copy kept, each followed by the other copy's file name.

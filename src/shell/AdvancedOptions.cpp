@@ -40,6 +40,11 @@ constexpr std::array kOptions = {
                    "another size or quality is removed when it is smaller; a larger one takes "
                    "the smaller one's place.",
                    &AdvancedSettings::KeepLargestCopy, true},
+    AdvancedOption{"NeverTwiceAcrossTasks",
+                   "Never download a picture that another task already has",
+                   "A picture whose address another task has downloaded is not fetched, and one "
+                   "whose contents another task has is removed again and marked as a duplicate.",
+                   &AdvancedSettings::NeverTwiceAcrossTasks, false},
     AdvancedOption{"FollowRedirects", "Follow redirects",
                    "Downloads follow up to 5 redirections, from http to https but never back, "
                    "and the picture list shows the address they end at.",

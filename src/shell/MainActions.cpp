@@ -30,6 +30,7 @@ TMainActions::TMainActions(QWidget* window) : QObject(window) {
   DeleteTask = Make("&Delete");
   ResumeTask = Make("&Resume");
   RestartTask = Make("R&estart ");
+  CheckForNewPictures = Make("&Check for New Pictures");
   TaskSettings = Make("Se&ttings");
   OpenDestinationFolder = Make("&Open destination folder");
 
@@ -91,6 +92,7 @@ void TMainActions::BuildMenus(QWidget* window) {
     menu->addSeparator();
     menu->addAction(ResumeTask);
     menu->addAction(RestartTask);
+    menu->addAction(CheckForNewPictures);
     menu->addAction(TaskSettings);
     menu->addSeparator();
     menu->addAction(OpenDestinationFolder);

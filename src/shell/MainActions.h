@@ -30,6 +30,7 @@ class TMainActions : public QObject {
   QAction* DeleteTask;
   QAction* ResumeTask;
   QAction* RestartTask;
+  QAction* CheckForNewPictures;
   QAction* TaskSettings;
   QAction* OpenDestinationFolder;
   // View

@@ -23,6 +23,7 @@
 #include "pictures/PictureReading.h"
 #include "pictures/ThumbnailMaker.h"
 #include "shell/DownloadSettings.h"
+#include "tasks/NewPictureCheck.h"
 #include "tasks/TaskCommands.h"
 
 namespace vexilo {
@@ -70,7 +71,10 @@ TRun::TRun(RunParts parts)
           [this](const std::string& savedPath, const std::string& finalUrl) {
             ShowFinalAddress(savedPath, finalUrl);
           },
-          [this] { return mUnshownPictures.TakeNote(); },
+          [this] {
+            ShowNewPictureCount();
+            return mUnshownPictures.TakeNote();
+          },
           [this](const std::string& replacedPath, const std::string& savedPath,
                  const Bitmap24& thumbnail) {
             SaveKeptCopies();
@@ -113,6 +117,14 @@ void TRun::Start() {
   }
   for (int i = 0; i < mTaskList.TaskCount(); ++i) mParts.Tree.AddTaskNode(mTaskList.TaskName(i));
   try {
+    std::string notice;
+    mArchive = PictureArchive::Open(mParts.Folders.ProgramFolder, mParts.Calendar, notice);
+    if (!notice.empty()) mParts.Prompts.ShowMessage(notice);
+  } catch (const std::exception& error) {
+    // Everything but the checks for new pictures works without it.
+    mParts.Prompts.ShowError(error.what());
+  }
+  try {
     LoadSettings(mParts.Settings, mParts.Folders.DefaultDownFolder, mSettings);
     mSettingsLoaded = true;
   } catch (const std::exception& error) {
@@ -122,10 +134,10 @@ void TRun::Start() {
 }
 
 void TRun::AttachDialogs(RunDialogs dialogs) {
-  mTaskCommands = std::make_unique<TaskCommands>(
-      TaskCommandParts{mParts.Folders.ProgramFolder, mTaskList, mCurrentTask, mRunState, mSettings,
-                       mParts.Tree, *this, mParts.Address, *this, dialogs.Wizard,
-                       dialogs.TaskSettings, dialogs.DeleteTask, mParts.Prompts, mParts.Shell});
+  mTaskCommands = std::make_unique<TaskCommands>(TaskCommandParts{
+      mParts.Folders.ProgramFolder, mTaskList, mCurrentTask, mRunState, mSettings, mParts.Tree,
+      *this, mParts.Address, *this, dialogs.Wizard, dialogs.TaskSettings, dialogs.DeleteTask,
+      mParts.Prompts, mParts.Shell, mArchive.get()});
 }
 
 TaskCommands& TRun::Tasks() { return *mTaskCommands; }
@@ -255,12 +267,75 @@ void TRun::ListTaskPictures(int node) {
 void TRun::ClearPictures() { mPictureCommands.ClearGrid(); }
 
 void TRun::RunCrawl() {
+  mCheck.reset();
+  CrawlCurrentTask({});
+}
+
+void TRun::RunCheck(KnownPictures known) {
+  mCheck = CheckProgress{.KnownContents = std::move(known.Contents)};
+  CrawlCurrentTask(known.Urls);
+}
+
+void TRun::CrawlCurrentTask(const std::unordered_set<std::string>& knownPictures) {
   mScheduler->SettleHandOuts();  // the running task's, before the crawl loads a task
   mRunningTask = mCurrentTask;
-  mCrawler->RunCrawl();
+  mOtherTasksContents.clear();
+  if (!mSettings.Advanced.NeverTwiceAcrossTasks || !mArchive) {
+    mCrawler->RunCrawl(knownPictures);
+    return;
+  }
+  KnownPictures others;
+  try {
+    others = mArchive->OtherTasksPictures(mRunningTask.FolderName);
+  } catch (const std::exception&) {
+    // The crawl goes on as if the option were off.
+  }
+  mOtherTasksContents = std::move(others.Contents);
+  others.Urls.insert(knownPictures.begin(), knownPictures.end());
+  mCrawler->RunCrawl(others.Urls);
+}
+
+std::unordered_set<std::uint64_t> TRun::KnownContents() const {
+  std::unordered_set<std::uint64_t> known = mOtherTasksContents;
+  if (mCheck) known.insert(mCheck->KnownContents.begin(), mCheck->KnownContents.end());
+  return known;
+}
+
+void TRun::ArchiveQueued(const QueuedPicture& picture) {
+  if (!mArchive) return;
+  try {
+    mArchive->Queued(mRunningTask.FolderName, picture.Url, picture.SavePath);
+  } catch (const std::exception&) {
+    // The next check fetches it again at worst.
+  }
+}
+
+void TRun::ArchiveFetched(const QueuedPicture& picture) {
+  if (!mArchive) return;
+  try {
+    mArchive->Fetched(mRunningTask.FolderName, picture.Url, FactsOfFile(picture.SavePath));
+  } catch (const std::exception&) {
+    // Known by its address still; only its content is not.
+  }
+}
+
+void TRun::ShowNewPictureCount() {
+  if (!mCheck) return;
+  const int count = mCheck->NewPictures;
+  mParts.Status.SetStatusText(
+      kCountPanel, std::to_string(count) + (count == 1 ? " new picture" : " new pictures"));
 }
 
 void TRun::StartDownloads() {
+  if (mArchive) {
+    try {
+      // What the task had before the archive knew it, before Resume fetches missing files.
+      EnterTaskOnce(*mArchive, mRunningTask.FolderName, mCrawlState, IsRegularFile);
+    } catch (const std::exception&) {
+      // A check enters it later.
+    }
+  }
+  if (mCheck) mCheck->FirstNewEntry = mCrawlState.Queue.size();
   if (mRunState.ResumeRequested) {
     OfferToRefetchFailed(mCrawlState, mParts.Prompts);
     RefetchMissing(mCrawlState, mScheduler->SavePathsRunning(mRunningTask.FolderName),
@@ -277,7 +352,7 @@ void TRun::StartDownloads() {
   auto checks = std::make_shared<DownloadedPictureChecks>(
       PictureCheckRules{mSettings.Advanced.KeepOneCopy, mSettings.Advanced.RealSizeFilter,
                         mRunningTask.MinWidth, mRunningTask.MinHeight},
-      std::move(earlier));
+      std::move(earlier), KnownContents());
   std::shared_ptr<LargestCopies> copies;
   if (mSettings.Advanced.KeepLargestCopy) {
     try {
@@ -346,8 +421,18 @@ void TRun::SetPictureStatus(std::int64_t queuePosition, const std::string& saved
                             const std::string& status) {
   // A smaller copy replaced before its own download was reported keeps saying so.
   if (status == kDoneStatus && mReplacedPaths.contains(savedPath)) return;
+  std::string shown = status;
+  if (status == kDoneStatus) {
+    if (const auto entry = QueueEntryOf(queuePosition, savedPath)) {
+      ArchiveFetched(mCrawlState.Queue[*entry]);
+      if (mCheck && *entry >= mCheck->FirstNewEntry) {
+        ++mCheck->NewPictures;
+        shown = kNewStatus;
+      }
+    }
+  }
   if (const int row = RowOfDownload(queuePosition, savedPath); row >= 0) {
-    mParts.Window.SetPictureRowStatus(row, status);
+    mParts.Window.SetPictureRowStatus(row, shown);
   }
 }
 
@@ -355,6 +440,12 @@ int TRun::RowOfDownload(std::int64_t queuePosition, const std::string& savedPath
   // The rows shown may belong to another task by now, and are then left alone.
   if (mRowsOwner != mRunningTask.FolderName) return -1;
   // Rows are appended with the queue, one per queued picture, so they share their positions.
+  const std::optional<std::size_t> entry = QueueEntryOf(queuePosition, savedPath);
+  return entry && *entry < mPictureRows.size() ? static_cast<int>(*entry) : -1;
+}
+
+std::optional<std::size_t> TRun::QueueEntryOf(std::int64_t queuePosition,
+                                              const std::string& savedPath) const {
   const std::vector<QueuedPicture>& queue = mCrawlState.Queue;
   std::optional<std::size_t> entry;
   if (queuePosition >= 0 && static_cast<std::size_t>(queuePosition) < queue.size() &&
@@ -369,7 +460,7 @@ int TRun::RowOfDownload(std::int64_t queuePosition, const std::string& savedPath
       }
     }
   }
-  return entry && *entry < mPictureRows.size() ? static_cast<int>(*entry) : -1;
+  return entry;
 }
 
 void TRun::ShowFinalAddress(const std::string& savedPath, const std::string& finalUrl) {
@@ -394,6 +485,7 @@ void TRun::PictureListReset() {
 }
 
 void TRun::PictureRowAdded(const PictureEntry& row) {
+  if (!mCrawlState.Queue.empty()) ArchiveQueued(mCrawlState.Queue.back());
   mParts.Window.AddPictureRow(row);
   if (!mPictureRows.empty()) {
     mParts.Window.SetPictureRowStatus(static_cast<int>(mPictureRows.size() - 1), kWaitingStatus);

@@ -19,9 +19,11 @@
 #include "core/AppFolders.h"
 #include "core/AppSettings.h"
 #include "core/BrowserSession.h"
+#include "core/Clock.h"
 #include "core/CrawlState.h"
 #include "core/DesktopShell.h"
 #include "core/EventPump.h"
+#include "core/KnownPictures.h"
 #include "core/MainThread.h"
 #include "core/PictureEntry.h"
 #include "core/RunState.h"
@@ -41,6 +43,7 @@
 #include "pictures/UnshownPictureNote.h"
 #include "shell/RunWindow.h"
 #include "tasks/CommandSeams.h"
+#include "tasks/PictureArchive.h"
 #include "tasks/TaskDialogs.h"
 #include "tasks/TaskList.h"
 #include "tasks/TaskTreeView.h"
@@ -75,6 +78,8 @@ struct RunParts {
   // The browser's session, for downloads that carry it; none without a browser.
   const BrowserSession* Session = nullptr;
   RetryPolicy Retries = {};
+  // The calendar times the picture archive keeps.
+  const WallClock& Calendar = SystemWallClock();
 };
 
 // The task dialogs, created after start-up because they read the loaded settings.
@@ -136,6 +141,16 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   void ClearPictures() override;
   // CrawlRunner: crawls a copy of the current task record.
   void RunCrawl() override;
+  void RunCheck(KnownPictures known) override;
+  void CrawlCurrentTask(const std::unordered_set<std::string>& knownPictures);
+  // Main thread: the archive's record of a queued and of a downloaded picture; a failing
+  // archive never holds up the crawl or the downloads.
+  void ArchiveQueued(const QueuedPicture& picture);
+  void ArchiveFetched(const QueuedPicture& picture);
+  // The contents the running task's downloads do not keep: the check's and other tasks'.
+  std::unordered_set<std::uint64_t> KnownContents() const;
+  // At the end of a check's downloads: panel 0 says how many new pictures came.
+  void ShowNewPictureCount();
   // CrawlHooks
   void StartDownloads() override;
   void PictureListReset() override;
@@ -158,6 +173,9 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // The shown row of the running crawl's picture saved at savedPath (at queuePosition when
   // that entry has it, -1 when unknown), or -1 when the rows shown are another task's.
   int RowOfDownload(std::int64_t queuePosition, const std::string& savedPath) const;
+  // The running crawl's queue entry of that picture, whatever the rows shown.
+  std::optional<std::size_t> QueueEntryOf(std::int64_t queuePosition,
+                                          const std::string& savedPath) const;
 
   RunParts mParts;
   TaskList mTaskList;
@@ -186,6 +204,16 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // Main thread: the smaller copies the downloads of this start replaced.
   std::unordered_set<std::string> mReplacedPaths;
   bool mFindingCopies = false;
+  std::unique_ptr<PictureArchive> mArchive;  // none when it could not be opened
+  // While the running task's crawl is a check: what it found new.
+  struct CheckProgress {
+    std::unordered_set<std::uint64_t> KnownContents;
+    std::size_t FirstNewEntry = 0;  // queue entries from here on are new
+    int NewPictures = 0;
+  };
+  std::optional<CheckProgress> mCheck;
+  // With NeverTwiceAcrossTasks: what other tasks have, for the running task's downloads.
+  std::unordered_set<std::uint64_t> mOtherTasksContents;
   // Declared after everything its workers report to, so it is destroyed (and joined) first.
   std::unique_ptr<DownloadScheduler> mScheduler;
   std::unique_ptr<PictureSizeProbe> mSizeProbe;

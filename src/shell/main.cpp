@@ -229,6 +229,7 @@ void TMainForm::WireTaskCommands() {
       {mActions->DeleteTask, &TaskCommands::Delete},
       {mActions->ResumeTask, &TaskCommands::Resume},
       {mActions->RestartTask, &TaskCommands::Restart},
+      {mActions->CheckForNewPictures, &TaskCommands::CheckForNewPictures},
       {mActions->TaskSettings, &TaskCommands::Settings},
       {mActions->OpenDestinationFolder, &TaskCommands::OpenDestinationFolder},
       {mActions->PreviousTask, &TaskCommands::PreviousTask},

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/KnownPictures.h"
+
 namespace vexilo {
 
 // Starts the crawl of the current task record and returns when it has ended.
@@ -11,6 +13,9 @@ class CrawlRunner {
  public:
   virtual ~CrawlRunner() = default;
   virtual void RunCrawl() = 0;
+  // The same for a check for new pictures, whose start the task's state files hold: known
+  // addresses are not queued, known contents not kept, and what is fetched is new.
+  virtual void RunCheck(KnownPictures known) = 0;
 };
 
 // The address box beside the "Quick Start" button.

@@ -7,6 +7,7 @@
 #include "core/TaskStateFiles.h"
 #include "core/TextRules.h"
 #include "tasks/FolderDeletion.h"
+#include "tasks/NewPictureCheck.h"
 #include "tasks/QuickTask.h"
 
 namespace vexilo {
@@ -163,6 +164,43 @@ void TaskCommands::Restart() {
   }
 }
 
+void TaskCommands::CheckForNewPictures() {
+  int task = SelectedTask();
+  if (task < 0) return;
+  if (RefuseWhileCrawling(kStopFirstMessage)) return;
+  std::optional<TaskRecord> record = ReadBlockOrRefuse(task);
+  if (!record || !PictureFolderUsable(task, *record)) return;
+  if (!mParts.Archive) {
+    mParts.Prompts.ShowError(kNoArchiveMessage);
+    return;
+  }
+  try {
+    PictureArchive& archive = *mParts.Archive;
+    const std::string& folderName = record->FolderName;
+    const TaskStateFiles stateFiles(mParts.ProgramFolder);
+    std::vector<PictureEntry> rows;
+    CrawlState state;
+    stateFiles.LoadCrawlState(folderName, rows, state);
+    const FileThere fileThere = [](const std::string& path) {
+      std::error_code error;
+      return std::filesystem::is_regular_file(path, error);
+    };
+    EnterTaskOnce(archive, folderName, state, fileThere);
+    const std::vector<ArchivedPicture> deleted = DeletedPictures(archive, folderName, fileThere);
+    const bool fetchDeleted =
+        !deleted.empty() && mParts.Prompts.AskYesNo(FetchDeletedQuestion(deleted.size()));
+    KnownPictures known = KnownPicturesOf(archive.TaskPictures(folderName), deleted, fetchDeleted);
+    // The check goes on from its saved start like a resumed crawl, so a stopped one resumes.
+    MakeCheckStart(state, record->StartUrl, deleted, fetchDeleted);
+    stateFiles.SaveCrawlState(folderName, rows, state);
+    mParts.CurrentTask = std::move(*record);
+    mParts.Run.ResumeRequested = true;
+    mParts.Crawl.RunCheck(std::move(known));
+  } catch (const std::exception& e) {
+    mParts.Prompts.ShowError(e.what());
+  }
+}
+
 void TaskCommands::Settings() {
   int task = SelectedTask();
   if (task < 0) return;
@@ -271,6 +309,14 @@ void TaskCommands::DeleteTaskFolders(int task, bool pictures, bool state) {
     DeleteFolder(stateFiles.StateFolder(folderName).string(), keep);
     // A save cut short may have left a set of the task's files beside its folder.
     for (const auto& set : stateFiles.LeftoverSets(folderName)) DeleteFolder(set.string(), keep);
+    if (mParts.Archive) {
+      try {
+        mParts.Archive->ForgetTask(folderName);
+      } catch (const std::exception& e) {
+        // The folders are gone already; the command goes on.
+        mParts.Prompts.ShowError(e.what());
+      }
+    }
   }
 }
 

@@ -17,6 +17,7 @@
 #include "core/TaskRecord.h"
 #include "core/UserPrompts.h"
 #include "tasks/CommandSeams.h"
+#include "tasks/PictureArchive.h"
 #include "tasks/TaskDialogs.h"
 #include "tasks/TaskList.h"
 #include "tasks/TaskTreeView.h"
@@ -28,6 +29,9 @@ inline constexpr const char* kStopFirstMessage =
 inline constexpr const char* kWaitMessage = "Please wait for completing current task.";
 inline constexpr const char* kRestartQuestion =
     "This will delete the pictures downloaded, Are you sure to continue?";
+inline constexpr const char* kNoArchiveMessage =
+    "Vexilo cannot check for new pictures without its picture archive, which could not be "
+    "opened at start-up.";
 
 // Settings, Resume, Restart and Delete refuse a block that cannot be read, with this error.
 std::string UnreadableTaskMessage(const std::string& taskName, const std::string& reason);
@@ -55,6 +59,8 @@ struct TaskCommandParts {
   DeleteTaskDialog& DeleteDialog;
   UserPrompts& Prompts;
   DesktopShell& Shell;
+  // None when it could not be opened: checks for new pictures are refused then.
+  PictureArchive* Archive = nullptr;
 };
 
 class TaskCommands {
@@ -69,6 +75,10 @@ class TaskCommands {
   void Delete();
   void Resume();
   void Restart();
+  // Crawls the selected task again from its starting address, as Restart would but keeping
+  // its pictures and rows, and fetches only what the task never had; pictures the user
+  // deleted only when the user says so.
+  void CheckForNewPictures();
   void Settings();
   void OpenDestinationFolder();
   void PreviousTask();

@@ -303,5 +303,119 @@ TEST_F(MainFormCrawl, ClosingDuringACrawlSavesAndStopsIt) {
   EXPECT_TRUE(mForm->Run().State().StopRequested());
 }
 
+// A site that grows between a crawl and a check: the check fetches only the picture that is
+// new, drops a new address whose content the task has, and leaves a picture the user deleted
+// deleted; the earlier rows stay listed and the server is never asked for a known picture.
+TEST_F(MainFormCrawl, CheckForNewPicturesFetchesOnlyWhatTheTaskNeverHad) {
+  std::atomic<bool> grown{false};
+  mSite.Http().Get("/", [&grown](const httplib::Request&, httplib::Response& response) {
+    std::string body = "<html><body><a href='/'>home</a><img src='/one.gif'><img src='/two.gif'>";
+    if (grown) body += "<img src='/copy-of-one.gif'><img src='/three.gif'>";
+    response.set_content(body + "</body></html>", "text/html");
+  });
+  // Bytes after a GIF's trailer are no part of it: each picture its own content.
+  auto addPicture = [this](const std::string& path, const std::string& content) {
+    mSite.Http().Get(path, [content](const httplib::Request&, httplib::Response& response) {
+      response.set_content(test::LoopbackServer::TinyGif() + content, "image/gif");
+    });
+  };
+  addPicture("/one.gif", "1");
+  addPicture("/two.gif", "2");
+  addPicture("/copy-of-one.gif", "1");
+  addPicture("/three.gif", "3");
+  auto* list = test::Part<TPictureListView>(*mForm);
+  auto statuses = [list] {
+    std::vector<std::string> texts;
+    for (int row = 0; row < list->rowCount(); ++row) {
+      texts.push_back(list->item(row, 1)->text().toStdString().substr(
+                          list->item(row, 1)->text().lastIndexOf('/') + 1) +
+                      " " + (list->item(row, 4) ? list->item(row, 4)->text().toStdString() : ""));
+    }
+    return testing::PrintToString(texts);
+  };
+
+  test::Part<QComboBox>(*mForm, "addressBox")
+      ->setCurrentText(QString::fromStdString(mSite.Url("/")));
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
+  ASSERT_TRUE(test::ProcessEventsUntil([&] {
+    return test::PanelText(*mForm, 2) == "Vexilo task is completed!" &&
+           test::Part<TPictureGrid>(*mForm)->count() == 2;
+  })) << statuses();
+  const std::filesystem::path folder = mForm->Run().CurrentTask().TaskFolder;
+  ASSERT_TRUE(std::filesystem::remove(folder / "two.gif"));
+
+  grown = true;
+  mPrompts.Answer = false;
+  test::Part<TMainActions>(*mForm)->CheckForNewPictures->trigger();
+  EXPECT_EQ(mPrompts.Questions, std::vector<std::string>{"Also fetch the 1 picture you deleted?"});
+  ASSERT_TRUE(test::ProcessEventsUntil([&] {
+    return test::PanelText(*mForm, 0) == "1 new picture";
+  })) << statuses()
+      << " " << test::PanelText(*mForm, 0);
+  EXPECT_EQ(statuses(),
+            testing::PrintToString(std::vector<std::string>{
+                "one.gif done", "two.gif deleted", "copy-of-one.gif duplicate", "three.gif new"}));
+  EXPECT_EQ(mSite.Hits("/one.gif"), 1);
+  EXPECT_EQ(mSite.Hits("/two.gif"), 1);
+  EXPECT_EQ(mSite.Hits("/three.gif"), 1);
+  EXPECT_FALSE(std::filesystem::exists(folder / "two.gif"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "copy-of-one.gif"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "three.gif"));
+  EXPECT_TRUE(mPrompts.Errors.empty()) << mPrompts.Errors.front();
+
+  // Asked to, the next check fetches the deleted picture again, and nothing else.
+  mPrompts.Answer = true;
+  mPrompts.Questions.clear();
+  test::Part<TMainActions>(*mForm)->CheckForNewPictures->trigger();
+  EXPECT_EQ(mPrompts.Questions, std::vector<std::string>{"Also fetch the 1 picture you deleted?"});
+  ASSERT_TRUE(test::ProcessEventsUntil([&] {
+    return std::filesystem::exists(folder / "two.gif") &&
+           test::PanelText(*mForm, 0) == "0 new pictures";
+  })) << statuses()
+      << " " << test::PanelText(*mForm, 0);
+  EXPECT_EQ(mSite.Hits("/two.gif"), 2);
+  EXPECT_EQ(mSite.Hits("/one.gif") + mSite.Hits("/three.gif") + mSite.Hits("/copy-of-one.gif"), 3);
+  mForm->close();
+}
+
+// With "Never download a picture that another task already has", a second task asks for no
+// address the first one downloaded and keeps no picture whose content the first one has.
+TEST_F(MainFormCrawl, ATaskDownloadsNothingAnotherTaskHas) {
+  mSite.AddPage("/first",
+                "<html><body><a href='/first'>home</a><img src='/one.gif'></body></html>");
+  mSite.AddPage("/second",
+                "<html><body><a href='/second'>home</a><img src='/one.gif'>"
+                "<img src='/same-as-one.gif'><img src='/other.gif'></body></html>");
+  for (const char* path : {"/one.gif", "/same-as-one.gif"}) mSite.AddPicture(path);
+  mSite.Http().Get("/other.gif", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content(test::LoopbackServer::TinyGif() + "other", "image/gif");
+  });
+  mForm->Run().Settings().Advanced.NeverTwiceAcrossTasks = true;
+  auto* address = test::Part<QComboBox>(*mForm, "addressBox");
+  auto* grid = test::Part<TPictureGrid>(*mForm);
+  address->setCurrentText(QString::fromStdString(mSite.Url("/first")));
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
+  ASSERT_TRUE(test::ProcessEventsUntil([&] {
+    return test::PanelText(*mForm, 2) == "Vexilo task is completed!" && grid->count() == 1;
+  }));
+
+  address->setCurrentText(QString::fromStdString(mSite.Url("/second")));
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
+  auto* list = test::Part<TPictureListView>(*mForm);
+  auto status = [list](int row) {
+    return list->item(row, 4) ? list->item(row, 4)->text().toStdString() : "";
+  };
+  ASSERT_EQ(list->rowCount(), 2);  // one.gif is not queued at all
+  ASSERT_TRUE(test::ProcessEventsUntil([&] {
+    return test::PanelText(*mForm, 2) == "Vexilo task is completed!" && status(1) == "done";
+  })) << status(0)
+      << " " << status(1);
+  EXPECT_EQ(status(0), "duplicate");
+  EXPECT_EQ(grid->count(), 1);
+  EXPECT_EQ(mSite.Hits("/one.gif"), 1);
+  EXPECT_EQ(mSite.Hits("/same-as-one.gif"), 1);
+  mForm->close();
+}
+
 }  // namespace
 }  // namespace vexilo

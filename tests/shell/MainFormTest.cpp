@@ -138,9 +138,16 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
   EXPECT_EQ(Captions(a.FileMenu),
             (std::vector<std::string>{"&View Mode", "-", "&Download Settings", "&Advanced Settings",
                                       "-", "&Minimize to System Tray", "-", "E&xit"}));
-  const std::vector<std::string> taskEntries{"&New",      "&Stop",   "&Delete",
-                                             "-",         "&Resume", "R&estart ",
-                                             "Se&ttings", "-",       "&Open destination folder"};
+  const std::vector<std::string> taskEntries{"&New",
+                                             "&Stop",
+                                             "&Delete",
+                                             "-",
+                                             "&Resume",
+                                             "R&estart ",
+                                             "&Check for New Pictures",
+                                             "Se&ttings",
+                                             "-",
+                                             "&Open destination folder"};
   EXPECT_EQ(Captions(a.TaskMenu), taskEntries);
   EXPECT_EQ(Captions(a.TaskTreePopup), taskEntries);
   EXPECT_EQ(Captions(a.ViewMenu),

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <iostream>
 
@@ -134,6 +135,46 @@ int main(int argc, char** argv) {
   test::Part<TAboutForm>(form)->show();
   ok = Shoot(test::Part<TAboutForm>(form), out.filePath("about-box.png")) && ok;
   test::Part<TAboutForm>(form)->hide();
+
+  // A task checked for new pictures once its site has grown and the user has deleted one of
+  // its pictures: the earlier rows stay, the new ones read "new".
+  {
+    test::LoopbackServer site{test::LoopbackServer::Connections::OnePerRequest};
+    std::atomic<bool> grown{false};
+    site.Http().Get("/", [&grown](const httplib::Request&, httplib::Response& response) {
+      std::string body = "<html><body><a href='/'>home</a>";
+      for (const char* picture : {"red", "green", "blue", "orange", "violet"}) {
+        if (!grown && std::string_view(picture) == "orange") break;
+        body += std::string("<img src='/") + picture + ".gif'>";
+      }
+      response.set_content(body + "</body></html>", "text/html");
+    });
+    for (const char* picture :
+         {"/red.gif", "/green.gif", "/blue.gif", "/orange.gif", "/violet.gif"}) {
+      site.Http().Get(picture, [picture](const httplib::Request&, httplib::Response& response) {
+        response.set_content(test::LoopbackServer::TinyGif() + picture, "image/gif");
+      });
+    }
+    form.Run().Settings().DownFolder = (programFolder / "checked").string();
+    test::Part<QComboBox>(form, "addressBox")
+        ->setCurrentText(QString::fromStdString(site.Url("/")));
+    test::Part<TMainActions>(form)->QuickStart->trigger();
+    for (int waited = 0; test::PanelText(form, 2) != "Vexilo task is completed!" && waited < 300;
+         ++waited) {
+      Settle(100);
+    }
+    grown = true;
+    std::filesystem::remove(std::filesystem::path(form.Run().CurrentTask().TaskFolder) /
+                            "green.gif");
+    prompts.Answer = false;
+    test::Part<TMainActions>(form)->CheckForNewPictures->trigger();
+    bool checked = false;
+    for (int waited = 0; !checked && waited < 300; ++waited) {
+      Settle(100);
+      checked = test::PanelText(form, 0) == "2 new pictures";
+    }
+    ok = checked && Shoot(&form, out.filePath("check-for-new-pictures.png")) && ok;
+  }
 
   // A crawl that has downloaded three pictures, failed one, waits to retry one, and has three
   // downloads held at their gates and two more waiting behind them.

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "core/TaskStateFiles.h"
+#include "support/FakeClock.h"
 #include "support/TempDir.h"
 #include "tasks/TaskCommands.h"
 #include "tasks/TaskFakes.h"
@@ -570,6 +571,62 @@ TEST_F(TaskCommandsTest, AFailedSaveIsShownAndKeepsBlockAndNodeInStep) {
   EXPECT_EQ(mTasks.TaskCount(), 1);
   EXPECT_EQ(mTree.Captions.size(), 1u);
   EXPECT_EQ(mCrawl.Runs, 0);
+}
+
+}  // namespace
+}  // namespace vexilo
+
+namespace vexilo {
+namespace {
+
+TEST_F(TaskCommandsTest, CheckForNewPicturesStartsFromTheSavedStateAndAsksAboutDeletions) {
+  const TaskRecord record = AddStoredTask("cats", "cats");
+  mTree.Selected = 0;
+  mCommands.CheckForNewPictures();
+  EXPECT_EQ(mPrompts.Errors, std::vector<std::string>{kNoArchiveMessage});
+  EXPECT_EQ(mCrawl.Checks, 0);
+
+  test::FakeWallClock clock;
+  std::string notice;
+  auto archive = PictureArchive::Open(mDir.Path(), clock, notice);
+  TaskCommands commands{{mDir.Path(), mTasks, mCurrent, mRun, mSettings, mTree, mPictures, mAddress,
+                         mCrawl, mWizard, mSettingsDialog, mDeleteDialog, mPrompts, mShell,
+                         archive.get()}};
+  CrawlState saved;
+  saved.Queue = {{"http://x/a.jpg", (PictureFolder("cats") / "a.jpg").string()},
+                 {"http://x/b.jpg", (PictureFolder("cats") / "b.jpg").string()}};
+  saved.DispatchedCount = 2;
+  saved.CrawlLevel = 3;
+  TaskStateFiles(mDir.Path())
+      .SaveCrawlState("cats",
+                      {{"a.jpg", "http://x/a.jpg", "", ""}, {"b.jpg", "http://x/b.jpg", "", ""}},
+                      saved);
+  mPrompts.Answer = false;
+  bool resumed = false;
+  mCrawl.During = [&] { resumed = mRun.ResumeRequested; };
+  commands.CheckForNewPictures();
+  EXPECT_EQ(mPrompts.Questions, std::vector<std::string>{"Also fetch the 1 picture you deleted?"});
+  ASSERT_EQ(mCrawl.Checks, 1);
+  EXPECT_TRUE(resumed);
+  EXPECT_EQ(mCrawl.Known.Urls,
+            (std::unordered_set<std::string>{"http://x/a.jpg", "http://x/b.jpg"}));
+  EXPECT_EQ(mCurrent.FolderName, "cats");
+  std::vector<PictureEntry> rows;
+  CrawlState start;
+  TaskStateFiles(mDir.Path()).LoadCrawlState("cats", rows, start);
+  EXPECT_EQ(rows.size(), 2u);
+  EXPECT_EQ(start.WantUrls, std::vector<std::string>{record.StartUrl});
+  EXPECT_EQ(start.CrawlLevel, 1);
+  ASSERT_EQ(start.Removed.size(), 1u);
+  EXPECT_EQ(start.Removed[0].Url, "http://x/b.jpg");
+  EXPECT_TRUE(fs::exists(PictureFolder("cats") / "a.jpg"));
+
+  // A restarted task is a new one to the archive too.
+  ASSERT_TRUE(archive->HasTask("cats"));
+  mPrompts.Answer = true;
+  commands.Restart();
+  EXPECT_FALSE(archive->HasTask("cats"));
+  EXPECT_TRUE(archive->TaskPictures("cats").empty());
 }
 
 }  // namespace

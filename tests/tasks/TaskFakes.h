@@ -50,8 +50,16 @@ class FakeCrawl : public CrawlRunner {
     if (During) During();
   }
 
+  void RunCheck(KnownPictures known) override {
+    ++Checks;
+    Known = std::move(known);
+    if (During) During();
+  }
+
   int Runs = 0;
-  std::function<void()> During;  // what happens while the crawl runs
+  int Checks = 0;
+  KnownPictures Known;
+  std::function<void()> During;  // what happens while the crawl or the check runs
 };
 
 // Each showing runs Fill on the record; accepted when it returns true.
