@@ -143,16 +143,19 @@ void PictureCommands::ReplacePicture(const std::string& replacedPath, const std:
     mHeldAppends.push_back({path, thumbnail, replacedPath});
     return;
   }
-  TImageFileList& files = mParts.Pictures;
-  const int index = files.IndexOf(replacedPath);
+  const int index = mParts.Pictures.IndexOf(replacedPath);
   if (index < 0) {
     AppendNow(path, thumbnail);
     return;
   }
+  ShowAtItem(index, path, thumbnail);
+}
+
+void PictureCommands::ShowAtItem(int index, const std::string& path, const Bitmap24& thumbnail) {
   try {
-    files.Replace(index, path, PackedBitmap(thumbnail));
+    mParts.Pictures.Replace(index, path, PackedBitmap(thumbnail));
   } catch (const std::bad_alloc&) {
-    return;  // the smaller copy's item stays until the next listing
+    return;  // the item keeps its picture until the next listing
   }
   mParts.Grid.ReplaceGridItem(index, std::filesystem::path(path).filename().string());
 }
@@ -160,12 +163,7 @@ void PictureCommands::ReplacePicture(const std::string& replacedPath, const std:
 void PictureCommands::AppendNow(const std::string& path, const Bitmap24& thumbnail) {
   // Fetched again over its file (a Resume after a kill): the item it has shows it anew.
   if (const int index = mParts.Pictures.IndexOf(path); index >= 0) {
-    try {
-      mParts.Pictures.Replace(index, path, PackedBitmap(thumbnail));
-    } catch (const std::bad_alloc&) {
-      return;
-    }
-    mParts.Grid.ReplaceGridItem(index, std::filesystem::path(path).filename().string());
+    ShowAtItem(index, path, thumbnail);
     return;
   }
   try {

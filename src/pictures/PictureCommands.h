@@ -87,6 +87,8 @@ class PictureCommands {
   void ShowListing(const std::string& statusText);
   void BuildGrid();
   void AppendNow(const std::string& path, const Bitmap24& thumbnail);
+  // Entry and grid item index become the picture at path.
+  void ShowAtItem(int index, const std::string& path, const Bitmap24& thumbnail);
 
   PictureCommandParts mParts;
   bool mLoadingIdle = true;

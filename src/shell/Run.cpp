@@ -370,12 +370,13 @@ void TRun::StartDownloads() {
   mScheduler->StartCrawl();
 }
 
+TRun::DownloadChecks TRun::Checks() {
+  std::lock_guard lock(mChecksLock);
+  return {mChecks, mCopies};
+}
+
 MadeThumbnail TRun::MakeDownloadThumbnail(const std::string& savedPath) {
-  std::shared_ptr<LargestCopies> copies;
-  {
-    std::lock_guard lock(mChecksLock);
-    copies = mCopies;
-  }
+  const std::shared_ptr<LargestCopies> copies = Checks().Copies;
   ThumbnailResult made = copies ? MakeSignedThumbnailResult(savedPath, mThumbnailFace.load())
                                 : MakeThumbnailResult(savedPath, mThumbnailFace.load());
   if (!made.Ok()) {
@@ -395,11 +396,7 @@ MadeThumbnail TRun::MakeDownloadThumbnail(const std::string& savedPath) {
 }
 
 void TRun::SaveKeptCopies() {
-  std::shared_ptr<LargestCopies> copies;
-  {
-    std::lock_guard lock(mChecksLock);
-    copies = mCopies;
-  }
+  const std::shared_ptr<LargestCopies> copies = Checks().Copies;
   if (!copies) return;
   try {
     copies->SaveKept();
@@ -409,11 +406,7 @@ void TRun::SaveKeptCopies() {
 }
 
 std::string TRun::CheckDownloadedPicture(const std::string& savedPath) {
-  std::shared_ptr<DownloadedPictureChecks> checks;
-  {
-    std::lock_guard lock(mChecksLock);
-    checks = mChecks;
-  }
+  const std::shared_ptr<DownloadedPictureChecks> checks = Checks().Exact;
   return checks ? checks->Check(savedPath) : "";
 }
 

@@ -158,6 +158,12 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   void SetGridVisible(bool visible) override;
   // Download workers: the checks of the downloads started last.
   std::string CheckDownloadedPicture(const std::string& savedPath);
+  // Any thread: the checks of the downloads started last.
+  struct DownloadChecks {
+    std::shared_ptr<DownloadedPictureChecks> Exact;
+    std::shared_ptr<LargestCopies> Copies;
+  };
+  DownloadChecks Checks();
   // Pool thread: the thumbnail of a finished download and, with the largest copy kept, what
   // becomes of it.
   MadeThumbnail MakeDownloadThumbnail(const std::string& savedPath);
