@@ -105,6 +105,9 @@ class DownloadScheduler {
   // session's cookies for its address, its user agent and the picture's page as Referer.
   // session (null: none) must outlive the scheduler.
   void SetBrowserSession(const BrowserSession* session) { mSession = session; }
+  // Whether the end of the downloads shows kCompletedText in a message box as well as in the
+  // progress panel; checks nobody started by hand end without one.
+  void SetCompletionBox(bool shown) { mCompletionBox = shown; }
 
   // Downloads started and not yet reported.
   std::int32_t ActiveWorkers() const { return static_cast<std::int32_t>(mRunning.size()); }
@@ -201,6 +204,7 @@ class DownloadScheduler {
 
   std::int32_t mMaxWorkers = kDefaultMaxWorkers;
   bool mDownloadsComplete = false;
+  bool mCompletionBox = true;
   bool mShutDown = false;
   std::uint64_t mCrawlNumber = 0;
   std::uint64_t mNextId = 0;

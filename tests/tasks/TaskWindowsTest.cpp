@@ -220,8 +220,10 @@ class SettingsDialogTest : public testing::Test {
   }
 
   QTabWidget& Tabs() { return *mDialog.findChild<QTabWidget*>(); }
+  int mCheckHours = 0;
   bool Show(const std::function<void()>& steps) {
-    return WhileShown(mDialog, steps, [&] { return mDialog.ShowTaskSettings(mRecord); });
+    return WhileShown(mDialog, steps,
+                      [&] { return mDialog.ShowTaskSettings(mRecord, mCheckHours); });
   }
 
   TempDir mDown;
