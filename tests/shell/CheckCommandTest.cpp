@@ -47,7 +47,8 @@ class CheckCommandTest : public ::testing::Test {
     mServer.Http().Get("/", [this](const httplib::Request&, httplib::Response& response) {
       // A link, or the crawl waits for a redirection first.
       std::string page = "<html><body><a href=\"/about.html\">about</a>";
-      for (int i = 0; i < mShown.load(); ++i) page += "<img src=\"/p" + std::to_string(i) + ".jpg\">";
+      for (int i = 0; i < mShown.load(); ++i)
+        page += "<img src=\"/p" + std::to_string(i) + ".jpg\">";
       response.set_content(page + "</body></html>", "text/html");
     });
 

@@ -393,7 +393,8 @@ TEST_F(MainFormCrawl, CheckForNewPicturesFetchesOnlyWhatTheTaskNeverHad) {
   mPrompts.Messages.clear();
   run.StartDueCheck();
   ASSERT_TRUE(test::ProcessEventsUntil([&] { return !outcomes.empty(); }));
-  EXPECT_EQ(outcomes, std::vector<std::string>{run.CurrentTask().Name + ": 0 new pictures, 0 failed"});
+  EXPECT_EQ(outcomes,
+            std::vector<std::string>{run.CurrentTask().Name + ": 0 new pictures, 0 failed"});
   EXPECT_TRUE(mPrompts.Questions.empty());
   EXPECT_TRUE(mPrompts.Messages.empty()) << mPrompts.Messages.front();
   EXPECT_EQ(mSite.Hits("/two.gif"), 2);

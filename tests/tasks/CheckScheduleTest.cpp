@@ -1,10 +1,9 @@
-#include "tasks/CheckSchedule.h"
-
 #include <gtest/gtest.h>
 
 #include "core/LineFile.h"
 #include "support/FakeClock.h"
 #include "support/TempDir.h"
+#include "tasks/CheckSchedule.h"
 
 namespace vexilo {
 namespace {
@@ -48,9 +47,8 @@ TEST(CheckScheduleTest, ADueCheckIsNeverLost) {
     CheckSchedule schedule;
     bool due;
   } kCases[] = {
-      {{0, std::nullopt}, false},       {{6, std::nullopt}, true},
-      {{6, now - hours(5)}, false},     {{6, now - hours(6)}, true},
-      {{6, now + hours(1)}, true},  // the clock was set back
+      {{0, std::nullopt}, false},  {{6, std::nullopt}, true},   {{6, now - hours(5)}, false},
+      {{6, now - hours(6)}, true}, {{6, now + hours(1)}, true},  // the clock was set back
   };
   for (const auto& c : kCases) EXPECT_EQ(CheckDue(c.schedule, now), c.due);
 }
