@@ -35,7 +35,7 @@ TTaskSettingForm::TTaskSettingForm(const AppSettings& settings, std::filesystem:
   for (int page = 0; page < TaskFormPages::kPageCount; ++page) {
     mTabs->addTab(mPages.PageWidget(static_cast<TaskFormPages::Page>(page)), captions[page]);
   }
-  mTabs->addTab(MakeSchedulePage(), "Schedule");
+  mSchedulePage = mTabs->addTab(MakeSchedulePage(), "Schedule");
   connect(mTabs, &QTabWidget::currentChanged, this, &TTaskSettingForm::TabChanged);
 
   QPushButton* ok = nullptr;
@@ -54,8 +54,12 @@ QWidget* TTaskSettingForm::MakeSchedulePage() {
   mCheckHours = new QSpinBox;
   mCheckHours->setObjectName("checkHours");
   mCheckHours->setRange(0, kMostCheckHours);
-  mCheckHours->setSuffix(" hours");
   mCheckHours->setSpecialValueText("never");
+  const auto suffix = [this](int hours) {
+    mCheckHours->setSuffix(hours == 1 ? " hour" : " hours");
+  };
+  connect(mCheckHours, &QSpinBox::valueChanged, this, suffix);
+  suffix(0);
   auto* row = new QHBoxLayout;
   row->addWidget(new QLabel("Check for new pictures every"));
   row->addWidget(mCheckHours);
@@ -89,7 +93,9 @@ bool TTaskSettingForm::ShowTaskSettings(TaskRecord& record, int& checkHours) {
 }
 
 void TTaskSettingForm::TabChanged(int index) {
-  if (!LeavingTabAllowed(mPages.Form())) {
+  // The schedule is no page of the task's form: a quick task reaches it too.
+  const bool formPage = index != mSchedulePage && index != TaskFormPages::kTypePage;
+  if (formPage && !LeavingTabAllowed(mPages.Form())) {
     QSignalBlocker quiet(mTabs);
     mTabs->setCurrentIndex(mTab);
     return;

@@ -40,6 +40,7 @@ class TTaskSettingForm : public QDialog, public TaskSettingsDialog {
   QTabWidget* mTabs = nullptr;
   QSpinBox* mCheckHours = nullptr;
   int mTab = 0;
+  int mSchedulePage = -1;
   TaskRecord mShown;
   TaskRecord mResult;
 };
