@@ -85,6 +85,8 @@ std::unique_ptr<PictureAnimation> OpenAnimation(const std::filesystem::path& pat
         return OpenGifAnimation(path);
       case PictureFormat::WebP:
         return OpenWebpAnimation(path);
+      case PictureFormat::Avif:
+        return OpenAvifAnimation(path);
       default:
         return nullptr;
     }

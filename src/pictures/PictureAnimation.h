@@ -1,5 +1,5 @@
 #pragma once
-// Animated GIF and WebP pictures frame by frame, for the viewer to play. Each frame is drawn
+// Animated GIF, WebP and AVIF pictures frame by frame, for the viewer to play. Each frame is drawn
 // onto the picture's canvas when it is asked for, so the canvas (and the part a GIF frame
 // restores) is all that is held, however many frames the file has. Every other use of a
 // picture (thumbnail, preview, wallpaper, gallery) keeps decoding its first frame only.
@@ -32,8 +32,8 @@ class PictureAnimation {
 // The frame time a file gives, at least kShortestFrame.
 std::chrono::milliseconds ShownFrameTime(std::chrono::milliseconds fileTime);
 
-// The file's animation when it is a GIF, or a WebP of more than one frame, as the listing reads
-// kinds; none for anything else or a file that cannot be opened. A GIF of one frame is known
+// The file's animation when it is a GIF, or a WebP or AVIF of more than one frame, as the listing
+// reads kinds; none for anything else or a file that cannot be opened. A GIF of one frame is known
 // only at its end: it gives that frame and then none.
 std::unique_ptr<PictureAnimation> OpenAnimation(const std::filesystem::path& path);
 
