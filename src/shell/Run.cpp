@@ -276,9 +276,10 @@ void TRun::RunCrawl() {
 }
 
 void TRun::RunCheck(KnownPictures known) {
-  mCheck = CheckProgress{.KnownContents = std::move(known.Contents),
-                         .TaskName = mCurrentTask.Name,
-                         .Unattended = mUnattendedStart};
+  mCheck.emplace();
+  mCheck->KnownContents = std::move(known.Contents);
+  mCheck->TaskName = mCurrentTask.Name;
+  mCheck->Unattended = mUnattendedStart;
   mScheduler->SetCompletionBox(!mUnattendedStart);
   CrawlCurrentTask(known.Urls);
   EndCheckIfCrawlEnded();
