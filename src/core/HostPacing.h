@@ -36,8 +36,6 @@ class HostPacing {
   void Sent(const std::string& host);
   // The server asked for a wait: nothing goes to host until then (at most kLongestPause).
   void Pause(const std::string& host, std::chrono::seconds retryAfter);
-  // A new crawl: no host waits any more.
-  void Forget() { mNext.clear(); }
 
   const Clock& Time() const { return mClock; }
 

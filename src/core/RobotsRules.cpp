@@ -31,7 +31,8 @@ std::string Normalised(std::string_view text) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
         HexValue(text[i + 2]) >= 0) {
-      const auto octet = static_cast<unsigned char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      const auto octet =
+          static_cast<unsigned char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
       if (IsUnreserved(octet)) {
         out += static_cast<char>(octet);
       } else {

@@ -19,6 +19,19 @@ constexpr std::size_t kSpareHandles = 16;
 
 unsigned CompletionThreadCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
 
+// Each running transfer's share of the cap, never so small that the rate floor ends it.
+curl_off_t ShareOfCap(std::uint64_t cap, std::size_t transfers, std::uint64_t floor) {
+  return static_cast<curl_off_t>(std::max<std::uint64_t>(cap / std::max<std::size_t>(transfers, 1),
+                                                         2 * std::max<std::uint64_t>(floor, 512)));
+}
+
+// libcurl keeps a transfer's average within its speed only from one read to the next: a read
+// buffer larger than a second's share would let a small picture in at full speed.
+void LimitBuffer(CURL* curl, curl_off_t share) {
+  (void)curl_easy_setopt(curl, CURLOPT_BUFFERSIZE,
+                         static_cast<long>(std::clamp<curl_off_t>(share / 2, 1024, 100 * 1024)));
+}
+
 // A link that fails for want of memory or of a state file leaves the scheduler's rows and
 // counts as they were; the links after it still run.
 template <typename Link, typename... Args>
@@ -53,6 +66,12 @@ void DownloadPool::Offer(std::uint64_t id, DownloadRequest request) {
 void DownloadPool::SetMostRunning(int count) {
   std::lock_guard lock(mMutex);
   mMostRunning = std::max(count, 1);
+  Wake();
+}
+
+void DownloadPool::SetRateCap(std::uint64_t bytesPerSecond) {
+  std::lock_guard lock(mMutex);
+  mRateCap = bytesPerSecond;
   Wake();
 }
 
@@ -137,6 +156,21 @@ void DownloadPool::RunTransfers() {
   std::vector<Download> starting;
   std::vector<Download> done;
   CurlMulti& multi = *mMulti;  // made before this thread, and reset only after it ends
+  // The cap's share as last given to the running transfers: set again whenever the cap or
+  // the transfers change, so that together they stay within the cap.
+  std::uint64_t cap = 0;
+  std::size_t most = 1;
+  std::optional<std::pair<std::uint64_t, std::size_t>> shared;
+  const auto shareCap = [&] {
+    const std::pair<std::uint64_t, std::size_t> now{cap, running.size()};
+    if (shared == now) return;
+    shared = now;
+    const curl_off_t share =
+        cap == 0 || running.empty() ? 0 : ShareOfCap(cap, running.size(), mLimits.MinAverageRate);
+    for (const auto& entry : running) {
+      (void)curl_easy_setopt(entry.first, CURLOPT_MAX_RECV_SPEED_LARGE, share);
+    }
+  };
   while (!mAbort.load()) {
     try {
       bool deliver = false;
@@ -155,6 +189,8 @@ void DownloadPool::RunTransfers() {
           mOffered.pop_front();
         }
         mTransfersRunning = running.size() + starting.size();
+        cap = mRateCap;
+        most = room;
         deliver = !starting.empty() && ClaimDelivery();
       }
       if (deliver) PostDelivery();
@@ -166,6 +202,7 @@ void DownloadPool::RunTransfers() {
           done.push_back(std::move(download));
           continue;
         }
+        if (cap > 0) LimitBuffer(curl, ShareOfCap(cap, most, mLimits.MinAverageRate));
         if (!multi.Add(curl)) {
           download->Transfer().Finish(curl, CURLE_OUT_OF_MEMORY);
           curl_easy_cleanup(curl);
@@ -174,7 +211,9 @@ void DownloadPool::RunTransfers() {
         }
         running.emplace_back(curl, std::move(download));
       }
+      if (!starting.empty()) shared.reset();  // a new handle has no share yet
       starting.clear();
+      shareCap();
       (void)multi.Perform();
       while (const std::optional<CurlMulti::Done> ended = multi.NextDone()) {
         CURL* curl = ended->Easy;
