@@ -26,6 +26,11 @@ Clock::TimePoint HostPacing::NextAllowed(const std::string& host) const {
   return found == mNext.end() ? mClock.Now() : found->second;
 }
 
+bool HostPacing::MaySendNow(const std::string& host) const {
+  const auto found = mNext.find(host);
+  return found == mNext.end() || found->second <= mClock.Now();
+}
+
 void HostPacing::Sent(const std::string& host) {
   const double share = std::clamp(mRandom(), 0.0, 1.0);
   const auto gap = kShortestGap + std::chrono::duration_cast<std::chrono::milliseconds>(

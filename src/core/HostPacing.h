@@ -31,7 +31,7 @@ class HostPacing {
 
   // The earliest time a request may go to host; a time past means now.
   Clock::TimePoint NextAllowed(const std::string& host) const;
-  bool MaySendNow(const std::string& host) const { return NextAllowed(host) <= mClock.Now(); }
+  bool MaySendNow(const std::string& host) const;
   // A request went to host now: the next one waits the gap drawn here.
   void Sent(const std::string& host);
   // The server asked for a wait: nothing goes to host until then (at most kLongestPause).
