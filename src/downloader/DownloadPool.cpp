@@ -25,8 +25,7 @@ curl_off_t ShareOfCap(std::uint64_t cap, std::size_t transfers, std::uint64_t fl
                                                          2 * std::max<std::uint64_t>(floor, 512)));
 }
 
-// libcurl keeps a transfer's average within its speed only from one read to the next: a read
-// buffer larger than a second's share would let a small picture in at full speed.
+// Small reads keep a transfer near its share between pauses.
 void LimitBuffer(CURL* curl, curl_off_t share) {
   (void)curl_easy_setopt(curl, CURLOPT_BUFFERSIZE,
                          static_cast<long>(std::clamp<curl_off_t>(share / 2, 1024, 100 * 1024)));
@@ -162,14 +161,30 @@ void DownloadPool::RunTransfers() {
   std::size_t most = 1;
   std::optional<std::pair<std::uint64_t, std::size_t>> shared;
   const auto shareCap = [&] {
-    const std::pair<std::uint64_t, std::size_t> now{cap, running.size()};
-    if (shared == now) return;
-    shared = now;
+    const std::pair<std::uint64_t, std::size_t> sharing{cap, running.size()};
+    if (shared == sharing) return;
+    shared = sharing;
     const curl_off_t share =
         cap == 0 || running.empty() ? 0 : ShareOfCap(cap, running.size(), mLimits.MinAverageRate);
+    const Clock::TimePoint now = mLimits.Time->Now();
     for (const auto& entry : running) {
-      (void)curl_easy_setopt(entry.first, CURLOPT_MAX_RECV_SPEED_LARGE, share);
+      entry.second->Transfer().Rate().SetShare(static_cast<std::uint64_t>(share), now);
     }
+  };
+  // Resumes the transfers whose share has filled again; how long until the next one's has.
+  const auto resumePaused = [&]() -> std::chrono::milliseconds {
+    std::chrono::milliseconds wait = kIdlePoll;
+    const Clock::TimePoint now = mLimits.Time->Now();
+    for (const auto& [curl, download] : running) {
+      TransferRate& rate = download->Transfer().Rate();
+      if (!rate.Paused()) continue;
+      if (rate.ResumeAt(now) <= now) {
+        (void)curl_easy_pause(curl, CURLPAUSE_CONT);  // may take the held bytes at once
+        if (!rate.Paused()) continue;
+      }
+      wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(rate.ResumeAt(now) - now));
+    }
+    return std::max(wait, std::chrono::milliseconds(1));
   };
   while (!mAbort.load()) {
     try {
@@ -214,6 +229,7 @@ void DownloadPool::RunTransfers() {
       if (!starting.empty()) shared.reset();  // a new handle has no share yet
       starting.clear();
       shareCap();
+      (void)resumePaused();  // also those paused before the cap was lifted
       (void)multi.Perform();
       while (const std::optional<CurlMulti::Done> ended = multi.NextDone()) {
         CURL* curl = ended->Easy;
@@ -239,7 +255,7 @@ void DownloadPool::RunTransfers() {
         Completed(done);
         continue;  // the freed transfers' places go to the next offers at once
       }
-      multi.Poll(kIdlePoll);
+      multi.Poll(resumePaused());
     } catch (const std::bad_alloc&) {
       // What could not be tracked is lost; the rest goes on.
       starting.clear();
