@@ -157,7 +157,7 @@ void DownloadScheduler::ScheduleDownloads() {
     mDownloadsComplete = true;
     SaveCountersIfDue(true);
     mPool->CloseIdleConnections();  // no reason to keep connections open to the servers
-    mPrompts.ShowMessage(kCompletedText);
+    if (mCompletionBox) mPrompts.ShowMessage(kCompletedText);
     const std::string note = mPictures.CompletedNote ? mPictures.CompletedNote() : "";
     mStatus.SetStatusText(kProgressPanel, note.empty() ? std::string(kCompletedText)
                                                        : std::string(kCompletedText) + " " + note);

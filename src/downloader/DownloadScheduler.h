@@ -114,6 +114,9 @@ class DownloadScheduler {
   // a 429 or 503 with a Retry-After pauses its host. pacing (null: none) must outlive the
   // scheduler.
   void SetPacing(HostPacing* pacing) { mPacing = pacing; }
+  // Whether the end of the downloads shows kCompletedText in a message box as well as in the
+  // progress panel; checks nobody started by hand end without one.
+  void SetCompletionBox(bool shown) { mCompletionBox = shown; }
 
   // Downloads started and not yet reported.
   std::int32_t ActiveWorkers() const { return static_cast<std::int32_t>(mRunning.size()); }
@@ -212,6 +215,7 @@ class DownloadScheduler {
 
   std::int32_t mMaxWorkers = kDefaultMaxWorkers;
   bool mDownloadsComplete = false;
+  bool mCompletionBox = true;
   bool mShutDown = false;
   std::uint64_t mCrawlNumber = 0;
   std::uint64_t mNextId = 0;

@@ -24,6 +24,7 @@
 #include "pictures/PictureReading.h"
 #include "pictures/ThumbnailMaker.h"
 #include "shell/DownloadSettings.h"
+#include "tasks/CheckSchedule.h"
 #include "tasks/NewPictureCheck.h"
 #include "tasks/TaskCommands.h"
 
@@ -227,7 +228,10 @@ void TRun::ApplyAdvancedSettings() {
   SetPictureReading({mSettings.Advanced.ListModernPictures, mSettings.Advanced.ExifOrientation});
 }
 
-void TRun::DownloadTick() { mScheduler->Tick(); }
+void TRun::DownloadTick() {
+  mScheduler->Tick();
+  if (mCheck && !mCheck->Ended && mRunState.StopRequested()) EndCheck("stopped");
+}
 
 void TRun::ListTaskPictures(int node) {
   if (node < 0 || node >= mTaskList.TaskCount()) return;
@@ -276,8 +280,73 @@ void TRun::RunCrawl() {
 }
 
 void TRun::RunCheck(KnownPictures known) {
-  mCheck = CheckProgress{.KnownContents = std::move(known.Contents)};
+  mCheck = CheckProgress{.KnownContents = std::move(known.Contents),
+                         .TaskName = mCurrentTask.Name,
+                         .Unattended = mUnattendedStart};
+  mScheduler->SetCompletionBox(!mUnattendedStart);
   CrawlCurrentTask(known.Urls);
+  EndCheckIfCrawlEnded();
+}
+
+void TRun::StartUnattendedCheck(int task) {
+  const std::string name =
+      task >= 0 && task < mTaskList.TaskCount() ? mTaskList.TaskName(task) : std::string();
+  if (name.empty() || !mTaskCommands) {
+    if (CheckEnded) CheckEnded({.TaskName = name, .Error = "no such task"});
+    return;
+  }
+  mTaskCommands->SelectNode(task);
+  mUnattendedStart = true;
+  std::string refusal = mTaskCommands->CheckTask(task, false);
+  mUnattendedStart = false;
+  // A check that ran has told its end already, or tells it when its downloads end.
+  if (!refusal.empty() && CheckEnded) CheckEnded({.TaskName = name, .Error = std::move(refusal)});
+}
+
+void TRun::StartDueCheck() {
+  if (Busy() || !mTaskCommands) return;
+  const std::vector<int> due =
+      DueTasks(mTaskList, mParts.Folders.ProgramFolder, mParts.Calendar.Now());
+  if (due.empty()) return;
+  // Marked before it starts, so that a task whose check cannot start is not tried again at once.
+  try {
+    const std::filesystem::path folder =
+        mStateFiles.StateFolder(mTaskList.TaskLine(due.front(), TaskRecord::kFolderNameLine));
+    CheckSchedule schedule = ReadCheckSchedule(folder);
+    schedule.LastCheck = mParts.Calendar.Now();
+    WriteCheckSchedule(folder, schedule);
+  } catch (const std::exception&) {
+    // Tried again at the next turn.
+  }
+  StartUnattendedCheck(due.front());
+}
+
+bool TRun::Busy() const {
+  return !mRunState.CrawlIdle() || (mCheck && !mCheck->Ended) || mScheduler->ActiveWorkers() > 0 ||
+         mScheduler->OfferedDownloads() > 0;
+}
+
+void TRun::EndCheckIfCrawlEnded() {
+  if (!mCheck || mCheck->Ended) return;
+  const RunPhase phase = mRunState.Phase();
+  if (phase == RunPhase::Failed) {
+    // Nobody is there to press Stop; the reason stays in the progress panel.
+    if (mCheck->Unattended) mRunState.StopPressed();
+    EndCheck("its crawl failed: " + mParts.Status.StatusText(kProgressPanel));
+  } else if (phase == RunPhase::Stopped) {
+    EndCheck("stopped");
+  }
+}
+
+void TRun::EndCheck(std::string error) {
+  if (!mCheck || mCheck->Ended) return;
+  mCheck->Ended = true;
+  mScheduler->SetCompletionBox(true);
+  const CheckOutcome outcome{.TaskName = mCheck->TaskName,
+                             .NewPictures = mCheck->NewPictures,
+                             .FailedPictures = static_cast<int>(mCheck->FailedPaths.size()),
+                             .Error = std::move(error)};
+  if (CheckEnded) CheckEnded(outcome);
 }
 
 void TRun::CrawlCurrentTask(const std::unordered_set<std::string>& knownPictures) {
@@ -325,9 +394,8 @@ void TRun::ArchiveFetched(const QueuedPicture& picture) {
 
 void TRun::ShowNewPictureCount() {
   if (!mCheck) return;
-  const int count = mCheck->NewPictures;
-  mParts.Status.SetStatusText(
-      kCountPanel, std::to_string(count) + (count == 1 ? " new picture" : " new pictures"));
+  mParts.Status.SetStatusText(kCountPanel, NewPicturesText(mCheck->NewPictures));
+  EndCheck("");
 }
 
 void TRun::StartDownloads() {
@@ -341,7 +409,8 @@ void TRun::StartDownloads() {
   }
   if (mCheck) mCheck->FirstNewEntry = mCrawlState.Queue.size();
   if (mRunState.ResumeRequested) {
-    OfferToRefetchFailed(mCrawlState, mParts.Prompts);
+    // A check's start fetches its failed pictures again without asking.
+    if (!mCheck) OfferToRefetchFailed(mCrawlState, mParts.Prompts);
     RefetchMissing(mCrawlState, mScheduler->SavePathsRunning(mRunningTask.FolderName),
                    IsRegularFile);
   }
@@ -419,6 +488,13 @@ void TRun::SetPictureStatus(std::int64_t queuePosition, const std::string& saved
   // A smaller copy replaced before its own download was reported keeps saying so.
   if (status == kDoneStatus && mReplacedPaths.contains(savedPath)) return;
   std::string shown = status;
+  if (mCheck) {
+    if (status.starts_with(kFailedStatus)) {
+      mCheck->FailedPaths.insert(savedPath);
+    } else if (status == kDoneStatus) {
+      mCheck->FailedPaths.erase(savedPath);
+    }
+  }
   if (status == kDoneStatus) {
     if (const auto entry = QueueEntryOf(queuePosition, savedPath)) {
       ArchiveFetched(mCrawlState.Queue[*entry]);
