@@ -79,8 +79,8 @@ RobotsRules FetchRobots(const std::string& origin, const std::string& proxyServe
   return RobotsRules();
 }
 
-RobotsCache::RobotsCache(const AppSettings& settings, RobotsFetchLimits limits)
-    : mSettings(settings), mLimits(limits) {}
+RobotsCache::RobotsCache(const AppSettings& settings, HostPacing* pacing, RobotsFetchLimits limits)
+    : mSettings(settings), mPacing(pacing), mLimits(limits) {}
 
 RobotsCache::~RobotsCache() { mAbort.store(true); }
 
@@ -101,6 +101,7 @@ bool RobotsCache::Allows(const std::string& address, const KeepWaiting& keepWait
                                   return FetchRobots(origin, proxy, port, limits, abort);
                                 }))
             .first;
+    if (mPacing != nullptr) mPacing->Sent(HostPacing::HostKeyOf(address));
   }
   std::future<RobotsRules>& rules = fetching->second;
   if (!keepWaiting) rules.wait();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/AppSettings.h"
+#include "core/HostPacing.h"
 #include "core/RobotsCheck.h"
 #include "core/RobotsRules.h"
 
@@ -28,8 +29,10 @@ RobotsRules FetchRobots(const std::string& origin, const std::string& proxyServe
 
 class RobotsCache final : public RobotsCheck {
  public:
-  // settings (for the proxy) must outlive the cache.
-  explicit RobotsCache(const AppSettings& settings, RobotsFetchLimits limits = {});
+  // settings (for the proxy) and pacing (null: none), which counts each robots.txt request
+  // as one to its host, must outlive the cache.
+  explicit RobotsCache(const AppSettings& settings, HostPacing* pacing = nullptr,
+                       RobotsFetchLimits limits = {});
   // Ends the fetches still running and waits for them.
   ~RobotsCache() override;
   RobotsCache(const RobotsCache&) = delete;
@@ -40,6 +43,7 @@ class RobotsCache final : public RobotsCheck {
 
  private:
   const AppSettings& mSettings;
+  HostPacing* mPacing;
   RobotsFetchLimits mLimits;
   std::atomic<bool> mAbort{false};            // before the fetches, which read it until they end
   std::map<std::string, RobotsRules> mKnown;  // by origin

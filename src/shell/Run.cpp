@@ -87,7 +87,7 @@ TRun::TRun(RunParts parts)
       .Retries = mParts.Retries});
   mScheduler->SetBrowserSession(mParts.Session);
   mScheduler->SetPacing(&mPacing);
-  mRobots = std::make_unique<RobotsCache>(mSettings);
+  mRobots = std::make_unique<RobotsCache>(mSettings, &mPacing);
   auto sizeProbe = std::make_unique<HeaderSizeProbe>(mSettings, mRunningTask);
   sizeProbe->SetBrowserSession(mParts.Session);
   mSizeProbe = std::move(sizeProbe);

@@ -152,13 +152,15 @@ TEST(RobotsFetch, ReadsTheFileOnceASiteAndTreatsFailuresAsTheRfcSays) {
   EXPECT_TRUE(fetch(huge.Url("")).Allows("/b"));
 
   AppSettings settings;
-  RobotsCache cache(settings, limits);
+  HostPacing pacing;
+  RobotsCache cache(settings, &pacing, limits);
   int waits = 0;
   const RobotsCheck::KeepWaiting keepWaiting = [&waits] { return ++waits > 0; };
   const int before = rules.Hits("/robots.txt");
   EXPECT_FALSE(cache.Allows(rules.Url("/private/a.gif"), keepWaiting));
   EXPECT_TRUE(cache.Allows(rules.Url("/b.gif"), keepWaiting));
   EXPECT_EQ(rules.Hits("/robots.txt"), before + 1);
+  EXPECT_FALSE(pacing.MaySendNow(HostPacing::HostKeyOf(rules.Url(""))));  // a request, too
   cache.Forget();
   EXPECT_TRUE(cache.Allows(rules.Url("/c.gif"), nullptr));
   EXPECT_EQ(rules.Hits("/robots.txt"), before + 2);
