@@ -105,8 +105,9 @@ TEST_F(PoliteDownloadTest, OneHostsPicturesStartAGapApartAndA503WithRetryAfterHo
   Serve("/busy.gif", "busy", 503, "1");
   Serve("/c.gif", "GIF89a c");
   Download({"/a.gif", "/busy.gif", "/c.gif"});
-  // Three download threads, yet the server saw one request at a time.
-  EXPECT_GE(Arrived("/busy.gif") - Arrived("/a.gif"), 450ms);
+  // Three download threads, yet the hand-outs went 500 ms apart (the first request may have
+  // waited longer for its connection), and the pause held from the 503's report on.
+  EXPECT_GE(Arrived("/busy.gif") - Arrived("/a.gif"), 350ms);
   EXPECT_GE(Arrived("/c.gif") - Arrived("/busy.gif"), 950ms);
 }
 
