@@ -19,6 +19,18 @@ constexpr std::size_t kSpareHandles = 16;
 
 unsigned CompletionThreadCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
 
+// Each running transfer's share of the cap, never so small that the rate floor ends it.
+curl_off_t ShareOfCap(std::uint64_t cap, std::size_t transfers, std::uint64_t floor) {
+  return static_cast<curl_off_t>(std::max<std::uint64_t>(cap / std::max<std::size_t>(transfers, 1),
+                                                         2 * std::max<std::uint64_t>(floor, 512)));
+}
+
+// Small reads keep a transfer near its share between pauses.
+void LimitBuffer(CURL* curl, curl_off_t share) {
+  (void)curl_easy_setopt(curl, CURLOPT_BUFFERSIZE,
+                         static_cast<long>(std::clamp<curl_off_t>(share / 2, 1024, 100 * 1024)));
+}
+
 // A link that fails for want of memory or of a state file leaves the scheduler's rows and
 // counts as they were; the links after it still run.
 template <typename Link, typename... Args>
@@ -53,6 +65,12 @@ void DownloadPool::Offer(std::uint64_t id, DownloadRequest request) {
 void DownloadPool::SetMostRunning(int count) {
   std::lock_guard lock(mMutex);
   mMostRunning = std::max(count, 1);
+  Wake();
+}
+
+void DownloadPool::SetRateCap(std::uint64_t bytesPerSecond) {
+  std::lock_guard lock(mMutex);
+  mRateCap = bytesPerSecond;
   Wake();
 }
 
@@ -137,6 +155,37 @@ void DownloadPool::RunTransfers() {
   std::vector<Download> starting;
   std::vector<Download> done;
   CurlMulti& multi = *mMulti;  // made before this thread, and reset only after it ends
+  // The cap's share as last given to the running transfers: set again whenever the cap or
+  // the transfers change, so that together they stay within the cap.
+  std::uint64_t cap = 0;
+  std::size_t most = 1;
+  std::optional<std::pair<std::uint64_t, std::size_t>> shared;
+  const auto shareCap = [&] {
+    const std::pair<std::uint64_t, std::size_t> sharing{cap, running.size()};
+    if (shared == sharing) return;
+    shared = sharing;
+    const curl_off_t share =
+        cap == 0 || running.empty() ? 0 : ShareOfCap(cap, running.size(), mLimits.MinAverageRate);
+    const Clock::TimePoint now = mLimits.Time->Now();
+    for (const auto& entry : running) {
+      entry.second->Transfer().Rate().SetShare(static_cast<std::uint64_t>(share), now);
+    }
+  };
+  // Resumes the transfers whose share has filled again; how long until the next one's has.
+  const auto resumePaused = [&]() -> std::chrono::milliseconds {
+    std::chrono::milliseconds wait = kIdlePoll;
+    const Clock::TimePoint now = mLimits.Time->Now();
+    for (const auto& [curl, download] : running) {
+      TransferRate& rate = download->Transfer().Rate();
+      if (!rate.Paused()) continue;
+      if (rate.ResumeAt(now) <= now) {
+        (void)curl_easy_pause(curl, CURLPAUSE_CONT);  // may take the held bytes at once
+        if (!rate.Paused()) continue;
+      }
+      wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(rate.ResumeAt(now) - now));
+    }
+    return std::max(wait, std::chrono::milliseconds(1));
+  };
   while (!mAbort.load()) {
     try {
       bool deliver = false;
@@ -155,6 +204,8 @@ void DownloadPool::RunTransfers() {
           mOffered.pop_front();
         }
         mTransfersRunning = running.size() + starting.size();
+        cap = mRateCap;
+        most = room;
         deliver = !starting.empty() && ClaimDelivery();
       }
       if (deliver) PostDelivery();
@@ -166,6 +217,7 @@ void DownloadPool::RunTransfers() {
           done.push_back(std::move(download));
           continue;
         }
+        if (cap > 0) LimitBuffer(curl, ShareOfCap(cap, most, mLimits.MinAverageRate));
         if (!multi.Add(curl)) {
           download->Transfer().Finish(curl, CURLE_OUT_OF_MEMORY);
           curl_easy_cleanup(curl);
@@ -174,7 +226,10 @@ void DownloadPool::RunTransfers() {
         }
         running.emplace_back(curl, std::move(download));
       }
+      if (!starting.empty()) shared.reset();  // a new handle has no share yet
       starting.clear();
+      shareCap();
+      (void)resumePaused();  // also those paused before the cap was lifted
       (void)multi.Perform();
       while (const std::optional<CurlMulti::Done> ended = multi.NextDone()) {
         CURL* curl = ended->Easy;
@@ -200,7 +255,7 @@ void DownloadPool::RunTransfers() {
         Completed(done);
         continue;  // the freed transfers' places go to the next offers at once
       }
-      multi.Poll(kIdlePoll);
+      multi.Poll(resumePaused());
     } catch (const std::bad_alloc&) {
       // What could not be tracked is lost; the rest goes on.
       starting.clear();

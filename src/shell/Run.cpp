@@ -16,6 +16,7 @@
 #include "downloader/LargestCopies.h"
 #include "downloader/PartialFile.h"
 #include "downloader/PictureStatus.h"
+#include "downloader/RobotsFetch.h"
 #include "downloader/SavedStatuses.h"
 #include "gallery/ExportLinks.h"
 #include "gallery/GalleryGenerator.h"
@@ -85,6 +86,8 @@ TRun::TRun(RunParts parts)
       .MakePool = ThreadPool(mParts.Reports, mParts.Limits),
       .Retries = mParts.Retries});
   mScheduler->SetBrowserSession(mParts.Session);
+  mScheduler->SetPacing(&mPacing);
+  mRobots = std::make_unique<RobotsCache>(mSettings, &mPacing);
   auto sizeProbe = std::make_unique<HeaderSizeProbe>(mSettings, mRunningTask);
   sizeProbe->SetBrowserSession(mParts.Session);
   mSizeProbe = std::move(sizeProbe);
@@ -92,6 +95,7 @@ TRun::TRun(RunParts parts)
       mParts.Folders.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mRunState,
       mParts.Browser, mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this),
       mSettings.Advanced, mSizeProbe.get());
+  mCrawler->SetPoliteness(mRobots.get(), &mPacing);
 }
 
 TRun::~TRun() = default;

@@ -24,9 +24,11 @@
 #include "core/CrawlState.h"
 #include "core/DesktopShell.h"
 #include "core/EventPump.h"
+#include "core/HostPacing.h"
 #include "core/KnownPictures.h"
 #include "core/MainThread.h"
 #include "core/PictureEntry.h"
+#include "core/RobotsCheck.h"
 #include "core/RunState.h"
 #include "core/SettingsStore.h"
 #include "core/StatusSink.h"
@@ -243,6 +245,9 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   bool mUnattendedStart = false;  // while StartUnattendedCheck starts one
   // With NeverTwiceAcrossTasks: what other tasks have, for the running task's downloads.
   std::unordered_set<std::uint64_t> mOtherTasksContents;
+  // The polite crawl's: shared by the page loads and the downloads.
+  HostPacing mPacing;
+  std::unique_ptr<RobotsCheck> mRobots;
   // Declared after everything its workers report to, so it is destroyed (and joined) first.
   std::unique_ptr<DownloadScheduler> mScheduler;
   std::unique_ptr<PictureSizeProbe> mSizeProbe;

@@ -81,6 +81,38 @@ TEST_F(MainFormCrawl, QuickStartDownloadsThePicturesIntoTheGrid) {
   mForm->close();
 }
 
+TEST_F(MainFormCrawl, CrawlingPolitelyFetchesNothingRobotsTxtForbids) {
+  mSite.AddPage("/robots.txt", "User-agent: *\nDisallow: /private/\n");
+  mSite.AddPage("/",
+                "<html><body><a href='/open.html'>open</a><a href='/private/closed.html'>closed</a>"
+                "<img src='/one.gif'><img src='/private/two.gif'></body></html>");
+  mSite.AddPage("/open.html",
+                "<html><body><a href='/'>home</a><img src='/three.gif'></body></html>");
+  mSite.AddPage("/private/closed.html",
+                "<html><body><a href='/'>home</a><img src='/four.gif'></body></html>");
+  for (const char* picture : {"/one.gif", "/private/two.gif", "/three.gif", "/four.gif"}) {
+    mSite.AddPicture(picture);
+  }
+  mForm->Run().Settings().Advanced.CrawlPolitely = true;
+
+  test::Part<QComboBox>(*mForm, "addressBox")
+      ->setCurrentText(QString::fromStdString(mSite.Url("/")));
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
+  ASSERT_TRUE(test::ProcessEventsUntil(
+      [&] { return test::PanelText(*mForm, 2) == "Vexilo task is completed!"; },
+      std::chrono::minutes(1)))
+      << test::PanelText(*mForm, 2);
+  EXPECT_EQ(mSite.Hits("/robots.txt"), 1);
+  EXPECT_EQ(mSite.Hits("/private/closed.html"), 0);
+  EXPECT_EQ(mSite.Hits("/private/two.gif"), 0);
+  EXPECT_EQ(mSite.Hits("/four.gif"), 0);
+  EXPECT_EQ(mSite.Hits("/one.gif"), 1);
+  EXPECT_EQ(mSite.Hits("/three.gif"), 1);
+  // A forbidden picture is not listed either.
+  EXPECT_EQ(test::Part<TPictureListView>(*mForm)->rowCount(), 2);
+  mForm->close();
+}
+
 TEST_F(MainFormCrawl, KeepingOneCopyRemovesTheSecondAndMarksItsRow) {
   mSite.AddPage("/",
                 "<html><body><a href='/'>home</a><img src='/one.gif'><img src='/two.gif'>"
