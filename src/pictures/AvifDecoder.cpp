@@ -108,7 +108,8 @@ std::unique_ptr<PictureAnimation> OpenAvifAnimation(const std::filesystem::path&
   return std::make_unique<AvifAnimation>(path, std::move(bytes), std::move(decoder));
 }
 
-Bitmap24 DecodeAvif(const std::filesystem::path& path, DecodeLease* lease) {
+Bitmap24 DecodeAvif(const std::filesystem::path& path, DecodeLease* lease,
+                    std::string* colourProfile) {
   const std::string bytes = ReadPictureFile(path);
   std::unique_ptr<avifDecoder, DecoderDeleter> decoder(avifDecoderCreate());
   if (!decoder) throw std::bad_alloc();
@@ -136,6 +137,10 @@ Bitmap24 DecodeAvif(const std::filesystem::path& path, DecodeLease* lease) {
   if (result != AVIF_RESULT_OK) Fail(path, *decoder, result);
   Bitmap24 bitmap(static_cast<int>(width), static_cast<int>(height));
   DrawImage(path, *decoder, bitmap);
+  if (colourProfile && decoder->image->icc.size > 0) {
+    colourProfile->assign(reinterpret_cast<const char*>(decoder->image->icc.data),
+                          decoder->image->icc.size);
+  }
   return bitmap;
 }
 
