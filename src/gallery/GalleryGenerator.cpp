@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/LineFile.h"
-#include "gallery/CopyNewFile.h"
+#include "core/CopyNewFile.h"
 #include "gallery/GalleryPages.h"
 #include "pictures/BmpWriter.h"
 

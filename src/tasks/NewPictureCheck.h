@@ -16,8 +16,13 @@
 
 namespace vexilo {
 
-// The reason a deleted picture carries in the saved state, so that Resume does not fetch it.
-inline constexpr const char* kDeletedByUserReason = "deleted";
+// The reason a deleted picture carries in the saved state, so that Resume does not fetch it;
+// one the user moved away from the viewer or the grid carries kMovedByUserReason + its path.
+inline constexpr const char* kDeletedByUserReason = "removed by you";
+inline constexpr const char* kMovedByUserReason = "moved to ";
+
+// Whether a removed picture's reason says the user took it away.
+bool RemovedByUserReason(const std::string& reason);
 
 using FileThere = std::function<bool(const std::string& path)>;
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -24,6 +25,7 @@
 
 #include "core/UserPrompts.h"
 #include "pictures/ImageFileList.h"
+#include "pictures/SortingOut.h"
 #include "viewer/PictureArea.h"
 #include "viewer/ViewerHost.h"
 #include "viewer/ViewerKeys.h"
@@ -143,6 +145,30 @@ void TFormView::BuildActions() {
   a.SlideShow->setShortcut(QKeySequence(Qt::Key_F5));
   a.SlideShow->setShortcutContext(Qt::WindowShortcut);
   a.SetWallpaper = make("Set &Wallpaper", &TFormView::SetWallpaper);
+  // Sorting out: keys the viewer's own map leaves free, as other viewers use them.
+  a.MoveToTrash = make("Move to &Trash", &TFormView::TrashShown);
+  a.MoveToFolder = make("&Move to Folder", nullptr);
+  a.CopyToFolder = make("&Copy to Folder", nullptr);
+  a.MoveToSecondFolder = make("Move to Second F&older", nullptr);
+  a.CopyToSecondFolder = make("Copy to Second Fol&der", nullptr);
+  a.Rename = make("&Rename...", &TFormView::RenameShown);
+  connect(a.MoveToFolder, &QAction::triggered, this, [this] { MoveShown(false); });
+  connect(a.CopyToFolder, &QAction::triggered, this, [this] { CopyShown(false); });
+  connect(a.MoveToSecondFolder, &QAction::triggered, this, [this] { MoveShown(true); });
+  connect(a.CopyToSecondFolder, &QAction::triggered, this, [this] { CopyShown(true); });
+  const std::pair<QAction*, QKeySequence> keys[] = {
+      {a.MoveToTrash, QKeySequence(Qt::Key_Delete)},
+      {a.MoveToFolder, QKeySequence(Qt::Key_M)},
+      {a.CopyToFolder, QKeySequence(Qt::Key_C)},
+      {a.MoveToSecondFolder, QKeySequence(Qt::SHIFT | Qt::Key_M)},
+      {a.CopyToSecondFolder, QKeySequence(Qt::SHIFT | Qt::Key_C)},
+      {a.Rename, QKeySequence(Qt::Key_F2)}};
+  for (const auto& [action, key] : keys) {
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    // On the window too: in full screen the menu bar that holds them is hidden.
+    addAction(action);
+  }
 
   a.VexiloModeButton = make("Vexilo Mode", &TFormView::ReturnToBrowser);
   a.VexiloModeButton->setIcon(StandardIcon(QStyle::SP_FileDialogListView));
@@ -192,11 +218,19 @@ void TFormView::BuildMenus() {
   view->addAction(a.SlideShow);
   QMenu* tools = menuBar()->addMenu("&Tools");
   tools->addAction(a.SetWallpaper);
+  tools->addSeparator();
+  for (QAction* entry : {a.MoveToTrash, a.MoveToFolder, a.CopyToFolder, a.MoveToSecondFolder,
+                         a.CopyToSecondFolder, a.Rename}) {
+    tools->addAction(entry);
+  }
 
   mPopup = new QMenu(this);
   for (QAction* entry : {a.Previous, a.Next, a.First, a.Last}) mPopup->addAction(entry);
   mPopup->addSeparator();
   mPopup->addAction(a.PopupFullScreen);
+  mPopup->addSeparator();
+  mPopup->addAction(a.MoveToTrash);
+  mPopup->addAction(a.Rename);
 }
 
 void TFormView::BuildToolBar() {
@@ -467,6 +501,54 @@ void TFormView::SlideShowTick() {
   // The step lands on the position after the one set here, and goes on past a picture that
   // cannot be read as the Next step does.
   mPictures.SetCurrentIndex(PreviousPosition(*due, mPictures.Count()));
+  Step(ViewerStep::Next);
+}
+
+void TFormView::TrashShown() {
+  if (mSorting == nullptr || !isVisible()) return;
+  StopSlideShow();
+  const int at = mPictures.CurrentIndex();
+  if (mSorting->Trash({at}) > 0) ShowAfterRemoval(at);
+}
+
+void TFormView::MoveShown(bool second) {
+  if (mSorting == nullptr || !isVisible()) return;
+  StopSlideShow();
+  const int at = mPictures.CurrentIndex();
+  if (mSorting->MoveToFolder(at, second)) ShowAfterRemoval(at);
+}
+
+void TFormView::CopyShown(bool second) {
+  if (mSorting == nullptr || !isVisible()) return;
+  StopSlideShow();
+  mSorting->CopyToFolder(mPictures.CurrentIndex(), second);
+}
+
+void TFormView::RenameShown() {
+  if (mSorting == nullptr || !isVisible()) return;
+  StopSlideShow();
+  std::string name;
+  try {
+    name = mPictures.CurrentFileName();
+  } catch (const std::exception&) {
+    return;
+  }
+  bool ok = false;
+  const QString typed = QInputDialog::getText(this, "Rename Picture", "New name:",
+                                              QLineEdit::Normal, QString::fromStdString(name), &ok);
+  if (!ok) return;
+  // The picture on show stays: only its name changed.
+  if (mSorting->Rename(mPictures.CurrentIndex(), typed.toStdString())) UpdateViewerStatus();
+}
+
+void TFormView::ShowAfterRemoval(int index) {
+  const int count = mPictures.Count();
+  if (count == 0) {
+    ReturnToBrowser();
+    return;
+  }
+  // The step lands on the picture that followed, wrapping after the last as Next does.
+  mPictures.SetCurrentIndex(PreviousPosition(std::min(index, count) % count, count));
   Step(ViewerStep::Next);
 }
 
