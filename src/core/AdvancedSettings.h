@@ -38,8 +38,8 @@ struct AdvancedSettings {
   // A download that failed for a passing reason (no connection, time-out, 408, 429, 5xx) is
   // fetched again, up to three more times, after growing waits.
   bool RetryFailed = false;
-  // Moving pictures to the Trash from the viewer or the grid asks first.
-  bool AskBeforeTrash = true;
+  // The Delete key of the viewer and the grid moves pictures to the Trash without asking.
+  bool TrashWithoutAsking = false;
   // How many pages of a level past the starting page the crawl loads at once; they are
   // still read in the level's order, so the crawl gives what one page at a time gives.
   static constexpr int kFewestPagesAtOnce = 1;

@@ -43,7 +43,8 @@ int SortingOut::Trash(std::vector<int> items) {
   if (items.empty()) return 0;
   std::vector<std::string> paths;
   for (int item : items) paths.push_back(mParts.Pictures.Items()[static_cast<std::size_t>(item)].Path);
-  if (mParts.Settings.Advanced.AskBeforeTrash && !mParts.Prompts.AskYesNo(TrashQuestion(paths))) {
+  if (!mParts.Settings.Advanced.TrashWithoutAsking &&
+      !mParts.Prompts.AskYesNo(TrashQuestion(paths))) {
     return 0;
   }
   std::vector<std::string> refused;

@@ -44,7 +44,9 @@ static_assert(viewerkey::kSpace == Qt::Key_Space && viewerkey::kPlus == Qt::Key_
               viewerkey::kReturn == Qt::Key_Return && viewerkey::kEnter == Qt::Key_Enter &&
               viewerkey::kLeft == Qt::Key_Left && viewerkey::kUp == Qt::Key_Up &&
               viewerkey::kRight == Qt::Key_Right && viewerkey::kDown == Qt::Key_Down &&
-              viewerkey::kPageUp == Qt::Key_PageUp && viewerkey::kPageDown == Qt::Key_PageDown);
+              viewerkey::kPageUp == Qt::Key_PageUp && viewerkey::kPageDown == Qt::Key_PageDown &&
+              viewerkey::kDelete == Qt::Key_Delete && viewerkey::kF2 == Qt::Key_F2 &&
+              viewerkey::kLetterC == Qt::Key_C && viewerkey::kLetterM == Qt::Key_M);
 
 namespace {
 
@@ -145,30 +147,17 @@ void TFormView::BuildActions() {
   a.SlideShow->setShortcut(QKeySequence(Qt::Key_F5));
   a.SlideShow->setShortcutContext(Qt::WindowShortcut);
   a.SetWallpaper = make("Set &Wallpaper", &TFormView::SetWallpaper);
-  // Sorting out: keys the viewer's own map leaves free, as other viewers use them.
-  a.MoveToTrash = make("Move to &Trash", &TFormView::TrashShown);
-  a.MoveToFolder = make("&Move to Folder", nullptr);
-  a.CopyToFolder = make("&Copy to Folder", nullptr);
-  a.MoveToSecondFolder = make("Move to Second F&older", nullptr);
-  a.CopyToSecondFolder = make("Copy to Second Fol&der", nullptr);
-  a.Rename = make("&Rename...", &TFormView::RenameShown);
+  // Sorting out. The keys are the viewer's own (keyPressEvent), shown beside the entries.
+  a.MoveToTrash = make("Move to &Trash\tDel", &TFormView::TrashShown);
+  a.MoveToFolder = make("&Move to Folder\tM", nullptr);
+  a.CopyToFolder = make("&Copy to Folder\tC", nullptr);
+  a.MoveToSecondFolder = make("Move to Second F&older\tShift+M", nullptr);
+  a.CopyToSecondFolder = make("Copy to Second Fol&der\tShift+C", nullptr);
+  a.Rename = make("&Rename...\tF2", &TFormView::RenameShown);
   connect(a.MoveToFolder, &QAction::triggered, this, [this] { MoveShown(false); });
   connect(a.CopyToFolder, &QAction::triggered, this, [this] { CopyShown(false); });
   connect(a.MoveToSecondFolder, &QAction::triggered, this, [this] { MoveShown(true); });
   connect(a.CopyToSecondFolder, &QAction::triggered, this, [this] { CopyShown(true); });
-  const std::pair<QAction*, QKeySequence> keys[] = {
-      {a.MoveToTrash, QKeySequence(Qt::Key_Delete)},
-      {a.MoveToFolder, QKeySequence(Qt::Key_M)},
-      {a.CopyToFolder, QKeySequence(Qt::Key_C)},
-      {a.MoveToSecondFolder, QKeySequence(Qt::SHIFT | Qt::Key_M)},
-      {a.CopyToSecondFolder, QKeySequence(Qt::SHIFT | Qt::Key_C)},
-      {a.Rename, QKeySequence(Qt::Key_F2)}};
-  for (const auto& [action, key] : keys) {
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    // On the window too: in full screen the menu bar that holds them is hidden.
-    addAction(action);
-  }
 
   a.VexiloModeButton = make("Vexilo Mode", &TFormView::ReturnToBrowser);
   a.VexiloModeButton->setIcon(StandardIcon(QStyle::SP_FileDialogListView));
@@ -578,9 +567,17 @@ void TFormView::ShowReadError(const std::string& path) {
 
 void TFormView::keyPressEvent(QKeyEvent* event) {
   const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
+  const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+  // Ctrl or Alt with a letter belongs to someone else (the desktop, a menu).
+  const bool command = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0;
   QScrollBar* across = mArea->horizontalScrollBar();
   QScrollBar* down = mArea->verticalScrollBar();
-  switch (ActionForKey(event->key(), keypad)) {
+  const ViewerAction action = ActionForKey(event->key(), keypad, shift);
+  if (command && action >= ViewerAction::MoveToTrash) {
+    QMainWindow::keyPressEvent(event);
+    return;
+  }
+  switch (action) {
     case ViewerAction::ShowPrevious:
       ShowPrevious();
       break;
@@ -619,6 +616,20 @@ void TFormView::keyPressEvent(QKeyEvent* event) {
       break;
     case ViewerAction::FitImage:
       FitImage();
+      break;
+    case ViewerAction::MoveToTrash:
+      TrashShown();
+      break;
+    case ViewerAction::MoveToFolder:
+    case ViewerAction::MoveToSecondFolder:
+      MoveShown(action == ViewerAction::MoveToSecondFolder);
+      break;
+    case ViewerAction::CopyToFolder:
+    case ViewerAction::CopyToSecondFolder:
+      CopyShown(action == ViewerAction::CopyToSecondFolder);
+      break;
+    case ViewerAction::Rename:
+      RenameShown();
       break;
     case ViewerAction::None:
       QMainWindow::keyPressEvent(event);
