@@ -48,8 +48,8 @@ std::string NotAFile(const std::filesystem::path& from) {
 
 bool AlreadyInFolder(const std::filesystem::path& from, const std::filesystem::path& folder) {
   std::error_code error;
-  return std::filesystem::equivalent(from.parent_path().empty() ? "." : from.parent_path(),
-                                     folder, error);
+  return std::filesystem::equivalent(from.parent_path().empty() ? "." : from.parent_path(), folder,
+                                     error);
 }
 
 }  // namespace
@@ -66,8 +66,8 @@ std::string NumberedName(const std::string& fileName, int n) {
 FileMoveResult MoveIntoFolder(const std::filesystem::path& from,
                               const std::filesystem::path& folder) {
   const auto failed = [&](const std::string& why) {
-    return FileMoveResult{{}, Quoted(from) + " could not be moved to " + Quoted(folder) + ": " +
-                                  why + "."};
+    return FileMoveResult{
+        {}, Quoted(from) + " could not be moved to " + Quoted(folder) + ": " + why + "."};
   };
   if (const std::string why = NotAFile(from); !why.empty()) return failed(why);
   if (AlreadyInFolder(from, folder)) return failed("it is in that folder already");
@@ -97,8 +97,8 @@ FileMoveResult MoveIntoFolder(const std::filesystem::path& from,
 FileMoveResult CopyIntoFolder(const std::filesystem::path& from,
                               const std::filesystem::path& folder) {
   const auto failed = [&](const std::string& why) {
-    return FileMoveResult{{}, Quoted(from) + " could not be copied to " + Quoted(folder) + ": " +
-                                  why + "."};
+    return FileMoveResult{
+        {}, Quoted(from) + " could not be copied to " + Quoted(folder) + ": " + why + "."};
   };
   if (const std::string why = NotAFile(from); !why.empty()) return failed(why);
   std::error_code error;
@@ -131,8 +131,9 @@ FileMoveResult RenamedName(const std::string& oldName, const std::string& typed)
 
 FileMoveResult RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
   const auto failed = [&](const std::string& why) {
-    return FileMoveResult{{}, Quoted(from) + " could not be renamed to \"" +
-                                  to.filename().string() + "\": " + why + "."};
+    return FileMoveResult{
+        {},
+        Quoted(from) + " could not be renamed to \"" + to.filename().string() + "\": " + why + "."};
   };
   if (const std::string why = NotAFile(from); !why.empty()) return failed(why);
   if (to == from) return {to, {}};

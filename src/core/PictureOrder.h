@@ -35,8 +35,8 @@ inline const char* StoredOrderName(PictureOrder order) {
 
 // Any other text is the default order.
 inline PictureOrder OrderFromStoredName(std::string_view name) {
-  for (PictureOrder order : {PictureOrder::Modified, PictureOrder::Size, PictureOrder::Dimensions,
-                             PictureOrder::Kind}) {
+  for (PictureOrder order :
+       {PictureOrder::Modified, PictureOrder::Size, PictureOrder::Dimensions, PictureOrder::Kind}) {
     if (name == StoredOrderName(order)) return order;
   }
   return PictureOrder::Name;

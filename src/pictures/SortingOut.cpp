@@ -42,7 +42,8 @@ int SortingOut::Trash(std::vector<int> items) {
   std::erase_if(items, [this](int item) { return !Usable(item); });
   if (items.empty()) return 0;
   std::vector<std::string> paths;
-  for (int item : items) paths.push_back(mParts.Pictures.Items()[static_cast<std::size_t>(item)].Path);
+  for (int item : items)
+    paths.push_back(mParts.Pictures.Items()[static_cast<std::size_t>(item)].Path);
   if (!mParts.Settings.Advanced.TrashWithoutAsking &&
       !mParts.Prompts.AskYesNo(TrashQuestion(paths))) {
     return 0;
@@ -71,11 +72,12 @@ int SortingOut::Trash(std::vector<int> items) {
 }
 
 std::string SortingOut::SortingFolder(bool second) {
-  std::string& folder = second ? mParts.Settings.SecondSortingFolder : mParts.Settings.SortingFolder;
+  std::string& folder =
+      second ? mParts.Settings.SecondSortingFolder : mParts.Settings.SortingFolder;
   std::error_code error;
   if (!folder.empty() && std::filesystem::is_directory(folder, error)) return folder;
-  const char* title = second ? "Folder for Shift+M (move) and Shift+C (copy)"
-                             : "Folder for M (move) and C (copy)";
+  const char* title =
+      second ? "Folder for Shift+M (move) and Shift+C (copy)" : "Folder for M (move) and C (copy)";
   std::optional<std::string> picked = mParts.Shell.PickFolder(title, folder);
   if (!picked || picked->empty()) return {};
   folder = *picked;

@@ -171,7 +171,7 @@ void TRun::PictureSortedOut(const SortedOut& change) {
   if (task.empty()) return;  // a folder of no task: nothing more to follow
   const bool renamed = change.Kind == SortedOutKind::Renamed;
   const std::string reason = change.Kind == SortedOutKind::Trashed
-                                 ? std::string(kDeletedByUserReason)
+                                 ? std::string(kRemovedByYouReason)
                                  : kMovedByUserReason + change.To;
   // The running task's state is in memory and saved with it; another's is in its files.
   const bool loaded = Busy() && mRunningTask.FolderName == task;

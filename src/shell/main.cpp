@@ -361,11 +361,12 @@ void TMainForm::ShowAbout() {
 void TMainForm::ShowGridOrder() {
   const GridOrder& order = mRun->Settings().Order;
   const TMainActions& a = *mActions;
-  const std::pair<PictureOrder, QAction*> entries[] = {{PictureOrder::Name, a.SortByName},
-                                                       {PictureOrder::Modified, a.SortByModified},
-                                                       {PictureOrder::Size, a.SortBySize},
-                                                       {PictureOrder::Dimensions, a.SortByDimensions},
-                                                       {PictureOrder::Kind, a.SortByKind}};
+  const std::pair<PictureOrder, QAction*> entries[] = {
+      {PictureOrder::Name, a.SortByName},
+      {PictureOrder::Modified, a.SortByModified},
+      {PictureOrder::Size, a.SortBySize},
+      {PictureOrder::Dimensions, a.SortByDimensions},
+      {PictureOrder::Kind, a.SortByKind}};
   for (const auto& entry : entries) entry.second->setChecked(entry.first == order.By);
   a.SortReversed->setChecked(order.Reversed);
 }
@@ -419,8 +420,8 @@ void TMainForm::RenameSelected() {
           .filename()
           .string();
   bool ok = false;
-  const QString typed = QInputDialog::getText(this, "Rename Picture", "New name:",
-                                              QLineEdit::Normal, QString::fromStdString(name), &ok);
+  const QString typed = QInputDialog::getText(
+      this, "Rename Picture", "New name:", QLineEdit::Normal, QString::fromStdString(name), &ok);
   if (ok && mRun->Sorting().Rename(row, typed.toStdString())) SelectAfterRemoval(row);
 }
 

@@ -28,8 +28,7 @@ std::optional<WallClock::TimePoint> FileTimeOf(const std::string& path) {
 }  // namespace
 
 bool RemovedByUserReason(const std::string& reason) {
-  // "deleted" is what earlier versions wrote.
-  return reason == kDeletedByUserReason || reason == "deleted" ||
+  return reason == kDeletedByUserReason || reason == kRemovedByYouReason ||
          reason.starts_with(kMovedByUserReason);
 }
 

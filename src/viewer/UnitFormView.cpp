@@ -523,8 +523,8 @@ void TFormView::RenameShown() {
     return;
   }
   bool ok = false;
-  const QString typed = QInputDialog::getText(this, "Rename Picture", "New name:",
-                                              QLineEdit::Normal, QString::fromStdString(name), &ok);
+  const QString typed = QInputDialog::getText(
+      this, "Rename Picture", "New name:", QLineEdit::Normal, QString::fromStdString(name), &ok);
   if (!ok) return;
   // The picture on show stays: only its name changed.
   if (mSorting->Rename(mPictures.CurrentIndex(), typed.toStdString())) UpdateViewerStatus();

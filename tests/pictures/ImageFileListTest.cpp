@@ -72,7 +72,8 @@ TEST(ImageFileListTest, SortOrdersPutTheEntriesInOrderAndTheCurrentOneFollows) {
       {{PictureOrder::Kind, false}, {"b.bmp", "d.bmp", "A.gif", "c.jpeg"}},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(std::string(StoredOrderName(row.Order.By)) + (row.Order.Reversed ? " reversed" : ""));
+    SCOPED_TRACE(std::string(StoredOrderName(row.Order.By)) +
+                 (row.Order.Reversed ? " reversed" : ""));
     TImageFileList list;
     list.ScanFolder(dir.Path().string());
     list.SetCurrentIndex(list.IndexOf((dir / "b.bmp").string()));

@@ -150,9 +150,8 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
                                              "&Open destination folder"};
   EXPECT_EQ(Captions(a.TaskMenu), taskEntries);
   EXPECT_EQ(Captions(a.TaskTreePopup), taskEntries);
-  EXPECT_EQ(Captions(a.ViewMenu),
-            (std::vector<std::string>{"&Browser Pane >", "-", "&Preview Pane", "&Grid Pane", "-",
-                                      "Sort &By >"}));
+  EXPECT_EQ(Captions(a.ViewMenu), (std::vector<std::string>{"&Browser Pane >", "-", "&Preview Pane",
+                                                            "&Grid Pane", "-", "Sort &By >"}));
   EXPECT_EQ(Captions(a.ViewMenu->actions()[0]->menu()),
             (std::vector<std::string>{"Task", "Folder"}));
   EXPECT_EQ(Captions(a.ViewMenu->actions()[5]->menu()),

@@ -157,8 +157,7 @@ TEST_F(SortingOutTest, TrashMoveCopyAndRenameKeepGridListRowsAndArchiveInStep) {
   for (const char* refused : {"a", "", "x/y"}) {
     EXPECT_FALSE(sorting.Rename(1, refused)) << refused;
   }
-  EXPECT_NE(prompts.Errors.front().find("a file of that name is there already"),
-            std::string::npos)
+  EXPECT_NE(prompts.Errors.front().find("a file of that name is there already"), std::string::npos)
       << prompts.Errors.front();
   ASSERT_TRUE(sorting.Rename(1, " e "));  // the ending stays
   EXPECT_TRUE(IsFile(Saved("e.bmp")));

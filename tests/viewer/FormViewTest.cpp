@@ -95,11 +95,11 @@ TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {
   EXPECT_EQ(Captions(menuOf(2)), (std::vector<std::string>{"&Previous", "&Next", "&First", "&Last",
                                                            "-", "Slide &Show"}));
   EXPECT_EQ(view.Commands().SlideShow->shortcut(), QKeySequence(Qt::Key_F5));
-  EXPECT_EQ(Captions(menuOf(3)),
-            (std::vector<std::string>{"Set &Wallpaper", "-", "Move to &Trash\tDel",
-                                      "&Move to Folder\tM", "&Copy to Folder\tC",
-                                      "Move to Second F&older\tShift+M",
-                                      "Copy to Second Fol&der\tShift+C", "&Rename...\tF2"}));
+  EXPECT_EQ(
+      Captions(menuOf(3)),
+      (std::vector<std::string>{"Set &Wallpaper", "-", "Move to &Trash\tDel", "&Move to Folder\tM",
+                                "&Copy to Folder\tC", "Move to Second F&older\tShift+M",
+                                "Copy to Second Fol&der\tShift+C", "&Rename...\tF2"}));
 
   std::vector<std::string> tips;
   for (QAction* action : view.ToolBar()->actions()) {
@@ -107,10 +107,9 @@ TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {
   }
   EXPECT_EQ(tips, (std::vector<std::string>{"Vexilo Mode", "-", "Previous", "Next", "-", "Zoom In",
                                             "Zoom Out", "Fit Image", "-", "Full Screen"}));
-  EXPECT_EQ(
-      Captions(view.Popup()->actions()),
-      (std::vector<std::string>{"&Previous", "&Next", "&First", "&Last", "-", "Full Screen", "-",
-                                "Move to &Trash\tDel", "&Rename...\tF2"}));
+  EXPECT_EQ(Captions(view.Popup()->actions()),
+            (std::vector<std::string>{"&Previous", "&Next", "&First", "&Last", "-", "Full Screen",
+                                      "-", "Move to &Trash\tDel", "&Rename...\tF2"}));
   const TFormView::Actions& a = view.Commands();
   EXPECT_TRUE(a.PopupFullScreen->isCheckable());
   for (QAction* command :
