@@ -44,6 +44,8 @@ struct AdvancedSettings {
   // With CrawlPolitely: KB a second for all downloads together; 0 for no cap.
   static constexpr int kMostDownloadKBps = 1000000;
   int DownloadKBps = 0;
+  // The Delete key of the viewer and the grid moves pictures to the Trash without asking.
+  bool TrashWithoutAsking = false;
   // How many pages of a level past the starting page the crawl loads at once; they are
   // still read in the level's order, so the crawl gives what one page at a time gives.
   static constexpr int kFewestPagesAtOnce = 1;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/AdvancedSettings.h"
+#include "core/PictureOrder.h"
 
 namespace vexilo {
 
@@ -19,6 +20,11 @@ struct AppSettings {
   std::string PreviewVisible;  // carried through unchanged
   std::string GridVisible;     // carried through unchanged
   AdvancedSettings Advanced;
+  // View > Sort By, and the folders the viewer's M and C keys (and with Shift the second)
+  // move and copy pictures to, "" until chosen.
+  GridOrder Order;
+  std::string SortingFolder;
+  std::string SecondSortingFolder;
 
   bool operator==(const AppSettings&) const = default;
 };

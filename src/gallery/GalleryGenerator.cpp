@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/CopyNewFile.h"
 #include "core/LineFile.h"
-#include "gallery/CopyNewFile.h"
 #include "gallery/GalleryPages.h"
 #include "pictures/BmpWriter.h"
 

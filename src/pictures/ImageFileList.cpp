@@ -58,6 +58,30 @@ void TImageFileList::Clear() {
   mCurrent = -1;
 }
 
+void TImageFileList::RemoveAt(int index) {
+  if (index < 0 || index >= Count()) throw ListIndexError(index);
+  mItems.erase(mItems.begin() + index);
+  if (mCurrent > index) --mCurrent;
+}
+
+void TImageFileList::SetPath(int index, std::string path) {
+  if (index < 0 || index >= Count()) throw ListIndexError(index);
+  mItems[static_cast<std::size_t>(index)].Path = std::move(path);
+}
+
+void TImageFileList::Reorder(const std::vector<std::size_t>& place) {
+  if (place.size() != mItems.size()) return;
+  std::vector<PictureItem> reordered;
+  reordered.reserve(mItems.size());
+  int current = -1;
+  for (std::size_t i = 0; i < place.size(); ++i) {
+    if (static_cast<int>(place[i]) == mCurrent) current = static_cast<int>(i);
+    reordered.push_back(std::move(mItems.at(place[i])));
+  }
+  mItems = std::move(reordered);
+  if (mCurrent >= 0 && mCurrent < Count()) mCurrent = current;
+}
+
 void TImageFileList::RemoveWithoutThumbnail() {
   std::erase_if(mItems, [](const PictureItem& item) { return item.Thumbnail.Empty(); });
 }

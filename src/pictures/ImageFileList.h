@@ -36,6 +36,14 @@ class TImageFileList {
   void ShowAt(int from, int at, PackedBitmap thumbnail);
   // Removes every entry; the current position becomes -1.
   void Clear();
+  // Removes entry index (ListIndexError when there is none). A current position past it
+  // moves back one, so it keeps its entry; on it, it now stands for the entry that followed.
+  void RemoveAt(int index);
+  // Entry index's picture was renamed or moved: the same thumbnail, another path.
+  void SetPath(int index, std::string path);
+  // Entry i becomes the entry that was at place[i]; place holds every position once. The
+  // current position follows its entry.
+  void Reorder(const std::vector<std::size_t>& place);
   // Removes the entries without a thumbnail (those a grid build could not show); the current
   // position is unchanged, even when it now lies past the end.
   void RemoveWithoutThumbnail();

@@ -76,6 +76,8 @@ void TPictureBrowser::ReplaceGridItem(int index, const std::string& caption) {
   mGrid.ReplacePicture(index, QString::fromStdString(caption));
 }
 
+void TPictureBrowser::RemoveGridItem(int index) { mGrid.RemovePicture(index); }
+
 void TPictureBrowser::BeginBuild(int count) {
   mInputBlock = std::make_unique<InputBlock>(mWindow);
   mProgress.setMaximum(count);

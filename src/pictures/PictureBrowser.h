@@ -32,6 +32,7 @@ class TPictureBrowser : public PictureGridView {
   void ClearGrid() override;
   void AddGridItem(const std::string& caption) override;
   void ReplaceGridItem(int index, const std::string& caption) override;
+  void RemoveGridItem(int index) override;
   void BeginBuild(int count) override;
   void BuildStep(int index) override;
   void BuildWaits() override;

@@ -8,6 +8,7 @@
 
 #include "pictures/DecodePicture.h"
 #include "pictures/FileTimeText.h"
+#include "pictures/PictureSorting.h"
 #include "pictures/ThumbnailMaker.h"
 
 namespace vexilo {
@@ -77,6 +78,7 @@ void PictureCommands::ListFolderPictures(std::string folder) {
 
 void PictureCommands::ShowListing(const std::string& statusText) {
   mParts.Status.SetStatusText(kCountPanel, statusText);
+  if (mOrder != GridOrder{}) SortPictures(mParts.Pictures, mOrder);
   BuildGrid();
 }
 
@@ -174,6 +176,32 @@ void PictureCommands::AppendNow(const std::string& path, const Bitmap24& thumbna
     return;
   }
   if (mViewer.PicturesAppended) mViewer.PicturesAppended();
+}
+
+void PictureCommands::SetOrder(GridOrder order) {
+  if (!mLoadingIdle) return;
+  mOrder = order;
+  TImageFileList& files = mParts.Pictures;
+  if (files.Count() == 0) return;
+  SortPictures(files, mOrder);
+  // The thumbnails moved with their entries: the items only need their captions again.
+  mParts.Grid.BeginBuild(files.Count());
+  for (const PictureItem& item : files.Items()) {
+    mParts.Grid.AddGridItem(std::filesystem::path(item.Path).filename().string());
+  }
+  mParts.Grid.EndBuild();
+}
+
+void PictureCommands::RemoveItem(int index) {
+  if (!mLoadingIdle || index < 0 || index >= mParts.Pictures.Count()) return;
+  mParts.Pictures.RemoveAt(index);
+  mParts.Grid.RemoveGridItem(index);
+}
+
+void PictureCommands::MoveItem(int index, const std::string& path) {
+  if (!mLoadingIdle || index < 0 || index >= mParts.Pictures.Count()) return;
+  mParts.Pictures.SetPath(index, path);
+  mParts.Grid.ReplaceGridItem(index, std::filesystem::path(path).filename().string());
 }
 
 void PictureCommands::SelectPicture(int item) {

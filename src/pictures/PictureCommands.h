@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/PictureOrder.h"
 #include "core/StatusSink.h"
 #include "core/UserPrompts.h"
 #include "pictures/Bitmap24.h"
@@ -65,6 +66,16 @@ class PictureCommands {
   // new picture; one not listed (yet) is appended.
   void ReplacePicture(const std::string& replacedPath, const std::string& path,
                       const Bitmap24& thumbnail);
+  // View > Sort By: the order every listing is put in; the pictures listed now are put in
+  // it at once, without reading them again. Not during a build.
+  void SetOrder(GridOrder order);
+  const GridOrder& Order() const { return mOrder; }
+  // The picture of item index left the grid (moved to the Trash or away): its entry and its
+  // item go. And the picture of item index is now at path (renamed): the item's caption says
+  // so. Not during a build.
+  void RemoveItem(int index);
+  void MoveItem(int index, const std::string& path);
+
   // The grid's selection changed to item (-1: nothing selected).
   void SelectPicture(int item);
   // Shows the picture in the preview pane; on failure the pane shows its grey only.
@@ -92,6 +103,7 @@ class PictureCommands {
 
   PictureCommandParts mParts;
   bool mLoadingIdle = true;
+  GridOrder mOrder;
   std::string mListedFolder;
   bool mListedAsTask = false;
   struct HeldAppend {

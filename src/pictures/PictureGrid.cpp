@@ -66,6 +66,20 @@ class TThumbnailListModel : public QAbstractListModel {
     emit dataChanged(index(row), index(row));
   }
 
+  void Remove(int row) {
+    if (row < 0) return;
+    if (row >= mCaptions.size()) {
+      const int pending = row - static_cast<int>(mCaptions.size());
+      if (pending < mPending.size()) mPending.removeAt(pending);
+      return;
+    }
+    beginRemoveRows(QModelIndex(), row, row);
+    mCaptions.removeAt(row);
+    // The kept thumbnails are by row, and the rows after this one moved.
+    Forget();
+    endRemoveRows();
+  }
+
   void Publish() {
     if (mPending.isEmpty()) return;
     const int row = static_cast<int>(mCaptions.size());
@@ -163,7 +177,8 @@ TPictureGrid::TPictureGrid(QWidget* parent)
   setWrapping(true);
   setUniformItemSizes(true);
   setTextElideMode(Qt::ElideMiddle);
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  // A click still selects one picture; Ctrl and Shift gather several to sort out at once.
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   QPalette face = palette();
   face.setColor(QPalette::Base, face.color(QPalette::Button));
@@ -185,13 +200,24 @@ void TPictureGrid::ReplacePicture(int row, const QString& caption) {
   mModel->Replace(row, caption);
 }
 
+void TPictureGrid::RemovePicture(int row) { mModel->Remove(row); }
+
 void TPictureGrid::ShowAdded() { mModel->Publish(); }
 
 void TPictureGrid::clear() { mModel->Clear(); }
 
 int TPictureGrid::SelectedRow() const {
+  const QModelIndex current = selectionModel()->currentIndex();
+  if (current.isValid() && selectionModel()->isSelected(current)) return current.row();
   const QModelIndexList selected = selectionModel()->selectedIndexes();
   return selected.isEmpty() ? -1 : selected.front().row();
+}
+
+std::vector<int> TPictureGrid::SelectedRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex& index : selectionModel()->selectedIndexes()) rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
 }
 
 void TPictureGrid::setCurrentRow(int row) {
@@ -215,6 +241,29 @@ void TPictureGrid::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     emit openRequested();
     return;
+  }
+  const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
+  const bool plain = held == Qt::NoModifier;
+  const bool shifted = held == Qt::ShiftModifier;
+  switch (event->key()) {
+    case Qt::Key_Delete:
+      if (!plain) break;
+      emit deleteRequested();
+      return;
+    case Qt::Key_M:
+      if (!plain && !shifted) break;
+      emit moveRequested(shifted);
+      return;
+    case Qt::Key_C:
+      if (!plain && !shifted) break;
+      emit copyRequested(shifted);
+      return;
+    case Qt::Key_F2:
+      if (!plain) break;
+      emit renameRequested();
+      return;
+    default:
+      break;
   }
   QListView::keyPressEvent(event);
 }

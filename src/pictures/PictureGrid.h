@@ -6,6 +6,7 @@
 
 #include <QListView>
 #include <functional>
+#include <vector>
 
 #include "pictures/Bitmap24.h"
 
@@ -31,10 +32,14 @@ class TPictureGrid : public QListView {
   void AddPicture(const QString& caption);
   // Item row (shown or still to be shown) now stands for another picture.
   void ReplacePicture(int row, const QString& caption);
+  // Item row (shown or still to be shown) is gone; the items after it move up one.
+  void RemovePicture(int row);
   void ShowAdded();
   void clear();
-  // The selected item, -1 when none.
+  // The selected item, -1 when none: the current one when it is selected, else the first.
   int SelectedRow() const;
+  // Every selected item, in grid order.
+  std::vector<int> SelectedRows() const;
   // Selects only item row (nothing when it is out of range) and scrolls it into view.
   void setCurrentRow(int row);
 
@@ -43,6 +48,12 @@ class TPictureGrid : public QListView {
   void openRequested();
   // The selection changed; row as SelectedRow().
   void selectedRowChanged(int row);
+  // The Delete key: the selected pictures to the Trash; M and C (with Shift: the second
+  // folder) move and copy them; F2 renames the selected one.
+  void deleteRequested();
+  void moveRequested(bool second);
+  void copyRequested(bool second);
+  void renameRequested();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

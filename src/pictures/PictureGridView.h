@@ -20,6 +20,8 @@ class PictureGridView {
   virtual void AddGridItem(const std::string& caption) = 0;
   // Item index now stands for the list's entry index, which became another picture.
   virtual void ReplaceGridItem(int index, const std::string& caption) = 0;
+  // Item index is gone, as the list's entry index is: the items after it move up one.
+  virtual void RemoveGridItem(int index) = 0;
 
   // A listing's grid build. BeginBuild empties the grid, shows the progress bar and keeps
   // user input from the window; BuildStep (after item index) and BuildWaits (while the next

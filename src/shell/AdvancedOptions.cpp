@@ -71,6 +71,11 @@ constexpr std::array kOptions = {
                    "The viewer's slide show (View > Slide Show, F5) goes through the pictures in "
                    "a random order instead of the grid's order.",
                    &AdvancedSettings::ShuffleSlides, false},
+    AdvancedOption{"TrashWithoutAsking", "Move pictures to the Trash without asking",
+                   "The Delete key of the viewer and of the picture grid moves pictures to the "
+                   "Trash at once instead of asking first; they can still be taken back from "
+                   "the Trash.",
+                   &AdvancedSettings::TrashWithoutAsking, false},
 };
 
 constexpr std::array kNumbers = {

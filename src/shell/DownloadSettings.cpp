@@ -33,6 +33,10 @@ void LoadSettings(SettingsStore& store, const std::string& defaultDownFolder,
   settings.GridVisible = store.Read("GridVisible");
   settings.Advanced = AdvancedSettings{};
   ReadAdvancedSettings(store, settings.Advanced);
+  settings.Order.By = OrderFromStoredName(Trim(store.Read("SortBy")));
+  settings.Order.Reversed = Trim(store.Read("SortReversed")) == "1";
+  settings.SortingFolder = store.Read("SortingFolder");
+  settings.SecondSortingFolder = store.Read("SecondSortingFolder");
   store.Close();
 }
 
@@ -47,6 +51,10 @@ void SaveSettings(SettingsStore& store, const AppSettings& settings) {
   store.Write("PreviewVisible", settings.PreviewVisible);
   store.Write("GridVisible", settings.GridVisible);
   WriteAdvancedSettings(store, settings.Advanced);
+  store.Write("SortBy", StoredOrderName(settings.Order.By));
+  store.Write("SortReversed", settings.Order.Reversed ? "1" : "0");
+  store.Write("SortingFolder", settings.SortingFolder);
+  store.Write("SecondSortingFolder", settings.SecondSortingFolder);
   store.Close();
 }
 

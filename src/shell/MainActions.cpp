@@ -49,8 +49,27 @@ TMainActions::TMainActions(QWidget* window) : QObject(window) {
     pane->setChecked(true);
   }
 
+  SortByName = Make("&Name");
+  SortByModified = Make("&Modification Time");
+  SortBySize = Make("&Size");
+  SortByDimensions = Make("&Dimensions");
+  SortByKind = Make("&Kind");
+  auto* sortBy = new QActionGroup(this);
+  for (QAction* order : {SortByName, SortByModified, SortBySize, SortByDimensions, SortByKind}) {
+    order->setCheckable(true);
+    sortBy->addAction(order);
+  }
+  SortByName->setChecked(true);
+  SortReversed = Make("&Reversed");
+  SortReversed->setCheckable(true);
+
   CreateThumbnails = Make("&Create Thumbnails");
   FindCopies = Make("&Find Copies of Pictures");
+  // The keys are the grid's own (and the viewer's): shown here, not taken from other panes.
+  MoveToTrash = Make("Move to &Trash\tDel");
+  MoveToFolder = Make("&Move to Folder\tM");
+  CopyToFolder = Make("&Copy to Folder\tC");
+  RenamePicture = Make("&Rename...\tF2");
   Help = Make("&Help");
   About = Make("&About...");
 
@@ -109,10 +128,23 @@ void TMainActions::BuildMenus(QWidget* window) {
   ViewMenu->addSeparator();
   ViewMenu->addAction(PreviewPane);
   ViewMenu->addAction(GridPane);
+  ViewMenu->addSeparator();
+  QMenu* sortMenu = ViewMenu->addMenu("Sort &By");
+  for (QAction* order : {SortByName, SortByModified, SortBySize, SortByDimensions, SortByKind}) {
+    sortMenu->addAction(order);
+  }
+  sortMenu->addSeparator();
+  sortMenu->addAction(SortReversed);
 
   ThumbnailsMenu = new QMenu("&Thumbnails", window);
   ThumbnailsMenu->addAction(CreateThumbnails);
   ThumbnailsMenu->addAction(FindCopies);
+  ThumbnailsMenu->addSeparator();
+  GridPopup = new QMenu(window);
+  for (QAction* entry : {MoveToTrash, MoveToFolder, CopyToFolder, RenamePicture}) {
+    ThumbnailsMenu->addAction(entry);
+    GridPopup->addAction(entry);
+  }
 
   HelpMenu = new QMenu("&Help  ", window);
   HelpMenu->addAction(Help);

@@ -38,9 +38,21 @@ class TMainActions : public QObject {
   QAction* BrowserPaneFolder;
   QAction* PreviewPane;
   QAction* GridPane;
+  // View > Sort By: the five orders (one checked) and Reversed.
+  QAction* SortByName;
+  QAction* SortByModified;
+  QAction* SortBySize;
+  QAction* SortByDimensions;
+  QAction* SortByKind;
+  QAction* SortReversed;
   // Thumbnails
   QAction* CreateThumbnails;
   QAction* FindCopies;
+  // Thumbnails and the grid's pop-up: the selected pictures sorted out.
+  QAction* MoveToTrash;
+  QAction* MoveToFolder;
+  QAction* CopyToFolder;
+  QAction* RenamePicture;
   // Help
   QAction* Help;
   QAction* About;
@@ -63,6 +75,7 @@ class TMainActions : public QObject {
   QMenu* HelpMenu;
   QMenu* TaskTreePopup;
   QMenu* PictureListPopup;
+  QMenu* GridPopup;
   QMenu* TrayPopup;
 
  private:

@@ -47,7 +47,10 @@ TRun::TRun(RunParts parts)
     : mParts(std::move(parts)),
       mTaskList(mParts.Folders.ProgramFolder),
       mStateFiles(mParts.Folders.ProgramFolder),
-      mPictureCommands({mPictures, mParts.Grid, mParts.Status, mParts.Prompts}) {
+      mPictureCommands({mPictures, mParts.Grid, mParts.Status, mParts.Prompts}),
+      mSortingOut({mPictures, mPictureCommands, mParts.Shell, mParts.Prompts, mSettings,
+                   [this] { SaveSettingsNow(); },
+                   [this](const SortedOut& change) { PictureSortedOut(change); }}) {
   mThumbnailFace.store(mParts.Grid.ButtonFace());
   mScheduler = std::make_unique<DownloadScheduler>(SchedulerParts{
       .Crawl = mCrawlState,
@@ -135,7 +138,85 @@ void TRun::Start() {
   } catch (const std::exception& error) {
     mParts.Prompts.ShowError(error.what());
   }
+  mPictureCommands.SetOrder(mSettings.Order);
   ApplyAdvancedSettings();
+}
+
+void TRun::SetGridOrder(GridOrder order) {
+  mPictureCommands.SetOrder(order);
+  if (mPictureCommands.Order() == mSettings.Order) return;
+  mSettings.Order = mPictureCommands.Order();
+  SaveSettingsNow();
+}
+
+void TRun::SaveSettingsNow() {
+  if (!mSettingsLoaded) return;
+  try {
+    SaveSettings(mParts.Settings, mSettings);
+  } catch (const std::exception& error) {
+    mParts.Prompts.ShowError(error.what());
+  }
+}
+
+void TRun::PictureSortedOut(const SortedOut& change) {
+  if (change.Kind == SortedOutKind::Copied) return;
+  const std::string folder = std::filesystem::path(change.From).parent_path().string();
+  std::string task;
+  for (int i = 0; i < mTaskList.TaskCount() && task.empty(); ++i) {
+    if (!mTaskList.Readable(i) ||
+        TaskFolderOf(mTaskList.TaskLine(i, TaskRecord::kTaskFolderLine)) != folder) {
+      continue;
+    }
+    try {
+      task = mTaskList.ReadTaskRecord(i).FolderName;
+    } catch (const std::exception&) {
+    }
+  }
+  if (task.empty()) return;  // a folder of no task: nothing more to follow
+  const bool renamed = change.Kind == SortedOutKind::Renamed;
+  const std::string reason = change.Kind == SortedOutKind::Trashed
+                                 ? std::string(kRemovedByYouReason)
+                                 : kMovedByUserReason + change.To;
+  // The running task's state is in memory and saved with it; another's is in its files.
+  const bool loaded = Busy() && mRunningTask.FolderName == task;
+  try {
+    std::vector<PictureEntry> rows;
+    CrawlState saved;
+    if (!loaded) {
+      if (renamed) {
+        mStateFiles.LoadCrawlState(task, rows, saved);
+      } else {
+        mStateFiles.LoadQueueState(task, saved);
+      }
+    }
+    CrawlState& state = loaded ? mCrawlState : saved;
+    std::optional<std::size_t> entry;
+    for (std::size_t i = state.Queue.size(); i-- > 0 && !entry;) {
+      if (state.Queue[i].SavePath == change.From) entry = i;
+    }
+    if (!entry) return;  // put there by hand, not downloaded by the task
+    const std::string url = state.Queue[*entry].Url;
+    if (renamed) {
+      state.Queue[*entry].SavePath = change.To;
+      if (!loaded) mStateFiles.SaveCrawlState(task, rows, state);
+    } else if (loaded) {
+      state.Removed.push_back({url, change.From, reason});
+    } else {
+      mStateFiles.AppendFailed(task, {}, {{url, change.From, reason}});
+    }
+    if (mArchive && mArchive->HasTask(task)) {
+      if (renamed) {
+        mArchive->Renamed(task, change.From, change.To);
+      } else {
+        mArchive->RemovedByUser(task, url);
+      }
+    }
+    if (!renamed && mRowsOwner == task && *entry < mPictureRows.size()) {
+      mParts.Window.SetPictureRowStatus(static_cast<int>(*entry), reason);
+    }
+  } catch (const std::exception& error) {
+    mParts.Prompts.ShowError(error.what());
+  }
 }
 
 void TRun::AttachDialogs(RunDialogs dialogs) {

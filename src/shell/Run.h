@@ -43,6 +43,7 @@
 #include "pictures/ImageFileList.h"
 #include "pictures/PictureCommands.h"
 #include "pictures/PictureGridView.h"
+#include "pictures/SortingOut.h"
 #include "pictures/UnshownPictureNote.h"
 #include "shell/RunWindow.h"
 #include "tasks/CheckOutcome.h"
@@ -141,6 +142,10 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
 
   TaskCommands& Tasks();  // after AttachDialogs
   PictureCommands& Pictures() { return mPictureCommands; }
+  // Delete, M, C and F2 of the viewer and the grid.
+  SortingOut& Sorting() { return mSortingOut; }
+  // View > Sort By: the grid's order, put into effect and kept in the settings.
+  void SetGridOrder(GridOrder order);
   DownloadScheduler& Scheduler() { return *mScheduler; }
 
   TaskList& TaskLines() { return mTaskList; }
@@ -187,6 +192,12 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // Pool thread: the thumbnail of a finished download and, with the largest copy kept, what
   // becomes of it.
   MadeThumbnail MakeDownloadThumbnail(const std::string& savedPath);
+  // The settings kept now, an error said when they cannot be (only once they were loaded).
+  void SaveSettingsNow();
+  // A picture the user sorted out: the rows of its task, its saved state and the archive
+  // follow, so that neither Resume nor a check fetches it again and a renamed one is not
+  // taken for deleted.
+  void PictureSortedOut(const SortedOut& change);
   // Main thread: the kept pictures' signatures into the task's state folder.
   void SaveKeptCopies();
   // The scheduler: a picture's status in its row, when the rows shown are its task's.
@@ -223,6 +234,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   std::atomic<std::uint32_t> mThumbnailFace{0};
   UnshownPictureNote mUnshownPictures;
   PictureCommands mPictureCommands;
+  SortingOut mSortingOut;
   // Replaced at every start of downloads, read by their workers.
   std::mutex mChecksLock;
   std::shared_ptr<DownloadedPictureChecks> mChecks;

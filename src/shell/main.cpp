@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QInputDialog>
 #include <QMenu>
 #include <QScreen>
 #include <QSplitter>
@@ -160,6 +161,25 @@ void TMainForm::ConnectCommands() {
   });
   mFolderTree->SetKeysAllowed([&pictures] { return pictures.LoadingIdle(); });
 
+  for (QAction* order : {a.SortByName, a.SortByModified, a.SortBySize, a.SortByDimensions,
+                         a.SortByKind, a.SortReversed}) {
+    connect(order, &QAction::triggered, this, &TMainForm::ApplyGridOrder);
+  }
+  connect(a.MoveToTrash, &QAction::triggered, this, &TMainForm::TrashSelected);
+  connect(a.MoveToFolder, &QAction::triggered, this, [this] { MoveSelected(false, false); });
+  connect(a.CopyToFolder, &QAction::triggered, this, [this] { MoveSelected(false, true); });
+  connect(a.RenamePicture, &QAction::triggered, this, &TMainForm::RenameSelected);
+  connect(mGrid, &TPictureGrid::deleteRequested, this, &TMainForm::TrashSelected);
+  connect(mGrid, &TPictureGrid::moveRequested, this,
+          [this](bool second) { MoveSelected(second, false); });
+  connect(mGrid, &TPictureGrid::copyRequested, this,
+          [this](bool second) { MoveSelected(second, true); });
+  connect(mGrid, &TPictureGrid::renameRequested, this, &TMainForm::RenameSelected);
+  mGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(mGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    mActions->GridPopup->popup(mGrid->viewport()->mapToGlobal(at));
+  });
+
   connect(a.CreateThumbnails, &QAction::triggered, this, [this] { mRun->CreateGallery(); });
   connect(a.FindCopies, &QAction::triggered, this, [this] { mRun->FindCopies(); });
   connect(a.CopyUrl, &QAction::triggered, this, [this] {
@@ -209,6 +229,8 @@ void TMainForm::CreateOtherWindows() {
       std::make_unique<TFormView>(mRun->PictureSet(), *mViewerHost, mServices.Prompts,
                                   mWallpaperSetter, mFolders.ShippedFile(kBlankWallpaperFile));
   mViewer->UseSettings(settings.Advanced);
+  mViewer->UseSortingOut(mRun->Sorting());
+  ShowGridOrder();
   mRun->Pictures().AttachViewer(
       {[this] { mViewer->OpenViewer(); }, [this] { mViewer->PicturesAppended(); }});
   mOptionForm = new TOptionForm(settings, mServices.Settings, mFolders.DefaultDownFolder,
@@ -334,6 +356,80 @@ void TMainForm::ShowAbout() {
     mAboutForm->move(desktop->availableGeometry().center() - mAboutForm->rect().center());
   }
   mAboutForm->exec();
+}
+
+void TMainForm::ShowGridOrder() {
+  const GridOrder& order = mRun->Settings().Order;
+  const TMainActions& a = *mActions;
+  const std::pair<PictureOrder, QAction*> entries[] = {
+      {PictureOrder::Name, a.SortByName},
+      {PictureOrder::Modified, a.SortByModified},
+      {PictureOrder::Size, a.SortBySize},
+      {PictureOrder::Dimensions, a.SortByDimensions},
+      {PictureOrder::Kind, a.SortByKind}};
+  for (const auto& entry : entries) entry.second->setChecked(entry.first == order.By);
+  a.SortReversed->setChecked(order.Reversed);
+}
+
+void TMainForm::ApplyGridOrder() {
+  const TMainActions& a = *mActions;
+  GridOrder order;
+  if (a.SortByModified->isChecked()) order.By = PictureOrder::Modified;
+  if (a.SortBySize->isChecked()) order.By = PictureOrder::Size;
+  if (a.SortByDimensions->isChecked()) order.By = PictureOrder::Dimensions;
+  if (a.SortByKind->isChecked()) order.By = PictureOrder::Kind;
+  order.Reversed = a.SortReversed->isChecked();
+  mRun->SetGridOrder(order);
+  // Refused during a listing: the checks go back to the order in effect.
+  ShowGridOrder();
+}
+
+void TMainForm::TrashSelected() {
+  const std::vector<int> rows = mGrid->SelectedRows();
+  if (rows.empty()) {
+    mServices.Prompts.ShowMessage(kNoPictureSelected);
+    return;
+  }
+  if (mRun->Sorting().Trash(rows) > 0) SelectAfterRemoval(rows.front());
+}
+
+void TMainForm::MoveSelected(bool second, bool copy) {
+  const std::vector<int> rows = mGrid->SelectedRows();
+  if (rows.empty()) {
+    mServices.Prompts.ShowMessage(kNoPictureSelected);
+    return;
+  }
+  SortingOut& sorting = mRun->Sorting();
+  bool moved = false;
+  // From the last on, so that the rows still to come keep their places.
+  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+    if (!(copy ? sorting.CopyToFolder(*row, second) : sorting.MoveToFolder(*row, second))) break;
+    moved = true;
+  }
+  if (moved && !copy) SelectAfterRemoval(rows.front());
+}
+
+void TMainForm::RenameSelected() {
+  const int row = mGrid->SelectedRow();
+  if (row < 0 || row >= mRun->PictureSet().Count()) {
+    mServices.Prompts.ShowMessage(kNoPictureSelected);
+    return;
+  }
+  const std::string name =
+      std::filesystem::path(mRun->PictureSet().Items()[static_cast<std::size_t>(row)].Path)
+          .filename()
+          .string();
+  bool ok = false;
+  const QString typed = QInputDialog::getText(
+      this, "Rename Picture", "New name:", QLineEdit::Normal, QString::fromStdString(name), &ok);
+  if (ok && mRun->Sorting().Rename(row, typed.toStdString())) SelectAfterRemoval(row);
+}
+
+void TMainForm::SelectAfterRemoval(int row) {
+  const int count = mGrid->count();
+  if (count == 0) return;
+  mGrid->clearSelection();
+  mGrid->setCurrentRow(std::min(row, count - 1));
 }
 
 void TMainForm::ShowHelp() {

@@ -110,6 +110,15 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   void RestoreFromTray();
   void ShowAbout();
   void ShowHelp();
+  // View > Sort By: the checks show the order in effect; a choice puts the checked one in.
+  void ShowGridOrder();
+  void ApplyGridOrder();
+  // The grid's selected pictures sorted out (Delete, M, C, F2 and their entries).
+  void TrashSelected();
+  void MoveSelected(bool second, bool copy);
+  void RenameSelected();
+  // After pictures left the grid: the one now at row selected (the last when row is past it).
+  void SelectAfterRemoval(int row);
 
   AppFolders mFolders;
   MainFormServices mServices;

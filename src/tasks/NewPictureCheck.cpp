@@ -27,6 +27,11 @@ std::optional<WallClock::TimePoint> FileTimeOf(const std::string& path) {
 
 }  // namespace
 
+bool RemovedByUserReason(const std::string& reason) {
+  return reason == kDeletedByUserReason || reason == kRemovedByYouReason ||
+         reason.starts_with(kMovedByUserReason);
+}
+
 std::string FetchDeletedQuestion(std::size_t count) {
   return count == 1 ? "Also fetch the 1 picture you deleted?"
                     : "Also fetch the " + std::to_string(count) + " pictures you deleted?";
@@ -124,16 +129,21 @@ void MakeCheckStart(CrawlState& state, const std::string& startUrl,
 
   std::unordered_set<std::string> deletedUrls;
   for (const ArchivedPicture& picture : deleted) deletedUrls.insert(picture.Url);
-  // Only what was handed out: a picture still waiting in the queue is fetched in its turn.
+  // A picture the user took away keeps what it was told (where it was moved to, say) until
+  // it is fetched again or its file came back.
   std::erase_if(state.Removed, [&](const FailedPicture& removed) {
-    return removed.Reason == kDeletedByUserReason;
+    return RemovedByUserReason(removed.Reason) &&
+           (fetchDeleted || !deletedUrls.contains(removed.Url));
   });
+  std::unordered_set<std::string> told;
+  for (const FailedPicture& removed : state.Removed) told.insert(removed.Url);
+  // Only what was handed out: a picture still waiting in the queue is fetched in its turn.
   for (std::size_t i = 0; i < static_cast<std::size_t>(state.DispatchedCount); ++i) {
     const QueuedPicture& picture = state.Queue[i];
     if (!deletedUrls.contains(picture.Url)) continue;
     if (fetchDeleted) {
       state.CutOff.push_back(picture);
-    } else {
+    } else if (!told.contains(picture.Url)) {
       state.Removed.push_back({picture.Url, picture.SavePath, kDeletedByUserReason});
     }
   }

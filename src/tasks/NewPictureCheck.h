@@ -16,8 +16,15 @@
 
 namespace vexilo {
 
-// The reason a deleted picture carries in the saved state, so that Resume does not fetch it.
+// The reason a deleted picture carries in the saved state, so that Resume does not fetch it:
+// found gone by a check, moved to the Trash from the viewer or the grid, or moved away from
+// there (kMovedByUserReason + where it went).
 inline constexpr const char* kDeletedByUserReason = "deleted";
+inline constexpr const char* kRemovedByYouReason = "removed by you";
+inline constexpr const char* kMovedByUserReason = "moved to ";
+
+// Whether a removed picture's reason says the user took it away.
+bool RemovedByUserReason(const std::string& reason);
 
 using FileThere = std::function<bool(const std::string& path)>;
 

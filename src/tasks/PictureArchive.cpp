@@ -259,6 +259,15 @@ void PictureArchive::RemovedByUser(const std::string& task, const std::string& u
       .Run();
 }
 
+void PictureArchive::Renamed(const std::string& task, const std::string& oldPath,
+                             const std::string& newPath) {
+  ArchiveStatement(mDb, "UPDATE pictures SET save_path = ?3 WHERE task = ?1 AND save_path = ?2")
+      .Text(1, task)
+      .Text(2, oldPath)
+      .Text(3, newPath)
+      .Run();
+}
+
 std::vector<ArchivedPicture> PictureArchive::TaskPictures(const std::string& task) const {
   ArchiveStatement query(mDb,
                          "SELECT url, save_path, content_hash, bytes, width, height, first_seen, "

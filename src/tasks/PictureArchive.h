@@ -68,6 +68,9 @@ class PictureArchive {
   void Fetched(const std::string& task, const std::string& url, const FetchedFacts& facts,
                std::optional<WallClock::TimePoint> at = std::nullopt);
   void RemovedByUser(const std::string& task, const std::string& url);
+  // The task's picture saved at oldPath was renamed by the user: it is at newPath now, and
+  // not gone.
+  void Renamed(const std::string& task, const std::string& oldPath, const std::string& newPath);
   // Several changes as one write, much faster than one write each; undone as a whole when
   // work raises.
   template <typename Work>

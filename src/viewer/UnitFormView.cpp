@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -24,6 +25,7 @@
 
 #include "core/UserPrompts.h"
 #include "pictures/ImageFileList.h"
+#include "pictures/SortingOut.h"
 #include "viewer/PictureArea.h"
 #include "viewer/ViewerHost.h"
 #include "viewer/ViewerKeys.h"
@@ -42,7 +44,9 @@ static_assert(viewerkey::kSpace == Qt::Key_Space && viewerkey::kPlus == Qt::Key_
               viewerkey::kReturn == Qt::Key_Return && viewerkey::kEnter == Qt::Key_Enter &&
               viewerkey::kLeft == Qt::Key_Left && viewerkey::kUp == Qt::Key_Up &&
               viewerkey::kRight == Qt::Key_Right && viewerkey::kDown == Qt::Key_Down &&
-              viewerkey::kPageUp == Qt::Key_PageUp && viewerkey::kPageDown == Qt::Key_PageDown);
+              viewerkey::kPageUp == Qt::Key_PageUp && viewerkey::kPageDown == Qt::Key_PageDown &&
+              viewerkey::kDelete == Qt::Key_Delete && viewerkey::kF2 == Qt::Key_F2 &&
+              viewerkey::kLetterC == Qt::Key_C && viewerkey::kLetterM == Qt::Key_M);
 
 namespace {
 
@@ -145,6 +149,17 @@ void TFormView::BuildActions() {
   a.SlideShow->setShortcut(QKeySequence(Qt::Key_F5));
   a.SlideShow->setShortcutContext(Qt::WindowShortcut);
   a.SetWallpaper = make("Set &Wallpaper", &TFormView::SetWallpaper);
+  // Sorting out. The keys are the viewer's own (keyPressEvent), shown beside the entries.
+  a.MoveToTrash = make("Move to &Trash\tDel", &TFormView::TrashShown);
+  a.MoveToFolder = make("&Move to Folder\tM", nullptr);
+  a.CopyToFolder = make("&Copy to Folder\tC", nullptr);
+  a.MoveToSecondFolder = make("Move to Second F&older\tShift+M", nullptr);
+  a.CopyToSecondFolder = make("Copy to Second Fol&der\tShift+C", nullptr);
+  a.Rename = make("&Rename...\tF2", &TFormView::RenameShown);
+  connect(a.MoveToFolder, &QAction::triggered, this, [this] { MoveShown(false); });
+  connect(a.CopyToFolder, &QAction::triggered, this, [this] { CopyShown(false); });
+  connect(a.MoveToSecondFolder, &QAction::triggered, this, [this] { MoveShown(true); });
+  connect(a.CopyToSecondFolder, &QAction::triggered, this, [this] { CopyShown(true); });
 
   a.VexiloModeButton = make("Vexilo Mode", &TFormView::ReturnToBrowser);
   a.VexiloModeButton->setIcon(StandardIcon(QStyle::SP_FileDialogListView));
@@ -194,11 +209,19 @@ void TFormView::BuildMenus() {
   view->addAction(a.SlideShow);
   QMenu* tools = menuBar()->addMenu("&Tools");
   tools->addAction(a.SetWallpaper);
+  tools->addSeparator();
+  for (QAction* entry : {a.MoveToTrash, a.MoveToFolder, a.CopyToFolder, a.MoveToSecondFolder,
+                         a.CopyToSecondFolder, a.Rename}) {
+    tools->addAction(entry);
+  }
 
   mPopup = new QMenu(this);
   for (QAction* entry : {a.Previous, a.Next, a.First, a.Last}) mPopup->addAction(entry);
   mPopup->addSeparator();
   mPopup->addAction(a.PopupFullScreen);
+  mPopup->addSeparator();
+  mPopup->addAction(a.MoveToTrash);
+  mPopup->addAction(a.Rename);
 }
 
 void TFormView::BuildToolBar() {
@@ -473,6 +496,54 @@ void TFormView::SlideShowTick() {
   Step(ViewerStep::Next);
 }
 
+void TFormView::TrashShown() {
+  if (mSorting == nullptr || !isVisible()) return;
+  StopSlideShow();
+  const int at = mPictures.CurrentIndex();
+  if (mSorting->Trash({at}) > 0) ShowAfterRemoval(at);
+}
+
+void TFormView::MoveShown(bool second) {
+  if (mSorting == nullptr || !isVisible()) return;
+  StopSlideShow();
+  const int at = mPictures.CurrentIndex();
+  if (mSorting->MoveToFolder(at, second)) ShowAfterRemoval(at);
+}
+
+void TFormView::CopyShown(bool second) {
+  if (mSorting == nullptr || !isVisible()) return;
+  StopSlideShow();
+  mSorting->CopyToFolder(mPictures.CurrentIndex(), second);
+}
+
+void TFormView::RenameShown() {
+  if (mSorting == nullptr || !isVisible()) return;
+  StopSlideShow();
+  std::string name;
+  try {
+    name = mPictures.CurrentFileName();
+  } catch (const std::exception&) {
+    return;
+  }
+  bool ok = false;
+  const QString typed = QInputDialog::getText(
+      this, "Rename Picture", "New name:", QLineEdit::Normal, QString::fromStdString(name), &ok);
+  if (!ok) return;
+  // The picture on show stays: only its name changed.
+  if (mSorting->Rename(mPictures.CurrentIndex(), typed.toStdString())) UpdateViewerStatus();
+}
+
+void TFormView::ShowAfterRemoval(int index) {
+  const int count = mPictures.Count();
+  if (count == 0) {
+    ReturnToBrowser();
+    return;
+  }
+  // The step lands on the picture that followed, wrapping after the last as Next does.
+  mPictures.SetCurrentIndex(PreviousPosition(std::min(index, count) % count, count));
+  Step(ViewerStep::Next);
+}
+
 void TFormView::ReturnToBrowser() {
   StopSlideShow();
   mHost.SelectGridItem(mPictures.CurrentIndex());
@@ -500,9 +571,17 @@ void TFormView::ShowReadError(const std::string& path) {
 
 void TFormView::keyPressEvent(QKeyEvent* event) {
   const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
+  const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+  // Ctrl or Alt with a letter belongs to someone else (the desktop, a menu).
+  const bool command = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0;
   QScrollBar* across = mArea->horizontalScrollBar();
   QScrollBar* down = mArea->verticalScrollBar();
-  switch (ActionForKey(event->key(), keypad)) {
+  const ViewerAction action = ActionForKey(event->key(), keypad, shift);
+  if (command && action >= ViewerAction::MoveToTrash) {
+    QMainWindow::keyPressEvent(event);
+    return;
+  }
+  switch (action) {
     case ViewerAction::ShowPrevious:
       ShowPrevious();
       break;
@@ -541,6 +620,20 @@ void TFormView::keyPressEvent(QKeyEvent* event) {
       break;
     case ViewerAction::FitImage:
       FitImage();
+      break;
+    case ViewerAction::MoveToTrash:
+      TrashShown();
+      break;
+    case ViewerAction::MoveToFolder:
+    case ViewerAction::MoveToSecondFolder:
+      MoveShown(action == ViewerAction::MoveToSecondFolder);
+      break;
+    case ViewerAction::CopyToFolder:
+    case ViewerAction::CopyToSecondFolder:
+      CopyShown(action == ViewerAction::CopyToSecondFolder);
+      break;
+    case ViewerAction::Rename:
+      RenameShown();
       break;
     case ViewerAction::None:
       QMainWindow::keyPressEvent(event);

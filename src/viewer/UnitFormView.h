@@ -8,7 +8,8 @@
 // the main thread's event loop, also while one of its message boxes is open); they only
 // append to the picture file list, which never moves the viewer's position, and then call
 // PicturesAppended so the position panel counts them. The list is never emptied or reordered while
-// the viewer is shown: the main window, which alone lists folders, is hidden then.
+// the viewer is shown: the main window, which alone lists folders, is hidden then; only the
+// viewer's own sorting out takes entries away.
 
 #include <QMainWindow>
 #include <QSize>
@@ -34,6 +35,7 @@ class QToolBar;
 
 namespace vexilo {
 
+class SortingOut;
 class TImageFileList;
 class TPictureArea;
 class UserPrompts;
@@ -99,6 +101,12 @@ class TFormView : public QMainWindow {
     QAction* Last;
     QAction* SetWallpaper;
     QAction* SlideShow;
+    QAction* MoveToTrash;
+    QAction* MoveToFolder;
+    QAction* CopyToFolder;
+    QAction* MoveToSecondFolder;
+    QAction* CopyToSecondFolder;
+    QAction* Rename;
     QAction* VexiloModeButton;
     QAction* ZoomInButton;
     QAction* ZoomOutButton;
@@ -113,6 +121,15 @@ class TFormView : public QMainWindow {
   // View > Slide Show and F5: starts the slide show from the picture shown, or ends it.
   void ToggleSlideShow();
   bool SlideShowRunning() const { return mSlideShow.Running(); }
+
+  // Delete, M, C (with Shift: the second folder) and F2 on the picture shown; nothing until
+  // this is set. After a delete or a move the next picture is shown, as Next would; the
+  // last one gone returns to the grid. It must outlive the viewer.
+  void UseSortingOut(SortingOut& sorting) { mSorting = &sorting; }
+  void TrashShown();
+  void MoveShown(bool second);
+  void CopyShown(bool second);
+  void RenameShown();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -133,6 +150,8 @@ class TFormView : public QMainWindow {
   void UpdateViewerStatus();
   void SyncZoomControls();
   void ShowReadError(const std::string& path);
+  // The picture at index has left the list: the one after it in view.
+  void ShowAfterRemoval(int index);
   void StopSlideShow();
   void SlideShowTick();
   // Shows the window in its layout: full screen or maximised.
@@ -153,6 +172,7 @@ class TFormView : public QMainWindow {
   Actions mActions{};
   const AdvancedSettings* mSettings = nullptr;
   SlideShow mSlideShow;
+  SortingOut* mSorting = nullptr;
   QTimer* mSlideTimer = nullptr;
   std::unique_ptr<AnimationPlayer> mAnimation;
   QWidget* mAreaHolder = nullptr;

@@ -2,7 +2,7 @@
 
 namespace vexilo {
 
-ViewerAction ActionForKey(int key, bool keypad) {
+ViewerAction ActionForKey(int key, bool keypad, bool shift) {
   using namespace viewerkey;
   switch (key) {
     case kBackspace:
@@ -35,6 +35,14 @@ ViewerAction ActionForKey(int key, bool keypad) {
     case kSlash:
     case kQuestion:
       return keypad ? ViewerAction::None : ViewerAction::FitImage;
+    case kDelete:
+      return shift ? ViewerAction::None : ViewerAction::MoveToTrash;
+    case kLetterM:
+      return shift ? ViewerAction::MoveToSecondFolder : ViewerAction::MoveToFolder;
+    case kLetterC:
+      return shift ? ViewerAction::CopyToSecondFolder : ViewerAction::CopyToFolder;
+    case kF2:
+      return shift ? ViewerAction::None : ViewerAction::Rename;
     default:
       return ViewerAction::None;
   }

@@ -22,6 +22,10 @@ inline constexpr int kRight = 0x01000014;
 inline constexpr int kDown = 0x01000015;
 inline constexpr int kPageUp = 0x01000016;
 inline constexpr int kPageDown = 0x01000017;
+inline constexpr int kDelete = 0x01000007;
+inline constexpr int kF2 = 0x01000031;
+inline constexpr int kLetterC = 0x43;
+inline constexpr int kLetterM = 0x4d;
 }  // namespace viewerkey
 
 enum class ViewerAction {
@@ -39,11 +43,18 @@ enum class ViewerAction {
   ZoomIn,
   ZoomOut,
   FitImage,
+  MoveToTrash,
+  MoveToFolder,
+  CopyToFolder,
+  MoveToSecondFolder,
+  CopyToSecondFolder,
+  Rename,
 };
 
 // keypad: the key came from the numeric pad. Plus and minus act alike from either pad;
 // the slash key is the main keyboard's only (the pad's divide key does nothing). The zoom
-// actions still have to pass the zoom rules' key test.
-ViewerAction ActionForKey(int key, bool keypad);
+// actions still have to pass the zoom rules' key test. shift: held with the key; it only
+// tells the sorting-out keys M and C from their second-folder kind.
+ViewerAction ActionForKey(int key, bool keypad, bool shift = false);
 
 }  // namespace vexilo

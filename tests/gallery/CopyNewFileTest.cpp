@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "gallery/CopyNewFile.h"
+#include "core/CopyNewFile.h"
 #include "support/TempDir.h"
 
 namespace vexilo {

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
+#include "pictures/BmpWriter.h"
 #include "pictures/ImageFileList.h"
 #include "pictures/PictureKind.h"
+#include "pictures/PictureSorting.h"
 #include "support/TempDir.h"
 
 namespace vexilo {
@@ -35,6 +38,55 @@ TEST(ImageFileListTest, ScanFolderListsPicturesByNameIgnoringCase) {
                                       folder + "b.JPG", folder + "d.jpeg", folder + "e.bmp"}));
   EXPECT_EQ(list.CurrentIndex(), -1);
   EXPECT_EQ(list.Next(), folder + "A.gif");
+}
+
+// Bytes and pixels disagree (a JPEG packs more pixels into fewer bytes), the endings are not
+// the names' order, and one file's key cannot be read.
+TEST(ImageFileListTest, SortOrdersPutTheEntriesInOrderAndTheCurrentOneFollows) {
+  test::TempDir dir;
+  const auto bitmap = [&](const char* name, int width, int height) {
+    WriteBmp(Bitmap24(width, height), dir / name);
+  };
+  bitmap("A.gif", 60, 60);  // 3600 pixels in 10854 bytes, whatever the name says
+  bitmap("b.bmp", 1, 500);  // 500 pixels in 2054 bytes
+  std::filesystem::copy_file(test::TestData("libjpeg-turbo-testimages/testorig.jpg"),
+                             dir / "c.jpeg");  // 227 x 149 in 5770 bytes
+  test::WriteFileBytes(dir / "d.bmp", "not a picture");
+  const auto start = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  int minutes = 30;
+  for (const char* name : {"c.jpeg", "b.bmp", "A.gif", "d.bmp"}) {
+    std::filesystem::last_write_time(dir / name, start + std::chrono::minutes(minutes));
+    minutes -= 10;
+  }
+  struct Row {
+    GridOrder Order;
+    std::vector<std::string> Names;
+  };
+  const Row rows[] = {
+      {{PictureOrder::Name, false}, {"A.gif", "b.bmp", "c.jpeg", "d.bmp"}},
+      {{PictureOrder::Name, true}, {"d.bmp", "c.jpeg", "b.bmp", "A.gif"}},
+      {{PictureOrder::Modified, false}, {"d.bmp", "A.gif", "b.bmp", "c.jpeg"}},
+      {{PictureOrder::Size, false}, {"d.bmp", "b.bmp", "c.jpeg", "A.gif"}},
+      {{PictureOrder::Size, true}, {"A.gif", "c.jpeg", "b.bmp", "d.bmp"}},
+      {{PictureOrder::Dimensions, false}, {"d.bmp", "b.bmp", "A.gif", "c.jpeg"}},
+      {{PictureOrder::Kind, false}, {"b.bmp", "d.bmp", "A.gif", "c.jpeg"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(StoredOrderName(row.Order.By)) +
+                 (row.Order.Reversed ? " reversed" : ""));
+    TImageFileList list;
+    list.ScanFolder(dir.Path().string());
+    list.SetCurrentIndex(list.IndexOf((dir / "b.bmp").string()));
+    SortPictures(list, row.Order);
+    std::vector<std::string> names;
+    for (const std::string& path : list.Paths()) {
+      names.push_back(std::filesystem::path(path).filename().string());
+    }
+    EXPECT_EQ(names, row.Names);
+    EXPECT_EQ(list.CurrentFileName(), "b.bmp");
+    EXPECT_EQ(OrderFromStoredName(StoredOrderName(row.Order.By)), row.Order.By);
+  }
+  EXPECT_EQ(HeaderPixelCount((dir / "c.jpeg").string()), 227 * 149);
 }
 
 TEST(ImageFileListTest, ScanOfMissingFolderGivesEmptyList) {

@@ -69,6 +69,17 @@ TEST_F(PictureCommandsTest, AListingDropsWhatCannotBeReadAndKeepsTheRestInStep) 
   EXPECT_TRUE(commands.LoadingIdle());
   EXPECT_EQ(model.Items()[0].Thumbnail.Width(), 80);
 
+  // Another order takes the thumbnails along with their entries; nothing is decoded again.
+  const Bitmap24 wide = model.Items()[2].Thumbnail.Unpack();
+  grid.OnBuildStep = nullptr;
+  commands.SetOrder({PictureOrder::Dimensions, true});
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"d.bmp", "c.bmp", "a.bmp"}));
+  ExpectInStep();
+  EXPECT_EQ(model.Items()[0].Thumbnail.Unpack(), wide);
+  // And the next listing comes in that order.
+  commands.ListAgain();
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"d.bmp", "c.bmp", "a.bmp"}));
+
   commands.ListTaskFolder("");
   EXPECT_TRUE(grid.Captions.empty());
   EXPECT_EQ(model.Count(), 0);

@@ -84,6 +84,7 @@ TEST(SaveSettings, WritesAllEightInOrderThenTheAdvancedOptions) {
                                  "AuthName",   "AuthPass",       "PreviewVisible", "GridVisible"};
   for (const AdvancedOption& option : AdvancedOptions()) order.push_back(option.StoredName);
   for (const AdvancedNumber& number : AdvancedNumbers()) order.push_back(number.StoredName);
+  order.insert(order.end(), {"SortBy", "SortReversed", "SortingFolder", "SecondSortingFolder"});
   EXPECT_EQ(store.WriteOrder, order);
   EXPECT_EQ(store.Values.at("GridVisible"), "");
 }

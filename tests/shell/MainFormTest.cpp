@@ -150,12 +150,19 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
                                              "&Open destination folder"};
   EXPECT_EQ(Captions(a.TaskMenu), taskEntries);
   EXPECT_EQ(Captions(a.TaskTreePopup), taskEntries);
-  EXPECT_EQ(Captions(a.ViewMenu),
-            (std::vector<std::string>{"&Browser Pane >", "-", "&Preview Pane", "&Grid Pane"}));
+  EXPECT_EQ(Captions(a.ViewMenu), (std::vector<std::string>{"&Browser Pane >", "-", "&Preview Pane",
+                                                            "&Grid Pane", "-", "Sort &By >"}));
   EXPECT_EQ(Captions(a.ViewMenu->actions()[0]->menu()),
             (std::vector<std::string>{"Task", "Folder"}));
-  EXPECT_EQ(Captions(a.ThumbnailsMenu),
-            (std::vector<std::string>{"&Create Thumbnails", "&Find Copies of Pictures"}));
+  EXPECT_EQ(Captions(a.ViewMenu->actions()[5]->menu()),
+            (std::vector<std::string>{"&Name", "&Modification Time", "&Size", "&Dimensions",
+                                      "&Kind", "-", "&Reversed"}));
+  const std::vector<std::string> sortingOut = {"Move to &Trash\tDel", "&Move to Folder\tM",
+                                               "&Copy to Folder\tC", "&Rename...\tF2"};
+  std::vector<std::string> thumbnails = {"&Create Thumbnails", "&Find Copies of Pictures", "-"};
+  thumbnails.insert(thumbnails.end(), sortingOut.begin(), sortingOut.end());
+  EXPECT_EQ(Captions(a.ThumbnailsMenu), thumbnails);
+  EXPECT_EQ(Captions(a.GridPopup), sortingOut);
   EXPECT_EQ(Captions(a.HelpMenu), (std::vector<std::string>{"&Help", "-", "&About..."}));
   EXPECT_EQ(Captions(a.PictureListPopup),
             (std::vector<std::string>{"&Copy URL to clipboard", "&Export lists"}));

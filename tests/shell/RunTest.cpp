@@ -13,6 +13,7 @@
 #include "support/FakeSeams.h"
 #include "support/RealPhotos.h"
 #include "support/RecordingGrid.h"
+#include "support/RunFakes.h"
 #include "support/TempDir.h"
 #include "tasks/TaskCommands.h"
 #include "tasks/TaskFakes.h"
@@ -23,30 +24,8 @@ namespace {
 using test::TempDir;
 using test::WriteFileBytes;
 
-class BlankBrowser : public PageBrowser {
- public:
-  void Navigate(const std::string&) override {}
-  void Stop() override {}
-  int ReadyState() override { return kReadyStateComplete; }
-  std::string LocationURL() override { return "about:blank"; }
-  std::optional<PageDocument> Document() override { return std::nullopt; }
-  void SetMode(BrowserMode) override {}
-};
-
-class RecordingWindow : public RunWindow {
- public:
-  void ShowPictureRows(const std::vector<PictureEntry>& rows) override {
-    Rows = rows;
-    Statuses.clear();
-  }
-  void AddPictureRow(const PictureEntry& row) override { Rows.push_back(row); }
-  void SetPictureRowStatus(int row, const std::string& status) override { Statuses[row] = status; }
-  void SetPictureRowLink(int, const std::string&) override {}
-  void SetGridVisible(bool visible) override { GridVisible = visible; }
-  std::vector<PictureEntry> Rows;
-  std::map<int, std::string> Statuses;  // by row, the last one set
-  bool GridVisible = true;
-};
+using test::BlankBrowser;
+using test::RecordingWindow;
 
 std::vector<std::string> TaskLines(const std::vector<TaskRecord>& tasks) {
   std::vector<std::string> lines;

@@ -17,6 +17,9 @@ class RecordingGrid : public PictureGridView {
   void ReplaceGridItem(int index, const std::string& caption) override {
     Captions.at(static_cast<std::size_t>(index)) = caption;
   }
+  void RemoveGridItem(int index) override {
+    Captions.erase(Captions.begin() + static_cast<std::ptrdiff_t>(index));
+  }
   void BeginBuild(int count) override {
     Captions.clear();
     Building = true;

@@ -13,8 +13,11 @@
 #include "RecordingWallpaperSetter.h"
 #include "pictures/BmpWriter.h"
 #include "pictures/ImageFileList.h"
+#include "pictures/PictureCommands.h"
+#include "pictures/SortingOut.h"
 #include "support/EventWait.h"
 #include "support/FakeSeams.h"
+#include "support/RecordingGrid.h"
 #include "support/TempDir.h"
 #include "viewer/PictureArea.h"
 #include "viewer/UnitFormView.h"
@@ -93,7 +96,11 @@ TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {
   EXPECT_EQ(Captions(menuOf(2)), (std::vector<std::string>{"&Previous", "&Next", "&First", "&Last",
                                                            "-", "Slide &Show"}));
   EXPECT_EQ(view.Commands().SlideShow->shortcut(), QKeySequence(Qt::Key_F5));
-  EXPECT_EQ(Captions(menuOf(3)), std::vector<std::string>{"Set &Wallpaper"});
+  EXPECT_EQ(
+      Captions(menuOf(3)),
+      (std::vector<std::string>{"Set &Wallpaper", "-", "Move to &Trash\tDel", "&Move to Folder\tM",
+                                "&Copy to Folder\tC", "Move to Second F&older\tShift+M",
+                                "Copy to Second Fol&der\tShift+C", "&Rename...\tF2"}));
 
   std::vector<std::string> tips;
   for (QAction* action : view.ToolBar()->actions()) {
@@ -101,9 +108,9 @@ TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {
   }
   EXPECT_EQ(tips, (std::vector<std::string>{"Vexilo Mode", "-", "Previous", "Next", "-", "Zoom In",
                                             "Zoom Out", "Fit Image", "-", "Full Screen"}));
-  EXPECT_EQ(
-      Captions(view.Popup()->actions()),
-      (std::vector<std::string>{"&Previous", "&Next", "&First", "&Last", "-", "Full Screen"}));
+  EXPECT_EQ(Captions(view.Popup()->actions()),
+            (std::vector<std::string>{"&Previous", "&Next", "&First", "&Last", "-", "Full Screen",
+                                      "-", "Move to &Trash\tDel", "&Rename...\tF2"}));
   const TFormView::Actions& a = view.Commands();
   EXPECT_TRUE(a.PopupFullScreen->isCheckable());
   for (QAction* command :
@@ -203,6 +210,42 @@ TEST_F(FormViewTest, AnAnimatedPicturePlaysUntilTheViewerIsLeft) {
   EXPECT_EQ(view.PictureArea()->Picture(), nullptr);
   test::ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(100));
   EXPECT_EQ(view.PictureArea()->Picture(), nullptr) << "no frame after the viewer is left";
+}
+
+// The picture after the one sorted out comes into view, as Next would show it; with the last
+// one gone the viewer returns to the (empty) grid.
+TEST_F(FormViewTest, DeleteAndMoveShowTheNextPictureAndTheLastOneGoneReturns) {
+  MakePictures(3);
+  test::RecordingGrid grid;
+  grid.Captions = {"01.bmp", "02.bmp", "03.bmp"};
+  test::RecordingStatus status;
+  test::RecordingShell shell;
+  AppSettings settings;
+  settings.SortingFolder = (dir / "sorted").string();
+  std::filesystem::create_directory(dir / "sorted");
+  PictureCommands commands({pictures, grid, status, prompts});
+  SortingOut sorting({pictures, commands, shell, prompts, settings, nullptr, nullptr});
+  view.UseSortingOut(sorting);
+  host.Selected = 2;
+  view.OpenViewer();
+
+  QTest::keyClick(&view, Qt::Key_Delete);
+  EXPECT_EQ(prompts.Questions, std::vector<std::string>{"Move \"03.bmp\" to the Trash?"});
+  EXPECT_EQ(Shown(), 1) << "after the last comes the first";
+  EXPECT_EQ(view.StatusText(0), "1/2");
+  QTest::keyClick(&view, Qt::Key_M);
+  EXPECT_TRUE(std::filesystem::exists(dir / "sorted/01.bmp"));
+  EXPECT_EQ(Shown(), 2);
+  EXPECT_EQ(view.StatusText(0), "1/1");
+  EXPECT_EQ(grid.Captions, std::vector<std::string>{"02.bmp"});
+
+  settings.Advanced.TrashWithoutAsking = true;
+  QTest::keyClick(&view, Qt::Key_Delete);
+  EXPECT_EQ(prompts.Questions.size(), 1u);
+  EXPECT_EQ(shell.Trashed.size(), 2u);
+  EXPECT_TRUE(grid.Captions.empty());
+  EXPECT_TRUE(host.MainShown);
+  EXPECT_FALSE(view.isVisible());
 }
 
 TEST_F(FormViewTest, FirstAndLastStayOnTheOnlyPicture) {

@@ -114,6 +114,7 @@ TEST(ViewerKeysTest, KeyMap) {
     int key;
     bool keypad;
     ViewerAction action;
+    bool shift = false;
   };
   const Row rows[] = {
       {kBackspace, false, ViewerAction::ShowPrevious},
@@ -137,9 +138,16 @@ TEST(ViewerKeysTest, KeyMap) {
       {kSlash, true, ViewerAction::None},
       {'A', false, ViewerAction::None},
       {0x01000001, false, ViewerAction::None},  // Tab
+      {kDelete, false, ViewerAction::MoveToTrash},
+      {kDelete, false, ViewerAction::None, true},
+      {kLetterM, false, ViewerAction::MoveToFolder},
+      {kLetterM, false, ViewerAction::MoveToSecondFolder, true},
+      {kLetterC, false, ViewerAction::CopyToFolder},
+      {kLetterC, false, ViewerAction::CopyToSecondFolder, true},
+      {kF2, false, ViewerAction::Rename},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(ActionForKey(row.key, row.keypad), row.action) << std::hex << row.key;
+    EXPECT_EQ(ActionForKey(row.key, row.keypad, row.shift), row.action) << std::hex << row.key;
   }
 }
 

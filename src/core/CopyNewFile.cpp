@@ -1,4 +1,4 @@
-#include "gallery/CopyNewFile.h"
+#include "core/CopyNewFile.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
