@@ -18,6 +18,7 @@
 #include "core/WriteAll.h"
 #include "downloader/CurlFailureFacts.h"
 #include "downloader/PartialFile.h"
+#include "downloader/PictureOrigin.h"
 
 namespace vexilo {
 namespace {
@@ -45,6 +46,7 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   bool IsOpen() const { return mFd >= 0; }
+  int Fd() const { return mFd; }
   // False once the body would outgrow the file's room; the bytes that fit are written.
   bool WriteAll(const char* data, size_t size) {
     const bool fits = size <= mRoomLeft;
@@ -175,6 +177,7 @@ bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits&
          SetCurlOption(curl, CURLOPT_WRITEDATA, static_cast<void*>(&parts.File)) &&
          SetCurlOption(curl, CURLOPT_HEADERFUNCTION, &StatusLine::Take) &&
          SetCurlOption(curl, CURLOPT_HEADERDATA, static_cast<void*>(&parts.Status)) &&
+         SetCurlOption(curl, CURLOPT_FILETIME, request.ServerDate ? 1L : 0L) &&
          SetCurlOption(curl, CURLOPT_NOPROGRESS, 0L) &&
          SetCurlOption(curl, CURLOPT_XFERINFOFUNCTION, &WatchTransfer) &&
          SetCurlOption(curl, CURLOPT_XFERINFODATA, static_cast<void*>(&parts.Watch));
@@ -244,6 +247,13 @@ bool MayReplace(const std::string& savePath) {
   return ::lstat(savePath.c_str(), &info) != 0 ? errno == ENOENT : S_ISREG(info.st_mode);
 }
 
+// The response's Last-Modified as libcurl read it, -1 for none.
+std::int64_t FileTimeOf(CURL* curl) {
+  curl_off_t fileTime = -1;
+  if (curl_easy_getinfo(curl, CURLINFO_FILETIME_T, &fileTime) != CURLE_OK) return -1;
+  return fileTime;
+}
+
 FetchResult FailedFetch(std::string reason) {
   FetchResult failed;
   failed.Reason = std::move(reason);
@@ -297,10 +307,22 @@ void PictureTransfer::Finish(CURL* curl, CURLcode code) {
   static_cast<FetchOutcome&>(fetched) =
       code == CURLE_OK ? ResponseOutcome(curl)
                        : TransferFailure(code, mAbort.load(), FailureFactsOf(curl));
-  const bool closed = parts->File.Close();
   // A chain that failed, or led to an address refused, shows where it started.
   if (mRequest.FollowRedirects && code == CURLE_OK) fetched.FinalUrl = FinalUrlOf(curl);
-  if (code == CURLE_FILESIZE_EXCEEDED || parts->File.Overflowed()) {
+  const bool tooLarge = code == CURLE_FILESIZE_EXCEEDED || parts->File.Overflowed();
+  // Before the file can take the picture's name: no picture ever appears without them.
+  if (code == CURLE_OK && !tooLarge) {
+    const int fd = parts->File.Fd();
+    WriteOriginAttributes(fd, fetched.FinalUrl.empty() ? mRequest.Url : fetched.FinalUrl,
+                          mRequest.Page);
+    if (mRequest.ServerDate) {
+      if (const auto date = ServerDateOf(FileTimeOf(curl), mLimits.Calendar->Now())) {
+        (void)SetModificationTime(fd, *date);  // the download's own date is no harm
+      }
+    }
+  }
+  const bool closed = parts->File.Close();
+  if (tooLarge) {
     fetched = FailedFetch("too large");
     return;
   }
