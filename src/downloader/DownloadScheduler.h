@@ -75,7 +75,7 @@ class DownloadScheduler {
   static constexpr int kMostPerHost = 4;
   // Pictures offered to the pool beyond the free slots: MaxWorkers, and at least this many,
   // so that a few workers on a fast server do not wait for the main thread between pictures.
-  static constexpr std::int32_t kFewestOffersAhead = 8;
+  static constexpr std::int32_t kFewestOffersAhead = 32;
 
   explicit DownloadScheduler(SchedulerParts parts);
   ~DownloadScheduler();  // Shutdown()

@@ -228,15 +228,15 @@ std::string FinalUrlOf(CURL* curl) {
   return result;
 }
 
-// Why a finished transfer left no picture worth keeping; "" when it did.
-std::string WhyNoPicture(CURL* curl, bool complete, const std::string& statusText,
+// Why a finished transfer left no picture worth keeping; "" when it did. responseOk: the
+// response's own outcome, when complete.
+std::string WhyNoPicture(long status, bool complete, bool responseOk, const std::string& statusText,
                          const std::string& head) {
-  const long status = StatusCode(curl);
   if (status != 0 && (status < 200 || status >= 300)) {
     return statusText.empty() ? StatusText(status) : statusText;
   }
   if (!complete) return "download failed";
-  if (!ResponseOutcome(curl).Ok) return statusText.empty() ? StatusText(status) : statusText;
+  if (!responseOk) return statusText.empty() ? StatusText(status) : statusText;
   return SniffPictureFormat(head) == PictureFormat::Unknown ? "not a picture" : "";
 }
 
@@ -270,6 +270,10 @@ struct PictureTransfer::Parts {
   TransferWatch Watch;
   RedirectGuard Guard;
   StatusLine Status;
+  // What Finish read from the handle for Settle.
+  std::optional<CURLcode> Code;
+  long StatusCode = 0;
+  std::int64_t FileTime = -1;
 };
 
 PictureTransfer::PictureTransfer(DownloadRequest request, const TransferLimits& limits,
@@ -301,14 +305,23 @@ bool PictureTransfer::Prepare(CURL* curl) {
 
 void PictureTransfer::Finish(CURL* curl, CURLcode code) {
   if (!mParts) return;
-  // The partial file goes with the parts unless it is kept below.
-  const std::unique_ptr<Parts> parts = std::move(mParts);
-  FetchResult& fetched = mResult;
-  static_cast<FetchOutcome&>(fetched) =
+  Parts& parts = *mParts;
+  parts.Code = code;
+  static_cast<FetchOutcome&>(mResult) =
       code == CURLE_OK ? ResponseOutcome(curl)
                        : TransferFailure(code, mAbort.load(), FailureFactsOf(curl));
   // A chain that failed, or led to an address refused, shows where it started.
-  if (mRequest.FollowRedirects && code == CURLE_OK) fetched.FinalUrl = FinalUrlOf(curl);
+  if (mRequest.FollowRedirects && code == CURLE_OK) mResult.FinalUrl = FinalUrlOf(curl);
+  parts.StatusCode = StatusCode(curl);
+  if (mRequest.ServerDate) parts.FileTime = FileTimeOf(curl);
+}
+
+void PictureTransfer::Settle() {
+  if (!mParts || !mParts->Code) return;
+  // The partial file goes with the parts unless it is kept below.
+  const std::unique_ptr<Parts> parts = std::move(mParts);
+  const CURLcode code = *parts->Code;
+  FetchResult& fetched = mResult;
   const bool tooLarge = code == CURLE_FILESIZE_EXCEEDED || parts->File.Overflowed();
   // Before the file can take the picture's name: no picture ever appears without them.
   if (code == CURLE_OK && !tooLarge) {
@@ -316,7 +329,7 @@ void PictureTransfer::Finish(CURL* curl, CURLcode code) {
     WriteOriginAttributes(fd, fetched.FinalUrl.empty() ? mRequest.Url : fetched.FinalUrl,
                           mRequest.Page);
     if (mRequest.ServerDate) {
-      if (const auto date = ServerDateOf(FileTimeOf(curl), mLimits.Calendar->Now())) {
+      if (const auto date = ServerDateOf(parts->FileTime, mLimits.Calendar->Now())) {
         (void)SetModificationTime(fd, *date);  // the download's own date is no harm
       }
     }
@@ -330,7 +343,8 @@ void PictureTransfer::Finish(CURL* curl, CURLcode code) {
   // Stop or Exit) brought goes with the partial file, and Resume fetches it again.
   const bool whole = code == CURLE_OK && closed;
   if (mRequest.KeepOnlyRealPictures && !mAbort.load()) {
-    fetched.RemovedBecause = WhyNoPicture(curl, whole, parts->Status.Text(), parts->File.Head());
+    fetched.RemovedBecause = WhyNoPicture(parts->StatusCode, whole, fetched.Ok,
+                                          parts->Status.Text(), parts->File.Head());
     if (!fetched.RemovedBecause.empty()) {
       if (fetched.Ok)
         static_cast<FetchOutcome&>(fetched) = {false, fetched.RemovedBecause, false, {}};
