@@ -251,11 +251,8 @@ void DownloadPool::Completed(std::vector<Download>& done) {
     std::lock_guard lock(mMutex);
     for (Download& download : done) mToComplete.push_back(std::move(download));
   }
-  if (done.size() == 1) {
-    mCompletionWork.notify_one();
-  } else {
-    mCompletionWork.notify_all();
-  }
+  // The thread woken wakes the next while work is left: a short batch wakes no idle thread.
+  mCompletionWork.notify_one();
   done.clear();
 }
 
@@ -263,20 +260,26 @@ void DownloadPool::RunCompletions() {
   pthread_setname_np(pthread_self(), "vexilo-check");
   while (true) {
     Download download;
+    bool more = false;
     {
       std::unique_lock lock(mMutex);
       mCompletionWork.wait(lock, [this] { return mAbort.load() || !mToComplete.empty(); });
       if (mAbort.load()) return;
       download = std::move(mToComplete.front());
       mToComplete.pop_front();
+      more = !mToComplete.empty();
     }
+    if (more) mCompletionWork.notify_one();
     download->Complete(mLinks.Pictures);
     try {
       bool deliver = false;
       {
         std::lock_guard lock(mMutex);
+        const Clock::TimePoint now = mLimits.Time->Now();
+        if (mToReport.empty()) mReportsSince = now;
         mToReport.push_back(std::move(download));
-        deliver = ClaimDelivery();
+        // A batch goes to the main thread whole, unless its first picture has waited long.
+        deliver = (mToComplete.empty() || now - mReportsSince >= kLongestHeld) && ClaimDelivery();
       }
       // One call delivers every start and report that is waiting by the time it runs.
       if (deliver) PostDelivery();

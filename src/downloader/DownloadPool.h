@@ -70,6 +70,7 @@ class DownloadPool final : public TransferPool {
   std::vector<std::uint64_t> mStarted;  // not yet delivered
   std::deque<Download> mToComplete;
   std::vector<Download> mToReport;
+  Clock::TimePoint mReportsSince{};  // when the first of mToReport was added
   bool mDeliveryPosted = false;
   bool mCloseIdle = false;
   std::thread mTransferThread;
