@@ -74,7 +74,8 @@ class DownloadScheduler {
   // whatever MaxWorkers is.
   static constexpr int kMostPerHost = 4;
   // Pictures offered to the pool beyond the free slots: MaxWorkers, and at least this many,
-  // so that a few workers on a fast server do not wait for the main thread between pictures.
+  // so that a few workers on a fast server do not wait for the main thread between pictures
+  // while the pool holds their reports back to hand them on together.
   static constexpr std::int32_t kFewestOffersAhead = 32;
 
   explicit DownloadScheduler(SchedulerParts parts);
