@@ -40,6 +40,12 @@ struct AdvancedSettings {
   // A download that failed for a passing reason (no connection, time-out, 408, 429, 5xx) is
   // fetched again, up to three more times, after growing waits.
   bool RetryFailed = false;
+  // robots.txt is honoured for pages and pictures, one server gets a request at most about
+  // once a second, a server's Retry-After pauses it, and DownloadKBps caps the downloads.
+  bool CrawlPolitely = false;
+  // With CrawlPolitely: KB a second for all downloads together; 0 for no cap.
+  static constexpr int kMostDownloadKBps = 1000000;
+  int DownloadKBps = 0;
   // How many pages of a level past the starting page the crawl loads at once; they are
   // still read in the level's order, so the crawl gives what one page at a time gives.
   static constexpr int kFewestPagesAtOnce = 1;

@@ -16,6 +16,8 @@ class StatusSink {
   virtual ~StatusSink() = default;
   // panel is kCountPanel, kTimePanel or kProgressPanel.
   virtual void SetStatusText(int panel, const std::string& text) = 0;
+  // The panel's text, where the sink keeps it.
+  virtual std::string StatusText(int /*panel*/) const { return {}; }
 };
 
 }  // namespace vexilo

@@ -12,6 +12,7 @@ void CrawlIndexes::Rebuild() {
   mPictures.clear();
   mTrimmedPictures.clear();
   mSavePaths.clear();
+  mKnown.clear();
   for (const QueuedPicture& picture : mState.Queue) {
     mPictures.insert(picture.Url);
     mTrimmedPictures.insert(Trim(picture.Url));
@@ -61,6 +62,7 @@ void CrawlIndexes::AppendPicture(const std::string& address, const std::string& 
 }
 
 void CrawlIndexes::AddKnownPictures(const std::unordered_set<std::string>& addresses) {
+  mKnown.insert(addresses.begin(), addresses.end());
   for (const std::string& address : addresses) {
     mPictures.insert(address);
     mTrimmedPictures.insert(Trim(address));

@@ -35,6 +35,8 @@ class CrawlIndexes {
                      const std::string& page = "");
   // Addresses the task had before, taken as queued until the next Rebuild.
   void AddKnownPictures(const std::unordered_set<std::string>& addresses);
+  // Exactly equal to one of those addresses.
+  bool IsKnownPicture(const std::string& address) const { return mKnown.contains(address); }
   // Gives queued picture index (which has none) its save path.
   void SetSavePath(std::size_t index, const std::string& savePath);
 
@@ -45,6 +47,7 @@ class CrawlIndexes {
   std::unordered_set<std::string> mPictures;
   std::unordered_set<std::string> mTrimmedPictures;
   std::unordered_set<std::string> mSavePaths;
+  std::unordered_set<std::string> mKnown;
 };
 
 }  // namespace vexilo

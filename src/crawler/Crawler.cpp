@@ -30,6 +30,7 @@ constexpr const char* kLogonMessage =
     "Please complete your logon. Vexilo task will continue after one minute.";
 constexpr const char* kLogonWaiting = "Please wait one minute for completing logon....";
 constexpr const char* kCancelled = "Vexilo task is cancelled!";
+constexpr const char* kRobotsForbid = "Left out, robots.txt forbids it: ";
 
 }  // namespace
 
@@ -54,6 +55,12 @@ Crawler::Crawler(std::filesystem::path programFolder, const TaskRecord& task, Cr
         mPump.ProcessEvents();
         return !mRun.StopRequested();
       }) {}
+
+void Crawler::SetPoliteness(RobotsCheck* robots, HostPacing* pacing) {
+  mRobots = robots;
+  mPacing = pacing;
+  mPictures.SetRobots(robots);
+}
 
 void Crawler::RunCrawl(const std::unordered_set<std::string>& knownPictures) {
   mKnownPictures = &knownPictures;
@@ -124,6 +131,7 @@ void Crawler::StartCrawl() {
   mRun.CrawlStarted();
   mHooks.StartDownloads();
 
+  if (mRobots != nullptr) mRobots->Forget();
   mLinks.StartCrawl(mTask.StartUrl);
   mBrowser.SetBrowserPictures(mOptions.BrowserPictures);
   mBrowser.SetCrawlScripts(mOptions.RunPageScripts);
@@ -179,6 +187,9 @@ bool Crawler::VisitFirstLevel(size_t start) {
 }
 
 bool Crawler::VisitStartingPage(const std::string& address) {
+  if (!RobotsAllow(address)) return mRun.StopRequested() ? Cancel() : true;
+  AwaitTurn(address);
+  if (mRun.StopRequested()) return Cancel();
   StartLoad(mBrowser, address);
   mStatus.SetStatusText(kProgressPanel, kSearchingPage + address);
   WaitForPage(mBrowser, mPump.Now() + kFirstLevelWait);
@@ -212,18 +223,29 @@ bool Crawler::VisitLevel(size_t start) {
   OpenExtraPages(std::min<size_t>(PagesAtOnce(), count - start + 1) - 1);
   const size_t slots = mExtraPages.size() + 1;
   const EventPump::Clock::duration pageWait = std::chrono::seconds(std::max(mTask.IdleSeconds, 0));
-  std::deque<EventPump::Clock::time_point> deadlines;  // of the loads from position i on
+  // Of the loads from position i on; none for a page robots.txt forbids, which is not loaded.
+  std::deque<std::optional<EventPump::Clock::time_point>> deadlines;
   size_t next = start;
   for (size_t i = start; i <= count; ++i) {
     for (; next <= count && next < i + slots; ++next) {
-      StartLoad(Slot((next - start) % slots), mState.WantUrls[next - 1]);
+      const std::string& address = mState.WantUrls[next - 1];
+      if (!RobotsAllow(address)) {
+        if (mRun.StopRequested()) return Cancel();
+        deadlines.push_back(std::nullopt);
+        continue;
+      }
+      AwaitTurn(address);
+      if (mRun.StopRequested()) return Cancel();
+      StartLoad(Slot((next - start) % slots), address);
       deadlines.push_back(mPump.Now() + pageWait);
     }
     mState.CrawlIndex = static_cast<std::int32_t>(i);
+    const std::optional<EventPump::Clock::time_point> deadline = deadlines.front();
+    deadlines.pop_front();
+    if (!deadline) continue;
     mStatus.SetStatusText(kProgressPanel, kSearchingPage + mState.WantUrls[i - 1]);
     PageBrowser& page = Slot((i - start) % slots);
-    WaitForPage(page, deadlines.front());
-    deadlines.pop_front();
+    WaitForPage(page, *deadline);
     if (mRun.StopRequested()) return Cancel();
     if (!Harvest(page)) return false;
   }
@@ -248,6 +270,25 @@ PageBrowser& Crawler::Slot(size_t slot) { return slot == 0 ? mBrowser : *mExtraP
 void Crawler::StartLoad(PageBrowser& page, const std::string& address) {
   page.Navigate(kBlankPage);
   page.Navigate(address);
+}
+
+bool Crawler::RobotsAllow(const std::string& address) {
+  if (!Polite() || mRobots == nullptr) return true;
+  if (mRobots->Allows(address, [this] {
+        mPump.ProcessEvents();
+        return !mRun.StopRequested();
+      })) {
+    return true;
+  }
+  if (!mRun.StopRequested()) mStatus.SetStatusText(kProgressPanel, kRobotsForbid + address);
+  return false;
+}
+
+void Crawler::AwaitTurn(const std::string& address) {
+  if (!Polite() || mPacing == nullptr) return;
+  const std::string host = HostPacing::HostKeyOf(address);
+  WaitUntil(mPacing->NextAllowed(host), [] { return false; });
+  if (!mRun.StopRequested()) mPacing->Sent(host);
 }
 
 bool Crawler::Harvest(PageBrowser& page) {

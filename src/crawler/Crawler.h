@@ -13,8 +13,10 @@
 #include "core/AdvancedSettings.h"
 #include "core/CrawlState.h"
 #include "core/EventPump.h"
+#include "core/HostPacing.h"
 #include "core/PictureEntry.h"
 #include "core/PictureSizeProbe.h"
+#include "core/RobotsCheck.h"
 #include "core/RunState.h"
 #include "core/StatusSink.h"
 #include "core/TaskRecord.h"
@@ -44,6 +46,11 @@ class Crawler {
   Crawler(const Crawler&) = delete;
   Crawler& operator=(const Crawler&) = delete;
 
+  // With AdvancedSettings::CrawlPolitely on, pages and pictures robots forbids are left out
+  // and each page load waits for its host's turn in pacing. Either may be null (that part
+  // is off); both must outlive the crawler.
+  void SetPoliteness(RobotsCheck* robots, HostPacing* pacing);
+
   // Crawls the current task; returns when the crawl has finished, been stopped or failed.
   // A failure ends it without a message box, its reason in the progress panel and the state
   // saved once it was set up; a crawl that had started stays RunPhase::Failed until Stop.
@@ -70,6 +77,12 @@ class Crawler {
   void OpenExtraPages(size_t count);
   PageBrowser& Slot(size_t slot);  // 0 is the browser itself, then the extra pages
   static void StartLoad(PageBrowser& page, const std::string& address);
+  // Polite: false, with the progress panel saying so, for a page robots.txt forbids; false
+  // too once Stop was pressed while its robots.txt was read.
+  bool RobotsAllow(const std::string& address);
+  // Polite: waits until address's host may get a request and takes that turn.
+  void AwaitTurn(const std::string& address);
+  bool Polite() const { return mOptions.CrawlPolitely; }
   bool Harvest(PageBrowser& page);
   bool Cancel();
   void WaitUntil(EventPump::Clock::time_point deadline, const std::function<bool()>& done);
@@ -100,6 +113,8 @@ class Crawler {
   CrawlIndexes mIndexes;
   LinkHarvester mLinks;
   PictureHarvester mPictures;
+  RobotsCheck* mRobots = nullptr;
+  HostPacing* mPacing = nullptr;
 
   std::string mTaskFolder;
   const std::unordered_set<std::string>* mKnownPictures = nullptr;  // during RunCrawl

@@ -59,6 +59,8 @@ void LinkHarvester::AcceptLink(const std::string& link) {
   if (!IsPageLink(lowerLink)) return;
   if (!mLowerSearchFilter.empty() && !Contains(lowerLink, mLowerSearchFilter)) return;
   if (mIndexes.IsGathered(link)) return;
+  // A link to a picture the task already has brings nothing new: a check never asks for it.
+  if (mIndexes.IsKnownPicture(link)) return;
   mIndexes.AppendTempUrl(link);
 }
 

@@ -202,8 +202,12 @@ std::optional<std::string> PictureHarvester::AcceptedAddress(const std::string& 
   if (!Contains(lowerHref, "http")) return std::nullopt;
   if (!lowerFilter.empty() && !Contains(lowerHref, lowerFilter)) return std::nullopt;
   std::string address = WithSpacesDecodedOnce(href);
-  if (mIndexes.HasTrimmedPicture(address)) return std::nullopt;
+  if (mIndexes.HasTrimmedPicture(address) || !RobotsAllow(address)) return std::nullopt;
   return address;
+}
+
+bool PictureHarvester::RobotsAllow(const std::string& address) const {
+  return !mOptions.CrawlPolitely || mRobots == nullptr || mRobots->Allows(address, mKeepWaiting);
 }
 
 void PictureHarvester::HarvestLinkPictures(const PageDocument& document) {
@@ -215,7 +219,7 @@ void PictureHarvester::HarvestLinkPictures(const PageDocument& document) {
     std::string cut = WithSpacesDecodedOnce(CutLink(link, mTask.LinkCutFrom, mTask.LinkCutTo));
     if (cut.empty()) continue;
     std::string address = HasScheme(LowerAscii(cut)) ? cut : "http://" + cut;
-    if (mIndexes.HasPicture(address)) continue;
+    if (mIndexes.HasPicture(address) || !RobotsAllow(address)) continue;
     QueuePicture(address);
     PictureEntry row{FileNameOf(cut), cut, "", ""};
     if (Contains(lowerLink, kImageSearchHost)) {

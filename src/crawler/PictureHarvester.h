@@ -10,6 +10,7 @@
 #include "core/AdvancedSettings.h"
 #include "core/PictureEntry.h"
 #include "core/PictureSizeProbe.h"
+#include "core/RobotsCheck.h"
 #include "core/RunState.h"
 #include "core/TaskRecord.h"
 #include "crawler/CrawlHooks.h"
@@ -39,6 +40,9 @@ class PictureHarvester {
                    PictureSizeProbe* sizeProbe = nullptr,
                    PictureSizeProbe::KeepWaiting keepWaiting = {});
 
+  // With AdvancedSettings::CrawlPolitely, pictures robots asks (null: none) forbids are not
+  // queued or listed; robots must outlive the harvester.
+  void SetRobots(RobotsCheck* robots) { mRobots = robots; }
   // Called at every crawl start with the folder the pictures go into.
   void StartCrawl(std::string taskFolder);
   // Link mode for an advanced task that grabs from links, image mode otherwise. Leaves off
@@ -71,6 +75,7 @@ class PictureHarvester {
   std::optional<std::string> AcceptedAddress(const std::string& href,
                                              const std::string& lowerFilter) const;
   void HarvestLinkPictures(const PageDocument& document);
+  bool RobotsAllow(const std::string& address) const;
   void AddRow(PictureEntry row);
 
   const TaskRecord& mTask;
@@ -80,6 +85,7 @@ class PictureHarvester {
   const RunState& mRun;
   CrawlHooks& mHooks;
   PictureSizeProbe* mSizeProbe;
+  RobotsCheck* mRobots = nullptr;
   PictureSizeProbe::KeepWaiting mKeepWaiting;
   std::string mTaskFolder;
   std::string mPageAddress;  // of the page being harvested

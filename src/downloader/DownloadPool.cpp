@@ -25,6 +25,18 @@ constexpr std::chrono::milliseconds kLongestHeld{20};
 
 unsigned CompletionThreadCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
 
+// Each running transfer's share of the cap, never so small that the rate floor ends it.
+curl_off_t ShareOfCap(std::uint64_t cap, std::size_t transfers, std::uint64_t floor) {
+  return static_cast<curl_off_t>(std::max<std::uint64_t>(cap / std::max<std::size_t>(transfers, 1),
+                                                         2 * std::max<std::uint64_t>(floor, 512)));
+}
+
+// Small reads keep a transfer near its share between pauses.
+void LimitBuffer(CURL* curl, curl_off_t share) {
+  (void)curl_easy_setopt(curl, CURLOPT_BUFFERSIZE,
+                         static_cast<long>(std::clamp<curl_off_t>(share / 2, 1024, 100 * 1024)));
+}
+
 // A link that fails for want of memory or of a state file leaves the scheduler's rows and
 // counts as they were; the links after it still run.
 template <typename Link, typename... Args>
@@ -59,6 +71,12 @@ void DownloadPool::Offer(std::uint64_t id, DownloadRequest request) {
 void DownloadPool::SetMostRunning(int count) {
   std::lock_guard lock(mMutex);
   mMostRunning = std::max(count, 1);
+  Wake();
+}
+
+void DownloadPool::SetRateCap(std::uint64_t bytesPerSecond) {
+  std::lock_guard lock(mMutex);
+  mRateCap = bytesPerSecond;
   Wake();
 }
 
@@ -157,6 +175,37 @@ void DownloadPool::RunTransfers() {
     if (deliver) PostDelivery();
   };
   CurlMulti& multi = *mMulti;  // made before this thread, and reset only after it ends
+  // The cap's share as last given to the running transfers: set again whenever the cap or
+  // the transfers change, so that together they stay within the cap.
+  std::uint64_t cap = 0;
+  std::size_t most = 1;
+  std::optional<std::pair<std::uint64_t, std::size_t>> shared;
+  const auto shareCap = [&] {
+    const std::pair<std::uint64_t, std::size_t> sharing{cap, running.size()};
+    if (shared == sharing) return;
+    shared = sharing;
+    const curl_off_t share =
+        cap == 0 || running.empty() ? 0 : ShareOfCap(cap, running.size(), mLimits.MinAverageRate);
+    const Clock::TimePoint now = mLimits.Time->Now();
+    for (const auto& entry : running) {
+      entry.second->Transfer().Rate().SetShare(static_cast<std::uint64_t>(share), now);
+    }
+  };
+  // Resumes the transfers whose share has filled again; how long until the next one's has.
+  const auto resumePaused = [&]() -> std::chrono::milliseconds {
+    std::chrono::milliseconds wait = kIdlePoll;
+    const Clock::TimePoint now = mLimits.Time->Now();
+    for (const auto& [curl, download] : running) {
+      TransferRate& rate = download->Transfer().Rate();
+      if (!rate.Paused()) continue;
+      if (rate.ResumeAt(now) <= now) {
+        (void)curl_easy_pause(curl, CURLPAUSE_CONT);  // may take the held bytes at once
+        if (!rate.Paused()) continue;
+      }
+      wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(rate.ResumeAt(now) - now));
+    }
+    return std::max(wait, std::chrono::milliseconds(1));
+  };
   while (!mAbort.load()) {
     try {
       const std::size_t held = done.size();
@@ -178,6 +227,8 @@ void DownloadPool::RunTransfers() {
         }
         mTransfersRunning = running.size() + starting.size();
         offersLeft = mOffered.size();
+        cap = mRateCap;
+        most = room;
       }
       startsUntold = startsUntold || !starting.empty();
       running.reserve(running.size() + starting.size());
@@ -188,6 +239,7 @@ void DownloadPool::RunTransfers() {
           done.push_back(std::move(download));
           continue;
         }
+        if (cap > 0) LimitBuffer(curl, ShareOfCap(cap, most, mLimits.MinAverageRate));
         if (!multi.Add(curl)) {
           download->Transfer().Finish(curl, CURLE_OUT_OF_MEMORY);
           curl_easy_cleanup(curl);
@@ -196,7 +248,10 @@ void DownloadPool::RunTransfers() {
         }
         running.emplace_back(curl, std::move(download));
       }
+      if (!starting.empty()) shared.reset();  // a new handle has no share yet
       starting.clear();
+      shareCap();
+      (void)resumePaused();  // also those paused before the cap was lifted
       (void)multi.Perform();
       while (const std::optional<CurlMulti::Done> ended = multi.NextDone()) {
         CURL* curl = ended->Easy;
@@ -231,7 +286,7 @@ void DownloadPool::RunTransfers() {
         // Also after a look that may have taken a wake-up meant for new offers.
         continue;
       }
-      multi.Poll(kIdlePoll);
+      multi.Poll(resumePaused());
     } catch (const std::bad_alloc&) {
       // What could not be tracked is lost; the rest goes on.
       starting.clear();

@@ -38,6 +38,7 @@ class DownloadPool final : public TransferPool {
   // takes up to about a decode's time, and leaves cut-off files as far as they came.
   void Offer(std::uint64_t id, DownloadRequest request) override;
   void SetMostRunning(int count) override;  // 3 until set
+  void SetRateCap(std::uint64_t bytesPerSecond) override;
   std::vector<std::uint64_t> Withdraw() override;
   void CloseIdleConnections() override;
   void Shutdown() override;
@@ -67,6 +68,7 @@ class DownloadPool final : public TransferPool {
   std::optional<CurlMulti> mMulti;
   std::deque<Download> mOffered;  // in the order they start
   int mMostRunning = 3;
+  std::uint64_t mRateCap = 0;           // bytes a second, 0: none
   std::size_t mTransfersRunning = 0;    // as the transfer thread last counted
   std::vector<std::uint64_t> mStarted;  // not yet delivered
   std::deque<Download> mToComplete;

@@ -10,6 +10,7 @@
 #include "core/SaveFailureNotice.h"
 #include "core/TextRules.h"
 #include "core/UrlUtils.h"
+#include "downloader/FetchOutcome.h"
 #include "downloader/PictureRequest.h"
 #include "downloader/PictureStatus.h"
 
@@ -82,7 +83,15 @@ void DownloadScheduler::StartCrawl() {
   mFailed = 0;
   mDownloadsComplete = false;
   mMaxWorkers = MaxWorkersFrom(mSettings.DownloadThread);
+  const std::uint64_t cap =
+      Polite() ? std::uint64_t(std::max(mSettings.Advanced.DownloadKBps, 0)) * 1024 : 0;
+  if (cap > 0) {
+    mMaxWorkers = std::clamp<std::int32_t>(
+        static_cast<std::int32_t>(std::min<std::uint64_t>(cap / kFewestBytesPerTransfer, 1024)), 1,
+        mMaxWorkers);
+  }
   mPool->SetMostRunning(mMaxWorkers);
+  mPool->SetRateCap(cap);
   mTimer.SetEnabled(true);
 }
 
@@ -155,7 +164,7 @@ void DownloadScheduler::ScheduleDownloads() {
     mDownloadsComplete = true;
     SaveCountersIfDue(true);
     mPool->CloseIdleConnections();  // no reason to keep connections open to the servers
-    mPrompts.ShowMessage(kCompletedText);
+    if (mCompletionBox) mPrompts.ShowMessage(kCompletedText);
     const std::string note = mPictures.CompletedNote ? mPictures.CompletedNote() : "";
     mStatus.SetStatusText(kProgressPanel, note.empty() ? std::string(kCompletedText)
                                                        : std::string(kCompletedText) + " " + note);
@@ -216,6 +225,10 @@ void DownloadScheduler::OfferDownloads(std::int64_t freeSlots, std::int64_t queu
 bool DownloadScheduler::OfferDownload(Handout handout, Source from) {
   std::string host = HostKey(handout.Picture.Url);
   if (mSettings.Advanced.RetryFailed && HostLoad(host) >= kMostPerHost) return false;
+  // Offered only when it starts at once, so that the host's gap holds between the starts.
+  if (Polite() &&
+      (!mPacing->MaySendNow(host) || ActiveWorkers() + OfferedDownloads() >= mMaxWorkers))
+    return false;
   DownloadRequest request = PictureRequest(mSettings, mSession, mTask.StartUrl, handout.Picture.Url,
                                            handout.Picture.Page, handout.Picture.SavePath);
   const std::uint64_t id = ++mNextId;
@@ -226,6 +239,7 @@ bool DownloadScheduler::OfferDownload(Handout handout, Source from) {
     mOffers.pop_back();  // not offered after all
     throw;
   }
+  if (Polite()) mPacing->Sent(mOffers.back().Host);
   return true;
 }
 
@@ -356,6 +370,7 @@ void DownloadScheduler::Reported(std::uint64_t id, const DownloadResult& result)
   if (found == mRunning.end()) return;
   const RunningDownload running = std::move(found->second);
   mRunning.erase(found);
+  if (Polite() && AsksForPause(result.Fetch)) mPacing->Pause(running.Host, result.Fetch.RetryAfter);
   DownloadEnded(running.Download, result);
 }
 

@@ -20,6 +20,7 @@
 #include "core/BrowserSession.h"
 #include "core/Clock.h"
 #include "core/CrawlState.h"
+#include "core/HostPacing.h"
 #include "core/RunState.h"
 #include "core/StatusSink.h"
 #include "core/TaskRecord.h"
@@ -77,6 +78,9 @@ class DownloadScheduler {
   // so that a few workers on a fast server do not wait for the main thread between pictures
   // while the pool holds their reports back to hand them on together.
   static constexpr std::int32_t kFewestOffersAhead = 32;
+  // Under a download speed cap, the cap's share of each transfer that runs: fewer run at once
+  // rather than each crawl so slowly that the transfer rate floor ends it.
+  static constexpr std::uint64_t kFewestBytesPerTransfer = 4096;
 
   explicit DownloadScheduler(SchedulerParts parts);
   ~DownloadScheduler();  // Shutdown()
@@ -106,6 +110,14 @@ class DownloadScheduler {
   // session's cookies for its address, its user agent and the picture's page as Referer.
   // session (null: none) must outlive the scheduler.
   void SetBrowserSession(const BrowserSession* session) { mSession = session; }
+  // With AdvancedSettings::CrawlPolitely on, a picture is offered only when its host's turn
+  // has come (pacing, shared with the page loads) and a slot is free to start it at once, and
+  // a 429 or 503 with a Retry-After pauses its host. pacing (null: none) must outlive the
+  // scheduler.
+  void SetPacing(HostPacing* pacing) { mPacing = pacing; }
+  // Whether the end of the downloads shows kCompletedText in a message box as well as in the
+  // progress panel; checks nobody started by hand end without one.
+  void SetCompletionBox(bool shown) { mCompletionBox = shown; }
 
   // Downloads started and not yet reported.
   std::int32_t ActiveWorkers() const { return static_cast<std::int32_t>(mRunning.size()); }
@@ -181,6 +193,7 @@ class DownloadScheduler {
   void CountersHandedOut();
   void SaveCountersIfDue(bool now);
   void SaveCutOffIfTaken();
+  bool Polite() const { return mPacing != nullptr && mSettings.Advanced.CrawlPolitely; }
   // Downloads offered or running from host.
   int HostLoad(const std::string& host) const;
   // True, with the status saying so, while the pictures' disk is below the floor.
@@ -197,11 +210,13 @@ class DownloadScheduler {
   PictureHooks mPictures;
   DiskFloor mDiskFloor;
   const BrowserSession* mSession = nullptr;
+  HostPacing* mPacing = nullptr;
   RetryPolicy mRetryPolicy;
   const Clock& mClock;
 
   std::int32_t mMaxWorkers = kDefaultMaxWorkers;
   bool mDownloadsComplete = false;
+  bool mCompletionBox = true;
   bool mShutDown = false;
   std::uint64_t mCrawlNumber = 0;
   std::uint64_t mNextId = 0;

@@ -70,6 +70,12 @@ FetchOutcome StatusFailure(long status, std::chrono::seconds retryAfter) {
   return outcome;
 }
 
+bool AsksForPause(const FetchOutcome& outcome) {
+  // StatusFailure names the status by StatusText, whatever phrase the server sent.
+  return !outcome.Ok && outcome.RetryAfter.count() > 0 &&
+         (outcome.Reason == StatusText(429) || outcome.Reason == StatusText(503));
+}
+
 std::string StatusText(long status) {
   static constexpr std::pair<long, const char*> kPhrases[] = {
       {200, "OK"},

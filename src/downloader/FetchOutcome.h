@@ -34,6 +34,8 @@ struct FailureFacts {
 FetchOutcome TransferFailure(int curlCode, bool aborted, const FailureFacts& facts);
 // A complete response whose status is not a plain success.
 FetchOutcome StatusFailure(long status, std::chrono::seconds retryAfter);
+// A 429 or 503 answer with a Retry-After: the server asks that nothing more come for a while.
+bool AsksForPause(const FetchOutcome& outcome);
 // "404 Not Found"; a status without a well-known phrase is "HTTP <status>".
 std::string StatusText(long status);
 

@@ -144,9 +144,19 @@ class TransferWatch {
   std::uint64_t mWindowBytes = 0;
 };
 
-size_t WriteBody(char* data, size_t size, size_t count, void* file) {
+// Where the body goes: into the file, as fast as the transfer's share of a speed cap allows.
+struct BodyTarget {
+  OutputFile& File;
+  TransferRate& Rate;
+  const Clock& Time;
+};
+
+size_t WriteBody(char* data, size_t size, size_t count, void* target) {
+  auto& body = *static_cast<BodyTarget*>(target);
   const size_t total = size * count;
-  return static_cast<OutputFile*>(file)->WriteAll(data, total) ? total : 0;
+  // libcurl hands the same bytes again once the pool resumes the transfer.
+  if (!body.Rate.Take(total, body.Time.Now())) return CURL_WRITEFUNC_PAUSE;
+  return body.File.WriteAll(data, total) ? total : 0;
 }
 
 int WatchTransfer(void* watch, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
@@ -155,7 +165,7 @@ int WatchTransfer(void* watch, curl_off_t, curl_off_t received, curl_off_t, curl
 }
 
 struct TransferParts {
-  OutputFile& File;
+  BodyTarget& Body;
   TransferWatch& Watch;
   RedirectGuard& Guard;
   StatusLine& Status;
@@ -174,7 +184,7 @@ bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits&
          SetCurlOption(curl, CURLOPT_MAXFILESIZE_LARGE,
                        static_cast<curl_off_t>(limits.MaxBodyBytes)) &&
          SetCurlOption(curl, CURLOPT_WRITEFUNCTION, &WriteBody) &&
-         SetCurlOption(curl, CURLOPT_WRITEDATA, static_cast<void*>(&parts.File)) &&
+         SetCurlOption(curl, CURLOPT_WRITEDATA, static_cast<void*>(&parts.Body)) &&
          SetCurlOption(curl, CURLOPT_HEADERFUNCTION, &StatusLine::Take) &&
          SetCurlOption(curl, CURLOPT_HEADERDATA, static_cast<void*>(&parts.Status)) &&
          SetCurlOption(curl, CURLOPT_FILETIME, request.ServerDate ? 1L : 0L) &&
@@ -263,10 +273,12 @@ FetchResult FailedFetch(std::string reason) {
 }  // namespace
 
 struct PictureTransfer::Parts {
-  Parts(const std::string& path, const TransferLimits& limits, const std::atomic<bool>& abort)
-      : File(path, limits.MaxBodyBytes), Watch(limits, abort) {}
+  Parts(const std::string& path, const TransferLimits& limits, const std::atomic<bool>& abort,
+        TransferRate& rate)
+      : File(path, limits.MaxBodyBytes), Body{File, rate, *limits.Time}, Watch(limits, abort) {}
 
   OutputFile File;
+  BodyTarget Body;
   TransferWatch Watch;
   RedirectGuard Guard;
   StatusLine Status;
@@ -287,14 +299,14 @@ bool PictureTransfer::Prepare(CURL* curl) {
     mResult = FailedFetch("could not create the file");
     return false;
   }
-  mParts = std::make_unique<Parts>(mRequest.SavePath, mLimits, mAbort);
+  mParts = std::make_unique<Parts>(mRequest.SavePath, mLimits, mAbort, mRate);
   if (!mParts->File.IsOpen()) {
     mParts.reset();
     mResult = FailedFetch("could not create the file");
     return false;
   }
   if (curl == nullptr || !Configure(curl, mRequest, mLimits,
-                                    {mParts->File, mParts->Watch, mParts->Guard, mParts->Status})) {
+                                    {mParts->Body, mParts->Watch, mParts->Guard, mParts->Status})) {
     mParts.reset();
     mResult = FailedFetch("could not start");
     if (mRequest.KeepOnlyRealPictures) mResult.RemovedBecause = "download failed";

@@ -10,6 +10,7 @@
 #include "downloader/CurlRequest.h"
 #include "downloader/DownloadRequest.h"
 #include "downloader/FetchOutcome.h"
+#include "downloader/TransferRate.h"
 
 namespace vexilo {
 
@@ -50,6 +51,10 @@ class PictureTransfer {
   // file goes with the transfer, and the picture keeps what it had.
   void Settle();
 
+  // The transfer thread's share of a speed cap for this transfer, 0 for none; the write that
+  // finds it used up pauses the transfer, which the caller resumes once Rate() says when.
+  TransferRate& Rate() { return mRate; }
+
   const DownloadRequest& Request() const { return mRequest; }
   const FetchResult& Result() const { return mResult; }
 
@@ -59,6 +64,7 @@ class PictureTransfer {
   DownloadRequest mRequest;
   const TransferLimits& mLimits;
   const std::atomic<bool>& mAbort;
+  TransferRate mRate;
   std::unique_ptr<Parts> mParts;  // the file and the callbacks' state, while prepared
   FetchResult mResult;
 };

@@ -34,6 +34,9 @@ class TransferPool {
   virtual void Offer(std::uint64_t id, DownloadRequest request) = 0;
   // Main thread. Transfers at a time from now on (at least 1).
   virtual void SetMostRunning(int count) = 0;
+  // Main thread. All transfers together receive at most this many bytes a second from now
+  // on, shared evenly among those running; 0 for no cap.
+  virtual void SetRateCap(std::uint64_t /*bytesPerSecond*/) {}
   // Main thread. Takes back every offer that has not started. Returns, in order, the
   // downloads that started but whose Started has not run: it will not run for them.
   virtual std::vector<std::uint64_t> Withdraw() = 0;

@@ -6,10 +6,15 @@
 
 #include "pictures/Bitmap24.h"
 #include "pictures/DecodeBudget.h"
+#include "pictures/PictureAnimation.h"
 
 namespace vexilo {
 
 // What the decode holds is taken from `lease`, when given, before it is allocated.
 Bitmap24 DecodeAvif(const std::filesystem::path& path, DecodeLease* lease = nullptr);
+
+// An AVIF image sequence image by image, drawn onto white; none for a single image. Raises
+// PictureError.
+std::unique_ptr<PictureAnimation> OpenAvifAnimation(const std::filesystem::path& path);
 
 }  // namespace vexilo

@@ -1,5 +1,8 @@
 #include "pictures/DecodePicture.h"
 
+#include <algorithm>
+#include <exception>
+#include <memory>
 #include <system_error>
 #include <utility>
 
@@ -8,6 +11,7 @@
 #include "pictures/BmpReader.h"
 #include "pictures/GifDecoder.h"
 #include "pictures/JpegDecoder.h"
+#include "pictures/PictureAnimation.h"
 #include "pictures/PictureError.h"
 #include "pictures/PictureFile.h"
 #include "pictures/PictureReading.h"
@@ -68,6 +72,29 @@ ReducedPicture Decode(const std::filesystem::path& path, int minLongSide, Decode
 }
 
 }  // namespace
+
+std::chrono::milliseconds ShownFrameTime(std::chrono::milliseconds fileTime) {
+  return std::max(fileTime, kShortestFrame);
+}
+
+std::unique_ptr<PictureAnimation> OpenAnimation(const std::filesystem::path& path) {
+  try {
+    RefuseNonFiles(path);
+    switch (FormatToDecode(path)) {
+      case PictureFormat::Gif:
+        return OpenGifAnimation(path);
+      case PictureFormat::WebP:
+        return OpenWebpAnimation(path);
+      case PictureFormat::Avif:
+        return OpenAvifAnimation(path);
+      default:
+        return nullptr;
+    }
+  } catch (const std::exception&) {
+    // Shown still, or not at all, as the decode decides.
+    return nullptr;
+  }
+}
 
 Bitmap24 DecodePicture(const std::filesystem::path& path) {
   return Decode(path, 0, nullptr).Pixels;

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -149,6 +151,19 @@ class ShrunkScreen {
   std::array<std::uint64_t, 256> mLanes{};
 };
 
+// Interlaced rows come in four passes: every 8th from 0, every 8th from 4, every 4th from 2,
+// every 2nd from 1.
+int InterlacedRow(int stored, int height) {
+  static constexpr int kStart[] = {0, 4, 2, 1};
+  static constexpr int kStep[] = {8, 8, 4, 2};
+  for (int pass = 0; pass < 4; ++pass) {
+    int rows = height > kStart[pass] ? (height - kStart[pass] + kStep[pass] - 1) / kStep[pass] : 0;
+    if (stored < rows) return kStart[pass] + stored * kStep[pass];
+    stored -= rows;
+  }
+  return height;
+}
+
 class GifReader {
  public:
   GifReader(const std::filesystem::path& path, DecodeLease* lease)
@@ -267,27 +282,196 @@ class GifReader {
     }
   }
 
-  // Interlaced rows come in four passes: every 8th from 0, every 8th from 4, every 4th from 2,
-  // every 2nd from 1.
-  static int InterlacedRow(int stored, int height) {
-    static constexpr int kStart[] = {0, 4, 2, 1};
-    static constexpr int kStep[] = {8, 8, 4, 2};
-    for (int pass = 0; pass < 4; ++pass) {
-      int rows =
-          height > kStart[pass] ? (height - kStart[pass] + kStep[pass] - 1) / kStep[pass] : 0;
-      if (stored < rows) return kStart[pass] + stored * kStep[pass];
-      stored -= rows;
-    }
-    return height;
-  }
-
   std::string mPath;
   DecodeLease* mLease;
   std::uintmax_t mFileBytes = 0;
   GifHandle mGif;
 };
 
+// The frames of a GIF one after the other, each read from the file when it is asked for.
+class GifAnimation final : public PictureAnimation {
+ public:
+  explicit GifAnimation(std::filesystem::path path) : mPath(std::move(path)) { Open(); }
+
+  std::optional<AnimationFrame> Next() override {
+    while (mGif) {
+      GifRecordType type = UNDEFINED_RECORD_TYPE;
+      if (DGifGetRecordType(mGif.get(), &type) != GIF_OK) Fail(mGif->Error);
+      if (type == EXTENSION_RECORD_TYPE) {
+        ReadExtension();
+      } else if (type == IMAGE_DESC_RECORD_TYPE) {
+        return DrawFrame();
+      } else if (type == TERMINATE_RECORD_TYPE) {
+        EndPass();
+      } else {
+        Fail("damaged record structure");
+      }
+    }
+    return std::nullopt;
+  }
+
+ private:
+  [[noreturn]] void Fail(const std::string& why) const {
+    throw PictureError("Cannot read the GIF file " + mPath.string() + ": " + why);
+  }
+  [[noreturn]] void Fail(int error) const {
+    const char* text = GifErrorString(error);
+    Fail(text ? text : "giflib error " + std::to_string(error));
+  }
+
+  void Open() {
+    int error = 0;
+    mGif.reset(DGifOpenFileName(mPath.c_str(), &error));
+    if (!mGif) Fail(error);
+    if (!PictureSizeAllowed(mGif->SWidth, mGif->SHeight)) {
+      Fail(PictureSizeProblem(mGif->SWidth, mGif->SHeight));
+    }
+    std::error_code sizeError;
+    const std::uintmax_t bytes = std::filesystem::file_size(mPath, sizeError);
+    if (!sizeError && !PictureSizeFitsFile(mGif->SWidth, mGif->SHeight, bytes)) {
+      Fail(PictureBombProblem(mGif->SWidth, mGif->SHeight, bytes));
+    }
+    const ColorMapObject* global = mGif->SColorMap;
+    mBackground = 0;
+    if (global && global->Colors && mGif->SBackGroundColor >= 0 &&
+        mGif->SBackGroundColor < global->ColorCount) {
+      const GifColorType& c = global->Colors[mGif->SBackGroundColor];
+      mBackground = static_cast<std::uint32_t>(c.Red) << 16 |
+                    static_cast<std::uint32_t>(c.Green) << 8 | c.Blue;
+    }
+    if (mCanvas.Width() != mGif->SWidth || mCanvas.Height() != mGif->SHeight) {
+      mCanvas = Bitmap24(mGif->SWidth, mGif->SHeight);
+    }
+    mCanvas.Fill(mBackground);
+    mControl = {};
+    mLastFrame = {};
+    mFramesThisPass = 0;
+  }
+
+  void ReadExtension() {
+    int code = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetExtension(mGif.get(), &code, &block) != GIF_OK) Fail(mGif->Error);
+    if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
+      mControl.Disposal = (block[1] >> 2) & 0x07;
+      mControl.Transparent = (block[1] & 0x01) != 0;
+      mControl.Delay = std::chrono::milliseconds(10 * (block[2] | block[3] << 8));
+      mControl.TransparentIndex = block[4];
+    }
+    const bool netscape = code == APPLICATION_EXT_FUNC_CODE && block && block[0] == 11 &&
+                          std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0;
+    while (block) {
+      if (DGifGetExtensionNext(mGif.get(), &block) != GIF_OK) Fail(mGif->Error);
+      if (netscape && block && block[0] >= 3 && block[1] == 1 && mPlays == 0) {
+        mRepeats = block[2] | block[3] << 8;
+      }
+    }
+  }
+
+  AnimationFrame DrawFrame() {
+    if (DGifGetImageDesc(mGif.get()) != GIF_OK) Fail(mGif->Error);
+    const GifImageDesc& image = mGif->Image;
+    if (!PictureSizeAllowed(image.Width, image.Height)) {
+      Fail(PictureSizeProblem(image.Width, image.Height));
+    }
+    DisposeLastFrame();
+    const ColorMapObject* colours = image.ColorMap ? image.ColorMap : mGif->SColorMap;
+    if (!colours || !colours->Colors || colours->ColorCount <= 0) Fail("no colour table");
+    // What this frame covers, on the canvas.
+    const int left = std::clamp(image.Left, 0, mCanvas.Width());
+    const int top = std::clamp(image.Top, 0, mCanvas.Height());
+    const int right = std::clamp(image.Left + image.Width, 0, mCanvas.Width());
+    const int bottom = std::clamp(image.Top + image.Height, 0, mCanvas.Height());
+    mLastFrame = {left, top, right, bottom, mControl.Disposal};
+    if (mControl.Disposal == kRestorePrevious) SaveUnder();
+    const ImageColours imageColours(*colours, {mControl.Transparent, mControl.TransparentIndex});
+    std::vector<GifPixelType> line(static_cast<size_t>(image.Width));
+    for (int row = 0; row < image.Height; ++row) {
+      if (DGifGetLine(mGif.get(), line.data(), image.Width) != GIF_OK) Fail(mGif->Error);
+      const int y = image.Top + (image.Interlace ? InterlacedRow(row, image.Height) : row);
+      if (y < top || y >= bottom || left >= right) continue;
+      std::uint8_t* pixel = mCanvas.Row(y) + std::ptrdiff_t{3} * left;
+      for (int x = left; x < right; ++x, pixel += 3) {
+        const GifPixelType index = line[static_cast<size_t>(x - image.Left)];
+        if (imageColours.Clear[index]) continue;
+        const std::uint32_t rgb = imageColours.Rgb[index];
+        pixel[0] = static_cast<std::uint8_t>(rgb);
+        pixel[1] = static_cast<std::uint8_t>(rgb >> 8);
+        pixel[2] = static_cast<std::uint8_t>(rgb >> 16);
+      }
+    }
+    const std::chrono::milliseconds delay = ShownFrameTime(mControl.Delay);
+    mControl = {};
+    ++mFramesThisPass;
+    return {&mCanvas, delay};
+  }
+
+  // Before the next frame: the last one's area as its disposal asks.
+  void DisposeLastFrame() {
+    const FrameArea& last = mLastFrame;
+    if (last.Disposal == kRestoreBackground) {
+      for (int y = last.Top; y < last.Bottom; ++y) {
+        for (int x = last.Left; x < last.Right; ++x) mCanvas.SetPixel(x, y, mBackground);
+      }
+    } else if (last.Disposal == kRestorePrevious && !mUnder.empty()) {
+      const std::size_t rowBytes =
+          std::size_t{3} * static_cast<std::size_t>(last.Right - last.Left);
+      for (int y = last.Top; y < last.Bottom; ++y) {
+        std::memcpy(mCanvas.Row(y) + std::ptrdiff_t{3} * last.Left,
+                    mUnder.data() + static_cast<std::size_t>(y - last.Top) * rowBytes, rowBytes);
+      }
+    }
+    mLastFrame = {};
+  }
+
+  void SaveUnder() {
+    const FrameArea& area = mLastFrame;
+    const std::size_t rowBytes = std::size_t{3} * static_cast<std::size_t>(area.Right - area.Left);
+    mUnder.resize(rowBytes * static_cast<std::size_t>(area.Bottom - area.Top));
+    for (int y = area.Top; y < area.Bottom; ++y) {
+      std::memcpy(mUnder.data() + static_cast<std::size_t>(y - area.Top) * rowBytes,
+                  mCanvas.Row(y) + std::ptrdiff_t{3} * area.Left, rowBytes);
+    }
+  }
+
+  void EndPass() {
+    ++mPlays;
+    // One frame is a still picture, whatever its loop count says.
+    const bool again = mFramesThisPass > 1 && mRepeats && (*mRepeats == 0 || mPlays <= *mRepeats);
+    mGif.reset();
+    if (again) Open();
+  }
+
+  static constexpr int kRestoreBackground = 2;
+  static constexpr int kRestorePrevious = 3;
+  struct Control {
+    int Disposal = 0;
+    bool Transparent = false;
+    int TransparentIndex = 0;
+    std::chrono::milliseconds Delay{};
+  };
+  struct FrameArea {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    int Disposal = 0;
+  };
+
+  std::filesystem::path mPath;
+  GifHandle mGif;
+  Bitmap24 mCanvas;
+  std::uint32_t mBackground = 0;
+  Control mControl;
+  FrameArea mLastFrame;
+  std::vector<std::uint8_t> mUnder;  // under the last frame, when it restores the previous
+  std::optional<int> mRepeats;       // none: shown once
+  int mPlays = 0;
+  int mFramesThisPass = 0;
+};
+
 }  // namespace
+
+std::unique_ptr<PictureAnimation> OpenGifAnimation(const std::filesystem::path& path) {
+  return std::make_unique<GifAnimation>(path);
+}
 
 ReducedPicture DecodeGif(const std::filesystem::path& path, int minLongSide, DecodeLease* lease) {
   return GifReader(path, lease).ReadFirstImage(minLongSide);

@@ -7,6 +7,7 @@
 
 #include "pictures/Bitmap24.h"
 #include "pictures/DecodeBudget.h"
+#include "pictures/PictureAnimation.h"
 
 namespace vexilo {
 
@@ -16,5 +17,10 @@ namespace vexilo {
 // holds is taken from `lease`, when given, before it is allocated.
 ReducedPicture DecodeGif(const std::filesystem::path& path, int minLongSide,
                          DecodeLease* lease = nullptr);
+
+// Every frame in turn, each drawn over what the frames before left as their disposal says.
+// The file's loop count (NETSCAPE2.0) is the number of repeats after the first showing, as
+// browsers count it: none shows it once, 0 repeats it for ever. Raises PictureError.
+std::unique_ptr<PictureAnimation> OpenGifAnimation(const std::filesystem::path& path);
 
 }  // namespace vexilo

@@ -3,8 +3,11 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -144,7 +147,73 @@ class WebpReader {
   DecodeLease* mLease;
 };
 
+class WebpAnimation final : public PictureAnimation {
+ public:
+  WebpAnimation(std::filesystem::path path, std::string bytes, const WebPAnimInfo& info,
+                std::unique_ptr<WebPAnimDecoder, AnimDecoderDeleter> decoder)
+      : mPath(std::move(path)),
+        mBytes(std::move(bytes)),
+        mLoops(static_cast<int>(info.loop_count)),
+        mDecoder(std::move(decoder)),
+        mCanvas(static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height)) {}
+
+  std::optional<AnimationFrame> Next() override {
+    if (!WebPAnimDecoderHasMoreFrames(mDecoder.get())) {
+      ++mPlays;
+      if (mLoops != 0 && mPlays >= mLoops) return std::nullopt;
+      WebPAnimDecoderReset(mDecoder.get());
+      mLastTimestamp = 0;
+    }
+    std::uint8_t* canvas = nullptr;
+    int timestamp = 0;
+    if (!WebPAnimDecoderGetNext(mDecoder.get(), &canvas, &timestamp) || !canvas) {
+      throw PictureError("Cannot read the WebP file " + mPath.string() + ": damaged frame");
+    }
+    CopyOntoWhite(canvas, static_cast<size_t>(mCanvas.Width()) * 4, mCanvas);
+    // Timestamps are when each frame ends.
+    const auto time = std::chrono::milliseconds(std::max(0, timestamp - mLastTimestamp));
+    mLastTimestamp = timestamp;
+    return AnimationFrame{&mCanvas, ShownFrameTime(time)};
+  }
+
+ private:
+  std::filesystem::path mPath;
+  std::string mBytes;  // the decoder reads them
+  int mLoops;          // showings, 0: for ever
+  int mPlays = 0;
+  int mLastTimestamp = 0;
+  std::unique_ptr<WebPAnimDecoder, AnimDecoderDeleter> mDecoder;
+  Bitmap24 mCanvas;
+};
+
 }  // namespace
+
+std::unique_ptr<PictureAnimation> OpenWebpAnimation(const std::filesystem::path& path) {
+  std::string bytes = ReadPictureFile(path);
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  WebPBitstreamFeatures features{};
+  if (WebPGetFeatures(data, bytes.size(), &features) != VP8_STATUS_OK || !features.has_animation) {
+    return nullptr;
+  }
+  if (!PictureSizeAllowed(features.width, features.height) ||
+      !PictureSizeFitsFile(features.width, features.height, bytes.size())) {
+    return nullptr;
+  }
+  WebPAnimDecoderOptions options;
+  if (!WebPAnimDecoderOptionsInit(&options)) return nullptr;
+  options.color_mode = MODE_BGRA;
+  options.use_threads = 0;
+  const WebPData webp{data, bytes.size()};
+  std::unique_ptr<WebPAnimDecoder, AnimDecoderDeleter> decoder(WebPAnimDecoderNew(&webp, &options));
+  WebPAnimInfo info{};
+  if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info) || info.frame_count < 2 ||
+      info.canvas_width != static_cast<std::uint32_t>(features.width) ||
+      info.canvas_height != static_cast<std::uint32_t>(features.height)) {
+    return nullptr;
+  }
+  // The string's bytes stay where they are when it is moved: the decoder keeps reading them.
+  return std::make_unique<WebpAnimation>(path, std::move(bytes), info, std::move(decoder));
+}
 
 ReducedPicture DecodeWebp(const std::filesystem::path& path, int minLongSide, DecodeLease* lease) {
   return WebpReader(path, lease).Read(minLongSide);

@@ -6,6 +6,7 @@
 
 #include "pictures/Bitmap24.h"
 #include "pictures/DecodeBudget.h"
+#include "pictures/PictureAnimation.h"
 
 namespace vexilo {
 
@@ -15,5 +16,9 @@ namespace vexilo {
 // allocated.
 ReducedPicture DecodeWebp(const std::filesystem::path& path, int minLongSide,
                           DecodeLease* lease = nullptr);
+
+// An animated WebP frame by frame, drawn onto white; none for a still one. Its loop count is
+// the number of showings, 0 for ever. Raises PictureError.
+std::unique_ptr<PictureAnimation> OpenWebpAnimation(const std::filesystem::path& path);
 
 }  // namespace vexilo

@@ -67,6 +67,11 @@ constexpr std::array kOptions = {
                    "server) is fetched again up to three times, waiting longer each time; at "
                    "most four pictures come from one server at a time.",
                    &AdvancedSettings::RetryFailed, true},
+    AdvancedOption{"CrawlPolitely", "Crawl politely",
+                   "Pages and pictures that a site's robots.txt forbids are not fetched, a "
+                   "server gets a request about once a second at most, and a server that asks "
+                   "for a pause (Retry-After) gets it, up to 10 minutes.",
+                   &AdvancedSettings::CrawlPolitely, false},
     AdvancedOption{"ShuffleSlides", "Shuffle the slide show",
                    "The viewer's slide show (View > Slide Show, F5) goes through the pictures in "
                    "a random order instead of the grid's order.",
@@ -84,6 +89,10 @@ constexpr std::array kNumbers = {
                    "key or click ends it.",
                    &AdvancedSettings::SlideSeconds, AdvancedSettings::kFewestSlideSeconds,
                    AdvancedSettings::kMostSlideSeconds},
+    AdvancedNumber{"DownloadKBps", "Download speed cap (KB/s)",
+                   "While crawling politely, all downloads together take at most this many "
+                   "kilobytes a second; 0 for no cap.",
+                   &AdvancedSettings::DownloadKBps, 0, AdvancedSettings::kMostDownloadKBps},
 };
 
 }  // namespace

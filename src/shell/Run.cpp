@@ -16,6 +16,7 @@
 #include "downloader/LargestCopies.h"
 #include "downloader/PartialFile.h"
 #include "downloader/PictureStatus.h"
+#include "downloader/RobotsFetch.h"
 #include "downloader/SavedStatuses.h"
 #include "gallery/ExportLinks.h"
 #include "gallery/GalleryGenerator.h"
@@ -23,6 +24,7 @@
 #include "pictures/PictureReading.h"
 #include "pictures/ThumbnailMaker.h"
 #include "shell/DownloadSettings.h"
+#include "tasks/CheckSchedule.h"
 #include "tasks/NewPictureCheck.h"
 #include "tasks/TaskCommands.h"
 
@@ -84,6 +86,8 @@ TRun::TRun(RunParts parts)
       .MakePool = ThreadPool(mParts.Reports, mParts.Limits),
       .Retries = mParts.Retries});
   mScheduler->SetBrowserSession(mParts.Session);
+  mScheduler->SetPacing(&mPacing);
+  mRobots = std::make_unique<RobotsCache>(mSettings, &mPacing);
   auto sizeProbe = std::make_unique<HeaderSizeProbe>(mSettings, mRunningTask);
   sizeProbe->SetBrowserSession(mParts.Session);
   mSizeProbe = std::move(sizeProbe);
@@ -91,6 +95,7 @@ TRun::TRun(RunParts parts)
       mParts.Folders.ProgramFolder, mRunningTask, mCrawlState, mPictureRows, mRunState,
       mParts.Browser, mParts.Pump, mParts.Prompts, mParts.Status, static_cast<CrawlHooks&>(*this),
       mSettings.Advanced, mSizeProbe.get());
+  mCrawler->SetPoliteness(mRobots.get(), &mPacing);
 }
 
 TRun::~TRun() = default;
@@ -223,7 +228,10 @@ void TRun::ApplyAdvancedSettings() {
   SetPictureReading({mSettings.Advanced.ListModernPictures, mSettings.Advanced.ExifOrientation});
 }
 
-void TRun::DownloadTick() { mScheduler->Tick(); }
+void TRun::DownloadTick() {
+  mScheduler->Tick();
+  if (mCheck && !mCheck->Ended && mRunState.StopRequested()) EndCheck("stopped");
+}
 
 void TRun::ListTaskPictures(int node) {
   if (node < 0 || node >= mTaskList.TaskCount()) return;
@@ -272,8 +280,74 @@ void TRun::RunCrawl() {
 }
 
 void TRun::RunCheck(KnownPictures known) {
-  mCheck = CheckProgress{.KnownContents = std::move(known.Contents)};
+  mCheck.emplace();
+  mCheck->KnownContents = std::move(known.Contents);
+  mCheck->TaskName = mCurrentTask.Name;
+  mCheck->Unattended = mUnattendedStart;
+  mScheduler->SetCompletionBox(!mUnattendedStart);
   CrawlCurrentTask(known.Urls);
+  EndCheckIfCrawlEnded();
+}
+
+void TRun::StartUnattendedCheck(int task) {
+  const std::string name =
+      task >= 0 && task < mTaskList.TaskCount() ? mTaskList.TaskName(task) : std::string();
+  if (name.empty() || !mTaskCommands) {
+    if (CheckEnded) CheckEnded({.TaskName = name, .Error = "no such task"});
+    return;
+  }
+  mTaskCommands->SelectNode(task);
+  mUnattendedStart = true;
+  std::string refusal = mTaskCommands->CheckTask(task, false);
+  mUnattendedStart = false;
+  // A check that ran has told its end already, or tells it when its downloads end.
+  if (!refusal.empty() && CheckEnded) CheckEnded({.TaskName = name, .Error = std::move(refusal)});
+}
+
+void TRun::StartDueCheck() {
+  if (Busy() || !mTaskCommands) return;
+  const std::vector<int> due =
+      DueTasks(mTaskList, mParts.Folders.ProgramFolder, mParts.Calendar.Now());
+  if (due.empty()) return;
+  // Marked before it starts, so that a task whose check cannot start is not tried again at once.
+  try {
+    const std::filesystem::path folder =
+        mStateFiles.StateFolder(mTaskList.TaskLine(due.front(), TaskRecord::kFolderNameLine));
+    CheckSchedule schedule = ReadCheckSchedule(folder);
+    schedule.LastCheck = mParts.Calendar.Now();
+    WriteCheckSchedule(folder, schedule);
+  } catch (const std::exception&) {
+    // Tried again at the next turn.
+  }
+  StartUnattendedCheck(due.front());
+}
+
+bool TRun::Busy() const {
+  return !mRunState.CrawlIdle() || (mCheck && !mCheck->Ended) || mScheduler->ActiveWorkers() > 0 ||
+         mScheduler->OfferedDownloads() > 0;
+}
+
+void TRun::EndCheckIfCrawlEnded() {
+  if (!mCheck || mCheck->Ended) return;
+  const RunPhase phase = mRunState.Phase();
+  if (phase == RunPhase::Failed) {
+    // Nobody is there to press Stop; the reason stays in the progress panel.
+    if (mCheck->Unattended) mRunState.StopPressed();
+    EndCheck("its crawl failed: " + mParts.Status.StatusText(kProgressPanel));
+  } else if (phase == RunPhase::Stopped) {
+    EndCheck("stopped");
+  }
+}
+
+void TRun::EndCheck(std::string error) {
+  if (!mCheck || mCheck->Ended) return;
+  mCheck->Ended = true;
+  mScheduler->SetCompletionBox(true);
+  const CheckOutcome outcome{.TaskName = mCheck->TaskName,
+                             .NewPictures = mCheck->NewPictures,
+                             .FailedPictures = static_cast<int>(mCheck->FailedPaths.size()),
+                             .Error = std::move(error)};
+  if (CheckEnded) CheckEnded(outcome);
 }
 
 void TRun::CrawlCurrentTask(const std::unordered_set<std::string>& knownPictures) {
@@ -321,9 +395,8 @@ void TRun::ArchiveFetched(const QueuedPicture& picture) {
 
 void TRun::ShowNewPictureCount() {
   if (!mCheck) return;
-  const int count = mCheck->NewPictures;
-  mParts.Status.SetStatusText(
-      kCountPanel, std::to_string(count) + (count == 1 ? " new picture" : " new pictures"));
+  mParts.Status.SetStatusText(kCountPanel, NewPicturesText(mCheck->NewPictures));
+  EndCheck("");
 }
 
 void TRun::StartDownloads() {
@@ -337,7 +410,8 @@ void TRun::StartDownloads() {
   }
   if (mCheck) mCheck->FirstNewEntry = mCrawlState.Queue.size();
   if (mRunState.ResumeRequested) {
-    OfferToRefetchFailed(mCrawlState, mParts.Prompts);
+    // A check's start fetches its failed pictures again without asking.
+    if (!mCheck) OfferToRefetchFailed(mCrawlState, mParts.Prompts);
     RefetchMissing(mCrawlState, mScheduler->SavePathsRunning(mRunningTask.FolderName),
                    IsRegularFile);
   }
@@ -415,6 +489,13 @@ void TRun::SetPictureStatus(std::int64_t queuePosition, const std::string& saved
   // A smaller copy replaced before its own download was reported keeps saying so.
   if (status == kDoneStatus && mReplacedPaths.contains(savedPath)) return;
   std::string shown = status;
+  if (mCheck) {
+    if (status.starts_with(kFailedStatus)) {
+      mCheck->FailedPaths.insert(savedPath);
+    } else if (status == kDoneStatus) {
+      mCheck->FailedPaths.erase(savedPath);
+    }
+  }
   if (status == kDoneStatus) {
     if (const auto entry = QueueEntryOf(queuePosition, savedPath)) {
       ArchiveFetched(mCrawlState.Queue[*entry]);

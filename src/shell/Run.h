@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -23,9 +24,11 @@
 #include "core/CrawlState.h"
 #include "core/DesktopShell.h"
 #include "core/EventPump.h"
+#include "core/HostPacing.h"
 #include "core/KnownPictures.h"
 #include "core/MainThread.h"
 #include "core/PictureEntry.h"
+#include "core/RobotsCheck.h"
 #include "core/RunState.h"
 #include "core/SettingsStore.h"
 #include "core/StatusSink.h"
@@ -42,6 +45,7 @@
 #include "pictures/PictureGridView.h"
 #include "pictures/UnshownPictureNote.h"
 #include "shell/RunWindow.h"
+#include "tasks/CheckOutcome.h"
 #include "tasks/CommandSeams.h"
 #include "tasks/PictureArchive.h"
 #include "tasks/TaskDialogs.h"
@@ -123,6 +127,18 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   void FindCopies();
   void ExportLinks();
 
+  // The schedule's and the command line's check of task: its node selected as a click would,
+  // nothing asked, no completion box. Its outcome comes to CheckEnded as a check's the user
+  // started does.
+  void StartUnattendedCheck(int task);
+  // The schedule's turn: the check of the first task that is due, unless something runs.
+  void StartDueCheck();
+  // A crawl, a check or downloads run: a scheduled check waits.
+  bool Busy() const;
+  // Once per check, at its end: its downloads done, its crawl failed or stopped, or it could
+  // not start. Called from inside the run: it must not start another check itself.
+  std::function<void(const CheckOutcome&)> CheckEnded;
+
   TaskCommands& Tasks();  // after AttachDialogs
   PictureCommands& Pictures() { return mPictureCommands; }
   DownloadScheduler& Scheduler() { return *mScheduler; }
@@ -151,6 +167,10 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   std::unordered_set<std::uint64_t> KnownContents() const;
   // At the end of a check's downloads: panel 0 says how many new pictures came.
   void ShowNewPictureCount();
+  // The running check's outcome to CheckEnded, once.
+  void EndCheck(std::string error);
+  // After a check's crawl returned: a failed or stopped one ends the check.
+  void EndCheckIfCrawlEnded();
   // CrawlHooks
   void StartDownloads() override;
   void PictureListReset() override;
@@ -214,12 +234,20 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // While the running task's crawl is a check: what it found new.
   struct CheckProgress {
     std::unordered_set<std::uint64_t> KnownContents;
+    std::string TaskName;
+    bool Unattended = false;
     std::size_t FirstNewEntry = 0;  // queue entries from here on are new
     int NewPictures = 0;
+    std::unordered_set<std::string> FailedPaths;
+    bool Ended = false;
   };
   std::optional<CheckProgress> mCheck;
+  bool mUnattendedStart = false;  // while StartUnattendedCheck starts one
   // With NeverTwiceAcrossTasks: what other tasks have, for the running task's downloads.
   std::unordered_set<std::uint64_t> mOtherTasksContents;
+  // The polite crawl's: shared by the page loads and the downloads.
+  HostPacing mPacing;
+  std::unique_ptr<RobotsCheck> mRobots;
   // Declared after everything its workers report to, so it is destroyed (and joined) first.
   std::unique_ptr<DownloadScheduler> mScheduler;
   std::unique_ptr<PictureSizeProbe> mSizeProbe;

@@ -20,7 +20,7 @@ class TStatusPanels : public StatusSink {
   TStatusPanels(QStatusBar* bar, int barWidth);
 
   void SetStatusText(int panel, const std::string& text) override;
-  std::string StatusText(int panel) const;
+  std::string StatusText(int panel) const override;
 
   QProgressBar* Progress() const { return mProgress; }
 

@@ -1,6 +1,7 @@
 #include "shell/main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QMenu>
@@ -89,6 +90,7 @@ TMainForm::TMainForm(AppFolders folders, MainFormServices services, QWidget* par
   mTray = new QSystemTrayIcon(AppIcon(), this);
   mTray->setToolTip("Vexilo");
   mTray->setContextMenu(mActions->TrayPopup);
+  mRun->CheckEnded = [this](const CheckOutcome& outcome) { TellCheckOutcome(outcome); };
 
   ConnectCommands();
 }
@@ -182,7 +184,8 @@ void TMainForm::ConnectCommands() {
   connect(a.TrayRestore, &QAction::triggered, this, &TMainForm::RestoreFromTray);
   connect(a.TrayExit, &QAction::triggered, this, &QWidget::close);
   connect(mTray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-    if (why == QSystemTrayIcon::DoubleClick) RestoreFromTray();
+    // Several desktops' trays send only the click.
+    if (why == QSystemTrayIcon::DoubleClick || why == QSystemTrayIcon::Trigger) RestoreFromTray();
   });
   connect(mTaskTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     mActions->TaskTreePopup->popup(mTaskTree->viewport()->mapToGlobal(at));
@@ -245,8 +248,27 @@ void TMainForm::WireTaskCommands() {
 }
 
 void TMainForm::ShutDown() {
+  mCheckTimer.stop();
   mRun->ShutDown();
   mTray->hide();
+}
+
+void TMainForm::StartCheckSchedule() {
+  constexpr int kFirstCheckMs = 10'000;
+  constexpr int kScheduleTurnMs = 60'000;
+  const auto turn = [this] {
+    if (QApplication::activeModalWidget() == nullptr) mRun->StartDueCheck();
+  };
+  connect(&mCheckTimer, &QTimer::timeout, this, turn);
+  mCheckTimer.start(kScheduleTurnMs);
+  QTimer::singleShot(kFirstCheckMs, this, turn);
+}
+
+void TMainForm::TellCheckOutcome(const CheckOutcome& outcome) {
+  if (isVisible() || !mTray->isVisible()) return;
+  if (!outcome.Failed() && outcome.NewPictures == 0) return;
+  mTray->showMessage("Vexilo", QString::fromStdString(CheckOutcomeLine(outcome)),
+                     outcome.Failed() ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

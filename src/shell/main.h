@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <memory>
 
 #include "core/AppFolders.h"
@@ -14,6 +15,7 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtMainThread.h"
 #include "shell/RunWindow.h"
+#include "tasks/CheckOutcome.h"
 #include "tasks/CommandSeams.h"
 
 class QComboBox;
@@ -73,6 +75,9 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   void CreateOtherWindows();
   // Shut-down (TRun::ShutDown) and the tray icon gone.
   void ShutDown();
+  // The checks for new pictures on the tasks' schedules: soon after start-up (those missed
+  // while Vexilo was closed), then every minute, one at a time, never inside a modal window.
+  void StartCheckSchedule();
 
   // The run the window shows.
   TRun& Run() { return *mRun; }
@@ -100,6 +105,8 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   void WireTaskCommands();
   void ShowBrowserPane(bool tasks);
   void MinimizeToTray();
+  // With the window in the tray, the end of a check that brought or failed something.
+  void TellCheckOutcome(const CheckOutcome& outcome);
   void RestoreFromTray();
   void ShowAbout();
   void ShowHelp();
@@ -125,6 +132,7 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   TTaskSettingForm* mTaskSettingForm = nullptr;
   TDeleteTaskForm* mDeleteTaskForm = nullptr;
 
+  QTimer mCheckTimer;
   QtMainThread mMainThread{this};
   QtEventPump mEventPump;
   QtDownloadTimer mDownloadTimer;

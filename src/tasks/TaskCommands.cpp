@@ -6,6 +6,7 @@
 
 #include "core/TaskStateFiles.h"
 #include "core/TextRules.h"
+#include "tasks/CheckSchedule.h"
 #include "tasks/FolderDeletion.h"
 #include "tasks/NewPictureCheck.h"
 #include "tasks/QuickTask.h"
@@ -154,7 +155,12 @@ void TaskCommands::Restart() {
   if (!record || !PictureFolderUsable(task, *record)) return;
   if (!mParts.Prompts.AskYesNo(kRestartQuestion)) return;
   try {
+    // The schedule is a setting of the task, not of the crawl that Restart drops.
+    const std::filesystem::path stateFolder =
+        TaskStateFiles(mParts.ProgramFolder).StateFolder(record->FolderName);
+    const CheckSchedule schedule = ReadCheckSchedule(stateFolder);
     DeleteTaskFolders(task, true, true);
+    if (schedule.Hours > 0) WriteCheckSchedule(stateFolder, schedule);
     mParts.Pictures.ClearPictures();
     mParts.CurrentTask = std::move(*record);
     mParts.Run.ResumeRequested = false;
@@ -168,15 +174,26 @@ void TaskCommands::CheckForNewPictures() {
   int task = SelectedTask();
   if (task < 0) return;
   if (RefuseWhileCrawling(kStopFirstMessage)) return;
-  std::optional<TaskRecord> record = ReadBlockOrRefuse(task);
-  if (!record || !PictureFolderUsable(task, *record)) return;
-  if (!mParts.Archive) {
-    mParts.Prompts.ShowError(kNoArchiveMessage);
-    return;
+  if (const std::string refusal = CheckTask(task, true); !refusal.empty()) {
+    mParts.Prompts.ShowError(refusal);
   }
+}
+
+std::string TaskCommands::CheckTask(int task, bool askUser) {
+  if (!mParts.Run.CrawlIdle()) return kStopFirstMessage;
+  TaskRecord record;
+  try {
+    record = mParts.Tasks.ReadTaskRecord(task);
+  } catch (const std::exception& e) {
+    return UnreadableTaskMessage(mParts.Tasks.TaskName(task), e.what());
+  }
+  if (const std::string reason = UnusablePictureFolder(record.TaskFolder); !reason.empty()) {
+    return UnusableFolderMessage(record.Name, record.TaskFolder, reason, TaskFolderFileLine(task));
+  }
+  if (!mParts.Archive) return kNoArchiveMessage;
   try {
     PictureArchive& archive = *mParts.Archive;
-    const std::string& folderName = record->FolderName;
+    const std::string& folderName = record.FolderName;
     const TaskStateFiles stateFiles(mParts.ProgramFolder);
     std::vector<PictureEntry> rows;
     CrawlState state;
@@ -187,18 +204,26 @@ void TaskCommands::CheckForNewPictures() {
     };
     EnterTaskOnce(archive, folderName, state, fileThere);
     const std::vector<ArchivedPicture> deleted = DeletedPictures(archive, folderName, fileThere);
-    const bool fetchDeleted =
-        !deleted.empty() && mParts.Prompts.AskYesNo(FetchDeletedQuestion(deleted.size()));
+    const bool fetchDeleted = askUser && !deleted.empty() &&
+                              mParts.Prompts.AskYesNo(FetchDeletedQuestion(deleted.size()));
     KnownPictures known = KnownPicturesOf(archive.TaskPictures(folderName), deleted, fetchDeleted);
     // The check goes on from its saved start like a resumed crawl, so a stopped one resumes.
-    MakeCheckStart(state, record->StartUrl, deleted, fetchDeleted);
+    MakeCheckStart(state, record.StartUrl, deleted, fetchDeleted);
     stateFiles.SaveCrawlState(folderName, rows, state);
-    mParts.CurrentTask = std::move(*record);
+    // The schedule counts from the start, so a check that fails is not tried again at once.
+    const std::filesystem::path stateFolder = stateFiles.StateFolder(folderName);
+    CheckSchedule schedule = ReadCheckSchedule(stateFolder);
+    if (schedule.Hours > 0) {
+      schedule.LastCheck = mParts.Calendar.Now();
+      WriteCheckSchedule(stateFolder, schedule);
+    }
+    mParts.CurrentTask = std::move(record);
     mParts.Run.ResumeRequested = true;
     mParts.Crawl.RunCheck(std::move(known));
   } catch (const std::exception& e) {
-    mParts.Prompts.ShowError(e.what());
+    return e.what();
   }
+  return {};
 }
 
 void TaskCommands::Settings() {
@@ -209,9 +234,17 @@ void TaskCommands::Settings() {
   if (!record) return;
   try {
     mParts.Tasks.CheckSavable();
-    if (!mParts.SettingsDialog.ShowTaskSettings(*record)) return;
+    const TaskStateFiles stateFiles(mParts.ProgramFolder);
+    CheckSchedule schedule = ReadCheckSchedule(stateFiles.StateFolder(record->FolderName));
+    int hours = schedule.Hours;
+    if (!mParts.SettingsDialog.ShowTaskSettings(*record, hours)) return;
     if (SelectedTask() != task) return;
     mParts.Tasks.WriteTaskRecord(task, *record);
+    if (hours != schedule.Hours) {
+      schedule.Hours = hours;
+      // Under the folder name the task has now: a renamed task's state goes with it.
+      WriteCheckSchedule(stateFiles.StateFolder(record->FolderName), schedule);
+    }
     mParts.CurrentTask = std::move(*record);
   } catch (const std::exception& e) {
     mParts.Prompts.ShowError(e.what());
@@ -277,9 +310,12 @@ bool TaskCommands::PictureFolderUsable(int task, const TaskRecord& record) {
   const std::string reason = UnusablePictureFolder(record.TaskFolder);
   if (reason.empty()) return true;
   mParts.Prompts.ShowError(
-      UnusableFolderMessage(record.Name, record.TaskFolder, reason,
-                            task * TaskRecord::kLineCount + TaskRecord::kTaskFolderLine + 1));
+      UnusableFolderMessage(record.Name, record.TaskFolder, reason, TaskFolderFileLine(task)));
   return false;
+}
+
+int TaskCommands::TaskFolderFileLine(int task) {
+  return task * TaskRecord::kLineCount + TaskRecord::kTaskFolderLine + 1;
 }
 
 int TaskCommands::SelectedTask() const {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/AppSettings.h"
+#include "core/Clock.h"
 #include "core/DesktopShell.h"
 #include "core/RunState.h"
 #include "core/TaskRecord.h"
@@ -61,6 +62,8 @@ struct TaskCommandParts {
   DesktopShell& Shell;
   // None when it could not be opened: checks for new pictures are refused then.
   PictureArchive* Archive = nullptr;
+  // When a scheduled task's check started.
+  const WallClock& Calendar = SystemWallClock();
 };
 
 class TaskCommands {
@@ -79,6 +82,10 @@ class TaskCommands {
   // its pictures and rows, and fetches only what the task never had; pictures the user
   // deleted only when the user says so.
   void CheckForNewPictures();
+  // The check of task as the schedule and the command line start it, and as
+  // CheckForNewPictures runs it: "" once it ran, else why it could not start. Without askUser
+  // nothing is asked: the pictures the user deleted stay deleted.
+  std::string CheckTask(int task, bool askUser);
   void Settings();
   void OpenDestinationFolder();
   void PreviousTask();
@@ -102,6 +109,8 @@ class TaskCommands {
   std::optional<TaskRecord> ReadBlockOrRefuse(int task);
   // Whether a crawl can save into the record's picture folder; false after showing why.
   bool PictureFolderUsable(int task, const TaskRecord& record);
+  // The TaskFolder line of task in GTask.lis, counted from 1.
+  static int TaskFolderFileLine(int task);
   void DeleteTaskFolders(int task, bool pictures, bool state);
   void SelectLastNode();
 

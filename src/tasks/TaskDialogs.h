@@ -19,12 +19,13 @@ class NewTaskDialog {
   virtual std::string QuickTaskAddress() const = 0;
 };
 
-// The task settings dialog: shows the record and, on "OK", writes the edits back.
+// The task settings dialog: shows the record and the hours between two checks for new
+// pictures (0: never) and, on "OK", writes the edits back.
 class TaskSettingsDialog {
  public:
   virtual ~TaskSettingsDialog() = default;
-  // True after "OK"; false ("Cancel", close button) leaves the record as it was.
-  virtual bool ShowTaskSettings(TaskRecord& record) = 0;
+  // True after "OK"; false ("Cancel", close button) leaves both as they were.
+  virtual bool ShowTaskSettings(TaskRecord& record, int& checkHours) = 0;
 };
 
 // What the user chose to delete in the delete confirmation dialog.

@@ -1,6 +1,7 @@
 #pragma once
 // TTaskSettingForm, the task settings dialog: the current task on the four tabs "Type",
-// "General", "Following Links" and "Size Filter", written back on "OK". Created once and
+// "General", "Following Links" and "Size Filter", and its checks for new pictures on a fifth,
+// "Schedule", written back on "OK". Created once and
 // kept for the run; every showing fills it from the record. Main thread only.
 
 #include <QDialog>
@@ -11,6 +12,7 @@
 #include "tasks/TaskDialogs.h"
 #include "tasks/TaskFormPages.h"
 
+class QSpinBox;
 class QTabWidget;
 
 namespace vexilo {
@@ -24,9 +26,10 @@ class TTaskSettingForm : public QDialog, public TaskSettingsDialog {
   TTaskSettingForm(const AppSettings& settings, std::filesystem::path programFolder,
                    UserPrompts& prompts, QWidget* parent = nullptr);
 
-  bool ShowTaskSettings(TaskRecord& record) override;
+  bool ShowTaskSettings(TaskRecord& record, int& checkHours) override;
 
  private:
+  QWidget* MakeSchedulePage();
   void TabChanged(int index);
   void OkClicked();
 
@@ -35,7 +38,9 @@ class TTaskSettingForm : public QDialog, public TaskSettingsDialog {
   UserPrompts& mPrompts;
   TaskFormPages mPages;
   QTabWidget* mTabs = nullptr;
+  QSpinBox* mCheckHours = nullptr;
   int mTab = 0;
+  int mSchedulePage = -1;
   TaskRecord mShown;
   TaskRecord mResult;
 };

@@ -50,8 +50,20 @@ void TPictureArea::SetPanel(const QRect& panel, bool keepScroll) {
   viewport()->update();
 }
 
+double TPictureArea::Ratio() const { return viewport()->devicePixelRatioF(); }
+
+QSize TPictureArea::AreaSize() const { return DeviceSize(maximumViewportSize()); }
+
+QSize TPictureArea::DeviceSize(const QSize& logical) const {
+  return (QSizeF(logical) * Ratio()).toSize();
+}
+
 void TPictureArea::UpdateScrollBars() {
-  const QSize view = viewport()->size();
+  const QSize view = DeviceSize(viewport()->size());
+  // A line is as long as it is on a screen of one device pixel per pixel.
+  const int line = std::max(1, static_cast<int>(std::lround(Ratio())));
+  horizontalScrollBar()->setSingleStep(line);
+  verticalScrollBar()->setSingleStep(line);
   const QSize content(mPanel.left() + mPanel.width(), mPanel.top() + mPanel.height());
   horizontalScrollBar()->setRange(0, std::max(0, content.width() - view.width()));
   horizontalScrollBar()->setPageStep(view.width());
@@ -66,8 +78,13 @@ QRect TPictureArea::PanelInView() const {
 void TPictureArea::paintEvent(QPaintEvent* event) {
   ++mPaintCount;
   QPainter painter(viewport());
-  const QRect dirty = event->rect();
-  painter.fillRect(dirty, kGrey);
+  painter.fillRect(event->rect(), kGrey);
+  // Laid out and painted in device pixels: at 100 % one picture pixel is one screen pixel.
+  const double ratio = Ratio();
+  painter.scale(1.0 / ratio, 1.0 / ratio);
+  const QRect dirty =
+      QRectF(QPointF(event->rect().topLeft()) * ratio, QSizeF(event->rect().size()) * ratio)
+          .toAlignedRect();
   const QRect panel = PanelInView();
   const QRect visible = panel.intersected(dirty);
   if (visible.isEmpty() || mPixels.isNull()) return;
@@ -108,7 +125,8 @@ bool TPictureArea::viewportEvent(QEvent* event) {
 void TPictureArea::scrollContentsBy(int, int) { viewport()->update(); }
 
 void TPictureArea::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && PanelInView().contains(event->position().toPoint())) {
+  if (event->button() == Qt::LeftButton &&
+      PanelInView().contains((event->position() * Ratio()).toPoint())) {
     emit panelDoubleClicked();
     return;
   }

@@ -22,11 +22,12 @@ class TPictureArea : public QAbstractScrollArea {
   // The picture in the control; the panel keeps its place until SetPanel.
   void SetPicture(SharedPicture picture);
   const SharedPicture& Picture() const { return mPicture; }
-  // The panel's place and size in the content. keepScroll false scrolls to the top-left.
+  // The panel's place and size in the content, in device pixels, as the scroll bars count.
+  // keepScroll false scrolls to the top-left.
   void SetPanel(const QRect& panel, bool keepScroll);
   const QRect& Panel() const { return mPanel; }
-  // The area's size without scroll bars: what the layout centres in.
-  QSize AreaSize() const { return maximumViewportSize(); }
+  // The area's size without scroll bars, in device pixels: what the layout centres in.
+  QSize AreaSize() const;
   // Paint events handled so far (the benchmark waits for one).
   int PaintCount() const { return mPaintCount; }
 
@@ -47,6 +48,8 @@ class TPictureArea : public QAbstractScrollArea {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  double Ratio() const;
+  QSize DeviceSize(const QSize& logical) const;
   void UpdateScrollBars();
   // The panel in viewport coordinates.
   QRect PanelInView() const;

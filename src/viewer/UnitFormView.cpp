@@ -112,6 +112,8 @@ TFormView::TFormView(TImageFileList& pictures, ViewerHost& host, UserPrompts& pr
   mSlideTimer = new QTimer(this);
   mSlideTimer->setInterval(kSlideShowPoll);
   connect(mSlideTimer, &QTimer::timeout, this, &TFormView::SlideShowTick);
+  mAnimation = std::make_unique<AnimationPlayer>(
+      [this](SharedPicture frame) { mArea->SetPicture(std::move(frame)); }, this);
 }
 
 TFormView::~TFormView() = default;
@@ -373,6 +375,7 @@ void TFormView::LoadPicture(const std::string& path) {
   // Pictures that are no neighbour of the new position go before a new one is decoded.
   mCache.Retain(wanted);
   mArea->SetPicture(mCache.Get(path));
+  mAnimation->Play(path);
   mCache.Prefetch(neighbours);
 }
 
@@ -475,6 +478,7 @@ void TFormView::ReturnToBrowser() {
   mHost.SelectGridItem(mPictures.CurrentIndex());
   mHost.ShowMainWindow();
   hide();
+  mAnimation->Stop();
   // Nothing decoded stays behind while the grid is in use.
   mCache.Retain({});
   mArea->SetPicture(nullptr);
@@ -546,6 +550,7 @@ void TFormView::keyPressEvent(QKeyEvent* event) {
 
 void TFormView::closeEvent(QCloseEvent* event) {
   StopSlideShow();
+  mAnimation->Stop();
   event->accept();
   // A hidden viewer closed along with the program is no request to end it.
   if (isVisible()) mHost.ShutDownApplication();

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/AdvancedSettings.h"
+#include "viewer/AnimationPlayer.h"
 #include "viewer/LoadStep.h"
 #include "viewer/PictureLayout.h"
 #include "viewer/SlideShow.h"
@@ -153,6 +154,7 @@ class TFormView : public QMainWindow {
   const AdvancedSettings* mSettings = nullptr;
   SlideShow mSlideShow;
   QTimer* mSlideTimer = nullptr;
+  std::unique_ptr<AnimationPlayer> mAnimation;
   QWidget* mAreaHolder = nullptr;
   TPictureArea* mArea = nullptr;
   QToolBar* mToolBar = nullptr;

@@ -595,3 +595,62 @@ INSTANTIATE_TEST_SUITE_P(Cases, OneAtATimeTest,
 
 }  // namespace
 }  // namespace vexilo
+
+namespace vexilo {
+namespace {
+
+// What robots.txt forbids, as a list; every answer costs the crawl one wait.
+class ListedRobots : public RobotsCheck {
+ public:
+  explicit ListedRobots(Strings forbidden) : mForbidden(std::move(forbidden)) {}
+  bool Allows(const std::string& address, const KeepWaiting& keepWaiting) override {
+    if (keepWaiting && !keepWaiting()) return false;
+    return std::find(mForbidden.begin(), mForbidden.end(), address) == mForbidden.end();
+  }
+  void Forget() override { ++Forgotten; }
+  int Forgotten = 0;
+
+ private:
+  Strings mForbidden;
+};
+
+class PumpClock : public Clock {
+ public:
+  explicit PumpClock(test::FakeEventPump& pump) : mPump(pump) {}
+  TimePoint Now() const override { return mPump.Now(); }
+
+ private:
+  test::FakeEventPump& mPump;
+};
+
+TEST_F(CrawlerTest, PoliteCrawlLeavesOutWhatRobotsForbidsAndPacesEachHostsPages) {
+  Page("http://s.com/", {"http://s.com/a", "http://s.com/b", "http://t.com/c", "http://s.com/d"});
+  Page("http://s.com/a").Document->Images = {{"http://s.com/p.jpg", 1, 1},
+                                             {"http://s.com/no.jpg", 1, 1}};
+  Page("http://s.com/b").Document->Images = {{"http://s.com/b.jpg", 1, 1}};
+  Page("http://t.com/c");
+  Page("http://s.com/d");
+  mTask.LinkLevels = 1;
+  mOptions.CrawlPolitely = true;
+  ListedRobots robots({"http://s.com/b", "http://s.com/no.jpg"});
+  PumpClock clock(mPump);
+  HostPacing pacing(clock, [] { return 0.0; });
+  mCrawler.SetPoliteness(&robots, &pacing);
+
+  mCrawler.RunCrawl();
+
+  EXPECT_EQ(robots.Forgotten, 1);
+  EXPECT_EQ(mBrowser.VisitedAddresses(),
+            (Strings{"http://s.com/", "http://s.com/a", "http://t.com/c", "http://s.com/d"}));
+  EXPECT_EQ(test::QueuedUrls(mState), (Strings{"http://s.com/p.jpg"}));
+  EXPECT_EQ(mRows.size(), 1u);
+  // Loaded four at once, yet s.com's pages went half a second apart; t.com's did not wait.
+  std::map<std::string, double> at;
+  for (const test::Navigation& visit : mBrowser.Visits()) at.try_emplace(visit.Address, visit.At);
+  EXPECT_GE(at["http://s.com/a"] - at["http://s.com/"], 0.5);
+  EXPECT_GE(at["http://s.com/d"] - at["http://s.com/a"], 0.5);
+  EXPECT_LT(at["http://t.com/c"] - at["http://s.com/a"], 0.5);
+}
+
+}  // namespace
+}  // namespace vexilo

@@ -70,12 +70,16 @@ class LinkHarvesterTest : public testing::Test {
 };
 
 TEST_F(LinkHarvesterTest, GathersEachNewLinkOnceInDocumentOrder) {
+  // A check knows the pictures the task had: links to them are not followed.
+  mIndexes.AddKnownPictures({"http://a.com/had.jpg"});
   Harvest({"http://a.com/2.html", "http://a.com/start.html", "http://a.com/1.html",
-           "http://a.com/2.html", "http://a.com/1.HTML", "http://a.com/F.PDF"});
+           "http://a.com/2.html", "http://a.com/1.HTML", "http://a.com/F.PDF",
+           "http://a.com/had.jpg", "http://a.com/new.jpg"});
   Harvest({"http://a.com/1.html", "http://a.com/3.html"});
-  EXPECT_EQ(mState.TempUrls,
-            (std::vector<std::string>{"http://a.com/2.html", "http://a.com/1.html",
-                                      "http://a.com/1.HTML", "http://a.com/3.html"}));
+  EXPECT_EQ(
+      mState.TempUrls,
+      (std::vector<std::string>{"http://a.com/2.html", "http://a.com/1.html", "http://a.com/1.HTML",
+                                "http://a.com/new.jpg", "http://a.com/3.html"}));
 }
 
 TEST_F(LinkHarvesterTest, SearchingAddressFilterAppliesToAdvancedTasksOnly) {

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "core/LineFile.h"
+#include "core/TaskStateFiles.h"
 #include "pictures/PictureGrid.h"
 #include "pictures/PictureListView.h"
 #include "pictures/PngWriter.h"
@@ -27,6 +28,7 @@
 #include "support/LoopbackServer.h"
 #include "support/MainFormParts.h"
 #include "support/TempDir.h"
+#include "tasks/CheckSchedule.h"
 
 namespace vexilo {
 namespace {
@@ -76,6 +78,38 @@ TEST_F(MainFormCrawl, QuickStartDownloadsThePicturesIntoTheGrid) {
     return test::PanelText(*mForm, 2) == "Vexilo task is completed!";
   })) << test::PanelText(*mForm, 2);
   EXPECT_TRUE(mPrompts.Errors.empty());
+  mForm->close();
+}
+
+TEST_F(MainFormCrawl, CrawlingPolitelyFetchesNothingRobotsTxtForbids) {
+  mSite.AddPage("/robots.txt", "User-agent: *\nDisallow: /private/\n");
+  mSite.AddPage("/",
+                "<html><body><a href='/open.html'>open</a><a href='/private/closed.html'>closed</a>"
+                "<img src='/one.gif'><img src='/private/two.gif'></body></html>");
+  mSite.AddPage("/open.html",
+                "<html><body><a href='/'>home</a><img src='/three.gif'></body></html>");
+  mSite.AddPage("/private/closed.html",
+                "<html><body><a href='/'>home</a><img src='/four.gif'></body></html>");
+  for (const char* picture : {"/one.gif", "/private/two.gif", "/three.gif", "/four.gif"}) {
+    mSite.AddPicture(picture);
+  }
+  mForm->Run().Settings().Advanced.CrawlPolitely = true;
+
+  test::Part<QComboBox>(*mForm, "addressBox")
+      ->setCurrentText(QString::fromStdString(mSite.Url("/")));
+  test::Part<TMainActions>(*mForm)->QuickStart->trigger();
+  ASSERT_TRUE(test::ProcessEventsUntil(
+      [&] { return test::PanelText(*mForm, 2) == "Vexilo task is completed!"; },
+      std::chrono::minutes(1)))
+      << test::PanelText(*mForm, 2);
+  EXPECT_EQ(mSite.Hits("/robots.txt"), 1);
+  EXPECT_EQ(mSite.Hits("/private/closed.html"), 0);
+  EXPECT_EQ(mSite.Hits("/private/two.gif"), 0);
+  EXPECT_EQ(mSite.Hits("/four.gif"), 0);
+  EXPECT_EQ(mSite.Hits("/one.gif"), 1);
+  EXPECT_EQ(mSite.Hits("/three.gif"), 1);
+  // A forbidden picture is not listed either.
+  EXPECT_EQ(test::Part<TPictureListView>(*mForm)->rowCount(), 2);
   mForm->close();
 }
 
@@ -375,6 +409,30 @@ TEST_F(MainFormCrawl, CheckForNewPicturesFetchesOnlyWhatTheTaskNeverHad) {
       << " " << test::PanelText(*mForm, 0);
   EXPECT_EQ(mSite.Hits("/two.gif"), 2);
   EXPECT_EQ(mSite.Hits("/one.gif") + mSite.Hits("/three.gif") + mSite.Hits("/copy-of-one.gif"), 3);
+
+  // The schedule's check asks nothing, shows no box, leaves the deleted picture deleted and
+  // tells its end; then it is not due for its hour.
+  ASSERT_TRUE(std::filesystem::remove(folder / "two.gif"));
+  TRun& run = mForm->Run();
+  WriteCheckSchedule(TaskStateFiles(run.TaskLines().FilePath().parent_path())
+                         .StateFolder(run.CurrentTask().FolderName),
+                     {1, std::nullopt});
+  std::vector<std::string> outcomes;
+  run.CheckEnded = [&](const CheckOutcome& outcome) {
+    outcomes.push_back(CheckOutcomeLine(outcome));
+  };
+  mPrompts.Questions.clear();
+  mPrompts.Messages.clear();
+  run.StartDueCheck();
+  ASSERT_TRUE(test::ProcessEventsUntil([&] { return !outcomes.empty(); }));
+  EXPECT_EQ(outcomes,
+            std::vector<std::string>{run.CurrentTask().Name + ": 0 new pictures, 0 failed"});
+  EXPECT_TRUE(mPrompts.Questions.empty());
+  EXPECT_TRUE(mPrompts.Messages.empty()) << mPrompts.Messages.front();
+  EXPECT_EQ(mSite.Hits("/two.gif"), 2);
+  EXPECT_FALSE(run.Busy());
+  run.StartDueCheck();
+  EXPECT_EQ(outcomes.size(), 1u);
   mForm->close();
 }
 

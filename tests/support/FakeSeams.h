@@ -50,6 +50,7 @@ class RecordingPrompts : public UserPrompts {
 class RecordingStatus : public StatusSink {
  public:
   void SetStatusText(int panel, const std::string& text) override;
+  std::string StatusText(int panel) const override { return Text(panel); }
 
   const std::vector<std::string>& History(int panel) const;
   // The panel's text now; "" before the first.

@@ -6,6 +6,7 @@
 #include "core/TaskStateFiles.h"
 #include "support/FakeClock.h"
 #include "support/TempDir.h"
+#include "tasks/CheckSchedule.h"
 #include "tasks/TaskCommands.h"
 #include "tasks/TaskFakes.h"
 #include "tasks/TaskForm.h"
@@ -511,10 +512,16 @@ TEST_F(TaskCommandsTest, SettingsOkStoresTheRecordButKeepsTheCaption) {
     record.Name = "dogs";
     return true;
   };
+  mSettingsDialog.NewHours = 12;
   mCommands.Settings();
+  EXPECT_EQ(mSettingsDialog.ShownHours, 0);
   EXPECT_EQ(StoredNames(), std::vector<std::string>{"dogs"});
   EXPECT_EQ(mTree.Captions, std::vector<std::string>{"cats"});
   EXPECT_EQ(mCurrent, mTasks.ReadTaskRecord(0));
+  // The schedule goes to the state folder of the folder name the task has now.
+  EXPECT_EQ(ReadCheckSchedule(StateFolder(mCurrent.FolderName)), (CheckSchedule{12, {}}));
+  mCommands.Settings();
+  EXPECT_EQ(mSettingsDialog.ShownHours, 12);
 }
 
 TEST_F(TaskCommandsTest, SettingsCancelledOrOnTheRootWritesNothing) {
@@ -591,7 +598,8 @@ TEST_F(TaskCommandsTest, CheckForNewPicturesStartsFromTheSavedStateAndAsksAboutD
   auto archive = PictureArchive::Open(mDir.Path(), clock, notice);
   TaskCommands commands{{mDir.Path(), mTasks, mCurrent, mRun, mSettings, mTree, mPictures, mAddress,
                          mCrawl, mWizard, mSettingsDialog, mDeleteDialog, mPrompts, mShell,
-                         archive.get()}};
+                         archive.get(), clock}};
+  const fs::path stateFolder = TaskStateFiles(mDir.Path()).StateFolder("cats");
   CrawlState saved;
   saved.Queue = {{"http://x/a.jpg", (PictureFolder("cats") / "a.jpg").string()},
                  {"http://x/b.jpg", (PictureFolder("cats") / "b.jpg").string()}};
@@ -601,6 +609,7 @@ TEST_F(TaskCommandsTest, CheckForNewPicturesStartsFromTheSavedStateAndAsksAboutD
       .SaveCrawlState("cats",
                       {{"a.jpg", "http://x/a.jpg", "", ""}, {"b.jpg", "http://x/b.jpg", "", ""}},
                       saved);
+  WriteCheckSchedule(stateFolder, {6, std::nullopt});
   mPrompts.Answer = false;
   bool resumed = false;
   mCrawl.During = [&] { resumed = mRun.ResumeRequested; };
@@ -620,13 +629,26 @@ TEST_F(TaskCommandsTest, CheckForNewPicturesStartsFromTheSavedStateAndAsksAboutD
   ASSERT_EQ(start.Removed.size(), 1u);
   EXPECT_EQ(start.Removed[0].Url, "http://x/b.jpg");
   EXPECT_TRUE(fs::exists(PictureFolder("cats") / "a.jpg"));
+  // A schedule counts from the start of the check.
+  EXPECT_EQ(ReadCheckSchedule(stateFolder), (CheckSchedule{6, clock.Now()}));
 
-  // A restarted task is a new one to the archive too.
+  // The schedule's and the command line's checks ask nothing: the deleted picture stays so.
+  clock.Advance(std::chrono::hours(7));
+  EXPECT_EQ(commands.CheckTask(0, false), "");
+  EXPECT_EQ(mPrompts.Questions.size(), 1u);
+  EXPECT_FALSE(mCrawl.Known.Urls.empty());
+  mRun.StopPressed();
+  mRun.CrawlStarted();
+  EXPECT_EQ(commands.CheckTask(0, false), kStopFirstMessage);
+  mRun.StopPressed();
+
+  // A restarted task is a new one to the archive too, and keeps its schedule.
   ASSERT_TRUE(archive->HasTask("cats"));
   mPrompts.Answer = true;
   commands.Restart();
   EXPECT_FALSE(archive->HasTask("cats"));
   EXPECT_TRUE(archive->TaskPictures("cats").empty());
+  EXPECT_EQ(ReadCheckSchedule(stateFolder).Hours, 6);
 }
 
 }  // namespace

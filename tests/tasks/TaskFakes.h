@@ -78,12 +78,17 @@ class FakeWizard : public NewTaskDialog {
 
 class FakeSettingsDialog : public TaskSettingsDialog {
  public:
-  bool ShowTaskSettings(TaskRecord& record) override {
+  bool ShowTaskSettings(TaskRecord& record, int& checkHours) override {
     ++Shows;
-    return Edit && Edit(record);
+    ShownHours = checkHours;
+    if (!Edit || !Edit(record)) return false;
+    if (NewHours) checkHours = *NewHours;
+    return true;
   }
 
   std::function<bool(TaskRecord&)> Edit;
+  std::optional<int> NewHours;
+  int ShownHours = -1;
   int Shows = 0;
 };
 

@@ -75,14 +75,15 @@ int main(int argc, char** argv) {
   QTimer::singleShot(0, &dialog, [&] {
     auto* tabs = dialog.findChild<QTabWidget*>();
     const char* names[] = {"settings-1-type", "settings-2-general", "settings-3-links",
-                           "settings-4-size"};
+                           "settings-4-size", "settings-5-schedule"};
     for (int tab = 0; tab < tabs->count(); ++tab) {
       tabs->setCurrentIndex(tab);
       ok = Save(dialog, folder, names[tab]) && ok;
     }
     dialog.reject();
   });
-  dialog.ShowTaskSettings(task);
+  int checkHours = 24;
+  dialog.ShowTaskSettings(task, checkHours);
 
   vexilo::TDeleteTaskForm confirm;
   confirm.show();

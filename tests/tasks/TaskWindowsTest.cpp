@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
@@ -220,8 +221,10 @@ class SettingsDialogTest : public testing::Test {
   }
 
   QTabWidget& Tabs() { return *mDialog.findChild<QTabWidget*>(); }
+  int mCheckHours = 0;
   bool Show(const std::function<void()>& steps) {
-    return WhileShown(mDialog, steps, [&] { return mDialog.ShowTaskSettings(mRecord); });
+    return WhileShown(mDialog, steps,
+                      [&] { return mDialog.ShowTaskSettings(mRecord, mCheckHours); });
   }
 
   TempDir mDown;
@@ -253,11 +256,18 @@ TEST_F(SettingsDialogTest, ShowsTheRecordAndCancelWritesNothing) {
 
 TEST_F(SettingsDialogTest, AQuickTaskStaysOnTypeUntilAnotherTypeIsPicked) {
   mRecord.TaskType = "2";
-  Show([&] {
+  EXPECT_TRUE(Show([&] {
     EXPECT_TRUE(Child<QRadioButton>(mDialog, "quickTask")->isChecked());
     EXPECT_EQ(Child<QComboBox>(mDialog, "quickAddress")->currentText(), "http://n.test/");
     Tabs().tabBar()->setCurrentIndex(1);
     EXPECT_EQ(Tabs().currentIndex(), 0);
+    // Its schedule is reached all the same, and from there only Type again.
+    Tabs().tabBar()->setCurrentIndex(4);
+    EXPECT_EQ(Tabs().currentIndex(), 4);
+    Child<QSpinBox>(mDialog, "checkHours")->setValue(6);
+    Tabs().tabBar()->setCurrentIndex(2);
+    EXPECT_EQ(Tabs().currentIndex(), 4);
+    Tabs().tabBar()->setCurrentIndex(0);
     Child<QRadioButton>(mDialog, "advancedTask")->setChecked(true);
     Tabs().tabBar()->setCurrentIndex(1);
     EXPECT_EQ(Tabs().currentIndex(), 1);
@@ -266,7 +276,9 @@ TEST_F(SettingsDialogTest, AQuickTaskStaysOnTypeUntilAnotherTypeIsPicked) {
     Child<QRadioButton>(mDialog, "normalTask")->setChecked(true);
     Tabs().setCurrentIndex(1);
     EXPECT_FALSE(Child<QWidget>(mDialog, "advancedGroup")->isEnabled());
-  });
+    Button(mDialog, "OK")->click();
+  }));
+  EXPECT_EQ(mCheckHours, 6);
 }
 
 TEST_F(SettingsDialogTest, OkWithoutChangesKeepsTheTasksFolder) {

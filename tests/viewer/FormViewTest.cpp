@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <cstdlib>
 
 #include "RecordingWallpaperSetter.h"
 #include "pictures/BmpWriter.h"
@@ -185,6 +186,23 @@ TEST_F(FormViewTest, TheSlideShowStepsOnUntilAKeyOrAClick) {
   view.Commands().SlideShow->trigger();
   QTest::mouseClick(view.PictureArea()->viewport(), Qt::LeftButton);
   EXPECT_FALSE(view.SlideShowRunning());
+}
+
+TEST_F(FormViewTest, AnAnimatedPicturePlaysUntilTheViewerIsLeft) {
+  const std::string made =
+      "convert -size 30x20 -delay 2 xc:red xc:blue -loop 0 " + (dir / "moving.gif").string();
+  if (std::system(made.c_str()) != 0) GTEST_SKIP() << "ImageMagick missing";
+  pictures.Add((dir / "moving.gif").string());
+  host.Count = 1;
+  view.OpenViewer();
+  const auto colour = [&] { return view.PictureArea()->Picture()->Pixel(5, 5); };
+  EXPECT_EQ(colour(), 0xFF0000u);
+  ASSERT_TRUE(test::ProcessEventsUntil([&] { return colour() == 0x0000FFu; }));
+  ASSERT_TRUE(test::ProcessEventsUntil([&] { return colour() == 0xFF0000u; }));
+  QTest::keyClick(&view, Qt::Key_Return);
+  EXPECT_EQ(view.PictureArea()->Picture(), nullptr);
+  test::ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(100));
+  EXPECT_EQ(view.PictureArea()->Picture(), nullptr) << "no frame after the viewer is left";
 }
 
 TEST_F(FormViewTest, FirstAndLastStayOnTheOnlyPicture) {

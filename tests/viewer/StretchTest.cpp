@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "viewer/stretch.h"
 
 namespace vexilo {
@@ -66,6 +68,81 @@ TEST(StretchBitmapSmooth, UpscalesAUniformPictureWithoutChangingItsColour) {
   StretchBitmapSmooth(dest, 0, 0, 17, 9, src, 0, 0, 5, 3);
   for (int y = 0; y < 9; ++y) {
     for (int x = 0; x < 17; ++x) ASSERT_EQ(dest.Pixel(x, y), 0x336699u) << x << "," << y;
+  }
+}
+
+// The stretch as first written: one pixel at a time, its steps summed, its edges branched.
+void ReferenceStretch(Dib24& dib, const Bitmap24& src, int sx, int sy, int sourceWidth,
+                      int sourceHeight) {
+  const std::int32_t xStep = ((sourceWidth - 1) * 32768) / dib.Width;
+  const std::int32_t yStep = ((sourceHeight - 1) * 32768) / dib.Height;
+  std::uint8_t* out = dib.Bits;
+  std::int32_t ySource = 0;
+  for (std::int32_t row = 0; row < dib.Height; ++row) {
+    const std::int32_t iy = ySource >> 15;
+    const std::uint8_t* row0 = src.Bits() + static_cast<std::ptrdiff_t>(sy + iy) * src.Stride();
+    const std::uint8_t* row1 = iy < sourceHeight - 1 ? row0 + src.Stride() : row0;
+    const std::uint32_t fy = static_cast<std::uint32_t>(ySource & 0x7FFF);
+    const std::uint32_t gy = 32768 - fy;
+    std::int32_t xSource = 0;
+    for (std::int32_t column = 0; column < dib.Width; ++column) {
+      const std::int32_t ix = xSource >> 15;
+      const std::uint8_t* p00 = row0 + 3 * (sx + ix);
+      const std::uint8_t* p10 = row1 + 3 * (sx + ix);
+      const bool hasRight = ix < sourceWidth - 1;
+      const std::uint8_t* p01 = hasRight ? p00 + 3 : p00;
+      const std::uint8_t* p11 = hasRight ? p10 + 3 : p10;
+      const std::uint32_t fx = static_cast<std::uint32_t>(xSource & 0x7FFF);
+      const std::uint32_t w01 = (fx * gy) >> 15;
+      const std::uint32_t w00 = gy - w01;
+      const std::uint32_t w11 = (fx * fy) >> 15;
+      const std::uint32_t w10 = fy - w11;
+      for (int byte = 0; byte < 3; ++byte) {
+        out[byte] = static_cast<std::uint8_t>(
+            (p00[byte] * w00 + p01[byte] * w01 + p10[byte] * w10 + p11[byte] * w11) >> 15);
+      }
+      out += 3;
+      xSource += xStep;
+    }
+    out += dib.Padding;
+    ySource += yStep;
+  }
+}
+
+TEST(BilinearStretch24, GivesTheFirstLoopsBytesOnOddSizesAndRectangles) {
+  std::mt19937 random(7);
+  const struct {
+    int srcWidth, srcHeight, sx, sy, width, height, outWidth, outHeight;
+  } kCases[] = {
+      {7, 5, 0, 0, 7, 5, 3, 2},
+      {301, 199, 0, 0, 301, 199, 127, 61},
+      {3, 1000, 0, 0, 3, 1000, 2, 17},
+      {1000, 3, 0, 0, 1000, 3, 999, 2},
+      {513, 411, 17, 9, 301, 333, 1023, 777},  // enlarged, from inside, over threads
+      {4000, 3000, 0, 0, 4000, 3000, 1921, 1081},
+  };
+  for (const auto& c : kCases) {
+    Bitmap24 src(c.srcWidth, c.srcHeight);
+    for (int i = 0; i < c.srcHeight * src.Stride(); ++i) src.Bits()[i] = std::uint8_t(random());
+    Dib24 fast, reference;
+    fast.Width = reference.Width = c.outWidth;
+    fast.Height = reference.Height = c.outHeight;
+    CreateDib24(fast);
+    CreateDib24(reference);
+    BilinearStretch24(fast, src, c.sx, c.sy, c.width, c.height);
+    ReferenceStretch(reference, src, c.sx, c.sy, c.width, c.height);
+    EXPECT_TRUE(fast.Section == reference.Section) << c.outWidth << " x " << c.outHeight;
+  }
+  // Straight into a whole target, as the wallpaper stretches, and through a copy into part of
+  // one: the same pixels.
+  Bitmap24 src(37, 23);
+  for (int i = 0; i < 23 * src.Stride(); ++i) src.Bits()[i] = std::uint8_t(random());
+  Bitmap24 whole(19, 41);
+  StretchBitmapSmooth(whole, 0, 0, 19, 41, src, 0, 0, 37, 23);
+  Bitmap24 framed(21, 43);
+  StretchBitmapSmooth(framed, 1, 1, 19, 41, src, 0, 0, 37, 23);
+  for (int y = 0; y < 41; ++y) {
+    for (int x = 0; x < 19; ++x) ASSERT_EQ(whole.Pixel(x, y), framed.Pixel(x + 1, y + 1));
   }
 }
 

@@ -1,0 +1,48 @@
+#include "viewer/AnimationPlayer.h"
+
+#include <exception>
+#include <utility>
+
+namespace vexilo {
+
+AnimationPlayer::AnimationPlayer(ShowFrame show, QObject* parent)
+    : QObject(parent), mShow(std::move(show)) {
+  mTimer.setSingleShot(true);
+  mTimer.setTimerType(Qt::PreciseTimer);
+  connect(&mTimer, &QTimer::timeout, this, &AnimationPlayer::Step);
+}
+
+void AnimationPlayer::Play(const std::string& path) {
+  Stop();
+  mAnimation = OpenAnimation(path);
+  if (!mAnimation) return;
+  mFirstShown = false;
+  // The first frame's time counts once the picture is painted.
+  mTimer.start(0);
+}
+
+void AnimationPlayer::Stop() {
+  mTimer.stop();
+  mAnimation.reset();
+}
+
+void AnimationPlayer::Step() {
+  if (!mAnimation) return;
+  std::optional<AnimationFrame> frame;
+  try {
+    frame = mAnimation->Next();
+  } catch (const std::exception&) {
+    // A damaged frame ends the playing; what is shown stays.
+  }
+  if (!frame) {
+    Stop();
+    return;
+  }
+  if (mFirstShown) {
+    mShow(std::make_shared<const Bitmap24>(*frame->Canvas));
+  }
+  mFirstShown = true;
+  mTimer.start(frame->Delay);
+}
+
+}  // namespace vexilo
