@@ -68,7 +68,9 @@ void SignaturesOfDecodedPixels(benchmark::State& state, const std::vector<std::s
     vexilo::ReducedPicture picture =
         vexilo::DecodeReducedPicture(file, vexilo::kNormalThumbnailSide);
     normals.push_back({vexilo::ShrinkToFit(picture.Pixels, vexilo::kNormalThumbnailSide),
-                       picture.FullWidth, picture.FullHeight});
+                       picture.FullWidth,
+                       picture.FullHeight,
+                       {}});
   }
   for (auto _ : state) {
     for (const auto& normal : normals) {
@@ -111,7 +113,7 @@ void Lookups(benchmark::State& state, bool copies) {
   }
   // The kept paths are not there: a copy's candidate costs the first stage and a failed read,
   // which the second-stage benchmarks below measure apart.
-  const vexilo::ReducedPicture normal{vexilo::Bitmap24(128, 80), 1600, 1000};
+  const vexilo::ReducedPicture normal{vexilo::Bitmap24(128, 80), 1600, 1000, {}};
   for (auto _ : state) {
     for (const PictureSignature& probe : probes) {
       benchmark::DoNotOptimize(finder.FindSame(probe, normal));

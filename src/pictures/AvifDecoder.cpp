@@ -87,29 +87,12 @@ class AvifAnimation final : public PictureAnimation {
 
 }  // namespace
 
-std::unique_ptr<PictureAnimation> OpenAvifAnimation(const std::filesystem::path& path) {
-  std::string bytes = ReadPictureFile(path);
-  std::unique_ptr<avifDecoder, DecoderDeleter> decoder(avifDecoderCreate());
-  if (!decoder) throw std::bad_alloc();
-  decoder->imageSizeLimit = static_cast<std::uint32_t>(kMaxPicturePixels);
-  decoder->imageDimensionLimit = kMaxPictureSide;
-  decoder->maxThreads = 1;
-  avifResult result = avifDecoderSetIOMemory(
-      decoder.get(), reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-  if (result == AVIF_RESULT_OK) result = avifDecoderParse(decoder.get());
-  if (result != AVIF_RESULT_OK || decoder->imageCount < 2) return nullptr;
-  const std::int64_t width = decoder->image->width;
-  const std::int64_t height = decoder->image->height;
-  if (!PictureSizeAllowed(width, height) || !PictureSizeFitsFile(width, height, bytes.size())) {
-    return nullptr;
-  }
-  decoder->imageSizeLimit = static_cast<std::uint32_t>(width * height);
-  // The string's bytes stay where they are when it is moved: the decoder keeps reading them.
-  return std::make_unique<AvifAnimation>(path, std::move(bytes), std::move(decoder));
-}
+namespace {
 
-Bitmap24 DecodeAvif(const std::filesystem::path& path, DecodeLease* lease) {
-  const std::string bytes = ReadPictureFile(path);
+// A decoder over bytes (which it reads until it goes) that has parsed the file and checked its
+// size. Raises PictureError.
+std::unique_ptr<avifDecoder, DecoderDeleter> ParsedDecoder(const std::filesystem::path& path,
+                                                           const std::string& bytes) {
   std::unique_ptr<avifDecoder, DecoderDeleter> decoder(avifDecoderCreate());
   if (!decoder) throw std::bad_alloc();
   // The same bounds as every other kind, checked by libavif before it decodes a tile.
@@ -126,16 +109,39 @@ Bitmap24 DecodeAvif(const std::filesystem::path& path, DecodeLease* lease) {
   if (!PictureSizeFitsFile(width, height, bytes.size())) {
     Fail(path, PictureBombProblem(width, height, bytes.size()));
   }
+  // The coded frame may claim more than the header: the codec, made on the first frame, is
+  // held to the size checked.
+  decoder->imageSizeLimit = static_cast<std::uint32_t>(width * height);
+  return decoder;
+}
+
+}  // namespace
+
+std::unique_ptr<PictureAnimation> OpenAvifAnimation(const std::filesystem::path& path) {
+  std::string bytes = ReadPictureFile(path);
+  std::unique_ptr<avifDecoder, DecoderDeleter> decoder = ParsedDecoder(path, bytes);
+  if (decoder->imageCount < 2) return nullptr;
+  // The string's bytes stay where they are when it is moved: the decoder keeps reading them.
+  return std::make_unique<AvifAnimation>(path, std::move(bytes), std::move(decoder));
+}
+
+Bitmap24 DecodeAvif(const std::filesystem::path& path, DecodeLease* lease,
+                    std::string* colourProfile) {
+  const std::string bytes = ReadPictureFile(path);
+  std::unique_ptr<avifDecoder, DecoderDeleter> decoder = ParsedDecoder(path, bytes);
+  const std::int64_t width = decoder->image->width;
+  const std::int64_t height = decoder->image->height;
   // The decoded planes (up to 16 bits a sample, with alpha), four bytes a pixel of BGRA, and
   // the bitmap: about five 3-byte pixels a pixel.
   if (lease) lease->Take(width * height * 5);
-  // The coded frame may claim more than the header: the codec, made on the first frame, is
-  // held to the size checked and paid for.
-  decoder->imageSizeLimit = static_cast<std::uint32_t>(width * height);
-  result = avifDecoderNextImage(decoder.get());
+  const avifResult result = avifDecoderNextImage(decoder.get());
   if (result != AVIF_RESULT_OK) Fail(path, *decoder, result);
   Bitmap24 bitmap(static_cast<int>(width), static_cast<int>(height));
   DrawImage(path, *decoder, bitmap);
+  if (colourProfile && decoder->image->icc.size > 0) {
+    colourProfile->assign(reinterpret_cast<const char*>(decoder->image->icc.data),
+                          decoder->image->icc.size);
+  }
   return bitmap;
 }
 

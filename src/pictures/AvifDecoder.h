@@ -3,6 +3,7 @@
 // Raises PictureError.
 
 #include <filesystem>
+#include <string>
 
 #include "pictures/Bitmap24.h"
 #include "pictures/DecodeBudget.h"
@@ -10,8 +11,10 @@
 
 namespace vexilo {
 
-// What the decode holds is taken from `lease`, when given, before it is allocated.
-Bitmap24 DecodeAvif(const std::filesystem::path& path, DecodeLease* lease = nullptr);
+// What the decode holds is taken from `lease`, when given, before it is allocated. The file's
+// ICC profile (colr), when it has one, goes to colourProfile when given.
+Bitmap24 DecodeAvif(const std::filesystem::path& path, DecodeLease* lease = nullptr,
+                    std::string* colourProfile = nullptr);
 
 // An AVIF image sequence image by image, drawn onto white; none for a single image. Raises
 // PictureError.

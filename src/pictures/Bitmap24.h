@@ -76,6 +76,8 @@ struct ReducedPicture {
   Bitmap24 Pixels;
   int FullWidth = 0;
   int FullHeight = 0;
+  // The ICC profile a decoder found the pixels in; empty for sRGB, and once they are turned.
+  std::string ColourProfile;
 };
 
 }  // namespace vexilo

@@ -9,6 +9,7 @@
 #include "core/PictureHeader.h"
 #include "pictures/AvifDecoder.h"
 #include "pictures/BmpReader.h"
+#include "pictures/ColourProfile.h"
 #include "pictures/GifDecoder.h"
 #include "pictures/JpegDecoder.h"
 #include "pictures/PictureAnimation.h"
@@ -51,24 +52,40 @@ ReducedPicture AtFullSize(Bitmap24 pixels) {
   return picture;
 }
 
-ReducedPicture Decode(const std::filesystem::path& path, int minLongSide, DecodeLease* lease) {
-  RefuseNonFiles(path);
+ReducedPicture DecodeInFileColours(const std::filesystem::path& path, int minLongSide,
+                                   DecodeLease* lease) {
   switch (FormatToDecode(path)) {
     case PictureFormat::Jpeg:
       return DecodeJpeg(path, minLongSide, lease);
     case PictureFormat::Gif:
       return DecodeGif(path, minLongSide, lease);
-    case PictureFormat::Png:
-      return AtFullSize(DecodePng(path, lease));
+    case PictureFormat::Png: {
+      const std::string bytes = ReadPictureFile(path);
+      ReducedPicture picture = AtFullSize(DecodePngBytes(bytes, path.string(), lease));
+      picture.ColourProfile = PngColourProfile(bytes);
+      return picture;
+    }
     case PictureFormat::WebP:
       return DecodeWebp(path, minLongSide, lease);
-    case PictureFormat::Avif:
-      return AtFullSize(DecodeAvif(path, lease));
+    case PictureFormat::Avif: {
+      std::string profile;
+      ReducedPicture picture = AtFullSize(DecodeAvif(path, lease, &profile));
+      picture.ColourProfile = std::move(profile);
+      return picture;
+    }
     case PictureFormat::Bmp:
     case PictureFormat::Unknown:
       break;
   }
   return AtFullSize(DecodeBmp(path, lease));
+}
+
+ReducedPicture Decode(const std::filesystem::path& path, int minLongSide, DecodeLease* lease) {
+  RefuseNonFiles(path);
+  ReducedPicture picture = DecodeInFileColours(path, minLongSide, lease);
+  ConvertToSrgb(picture.ColourProfile, picture.Pixels);
+  picture.ColourProfile.clear();  // the pixels are sRGB now
+  return picture;
 }
 
 }  // namespace

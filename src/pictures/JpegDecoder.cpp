@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -96,6 +97,7 @@ bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, jpeg_progres
   cinfo.progress = &progress;
   jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
                static_cast<unsigned long>(bytes.size()));
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);  // the ICC profile's chunks
   jpeg_read_header(&cinfo, TRUE);
   if (!PictureSizeAllowed(cinfo.image_width, cinfo.image_height)) {
     char text[JMSG_LENGTH_MAX];
@@ -114,6 +116,12 @@ bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, jpeg_progres
   result.FullHeight = static_cast<int>(cinfo.image_height);
 
   bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+  JOCTET* profile = nullptr;
+  unsigned int profileBytes = 0;
+  if (!cmyk && jpeg_read_icc_profile(&cinfo, &profile, &profileBytes)) {
+    result.ColourProfile.assign(reinterpret_cast<const char*>(profile), profileBytes);
+  }
+  std::free(profile);
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   if (minLongSide > 0) {
     cinfo.scale_num = 1;

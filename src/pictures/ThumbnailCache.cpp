@@ -167,8 +167,10 @@ std::optional<ReducedPicture> ThumbnailCache::Read(const std::filesystem::path& 
         !PictureSizeAllowed(*width, *height)) {
       return std::nullopt;
     }
-    ReducedPicture normal{DecodePngBytes(*png, key->Entry.string()), static_cast<int>(*width),
-                          static_cast<int>(*height)};
+    ReducedPicture normal{DecodePngBytes(*png, key->Entry.string()),
+                          static_cast<int>(*width),
+                          static_cast<int>(*height),
+                          {}};
     const std::int64_t w = normal.Pixels.Width();
     const std::int64_t h = normal.Pixels.Height();
     const std::int64_t fullLong = std::max(*width, *height);

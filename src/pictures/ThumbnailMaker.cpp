@@ -19,8 +19,10 @@ ReducedPicture NormalReduction(const std::filesystem::path& path, DecodeBudget& 
     // Declared first, so the decoded picture is freed before its pixels go back to the budget.
     DecodeLease lease(budget);
     ReducedPicture picture = DecodeReducedPicture(path, kNormalThumbnailSide, &lease);
-    normal = {ShrinkToFit(picture.Pixels, kNormalThumbnailSide), picture.FullWidth,
-              picture.FullHeight};
+    normal = {ShrinkToFit(picture.Pixels, kNormalThumbnailSide),
+              picture.FullWidth,
+              picture.FullHeight,
+              {}};
   }
   cache.Write(path, normal);
   return normal;

@@ -60,6 +60,7 @@ class WebpReader {
     picture.FullHeight = features.height;
     picture.Pixels = features.has_animation ? FirstFrame(features.width, features.height)
                                             : Still(features, minLongSide);
+    picture.ColourProfile = ColourProfile();
     return picture;
   }
 
@@ -69,6 +70,21 @@ class WebpReader {
   }
 
   const std::uint8_t* Data() const { return reinterpret_cast<const std::uint8_t*>(mBytes.data()); }
+
+  // The ICCP chunk of an extended file.
+  std::string ColourProfile() const {
+    const WebPData data{Data(), mBytes.size()};
+    WebPDemuxer* demux = WebPDemux(&data);
+    if (!demux) return {};
+    std::string profile;
+    WebPChunkIterator chunk;
+    if (WebPDemuxGetChunk(demux, "ICCP", 1, &chunk)) {
+      profile.assign(reinterpret_cast<const char*>(chunk.chunk.bytes), chunk.chunk.size);
+      WebPDemuxReleaseChunkIterator(&chunk);
+    }
+    WebPDemuxDelete(demux);
+    return profile;
+  }
 
   Bitmap24 Still(const WebPBitstreamFeatures& features, int minLongSide) {
     WebPDecoderConfig config;

@@ -62,8 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                    true},
         RobotsCase{"rules before a group ignored", "Disallow: /\nUser-agent: *\nAllow: /",
                    "http://a/x", true},
-        RobotsCase{"robots.txt itself", "User-agent: *\nDisallow: /", "http://a/robots.txt",
-                   true},
+        RobotsCase{"robots.txt itself", "User-agent: *\nDisallow: /", "http://a/robots.txt", true},
         RobotsCase{"comments, CR line ends, blanks, sitemap in a group",
                    "\xEF\xBB\xBFUser-agent: * # all\r Sitemap: http://a/s.xml\r"
                    "  DISALLOW :  /x  # no\r",
