@@ -32,6 +32,8 @@ struct AdvancedSettings {
   bool FollowRedirects = false;
   // A download that brings an error status or no picture of a known kind is deleted.
   bool KeepOnlyRealPictures = false;
+  // A downloaded picture's file takes the server's Last-Modified as its modification time.
+  bool ServerDate = false;
   // The browser keeps its cookies between runs, and picture requests carry the browser's
   // cookies, its user agent and the picture's page as Referer.
   bool BrowserSession = false;

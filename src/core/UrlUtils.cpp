@@ -90,6 +90,21 @@ std::string HostOf(std::string_view address) {
   return std::string(host);
 }
 
+std::string WithoutCredentials(std::string_view address) {
+  size_t start = address.find("://");
+  if (start == std::string_view::npos) start = address.find(":\\\\");
+  if (start == std::string_view::npos) return std::string(address);
+  start += 3;
+  // Unlike HostOf, a backslash does not end the host here: libcurl sends what comes before an
+  // "@" past it as user name and password.
+  const std::string_view host = address.substr(start, address.find_first_of("/?#", start) - start);
+  const size_t at = host.rfind('@');
+  if (at == std::string_view::npos) return std::string(address);
+  std::string bare(address.substr(0, start));
+  bare.append(address.substr(start + at + 1));
+  return bare;
+}
+
 std::string DirOf(std::string_view address) {
   std::string_view t = address;
   if (size_t scheme = t.find("://"); scheme != std::string_view::npos) {

@@ -23,6 +23,9 @@ std::string SiteOf(std::string_view address);
 // first "/", "\", "?" or "#", without a "user@" in front. Empty when the address names none
 // ("file:///x", "http://").
 std::string HostOf(std::string_view address);
+// The address without the "user:password@" in front of its host: all up to the last "@"
+// before the first "/", "?" or "#" after "://" (else a colon and two backslashes).
+std::string WithoutCredentials(std::string_view address);
 // The address without scheme and without a last segment that holds a dot, no trailing "/".
 std::string DirOf(std::string_view address);
 // The text after the last "/" (else after the last "\"), or "Unknown" when there is neither.

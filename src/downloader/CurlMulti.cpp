@@ -39,8 +39,11 @@ std::optional<CurlMulti::Done> CurlMulti::NextDone() {
   return std::nullopt;
 }
 
-void CurlMulti::Poll(std::chrono::milliseconds longest) {
-  (void)curl_multi_poll(mMulti, nullptr, 0, static_cast<int>(longest.count()), nullptr);
+bool CurlMulti::Poll(std::chrono::milliseconds longest) {
+  int ready = 0;
+  return curl_multi_poll(mMulti, nullptr, 0, static_cast<int>(longest.count()), &ready) ==
+             CURLM_OK &&
+         ready > 0;
 }
 
 void CurlMulti::Wake() { curl_multi_wakeup(mMulti); }

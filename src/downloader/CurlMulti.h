@@ -33,8 +33,9 @@ class CurlMulti {
   bool Perform();
   // A transfer that has ended, already removed from the multi handle; none when no more.
   std::optional<Done> NextDone();
-  // Waits until a transfer has something to do, Wake is called or longest has passed.
-  void Poll(std::chrono::milliseconds longest);
+  // Waits until a transfer has something to do, Wake is called or longest has passed. True
+  // when a transfer has something to do.
+  bool Poll(std::chrono::milliseconds longest);
   void Wake();
 
  private:

@@ -16,6 +16,12 @@ namespace {
 constexpr std::chrono::milliseconds kIdlePoll{1000};
 // Handles kept for reuse: libcurl then need not set one up for every picture.
 constexpr std::size_t kSpareHandles = 16;
+// While transfers keep the transfer thread busy, the pictures that ended are handed on
+// together: each hand-over wakes a completion thread and the main thread, which on a small
+// machine take turns with this one. They wait no longer than the thread has work at hand,
+// nor past this many, nor this long, nor once the offers not started run short.
+constexpr std::size_t kMostHeldReports = 16;
+constexpr std::chrono::milliseconds kLongestHeld{20};
 
 unsigned CompletionThreadCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
 
@@ -154,6 +160,20 @@ void DownloadPool::RunTransfers() {
   };
   std::vector<Download> starting;
   std::vector<Download> done;
+  Clock::TimePoint heldSince{};  // when the first of done ended
+  bool startsUntold = false;     // mStarted holds starts no delivery was posted for
+  std::size_t offersLeft = 0;
+  const auto handOver = [&] {
+    bool deliver = false;
+    if (!done.empty()) {
+      Completed(done);  // the completion threads post the starts with their reports
+    } else if (startsUntold) {
+      std::lock_guard lock(mMutex);
+      deliver = ClaimDelivery();
+    }
+    startsUntold = false;
+    if (deliver) PostDelivery();
+  };
   CurlMulti& multi = *mMulti;  // made before this thread, and reset only after it ends
   // The cap's share as last given to the running transfers: set again whenever the cap or
   // the transfers change, so that together they stay within the cap.
@@ -188,7 +208,9 @@ void DownloadPool::RunTransfers() {
   };
   while (!mAbort.load()) {
     try {
-      bool deliver = false;
+      const std::size_t held = done.size();
+      const bool holding = held > 0 || startsUntold;
+      std::size_t room = 0;
       {
         std::lock_guard lock(mMutex);
         if (mCloseIdle && running.empty() && mOffered.empty()) {
@@ -197,18 +219,18 @@ void DownloadPool::RunTransfers() {
           (void)multi.Renew();
           mCloseIdle = false;
         }
-        const auto room = static_cast<std::size_t>(mMostRunning);
+        room = static_cast<std::size_t>(mMostRunning);
         while (!mOffered.empty() && running.size() + starting.size() < room) {
           mStarted.push_back(mOffered.front()->Id());
           starting.push_back(std::move(mOffered.front()));
           mOffered.pop_front();
         }
         mTransfersRunning = running.size() + starting.size();
+        offersLeft = mOffered.size();
         cap = mRateCap;
         most = room;
-        deliver = !starting.empty() && ClaimDelivery();
       }
-      if (deliver) PostDelivery();
+      startsUntold = startsUntold || !starting.empty();
       running.reserve(running.size() + starting.size());
       for (Download& download : starting) {
         CURL* curl = takeHandle();
@@ -251,9 +273,18 @@ void DownloadPool::RunTransfers() {
         }
         done.push_back(std::move(download));
       }
-      if (!done.empty()) {
-        Completed(done);
-        continue;  // the freed transfers' places go to the next offers at once
+      if (!done.empty() || startsUntold) {
+        const Clock::TimePoint now = mLimits.Time->Now();
+        if (!holding) heldSince = now;
+        const bool ended = done.size() > held;  // their places go to the next offers at once
+        if (done.size() >= kMostHeldReports || offersLeft < room ||
+            now - heldSince >= kLongestHeld) {
+          handOver();
+        } else if (!ended && !multi.Poll(std::chrono::milliseconds(0))) {
+          handOver();  // nothing else at hand
+        }
+        // Also after a look that may have taken a wake-up meant for new offers.
+        continue;
       }
       multi.Poll(resumePaused());
     } catch (const std::bad_alloc&) {
@@ -275,11 +306,8 @@ void DownloadPool::Completed(std::vector<Download>& done) {
     std::lock_guard lock(mMutex);
     for (Download& download : done) mToComplete.push_back(std::move(download));
   }
-  if (done.size() == 1) {
-    mCompletionWork.notify_one();
-  } else {
-    mCompletionWork.notify_all();
-  }
+  // The thread woken wakes the next while work is left: a short batch wakes no idle thread.
+  mCompletionWork.notify_one();
   done.clear();
 }
 
@@ -287,20 +315,26 @@ void DownloadPool::RunCompletions() {
   pthread_setname_np(pthread_self(), "vexilo-check");
   while (true) {
     Download download;
+    bool more = false;
     {
       std::unique_lock lock(mMutex);
       mCompletionWork.wait(lock, [this] { return mAbort.load() || !mToComplete.empty(); });
       if (mAbort.load()) return;
       download = std::move(mToComplete.front());
       mToComplete.pop_front();
+      more = !mToComplete.empty();
     }
+    if (more) mCompletionWork.notify_one();
     download->Complete(mLinks.Pictures);
     try {
       bool deliver = false;
       {
         std::lock_guard lock(mMutex);
+        const Clock::TimePoint now = mLimits.Time->Now();
+        if (mToReport.empty()) mReportsSince = now;
         mToReport.push_back(std::move(download));
-        deliver = ClaimDelivery();
+        // A batch goes to the main thread whole, unless its first picture has waited long.
+        deliver = (mToComplete.empty() || now - mReportsSince >= kLongestHeld) && ClaimDelivery();
       }
       // One call delivers every start and report that is waiting by the time it runs.
       if (deliver) PostDelivery();

@@ -3,7 +3,8 @@
 // through one CurlMulti, which keeps connections open and reuses the easy handles of
 // transfers that went well; up to four more check the files and make thumbnails, so a slow
 // decode never holds up a transfer. Offers start there, in order, the moment a place frees;
-// starts and reports reach the main thread in one posted call for all that happened meanwhile.
+// starts and reports reach the main thread in one posted call for all that happened meanwhile,
+// gathered for at most a few milliseconds while the transfers keep the threads busy.
 
 #include <atomic>
 #include <condition_variable>
@@ -72,6 +73,7 @@ class DownloadPool final : public TransferPool {
   std::vector<std::uint64_t> mStarted;  // not yet delivered
   std::deque<Download> mToComplete;
   std::vector<Download> mToReport;
+  Clock::TimePoint mReportsSince{};  // when the first of mToReport was added
   bool mDeliveryPosted = false;
   bool mCloseIdle = false;
   std::thread mTransferThread;

@@ -27,6 +27,10 @@ struct DownloadRequest {
   std::string Cookie{};     // the Cookie header's value
   std::string Referer{};    // the page the picture was found on
   std::string UserAgent{};  // the browser's, in place of the downloader's own
+  // The page the picture was found on, or empty: kept with the saved file (PictureOrigin.h).
+  std::string Page{};
+  // The saved file takes the response's Last-Modified as its modification time.
+  bool ServerDate = false;
 };
 
 constexpr long kMostRedirects = 5;
@@ -49,6 +53,8 @@ struct TransferLimits {
   std::chrono::milliseconds TotalTime{10 * 60 * 1000};
   // What the rate floor measures against; must outlive the transfers.
   const Clock* Time = &SteadyClock();
+  // What a server's date is judged against; must outlive the transfers.
+  const WallClock* Calendar = &SystemWallClock();
 };
 
 }  // namespace vexilo

@@ -34,6 +34,13 @@ std::filesystem::path PictureFolderOf(const std::string& taskFolder) {
 // Anything else (a hand-edited savedname.dat, "..") would write outside the task's folder.
 bool LiesDirectlyIn(const std::string& savePath, const std::filesystem::path& folder) {
   if (folder.empty()) return false;
+  // The crawl's own save paths, a normal absolute folder + "/" + a plain name, are normal.
+  const std::string& front = folder.native();
+  if (front.front() == '/' && front.back() != '/' && savePath.size() > front.size() + 1 &&
+      savePath.starts_with(front) && savePath[front.size()] == '/') {
+    const std::string_view name = std::string_view(savePath).substr(front.size() + 1);
+    if (name.find('/') == std::string_view::npos && name != "." && name != "..") return true;
+  }
   const std::filesystem::path file = std::filesystem::path(savePath).lexically_normal();
   return file.has_filename() && file.filename() != ".." && file.parent_path() == folder;
 }

@@ -75,8 +75,9 @@ class DownloadScheduler {
   // whatever MaxWorkers is.
   static constexpr int kMostPerHost = 4;
   // Pictures offered to the pool beyond the free slots: MaxWorkers, and at least this many,
-  // so that a few workers on a fast server do not wait for the main thread between pictures.
-  static constexpr std::int32_t kFewestOffersAhead = 8;
+  // so that a few workers on a fast server do not wait for the main thread between pictures
+  // while the pool holds their reports back to hand them on together.
+  static constexpr std::int32_t kFewestOffersAhead = 32;
   // Under a download speed cap, the cap's share of each transfer that runs: fewer run at once
   // rather than each crawl so slowly that the transfer rate floor ends it.
   static constexpr std::uint64_t kFewestBytesPerTransfer = 4096;

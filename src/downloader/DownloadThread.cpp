@@ -12,6 +12,7 @@ TDownloadThead::TDownloadThead(std::uint64_t id, DownloadRequest request,
     : mId(id), mAbort(abort), mTransfer(std::move(request), limits, abort) {}
 
 void TDownloadThead::Complete(const PictureHooks& pictures) {
+  mTransfer.Settle();
   mResult.Fetch = mTransfer.Result();
   // A failed download leaves an error page or a partial file: not a picture to show.
   if (!mResult.Fetch.Ok || mAbort.load()) return;

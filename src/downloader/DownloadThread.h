@@ -75,8 +75,8 @@ class TDownloadThead {
   std::uint64_t Id() const { return mId; }
   // The transfer thread's part.
   PictureTransfer& Transfer() { return mTransfer; }
-  // Pool thread, once the transfer has ended: checks a picture that arrived well and makes
-  // its thumbnail; neither is started at shut-down.
+  // Pool thread, once the transfer has ended: settles its file, checks a picture that arrived
+  // well and makes its thumbnail; neither of the last two is started at shut-down.
   void Complete(const PictureHooks& pictures);
   // Main thread: shows the final address and appends the picture when it has a thumbnail.
   void Report(const PictureHooks& pictures);

@@ -18,6 +18,7 @@
 #include "core/WriteAll.h"
 #include "downloader/CurlFailureFacts.h"
 #include "downloader/PartialFile.h"
+#include "downloader/PictureOrigin.h"
 
 namespace vexilo {
 namespace {
@@ -45,6 +46,7 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   bool IsOpen() const { return mFd >= 0; }
+  int Fd() const { return mFd; }
   // False once the body would outgrow the file's room; the bytes that fit are written.
   bool WriteAll(const char* data, size_t size) {
     const bool fits = size <= mRoomLeft;
@@ -185,6 +187,7 @@ bool Configure(CURL* curl, const DownloadRequest& request, const TransferLimits&
          SetCurlOption(curl, CURLOPT_WRITEDATA, static_cast<void*>(&parts.Body)) &&
          SetCurlOption(curl, CURLOPT_HEADERFUNCTION, &StatusLine::Take) &&
          SetCurlOption(curl, CURLOPT_HEADERDATA, static_cast<void*>(&parts.Status)) &&
+         SetCurlOption(curl, CURLOPT_FILETIME, request.ServerDate ? 1L : 0L) &&
          SetCurlOption(curl, CURLOPT_NOPROGRESS, 0L) &&
          SetCurlOption(curl, CURLOPT_XFERINFOFUNCTION, &WatchTransfer) &&
          SetCurlOption(curl, CURLOPT_XFERINFODATA, static_cast<void*>(&parts.Watch));
@@ -235,15 +238,15 @@ std::string FinalUrlOf(CURL* curl) {
   return result;
 }
 
-// Why a finished transfer left no picture worth keeping; "" when it did.
-std::string WhyNoPicture(CURL* curl, bool complete, const std::string& statusText,
+// Why a finished transfer left no picture worth keeping; "" when it did. responseOk: the
+// response's own outcome, when complete.
+std::string WhyNoPicture(long status, bool complete, bool responseOk, const std::string& statusText,
                          const std::string& head) {
-  const long status = StatusCode(curl);
   if (status != 0 && (status < 200 || status >= 300)) {
     return statusText.empty() ? StatusText(status) : statusText;
   }
   if (!complete) return "download failed";
-  if (!ResponseOutcome(curl).Ok) return statusText.empty() ? StatusText(status) : statusText;
+  if (!responseOk) return statusText.empty() ? StatusText(status) : statusText;
   return SniffPictureFormat(head) == PictureFormat::Unknown ? "not a picture" : "";
 }
 
@@ -252,6 +255,13 @@ std::string WhyNoPicture(CURL* curl, bool complete, const std::string& statusTex
 bool MayReplace(const std::string& savePath) {
   struct stat info {};
   return ::lstat(savePath.c_str(), &info) != 0 ? errno == ENOENT : S_ISREG(info.st_mode);
+}
+
+// The response's Last-Modified as libcurl read it, -1 for none.
+std::int64_t FileTimeOf(CURL* curl) {
+  curl_off_t fileTime = -1;
+  if (curl_easy_getinfo(curl, CURLINFO_FILETIME_T, &fileTime) != CURLE_OK) return -1;
+  return fileTime;
 }
 
 FetchResult FailedFetch(std::string reason) {
@@ -272,6 +282,10 @@ struct PictureTransfer::Parts {
   TransferWatch Watch;
   RedirectGuard Guard;
   StatusLine Status;
+  // What Finish read from the handle for Settle.
+  std::optional<CURLcode> Code;
+  long StatusCode = 0;
+  std::int64_t FileTime = -1;
 };
 
 PictureTransfer::PictureTransfer(DownloadRequest request, const TransferLimits& limits,
@@ -303,16 +317,37 @@ bool PictureTransfer::Prepare(CURL* curl) {
 
 void PictureTransfer::Finish(CURL* curl, CURLcode code) {
   if (!mParts) return;
-  // The partial file goes with the parts unless it is kept below.
-  const std::unique_ptr<Parts> parts = std::move(mParts);
-  FetchResult& fetched = mResult;
-  static_cast<FetchOutcome&>(fetched) =
+  Parts& parts = *mParts;
+  parts.Code = code;
+  static_cast<FetchOutcome&>(mResult) =
       code == CURLE_OK ? ResponseOutcome(curl)
                        : TransferFailure(code, mAbort.load(), FailureFactsOf(curl));
-  const bool closed = parts->File.Close();
   // A chain that failed, or led to an address refused, shows where it started.
-  if (mRequest.FollowRedirects && code == CURLE_OK) fetched.FinalUrl = FinalUrlOf(curl);
-  if (code == CURLE_FILESIZE_EXCEEDED || parts->File.Overflowed()) {
+  if (mRequest.FollowRedirects && code == CURLE_OK) mResult.FinalUrl = FinalUrlOf(curl);
+  parts.StatusCode = StatusCode(curl);
+  if (mRequest.ServerDate) parts.FileTime = FileTimeOf(curl);
+}
+
+void PictureTransfer::Settle() {
+  if (!mParts || !mParts->Code) return;
+  // The partial file goes with the parts unless it is kept below.
+  const std::unique_ptr<Parts> parts = std::move(mParts);
+  const CURLcode code = *parts->Code;
+  FetchResult& fetched = mResult;
+  const bool tooLarge = code == CURLE_FILESIZE_EXCEEDED || parts->File.Overflowed();
+  // Before the file can take the picture's name: no picture ever appears without them.
+  if (code == CURLE_OK && !tooLarge) {
+    const int fd = parts->File.Fd();
+    WriteOriginAttributes(fd, fetched.FinalUrl.empty() ? mRequest.Url : fetched.FinalUrl,
+                          mRequest.Page);
+    if (mRequest.ServerDate) {
+      if (const auto date = ServerDateOf(parts->FileTime, mLimits.Calendar->Now())) {
+        (void)SetModificationTime(fd, *date);  // the download's own date is no harm
+      }
+    }
+  }
+  const bool closed = parts->File.Close();
+  if (tooLarge) {
     fetched = FailedFetch("too large");
     return;
   }
@@ -320,7 +355,8 @@ void PictureTransfer::Finish(CURL* curl, CURLcode code) {
   // Stop or Exit) brought goes with the partial file, and Resume fetches it again.
   const bool whole = code == CURLE_OK && closed;
   if (mRequest.KeepOnlyRealPictures && !mAbort.load()) {
-    fetched.RemovedBecause = WhyNoPicture(curl, whole, parts->Status.Text(), parts->File.Head());
+    fetched.RemovedBecause = WhyNoPicture(parts->StatusCode, whole, fetched.Ok,
+                                          parts->Status.Text(), parts->File.Head());
     if (!fetched.RemovedBecause.empty()) {
       if (fetched.Ok)
         static_cast<FetchOutcome&>(fetched) = {false, fetched.RemovedBecause, false, {}};

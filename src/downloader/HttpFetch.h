@@ -30,7 +30,7 @@ struct FetchResult : FetchOutcome {
 // sent when that cannot be created. Only a whole response then replaces SavePath, whatever
 // its status, except a body past MaxBodyBytes and, with KeepOnlyRealPictures, one that is no
 // picture. A transfer cut short leaves SavePath as it was. abort ends a transfer within about
-// a second.
+// a second. The file work is left to Settle, off the thread that drives the transfers.
 class PictureTransfer {
  public:
   // limits and abort must outlive the transfer.
@@ -43,9 +43,13 @@ class PictureTransfer {
   // Creates the file and sets every option of curl (fresh or reset; null when none could be
   // made). False when nothing may be sent: Result() then says why.
   bool Prepare(CURL* curl);
-  // After curl's transfer ended with code: closes the file, judges the response and removes
-  // what must not stay.
+  // After curl's transfer ended with code: judges the response by what curl holds, so that
+  // curl may be reused at once.
   void Finish(CURL* curl, CURLcode code);
+  // After Finish, on any thread: marks and closes the file, then gives it the picture's name
+  // or removes what must not stay. Result() is whole only after it; without it the partial
+  // file goes with the transfer, and the picture keeps what it had.
+  void Settle();
 
   // The transfer thread's share of a speed cap for this transfer, 0 for none; the write that
   // finds it used up pauses the transfer, which the caller resumes once Rate() says when.

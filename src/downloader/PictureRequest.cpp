@@ -31,6 +31,8 @@ DownloadRequest PictureRequest(const AppSettings& settings, const BrowserSession
   request.ProxyPort = settings.ProxyPort;
   request.FollowRedirects = settings.Advanced.FollowRedirects;
   request.KeepOnlyRealPictures = settings.Advanced.KeepOnlyRealPictures;
+  request.Page = page;
+  request.ServerDate = settings.Advanced.ServerDate;
   if (session != nullptr && settings.Advanced.BrowserSession) {
     request.Cookie = session->CookieHeaderFor(url);
     request.Referer = page;

@@ -53,6 +53,11 @@ constexpr std::array kOptions = {
                    "A download answered with an error, or whose contents are no picture, is "
                    "deleted and its row marked with the reason.",
                    &AdvancedSettings::KeepOnlyRealPictures, true},
+    AdvancedOption{"ServerDate", "Give pictures the server's date",
+                   "A downloaded picture's file is dated when the server says the picture last "
+                   "changed, not when it was downloaded; without such a date it keeps the "
+                   "download's.",
+                   &AdvancedSettings::ServerDate, false},
     AdvancedOption{"BrowserSession", "Download with the browser's session",
                    "Pictures are requested with the browser's cookies, its user agent and their "
                    "page as referrer; the browser keeps logons between runs from the next start.",

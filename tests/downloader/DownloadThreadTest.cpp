@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 
 #include <atomic>
+#include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -8,7 +12,9 @@
 #include <thread>
 
 #include "downloader/DownloadPool.h"
+#include "downloader/PictureOrigin.h"
 #include "pictures/PictureError.h"
+#include "support/FakeClock.h"
 #include "support/FakeSeams.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -427,6 +433,120 @@ TEST_F(DownloadThreadTest, LocalFileAddressIsRefused) {
   EXPECT_EQ(ReadFileBytes(request.SavePath), "");
   EXPECT_TRUE(outcome.Appended.empty());
 }
+
+// The attribute's value; none when the file has none.
+std::optional<std::string> Attribute(const std::filesystem::path& file, const char* name) {
+  std::string value(4096, '\0');
+  const ssize_t size = ::getxattr(file.c_str(), name, value.data(), value.size());
+  if (size < 0) return std::nullopt;
+  value.resize(static_cast<std::size_t>(size));
+  return value;
+}
+
+bool TakesUserAttributes(const std::filesystem::path& folder) {
+  const std::filesystem::path probe = folder / "probe";
+  WriteFileBytes(probe, "");
+  const bool taken = ::setxattr(probe.c_str(), "user.probe", "1", 1, 0) == 0;
+  std::filesystem::remove(probe);
+  return taken;
+}
+
+// What getfattr, as a user would run it, prints of file; nullopt when it is not installed.
+std::optional<std::string> GetfattrOutput(const std::filesystem::path& file) {
+  if (std::system("command -v getfattr > /dev/null") != 0) return std::nullopt;
+  const std::string command = "getfattr --absolute-names -d '" + file.string() + "' 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return std::nullopt;
+  std::string output;
+  char buffer[512];
+  while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
+    output.append(buffer, got);
+  ::pclose(pipe);
+  return output;
+}
+
+TEST_F(DownloadThreadTest, TheSavedFileNamesItsPictureAndPageWithoutCredentials) {
+  if (!TakesUserAttributes(mFolder.Path())) {
+    GTEST_SKIP() << "the file system of " << mFolder.Path() << " takes no user attributes";
+  }
+  const std::string server = "127.0.0.1:" + std::to_string(mServer.Port());
+  std::vector<DownloadRequest> requests;
+  requests.push_back(Request("/auth"));
+  requests.back().Url = "http://user:secret@" + server + "/auth";
+  requests.back().Page = "http://user:secret@" + server + "/gallery.html?by=me@mail.example";
+  // A followed redirection: the file came from where it ended.
+  requests.push_back(Request("/moved"));
+  requests.back().SavePath = (mFolder / "moved.jpg").string();
+  requests.back().FollowRedirects = true;
+
+  const WorkerOutcome outcome = RunAll(std::move(requests));
+
+  ASSERT_EQ(outcome.Appended.size(), 2u);
+  const std::filesystem::path first = mFolder / "picture.jpg";
+  EXPECT_EQ(Attribute(first, kOriginAttribute), "http://" + server + "/auth");
+  EXPECT_EQ(Attribute(first, kReferrerAttribute),
+            "http://" + server + "/gallery.html?by=me@mail.example");
+  EXPECT_EQ(Attribute(mFolder / "moved.jpg", kOriginAttribute), mServer.Url("/length"));
+  EXPECT_EQ(Attribute(mFolder / "moved.jpg", kReferrerAttribute), std::nullopt);
+  if (const std::optional<std::string> shown = GetfattrOutput(first)) {
+    EXPECT_NE(shown->find("user.xdg.origin.url=\"http://" + server + "/auth\""), std::string::npos)
+        << *shown;
+    EXPECT_EQ(shown->find("secret"), std::string::npos) << *shown;
+  }
+}
+
+struct ServerDateCase {
+  const char* LastModified;  // nullptr: no such header
+  bool ServerDate;
+  std::optional<std::time_t> Expected;  // nothing: the download's own time
+};
+
+void PrintTo(const ServerDateCase& row, std::ostream* out) {
+  *out << (row.LastModified ? row.LastModified : "no Last-Modified")
+       << (row.ServerDate ? ", server's date on" : ", off");
+}
+
+class DownloadServerDateTest : public DownloadThreadTest,
+                               public testing::WithParamInterface<ServerDateCase> {};
+
+// The calendar is the fake one, at 15 January 2026, far from the machine's.
+TEST_P(DownloadServerDateTest, TheFileIsDatedByTheServerOnlyWhenAskedAndBelievable) {
+  const ServerDateCase& row = GetParam();
+  mServer.Http().Get("/dated", [&row](const httplib::Request&, httplib::Response& response) {
+    if (row.LastModified != nullptr) response.set_header("Last-Modified", row.LastModified);
+    response.set_content("dated", "image/jpeg");
+  });
+  DownloadRequest request = Request("/dated");
+  request.ServerDate = row.ServerDate;
+  FakeWallClock calendar;
+  TransferLimits limits;
+  limits.Calendar = &calendar;
+  // The download's own date is no earlier than this file's.
+  WriteFileBytes(mFolder / "before", "");
+  struct stat before {};
+  ASSERT_EQ(::stat((mFolder / "before").c_str(), &before), 0);
+
+  Run(request, limits);
+
+  struct stat info {};
+  ASSERT_EQ(::stat(request.SavePath.c_str(), &info), 0);
+  EXPECT_EQ(ReadFileBytes(request.SavePath), "dated");
+  if (row.Expected) {
+    EXPECT_EQ(info.st_mtim.tv_sec, *row.Expected);
+  } else {
+    EXPECT_GE(info.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LastModified, DownloadServerDateTest,
+    testing::Values(ServerDateCase{"Wed, 21 Oct 2015 07:28:00 GMT", true, 1445412480},
+                    ServerDateCase{"Wed, 21 Oct 2015 07:28:00 GMT", false, std::nullopt},
+                    ServerDateCase{nullptr, true, std::nullopt},
+                    ServerDateCase{"yesterday, roughly", true, std::nullopt},
+                    // Half a day and a day and a half past the calendar's now.
+                    ServerDateCase{"Thu, 15 Jan 2026 12:00:00 GMT", true, 1768478400},
+                    ServerDateCase{"Fri, 16 Jan 2026 12:00:00 GMT", true, std::nullopt}));
 
 }  // namespace
 }  // namespace vexilo::test

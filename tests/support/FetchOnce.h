@@ -18,6 +18,7 @@ inline FetchResult FetchOnce(const DownloadRequest& request, const TransferLimit
   CURL* curl = curl_easy_init();
   if (transfer.Prepare(curl)) transfer.Finish(curl, curl_easy_perform(curl));
   if (curl != nullptr) curl_easy_cleanup(curl);
+  transfer.Settle();
   return transfer.Result();
 }
 
