@@ -72,7 +72,9 @@ int main(int argc, char** argv) {
   });
   Stage("shrink to 128 px", n, [&](std::size_t i) {
     normal[i] = {vexilo::ShrinkToFit(large[i].Pixels, vexilo::kNormalThumbnailSide),
-                 large[i].FullWidth, large[i].FullHeight, {}};
+                 large[i].FullWidth,
+                 large[i].FullHeight,
+                 {}};
   });
   Stage("PNG of 128 px", n, [&](std::size_t i) {
     png[i] = vexilo::EncodePng(normal[i].Pixels);

@@ -361,7 +361,7 @@ void TRun::RunCrawl() {
 }
 
 void TRun::RunCheck(KnownPictures known) {
-  mCheck.emplace();
+  mCheck = CheckProgress{};
   mCheck->KnownContents = std::move(known.Contents);
   mCheck->TaskName = mCurrentTask.Name;
   mCheck->Unattended = mUnattendedStart;
