@@ -1,6 +1,6 @@
 #pragma once
-// The application settings: eight text values kept in the settings store between runs, and
-// the advanced options stored beside them.
+// The application settings: eight text values kept in the settings store between runs, the
+// kind of gallery Create Thumbnails last made, and the advanced options stored beside them.
 // Owned by the main window; workers get copies of what they need.
 
 #include <string>
@@ -18,6 +18,7 @@ struct AppSettings {
   std::string AuthPass;
   std::string PreviewVisible;  // carried through unchanged
   std::string GridVisible;     // carried through unchanged
+  bool ModernGallery = false;  // Create Thumbnails' last choice; the classic gallery by default
   AdvancedSettings Advanced;
 
   bool operator==(const AppSettings&) const = default;

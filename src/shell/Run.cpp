@@ -4,6 +4,7 @@
 #include <exception>
 #include <filesystem>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "crawler/Crawler.h"
@@ -144,6 +145,9 @@ void TRun::AttachDialogs(RunDialogs dialogs) {
 TaskCommands& TRun::Tasks() { return *mTaskCommands; }
 
 void TRun::CreateGallery() {
+  const std::optional<bool> modern = AskModernGallery(mParts.Prompts, mSettings.ModernGallery);
+  if (!modern) return;
+  mSettings.ModernGallery = *modern;
   // A gallery folder is named after what is listed: a task's folder carries its name.
   const std::string listed = mPictureCommands.ListedFolder();
   std::string name;
@@ -151,10 +155,52 @@ void TRun::CreateGallery() {
     name = std::filesystem::path(listed).filename().string();
     if (name.empty()) name = "Gallery";
   }
-  vexilo::CreateGallery({mParts.Folders.GalleriesFolder, name,
-                         mParts.Folders.ShippedFile(kGalleryTemplateFile), mPictures,
-                         [this](int i) { return mPictures.Items().at(i).Thumbnail.Unpack(); },
-                         mParts.Shell, mParts.Prompts});
+  GalleryParts parts{mParts.Folders.GalleriesFolder,
+                     name,
+                     mParts.Folders.ShippedFile(kGalleryTemplateFile),
+                     mPictures,
+                     [this](int i) { return mPictures.Items().at(i).Thumbnail.Unpack(); },
+                     mParts.Shell,
+                     mParts.Prompts};
+  if (!*modern) {
+    vexilo::CreateGallery(parts);
+    return;
+  }
+  const std::unordered_map<std::string, ModernGalleryPicture> origins = PictureOrigins();
+  parts.OriginOf = [&](int i) {
+    const auto found =
+        origins.find(std::filesystem::path(mPictures.Items().at(static_cast<std::size_t>(i)).Path)
+                         .lexically_normal()
+                         .string());
+    return found != origins.end() ? found->second : ModernGalleryPicture{};
+  };
+  parts.Waiting = [this] { mParts.Pump.ProcessEvents(); };
+  vexilo::CreateModernGallery(parts);
+}
+
+std::unordered_map<std::string, ModernGalleryPicture> TRun::PictureOrigins() const {
+  std::unordered_map<std::string, ModernGalleryPicture> origins;
+  if (!mRowsOwner || mPictureRows.empty()) return origins;
+  // The rows share their positions with the download queue, which holds the save paths.
+  CrawlState saved;
+  const CrawlState* state = &mCrawlState;
+  if (*mRowsOwner != mRunningTask.FolderName || mCrawlState.Queue.empty()) {
+    try {
+      mStateFiles.LoadQueueState(*mRowsOwner, saved);
+    } catch (const std::exception&) {
+      return origins;  // the gallery is made without captions of origin
+    }
+    state = &saved;
+  }
+  const std::size_t rows = std::min(mPictureRows.size(), state->Queue.size());
+  for (std::size_t i = 0; i < rows; ++i) {
+    const std::string& savePath = state->Queue[i].SavePath;
+    if (savePath.empty()) continue;
+    const PictureEntry& row = mPictureRows[i];
+    origins[std::filesystem::path(savePath).lexically_normal().string()] =
+        ModernGalleryPicture{.Path = {}, .Address = row.ShownLink(), .Page = row.Page};
+  }
+  return origins;
 }
 
 void TRun::FindCopies() {

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -38,6 +39,7 @@
 #include "downloader/DownloadRequest.h"
 #include "downloader/DownloadTimer.h"
 #include "downloader/RetryPolicy.h"
+#include "gallery/ModernGallery.h"
 #include "pictures/ImageFileList.h"
 #include "pictures/PictureCommands.h"
 #include "pictures/PictureGridView.h"
@@ -116,7 +118,8 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // The download timer's tick.
   void DownloadTick();
 
-  // Thumbnails > Create Thumbnails: the pictures the grid shows as an HTML gallery.
+  // Thumbnails > Create Thumbnails: the pictures the grid shows as an HTML gallery, of the
+  // kind the user picks (the last one picked preselected, the classic one at first).
   void CreateGallery();
   // The picture list's pop-up: the address of row (-1: none selected) to the clipboard, and
   // every row's address to exportlists.txt.
@@ -190,6 +193,9 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // The scheduler: a picture's status in its row, when the rows shown are its task's.
   void SetPictureStatus(std::int64_t queuePosition, const std::string& savedPath,
                         const std::string& status);
+  // Where each shown row's picture came from, by its save path (lexically normal): the
+  // modern gallery's captions. Empty when no task's rows are shown or its queue is unreadable.
+  std::unordered_map<std::string, ModernGalleryPicture> PictureOrigins() const;
   // The statuses (SavedStatuses.h) a saved state of the task in folderName gives the rows
   // shown, when they are that task's.
   void ShowSavedStatuses(const std::string& folderName, const CrawlState& saved, bool waiting);
@@ -236,7 +242,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
     bool Unattended = false;
     std::size_t FirstNewEntry = 0;  // queue entries from here on are new
     int NewPictures = 0;
-    std::unordered_set<std::string> FailedPaths;
+    std::unordered_set<std::string> FailedPaths{};
     bool Ended = false;
   };
   std::optional<CheckProgress> mCheck;

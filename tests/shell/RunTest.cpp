@@ -121,6 +121,16 @@ TEST_F(RunTest, AnInstalledRunKeepsItsFilesUnderTheUsersHome) {
   EXPECT_EQ(shell.PickStarts, std::vector<std::string>{offered.string()});
   EXPECT_FALSE(std::filesystem::exists(offered)) << "another folder was picked";
   EXPECT_EQ(test::ReadFileBytes(dir / "gallery/page0.html"), "<html></html>\r\n");
+  // The classic gallery is offered first, then whichever was picked last.
+  EXPECT_EQ(prompts.Preselected, std::vector<int>{0});
+  prompts.Choice = 1;
+  shell.PickedFolder = (dir / "modern").string();
+  run->CreateGallery();
+  EXPECT_TRUE(std::filesystem::exists(dir / "modern/index.html"));
+  prompts.Choice = -1;
+  prompts.ChoiceCancelled = true;
+  run->CreateGallery();
+  EXPECT_EQ(prompts.Preselected, (std::vector<int>{0, 0, 1}));
   run->ShutDown();
   EXPECT_TRUE(std::filesystem::exists(program / "GTask.lis"));
   EXPECT_TRUE(std::filesystem::is_empty(facts.ExecutableFolder));
