@@ -11,7 +11,7 @@ namespace {
 
 // Rows are justified by the flex trick: each thumbnail grows in proportion to its aspect
 // ratio, so a row's thumbnails end up the same height and fill it exactly.
-constexpr const char* kStyle = R"(:root{color-scheme:dark;--row:200px}
+constexpr const char* kStyle = R"(:root{color-scheme:dark;--row:180px}
 *{box-sizing:border-box}
 body{margin:0;font:15px/1.4 system-ui,sans-serif;background:#111;color:#eee}
 h1{font-size:1.25em;font-weight:600;margin:14px 10px 2px;overflow-wrap:anywhere}
@@ -24,14 +24,14 @@ h1{font-size:1.25em;font-weight:600;margin:14px 10px 2px;overflow-wrap:anywhere}
 .t:focus-visible{outline:3px solid #6af;outline-offset:-3px}
 @media (max-width:600px){:root{--row:110px}.g{gap:2px;padding:0 2px 2px}}
 body.lb-on{overflow:hidden}
-.lb{position:fixed;inset:0;z-index:9;display:flex;align-items:center;justify-content:center;background:rgba(0,0,0,.94);touch-action:pan-y pinch-zoom}
+.lb{position:fixed;inset:0;z-index:9;display:flex;align-items:center;justify-content:center;background:rgba(0,0,0,.96);touch-action:pan-y pinch-zoom}
 .lb[hidden]{display:none}
 .lb-i{max-width:100vw;max-height:calc(100vh - 6em);object-fit:contain}
 .lb button{position:absolute;background:none;border:0;color:#fff;font:40px/1 system-ui,sans-serif;padding:10px 16px;cursor:pointer;opacity:.75}
 .lb button:hover,.lb button:focus-visible{opacity:1}
 .lb-x{top:0;right:0}.lb-p{left:0;top:calc(50% - 1em)}.lb-n{right:0;top:calc(50% - 1em)}
 .lb-c{position:absolute;left:0;right:0;bottom:0;padding:8px 12px;background:rgba(0,0,0,.7);font-size:14px;overflow-wrap:anywhere}
-.lb-c b{margin-right:.8em}.lb-c span{color:#aaa;margin-right:.8em}
+.lb-c b{margin-right:.8em}.lb-c span{color:#aaa;margin-right:.8em;white-space:nowrap}
 .lb-c a{color:#8cf;margin-right:.8em}
 )";
 
@@ -50,7 +50,7 @@ lb.addEventListener('click',function(e){if(e.target===lb)shut()});
 lb.addEventListener('touchstart',function(e){if(e.touches.length>1){x0=null;return}var t=e.changedTouches[0];x0=t.clientX;y0=t.clientY},{passive:true});
 lb.addEventListener('touchend',function(e){if(x0===null)return;var t=e.changedTouches[0],dx=t.clientX-x0,dy=t.clientY-y0;x0=null;if(Math.abs(dx)>40&&Math.abs(dx)>Math.abs(dy))step(dx<0?1:-1)});
 }
-function link(label,u){if(!u)return;el('span','',cap).textContent=label;var a=el('a','',cap);a.href=u;a.rel='noreferrer';a.textContent=decodeSafe(u)}
+function link(label,u){if(!u)return;var l=el('div','',cap);el('span','',l).textContent=label;var a=el('a','',l);a.href=u;a.rel='noreferrer';a.textContent=decodeSafe(u)}
 function decodeSafe(u){try{return decodeURI(u)}catch(e){return u}}
 function show(i){
 if(!lb)build();
@@ -58,8 +58,8 @@ cur=(i+n)%n;var a=ts[cur],d=a.dataset;
 im.src=a.getAttribute('href');im.alt=d.name||'';
 cap.textContent='';el('b','',cap).textContent=d.name||'';
 if(d.w)el('span','',cap).textContent=d.w+' \u00d7 '+d.h+' px';
-link('from',d.src);link('found on',d.page);
 el('span','',cap).textContent=(cur+1)+' / '+n;
+link('from',d.src);link('found on',d.page);
 lb.hidden=false;document.body.classList.add('lb-on');
 try{history.replaceState(null,'','#'+a.id)}catch(e){}
 [1,-1].forEach(function(k){new Image().src=ts[(cur+k+n)%n].getAttribute('href')});
