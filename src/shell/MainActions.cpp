@@ -66,6 +66,7 @@ TMainActions::TMainActions(QWidget* window) : QObject(window) {
 
   CopyUrl = Make("&Copy URL to clipboard");
   ExportLists = Make("&Export lists");
+  ExportCsv = Make("Export as &CSV");
   TrayRestore = Make("&Restore");
   TrayExit = Make("&Exit");
 
@@ -122,6 +123,7 @@ void TMainActions::BuildMenus(QWidget* window) {
   PictureListPopup = new QMenu(window);
   PictureListPopup->addAction(CopyUrl);
   PictureListPopup->addAction(ExportLists);
+  PictureListPopup->addAction(ExportCsv);
 
   TrayPopup = new QMenu(window);
   TrayPopup->addAction(TrayRestore);

@@ -178,26 +178,31 @@ void TRun::CreateGallery() {
   vexilo::CreateModernGallery(parts);
 }
 
-std::unordered_map<std::string, ModernGalleryPicture> TRun::PictureOrigins() const {
-  std::unordered_map<std::string, ModernGalleryPicture> origins;
-  if (!mRowsOwner || mPictureRows.empty()) return origins;
-  // The rows share their positions with the download queue, which holds the save paths.
+std::vector<std::string> TRun::RowSavePaths() const {
+  std::vector<std::string> paths;
+  if (!mRowsOwner || mPictureRows.empty()) return paths;
   CrawlState saved;
   const CrawlState* state = &mCrawlState;
   if (*mRowsOwner != mRunningTask.FolderName || mCrawlState.Queue.empty()) {
     try {
       mStateFiles.LoadQueueState(*mRowsOwner, saved);
     } catch (const std::exception&) {
-      return origins;  // the gallery is made without captions of origin
+      return paths;  // the rows go without their save paths
     }
     state = &saved;
   }
   const std::size_t rows = std::min(mPictureRows.size(), state->Queue.size());
-  for (std::size_t i = 0; i < rows; ++i) {
-    const std::string& savePath = state->Queue[i].SavePath;
-    if (savePath.empty()) continue;
+  for (std::size_t i = 0; i < rows; ++i) paths.push_back(state->Queue[i].SavePath);
+  return paths;
+}
+
+std::unordered_map<std::string, ModernGalleryPicture> TRun::PictureOrigins() const {
+  std::unordered_map<std::string, ModernGalleryPicture> origins;
+  const std::vector<std::string> savePaths = RowSavePaths();
+  for (std::size_t i = 0; i < savePaths.size(); ++i) {
+    if (savePaths[i].empty()) continue;
     const PictureEntry& row = mPictureRows[i];
-    origins[std::filesystem::path(savePath).lexically_normal().string()] =
+    origins[std::filesystem::path(savePaths[i]).lexically_normal().string()] =
         ModernGalleryPicture{.Path = {}, .Address = row.ShownLink(), .Page = row.Page};
   }
   return origins;
@@ -249,6 +254,16 @@ void TRun::CopyLinkToClipboard(int row) {
 
 void TRun::ExportLinks() {
   vexilo::ExportLinks(mPictureRows, mParts.Folders.ProgramFolder, mParts.Shell, mParts.Prompts);
+}
+
+void TRun::ExportCsv() {
+  std::vector<std::string> statuses;
+  statuses.reserve(mPictureRows.size());
+  for (std::size_t i = 0; i < mPictureRows.size(); ++i) {
+    statuses.push_back(mParts.Window.PictureRowStatus(static_cast<int>(i)));
+  }
+  vexilo::ExportCsv(mPictureRows, statuses, RowSavePaths(), mParts.Folders.ProgramFolder,
+                    mParts.Shell, mParts.Prompts);
 }
 
 void TRun::ShutDown() {

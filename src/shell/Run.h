@@ -127,6 +127,8 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // Thumbnails > Find Copies of Pictures, over the listed pictures.
   void FindCopies();
   void ExportLinks();
+  // The picture list's "Export as CSV": every row with its status and save path.
+  void ExportCsv();
 
   // The schedule's and the command line's check of task: its node selected as a click would,
   // nothing asked, no completion box. Its outcome comes to CheckEnded as a check's the user
@@ -196,6 +198,9 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // Where each shown row's picture came from, by its save path (lexically normal): the
   // modern gallery's captions. Empty when no task's rows are shown or its queue is unreadable.
   std::unordered_map<std::string, ModernGalleryPicture> PictureOrigins() const;
+  // The save path of each shown row, from the download queue the rows share their positions
+  // with; shorter (or empty) where the queue is, or cannot be read.
+  std::vector<std::string> RowSavePaths() const;
   // The statuses (SavedStatuses.h) a saved state of the task in folderName gives the rows
   // shown, when they are that task's.
   void ShowSavedStatuses(const std::string& folderName, const CrawlState& saved, bool waiting);

@@ -47,7 +47,8 @@ TEST_F(OptionFormTest, FirstRunShowsTheDefaultsAndOkStoresAllValues) {
     dialog->OkButton()->click();
   });
   EXPECT_EQ(form.ShowModal(), QDialog::Accepted);
-  EXPECT_EQ(store.Values.size(), 8u + AdvancedOptions().size() + AdvancedNumbers().size());
+  // The eight, the gallery kind and the advanced options.
+  EXPECT_EQ(store.Values.size(), 9u + AdvancedOptions().size() + AdvancedNumbers().size());
   EXPECT_EQ(store.Values.at("DownFolder"), "/opt/vexilo/pictures");
   EXPECT_EQ(store.Values.at("DownloadThread"), "3");
   EXPECT_EQ(store.Values.at("PreviewVisible"), "");
