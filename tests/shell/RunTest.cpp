@@ -43,6 +43,10 @@ class RecordingWindow : public RunWindow {
   void SetPictureRowStatus(int row, const std::string& status) override { Statuses[row] = status; }
   void SetPictureRowLink(int, const std::string&) override {}
   void SetGridVisible(bool visible) override { GridVisible = visible; }
+  std::string PictureRowStatus(int row) const override {
+    const auto found = Statuses.find(row);
+    return found != Statuses.end() ? found->second : "";
+  }
   std::vector<PictureEntry> Rows;
   std::map<int, std::string> Statuses;  // by row, the last one set
   bool GridVisible = true;
@@ -238,11 +242,14 @@ TEST_F(RunTest, SelectingATaskShowsWhatBecameOfEachPicture) {
     state.Queue.push_back({"http://x/" + name + ".jpg", (pictures / (name + ".jpg")).string()});
     rows.push_back({name + ".jpg", "http://x/" + name + ".jpg", "", ""});
   }
+  rows[0].Page = state.Queue[0].Page = "http://x/page.html";
   state.DispatchedCount = 4;
   state.Failed = {{state.Queue[1].Url, state.Queue[1].SavePath, "404 Not Found"}};
   state.CutOff = {state.Queue[2]};  // its file is there, cut short
+  const std::string jpeg =
+      test::ReadFileBytes(test::TestData("libjpeg-turbo-testimages/testorig.jpg"));
   for (const std::string name : {"fetched", "failed", "cut", "later"}) {
-    WriteFileBytes(pictures / (name + ".jpg"), "x");
+    WriteFileBytes(pictures / (name + ".jpg"), jpeg);
   }
   TaskStateFiles(dir.Path()).SaveCrawlState("a", rows, state);
   auto run = Start();
@@ -252,6 +259,26 @@ TEST_F(RunTest, SelectingATaskShowsWhatBecameOfEachPicture) {
   EXPECT_EQ(window.Rows.size(), 5u);
   EXPECT_EQ(window.Statuses,
             (std::map<int, std::string>{{0, "done"}, {1, "failed: 404 Not Found"}, {2, ""}}));
+
+  // What a row knows goes with its picture, found by its save path, into the CSV and the
+  // modern gallery's captions.
+  run->ExportCsv();
+  const std::string csv = test::ReadFileBytes(dir / "exportlists.csv");
+  EXPECT_NE(csv.find("\r\nfetched.jpg,http://x/fetched.jpg,http://x/page.html,,,done," +
+                     (pictures / "fetched.jpg").string() + "\r\n"),
+            std::string::npos)
+      << csv;
+  prompts.Choice = 1;
+  shell.PickedFolder = (dir / "modern").string();
+  run->CreateGallery();
+  const std::string page = test::ReadFileBytes(dir / "modern/index.html");
+  EXPECT_NE(page.find("data-name=\"fetched.jpg\" data-w=\"227\" data-h=\"149\" "
+                      "data-src=\"http://x/fetched.jpg\" data-page=\"http://x/page.html\">"),
+            std::string::npos)
+      << page;
+  EXPECT_NE(page.find("data-name=\"later.jpg\" data-w=\"227\" data-h=\"149\" "
+                      "data-src=\"http://x/later.jpg\">"),
+            std::string::npos);
 }
 
 // Real photographs: one at three sizes, another once; the two smaller copies go to the
