@@ -47,4 +47,5 @@ ms() { echo $(( ($2 - $1) / 1000000 )); }
   echo "vipsthumbnail, the same two sizes on $cores processes:      $(( (t3 - t2) / 1000000 )) ms"
   ls "$work/vips" | wc -l | sed "s/^/vips thumbnails written: /"
   du -sh "$work/gallery/thumbs" "$work/vips" | sed "s/^/size: /"
+  wc -c < "$work/gallery/index.html" | sed "s/^/index.html bytes: /"
 ' _ "$build" "$thousand" "$work" "$cores"

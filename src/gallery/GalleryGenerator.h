@@ -40,7 +40,7 @@ struct GalleryParts {
   // The modern gallery's: where a task's picture i came from (empty for a folder's), and what
   // lets the window run while the thumbnails are made.
   std::function<ModernGalleryPicture(int i)> OriginOf{};
-  std::function<void()> Waiting{};
+  std::function<void(int done)> Waiting{};
 };
 
 // Writes the gallery of parts.Pictures into folder from parts.TemplateFile and returns the

@@ -78,6 +78,11 @@ void MakeThumbnails(const std::string& path, const std::filesystem::path& thumbs
 
 }  // namespace
 
+std::string MakingGalleryText(int done, int count) {
+  return "Making the gallery: " + std::to_string(done) + " of " + std::to_string(count) +
+         " pictures";
+}
+
 ModernGalleryResult WriteModernGallery(const ModernGalleryParts& parts,
                                        const std::filesystem::path& folder) {
   OwnFolder(folder);
@@ -92,6 +97,7 @@ ModernGalleryResult WriteModernGallery(const ModernGalleryParts& parts,
   std::vector<ModernGalleryEntry> entries(count);
   std::atomic<std::size_t> next{0};
   std::atomic<int> copied{0};
+  std::atomic<int> done{0};
   std::atomic<unsigned> running{0};
   unsigned threads = parts.Threads != 0 ? parts.Threads : std::thread::hardware_concurrency();
   threads =
@@ -114,12 +120,13 @@ ModernGalleryResult WriteModernGallery(const ModernGalleryParts& parts,
         }
         // An existing copy is kept; a picture that cannot be copied is left out.
         if (CopyNewFile(path, copies / entry.FileName)) ++copied;
+        ++done;
       }
       --running;
     });
   }
   if (parts.Waiting) {
-    while (running.load() > 0) parts.Waiting();
+    while (running.load() > 0) parts.Waiting(done.load());
   }
   for (std::thread& worker : workers) worker.join();
 

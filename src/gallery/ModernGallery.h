@@ -23,9 +23,10 @@ struct ModernGalleryPicture {
 struct ModernGalleryParts {
   std::vector<ModernGalleryPicture> Pictures;  // in the order the page shows them
   std::string Title;
-  std::function<void()> Waiting{};  // called on the calling thread while the workers run
-  unsigned Threads = 0;             // 0: one per core
-  DecodeBudget* Budget = nullptr;   // nullptr: the shared one
+  // Called on the calling thread while the workers run, with the pictures done so far.
+  std::function<void(int done)> Waiting{};
+  unsigned Threads = 0;            // 0: one per core
+  DecodeBudget* Budget = nullptr;  // nullptr: the shared one
 };
 
 struct ModernGalleryResult {
@@ -33,6 +34,9 @@ struct ModernGalleryResult {
   int Thumbnails = 0;           // pictures with both thumbnails written
   int Copied = 0;               // pictures copied now (not there before)
 };
+
+// "Making the gallery: 12 of 300 pictures", the progress panel's text while it is made.
+std::string MakingGalleryText(int done, int count);
 
 // Writes the gallery into folder (made when missing). Thumbnails and index.html are replaced;
 // a picture copy never replaces a file and never follows a link, and one that fails is left

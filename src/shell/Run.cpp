@@ -145,6 +145,8 @@ void TRun::AttachDialogs(RunDialogs dialogs) {
 TaskCommands& TRun::Tasks() { return *mTaskCommands; }
 
 void TRun::CreateGallery() {
+  // The window runs while a modern gallery is made, the menu entry included.
+  if (mMakingGallery) return;
   const std::optional<bool> modern = AskModernGallery(mParts.Prompts, mSettings.ModernGallery);
   if (!modern) return;
   mSettings.ModernGallery = *modern;
@@ -174,8 +176,19 @@ void TRun::CreateGallery() {
                          .string());
     return found != origins.end() ? found->second : ModernGalleryPicture{};
   };
-  parts.Waiting = [this] { mParts.Pump.ProcessEvents(); };
+  // A crawl's progress keeps its panel.
+  const bool showing = mRunState.CrawlIdle();
+  const int count = mPictures.Count();
+  parts.Waiting = [this, showing, count](int done) {
+    if (showing) {
+      mParts.Status.SetStatusText(kProgressPanel, MakingGalleryText(done, count));
+    }
+    mParts.Pump.ProcessEvents();
+  };
+  mMakingGallery = true;
   vexilo::CreateModernGallery(parts);
+  mMakingGallery = false;
+  if (showing) mParts.Status.SetStatusText(kProgressPanel, "");
 }
 
 std::vector<std::string> TRun::RowSavePaths() const {

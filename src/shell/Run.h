@@ -239,6 +239,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // Main thread: the smaller copies the downloads of this start replaced.
   std::unordered_set<std::string> mReplacedPaths;
   bool mFindingCopies = false;
+  bool mMakingGallery = false;  // the modern gallery's workers run, the window with them
   std::unique_ptr<PictureArchive> mArchive;  // none when it could not be opened
   // While the running task's crawl is a check: what it found new.
   struct CheckProgress {
