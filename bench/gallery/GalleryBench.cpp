@@ -1,16 +1,22 @@
 // Time of a whole gallery of every picture of a folder into a fresh folder: the thumbnails made
 // as the grid makes them, then the gallery written (small bitmaps, copies, pages). run-bench.sh
-// runs it beside cp of the same files.
+// runs it beside cp of the same files. With --modern, the modern gallery (1x and 2x JPEG
+// thumbnails on every core, copies, index.html); run-modern-bench.sh runs it beside
+// vipsthumbnail making the same two sizes.
 //   gallery_bench <template> <picture folder> <gallery folder>
+//   gallery_bench --modern <picture folder> <gallery folder> [threads]
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "gallery/GalleryGenerator.h"
+#include "gallery/ModernGallery.h"
 #include "pictures/ThumbnailMaker.h"
 
 namespace {
@@ -33,7 +39,26 @@ class Quiet : public vexilo::DesktopShell, public vexilo::UserPrompts {
 
 }  // namespace
 
+int ModernMain(int argc, char** argv) {
+  vexilo::TImageFileList pictures;
+  pictures.ScanFolder(argv[2]);
+  vexilo::ModernGalleryParts parts;
+  for (const std::string& path : pictures.Paths()) parts.Pictures.push_back({path});
+  parts.Title = "Benchmark";
+  if (argc > 4) parts.Threads = static_cast<unsigned>(std::stoul(argv[4]));
+  const auto start = std::chrono::steady_clock::now();
+  const vexilo::ModernGalleryResult result = vexilo::WriteModernGallery(parts, argv[3]);
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  std::printf(
+      "modern gallery of %d pictures (%d with thumbnails, %d copied): %.3f s, %.2f ms a "
+      "picture\n",
+      pictures.Count(), result.Thumbnails, result.Copied, took.count(),
+      1000 * took.count() / std::max(pictures.Count(), 1));
+  return result.Thumbnails == pictures.Count() ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 4 && std::string(argv[1]) == "--modern") return ModernMain(argc, argv);
   if (argc < 4) {
     std::fprintf(stderr, "usage: %s <template> <picture folder> <gallery folder>\n", argv[0]);
     return 2;

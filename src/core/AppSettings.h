@@ -1,6 +1,6 @@
 #pragma once
-// The application settings: eight text values kept in the settings store between runs, and
-// the advanced options stored beside them.
+// The application settings: eight text values kept in the settings store between runs, the
+// kind of gallery Create Thumbnails last made, and the advanced options stored beside them.
 // Owned by the main window; workers get copies of what they need.
 
 #include <string>
@@ -19,6 +19,7 @@ struct AppSettings {
   std::string AuthPass;
   std::string PreviewVisible;  // carried through unchanged
   std::string GridVisible;     // carried through unchanged
+  bool ModernGallery = false;  // Create Thumbnails' last choice; the classic gallery by default
   AdvancedSettings Advanced;
   // View > Sort By, and the folders the viewer's M and C keys (and with Shift the second)
   // move and copy pictures to, "" until chosen.

@@ -1,7 +1,9 @@
 #pragma once
 // Modal messages the logic shows with fixed texts. Main thread only.
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vexilo {
 
@@ -17,6 +19,13 @@ class UserPrompts {
   // An error box titled "Error" whose one button is "Yes": the viewer's unreadable picture,
   // the gallery's missing template.
   virtual void ShowErrorWithYes(const std::string& text) = 0;
+  // One of choices, `preselected` marked, with "OK" and "Cancel": the index picked, or
+  // nullopt when cancelled. Prompts that cannot ask take the preselected one.
+  virtual std::optional<int> AskChoice(const std::string& /*text*/,
+                                       const std::vector<std::string>& /*choices*/,
+                                       int preselected) {
+    return preselected;
+  }
 };
 
 }  // namespace vexilo

@@ -73,25 +73,67 @@ std::filesystem::path WriteGallery(const GalleryParts& parts, const std::filesys
   return folder / "page0.html";
 }
 
+namespace {
+
+// The folder the user picks, the offered one first; nullopt when cancelled. An offered new
+// folder left unused is removed again.
+std::optional<std::filesystem::path> PickGalleryFolder(const GalleryParts& parts) {
+  CreateFolder(parts.GalleriesFolder);
+  const std::filesystem::path offered =
+      parts.NewFolderName.empty() ? parts.GalleriesFolder : MakeNewFolder(parts);
+  const std::optional<std::string> folder =
+      parts.Shell.PickFolder(kPickGalleryFolderTitle, offered.string());
+  if (offered != parts.GalleriesFolder && (!folder || !SameFolder(*folder, offered))) {
+    std::error_code ignored;
+    std::filesystem::remove(offered, ignored);  // only while it is empty
+  }
+  if (!folder) return std::nullopt;
+  return std::filesystem::path(*folder);
+}
+
+}  // namespace
+
 void CreateGallery(const GalleryParts& parts) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(parts.TemplateFile, ec)) {
     parts.Prompts.ShowErrorWithYes(kMissingTemplateText);
     return;
   }
-  CreateFolder(parts.GalleriesFolder);
-  const std::filesystem::path offered =
-      parts.NewFolderName.empty() ? parts.GalleriesFolder : MakeNewFolder(parts);
   try {
-    const std::optional<std::string> folder =
-        parts.Shell.PickFolder(kPickGalleryFolderTitle, offered.string());
-    if (offered != parts.GalleriesFolder && (!folder || !SameFolder(*folder, offered))) {
-      std::error_code ignored;
-      std::filesystem::remove(offered, ignored);  // only while it is empty
-    }
+    const std::optional<std::filesystem::path> folder = PickGalleryFolder(parts);
     if (!folder) return;
     const std::filesystem::path firstPage = WriteGallery(parts, *folder);
     parts.Shell.Open(firstPage.string());
+  } catch (const std::exception& error) {
+    parts.Prompts.ShowError(error.what());
+  }
+}
+
+std::optional<bool> AskModernGallery(UserPrompts& prompts, bool modern) {
+  const std::optional<int> picked = prompts.AskChoice(
+      kGalleryKindQuestion, {kClassicGalleryChoice, kModernGalleryChoice}, modern ? 1 : 0);
+  if (!picked) return std::nullopt;
+  return *picked == 1;
+}
+
+void CreateModernGallery(const GalleryParts& parts) {
+  try {
+    const std::optional<std::filesystem::path> folder = PickGalleryFolder(parts);
+    if (!folder) return;
+    ModernGalleryParts modern;
+    TImageFileList& pictures = parts.Pictures;
+    modern.Pictures.reserve(static_cast<std::size_t>(pictures.Count()));
+    for (int i = 0; i < pictures.Count(); ++i) {
+      ModernGalleryPicture picture = parts.OriginOf ? parts.OriginOf(i) : ModernGalleryPicture{};
+      picture.Path = pictures.Items()[static_cast<std::size_t>(i)].Path;
+      modern.Pictures.push_back(std::move(picture));
+    }
+    modern.Title = folder->lexically_normal().filename().string();
+    if (modern.Title.empty())
+      modern.Title = folder->lexically_normal().parent_path().filename().string();
+    modern.Waiting = parts.Waiting;
+    const ModernGalleryResult result = WriteModernGallery(modern, *folder);
+    parts.Shell.Open(result.Index.string());
   } catch (const std::exception& error) {
     parts.Prompts.ShowError(error.what());
   }

@@ -1,58 +1,12 @@
 #include "gallery/GalleryPages.h"
 
 #include "core/TextRules.h"
+#include "gallery/HtmlText.h"
 
 namespace vexilo {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-
-// The name in an attribute or text: the four characters that could end or open markup.
-std::string HtmlEscaped(std::string_view text) {
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
-}
-
-// The name as one path segment of an address: what a segment may hold stays as it is (so a
-// plain name, "(1)" prefixes included, comes out unchanged), everything else is
-// percent-encoded, "&" too so that nothing needs escaping in the attribute.
-std::string AddressSegment(std::string_view name) {
-  static constexpr std::string_view kKept = "-._~!$'()*+,;=:@";
-  std::string segment;
-  segment.reserve(name.size());
-  for (unsigned char c : name) {
-    const bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                      kKept.find(static_cast<char>(c)) != std::string_view::npos;
-    if (kept) {
-      segment += static_cast<char>(c);
-    } else {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      segment += '%';
-      segment += kHex[c >> 4];
-      segment += kHex[c & 0xF];
-    }
-  }
-  return segment;
-}
 
 std::string PageLink(int m) {
   const std::string number = std::to_string(m);

@@ -38,6 +38,11 @@ void TPictureListView::AddRow(const PictureEntry& row) {
   }
 }
 
+std::string TPictureListView::Status(int row) const {
+  const QTableWidgetItem* item = row >= 0 && row < rowCount() ? this->item(row, 4) : nullptr;
+  return item != nullptr ? item->text().toStdString() : std::string();
+}
+
 void TPictureListView::SetStatus(int row, const std::string& status) {
   if (row < 0 || row >= rowCount()) return;
   // A row's status changes several times during a download; its item is kept.

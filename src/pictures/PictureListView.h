@@ -21,6 +21,8 @@ class TPictureListView : public QTableWidget {
   void AddRow(const PictureEntry& row);
   // A row out of range is passed over.
   void SetStatus(int row, const std::string& status);
+  // The row's status; "" for a row out of range or without one.
+  std::string Status(int row) const;
   // Shows link in the row's Link column; a row out of range is passed over.
   void SetLink(int row, const std::string& link);
 };

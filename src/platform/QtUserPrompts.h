@@ -11,6 +11,8 @@ class QtUserPrompts : public UserPrompts {
   bool AskYesNo(const std::string& text) override;
   void ShowError(const std::string& text) override;
   void ShowErrorWithYes(const std::string& text) override;
+  std::optional<int> AskChoice(const std::string& text, const std::vector<std::string>& choices,
+                               int preselected) override;
 };
 
 }  // namespace vexilo

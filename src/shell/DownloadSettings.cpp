@@ -8,7 +8,10 @@
 namespace vexilo {
 namespace {
 constexpr int kDefaultThreads = 3;
-}
+// Anything else, a missing value included, is the classic gallery.
+constexpr const char* kGalleryKindKey = "GalleryKind";
+constexpr const char* kModernGalleryValue = "modern";
+}  // namespace
 
 void LoadSettings(SettingsStore& store, const std::string& defaultDownFolder,
                   AppSettings& settings) {
@@ -31,6 +34,7 @@ void LoadSettings(SettingsStore& store, const std::string& defaultDownFolder,
   settings.AuthPass = store.Read("AuthPass");
   settings.PreviewVisible = store.Read("PreviewVisible");
   settings.GridVisible = store.Read("GridVisible");
+  settings.ModernGallery = store.Read(kGalleryKindKey) == kModernGalleryValue;
   settings.Advanced = AdvancedSettings{};
   ReadAdvancedSettings(store, settings.Advanced);
   settings.Order.By = OrderFromStoredName(Trim(store.Read("SortBy")));
@@ -50,6 +54,7 @@ void SaveSettings(SettingsStore& store, const AppSettings& settings) {
   store.Write("AuthPass", settings.AuthPass);
   store.Write("PreviewVisible", settings.PreviewVisible);
   store.Write("GridVisible", settings.GridVisible);
+  store.Write(kGalleryKindKey, settings.ModernGallery ? kModernGalleryValue : "");
   WriteAdvancedSettings(store, settings.Advanced);
   store.Write("SortBy", StoredOrderName(settings.Order.By));
   store.Write("SortReversed", settings.Order.Reversed ? "1" : "0");

@@ -85,6 +85,7 @@ TMainActions::TMainActions(QWidget* window) : QObject(window) {
 
   CopyUrl = Make("&Copy URL to clipboard");
   ExportLists = Make("&Export lists");
+  ExportCsv = Make("Export as &CSV");
   TrayRestore = Make("&Restore");
   TrayExit = Make("&Exit");
 
@@ -154,6 +155,7 @@ void TMainActions::BuildMenus(QWidget* window) {
   PictureListPopup = new QMenu(window);
   PictureListPopup->addAction(CopyUrl);
   PictureListPopup->addAction(ExportLists);
+  PictureListPopup->addAction(ExportCsv);
 
   TrayPopup = new QMenu(window);
   TrayPopup->addAction(TrayRestore);

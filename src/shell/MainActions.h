@@ -63,6 +63,7 @@ class TMainActions : public QObject {
   // Picture list pop-up
   QAction* CopyUrl;
   QAction* ExportLists;
+  QAction* ExportCsv;
   // Tray pop-up
   QAction* TrayRestore;
   QAction* TrayExit;

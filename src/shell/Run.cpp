@@ -4,6 +4,7 @@
 #include <exception>
 #include <filesystem>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "crawler/Crawler.h"
@@ -229,6 +230,11 @@ void TRun::AttachDialogs(RunDialogs dialogs) {
 TaskCommands& TRun::Tasks() { return *mTaskCommands; }
 
 void TRun::CreateGallery() {
+  // The window runs while a modern gallery is made, the menu entry included.
+  if (mMakingGallery) return;
+  const std::optional<bool> modern = AskModernGallery(mParts.Prompts, mSettings.ModernGallery);
+  if (!modern) return;
+  mSettings.ModernGallery = *modern;
   // A gallery folder is named after what is listed: a task's folder carries its name.
   const std::string listed = mPictureCommands.ListedFolder();
   std::string name;
@@ -236,10 +242,68 @@ void TRun::CreateGallery() {
     name = std::filesystem::path(listed).filename().string();
     if (name.empty()) name = "Gallery";
   }
-  vexilo::CreateGallery({mParts.Folders.GalleriesFolder, name,
-                         mParts.Folders.ShippedFile(kGalleryTemplateFile), mPictures,
-                         [this](int i) { return mPictures.Items().at(i).Thumbnail.Unpack(); },
-                         mParts.Shell, mParts.Prompts});
+  GalleryParts parts{mParts.Folders.GalleriesFolder,
+                     name,
+                     mParts.Folders.ShippedFile(kGalleryTemplateFile),
+                     mPictures,
+                     [this](int i) { return mPictures.Items().at(i).Thumbnail.Unpack(); },
+                     mParts.Shell,
+                     mParts.Prompts};
+  if (!*modern) {
+    vexilo::CreateGallery(parts);
+    return;
+  }
+  const std::unordered_map<std::string, ModernGalleryPicture> origins = PictureOrigins();
+  parts.OriginOf = [&](int i) {
+    const auto found =
+        origins.find(std::filesystem::path(mPictures.Items().at(static_cast<std::size_t>(i)).Path)
+                         .lexically_normal()
+                         .string());
+    return found != origins.end() ? found->second : ModernGalleryPicture{};
+  };
+  // A crawl's progress keeps its panel.
+  const bool showing = mRunState.CrawlIdle();
+  const int count = mPictures.Count();
+  parts.Waiting = [this, showing, count](int done) {
+    if (showing) {
+      mParts.Status.SetStatusText(kProgressPanel, MakingGalleryText(done, count));
+    }
+    mParts.Pump.ProcessEvents();
+  };
+  mMakingGallery = true;
+  vexilo::CreateModernGallery(parts);
+  mMakingGallery = false;
+  if (showing) mParts.Status.SetStatusText(kProgressPanel, "");
+}
+
+std::vector<std::string> TRun::RowSavePaths() const {
+  std::vector<std::string> paths;
+  if (!mRowsOwner || mPictureRows.empty()) return paths;
+  CrawlState saved;
+  const CrawlState* state = &mCrawlState;
+  if (*mRowsOwner != mRunningTask.FolderName || mCrawlState.Queue.empty()) {
+    try {
+      mStateFiles.LoadQueueState(*mRowsOwner, saved);
+    } catch (const std::exception&) {
+      return paths;  // the rows go without their save paths
+    }
+    state = &saved;
+  }
+  const std::size_t rows = std::min(mPictureRows.size(), state->Queue.size());
+  for (std::size_t i = 0; i < rows; ++i) paths.push_back(state->Queue[i].SavePath);
+  return paths;
+}
+
+std::unordered_map<std::string, ModernGalleryPicture> TRun::PictureOrigins() const {
+  std::unordered_map<std::string, ModernGalleryPicture> origins;
+  const std::vector<std::string> savePaths = RowSavePaths();
+  for (std::size_t i = 0; i < savePaths.size(); ++i) {
+    if (savePaths[i].empty()) continue;
+    const PictureEntry& row = mPictureRows[i];
+    origins[std::filesystem::path(savePaths[i]).lexically_normal().string()] =
+        ModernGalleryPicture{.Path = {}, .Address = row.ShownLink(), .Page = row.Page};
+  }
+  return origins;
 }
 
 void TRun::FindCopies() {
@@ -288,6 +352,16 @@ void TRun::CopyLinkToClipboard(int row) {
 
 void TRun::ExportLinks() {
   vexilo::ExportLinks(mPictureRows, mParts.Folders.ProgramFolder, mParts.Shell, mParts.Prompts);
+}
+
+void TRun::ExportCsv() {
+  std::vector<std::string> statuses;
+  statuses.reserve(mPictureRows.size());
+  for (std::size_t i = 0; i < mPictureRows.size(); ++i) {
+    statuses.push_back(mParts.Window.PictureRowStatus(static_cast<int>(i)));
+  }
+  vexilo::ExportCsv(mPictureRows, statuses, RowSavePaths(), mParts.Folders.ProgramFolder,
+                    mParts.Shell, mParts.Prompts);
 }
 
 void TRun::ShutDown() {

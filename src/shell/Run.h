@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -40,6 +41,7 @@
 #include "downloader/DownloadRequest.h"
 #include "downloader/DownloadTimer.h"
 #include "downloader/RetryPolicy.h"
+#include "gallery/ModernGallery.h"
 #include "pictures/ImageFileList.h"
 #include "pictures/PictureCommands.h"
 #include "pictures/PictureGridView.h"
@@ -119,7 +121,8 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // The download timer's tick.
   void DownloadTick();
 
-  // Thumbnails > Create Thumbnails: the pictures the grid shows as an HTML gallery.
+  // Thumbnails > Create Thumbnails: the pictures the grid shows as an HTML gallery, of the
+  // kind the user picks (the last one picked preselected, the classic one at first).
   void CreateGallery();
   // The picture list's pop-up: the address of row (-1: none selected) to the clipboard, and
   // every row's address to exportlists.txt.
@@ -127,6 +130,8 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // Thumbnails > Find Copies of Pictures, over the listed pictures.
   void FindCopies();
   void ExportLinks();
+  // The picture list's "Export as CSV": every row with its status and save path.
+  void ExportCsv();
 
   // The schedule's and the command line's check of task: its node selected as a click would,
   // nothing asked, no completion box. Its outcome comes to CheckEnded as a check's the user
@@ -203,6 +208,12 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // The scheduler: a picture's status in its row, when the rows shown are its task's.
   void SetPictureStatus(std::int64_t queuePosition, const std::string& savedPath,
                         const std::string& status);
+  // Where each shown row's picture came from, by its save path (lexically normal): the
+  // modern gallery's captions. Empty when no task's rows are shown or its queue is unreadable.
+  std::unordered_map<std::string, ModernGalleryPicture> PictureOrigins() const;
+  // The save path of each shown row, from the download queue the rows share their positions
+  // with; shorter (or empty) where the queue is, or cannot be read.
+  std::vector<std::string> RowSavePaths() const;
   // The statuses (SavedStatuses.h) a saved state of the task in folderName gives the rows
   // shown, when they are that task's.
   void ShowSavedStatuses(const std::string& folderName, const CrawlState& saved, bool waiting);
@@ -242,6 +253,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
   // Main thread: the smaller copies the downloads of this start replaced.
   std::unordered_set<std::string> mReplacedPaths;
   bool mFindingCopies = false;
+  bool mMakingGallery = false;  // the modern gallery's workers run, the window with them
   std::unique_ptr<PictureArchive> mArchive;  // none when it could not be opened
   // While the running task's crawl is a check: what it found new.
   struct CheckProgress {
@@ -250,7 +262,7 @@ class TRun : private TaskPictureView, private CrawlRunner, private CrawlHooks {
     bool Unattended = false;
     std::size_t FirstNewEntry = 0;  // queue entries from here on are new
     int NewPictures = 0;
-    std::unordered_set<std::string> FailedPaths;
+    std::unordered_set<std::string> FailedPaths{};
     bool Ended = false;
   };
   std::optional<CheckProgress> mCheck;

@@ -17,6 +17,8 @@ class RunWindow {
   virtual void ShowPictureRows(const std::vector<PictureEntry>& rows) = 0;
   virtual void AddPictureRow(const PictureEntry& row) = 0;
   virtual void SetPictureRowStatus(int row, const std::string& status) = 0;
+  // The status row shows now; "" for a row out of range (and where nothing is shown).
+  virtual std::string PictureRowStatus(int /*row*/) const { return ""; }
   // Shows another address in the row's Link column (where a redirection led).
   virtual void SetPictureRowLink(int row, const std::string& link) = 0;
   // Hidden while the user logs on in the browser beneath the grid.

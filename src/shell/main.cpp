@@ -187,6 +187,7 @@ void TMainForm::ConnectCommands() {
     mRun->CopyLinkToClipboard(selected.isEmpty() ? -1 : selected.front()->row());
   });
   connect(a.ExportLists, &QAction::triggered, this, [this] { mRun->ExportLinks(); });
+  connect(a.ExportCsv, &QAction::triggered, this, [this] { mRun->ExportCsv(); });
   connect(a.DownloadSettings, &QAction::triggered, this, [this] {
     if (mOptionForm != nullptr) mOptionForm->ShowModal();
   });
@@ -308,6 +309,8 @@ void TMainForm::AddPictureRow(const PictureEntry& row) { mPictureList->AddRow(ro
 void TMainForm::SetPictureRowStatus(int row, const std::string& status) {
   mPictureList->SetStatus(row, status);
 }
+
+std::string TMainForm::PictureRowStatus(int row) const { return mPictureList->Status(row); }
 
 void TMainForm::SetPictureRowLink(int row, const std::string& link) {
   mPictureList->SetLink(row, link);

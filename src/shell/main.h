@@ -89,6 +89,7 @@ class TMainForm : public QMainWindow, public AddressBox, public RunWindow {
   void ShowPictureRows(const std::vector<PictureEntry>& rows) override;
   void AddPictureRow(const PictureEntry& row) override;
   void SetPictureRowStatus(int row, const std::string& status) override;
+  std::string PictureRowStatus(int row) const override;
   void SetPictureRowLink(int row, const std::string& link) override;
   void SetGridVisible(bool visible) override;
 

@@ -55,5 +55,27 @@ TEST(ExportLinks, AFailedWriteIsToldAndNothingIsOpened) {
   EXPECT_TRUE(shell.Opened.empty());
 }
 
+TEST(ExportCsv, QuotesAsRfc4180AndKeepsEveryRowsFacts) {
+  test::TempDir program;
+  test::RecordingShell shell;
+  test::RecordingPrompts prompts;
+  std::vector<PictureEntry> rows = kRows;
+  rows[0].Page = "http://s/?a=1,b=\"2\"";
+  rows[1].FinalLink = "http://t/a.jpg";
+  ExportCsv(rows, {"OK", "404 Not Found"}, {"/d/a.jpg", "/d/a(1).jpg", "/d/x, y.jpg"},
+            program.Path(), shell, prompts);
+  // Short lists leave their fields empty; the redirection's end is the address shown.
+  EXPECT_EQ(test::ReadFileBytes(program / "exportlists.csv"),
+            "name,address,page,width,height,status,save path\r\n"
+            "a.jpg,http://s/a.jpg,\"http://s/?a=1,b=\"\"2\"\"\",1,2,OK,/d/a.jpg\r\n"
+            "a.jpg,http://t/a.jpg,,,,404 Not Found,/d/a(1).jpg\r\n"
+            ",,,,,,\"/d/x, y.jpg\"\r\n"
+            "b.gif,\"http://s/b\r\nc.gif\",,,,,\r\n");
+  EXPECT_EQ(shell.Opened, std::vector<std::string>{(program / "exportlists.csv").string()});
+  ExportCsv({}, {}, {}, program.Path(), shell, prompts);
+  EXPECT_EQ(shell.Opened.size(), 1u) << "no rows, nothing opened";
+  EXPECT_TRUE(prompts.Errors.empty());
+}
+
 }  // namespace
 }  // namespace vexilo

@@ -80,13 +80,20 @@ TEST(SaveSettings, WritesAllEightInOrderThenTheAdvancedOptions) {
   MemorySettingsStore store;
   AppSettings settings = Loaded(store);
   SaveSettings(store, settings);
-  std::vector<std::string> order{"DownFolder", "DownloadThread", "ProxyServer",    "ProxyPort",
-                                 "AuthName",   "AuthPass",       "PreviewVisible", "GridVisible"};
+  std::vector<std::string> order{"DownFolder",     "DownloadThread", "ProxyServer",
+                                 "ProxyPort",      "AuthName",       "AuthPass",
+                                 "PreviewVisible", "GridVisible",    "GalleryKind"};
   for (const AdvancedOption& option : AdvancedOptions()) order.push_back(option.StoredName);
   for (const AdvancedNumber& number : AdvancedNumbers()) order.push_back(number.StoredName);
   order.insert(order.end(), {"SortBy", "SortReversed", "SortingFolder", "SecondSortingFolder"});
   EXPECT_EQ(store.WriteOrder, order);
   EXPECT_EQ(store.Values.at("GridVisible"), "");
+  // The classic gallery until the modern one has been picked.
+  EXPECT_FALSE(settings.ModernGallery);
+  settings.ModernGallery = true;
+  SaveSettings(store, settings);
+  EXPECT_EQ(store.Values.at("GalleryKind"), "modern");
+  EXPECT_TRUE(Loaded(store).ModernGallery);
 }
 
 TEST(LoadSettings, AdvancedOptionsKeepTheirDefaultsUnlessStoredAsOneOrZero) {

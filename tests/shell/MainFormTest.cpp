@@ -164,8 +164,9 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
   EXPECT_EQ(Captions(a.ThumbnailsMenu), thumbnails);
   EXPECT_EQ(Captions(a.GridPopup), sortingOut);
   EXPECT_EQ(Captions(a.HelpMenu), (std::vector<std::string>{"&Help", "-", "&About..."}));
-  EXPECT_EQ(Captions(a.PictureListPopup),
-            (std::vector<std::string>{"&Copy URL to clipboard", "&Export lists"}));
+  EXPECT_EQ(
+      Captions(a.PictureListPopup),
+      (std::vector<std::string>{"&Copy URL to clipboard", "&Export lists", "Export as &CSV"}));
   EXPECT_EQ(Captions(a.TrayPopup), (std::vector<std::string>{"&Restore", "-", "&Exit"}));
   EXPECT_EQ(a.TrayPopup->defaultAction(), a.TrayRestore);
   EXPECT_TRUE(a.BrowserPaneTask->isChecked());
@@ -299,8 +300,10 @@ TEST_F(MainFormTest, TheGalleryAndExportEntriesReachTheirCommands) {
   auto form = Start();
   const TMainActions& a = *test::Part<TMainActions>(*form);
   a.ExportLists->trigger();  // no rows: nothing written, nothing opened
-  a.CopyUrl->trigger();      // no row selected: the clipboard stays
+  a.ExportCsv->trigger();
+  a.CopyUrl->trigger();  // no row selected: the clipboard stays
   EXPECT_FALSE(std::filesystem::exists(dir / "exportlists.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "exportlists.csv"));
   EXPECT_TRUE(shell.Clipboard.empty());
   a.CreateThumbnails->trigger();
   EXPECT_EQ(prompts.ErrorsWithYes,

@@ -47,8 +47,9 @@ TEST_F(OptionFormTest, FirstRunShowsTheDefaultsAndOkStoresAllValues) {
     dialog->OkButton()->click();
   });
   EXPECT_EQ(form.ShowModal(), QDialog::Accepted);
-  // And the grid's order with the viewer's two sorting folders.
-  EXPECT_EQ(store.Values.size(), 8u + AdvancedOptions().size() + AdvancedNumbers().size() + 4u);
+  // The eight, the gallery kind, the advanced options, and the grid's order with the viewer's
+  // two sorting folders.
+  EXPECT_EQ(store.Values.size(), 9u + AdvancedOptions().size() + AdvancedNumbers().size() + 4u);
   EXPECT_EQ(store.Values.at("DownFolder"), "/opt/vexilo/pictures");
   EXPECT_EQ(store.Values.at("DownloadThread"), "3");
   EXPECT_EQ(store.Values.at("PreviewVisible"), "");

@@ -100,6 +100,16 @@ TEST_F(RunTest, AnInstalledRunKeepsItsFilesUnderTheUsersHome) {
   EXPECT_EQ(shell.PickStarts, std::vector<std::string>{offered.string()});
   EXPECT_FALSE(std::filesystem::exists(offered)) << "another folder was picked";
   EXPECT_EQ(test::ReadFileBytes(dir / "gallery/page0.html"), "<html></html>\r\n");
+  // The classic gallery is offered first, then whichever was picked last.
+  EXPECT_EQ(prompts.Preselected, std::vector<int>{0});
+  prompts.Choice = 1;
+  shell.PickedFolder = (dir / "modern").string();
+  run->CreateGallery();
+  EXPECT_TRUE(std::filesystem::exists(dir / "modern/index.html"));
+  prompts.Choice = -1;
+  prompts.ChoiceCancelled = true;
+  run->CreateGallery();
+  EXPECT_EQ(prompts.Preselected, (std::vector<int>{0, 0, 1}));
   run->ShutDown();
   EXPECT_TRUE(std::filesystem::exists(program / "GTask.lis"));
   EXPECT_TRUE(std::filesystem::is_empty(facts.ExecutableFolder));
@@ -207,11 +217,14 @@ TEST_F(RunTest, SelectingATaskShowsWhatBecameOfEachPicture) {
     state.Queue.push_back({"http://x/" + name + ".jpg", (pictures / (name + ".jpg")).string()});
     rows.push_back({name + ".jpg", "http://x/" + name + ".jpg", "", ""});
   }
+  rows[0].Page = state.Queue[0].Page = "http://x/page.html";
   state.DispatchedCount = 4;
   state.Failed = {{state.Queue[1].Url, state.Queue[1].SavePath, "404 Not Found"}};
   state.CutOff = {state.Queue[2]};  // its file is there, cut short
+  const std::string jpeg =
+      test::ReadFileBytes(test::TestData("libjpeg-turbo-testimages/testorig.jpg"));
   for (const std::string name : {"fetched", "failed", "cut", "later"}) {
-    WriteFileBytes(pictures / (name + ".jpg"), "x");
+    WriteFileBytes(pictures / (name + ".jpg"), jpeg);
   }
   TaskStateFiles(dir.Path()).SaveCrawlState("a", rows, state);
   auto run = Start();
@@ -221,6 +234,26 @@ TEST_F(RunTest, SelectingATaskShowsWhatBecameOfEachPicture) {
   EXPECT_EQ(window.Rows.size(), 5u);
   EXPECT_EQ(window.Statuses,
             (std::map<int, std::string>{{0, "done"}, {1, "failed: 404 Not Found"}, {2, ""}}));
+
+  // What a row knows goes with its picture, found by its save path, into the CSV and the
+  // modern gallery's captions.
+  run->ExportCsv();
+  const std::string csv = test::ReadFileBytes(dir / "exportlists.csv");
+  EXPECT_NE(csv.find("\r\nfetched.jpg,http://x/fetched.jpg,http://x/page.html,,,done," +
+                     (pictures / "fetched.jpg").string() + "\r\n"),
+            std::string::npos)
+      << csv;
+  prompts.Choice = 1;
+  shell.PickedFolder = (dir / "modern").string();
+  run->CreateGallery();
+  const std::string page = test::ReadFileBytes(dir / "modern/index.html");
+  EXPECT_NE(page.find("data-name=\"fetched.jpg\" data-w=\"227\" data-h=\"149\" "
+                      "data-src=\"http://x/fetched.jpg\" data-page=\"http://x/page.html\">"),
+            std::string::npos)
+      << page;
+  EXPECT_NE(page.find("data-name=\"later.jpg\" data-w=\"227\" data-h=\"149\" "
+                      "data-src=\"http://x/later.jpg\">"),
+            std::string::npos);
 }
 
 // Real photographs: one at three sizes, another once; the two smaller copies go to the

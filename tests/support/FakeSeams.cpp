@@ -35,6 +35,16 @@ void RecordingPrompts::ShowErrorWithYes(const std::string& text) {
   ErrorsWithYes.push_back(text);
 }
 
+std::optional<int> RecordingPrompts::AskChoice(const std::string& text,
+                                               const std::vector<std::string>& /*choices*/,
+                                               int preselected) {
+  if (mMessagesOnly) ADD_FAILURE() << "unexpected choice: " << text;
+  Questions.push_back(text);
+  Preselected.push_back(preselected);
+  if (ChoiceCancelled) return std::nullopt;
+  return Choice >= 0 ? Choice : preselected;
+}
+
 void RecordingStatus::SetStatusText(int panel, const std::string& text) {
   mHistory.at(static_cast<std::size_t>(panel)).push_back(text);
 }

@@ -34,12 +34,19 @@ class RecordingPrompts : public UserPrompts {
   bool AskYesNo(const std::string& text) override;
   void ShowError(const std::string& text) override;
   void ShowErrorWithYes(const std::string& text) override;
+  // Records the question and the preselected choice; answers Choice, or the preselected one
+  // when Choice is -1 (nullopt when ChoiceCancelled).
+  std::optional<int> AskChoice(const std::string& text, const std::vector<std::string>& choices,
+                               int preselected) override;
 
   std::vector<std::string> Messages;
   std::vector<std::string> Questions;
   std::vector<std::string> Errors;
   std::vector<std::string> ErrorsWithYes;
   bool Answer = true;
+  std::vector<int> Preselected;  // one per choice asked
+  int Choice = -1;
+  bool ChoiceCancelled = false;
   std::function<void()> OnMessage;  // runs while the message "is shown"
 
  private:

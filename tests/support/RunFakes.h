@@ -32,6 +32,10 @@ class RecordingWindow : public RunWindow {
   void SetPictureRowStatus(int row, const std::string& status) override { Statuses[row] = status; }
   void SetPictureRowLink(int, const std::string&) override {}
   void SetGridVisible(bool visible) override { GridVisible = visible; }
+  std::string PictureRowStatus(int row) const override {
+    const auto found = Statuses.find(row);
+    return found != Statuses.end() ? found->second : "";
+  }
   std::vector<PictureEntry> Rows;
   std::map<int, std::string> Statuses;  // by row, the last one set
   bool GridVisible = true;
