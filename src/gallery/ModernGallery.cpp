@@ -8,10 +8,10 @@
 #include <fstream>
 #include <thread>
 
+#include "core/CopyNewFile.h"
 #include "core/Errors.h"
 #include "core/LineFile.h"
 #include "core/PictureHeader.h"
-#include "gallery/CopyNewFile.h"
 #include "gallery/ModernGalleryPage.h"
 #include "pictures/DecodePicture.h"
 #include "pictures/JpegWriter.h"
