@@ -463,18 +463,7 @@ void TRun::StartDueCheck() {
   if (Busy() || !mTaskCommands) return;
   const std::vector<int> due =
       DueTasks(mTaskList, mParts.Folders.ProgramFolder, mParts.Calendar.Now());
-  if (due.empty()) return;
-  // Marked before it starts, so that a task whose check cannot start is not tried again at once.
-  try {
-    const std::filesystem::path folder =
-        mStateFiles.StateFolder(mTaskList.TaskLine(due.front(), TaskRecord::kFolderNameLine));
-    CheckSchedule schedule = ReadCheckSchedule(folder);
-    schedule.LastCheck = mParts.Calendar.Now();
-    WriteCheckSchedule(folder, schedule);
-  } catch (const std::exception&) {
-    // Tried again at the next turn.
-  }
-  StartUnattendedCheck(due.front());
+  if (!due.empty()) StartUnattendedCheck(due.front());
 }
 
 bool TRun::Busy() const {

@@ -187,6 +187,7 @@ std::string TaskCommands::CheckTask(int task, bool askUser) {
   } catch (const std::exception& e) {
     return UnreadableTaskMessage(mParts.Tasks.TaskName(task), e.what());
   }
+  MarkScheduledCheck(record.FolderName);
   if (const std::string reason = UnusablePictureFolder(record.TaskFolder); !reason.empty()) {
     return UnusableFolderMessage(record.Name, record.TaskFolder, reason, TaskFolderFileLine(task));
   }
@@ -210,13 +211,6 @@ std::string TaskCommands::CheckTask(int task, bool askUser) {
     // The check goes on from its saved start like a resumed crawl, so a stopped one resumes.
     MakeCheckStart(state, record.StartUrl, deleted, fetchDeleted);
     stateFiles.SaveCrawlState(folderName, rows, state);
-    // The schedule counts from the start, so a check that fails is not tried again at once.
-    const std::filesystem::path stateFolder = stateFiles.StateFolder(folderName);
-    CheckSchedule schedule = ReadCheckSchedule(stateFolder);
-    if (schedule.Hours > 0) {
-      schedule.LastCheck = mParts.Calendar.Now();
-      WriteCheckSchedule(stateFolder, schedule);
-    }
     mParts.CurrentTask = std::move(record);
     mParts.Run.ResumeRequested = true;
     mParts.Crawl.RunCheck(std::move(known));
@@ -312,6 +306,19 @@ bool TaskCommands::PictureFolderUsable(int task, const TaskRecord& record) {
   mParts.Prompts.ShowError(
       UnusableFolderMessage(record.Name, record.TaskFolder, reason, TaskFolderFileLine(task)));
   return false;
+}
+
+void TaskCommands::MarkScheduledCheck(const std::string& folderName) {
+  try {
+    const std::filesystem::path stateFolder =
+        TaskStateFiles(mParts.ProgramFolder).StateFolder(folderName);
+    CheckSchedule schedule = ReadCheckSchedule(stateFolder);
+    if (schedule.Hours <= 0) return;
+    schedule.LastCheck = mParts.Calendar.Now();
+    WriteCheckSchedule(stateFolder, schedule);
+  } catch (const std::exception&) {
+    // The schedule tries again at its next turn.
+  }
 }
 
 int TaskCommands::TaskFolderFileLine(int task) {

@@ -109,6 +109,9 @@ class TaskCommands {
   std::optional<TaskRecord> ReadBlockOrRefuse(int task);
   // Whether a crawl can save into the record's picture folder; false after showing why.
   bool PictureFolderUsable(int task, const TaskRecord& record);
+  // A scheduled task's check counts from its start, and a check that cannot start counts too,
+  // so that the schedule does not try it again at once.
+  void MarkScheduledCheck(const std::string& folderName);
   // The TaskFolder line of task in GTask.lis, counted from 1.
   static int TaskFolderFileLine(int task);
   void DeleteTaskFolders(int task, bool pictures, bool state);
