@@ -68,7 +68,7 @@ TMainActions::TMainActions(QWidget* window) : QObject(window) {
   // The keys are the grid's own (and the viewer's): shown here, not taken from other panes.
   MoveToTrash = Make("Move to &Trash\tDel");
   MoveToFolder = Make("&Move to Folder\tM");
-  CopyToFolder = Make("&Copy to Folder\tC");
+  CopyToFolder = Make("Co&py to Folder\tC");
   RenamePicture = Make("&Rename...\tF2");
   Help = Make("&Help");
   About = Make("&About...");
@@ -85,7 +85,7 @@ TMainActions::TMainActions(QWidget* window) : QObject(window) {
 
   CopyUrl = Make("&Copy URL to clipboard");
   ExportLists = Make("&Export lists");
-  ExportCsv = Make("Export as &CSV");
+  ExportCsv = Make("Export as C&SV");
   TrayRestore = Make("&Restore");
   TrayExit = Make("&Exit");
 
@@ -130,7 +130,7 @@ void TMainActions::BuildMenus(QWidget* window) {
   ViewMenu->addAction(PreviewPane);
   ViewMenu->addAction(GridPane);
   ViewMenu->addSeparator();
-  QMenu* sortMenu = ViewMenu->addMenu("Sort &By");
+  QMenu* sortMenu = ViewMenu->addMenu("S&ort By");
   for (QAction* order : {SortByName, SortByModified, SortBySize, SortByDimensions, SortByKind}) {
     sortMenu->addAction(order);
   }

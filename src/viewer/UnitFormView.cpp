@@ -152,7 +152,7 @@ void TFormView::BuildActions() {
   // Sorting out. The keys are the viewer's own (keyPressEvent), shown beside the entries.
   a.MoveToTrash = make("Move to &Trash\tDel", &TFormView::TrashShown);
   a.MoveToFolder = make("&Move to Folder\tM", nullptr);
-  a.CopyToFolder = make("&Copy to Folder\tC", nullptr);
+  a.CopyToFolder = make("Co&py to Folder\tC", nullptr);
   a.MoveToSecondFolder = make("Move to Second F&older\tShift+M", nullptr);
   a.CopyToSecondFolder = make("Copy to Second Fol&der\tShift+C", nullptr);
   a.Rename = make("&Rename...\tF2", &TFormView::RenameShown);

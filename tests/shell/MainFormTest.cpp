@@ -19,6 +19,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <algorithm>
+#include <map>
 
 #include "core/LineFile.h"
 #include "pictures/PictureGrid.h"
@@ -70,6 +71,20 @@ std::vector<std::string> Captions(const QMenu* menu) {
     }
   }
   return captions;
+}
+
+// The entries of a menu whose access keys (the letter after "&") another entry has too: the key
+// would only move between them, never choose one.
+std::vector<std::string> SharedAccessKeys(const QMenu* menu) {
+  std::map<QChar, int> uses;
+  std::vector<std::string> shared;
+  for (const QAction* action : menu->actions()) {
+    const QString text = action->text();
+    const int at = text.indexOf('&');
+    if (at < 0 || at + 1 >= text.size()) continue;
+    if (++uses[text[at + 1].toLower()] == 2) shared.push_back(text.toStdString());
+  }
+  return shared;
 }
 
 class MainFormTest : public testing::Test {
@@ -151,14 +166,14 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
   EXPECT_EQ(Captions(a.TaskMenu), taskEntries);
   EXPECT_EQ(Captions(a.TaskTreePopup), taskEntries);
   EXPECT_EQ(Captions(a.ViewMenu), (std::vector<std::string>{"&Browser Pane >", "-", "&Preview Pane",
-                                                            "&Grid Pane", "-", "Sort &By >"}));
+                                                            "&Grid Pane", "-", "S&ort By >"}));
   EXPECT_EQ(Captions(a.ViewMenu->actions()[0]->menu()),
             (std::vector<std::string>{"Task", "Folder"}));
   EXPECT_EQ(Captions(a.ViewMenu->actions()[5]->menu()),
             (std::vector<std::string>{"&Name", "&Modification Time", "&Size", "&Dimensions",
                                       "&Kind", "-", "&Reversed"}));
   const std::vector<std::string> sortingOut = {"Move to &Trash\tDel", "&Move to Folder\tM",
-                                               "&Copy to Folder\tC", "&Rename...\tF2"};
+                                               "Co&py to Folder\tC", "&Rename...\tF2"};
   std::vector<std::string> thumbnails = {"&Create Thumbnails", "&Find Copies of Pictures", "-"};
   thumbnails.insert(thumbnails.end(), sortingOut.begin(), sortingOut.end());
   EXPECT_EQ(Captions(a.ThumbnailsMenu), thumbnails);
@@ -166,8 +181,12 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
   EXPECT_EQ(Captions(a.HelpMenu), (std::vector<std::string>{"&Help", "-", "&About..."}));
   EXPECT_EQ(
       Captions(a.PictureListPopup),
-      (std::vector<std::string>{"&Copy URL to clipboard", "&Export lists", "Export as &CSV"}));
+      (std::vector<std::string>{"&Copy URL to clipboard", "&Export lists", "Export as C&SV"}));
   EXPECT_EQ(Captions(a.TrayPopup), (std::vector<std::string>{"&Restore", "-", "&Exit"}));
+  for (const QMenu* menu : {a.FileMenu, a.TaskMenu, a.ViewMenu, a.ThumbnailsMenu, a.HelpMenu,
+                            a.PictureListPopup, a.GridPopup, a.TrayPopup}) {
+    EXPECT_EQ(SharedAccessKeys(menu), std::vector<std::string>{}) << menu->title().toStdString();
+  }
   EXPECT_EQ(a.TrayPopup->defaultAction(), a.TrayRestore);
   EXPECT_TRUE(a.BrowserPaneTask->isChecked());
   EXPECT_TRUE(a.PreviewPane->isChecked());

@@ -99,7 +99,7 @@ TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {
   EXPECT_EQ(
       Captions(menuOf(3)),
       (std::vector<std::string>{"Set &Wallpaper", "-", "Move to &Trash\tDel", "&Move to Folder\tM",
-                                "&Copy to Folder\tC", "Move to Second F&older\tShift+M",
+                                "Co&py to Folder\tC", "Move to Second F&older\tShift+M",
                                 "Copy to Second Fol&der\tShift+C", "&Rename...\tF2"}));
 
   std::vector<std::string> tips;
