@@ -14,10 +14,12 @@
 #include <vector>
 
 #include "core/InstanceLock.h"
+#include "pictures/ColourProfile.h"
 #include "pictures/ThumbnailCache.h"
 #include "platform/QSettingsStore.h"
 #include "platform/QtDesktopShell.h"
 #include "platform/QtUserPrompts.h"
+#include "platform/ScreenProfile.h"
 #include "platform/SystemFolders.h"
 #include "shell/AppIcon.h"
 #include "shell/CheckCommand.h"
@@ -72,6 +74,8 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // Before any picture is decoded for the windows.
+  vexilo::UseScreenProfile(vexilo::ReadScreenProfile());
   // Listings read and fill the desktop's shared thumbnail cache, as file managers do.
   vexilo::UseThumbnailCacheFolder(
       vexilo::ThumbnailCacheFolderFor(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));

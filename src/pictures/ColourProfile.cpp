@@ -4,12 +4,16 @@
 #include <xxhash.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <unordered_map>
+#include <utility>
 
 namespace vexilo {
 namespace {
@@ -24,8 +28,8 @@ struct ProfileDeleter {
 };
 using Profile = std::unique_ptr<void, ProfileDeleter>;
 
-// No transform when the profile leaves every sampled colour as it is: an sRGB profile, as most
-// cameras and editors embed, costs nothing then.
+// No transform when the profile leaves every sampled colour as it is, give or take a step: an
+// sRGB profile, as most cameras and editors embed, costs nothing then.
 bool LeavesColoursAlone(cmsHTRANSFORM transform) {
   constexpr int kSteps = 16;
   std::array<std::uint8_t, 3 * kSteps * kSteps * kSteps> in{}, out{};
@@ -40,18 +44,28 @@ bool LeavesColoursAlone(cmsHTRANSFORM transform) {
     }
   }
   cmsDoTransform(transform, in.data(), out.data(), kSteps * kSteps * kSteps);
-  return in == out;
+  // Two sRGB profiles' tables round a few colours apart by one step: nobody sees that.
+  return std::equal(in.begin(), in.end(), out.begin(),
+                    [](std::uint8_t a, std::uint8_t b) { return std::abs(a - b) <= 1; });
 }
 
-// Null for a profile that needs none or cannot be used.
-Transform MakeTransform(std::string_view iccProfile) {
-  Profile in(
-      cmsOpenProfileFromMem(iccProfile.data(), static_cast<cmsUInt32Number>(iccProfile.size())));
-  if (!in || cmsGetColorSpace(in.get()) != cmsSigRgbData) return nullptr;
-  Profile srgb(cmsCreate_sRGBProfile());
-  if (!srgb) return nullptr;
+// An RGB profile, or null; empty means sRGB.
+Profile OpenRgbProfile(std::string_view iccProfile) {
+  Profile profile(iccProfile.empty()
+                      ? cmsCreate_sRGBProfile()
+                      : cmsOpenProfileFromMem(iccProfile.data(),
+                                              static_cast<cmsUInt32Number>(iccProfile.size())));
+  if (!profile || cmsGetColorSpace(profile.get()) != cmsSigRgbData) return nullptr;
+  return profile;
+}
+
+// Null for a pair that needs none or cannot be used.
+Transform MakeTransform(std::string_view from, std::string_view to) {
+  const Profile in = OpenRgbProfile(from);
+  const Profile out = OpenRgbProfile(to);
+  if (!in || !out) return nullptr;
   // Without LittleCMS's one-pixel cache a transform may run on several threads at once.
-  Transform transform(cmsCreateTransform(in.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8,
+  Transform transform(cmsCreateTransform(in.get(), TYPE_BGR_8, out.get(), TYPE_BGR_8,
                                          INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE));
   if (!transform || LeavesColoursAlone(transform.get())) return nullptr;
   return transform;
@@ -59,23 +73,29 @@ Transform MakeTransform(std::string_view iccProfile) {
 
 class TransformCache {
  public:
-  // The transform of the profile, made on its first use; null when it needs none.
-  cmsHTRANSFORM For(std::string_view iccProfile) {
-    const std::uint64_t key = XXH3_64bits(iccProfile.data(), iccProfile.size());
+  // The transform between the profiles (empty: sRGB), made on its first use; null when it
+  // needs none.
+  cmsHTRANSFORM For(std::string_view from, std::string_view to) {
+    const std::pair key{XXH3_64bits(from.data(), from.size()), XXH3_64bits(to.data(), to.size())};
     std::lock_guard lock(mMutex);
     auto found = mTransforms.find(key);
     if (found == mTransforms.end()) {
       // A folder of pictures from a few devices has a few profiles: more is unusual.
       if (mTransforms.size() >= kMostProfiles) mTransforms.clear();
-      found = mTransforms.emplace(key, MakeTransform(iccProfile)).first;
+      found = mTransforms.emplace(key, MakeTransform(from, to)).first;
     }
     return found->second.get();
   }
 
  private:
+  struct KeyHash {
+    std::size_t operator()(const std::pair<std::uint64_t, std::uint64_t>& key) const {
+      return static_cast<std::size_t>(key.first ^ (key.second * 0x9E3779B97F4A7C15ull));
+    }
+  };
   static constexpr std::size_t kMostProfiles = 32;
   std::mutex mMutex;
-  std::unordered_map<std::uint64_t, Transform> mTransforms;
+  std::unordered_map<std::pair<std::uint64_t, std::uint64_t>, Transform, KeyHash> mTransforms;
 };
 
 TransformCache& Transforms() {
@@ -88,16 +108,46 @@ std::uint32_t BigEndian32(const unsigned char* bytes) {
          std::uint32_t{bytes[2]} << 8 | bytes[3];
 }
 
-}  // namespace
+// Set once at start-up, before any picture is decoded for the screen; empty while it is sRGB.
+std::mutex gScreenMutex;
+std::string gScreenProfile;
 
-void ConvertToSrgb(std::string_view iccProfile, Bitmap24& pixels) {
-  if (iccProfile.empty() || pixels.Empty()) return;
-  cmsHTRANSFORM transform = Transforms().For(iccProfile);
+std::string ScreenProfile() {
+  std::lock_guard lock(gScreenMutex);
+  return gScreenProfile;
+}
+
+void Convert(std::string_view from, std::string_view to, Bitmap24& pixels) {
+  if (from == to || pixels.Empty()) return;
+  cmsHTRANSFORM transform = Transforms().For(from, to);
   if (!transform) return;
   for (int y = 0; y < pixels.Height(); ++y) {
     std::uint8_t* row = pixels.Row(y);
     cmsDoTransform(transform, row, row, static_cast<cmsUInt32Number>(pixels.Width()));
   }
+}
+
+}  // namespace
+
+void ConvertToSrgb(std::string_view iccProfile, Bitmap24& pixels) {
+  Convert(iccProfile, {}, pixels);
+}
+
+void ConvertForScreen(std::string_view iccProfile, Bitmap24& pixels) {
+  Convert(iccProfile, ScreenProfile(), pixels);
+}
+
+void UseScreenProfile(std::string_view iccProfile) {
+  // A profile that shows sRGB unchanged, or cannot be used, leaves the screen sRGB.
+  const bool own = !iccProfile.empty() && OpenRgbProfile(iccProfile) &&
+                   Transforms().For({}, iccProfile) != nullptr;
+  std::lock_guard lock(gScreenMutex);
+  gScreenProfile = own ? std::string(iccProfile) : std::string();
+}
+
+bool ScreenHasOwnColours() {
+  std::lock_guard lock(gScreenMutex);
+  return !gScreenProfile.empty();
 }
 
 std::string PngColourProfile(std::string_view file) {

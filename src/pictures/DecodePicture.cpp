@@ -80,11 +80,17 @@ ReducedPicture DecodeInFileColours(const std::filesystem::path& path, int minLon
   return AtFullSize(DecodeBmp(path, lease));
 }
 
-ReducedPicture Decode(const std::filesystem::path& path, int minLongSide, DecodeLease* lease) {
+ReducedPicture Decode(const std::filesystem::path& path, int minLongSide, DecodeLease* lease,
+                      ColourTarget colours) {
   RefuseNonFiles(path);
   ReducedPicture picture = DecodeInFileColours(path, minLongSide, lease);
-  ConvertToSrgb(picture.ColourProfile, picture.Pixels);
-  picture.ColourProfile.clear();  // the pixels are sRGB now
+  // One step to the screen's colours, so a wide-gamut picture is not first cut down to sRGB.
+  if (colours == ColourTarget::Screen) {
+    ConvertForScreen(picture.ColourProfile, picture.Pixels);
+  } else {
+    ConvertToSrgb(picture.ColourProfile, picture.Pixels);
+  }
+  picture.ColourProfile.clear();  // the pixels are in the target's colours now
   return picture;
 }
 
@@ -114,12 +120,12 @@ std::unique_ptr<PictureAnimation> OpenAnimation(const std::filesystem::path& pat
 }
 
 Bitmap24 DecodePicture(const std::filesystem::path& path) {
-  return Decode(path, 0, nullptr).Pixels;
+  return Decode(path, 0, nullptr, ColourTarget::Srgb).Pixels;
 }
 
 ReducedPicture DecodeReducedPicture(const std::filesystem::path& path, int minLongSide,
-                                    DecodeLease* lease) {
-  return Decode(path, minLongSide, lease);
+                                    DecodeLease* lease, ColourTarget colours) {
+  return Decode(path, minLongSide, lease, colours);
 }
 
 }  // namespace vexilo

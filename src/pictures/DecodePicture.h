@@ -14,6 +14,10 @@
 
 namespace vexilo {
 
+// Whose colours the pixels come in: sRGB for what leaves the program (galleries, the shared
+// thumbnail cache, the wallpaper file), the screen's for what its windows show.
+enum class ColourTarget { Srgb, Screen };
+
 // The picture at full size. Raises PictureError (unreadable file, corrupt or truncated data,
 // a name whose extension does not match the contents, a size past the limits of Bitmap24.h
 // or absurd for the file's size).
@@ -25,6 +29,7 @@ Bitmap24 DecodePicture(const std::filesystem::path& path);
 // Other kinds come at full size. What the decode holds is taken from `lease`, when given,
 // before it is allocated.
 ReducedPicture DecodeReducedPicture(const std::filesystem::path& path, int minLongSide,
-                                    DecodeLease* lease = nullptr);
+                                    DecodeLease* lease = nullptr,
+                                    ColourTarget colours = ColourTarget::Srgb);
 
 }  // namespace vexilo

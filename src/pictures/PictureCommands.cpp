@@ -222,7 +222,8 @@ void PictureCommands::ShowPreview(const std::string& path) {
   mParts.Grid.HidePreview();
   try {
     // The pane never needs more pixels than its longer side; a JPEG decodes reduced to that.
-    ReducedPicture picture = DecodeReducedPicture(path, std::max(mParts.Grid.PreviewSide(), 1));
+    ReducedPicture picture = DecodeReducedPicture(path, std::max(mParts.Grid.PreviewSide(), 1),
+                                                  nullptr, ColourTarget::Screen);
     mParts.Grid.ShowPreview(picture.Pixels, picture.FullWidth, picture.FullHeight);
   } catch (const std::exception&) {
     mParts.Grid.HidePreview();

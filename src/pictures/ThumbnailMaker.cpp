@@ -4,6 +4,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "pictures/ColourProfile.h"
 #include "pictures/DecodePicture.h"
 #include "pictures/ShrinkBitmap.h"
 #include "pictures/Thumbnail.h"
@@ -49,10 +50,24 @@ ThumbnailResult ResultOf(const std::string& path, Make make) {
 
 }  // namespace
 
+namespace {
+
+// The cache's sRGB pixels in the screen's colours, only inside the frame: the cell and its
+// bevels are the grid's own colours.
+Bitmap24 ScreenThumbnail(const ReducedPicture& normal, std::uint32_t buttonFace) {
+  if (!ScreenHasOwnColours()) {
+    return MakeThumbnail(normal.Pixels, normal.FullWidth, normal.FullHeight, buttonFace);
+  }
+  Bitmap24 pixels = normal.Pixels;
+  ConvertForScreen({}, pixels);
+  return MakeThumbnail(pixels, normal.FullWidth, normal.FullHeight, buttonFace);
+}
+
+}  // namespace
+
 Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
                            DecodeBudget& budget) {
-  const ReducedPicture normal = NormalReduction(path, budget);
-  return MakeThumbnail(normal.Pixels, normal.FullWidth, normal.FullHeight, buttonFace);
+  return ScreenThumbnail(NormalReduction(path, budget), buttonFace);
 }
 
 ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t buttonFace,
@@ -66,8 +81,7 @@ ThumbnailResult MakeSignedThumbnailResult(const std::string& path, std::uint32_t
                                           DecodeBudget& budget) {
   return ResultOf(path, [&](ThumbnailResult& result) {
     ReducedPicture normal = NormalReduction(path, budget);
-    result.Thumbnail =
-        PackedBitmap(MakeThumbnail(normal.Pixels, normal.FullWidth, normal.FullHeight, buttonFace));
+    result.Thumbnail = PackedBitmap(ScreenThumbnail(normal, buttonFace));
     result.Signature = MakePictureSignature(normal);
     result.Normal = std::move(normal);
   });

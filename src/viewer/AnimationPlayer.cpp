@@ -3,6 +3,8 @@
 #include <exception>
 #include <utility>
 
+#include "pictures/ColourProfile.h"
+
 namespace vexilo {
 
 AnimationPlayer::AnimationPlayer(ShowFrame show, QObject* parent)
@@ -39,7 +41,10 @@ void AnimationPlayer::Step() {
     return;
   }
   if (mFirstShown) {
-    mShow(std::make_shared<const Bitmap24>(*frame->Canvas));
+    auto shown = std::make_shared<Bitmap24>(*frame->Canvas);
+    // As the first frame was shown: a frame in other colours would flicker.
+    ConvertForScreen({}, *shown);
+    mShow(std::move(shown));
   }
   mFirstShown = true;
   mTimer.start(frame->Delay);

@@ -14,7 +14,7 @@ ViewerPictureCache::ViewerPictureCache()
     : ViewerPictureCache(
           [](const std::string& path, DecodeLease* lease) {
             // A long side of 0 asks for the full size.
-            return DecodeReducedPicture(path, 0, lease).Pixels;
+            return DecodeReducedPicture(path, 0, lease, ColourTarget::Screen).Pixels;
           },
           &DecodeBudget::Shared()) {}
 

@@ -2,6 +2,8 @@
 #include <lcms2.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "pictures/ColourProfile.h"
@@ -96,6 +98,57 @@ TEST(ColourProfileTest, ProfiledPicturesComeBackInSrgb) {
     EXPECT_GT(bareOff, 3 * off);
   }
   SetPictureReading({});
+}
+
+std::string FileText(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// On a wide-gamut screen what the windows show is in the screen's colours, a Display P3 picture
+// in one step, and a picture without a profile as sRGB; files leaving the program stay sRGB.
+TEST(ColourProfileTest, AScreenWithItsOwnProfileShowsPicturesInItsColours) {
+  test::TempDir dir;
+  const std::string d = dir.Path().string() + "/";
+  WriteDisplayP3(dir.Path() / "p3.icc");
+  const std::string srgb = "/usr/share/color/icc/sRGB.icc";
+  const std::string adobe = "/usr/share/color/icc/colord/AdobeRGB1998.icc";
+  if (!std::filesystem::exists(srgb) || !std::filesystem::exists(adobe)) {
+    GTEST_SKIP() << "icc-profiles-free or colord-data missing";
+  }
+  const std::string photo = test::TestData("libjpeg-turbo-testimages/testorig.jpg").string();
+  const std::string make =
+      "convert " + photo + " " + d + "photo.png && convert " + d + "photo.png -profile " + srgb +
+      " -profile " + d + "p3.icc " + d + "p3.png && convert " + d + "p3.png -profile " + adobe +
+      " +profile icc " + d + "p3.adobe.png && convert " + d + "photo.png -profile " + srgb +
+      " -profile " + adobe + " +profile icc " + d + "photo.adobe.png";
+  if (std::system(make.c_str()) != 0) GTEST_SKIP() << "ImageMagick missing";
+  const auto decode = [&](const char* file, ColourTarget colours) {
+    return DecodeReducedPicture(dir.Path() / file, 0, nullptr, colours).Pixels;
+  };
+  const Bitmap24 p3InSrgb = decode("p3.png", ColourTarget::Srgb);
+
+  UseScreenProfile(FileText(adobe));
+  EXPECT_TRUE(ScreenHasOwnColours());
+  const struct {
+    const char* file;
+    const char* reference;
+  } kShown[] = {{"p3.png", "p3.adobe.png"}, {"photo.png", "photo.adobe.png"}};
+  for (const auto& shown : kShown) {
+    SCOPED_TRACE(shown.file);
+    const auto [mean, largest] = Difference(decode(shown.file, ColourTarget::Screen),
+                                            DecodePicture(dir.Path() / shown.reference));
+    EXPECT_LT(mean, 0.8);
+    EXPECT_LE(largest, 6);
+  }
+  EXPECT_EQ(Difference(decode("p3.png", ColourTarget::Srgb), p3InSrgb).second, 0);
+
+  // An sRGB screen profile, an empty one and a broken one leave the screen sRGB.
+  for (const std::string& profile : {FileText(srgb), std::string(), std::string("acsp junk")}) {
+    UseScreenProfile(profile);
+    EXPECT_FALSE(ScreenHasOwnColours());
+    EXPECT_EQ(Difference(decode("p3.png", ColourTarget::Screen), p3InSrgb).second, 0);
+  }
 }
 
 }  // namespace
