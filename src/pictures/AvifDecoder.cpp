@@ -75,7 +75,9 @@ class AvifAnimation final : public PictureAnimation {
     DrawImage(mPath, *mDecoder, mCanvas);
     const auto time = std::chrono::milliseconds(
         static_cast<std::int64_t>(std::max(0.0, mDecoder->imageTiming.duration) * 1000 + 0.5));
-    return AnimationFrame{&mCanvas, ShownFrameTime(time)};
+    const avifRWData& icc = mDecoder->image->icc;
+    return AnimationFrame{
+        &mCanvas, ShownFrameTime(time), {reinterpret_cast<const char*>(icc.data), icc.size}};
   }
 
  private:

@@ -403,7 +403,7 @@ class GifAnimation final : public PictureAnimation {
     const std::chrono::milliseconds delay = ShownFrameTime(mControl.Delay);
     mControl = {};
     ++mFramesThisPass;
-    return {&mCanvas, delay};
+    return {&mCanvas, delay, {}};
   }
 
   // Before the next frame: the last one's area as its disposal asks.

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "pictures/Bitmap24.h"
 
@@ -19,6 +20,8 @@ inline constexpr std::chrono::milliseconds kShortestFrame{20};
 struct AnimationFrame {
   const Bitmap24* Canvas = nullptr;  // the whole picture; valid until the next Next()
   std::chrono::milliseconds Delay{};
+  // The file's ICC profile the canvas is in, as long as the animation lasts; empty: sRGB.
+  std::string_view ColourProfile;
 };
 
 class PictureAnimation {

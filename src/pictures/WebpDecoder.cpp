@@ -19,6 +19,21 @@ namespace vexilo {
 
 namespace {
 
+// The ICCP chunk of an extended file; empty without one.
+std::string WebpColourProfile(const std::uint8_t* bytes, std::size_t size) {
+  const WebPData data{bytes, size};
+  WebPDemuxer* demux = WebPDemux(&data);
+  if (!demux) return {};
+  std::string profile;
+  WebPChunkIterator chunk;
+  if (WebPDemuxGetChunk(demux, "ICCP", 1, &chunk)) {
+    profile.assign(reinterpret_cast<const char*>(chunk.chunk.bytes), chunk.chunk.size);
+    WebPDemuxReleaseChunkIterator(&chunk);
+  }
+  WebPDemuxDelete(demux);
+  return profile;
+}
+
 const char* StatusText(VP8StatusCode status) {
   switch (status) {
     case VP8_STATUS_OUT_OF_MEMORY:
@@ -60,7 +75,7 @@ class WebpReader {
     picture.FullHeight = features.height;
     picture.Pixels = features.has_animation ? FirstFrame(features.width, features.height)
                                             : Still(features, minLongSide);
-    picture.ColourProfile = ColourProfile();
+    picture.ColourProfile = WebpColourProfile(Data(), mBytes.size());
     return picture;
   }
 
@@ -70,21 +85,6 @@ class WebpReader {
   }
 
   const std::uint8_t* Data() const { return reinterpret_cast<const std::uint8_t*>(mBytes.data()); }
-
-  // The ICCP chunk of an extended file.
-  std::string ColourProfile() const {
-    const WebPData data{Data(), mBytes.size()};
-    WebPDemuxer* demux = WebPDemux(&data);
-    if (!demux) return {};
-    std::string profile;
-    WebPChunkIterator chunk;
-    if (WebPDemuxGetChunk(demux, "ICCP", 1, &chunk)) {
-      profile.assign(reinterpret_cast<const char*>(chunk.chunk.bytes), chunk.chunk.size);
-      WebPDemuxReleaseChunkIterator(&chunk);
-    }
-    WebPDemuxDelete(demux);
-    return profile;
-  }
 
   Bitmap24 Still(const WebPBitstreamFeatures& features, int minLongSide) {
     WebPDecoderConfig config;
@@ -169,6 +169,8 @@ class WebpAnimation final : public PictureAnimation {
                 std::unique_ptr<WebPAnimDecoder, AnimDecoderDeleter> decoder)
       : mPath(std::move(path)),
         mBytes(std::move(bytes)),
+        mProfile(
+            WebpColourProfile(reinterpret_cast<const std::uint8_t*>(mBytes.data()), mBytes.size())),
         mLoops(static_cast<int>(info.loop_count)),
         mDecoder(std::move(decoder)),
         mCanvas(static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height)) {}
@@ -189,13 +191,14 @@ class WebpAnimation final : public PictureAnimation {
     // Timestamps are when each frame ends.
     const auto time = std::chrono::milliseconds(std::max(0, timestamp - mLastTimestamp));
     mLastTimestamp = timestamp;
-    return AnimationFrame{&mCanvas, ShownFrameTime(time)};
+    return AnimationFrame{&mCanvas, ShownFrameTime(time), mProfile};
   }
 
  private:
   std::filesystem::path mPath;
   std::string mBytes;  // the decoder reads them
-  int mLoops;          // showings, 0: for ever
+  std::string mProfile;
+  int mLoops;  // showings, 0: for ever
   int mPlays = 0;
   int mLastTimestamp = 0;
   std::unique_ptr<WebPAnimDecoder, AnimDecoderDeleter> mDecoder;

@@ -42,8 +42,8 @@ void AnimationPlayer::Step() {
   }
   if (mFirstShown) {
     auto shown = std::make_shared<Bitmap24>(*frame->Canvas);
-    // As the first frame was shown: a frame in other colours would flicker.
-    ConvertForScreen({}, *shown);
+    // In the colours the first frame was shown in, or the picture would flicker.
+    ConvertForScreen(frame->ColourProfile, *shown);
     mShow(std::move(shown));
   }
   mFirstShown = true;

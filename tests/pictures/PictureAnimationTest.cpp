@@ -94,6 +94,19 @@ TEST(PictureAnimationTest, MadeFilesKeepTheirTimesAndLoops) {
       {0xFF0000, 70}, {0x0000FF, 20}, {0xFF0000, 70}, {0x0000FF, 20}};
   EXPECT_EQ(play(dir.Path() / "made.webp"), webp);
   EXPECT_FALSE(OpenAnimation(dir.Path() / "still.webp"));
+  // A tagged animation's frames carry the profile, so each is shown in the first one's colours.
+  const std::string adobe = "/usr/share/color/icc/colord/AdobeRGB1998.icc";
+  if (std::filesystem::exists(adobe) &&
+      std::system(("webpmux -set icc " + adobe + " " + d + "/made.webp -o " + d + "/tagged.webp")
+                      .c_str()) == 0) {
+    const std::unique_ptr<PictureAnimation> tagged = OpenAnimation(dir.Path() / "tagged.webp");
+    ASSERT_TRUE(tagged);
+    for (int i = 0; i < 3; ++i) {
+      const auto frame = tagged->Next();
+      ASSERT_TRUE(frame);
+      EXPECT_EQ(frame->ColourProfile.size(), std::filesystem::file_size(adobe));
+    }
+  }
 
   // An AVIF sequence has no loop count here: it plays on.
   const std::string sequence = "avifenc --timescale 1000 --duration 70 " + d +
