@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/Errors.h"
 #include "core/PictureHeader.h"
 #include "gallery/HtmlText.h"
 #include "gallery/ModernGallery.h"
