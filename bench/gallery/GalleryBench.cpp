@@ -1,10 +1,10 @@
 // Time of a whole gallery of every picture of a folder into a fresh folder: the thumbnails made
 // as the grid makes them, then the gallery written (small bitmaps, copies, pages). run-bench.sh
-// runs it beside cp of the same files. With --modern, the modern gallery (1x and 2x JPEG
-// thumbnails on every core, copies, index.html); run-modern-bench.sh runs it beside
-// vipsthumbnail making the same two sizes.
+// runs it beside cp of the same files. With --modern, the modern gallery (1x and 2x WebP and
+// JPEG thumbnails on every core, copies, index.html), with --modern-jpeg the same without
+// WebP; run-modern-bench.sh runs them beside vipsthumbnail making the same sizes.
 //   gallery_bench <template> <picture folder> <gallery folder>
-//   gallery_bench --modern <picture folder> <gallery folder> [threads]
+//   gallery_bench --modern|--modern-jpeg <picture folder> <gallery folder> [threads]
 
 #include <algorithm>
 #include <chrono>
@@ -45,6 +45,7 @@ int ModernMain(int argc, char** argv) {
   vexilo::ModernGalleryParts parts;
   for (const std::string& path : pictures.Paths()) parts.Pictures.push_back({path});
   parts.Title = "Benchmark";
+  parts.Webp = std::string(argv[1]) != "--modern-jpeg";
   if (argc > 4) parts.Threads = static_cast<unsigned>(std::stoul(argv[4]));
   const auto start = std::chrono::steady_clock::now();
   const vexilo::ModernGalleryResult result = vexilo::WriteModernGallery(parts, argv[3]);
@@ -58,7 +59,10 @@ int ModernMain(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
-  if (argc >= 4 && std::string(argv[1]) == "--modern") return ModernMain(argc, argv);
+  if (argc >= 4 &&
+      (std::string(argv[1]) == "--modern" || std::string(argv[1]) == "--modern-jpeg")) {
+    return ModernMain(argc, argv);
+  }
   if (argc < 4) {
     std::fprintf(stderr, "usage: %s <template> <picture folder> <gallery folder>\n", argv[0]);
     return 2;

@@ -16,6 +16,7 @@
 #include "pictures/DecodePicture.h"
 #include "pictures/JpegWriter.h"
 #include "pictures/ShrinkBitmap.h"
+#include "pictures/WebpWriter.h"
 
 namespace vexilo {
 namespace {
@@ -50,13 +51,12 @@ int DecodeLongSide(const std::string& path) {
   return static_cast<int>(std::min<std::int64_t>(needed, kMaxPictureSide));
 }
 
-// Decodes the picture once and writes both thumbnails; entry gets the sizes. A picture that
-// fails keeps a zero thumbnail size.
+// Decodes the picture once and writes both thumbnails in both formats; entry gets the sizes.
+// A picture that fails keeps a zero thumbnail size; one whose WebP fails keeps its JPEGs.
 void MakeThumbnails(const std::string& path, const std::filesystem::path& thumbs, int i,
-                    DecodeBudget& budget, ModernGalleryEntry& entry) {
-  std::string one;
-  std::string two;
-  ThumbSize shown;
+                    DecodeBudget& budget, bool webp, ModernGalleryEntry& entry) {
+  Bitmap24 large;
+  Bitmap24 small;
   {
     // Declared first, so the decoded picture is freed before its pixels go back.
     DecodeLease lease(budget);
@@ -65,15 +65,22 @@ void MakeThumbnails(const std::string& path, const std::filesystem::path& thumbs
     entry.Height = picture.FullHeight;
     const ThumbSize size2 = ModernThumbSize(picture.FullWidth, picture.FullHeight, 2);
     const ThumbSize size1 = ModernThumbSize(picture.FullWidth, picture.FullHeight, 1);
-    const Bitmap24 large = ShrinkToFit(picture.Pixels, std::max(size2.Width, size2.Height));
-    const Bitmap24 small = ShrinkToFit(large, std::max(size1.Width, size1.Height));
-    two = EncodeJpeg(large);
-    one = EncodeJpeg(small);
-    shown = {small.Width(), small.Height()};
+    large = ShrinkToFit(picture.Pixels, std::max(size2.Width, size2.Height));
+    small = ShrinkToFit(large, std::max(size1.Width, size1.Height));
   }
-  ReplaceFileText(thumbs / ModernThumbName(i, 1), one);
-  ReplaceFileText(thumbs / ModernThumbName(i, 2), two);
-  entry.Thumb = shown;
+  // The thumbnails are small: encoding them needs none of the decode budget.
+  ReplaceFileText(thumbs / ModernThumbName(i, 1), EncodeJpeg(small));
+  ReplaceFileText(thumbs / ModernThumbName(i, 2), EncodeJpeg(large));
+  entry.Thumb = {small.Width(), small.Height()};
+  if (!webp) return;
+  try {
+    ReplaceFileText(thumbs / ModernThumbName(i, 1, ThumbFormat::Webp), EncodeWebp(small));
+    ReplaceFileText(thumbs / ModernThumbName(i, 2, ThumbFormat::Webp), EncodeWebp(large));
+    entry.Webp = true;
+  } catch (const std::exception&) {
+    // The JPEGs are enough for every browser.
+    entry.Webp = false;
+  }
 }
 
 }  // namespace
@@ -113,10 +120,11 @@ ModernGalleryResult WriteModernGallery(const ModernGalleryParts& parts,
         entry.Address = parts.Pictures[i].Address;
         entry.Page = parts.Pictures[i].Page;
         try {
-          MakeThumbnails(path, thumbs, static_cast<int>(i), budget, entry);
+          MakeThumbnails(path, thumbs, static_cast<int>(i), budget, parts.Webp, entry);
         } catch (const std::exception&) {
           // Unreadable, out of memory or not writable: the name stands in for it.
           entry.Thumb = {};
+          entry.Webp = false;
         }
         // An existing copy is kept; a picture that cannot be copied is left out.
         if (CopyNewFile(path, copies / entry.FileName)) ++copied;

@@ -1,9 +1,9 @@
 #pragma once
 // The modern gallery's folder: index.html (ModernGalleryPage.h), thumbs/ with each picture's
-// JPEG thumbnails at 1x and 2x, and pictures/ with the pictures copied as the classic
-// gallery copies them. The thumbnails are made on every core from the picture model's reduced
-// decode under the shared decode budget. Called on the main thread; the work runs on threads
-// of its own.
+// thumbnails at 1x and 2x as WebP and as JPEG for browsers without WebP, and pictures/ with
+// the pictures copied as the classic gallery copies them. The thumbnails are made on every
+// core from the picture model's reduced decode under the shared decode budget. Called on the
+// main thread; the work runs on threads of its own.
 
 #include <filesystem>
 #include <functional>
@@ -27,6 +27,7 @@ struct ModernGalleryParts {
   std::function<void(int done)> Waiting{};
   unsigned Threads = 0;            // 0: one per core
   DecodeBudget* Budget = nullptr;  // nullptr: the shared one
+  bool Webp = true;                // false: JPEG thumbnails only, to measure what WebP costs
 };
 
 struct ModernGalleryResult {

@@ -19,7 +19,7 @@ h1{font-size:1.25em;font-weight:600;margin:14px 10px 2px;overflow-wrap:anywhere}
 .g{display:flex;flex-wrap:wrap;gap:4px;padding:0 4px 4px}
 .g::after{content:"";flex-grow:1000000}
 .t{display:block;flex-grow:calc(var(--r)*100);flex-basis:calc(var(--r)*var(--row));background:#222;color:#ccc}
-.t img{display:block;width:100%;height:auto}
+.t picture,.t img{display:block;width:100%;height:auto}
 .t span{display:flex;align-items:center;justify-content:center;height:var(--row);padding:8px;overflow-wrap:anywhere;text-align:center}
 .t:focus-visible{outline:3px solid #6af;outline-offset:-3px}
 @media (max-width:600px){:root{--row:110px}.g{gap:2px;padding:0 2px 2px}}
@@ -105,11 +105,20 @@ void AppendEntry(std::string& page, const ModernGalleryEntry& entry, int i) {
   }
   page += ">";
   if (entry.Thumb.Width > 0 && entry.Thumb.Height > 0) {
-    const std::string one = std::string(kModernThumbFolder) + "/" + ModernThumbName(i, 1);
-    const std::string two = std::string(kModernThumbFolder) + "/" + ModernThumbName(i, 2);
-    page += "<img src=\"" + one + "\" srcset=\"" + one + " 1x, " + two + " 2x\" width=\"" +
+    const auto srcset = [i](ThumbFormat format) {
+      const std::string folder = std::string(kModernThumbFolder) + "/";
+      return folder + ModernThumbName(i, 1, format) + " 1x, " + folder +
+             ModernThumbName(i, 2, format) + " 2x";
+    };
+    // A browser without WebP skips the source and takes the JPEGs.
+    if (entry.Webp) {
+      page += "<picture><source type=\"image/webp\" srcset=\"" + srcset(ThumbFormat::Webp) + "\">";
+    }
+    page += "<img src=\"" + std::string(kModernThumbFolder) + "/" + ModernThumbName(i, 1) +
+            "\" srcset=\"" + srcset(ThumbFormat::Jpeg) + "\" width=\"" +
             std::to_string(entry.Thumb.Width) + "\" height=\"" +
             std::to_string(entry.Thumb.Height) + "\" alt=\"" + name + "\" loading=\"lazy\">";
+    if (entry.Webp) page += "</picture>";
   } else {
     // No thumbnail could be made: the name stands in its place, still linked.
     page += "<span>" + name + "</span>";
@@ -138,8 +147,9 @@ ThumbSize ModernThumbSize(int width, int height, int scale) {
   return size;
 }
 
-std::string ModernThumbName(int i, int scale) {
-  return std::to_string(i) + (scale == 1 ? "" : "-" + std::to_string(scale) + "x") + ".jpg";
+std::string ModernThumbName(int i, int scale, ThumbFormat format) {
+  return std::to_string(i) + (scale == 1 ? "" : "-" + std::to_string(scale) + "x") +
+         (format == ThumbFormat::Webp ? ".webp" : ".jpg");
 }
 
 std::string ModernGalleryPage(const std::string& title,

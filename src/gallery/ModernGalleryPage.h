@@ -32,6 +32,7 @@ struct ModernGalleryEntry {
   int Width = 0;         // the picture's pixel size; 0 when it could not be read
   int Height = 0;
   ThumbSize Thumb;      // the 1x thumbnail's size; zero when it has none
+  bool Webp = false;    // WebP thumbnails were written beside the JPEG ones
   std::string Address;  // where a task's picture came from, or empty
   std::string Page;     // the page it was found on, or empty
 };
@@ -40,8 +41,10 @@ inline constexpr const char* kModernIndexFile = "index.html";
 inline constexpr const char* kModernThumbFolder = "thumbs";
 inline constexpr const char* kModernPictureFolder = "pictures";
 
-// thumbs/<i>.jpg and thumbs/<i>-2x.jpg for entry i.
-std::string ModernThumbName(int i, int scale);
+enum class ThumbFormat { Jpeg, Webp };
+
+// <i>.jpg and <i>-2x.jpg in thumbs/ for entry i; .webp for the WebP ones.
+std::string ModernThumbName(int i, int scale, ThumbFormat format = ThumbFormat::Jpeg);
 
 // The whole index.html. Names, title and addresses are escaped and made valid UTF-8; an
 // address that is no http or https address is left out.
