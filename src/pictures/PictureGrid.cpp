@@ -178,12 +178,13 @@ class TThumbnailListModel : public QAbstractListModel {
   }
   std::size_t SharpKeep() const { return std::max<std::size_t>(mKeep, 1) * kSharpScreenfuls; }
 
-  // Rows painted last go first: those are the ones in view after a scroll.
+  // Made in the order painted, at most a screenful waiting: after a scroll the rows painted
+  // before it, no longer in view, are the ones let go.
   void Want(int row) {
     if (std::find(mMaking.begin(), mMaking.end(), row) != mMaking.end()) return;
     std::erase(mWanted, row);
-    mWanted.push_front(row);
-    while (mWanted.size() > std::max<std::size_t>(mKeep, 1)) mWanted.pop_back();
+    mWanted.push_back(row);
+    while (mWanted.size() > std::max<std::size_t>(mKeep, 1)) mWanted.pop_front();
     StartMaking();
   }
 
@@ -248,7 +249,7 @@ class TThumbnailListModel : public QAbstractListModel {
   double mSharpRatio = 1;
   std::unordered_map<int, QPixmap> mSharp;
   std::deque<int> mSharpOrder;  // oldest first
-  std::deque<int> mWanted;      // newest first
+  std::deque<int> mWanted;      // oldest first
   std::vector<int> mMaking;
   // Counts the drops: a thumbnail made before the last one is not kept.
   unsigned mGeneration = 0;
@@ -341,6 +342,9 @@ std::uint32_t TPictureGrid::ButtonFace() const {
 bool TPictureGrid::event(QEvent* event) {
   // A window moved to a screen of another density: ones of the old ratio would be enlarged.
   if (event->type() == QEvent::ScreenChangeInternal) mModel->ForgetSharp();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+  if (event->type() == QEvent::DevicePixelRatioChange) mModel->ForgetSharp();
+#endif
   return QListView::event(event);
 }
 
