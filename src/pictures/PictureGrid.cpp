@@ -22,7 +22,9 @@ namespace vexilo {
 
 // The grid's items: their captions, and their thumbnails from the source, made when painted.
 // The last screenful made is kept, so the repaints of a listing do not unpack the same
-// thumbnails again and again.
+// thumbnails again and again. At a device pixel ratio above 1 the items painted also get
+// thumbnails made at that ratio from their files, on the model's workers; a few screenfuls
+// of those are kept.
 class TThumbnailListModel : public QAbstractListModel {
  public:
   explicit TThumbnailListModel(QObject* parent) : QAbstractListModel(parent) {

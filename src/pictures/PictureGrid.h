@@ -2,7 +2,8 @@
 // The picture grid: 80 x 80 thumbnails as large icons on the button-face colour, captioned
 // with the file names. Item i stands for entry i of the picture file list. The grid keeps
 // only the captions: it paints each thumbnail in view from the picture file list's packed ones,
-// so tens of thousands of items cost no pixmap each.
+// so tens of thousands of items cost no pixmap each. On a screen of a higher density the
+// items in view are repainted from thumbnails made at its resolution once those are there.
 
 #include <QListView>
 #include <cstdint>
