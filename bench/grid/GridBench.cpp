@@ -1,7 +1,9 @@
 // A folder listed through the real main window, offscreen, as a folder-tree selection lists
 // it: the time until the grid first paints a full screen of thumbnails, until the whole grid
 // is built, the longest stretch without the event loop running, and the process's peak
-// memory; then the same folder listed again (the thumbnail cache warm).
+// memory; then the same folder listed again (the thumbnail cache warm). At a device pixel
+// ratio above 1 (QT_SCALE_FACTOR=2) also the time until a screenful scrolled to is made
+// sharp, and what those cost in memory.
 //   QT_QPA_PLATFORM=offscreen grid_bench <folder>
 
 #include <malloc.h>
@@ -13,6 +15,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QListView>
+#include <QScrollBar>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -162,6 +165,32 @@ int main(int argc, char** argv) {
         static_cast<long long>(whole), static_cast<long long>(longestGap),
         StatusKb("VmHWM:") / 1024, StatusKb("VmRSS:") / 1024, packed >> 20,
         mallinfo2().uordblks >> 20);
+    std::fflush(stdout);
+  }
+
+  const double ratio = grid->devicePixelRatioF();
+  if (ratio <= 1) return 0;
+  // Each sharp thumbnail that arrives repaints its item through dataChanged.
+  int arrived = 0;
+  QObject::connect(grid->model(), &QAbstractItemModel::dataChanged, grid, [&] { ++arrived; });
+  const QSize cell = grid->gridSize();
+  const QSize view = grid->viewport()->size();
+  const int screenful =
+      std::max(1, view.width() / cell.width()) * std::max(1, view.height() / cell.height());
+  QScrollBar* scroll = grid->verticalScrollBar();
+  // Places never painted yet, far apart: none of their sharp thumbnails is kept.
+  for (const int percent : {25, 50, 75}) {
+    arrived = 0;
+    const long rss = StatusKb("VmRSS:");
+    clock.start();
+    scroll->setValue(scroll->maximum() * percent / 100);
+    while (arrived < screenful && clock.elapsed() < 30000) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    std::printf(
+        "ratio %.2f, scrolled to %d %%: %d of a screenful of %d sharp in %lld ms; VmRSS %+ld KB\n",
+        ratio, percent, arrived, screenful, static_cast<long long>(clock.elapsed()),
+        StatusKb("VmRSS:") - rss);
     std::fflush(stdout);
   }
   return 0;

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QProgressBar>
 #include <algorithm>
+#include <cmath>
 
 #include "pictures/BitmapImage.h"
 #include "pictures/PictureGrid.h"
@@ -109,7 +110,11 @@ void TPictureBrowser::EndBuild() {
   mInputBlock.reset();
 }
 
-int TPictureBrowser::PreviewSide() const { return std::max(mPreview.width(), mPreview.height()); }
+int TPictureBrowser::PreviewSide() const {
+  // In device pixels, so a screen of a higher density gets as many as it shows.
+  const double side = std::max(mPreview.width(), mPreview.height()) * mPreview.devicePixelRatioF();
+  return static_cast<int>(std::ceil(side));
+}
 
 void TPictureBrowser::ShowPreview(const Bitmap24& pixels, int fullWidth, int fullHeight) {
   mPreview.ShowPicture(ToQImage(pixels), fullWidth, fullHeight);
@@ -117,8 +122,6 @@ void TPictureBrowser::ShowPreview(const Bitmap24& pixels, int fullWidth, int ful
 
 void TPictureBrowser::HidePreview() { mPreview.HidePicture(); }
 
-std::uint32_t TPictureBrowser::ButtonFace() const {
-  return mGrid.palette().color(QPalette::Button).rgb() & 0xFFFFFFu;
-}
+std::uint32_t TPictureBrowser::ButtonFace() const { return mGrid.ButtonFace(); }
 
 }  // namespace vexilo

@@ -8,21 +8,28 @@
 #include <QResizeEvent>
 #include <QStringList>
 #include <QStyledItemDelegate>
+#include <QThreadPool>
 #include <algorithm>
 #include <deque>
+#include <exception>
 #include <unordered_map>
 #include <utility>
 
 #include "pictures/BitmapImage.h"
+#include "pictures/ThumbnailMaker.h"
 
 namespace vexilo {
 
 // The grid's items: their captions, and their thumbnails from the source, made when painted.
 // The last screenful made is kept, so the repaints of a listing do not unpack the same
-// thumbnails again and again.
+// thumbnails again and again. At a device pixel ratio above 1 the items painted also get
+// thumbnails made at that ratio from their files, on the model's workers; a few screenfuls
+// of those are kept.
 class TThumbnailListModel : public QAbstractListModel {
  public:
-  using QAbstractListModel::QAbstractListModel;
+  explicit TThumbnailListModel(QObject* parent) : QAbstractListModel(parent) {
+    mWorkers.setMaxThreadCount(kSharpWorkers);
+  }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override {
     return parent.isValid() ? 0 : static_cast<int>(mCaptions.size());
@@ -52,6 +59,20 @@ class TThumbnailListModel : public QAbstractListModel {
     return thumbnail;
   }
 
+  // At a device pixel ratio above 1: item row's thumbnail composed at that ratio, or a null
+  // pixmap while a worker makes it (the item is repainted once it is there) or when it
+  // cannot be made.
+  QPixmap SharpThumbnail(int row, double ratio) {
+    if (!mPathSource) return {};
+    if (ratio != mSharpRatio) {
+      ForgetSharp();
+      mSharpRatio = ratio;
+    }
+    if (auto kept = mSharp.find(row); kept != mSharp.end()) return kept->second;
+    Want(row);
+    return {};
+  }
+
   void Add(const QString& caption) { mPending.push_back(caption); }
 
   void Replace(int row, const QString& caption) {
@@ -63,6 +84,9 @@ class TThumbnailListModel : public QAbstractListModel {
     }
     mCaptions[row] = caption;
     if (mKept.erase(row) > 0) std::erase(mKeptOrder, row);
+    if (mSharp.erase(row) > 0) std::erase(mSharpOrder, row);
+    // One being made for the row would show the picture it stood for.
+    if (std::find(mMaking.begin(), mMaking.end(), row) != mMaking.end()) ++mGeneration;
     emit dataChanged(index(row), index(row));
   }
 
@@ -102,20 +126,117 @@ class TThumbnailListModel : public QAbstractListModel {
     Forget();
   }
 
-  // How many of the last thumbnails made are kept.
+  void SetPathSource(std::function<std::string(int)> path, std::uint32_t buttonFace) {
+    mPathSource = std::move(path);
+    mButtonFace = buttonFace;
+    ForgetSharp();
+  }
+
+  void SetButtonFace(std::uint32_t buttonFace) {
+    if (buttonFace == mButtonFace) return;
+    mButtonFace = buttonFace;
+    ForgetSharp();
+  }
+
+  // How many of the last thumbnails made are kept: `count` of today's, a few times as many
+  // sharp ones, so that scrolling back and forth does not make them again.
   void SetKeep(std::size_t count) {
     mKeep = count;
     while (mKeptOrder.size() > mKeep) ForgetOldest();
+    while (mSharpOrder.size() > SharpKeep()) ForgetOldestSharp();
+  }
+
+  // The sharp thumbnails kept, and the ones asked for or being made, are dropped; one on its
+  // way is not kept.
+  void ForgetSharp() {
+    mSharp.clear();
+    mSharpOrder.clear();
+    mWanted.clear();
+    ++mGeneration;
+  }
+
+  ~TThumbnailListModel() override {
+    mWorkers.clear();
+    mWorkers.waitForDone();
   }
 
  private:
+  // Two workers: a screenful of pictures decoded anew (no cache) shows up in about a second.
+  static constexpr int kSharpWorkers = 2;
+  static constexpr std::size_t kSharpScreenfuls = 3;
+
   void Forget() {
     mKept.clear();
     mKeptOrder.clear();
+    ForgetSharp();
   }
   void ForgetOldest() const {
     mKept.erase(mKeptOrder.front());
     mKeptOrder.pop_front();
+  }
+  void ForgetOldestSharp() {
+    mSharp.erase(mSharpOrder.front());
+    mSharpOrder.pop_front();
+  }
+  std::size_t SharpKeep() const { return std::max<std::size_t>(mKeep, 1) * kSharpScreenfuls; }
+
+  // Made in the order painted, at most a screenful waiting: after a scroll the rows painted
+  // before it, no longer in view, are the ones let go.
+  void Want(int row) {
+    if (std::find(mMaking.begin(), mMaking.end(), row) != mMaking.end()) return;
+    std::erase(mWanted, row);
+    mWanted.push_back(row);
+    while (mWanted.size() > std::max<std::size_t>(mKeep, 1)) mWanted.pop_front();
+    StartMaking();
+  }
+
+  void StartMaking() {
+    while (mMaking.size() < kSharpWorkers && !mWanted.empty()) {
+      const int row = mWanted.front();
+      mWanted.pop_front();
+      std::string path;
+      try {
+        path = mPathSource(row);
+      } catch (const std::exception&) {
+        continue;  // the list no longer has the row: nothing to make
+      }
+      mMaking.push_back(row);
+      const unsigned generation = mGeneration;
+      const std::uint32_t face = mButtonFace;
+      const double ratio = mSharpRatio;
+      TThumbnailListModel* self = this;
+      mWorkers.start([self, row, path = std::move(path), face, ratio, generation] {
+        QImage image;
+        try {
+          image = ToQImage(MakeSharpFileThumbnail(path, face, ratio));
+        } catch (const std::exception&) {
+          // Unreadable now, or no memory: the item keeps today's thumbnail.
+        }
+        QMetaObject::invokeMethod(
+            self,
+            [self, row, generation, ratio, image = std::move(image)] {
+              self->Arrived(row, generation, ratio, image);
+            },
+            Qt::QueuedConnection);
+      });
+    }
+  }
+
+  void Arrived(int row, unsigned generation, double ratio, const QImage& image) {
+    std::erase(mMaking, row);
+    if (generation == mGeneration) {
+      QPixmap sharp;
+      if (!image.isNull()) {
+        sharp = QPixmap::fromImage(image);
+        sharp.setDevicePixelRatio(ratio);
+      }
+      // A null one stands for a failure, so the item is not tried again at every paint.
+      while (mSharpOrder.size() >= SharpKeep()) ForgetOldestSharp();
+      mSharp.emplace(row, sharp);
+      mSharpOrder.push_back(row);
+      if (!sharp.isNull() && row < mCaptions.size()) emit dataChanged(index(row), index(row));
+    }
+    StartMaking();
   }
 
   QStringList mCaptions;
@@ -124,6 +245,17 @@ class TThumbnailListModel : public QAbstractListModel {
   std::size_t mKeep = 0;
   mutable std::unordered_map<int, QPixmap> mKept;
   mutable std::deque<int> mKeptOrder;  // oldest first
+
+  std::function<std::string(int)> mPathSource;
+  std::uint32_t mButtonFace = 0;
+  double mSharpRatio = 1;
+  std::unordered_map<int, QPixmap> mSharp;
+  std::deque<int> mSharpOrder;  // oldest first
+  std::deque<int> mWanted;      // oldest first
+  std::vector<int> mMaking;
+  // Counts the drops: a thumbnail made before the last one is not kept.
+  unsigned mGeneration = 0;
+  QThreadPool mWorkers;
 };
 
 // Paints an item as the style does, drawing the thumbnail itself: through a QIcon every
@@ -137,9 +269,12 @@ class TThumbnailDelegate : public QStyledItemDelegate {
              const QModelIndex& index) const override {
     QStyleOptionViewItem item = option;
     initStyleOption(&item, index);
-    const QPixmap thumbnail = mModel.Thumbnail(index.row());
-    item.icon = QIcon();
     const QWidget* widget = option.widget;
+    const double ratio = widget != nullptr ? widget->devicePixelRatioF() : 1.0;
+    // Until a sharp one is there, today's is drawn enlarged.
+    QPixmap thumbnail = ratio > 1 ? mModel.SharpThumbnail(index.row(), ratio) : QPixmap();
+    if (thumbnail.isNull()) thumbnail = mModel.Thumbnail(index.row());
+    item.icon = QIcon();
     QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
     style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
     if (thumbnail.isNull()) return;
@@ -150,14 +285,20 @@ class TThumbnailDelegate : public QStyledItemDelegate {
     } else if (item.state & QStyle::State_Selected) {
       mode = QIcon::Selected;
     }
-    if (mode == QIcon::Normal) {
-      painter->drawPixmap(place, thumbnail);
-      return;
+    if (mode != QIcon::Normal) {
+      // As an icon would look: generated with the application's palette.
+      QStyleOption look;
+      look.palette = QGuiApplication::palette();
+      // A style may hand back a pixmap of ratio 1, which would be drawn doubled.
+      const qreal density = thumbnail.devicePixelRatio();
+      thumbnail = style->generatedIconPixmap(mode, thumbnail, &look);
+      thumbnail.setDevicePixelRatio(density);
     }
-    // As an icon would look: generated with the application's palette.
-    QStyleOption look;
-    look.palette = QGuiApplication::palette();
-    painter->drawPixmap(place, style->generatedIconPixmap(mode, thumbnail, &look));
+    if (thumbnail.devicePixelRatio() > 1) {
+      painter->drawPixmap(place.topLeft(), thumbnail);  // one pixel to a device pixel
+    } else {
+      painter->drawPixmap(place, thumbnail);
+    }
   }
 
  private:
@@ -190,6 +331,28 @@ TPictureGrid::TPictureGrid(QWidget* parent)
 
 void TPictureGrid::SetThumbnailSource(std::function<Bitmap24(int item)> source) {
   mModel->SetSource(std::move(source));
+}
+
+void TPictureGrid::SetPathSource(std::function<std::string(int item)> path) {
+  mModel->SetPathSource(std::move(path), ButtonFace());
+}
+
+std::uint32_t TPictureGrid::ButtonFace() const {
+  return palette().color(QPalette::Button).rgb() & 0xFFFFFFu;
+}
+
+bool TPictureGrid::event(QEvent* event) {
+  // A window moved to a screen of another density: ones of the old ratio would be enlarged.
+  if (event->type() == QEvent::ScreenChangeInternal) mModel->ForgetSharp();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+  if (event->type() == QEvent::DevicePixelRatioChange) mModel->ForgetSharp();
+#endif
+  return QListView::event(event);
+}
+
+void TPictureGrid::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange) mModel->SetButtonFace(ButtonFace());
+  QListView::changeEvent(event);
 }
 
 int TPictureGrid::count() const { return mModel->rowCount(); }

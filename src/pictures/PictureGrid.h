@@ -2,10 +2,13 @@
 // The picture grid: 80 x 80 thumbnails as large icons on the button-face colour, captioned
 // with the file names. Item i stands for entry i of the picture file list. The grid keeps
 // only the captions: it paints each thumbnail in view from the picture file list's packed ones,
-// so tens of thousands of items cost no pixmap each.
+// so tens of thousands of items cost no pixmap each. On a screen of a higher density the
+// items in view are repainted from thumbnails made at its resolution once those are there.
 
 #include <QListView>
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "pictures/Bitmap24.h"
@@ -24,6 +27,13 @@ class TPictureGrid : public QListView {
 
   // Where item i's thumbnail comes from; set once the picture file list exists.
   void SetThumbnailSource(std::function<Bitmap24(int item)> source);
+  // Item i's picture file, from which a screen of a device pixel ratio above 1 gets
+  // thumbnails made at its resolution, on workers, for the items in view; without it, or
+  // until one is made, the item's thumbnail is drawn enlarged. Main thread; may raise
+  // std::out_of_range for an item the list no longer has.
+  void SetPathSource(std::function<std::string(int item)> path);
+  // The grid's background, 0xRRGGBB: the thumbnails' cell colour.
+  std::uint32_t ButtonFace() const;
 
   // The items shown.
   int count() const;
@@ -56,6 +66,8 @@ class TPictureGrid : public QListView {
   void renameRequested();
 
  protected:
+  bool event(QEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 

@@ -32,7 +32,8 @@ class PictureGridView {
   virtual void BuildWaits() = 0;
   virtual void EndBuild() = 0;
 
-  // The preview pane's longer side in pixels: a picture never needs more to be previewed.
+  // The preview pane's longer side in device pixels: a picture never needs more to be
+  // previewed.
   virtual int PreviewSide() const = 0;
   // pixels may be a reduced copy of a picture of fullWidth x fullHeight.
   virtual void ShowPreview(const Bitmap24& pixels, int fullWidth, int fullHeight) = 0;

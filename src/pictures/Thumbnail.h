@@ -41,4 +41,14 @@ Bitmap24 MakeThumbnail(const Bitmap24& pixels, int fullWidth, int fullHeight,
 // The same for a picture at full size.
 Bitmap24 MakeThumbnail(const Bitmap24& picture, std::uint32_t buttonFace);
 
+// The side in device pixels of a thumbnail at a device pixel ratio (at least 1): 80 x ratio,
+// rounded up.
+int SharpThumbnailSide(double ratio);
+// MakeThumbnail's cell composed at a device pixel ratio, for a screen that would otherwise
+// show the 80 x 80 one enlarged: every line and the frame sit where the enlarged cell has
+// them, the picture stretched into the scaled frame from `pixels`, which should be as large
+// as the frame to look sharp. At ratio 1 it is MakeThumbnail's.
+Bitmap24 MakeSharpThumbnail(const Bitmap24& pixels, int fullWidth, int fullHeight,
+                            std::uint32_t buttonFace, double ratio);
+
 }  // namespace vexilo

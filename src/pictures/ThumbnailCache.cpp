@@ -26,7 +26,7 @@ namespace vexilo {
 
 namespace {
 
-// Far more than any 128-pixel PNG: a larger entry is not read.
+// Far more than any 256-pixel PNG: a larger entry is not read.
 constexpr off_t kMostEntryBytes = 1 << 20;
 
 std::mutex gFolderMutex;
@@ -99,6 +99,11 @@ std::filesystem::path ThumbnailCacheFolder() {
   return gFolder;
 }
 
+std::filesystem::path LargeThumbnailCacheFolder(const std::filesystem::path& normalFolder) {
+  if (normalFolder.empty()) return {};
+  return normalFolder.parent_path() / "large";
+}
+
 std::string FileUri(const std::filesystem::path& absolutePath) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string uri = "file://";
@@ -130,7 +135,8 @@ std::string ThumbnailCacheName(const std::string& uri) {
   return name + ".png";
 }
 
-ThumbnailCache::ThumbnailCache(std::filesystem::path folder) : mFolder(std::move(folder)) {}
+ThumbnailCache::ThumbnailCache(std::filesystem::path folder, int side)
+    : mFolder(std::move(folder)), mSide(side) {}
 
 std::optional<ThumbnailCache::Key> ThumbnailCache::KeyOf(
     const std::filesystem::path& picture) const {
@@ -176,8 +182,8 @@ std::optional<ReducedPicture> ThumbnailCache::Read(const std::filesystem::path& 
     const std::int64_t fullLong = std::max(*width, *height);
     // Not larger than the picture or the size, nor so small that the grid would show its
     // pixels, and the picture's shape within a pixel of rounding.
-    if (w > *width || h > *height || std::max(w, h) > kNormalThumbnailSide ||
-        std::max(w, h) < std::min<std::int64_t>(fullLong, kNormalThumbnailSide / 2) ||
+    if (w > *width || h > *height || std::max(w, h) > mSide ||
+        std::max(w, h) < std::min<std::int64_t>(fullLong, mSide / 2) ||
         std::abs(w * *height - h * *width) > fullLong) {
       return std::nullopt;
     }

@@ -15,8 +15,9 @@
 
 namespace vexilo {
 
-// The long side of a "normal" entry.
+// The long side of a "normal" entry, and of a "large" one (kept beside, in "large").
 inline constexpr int kNormalThumbnailSide = 128;
+inline constexpr int kLargeThumbnailSide = 256;
 
 // The entries' folder: $XDG_CACHE_HOME/thumbnails/normal when that variable holds an
 // absolute path, else $HOME/.cache/thumbnails/normal; empty (no cache) without either.
@@ -26,6 +27,8 @@ std::filesystem::path ThumbnailCacheFolderFor(const char* xdgCacheHome, const ch
 // off. The program sets it at start-up from its environment.
 void UseThumbnailCacheFolder(std::filesystem::path folder);
 std::filesystem::path ThumbnailCacheFolder();
+// The "large" folder beside a "normal" one; empty when that is.
+std::filesystem::path LargeThumbnailCacheFolder(const std::filesystem::path& normalFolder);
 
 // "file://" and the absolute path, percent-encoded except for letters, digits, "/" and
 // "-._~!$&'()*+,;=:@[]", as file managers write it.
@@ -35,12 +38,13 @@ std::string ThumbnailCacheName(const std::string& uri);
 
 class ThumbnailCache {
  public:
-  // folder empty: a cache that finds nothing and writes nothing.
-  explicit ThumbnailCache(std::filesystem::path folder);
+  // folder empty: a cache that finds nothing and writes nothing. side: the entries' long
+  // side, kNormalThumbnailSide or kLargeThumbnailSide as the folder is.
+  explicit ThumbnailCache(std::filesystem::path folder, int side = kNormalThumbnailSide);
 
-  // The picture's normal thumbnail and full size from a fresh entry, or nothing.
+  // The picture's thumbnail and full size from a fresh entry, or nothing.
   std::optional<ReducedPicture> Read(const std::filesystem::path& picture) const;
-  // Keeps `normal` (long side at most kNormalThumbnailSide, with the picture's full size) as
+  // Keeps `normal` (long side at most the entries' side, with the picture's full size) as
   // the picture's entry: written to a temporary file and renamed over, owner-only. Quietly
   // does nothing when the entry cannot be written.
   void Write(const std::filesystem::path& picture, const ReducedPicture& normal) const;
@@ -57,6 +61,7 @@ class ThumbnailCache {
   std::optional<Key> KeyOf(const std::filesystem::path& picture) const;
 
   std::filesystem::path mFolder;
+  int mSide;
 };
 
 }  // namespace vexilo

@@ -12,21 +12,34 @@
 
 namespace vexilo {
 
-ReducedPicture NormalReduction(const std::filesystem::path& path, DecodeBudget& budget) {
-  const ThumbnailCache cache(ThumbnailCacheFolder());
+namespace {
+
+// The picture's reduction to `side` through `cache`, whose entries are of that side.
+ReducedPicture CachedReduction(const std::filesystem::path& path, const ThumbnailCache& cache,
+                               int side, DecodeBudget& budget) {
   if (std::optional<ReducedPicture> entry = cache.Read(path)) return std::move(*entry);
-  ReducedPicture normal;
+  ReducedPicture reduced;
   {
     // Declared first, so the decoded picture is freed before its pixels go back to the budget.
     DecodeLease lease(budget);
-    ReducedPicture picture = DecodeReducedPicture(path, kNormalThumbnailSide, &lease);
-    normal = {ShrinkToFit(picture.Pixels, kNormalThumbnailSide),
-              picture.FullWidth,
-              picture.FullHeight,
-              {}};
+    ReducedPicture picture = DecodeReducedPicture(path, side, &lease);
+    reduced = {ShrinkToFit(picture.Pixels, side), picture.FullWidth, picture.FullHeight, {}};
   }
-  cache.Write(path, normal);
-  return normal;
+  cache.Write(path, reduced);
+  return reduced;
+}
+
+}  // namespace
+
+ReducedPicture NormalReduction(const std::filesystem::path& path, DecodeBudget& budget) {
+  return CachedReduction(path, ThumbnailCache(ThumbnailCacheFolder()), kNormalThumbnailSide,
+                         budget);
+}
+
+ReducedPicture LargeReduction(const std::filesystem::path& path, DecodeBudget& budget) {
+  return CachedReduction(
+      path, ThumbnailCache(LargeThumbnailCacheFolder(ThumbnailCacheFolder()), kLargeThumbnailSide),
+      kLargeThumbnailSide, budget);
 }
 
 namespace {
@@ -68,6 +81,16 @@ Bitmap24 ScreenThumbnail(const ReducedPicture& normal, std::uint32_t buttonFace)
 Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
                            DecodeBudget& budget) {
   return ScreenThumbnail(NormalReduction(path, budget), buttonFace);
+}
+
+Bitmap24 MakeSharpFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
+                                double ratio, DecodeBudget& budget) {
+  // The frame's long side is 64 pixels at ratio 1; the normal size covers it up to ratio 2.
+  const bool normalCovers = SharpThumbnailSide(ratio) <= 2 * kThumbnailSize;
+  const ReducedPicture reduced =
+      normalCovers ? NormalReduction(path, budget) : LargeReduction(path, budget);
+  return MakeSharpThumbnail(reduced.Pixels, reduced.FullWidth, reduced.FullHeight, buttonFace,
+                            ratio);
 }
 
 ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t buttonFace,

@@ -39,11 +39,21 @@ struct ThumbnailResult {
 ReducedPicture NormalReduction(const std::filesystem::path& path,
                                DecodeBudget& budget = DecodeBudget::Shared());
 
+// The same from the "large" size (kLargeThumbnailSide) and its cache folder beside the
+// normal one. Raises PictureError. Any thread.
+ReducedPicture LargeReduction(const std::filesystem::path& path,
+                              DecodeBudget& budget = DecodeBudget::Shared());
+
 // The thumbnail of one file, as the maker makes it: a JPEG or WebP decoded reduced, the
 // geometry from its full size, the decode's pixels held from `budget`. Raises PictureError.
 // Any thread.
 Bitmap24 MakeFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
                            DecodeBudget& budget = DecodeBudget::Shared());
+// The same composed at a device pixel ratio above 1 (MakeSharpThumbnail), its pixels from
+// the normal or the large reduction, whichever covers the scaled frame. Raises PictureError.
+// Any thread.
+Bitmap24 MakeSharpFileThumbnail(const std::filesystem::path& path, std::uint32_t buttonFace,
+                                double ratio, DecodeBudget& budget = DecodeBudget::Shared());
 // The same, packed, with a failure (std::bad_alloc too) as the result's Error. Any thread.
 ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t buttonFace,
                                     DecodeBudget& budget = DecodeBudget::Shared());

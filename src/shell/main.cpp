@@ -87,6 +87,8 @@ TMainForm::TMainForm(AppFolders folders, MainFormServices services, QWidget* par
   mGrid->SetThumbnailSource([this](int item) {
     return mRun->PictureSet().Items().at(static_cast<size_t>(item)).Thumbnail.Unpack();
   });
+  mGrid->SetPathSource(
+      [this](int item) { return mRun->PictureSet().Items().at(static_cast<size_t>(item)).Path; });
 
   mTray = new QSystemTrayIcon(AppIcon(), this);
   mTray->setToolTip("Vexilo");

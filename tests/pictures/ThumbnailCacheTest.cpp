@@ -11,6 +11,7 @@
 
 #include "PictureCompare.h"
 #include "pictures/BmpWriter.h"
+#include "pictures/PngDecoder.h"
 #include "pictures/PngText.h"
 #include "pictures/PngWriter.h"
 #include "pictures/Thumbnail.h"
@@ -182,6 +183,22 @@ TEST_F(ThumbnailCacheTest, AnEntryThatCannotBeTrustedIsIgnoredAndWrittenAnew) {
   }
   EXPECT_EQ(test::ReadFileBytes(cacheHome / "elsewhere.png").substr(1, 3), "PNG")
       << "a link's target is left alone";
+}
+
+// A screen of three device pixels per pixel needs more than the normal size: the "large"
+// folder beside it gets the 256-pixel entry, named the same, and the next one reads it.
+TEST_F(ThumbnailCacheTest, ASharpThumbnailBeyondTheNormalSizeUsesALargeEntry) {
+  const Bitmap24 sharp = MakeSharpFileThumbnail(Picture(), test::kFace, 3);
+  EXPECT_EQ(sharp.Width(), 240);
+  EXPECT_FALSE(std::filesystem::exists(Entry())) << "the normal entry is not needed";
+  const std::filesystem::path large = cacheHome / "thumbnails" / "large" / Entry().filename();
+  const std::string png = ReadFileBytes(large);
+  EXPECT_EQ(DecodePngBytes(png, large.string()).Width(), 256);
+  EXPECT_EQ(ReadPngText(png).at("Thumb::URI"), "file://" + Picture().string());
+  EXPECT_TRUE(MakeSharpFileThumbnail(Picture(), test::kFace, 3) == sharp) << "warm looks the same";
+  // At ratio 2 the normal size covers the frame.
+  MakeSharpFileThumbnail(Picture(), test::kFace, 2);
+  EXPECT_TRUE(std::filesystem::exists(Entry()));
 }
 
 TEST_F(ThumbnailCacheTest, NothingIsCachedWhenOffNorForTheCacheItself) {

@@ -63,6 +63,34 @@ TEST_P(ThumbnailGeometryTest, EveryPixelOfTheCellIsRight) {
   }
 }
 
+// At a device pixel ratio the cell is the 80 x 80 one enlarged: each of its pixels becomes a
+// block of that colour, so bevels and frame line up with the enlarged thumbnail's.
+TEST_P(ThumbnailGeometryTest, SharpCellIsTheCellEnlarged) {
+  const Case& row = GetParam();
+  Bitmap24 picture(row.width, row.height);
+  picture.Fill(kPicture);
+  const Bitmap24 cell = MakeThumbnail(picture, test::kFace);
+  EXPECT_EQ(MakeSharpThumbnail(picture, row.width, row.height, test::kFace, 1), cell);
+  for (double ratio : {1.25, 1.5, 2.0, 3.0}) {
+    SCOPED_TRACE(ratio);
+    const Bitmap24 sharp = MakeSharpThumbnail(picture, row.width, row.height, test::kFace, ratio);
+    ASSERT_EQ(sharp.Width(), static_cast<int>(80 * ratio));
+    ASSERT_EQ(sharp.Height(), sharp.Width());
+    const bool whole = ratio == static_cast<int>(ratio);
+    for (int y = 0; y < sharp.Height(); ++y) {
+      for (int x = 0; x < sharp.Width(); ++x) {
+        // Between whole ratios a block is one pixel wider or narrower; its middle is sure.
+        const int cx = static_cast<int>(x / ratio);
+        const int cy = static_cast<int>(y / ratio);
+        const bool middle =
+            static_cast<int>((cx + 0.5) * ratio) == x && static_cast<int>((cy + 0.5) * ratio) == y;
+        if (!whole && !middle) continue;
+        ASSERT_EQ(sharp.Pixel(x, y), cell.Pixel(cx, cy)) << "at " << x << ", " << y;
+      }
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Thumbnail, ThumbnailGeometryTest,
                          testing::Values(Case{200, 100, {7, 23, 64, 33, 8, 24, 71, 56}},
                                          Case{100, 200, {23, 7, 33, 64, 24, 8, 56, 71}},
