@@ -61,19 +61,21 @@ ThumbnailResult ResultOf(const std::string& path, Make make) {
   return result;
 }
 
-}  // namespace
-
-namespace {
-
-// The cache's sRGB pixels in the screen's colours, only inside the frame: the cell and its
-// bevels are the grid's own colours.
-Bitmap24 ScreenThumbnail(const ReducedPicture& normal, std::uint32_t buttonFace) {
-  if (!ScreenHasOwnColours()) {
-    return MakeThumbnail(normal.Pixels, normal.FullWidth, normal.FullHeight, buttonFace);
-  }
-  Bitmap24 pixels = normal.Pixels;
+// The reduction's sRGB pixels, in the screen's colours, to `make`: a copy only when the screen
+// has colours of its own. Only the picture is turned: the cell and its bevels are the grid's own
+// colours.
+template <typename Make>
+Bitmap24 InScreenColours(const ReducedPicture& reduced, Make make) {
+  if (!ScreenHasOwnColours()) return make(reduced.Pixels);
+  Bitmap24 pixels = reduced.Pixels;
   ConvertForScreen({}, pixels);
-  return MakeThumbnail(pixels, normal.FullWidth, normal.FullHeight, buttonFace);
+  return make(pixels);
+}
+
+Bitmap24 ScreenThumbnail(const ReducedPicture& normal, std::uint32_t buttonFace) {
+  return InScreenColours(normal, [&](const Bitmap24& pixels) {
+    return MakeThumbnail(pixels, normal.FullWidth, normal.FullHeight, buttonFace);
+  });
 }
 
 }  // namespace
@@ -89,8 +91,9 @@ Bitmap24 MakeSharpFileThumbnail(const std::filesystem::path& path, std::uint32_t
   const bool normalCovers = SharpThumbnailSide(ratio) <= 2 * kThumbnailSize;
   const ReducedPicture reduced =
       normalCovers ? NormalReduction(path, budget) : LargeReduction(path, budget);
-  return MakeSharpThumbnail(reduced.Pixels, reduced.FullWidth, reduced.FullHeight, buttonFace,
-                            ratio);
+  return InScreenColours(reduced, [&](const Bitmap24& pixels) {
+    return MakeSharpThumbnail(pixels, reduced.FullWidth, reduced.FullHeight, buttonFace, ratio);
+  });
 }
 
 ThumbnailResult MakeThumbnailResult(const std::string& path, std::uint32_t buttonFace,
