@@ -71,18 +71,29 @@ int SortingOut::Trash(std::vector<int> items) {
   return removed;
 }
 
-std::string SortingOut::SortingFolder(bool second) {
+bool SortingOut::PickFolder(bool second) {
   std::string& folder =
       second ? mParts.Settings.SecondSortingFolder : mParts.Settings.SortingFolder;
-  std::error_code error;
-  if (!folder.empty() && std::filesystem::is_directory(folder, error)) return folder;
   const char* title =
       second ? "Folder for Shift+M (move) and Shift+C (copy)" : "Folder for M (move) and C (copy)";
   std::optional<std::string> picked = mParts.Shell.PickFolder(title, folder);
-  if (!picked || picked->empty()) return {};
+  if (!picked || picked->empty()) return false;
   folder = *picked;
   if (mParts.SaveSettings) mParts.SaveSettings();
-  return folder;
+  return true;
+}
+
+std::string SortingOut::SortingFolder(bool second) {
+  const std::string& folder =
+      second ? mParts.Settings.SecondSortingFolder : mParts.Settings.SortingFolder;
+  std::error_code error;
+  if (!folder.empty() && std::filesystem::is_directory(folder, error)) return folder;
+  return PickFolder(second) ? folder : std::string();
+}
+
+void SortingOut::ChooseFolders() {
+  (void)PickFolder(false);
+  (void)PickFolder(true);
 }
 
 bool SortingOut::MoveToFolder(int item, bool second) {

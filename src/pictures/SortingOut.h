@@ -59,10 +59,15 @@ class SortingOut {
   // Renames the picture of item to the name typed (its ending kept unless one is typed). A
   // name refused is said, and false returned.
   bool Rename(int item, const std::string& typed);
+  // Both sorting folders chosen again, from the ones in use; a cancelled choice keeps its
+  // folder.
+  void ChooseFolders();
 
  private:
   // The sorting folder, chosen now when needed; "" when the user cancels.
   std::string SortingFolder(bool second);
+  // Asks for the folder, starting at the one in use; false when the user cancels.
+  bool PickFolder(bool second);
   bool Usable(int item) const;
 
   SortingOutParts mParts;

@@ -70,6 +70,7 @@ TMainActions::TMainActions(QWidget* window) : QObject(window) {
   MoveToFolder = Make("&Move to Folder\tM");
   CopyToFolder = Make("Co&py to Folder\tC");
   RenamePicture = Make("&Rename...\tF2");
+  ChooseSortingFolders = Make("C&hoose Sorting Folders...");
   Help = Make("&Help");
   About = Make("&About...");
 
@@ -146,6 +147,7 @@ void TMainActions::BuildMenus(QWidget* window) {
     ThumbnailsMenu->addAction(entry);
     GridPopup->addAction(entry);
   }
+  ThumbnailsMenu->addAction(ChooseSortingFolders);
 
   HelpMenu = new QMenu("&Help  ", window);
   HelpMenu->addAction(Help);

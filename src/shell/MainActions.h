@@ -53,6 +53,7 @@ class TMainActions : public QObject {
   QAction* MoveToFolder;
   QAction* CopyToFolder;
   QAction* RenamePicture;
+  QAction* ChooseSortingFolders;
   // Help
   QAction* Help;
   QAction* About;

@@ -171,6 +171,8 @@ void TMainForm::ConnectCommands() {
   connect(a.MoveToFolder, &QAction::triggered, this, [this] { MoveSelected(false, false); });
   connect(a.CopyToFolder, &QAction::triggered, this, [this] { MoveSelected(false, true); });
   connect(a.RenamePicture, &QAction::triggered, this, &TMainForm::RenameSelected);
+  connect(a.ChooseSortingFolders, &QAction::triggered, this,
+          [this] { mRun->Sorting().ChooseFolders(); });
   connect(mGrid, &TPictureGrid::deleteRequested, this, &TMainForm::TrashSelected);
   connect(mGrid, &TPictureGrid::moveRequested, this,
           [this](bool second) { MoveSelected(second, false); });

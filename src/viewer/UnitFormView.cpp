@@ -156,6 +156,10 @@ void TFormView::BuildActions() {
   a.MoveToSecondFolder = make("Move to Second F&older\tShift+M", nullptr);
   a.CopyToSecondFolder = make("Copy to Second Fol&der\tShift+C", nullptr);
   a.Rename = make("&Rename...\tF2", &TFormView::RenameShown);
+  a.ChooseSortingFolders = make("C&hoose Sorting Folders...", nullptr);
+  connect(a.ChooseSortingFolders, &QAction::triggered, this, [this] {
+    if (mSorting) mSorting->ChooseFolders();
+  });
   connect(a.MoveToFolder, &QAction::triggered, this, [this] { MoveShown(false); });
   connect(a.CopyToFolder, &QAction::triggered, this, [this] { CopyShown(false); });
   connect(a.MoveToSecondFolder, &QAction::triggered, this, [this] { MoveShown(true); });
@@ -214,6 +218,8 @@ void TFormView::BuildMenus() {
                          a.CopyToSecondFolder, a.Rename}) {
     tools->addAction(entry);
   }
+  tools->addSeparator();
+  tools->addAction(a.ChooseSortingFolders);
 
   mPopup = new QMenu(this);
   for (QAction* entry : {a.Previous, a.Next, a.First, a.Last}) mPopup->addAction(entry);

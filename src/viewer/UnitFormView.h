@@ -107,6 +107,7 @@ class TFormView : public QMainWindow {
     QAction* MoveToSecondFolder;
     QAction* CopyToSecondFolder;
     QAction* Rename;
+    QAction* ChooseSortingFolders;
     QAction* VexiloModeButton;
     QAction* ZoomInButton;
     QAction* ZoomOutButton;

@@ -176,6 +176,7 @@ TEST_F(MainFormTest, MenusCarryTheirCaptionsInOrder) {
                                                "Co&py to Folder\tC", "&Rename...\tF2"};
   std::vector<std::string> thumbnails = {"&Create Thumbnails", "&Find Copies of Pictures", "-"};
   thumbnails.insert(thumbnails.end(), sortingOut.begin(), sortingOut.end());
+  thumbnails.push_back("C&hoose Sorting Folders...");
   EXPECT_EQ(Captions(a.ThumbnailsMenu), thumbnails);
   EXPECT_EQ(Captions(a.GridPopup), sortingOut);
   EXPECT_EQ(Captions(a.HelpMenu), (std::vector<std::string>{"&Help", "-", "&About..."}));

@@ -100,7 +100,8 @@ TEST_F(FormViewTest, WindowHasItsMenusToolBarAndStatusPanels) {
       Captions(menuOf(3)),
       (std::vector<std::string>{"Set &Wallpaper", "-", "Move to &Trash\tDel", "&Move to Folder\tM",
                                 "Co&py to Folder\tC", "Move to Second F&older\tShift+M",
-                                "Copy to Second Fol&der\tShift+C", "&Rename...\tF2"}));
+                                "Copy to Second Fol&der\tShift+C", "&Rename...\tF2", "-",
+                                "C&hoose Sorting Folders..."}));
 
   std::vector<std::string> tips;
   for (QAction* action : view.ToolBar()->actions()) {
@@ -238,6 +239,14 @@ TEST_F(FormViewTest, DeleteAndMoveShowTheNextPictureAndTheLastOneGoneReturns) {
   EXPECT_EQ(Shown(), 2);
   EXPECT_EQ(view.StatusText(0), "1/1");
   EXPECT_EQ(grid.Captions, std::vector<std::string>{"02.bmp"});
+  // Both chosen again, each from the one in use; a cancelled choice keeps its folder.
+  shell.PickedFolder = (dir / "keep").string();
+  sorting.ChooseFolders();
+  EXPECT_EQ(shell.PickStarts, (std::vector<std::string>{(dir / "sorted").string(), ""}));
+  EXPECT_EQ(settings.SecondSortingFolder, (dir / "keep").string());
+  shell.PickedFolder.reset();
+  sorting.ChooseFolders();
+  EXPECT_EQ(settings.SortingFolder, (dir / "keep").string());
 
   settings.Advanced.TrashWithoutAsking = true;
   QTest::keyClick(&view, Qt::Key_Delete);
