@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/PictureHeader.h"
@@ -28,6 +30,14 @@ constexpr long kBufferSize = 100 * 1024;
 // A hostile reason phrase must not flood the picture list.
 constexpr std::size_t kMostStatusText = 80;
 
+// A body up to this size is held in memory and written when the transfer has ended, on a
+// completion thread: the transfer thread, which every transfer waits on, then only reads.
+// Larger bodies go to the file as they come.
+constexpr std::size_t kMostHeldBody = 1 << 20;
+// What every held body together may take; past it bodies are written as they come.
+constexpr std::size_t kMostHeldBodies = 32 << 20;
+std::atomic<std::size_t> gHeldBytes{0};
+
 // The body goes into a partial file beside the save path; only a whole response is renamed
 // onto the save path (Keep), anything else is removed with it (Discard).
 class OutputFile {
@@ -39,6 +49,7 @@ class OutputFile {
     }
   }
   ~OutputFile() {
+    Release();
     if (mFd >= 0) ::close(mFd);
     Discard();
   }
@@ -47,8 +58,9 @@ class OutputFile {
 
   bool IsOpen() const { return mFd >= 0; }
   int Fd() const { return mFd; }
-  // False once the body would outgrow the file's room; the bytes that fit are written.
-  bool WriteAll(const char* data, size_t size) {
+  // False once the body would outgrow the file's room; the bytes that fit are taken. A whole
+  // body of `expected` bytes (-1: unknown) held back is written by Flush.
+  bool WriteAll(const char* data, size_t size, curl_off_t expected) {
     const bool fits = size <= mRoomLeft;
     if (!fits) {
       size = static_cast<size_t>(mRoomLeft);
@@ -58,7 +70,16 @@ class OutputFile {
     if (mHead.size() < kSignatureBytes) {
       mHead.append(data, std::min(size, kSignatureBytes - mHead.size()));
     }
-    return vexilo::WriteAll(mFd, data, size) && fits;
+    if (Hold(data, size, expected)) return fits;
+    return Flush() && vexilo::WriteAll(mFd, data, size) && fits;
+  }
+  bool HoldsNothing() const { return mHeld.empty(); }
+  // Writes what is held; false when it cannot be written.
+  bool Flush() {
+    if (mHeld.empty()) return true;
+    const bool written = vexilo::WriteAll(mFd, mHeld.data(), mHeld.size());
+    Release();
+    return written;
   }
   // The body's first bytes.
   const std::string& Head() const { return mHead; }
@@ -82,9 +103,38 @@ class OutputFile {
   }
 
  private:
+  // Keeps the bytes in mHeld while the body stays small and the budget has room.
+  bool Hold(const char* data, size_t size, curl_off_t expected) {
+    if (mWritingThrough) return false;
+    const std::size_t held = mHeld.size() + size;
+    if (held > kMostHeldBody || gHeldBytes.fetch_add(size) + size > kMostHeldBodies) {
+      if (held <= kMostHeldBody) gHeldBytes.fetch_sub(size);
+      mWritingThrough = true;
+      return false;
+    }
+    try {
+      if (mHeld.empty() && expected > 0) {
+        mHeld.reserve(std::min(static_cast<std::size_t>(expected), kMostHeldBody));
+      }
+      mHeld.append(data, size);
+    } catch (const std::bad_alloc&) {
+      gHeldBytes.fetch_sub(size);
+      mWritingThrough = true;
+      return false;
+    }
+    return true;
+  }
+  void Release() {
+    gHeldBytes.fetch_sub(mHeld.size());
+    mHeld.clear();
+    mHeld.shrink_to_fit();
+  }
+
   int mFd = -1;
-  std::string mPath;        // of the partial file, until kept or discarded
-  std::uint64_t mRoomLeft;  // a chunked body announces no length, so the writes are counted
+  std::string mHeld;             // the body so far, not written yet
+  bool mWritingThrough = false;  // once a byte went to the file, the rest follows it there
+  std::string mPath;             // of the partial file, until kept or discarded
+  std::uint64_t mRoomLeft;       // a chunked body announces no length, so the writes are counted
   bool mOverflowed = false;
   std::string mHead;
 };
@@ -149,6 +199,7 @@ struct BodyTarget {
   OutputFile& File;
   TransferRate& Rate;
   const Clock& Time;
+  CURL* Curl = nullptr;  // for the body's announced length
 };
 
 size_t WriteBody(char* data, size_t size, size_t count, void* target) {
@@ -156,7 +207,12 @@ size_t WriteBody(char* data, size_t size, size_t count, void* target) {
   const size_t total = size * count;
   // libcurl hands the same bytes again once the pool resumes the transfer.
   if (!body.Rate.Take(total, body.Time.Now())) return CURL_WRITEFUNC_PAUSE;
-  return body.File.WriteAll(data, total) ? total : 0;
+  curl_off_t expected = -1;
+  if (body.File.HoldsNothing() &&
+      curl_easy_getinfo(body.Curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected) != CURLE_OK) {
+    expected = -1;
+  }
+  return body.File.WriteAll(data, total, expected) ? total : 0;
 }
 
 int WatchTransfer(void* watch, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
@@ -312,6 +368,7 @@ bool PictureTransfer::Prepare(CURL* curl) {
     if (mRequest.KeepOnlyRealPictures) mResult.RemovedBecause = "download failed";
     return false;
   }
+  mParts->Body.Curl = curl;
   return true;
 }
 
@@ -337,6 +394,11 @@ void PictureTransfer::Settle() {
   const bool tooLarge = code == CURLE_FILESIZE_EXCEEDED || parts->File.Overflowed();
   // Before the file can take the picture's name: no picture ever appears without them.
   if (code == CURLE_OK && !tooLarge) {
+    // Written before its date is set, which a later write would change.
+    if (!parts->File.Flush()) {
+      fetched = FailedFetch("could not write the file");
+      return;
+    }
     const int fd = parts->File.Fd();
     WriteOriginAttributes(fd, fetched.FinalUrl.empty() ? mRequest.Url : fetched.FinalUrl,
                           mRequest.Page);

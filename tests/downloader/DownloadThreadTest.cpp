@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -364,6 +366,31 @@ TEST_F(DownloadThreadTest, LinkPlantedAtTheSavePathIsNotFollowed) {
   EXPECT_TRUE(std::filesystem::is_symlink(request.SavePath));
   EXPECT_TRUE(mServer.Requests().empty());
   EXPECT_TRUE(outcome.Appended.empty());
+}
+
+// A body held in memory is written once the transfer has ended; when that write fails (here:
+// a file size limit, as a full disk would) the picture already saved there stays as it was.
+TEST_F(DownloadThreadTest, ABodyThatCannotBeWrittenLeavesTheOldPictureAndNoPartialFile) {
+  const DownloadRequest request = Request("/length");
+  WriteFileBytes(request.SavePath, "the picture saved before");
+  rlimit before{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = before;
+  small.rlim_cur = 64 * 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+  const WorkerOutcome outcome = Run(request);
+
+  setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, oldHandler);
+  ASSERT_EQ(outcome.Results.size(), 1u);
+  EXPECT_EQ(outcome.Results[0].Fetch.Reason, "could not write the file");
+  EXPECT_TRUE(outcome.Appended.empty());
+  EXPECT_EQ(ReadFileBytes(request.SavePath), "the picture saved before");
+  for (const auto& entry : std::filesystem::directory_iterator(mFolder.Path())) {
+    EXPECT_EQ(entry.path().string(), request.SavePath) << "left behind";
+  }
 }
 
 TEST_F(DownloadThreadTest, RefusedConnectionLeavesNoFile) {
