@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
@@ -38,16 +39,25 @@ constexpr std::size_t kMostHeldBody = 1 << 20;
 constexpr std::size_t kMostHeldBodies = 32 << 20;
 std::atomic<std::size_t> gHeldBytes{0};
 
+// Nothing or a regular file: a link planted at the save path is neither followed nor
+// replaced, and a folder there could not be.
+bool MayReplace(const std::string& savePath) {
+  struct stat info {};
+  return ::lstat(savePath.c_str(), &info) != 0 ? errno == ENOENT : S_ISREG(info.st_mode);
+}
+
+// The folder of the save path takes new files: the partial file can be made there.
+bool FolderTakesFiles(const std::string& savePath) {
+  const std::filesystem::path folder = std::filesystem::path(savePath).parent_path();
+  return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+}
+
 // The body goes into a partial file beside the save path; only a whole response is renamed
 // onto the save path (Keep), anything else is removed with it (Discard).
 class OutputFile {
  public:
-  OutputFile(const std::string& savePath, std::uint64_t maxBytes) : mRoomLeft(maxBytes) {
-    if (std::optional<PartialFile> file = CreatePartialFile(savePath)) {
-      mFd = file->Fd;
-      mPath = std::move(file->Path);
-    }
-  }
+  OutputFile(std::string savePath, std::uint64_t maxBytes)
+      : mSavePath(std::move(savePath)), mRoomLeft(maxBytes) {}
   ~OutputFile() {
     Release();
     if (mFd >= 0) ::close(mFd);
@@ -56,7 +66,21 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  bool IsOpen() const { return mFd >= 0; }
+  // Made when the first bytes go to it: for a body held in memory on a completion thread,
+  // after the transfer.
+  bool Create() {
+    if (mFd >= 0) return true;
+    if (mCreateFailed) return false;
+    std::optional<PartialFile> file = CreatePartialFile(mSavePath);
+    if (!file) {
+      mCreateFailed = true;
+      return false;
+    }
+    mFd = file->Fd;
+    mPath = std::move(file->Path);
+    return true;
+  }
+  bool CreateFailed() const { return mCreateFailed; }
   int Fd() const { return mFd; }
   // False once the body would outgrow the file's room; the bytes that fit are taken. A whole
   // body of `expected` bytes (-1: unknown) held back is written by Flush.
@@ -71,12 +95,13 @@ class OutputFile {
       mHead.append(data, std::min(size, kSignatureBytes - mHead.size()));
     }
     if (Hold(data, size, expected)) return fits;
-    return Flush() && vexilo::WriteAll(mFd, data, size) && fits;
+    return Create() && Flush() && vexilo::WriteAll(mFd, data, size) && fits;
   }
   bool HoldsNothing() const { return mHeld.empty(); }
-  // Writes what is held; false when it cannot be written.
+  // Writes what is held into the file, made now if need be; false when it cannot be written.
   bool Flush() {
     if (mHeld.empty()) return true;
+    if (!Create()) return false;
     const bool written = vexilo::WriteAll(mFd, mHeld.data(), mHeld.size());
     Release();
     return written;
@@ -130,7 +155,9 @@ class OutputFile {
     mHeld.shrink_to_fit();
   }
 
+  std::string mSavePath;
   int mFd = -1;
+  bool mCreateFailed = false;
   std::string mHeld;             // the body so far, not written yet
   bool mWritingThrough = false;  // once a byte went to the file, the rest follows it there
   std::string mPath;             // of the partial file, until kept or discarded
@@ -306,13 +333,6 @@ std::string WhyNoPicture(long status, bool complete, bool responseOk, const std:
   return SniffPictureFormat(head) == PictureFormat::Unknown ? "not a picture" : "";
 }
 
-// Nothing or a regular file: a link planted at the save path is neither followed nor
-// replaced, and a folder there could not be.
-bool MayReplace(const std::string& savePath) {
-  struct stat info {};
-  return ::lstat(savePath.c_str(), &info) != 0 ? errno == ENOENT : S_ISREG(info.st_mode);
-}
-
 // The response's Last-Modified as libcurl read it, -1 for none.
 std::int64_t FileTimeOf(CURL* curl) {
   curl_off_t fileTime = -1;
@@ -355,12 +375,12 @@ bool PictureTransfer::Prepare(CURL* curl) {
     mResult = FailedFetch("could not create the file");
     return false;
   }
-  mParts = std::make_unique<Parts>(mRequest.SavePath, mLimits, mAbort, mRate);
-  if (!mParts->File.IsOpen()) {
-    mParts.reset();
+  // Checked before anything is asked of the server; the file itself is made with the body.
+  if (!FolderTakesFiles(mRequest.SavePath)) {
     mResult = FailedFetch("could not create the file");
     return false;
   }
+  mParts = std::make_unique<Parts>(mRequest.SavePath, mLimits, mAbort, mRate);
   if (curl == nullptr || !Configure(curl, mRequest, mLimits,
                                     {mParts->Body, mParts->Watch, mParts->Guard, mParts->Status})) {
     mParts.reset();
@@ -383,6 +403,7 @@ void PictureTransfer::Finish(CURL* curl, CURLcode code) {
   if (mRequest.FollowRedirects && code == CURLE_OK) mResult.FinalUrl = FinalUrlOf(curl);
   parts.StatusCode = StatusCode(curl);
   if (mRequest.ServerDate) parts.FileTime = FileTimeOf(curl);
+  if (parts.File.CreateFailed()) mResult = FailedFetch("could not create the file");
 }
 
 void PictureTransfer::Settle() {
@@ -394,6 +415,11 @@ void PictureTransfer::Settle() {
   const bool tooLarge = code == CURLE_FILESIZE_EXCEEDED || parts->File.Overflowed();
   // Before the file can take the picture's name: no picture ever appears without them.
   if (code == CURLE_OK && !tooLarge) {
+    // An empty body is an empty file.
+    if (!parts->File.Create()) {
+      fetched = FailedFetch("could not create the file");
+      return;
+    }
     // Written before its date is set, which a later write would change.
     if (!parts->File.Flush()) {
       fetched = FailedFetch("could not write the file");
