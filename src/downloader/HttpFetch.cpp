@@ -11,10 +11,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/PictureHeader.h"
 #include "core/TextRules.h"
@@ -38,6 +41,47 @@ constexpr std::size_t kMostHeldBody = 1 << 20;
 // What every held body together may take; past it bodies are written as they come.
 constexpr std::size_t kMostHeldBodies = 32 << 20;
 std::atomic<std::size_t> gHeldBytes{0};
+
+constexpr std::size_t kSmallestKeptBuffer = 4096;
+
+// The held bodies' memory, used again: a fresh megabyte costs a page fault every 4 KB, which
+// for small pictures costs more than writing them.
+class BodyBuffers {
+ public:
+  std::string Take() {
+    std::lock_guard lock(mMutex);
+    if (mKept.empty()) return {};
+    std::string buffer = std::move(mKept.back());
+    mKept.pop_back();
+    mKeptBytes -= buffer.capacity();
+    return buffer;
+  }
+  void Give(std::string buffer) {
+    buffer.clear();
+    std::lock_guard lock(mMutex);
+    if (buffer.capacity() < kSmallestKeptBuffer || buffer.capacity() > kMostHeldBody ||
+        mKeptBytes + buffer.capacity() > kMostKeptBytes) {
+      return;
+    }
+    mKeptBytes += buffer.capacity();
+    try {
+      mKept.push_back(std::move(buffer));
+    } catch (const std::bad_alloc&) {
+      mKeptBytes -= buffer.capacity();
+    }
+  }
+
+ private:
+  static constexpr std::size_t kMostKeptBytes = 8 << 20;
+  std::mutex mMutex;
+  std::vector<std::string> mKept;
+  std::size_t mKeptBytes = 0;
+};
+
+BodyBuffers& HeldBuffers() {
+  static BodyBuffers buffers;
+  return buffers;
+}
 
 // Nothing or a regular file: a link planted at the save path is neither followed nor
 // replaced, and a folder there could not be.
@@ -138,8 +182,11 @@ class OutputFile {
       return false;
     }
     try {
-      if (mHeld.empty() && expected > 0) {
-        mHeld.reserve(std::min(static_cast<std::size_t>(expected), kMostHeldBody));
+      if (mHeld.empty()) {
+        if (mHeld.capacity() < kSmallestKeptBuffer) mHeld = HeldBuffers().Take();
+        if (expected > 0) {
+          mHeld.reserve(std::min(static_cast<std::size_t>(expected), kMostHeldBody));
+        }
       }
       mHeld.append(data, size);
     } catch (const std::bad_alloc&) {
@@ -151,8 +198,10 @@ class OutputFile {
   }
   void Release() {
     gHeldBytes.fetch_sub(mHeld.size());
+    if (mHeld.capacity() >= kSmallestKeptBuffer) {
+      HeldBuffers().Give(std::exchange(mHeld, std::string()));
+    }
     mHeld.clear();
-    mHeld.shrink_to_fit();
   }
 
   std::string mSavePath;
