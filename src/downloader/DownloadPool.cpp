@@ -1,5 +1,6 @@
 #include "downloader/DownloadPool.h"
 
+#include <malloc.h>
 #include <pthread.h>
 
 #include <algorithm>
@@ -16,6 +17,8 @@ namespace {
 constexpr std::chrono::milliseconds kIdlePoll{1000};
 // Handles kept for reuse: libcurl then need not set one up for every picture.
 constexpr std::size_t kSpareHandles = 16;
+// Freed memory kept in the process for the next transfers rather than handed back.
+constexpr int kKeptFreeMemory = 32 << 20;
 // While transfers keep the transfer thread busy, the pictures that ended are handed on
 // together: each hand-over wakes a completion thread and the main thread, which on a small
 // machine take turns with this one. They wait no longer than the thread has work at hand,
@@ -89,6 +92,10 @@ std::vector<std::uint64_t> DownloadPool::Withdraw() {
 }
 
 void DownloadPool::StartThreads() {
+  // libcurl takes a receive buffer for every transfer and frees it at the end: freed memory
+  // glibc handed back to the system comes back a page fault every 4 KB, for every picture.
+  static const bool kept = mallopt(M_TRIM_THRESHOLD, kKeptFreeMemory) == 1;
+  (void)kept;
   {
     std::lock_guard lock(mMutex);
     if (!mMulti) mMulti.emplace();
