@@ -4,6 +4,9 @@
 #
 #   bench/downloader/run-bench.sh [build folder] [rounds]
 #
+# VEXILO_BENCH_BEFORE=<another build folder> times that build's benchmark too, in the same
+# rounds, for a table of before and after.
+#
 # The pictures are written to memory (/dev/shm) unless VEXILO_BENCH_OUTPUT names another
 # folder: on a disk, creating thousands of files right after deleting thousands more (as each
 # round does) can cost the file system more than the downloads themselves (ext4 without a
@@ -14,6 +17,8 @@ set -euo pipefail
 build=${1:-build}
 rounds=${2:-5}
 bench=$(realpath "$build/bench/downloader/downloader_bench")
+before=""
+[ -n "${VEXILO_BENCH_BEFORE:-}" ] && before=$(realpath "$VEXILO_BENCH_BEFORE/bench/downloader/downloader_bench")
 work=$(mktemp -d /tmp/vexilo-bench-XXXXXX)
 chmod 755 "$work"
 output_root=${VEXILO_BENCH_OUTPUT:-/dev/shm}
@@ -111,14 +116,16 @@ printf 'start-up alone: curl %.1f ms, vexilo %.1f ms\n' \
   "$(awk -v s="$curl_start" 'BEGIN { print s * 1000 }')" \
   "$(awk -v s="$ours_start" 'BEGIN { print s * 1000 }')"
 
-printf '%-14s %-9s %8s %9s %9s %7s %7s\n' "set" "state" "workers" "curl s" "vexilo s" "ratio" "net"
+printf '%-14s %-9s %8s %9s %9s %7s %7s' "set" "state" "workers" "curl s" "vexilo s" "ratio" "net"
+[ -n "$before" ] && printf ' %9s %7s' "before s" "ratio"
+printf '\n'
 # crawling: the crawl still runs while the queue is fetched; draining: the crawl has ended and
 # counti.dat is written after every hand-out.
 for set in big small; do
   count=$(wc -l < "$work/$set.urls")
   for state in crawling draining; do
   for workers in 3 10; do
-    curl_times=() ours_times=()
+    curl_times=() ours_times=() before_times=()
     run_curl() {
       rm -rf "$out" && mkdir "$out"
       local t0 t1
@@ -128,14 +135,18 @@ for set in big small; do
       [ "$(ls "$out" | wc -l)" -eq "$count" ] || { echo "curl fetched too few" >&2; exit 1; }
       curl_times+=("$(seconds "$t0" "$t1")")
     }
-    run_ours() {
+    time_bench() {  # program
       rm -rf "$out" && mkdir "$out"
       local t0 t1
       t0=$(now)
-      "$bench" "$work/$set.urls" "$out" "$workers" $([ $state = crawling ] && echo crawling) > /dev/null
+      "$1" "$work/$set.urls" "$out" "$workers" $([ $state = crawling ] && echo crawling) > /dev/null
       t1=$(now)
       cmp -s "$out/p0000.jpg" "$work/www/$set/p0000.jpg" || { echo "wrong bytes" >&2; exit 1; }
-      ours_times+=("$(seconds "$t0" "$t1")")
+      seconds "$t0" "$t1"
+    }
+    run_ours() {
+      ours_times+=("$(time_bench "$bench")")
+      if [ -n "$before" ]; then before_times+=("$(time_bench "$before")"); fi
     }
     # Each goes first every other round: neither always meets the other's leftovers.
     for round in $(seq "$rounds"); do
@@ -144,10 +155,15 @@ for set in big small; do
     c=$(printf '%s\n' "${curl_times[@]}" | best)
     o=$(printf '%s\n' "${ours_times[@]}" | best)
     label="$count x $([ "$set" = big ] && echo 200 || echo 20) KB"
-    printf '%-14s %-9s %8s %9.3f %9.3f %7.2f %7.2f\n' "$label" "$state" "$workers" "$c" "$o" \
+    printf '%-14s %-9s %8s %9.3f %9.3f %7.2f %7.2f' "$label" "$state" "$workers" "$c" "$o" \
       "$(awk -v o="$o" -v c="$c" 'BEGIN { print o / c }')" \
       "$(awk -v o="$o" -v c="$c" -v so="$ours_start" -v sc="$curl_start" \
         'BEGIN { print (o - so) / (c - sc) }')"
+    if [ -n "$before" ]; then
+      b=$(printf '%s\n' "${before_times[@]}" | best)
+      printf ' %9.3f %7.2f' "$b" "$(awk -v b="$b" -v c="$c" 'BEGIN { print b / c }')"
+    fi
+    printf '\n'
   done
   done
 done
