@@ -139,8 +139,7 @@ void ConvertForScreen(std::string_view iccProfile, Bitmap24& pixels) {
 
 void UseScreenProfile(std::string_view iccProfile) {
   // A profile that shows sRGB unchanged, or cannot be used, leaves the screen sRGB.
-  const bool own = !iccProfile.empty() && OpenRgbProfile(iccProfile) &&
-                   Transforms().For({}, iccProfile) != nullptr;
+  const bool own = !iccProfile.empty() && Transforms().For({}, iccProfile) != nullptr;
   std::lock_guard lock(gScreenMutex);
   gScreenProfile = own ? std::string(iccProfile) : std::string();
 }

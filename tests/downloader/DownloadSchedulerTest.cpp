@@ -17,6 +17,7 @@
 #include "support/FakeSeams.h"
 #include "support/FakeTransferPool.h"
 #include "support/LoopbackServer.h"
+#include "support/SchedulerRig.h"
 #include "support/TempDir.h"
 
 namespace vexilo::test {
@@ -25,7 +26,7 @@ namespace {
 // counti.dat is then written only at the first hand-out, at Stop, at the end and at shut-down.
 constexpr std::chrono::milliseconds kNoCounterSaveDue = std::chrono::hours(1);
 
-class DownloadSchedulerTest : public testing::Test {
+class DownloadSchedulerTest : public testing::Test, protected SchedulerRig {
  protected:
   DownloadSchedulerTest() {
     mTask.FolderName = "cats";
@@ -99,18 +100,6 @@ class DownloadSchedulerTest : public testing::Test {
     return lines.size() == 3 ? lines[2] : "(no counti.dat)";
   }
 
-  LoopbackServer mServer;
-  TempDir mProgram;
-  TempDir mPictures;
-  CrawlState mCrawl;
-  RunState mFlags;
-  AppSettings mSettings;
-  TaskRecord mTask;
-  TaskStateFiles mStateFiles{mProgram.Path()};
-  RecordingPrompts mPrompts = RecordingPrompts::MessagesOnly();
-  RecordingStatus mStatus;
-  FakeMainThread mMainThread;
-  FakeTimer mTimer;
   std::vector<std::string> mAppended;
   std::map<std::string, std::vector<std::string>> mStatuses;  // by save path, in order
   std::vector<std::string> mStarts;                           // save paths, in order

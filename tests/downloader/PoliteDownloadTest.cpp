@@ -15,6 +15,7 @@
 #include "downloader/RobotsFetch.h"
 #include "support/FakeSeams.h"
 #include "support/LoopbackServer.h"
+#include "support/SchedulerRig.h"
 #include "support/TempDir.h"
 
 namespace vexilo::test {
@@ -23,7 +24,7 @@ namespace {
 using namespace std::chrono_literals;
 using SteadyTime = std::chrono::steady_clock::time_point;
 
-class PoliteDownloadTest : public testing::Test {
+class PoliteDownloadTest : public testing::Test, protected SchedulerRig {
  protected:
   PoliteDownloadTest() {
     mTask.FolderName = "t";
@@ -70,34 +71,13 @@ class PoliteDownloadTest : public testing::Test {
     }
   }
 
-  LoopbackServer mServer;
-  TempDir mProgram;
-  TempDir mPictures;
-  CrawlState mCrawl;
-  RunState mFlags;
-  AppSettings mSettings;
-  TaskRecord mTask;
-  TaskStateFiles mStateFiles{mProgram.Path()};
-  RecordingPrompts mPrompts = RecordingPrompts::MessagesOnly();
-  RecordingStatus mStatus;
-  FakeMainThread mMainThread;
-  FakeTimer mTimer;
   // The shortest gap every time, so that the test is short and the bound exact.
   HostPacing mPacing{SteadyClock(), [] { return 0.0; }};
   std::mutex mMutex;
   std::map<std::string, SteadyTime> mArrived;
   DownloadScheduler mScheduler{
-      {.Crawl = mCrawl,
-       .Run = mFlags,
-       .Settings = mSettings,
-       .Task = mTask,
-       .StateFiles = mStateFiles,
-       .Prompts = mPrompts,
-       .Status = mStatus,
-       .Timer = mTimer,
-       .Pictures = {[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
-                    nullptr, nullptr, nullptr, nullptr},
-       .MakePool = ThreadPool(mMainThread)}};
+      RigParts({[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); }, nullptr,
+                nullptr, nullptr, nullptr})};
 };
 
 TEST_F(PoliteDownloadTest, OneHostsPicturesStartAGapApartAndA503WithRetryAfterHoldsIt) {

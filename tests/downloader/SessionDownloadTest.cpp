@@ -14,6 +14,7 @@
 #include "support/FakeSeams.h"
 #include "support/FakeSession.h"
 #include "support/LoopbackServer.h"
+#include "support/SchedulerRig.h"
 #include "support/TempDir.h"
 
 namespace vexilo::test {
@@ -44,7 +45,7 @@ struct SessionCase {
 
 void PrintTo(const SessionCase& row, std::ostream* out) { *out << row.Why; }
 
-class SessionDownloadTest : public testing::TestWithParam<SessionCase> {
+class SessionDownloadTest : public testing::TestWithParam<SessionCase>, protected SchedulerRig {
  protected:
   SessionDownloadTest() {
     httplib::Server& http = mServer.Http();
@@ -82,33 +83,12 @@ class SessionDownloadTest : public testing::TestWithParam<SessionCase> {
     return seen.empty() ? SeenRequest{} : seen.front();
   }
 
-  LoopbackServer mServer;
-  TempDir mProgram;
-  TempDir mPictures;
   FakeSession mSession;
-  CrawlState mCrawl;
-  RunState mFlags;
-  AppSettings mSettings;
-  TaskRecord mTask;
-  TaskStateFiles mStateFiles{mProgram.Path()};
-  RecordingPrompts mPrompts = RecordingPrompts::MessagesOnly();
-  RecordingStatus mStatus;
-  FakeMainThread mMainThread;
-  FakeTimer mTimer;
   std::vector<std::string> mAppended;
   DownloadScheduler mScheduler{
-      {.Crawl = mCrawl,
-       .Run = mFlags,
-       .Settings = mSettings,
-       .Task = mTask,
-       .StateFiles = mStateFiles,
-       .Prompts = mPrompts,
-       .Status = mStatus,
-       .Timer = mTimer,
-       .Pictures = {[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
-                    [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); },
-                    nullptr, nullptr, nullptr},
-       .MakePool = ThreadPool(mMainThread)}};
+      RigParts({[](const std::string&) { return std::optional<Bitmap24>(Bitmap24(1, 1)); },
+                [this](const std::string& path, const Bitmap24&) { mAppended.push_back(path); },
+                nullptr, nullptr, nullptr})};
 };
 
 TEST_P(SessionDownloadTest, TheBrowsersSessionGetsThePicture) {

@@ -43,19 +43,28 @@ void WriteDisplayP3(const std::filesystem::path& file) {
   cmsFreeToneCurve(curve);
 }
 
+// Real profiles (Debian's sRGB and Adobe RGB, a Display P3 made here) and a real photo to turn
+// into them with ImageMagick.
+class ColourProfileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    WriteDisplayP3(dir.Path() / "p3.icc");
+    if (!std::filesystem::exists(srgb) || !std::filesystem::exists(adobe)) {
+      GTEST_SKIP() << "icc-profiles-free or colord-data missing";
+    }
+  }
+
+  test::TempDir dir;
+  const std::string d = dir.Path().string() + "/";
+  const std::string srgb = "/usr/share/color/icc/sRGB.icc";
+  const std::string adobe = "/usr/share/color/icc/colord/AdobeRGB1998.icc";
+  const std::string photo = test::TestData("libjpeg-turbo-testimages/testorig.jpg").string();
+};
+
 // A real photo turned into Adobe RGB and Display P3 by ImageMagick (through LittleCMS) and
 // saved with the profile in each kind: decoded, it is the photo again, as ImageMagick's own
 // turn back to sRGB gives it, where read as sRGB it would be off by far more.
-TEST(ColourProfileTest, ProfiledPicturesComeBackInSrgb) {
-  test::TempDir dir;
-  const std::string d = dir.Path().string() + "/";
-  WriteDisplayP3(dir.Path() / "p3.icc");
-  const std::string srgb = "/usr/share/color/icc/sRGB.icc";
-  const std::string adobe = "/usr/share/color/icc/colord/AdobeRGB1998.icc";
-  if (!std::filesystem::exists(srgb) || !std::filesystem::exists(adobe)) {
-    GTEST_SKIP() << "icc-profiles-free or colord-data missing";
-  }
-  const std::string photo = test::TestData("libjpeg-turbo-testimages/testorig.jpg").string();
+TEST_F(ColourProfileTest, ProfiledPicturesComeBackInSrgb) {
   const std::string make =
       "convert " + photo + " " + d + "photo.png && convert " + d + "photo.png -profile " + srgb +
       " -profile " + adobe + " " + d + "adobe.png && convert " + d + "adobe.png -quality 95 " + d +
@@ -107,16 +116,7 @@ std::string FileText(const std::filesystem::path& file) {
 
 // On a wide-gamut screen what the windows show is in the screen's colours, a Display P3 picture
 // in one step, and a picture without a profile as sRGB; files leaving the program stay sRGB.
-TEST(ColourProfileTest, AScreenWithItsOwnProfileShowsPicturesInItsColours) {
-  test::TempDir dir;
-  const std::string d = dir.Path().string() + "/";
-  WriteDisplayP3(dir.Path() / "p3.icc");
-  const std::string srgb = "/usr/share/color/icc/sRGB.icc";
-  const std::string adobe = "/usr/share/color/icc/colord/AdobeRGB1998.icc";
-  if (!std::filesystem::exists(srgb) || !std::filesystem::exists(adobe)) {
-    GTEST_SKIP() << "icc-profiles-free or colord-data missing";
-  }
-  const std::string photo = test::TestData("libjpeg-turbo-testimages/testorig.jpg").string();
+TEST_F(ColourProfileTest, AScreenWithItsOwnProfileShowsPicturesInItsColours) {
   const std::string make =
       "convert " + photo + " " + d + "photo.png && convert " + d + "photo.png -profile " + srgb +
       " -profile " + d + "p3.icc " + d + "p3.png && convert " + d + "p3.png -profile " + adobe +
